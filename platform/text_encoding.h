@@ -1,0 +1,25 @@
+#pragma once
+// Text inside the system is Windows-1252 bytes; these two convert at the
+// boundaries whose format is Unicode (XML, newer workbooks, database text).
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace plat {
+
+// Every byte maps to one code point; the five bytes the code page leaves
+// undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the same code point, so no
+// byte is lost on a round trip.
+std::string Cp1252ToUtf8(std::string_view text);
+
+// A character outside the code page, or a malformed UTF-8 sequence, becomes "?".
+std::string Utf8ToCp1252(std::string_view text);
+
+// The Windows-1252 byte of one code point, or '?' when the code page has none.
+char CodePointToCp1252(std::uint32_t codePoint);
+
+// The code point of one Windows-1252 byte.
+std::uint32_t Cp1252ToCodePoint(unsigned char byte);
+
+}  // namespace plat
