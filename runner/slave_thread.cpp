@@ -1,0 +1,261 @@
+#include "runner/slave_thread.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <iostream>
+#include <locale>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/string_table.h"
+
+std::atomic<bool> g_bUserStop{false};
+
+namespace {
+
+const plat::StringTableRegistrar kSlaveThreadStrings(
+    plat::StringTable::Program,
+    {
+        {159, "Could not open Windows connection. Error: %d."},
+        {160, "Could not create socket. Error: %d."},
+        {161, "ioctlsocket() failed with error %d"},
+        {162, "Failed to connect to VORN socket. Error: %d."},
+        {163, "Receive failed with error %d"},
+        {164, "Error while sending data in SendAndReceiveData. Error: %d NoOfBytes: %d"},
+        {165, "Processor %d: Sent %d bytes to VORN."},
+    });
+
+constexpr int kReceiveBufferSize = 524288;
+constexpr int kLogLineSize = 500;
+constexpr int kMaxSendFailures = 5;
+constexpr auto kIdleWait = std::chrono::milliseconds(10);
+constexpr int kSendRetryMs = 20;
+
+// Fills the "%d" insertions of a message text in order; the text may come
+// from a language file, so it is never used as a printf format.
+std::string FormatMessage(std::uint32_t id, std::initializer_list<long long> values) {
+  const std::string text = plat::GetString(plat::StringTable::Program, id);
+  std::string out;
+  auto next = values.begin();
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 1 < text.size()) {
+      if (text[i + 1] == 'd' && next != values.end()) {
+        out += std::to_string(*next++);
+        ++i;
+        continue;
+      }
+      if (text[i + 1] == '%') {
+        out += '%';
+        ++i;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out.size() < kLogLineSize ? out : out.substr(0, kLogLineSize - 1);
+}
+
+bool SetNonBlocking(int socket) {
+  const int flags = fcntl(socket, F_GETFL, 0);
+  return flags != -1 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) != -1;
+}
+
+// Waits up to the retry interval for room in the send buffer.
+void WaitWritable(int socket) {
+  pollfd pfd{socket, POLLOUT, 0};
+  poll(&pfd, 1, kSendRetryMs);
+}
+
+template <std::size_t N>
+void CopyText(char (&dest)[N], const char* source) {
+  const std::size_t length = strnlen(source, N - 1);
+  std::memcpy(dest, source, length);
+  dest[length] = '\0';
+}
+
+}  // namespace
+
+CSlaveThread::CSlaveThread(const SlaveThreadParams& params)
+    : m_nRank(params.m_nRank), m_nLogLevel(params.m_nLogLevel), m_nPort(params.m_nPort) {
+  CopyText(m_szHost, params.m_szHost);
+  CopyText(m_szLogPath, params.m_szLogPath);
+  m_serverAddr.sin_family = AF_INET;
+  m_serverAddr.sin_port = htons(m_nPort);
+}
+
+CSlaveThread::~CSlaveThread() { Close(); }
+
+void CSlaveThread::Close() {
+  if (m_socket != -1) {
+    ::close(m_socket);
+    m_socket = -1;
+  }
+  m_bConnected = false;
+  if (m_log.is_open()) m_log.close();
+}
+
+void CSlaveThread::ThreadLog(int level, const char* text) {
+  if (level != -1 && level > m_nLogLevel) return;
+  try {
+    if (!m_bLogOpened) {
+      m_bLogOpened = true;
+      if (!m_log.is_open()) {
+        m_log.open(m_szLogPath, std::ios::out | std::ios::trunc);
+        m_log.imbue(std::locale::classic());
+      }
+    }
+    if (m_log) {
+      m_log << text << '\n';
+      m_log.flush();
+    }
+  } catch (const std::exception& e) {
+    std::cout << plat::GetString(plat::StringTable::Program, 178) << ' ' << e.what() << '\n'
+              << plat::GetString(plat::StringTable::Program, 179) << ' ' << m_szLogPath
+              << " szMessage: " << text << std::endl;
+  } catch (...) {
+    std::cout << plat::GetString(plat::StringTable::Program, 178) << " Unknown exception\n"
+              << plat::GetString(plat::StringTable::Program, 179) << ' ' << m_szLogPath
+              << " szMessage: " << text << std::endl;
+  }
+}
+
+bool CSlaveThread::OpenSocket() {
+  m_socket = ::socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+  if (m_socket == -1) {
+    ThreadLog(-1, FormatMessage(160, {errno}).c_str());
+    return false;
+  }
+  if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&m_serverAddr), sizeof m_serverAddr) != 0) {
+    ThreadLog(-1, FormatMessage(162, {errno}).c_str());
+    return false;
+  }
+  if (!SetNonBlocking(m_socket)) {
+    ThreadLog(-1, FormatMessage(161, {errno}).c_str());
+    return false;
+  }
+  m_bConnected = true;
+  return true;
+}
+
+bool CSlaveThread::Connect() {
+  // A dotted IPv4 address only: the host is never looked up by name.
+  if (inet_aton(m_szHost, &m_serverAddr.sin_addr) == 0) {
+    ThreadLog(-1, FormatMessage(162, {EINVAL}).c_str());
+    return false;
+  }
+  return OpenSocket();
+}
+
+// A reset socket cannot be connected again on POSIX: a fresh one is opened.
+bool CSlaveThread::Reconnect() {
+  if (m_socket != -1) ::close(m_socket);
+  m_socket = -1;
+  m_bConnected = false;
+  return OpenSocket();
+}
+
+bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
+  static thread_local std::vector<char> received(kReceiveBufferSize);
+  const ssize_t count = ::recv(m_socket, received.data(), received.size(), 0);
+  if (count > 0) {
+    std::string line = "Received: ";
+    line.append(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize - line.size() - 1));
+    ThreadLog(2, line.c_str());
+    g_bUserStop.store(true);
+    return true;
+  }
+  if (count == 0) {
+    g_bUserStop.store(true);
+    return false;
+  }
+  if (errno == ECONNRESET) {
+    ThreadLog(-1, "Retrying connection...");
+    if (!Reconnect()) return false;
+  } else if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) {
+    ThreadLog(-1, FormatMessage(163, {errno}).c_str());
+    return false;
+  }
+
+  if (data == nullptr || size <= 0) return true;
+
+  // The stream has no framing: a message goes out whole or the reader loses its place.
+  std::size_t sent = 0;
+  const auto total = static_cast<std::size_t>(size);
+  int failures = 0;
+  while (sent < total) {
+    const ssize_t n = ::send(m_socket, data + sent, total - sent, MSG_NOSIGNAL);
+    if (n > 0) {
+      sent += static_cast<std::size_t>(n);
+      continue;
+    }
+    if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+      WaitWritable(m_socket);
+      continue;
+    }
+    const int error = n < 0 ? errno : 0;
+    ThreadLog(-1, FormatMessage(164, {error, size}).c_str());
+    if (++failures >= kMaxSendFailures) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(kSendRetryMs));
+  }
+  ThreadLog(1, FormatMessage(165, {m_nRank, size}).c_str());
+  return true;
+}
+
+unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
+  auto link = std::make_unique<CSlaveThread>(*pParams);
+  if (!link->Connect()) return 0;
+
+  CStrevDataBufferArray& queue = *pParams->m_paQueue;
+  while (!g_bUserStop.load()) {
+    const CStrevDataBuffer* buffer = nullptr;
+    {
+      std::lock_guard<std::mutex> lock(*pParams->m_pcsQueue);
+      if (queue.GetSize() > 0) buffer = queue.GetAt(0);
+    }
+    if (buffer != nullptr) {
+      link->SendAndReceiveData(buffer->m_nSize, buffer->m_pData.get());
+    } else {
+      link->SendAndReceiveData(0, nullptr);
+    }
+    if (g_bUserStop.load()) break;
+    // A failed reconnect ends the link; the message stays queued for the worker.
+    if (!link->m_bConnected) break;
+
+    // Read the stop flag before looking at the queue, so a message queued
+    // just before the stop is still sent.
+    const bool stop = pParams->m_pbStop->load();
+    bool empty;
+    std::unique_ptr<CStrevDataBuffer> done;
+    {
+      std::lock_guard<std::mutex> lock(*pParams->m_pcsQueue);
+      // Only this thread removes from the queue, so its head is still the buffer just handled.
+      if (buffer != nullptr) {
+        if (queue.m_bOwnsElements) {
+          done = queue.DetachAt(0);
+        } else {
+          done.reset(queue.GetAt(0));
+          queue.RemoveAt(0);
+        }
+      }
+      empty = queue.GetSize() == 0;
+    }
+    done.reset();  // freed outside the lock
+    if (!empty) continue;
+    if (stop) break;
+    std::this_thread::sleep_for(kIdleWait);
+  }
+  link->Close();
+  return 0;
+}

@@ -1,0 +1,79 @@
+#pragma once
+// The worker's status link to the main application: a socket thread that
+// connects as a TCP client, sends the queued messages in queue order as one
+// plain byte stream, and treats any byte received, or the peer closing the
+// connection, as the user's request to stop the run.
+
+#include <netinet/in.h>
+
+#include <atomic>
+#include <cstdint>
+#include <fstream>
+#include <mutex>
+
+#include "foundation/ptr_array.h"
+#include "platform/object.h"
+#include "runner/strev_data_buffer.h"
+
+using CStrevDataBufferArray = CAutoDestructArray<CPtrArray, CStrevDataBuffer*>;
+
+// The process's user-stop byte: written by the socket thread only, read by
+// the worker loop, the case output and the case solver's callback.
+extern std::atomic<bool> g_bUserStop;
+
+// Built by the worker in its own frame; the thread reads it for its whole life,
+// so the worker joins the thread before leaving that frame.
+struct SlaveThreadParams {
+  int m_nRank = 0;
+  int m_nLogLevel = 0;
+  char m_szLogPath[500] = {};
+  char m_szHost[100] = {};
+  std::uint16_t m_nPort = 0;
+  std::atomic<bool>* m_pbStop = nullptr;        // the worker loop's stop flag
+  std::mutex* m_pcsQueue = nullptr;             // guards *m_paQueue
+  CStrevDataBufferArray* m_paQueue = nullptr;   // the worker's outgoing queue
+};
+
+// The thread's entry point. Sends everything queued before it honours the
+// worker's stop flag; ends at once, leaving the queue as it is, on a user
+// stop or when the link cannot be made. Returns 0.
+unsigned int SlaveThreadProc(SlaveThreadParams* pParams);
+
+class CSlaveThread : public CObject {
+ public:
+  explicit CSlaveThread(const SlaveThreadParams& params);
+  ~CSlaveThread() override;
+
+  CSlaveThread(const CSlaveThread&) = delete;
+  CSlaveThread& operator=(const CSlaveThread&) = delete;
+
+  // True when connected (blocking connect to a dotted IPv4 host) and switched
+  // to non-blocking mode.
+  bool Connect();
+
+  // One poll of the connection and, when data is not null, one whole message
+  // sent. False after a receive error or a closed connection. A received byte
+  // or a closed connection sets the user-stop byte and nothing is sent.
+  bool SendAndReceiveData(int size, const std::uint8_t* data);
+
+  // A leveled line in the thread's own log (level -1 is always written).
+  void ThreadLog(int level, const char* text);
+
+  void Close();
+
+  bool m_bConnected = false;
+
+ private:
+  bool OpenSocket();
+  bool Reconnect();
+
+  bool m_bLogOpened = false;
+  int m_nRank = 0;
+  std::ofstream m_log;
+  int m_nLogLevel = 0;
+  char m_szHost[100] = {};
+  char m_szLogPath[500] = {};
+  std::uint16_t m_nPort = 0;
+  int m_socket = -1;
+  sockaddr_in m_serverAddr = {};
+};

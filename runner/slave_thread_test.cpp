@@ -1,0 +1,217 @@
+#include "runner/slave_thread.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A TCP listener on 127.0.0.1 at a free port, standing in for the main application.
+class Listener {
+ public:
+  explicit Listener(int receiveBuffer = 0) {
+    m_listen = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (receiveBuffer > 0) setsockopt(m_listen, SOL_SOCKET, SO_RCVBUF, &receiveBuffer, sizeof receiveBuffer);
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(m_listen, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    listen(m_listen, 4);
+    socklen_t length = sizeof addr;
+    getsockname(m_listen, reinterpret_cast<sockaddr*>(&addr), &length);
+    m_port = ntohs(addr.sin_port);
+  }
+  ~Listener() {
+    CloseClient();
+    CloseListener();
+  }
+  void Accept() { m_client = ::accept(m_listen, nullptr, nullptr); }
+  void CloseClient() {
+    if (m_client != -1) ::close(m_client);
+    m_client = -1;
+  }
+  void CloseListener() {
+    if (m_listen != -1) ::close(m_listen);
+    m_listen = -1;
+  }
+  void SendByte() { ASSERT_EQ(::send(m_client, "x", 1, MSG_NOSIGNAL), 1); }
+  // Reads until the peer closes, optionally pausing between reads.
+  std::string ReadToEof(std::chrono::microseconds pause = {}) {
+    std::string all;
+    char chunk[4096];
+    for (;;) {
+      const ssize_t n = ::recv(m_client, chunk, sizeof chunk, 0);
+      if (n <= 0) break;
+      all.append(chunk, static_cast<std::size_t>(n));
+      if (pause.count() > 0) std::this_thread::sleep_for(pause);
+    }
+    return all;
+  }
+  std::uint16_t m_port = 0;
+  int m_client = -1;
+
+ private:
+  int m_listen = -1;
+};
+
+class SlaveThreadTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    g_bUserStop.store(false);
+    m_dir = fs::temp_directory_path() / ("slave_thread_test_" + std::to_string(::getpid()));
+    fs::create_directories(m_dir);
+    m_params.m_nRank = 3;
+    m_params.m_nLogLevel = 2;
+    std::snprintf(m_params.m_szLogPath, sizeof m_params.m_szLogPath, "%s/RankThread3.log", m_dir.c_str());
+    std::snprintf(m_params.m_szHost, sizeof m_params.m_szHost, "127.0.0.1");
+    m_params.m_pbStop = &m_stop;
+    m_params.m_pcsQueue = &m_lock;
+    m_params.m_paQueue = &m_queue;
+  }
+  void TearDown() override {
+    g_bUserStop.store(false);
+    fs::remove_all(m_dir);
+  }
+  void Queue(const std::string& bytes) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_queue.Add(std::make_unique<CStrevDataBuffer>(bytes.data(), static_cast<int>(bytes.size())));
+  }
+  void Start(std::uint16_t port) {
+    m_params.m_nPort = port;
+    m_thread = std::thread([this] { SlaveThreadProc(&m_params); });
+  }
+  std::string Log() const {
+    std::ifstream in(m_params.m_szLogPath);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  fs::path m_dir;
+  std::atomic<bool> m_stop{false};
+  std::mutex m_lock;
+  CStrevDataBufferArray m_queue;
+  SlaveThreadParams m_params;
+  std::thread m_thread;
+};
+
+TEST_F(SlaveThreadTest, SendsEverythingQueuedBeforeTheStopInOrder) {
+  Listener listener;
+  const std::string messages[] = {"first", std::string("se\0cond", 7), std::string(100000, 'z')};
+  for (const auto& m : messages) Queue(m);
+  m_stop.store(true);
+  Start(listener.m_port);
+  listener.Accept();
+  const std::string received = listener.ReadToEof();
+  m_thread.join();
+  EXPECT_EQ(received, messages[0] + messages[1] + messages[2]);
+  EXPECT_EQ(m_queue.GetSize(), 0);
+  EXPECT_FALSE(g_bUserStop.load());
+  EXPECT_NE(Log().find("Processor 3: Sent 100000 bytes to VORN."), std::string::npos);
+}
+
+TEST_F(SlaveThreadTest, MessageQueuedWhileIdleIsSentBeforeTheStop) {
+  Listener listener;
+  Start(listener.m_port);
+  listener.Accept();
+  std::this_thread::sleep_for(std::chrono::milliseconds(30));
+  Queue("late");
+  m_stop.store(true);
+  EXPECT_EQ(listener.ReadToEof(), "late");
+  m_thread.join();
+}
+
+// The peer's stop signal, a byte or a close, is seen before the queued messages go out.
+TEST_F(SlaveThreadTest, UserStopEndsTheThreadWithoutSending) {
+  for (const bool closeInstead : {false, true}) {
+    SCOPED_TRACE(closeInstead ? "peer closes" : "peer sends a byte");
+    g_bUserStop.store(false);
+    Listener listener;
+    Queue("one");
+    Queue("two");
+    std::unique_lock<std::mutex> hold(m_lock);  // keeps the thread from its first take
+    Start(listener.m_port);
+    listener.Accept();
+    if (closeInstead)
+      listener.CloseClient();
+    else
+      listener.SendByte();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    hold.unlock();
+    m_thread.join();
+    EXPECT_TRUE(g_bUserStop.load());
+    EXPECT_EQ(m_queue.GetSize(), 2);
+    if (!closeInstead) {
+      EXPECT_EQ(listener.ReadToEof(), "");
+    }
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_queue.RemoveAll();
+  }
+}
+
+TEST_F(SlaveThreadTest, HostThatIsNotADottedAddressEndsTheLink) {
+  std::snprintf(m_params.m_szHost, sizeof m_params.m_szHost, "localhost");
+  Queue("kept");
+  Start(1);
+  m_thread.join();
+  EXPECT_NE(Log().find("Failed to connect to VORN socket. Error:"), std::string::npos);
+  EXPECT_EQ(m_queue.GetSize(), 1);
+  EXPECT_FALSE(g_bUserStop.load());
+}
+
+TEST_F(SlaveThreadTest, NoListenerEndsTheLink) {
+  std::uint16_t port;
+  {
+    Listener closed;
+    port = closed.m_port;
+  }
+  Start(port);
+  m_thread.join();
+  EXPECT_NE(Log().find("Failed to connect to VORN socket. Error: 111."), std::string::npos);
+}
+
+TEST_F(SlaveThreadTest, SlowReaderReceivesALargeMessageWhole) {
+  Listener listener(4096);
+  std::string big(4 * 1024 * 1024, '\0');
+  for (std::size_t i = 0; i < big.size(); ++i) big[i] = static_cast<char>(i * 131 % 251);
+  Queue(big);
+  Queue("tail");
+  m_stop.store(true);
+  Start(listener.m_port);
+  listener.Accept();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));  // let the sender fill every buffer
+  const std::string received = listener.ReadToEof(std::chrono::microseconds(50));
+  m_thread.join();
+  ASSERT_EQ(received.size(), big.size() + 4);
+  EXPECT_TRUE(received == big + "tail");
+}
+
+TEST_F(SlaveThreadTest, PeerClosingDuringASendIsAnErrorNotADeath) {
+  Listener listener(4096);
+  Queue(std::string(16 * 1024 * 1024, 'q'));
+  m_stop.store(true);
+  Start(listener.m_port);
+  listener.Accept();
+  char some[1024];
+  ASSERT_GT(::recv(listener.m_client, some, sizeof some, 0), 0);
+  listener.CloseClient();  // unread data: the sender sees a reset or a broken pipe
+  listener.CloseListener();
+  m_thread.join();
+  EXPECT_NE(Log().find("Error while sending data in SendAndReceiveData."), std::string::npos) << Log();
+}
+
+}  // namespace
