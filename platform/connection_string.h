@@ -1,0 +1,58 @@
+#pragma once
+// Connection strings written for Windows providers and drivers, translated
+// to the ODBC drivers installed here:
+// - an Access file (OLE DB Jet or ACE provider, or the Access ODBC driver)
+//   goes to the SQLite3 driver when the file is an SQLite database, and to
+//   the MDBTools driver (read-only) when it is a Jet or ACE file;
+// - SQL Server (OLE DB providers SQLOLEDB, SQLNCLI*, MSOLEDBSQL, or the ODBC
+//   driver "SQL Server") goes to the configured server driver:
+//   $OSTREL_SQLSERVER_ODBC_DRIVER, else "FreeTDS"; "host,port" becomes
+//   Server and Port; PostgreSQL is reached the same way;
+// - the ODBC provider MSDASQL loses its Provider part;
+// - a native ODBC string (DSN=, DRIVER=, FILEDSN= and no Provider=) passes
+//   unchanged;
+// - Oracle, integrated Windows security and unknown providers are refused
+//   with a message saying why.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace plat {
+
+// One "key=value" item; keys keep their spelling, values lose ODBC braces.
+using ConnectionItem = std::pair<std::string, std::string>;
+
+// Splits a connection string at ";" (outside braces) and "=". Items without
+// "=" are kept with an empty value.
+std::vector<ConnectionItem> ParseConnectionString(std::string_view text);
+
+// The value of a key (compared ignoring case and surrounding blanks).
+std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>& items, std::string_view key);
+
+// "key=value" with the value in braces when it holds ";", "{", "}", "=" or
+// leading or trailing blanks (a "}" inside is doubled).
+std::string ConnectionPair(std::string_view key, std::string_view value);
+
+// The configured SQL Server ODBC driver.
+std::string SqlServerOdbcDriver();
+
+struct TranslatedConnection {
+  bool ok = false;
+  std::string odbc;     // the ODBC connection string
+  std::string message;  // why the string was refused
+  bool readOnly = false;  // a Jet file through MDBTools
+};
+
+// Translates a connection string; user and password, when not empty, are
+// added as UID and PWD in place of any the string holds.
+TranslatedConnection TranslateConnectionString(std::string_view text, std::string_view user = {},
+                                               std::string_view password = {});
+
+// What an Access database file is.
+enum class AccessFileKind { Missing, Sqlite, Jet, Other };
+AccessFileKind DetectAccessFile(const std::string& path);
+
+}  // namespace plat
