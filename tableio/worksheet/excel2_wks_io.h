@@ -1,0 +1,80 @@
+#pragma once
+// BIFF2 worksheets: single-sheet files whose first record id is 0x0009. Cell
+// records carry their three attribute bytes inline.
+
+#include <cstdint>
+#include <istream>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "tableio/worksheet/wks_io_innards.h"
+
+class excel2WksIO : public TWksIOInnards {
+ public:
+  // Loads the whole file from the stream; the error flag tells whether it could be read.
+  excel2WksIO(std::unique_ptr<std::istream> stream, const std::string& path);
+
+  void ScanHeader() override;
+  void IndexRows() override;
+  int ReadNumber(int row, int column, double* value) override;
+  int ReadFormattedText(int row, int column, char* buffer, int length, bool useColumnWidth) override;
+  using TWksIOInnards::ReadText;
+  int ReadText(int row, int column, std::string& text, int mode) override;
+  void WriteText(int row, int column, const std::string& text, int alignment) override;
+  void WriteNumber(int row, int column, double value, int format) override;
+  void SetAlignment(int row, int column, int alignment) override;
+  bool Save(const std::string& path) override;
+  void GetActiveCell(int* row, int* column) override;
+  void SetActiveCell(int row, int column) override;
+  int HasFormula(int row, int column) override;
+  std::string GetFormulaText(int row, int column) override;
+  bool GetFormatString(int formatIndex, std::string& text) override;
+  int ClassifyFormat(const std::string& text) override;
+  int XfLayout() override;
+  int ScanDimensions() override;
+
+ protected:
+  excel2WksIO() = default;
+
+  struct CellAttributes {
+    int alignment = 0;
+    bool locked = false;
+    int formatIndex = 0;
+  };
+  enum class CellKind { None, Number, Label, FormulaNumber, FormulaText, FormulaOther, Other };
+  struct CellValue {
+    CellKind kind = CellKind::None;
+    double number = 0.0;
+    std::string_view text;
+    CellAttributes attributes;
+  };
+
+  // What the cell at (row, column) holds.
+  virtual CellValue DecodeCell(int row, int column);
+  // The flags every read starts with: alignment, and locked when the sheet is protected.
+  int BaseFlags(const CellAttributes& attributes) const;
+  // The date and time bits of a format index.
+  int FormatBits(int formatIndex);
+
+  bool IsLookupCell(std::uint16_t id) const override;
+  bool IsIndexedCell(std::uint16_t id) const override;
+  bool IsFormulaRecord(std::uint16_t id) const override;
+  bool IsStringRecord(std::uint16_t id) const override;
+  // Records that carry a row and a column and are replaced by a changed cell on save.
+  virtual bool IsSaveCell(std::uint16_t id) const;
+
+  // Writes the record stream with the changed cells merged in. With
+  // extraAfterPos set, extraRecords are written right after that record;
+  // with dropIndex, an INDEX record among the first five records is replaced
+  // by UNCALCED unless one is already there.
+  struct SaveExtras {
+    bool dropIndex = false;
+    Position extraAfterPos = kNoRecord;
+    std::vector<RecordBytes> extraRecords;
+  };
+  bool SaveMerged(const std::string& path, const SaveExtras& extras);
+
+  // The row's default attribute bytes of its ROW record, when it has some.
+  bool RowDefaultAttributes(int row, std::uint8_t attributes[3]) const;
+};
