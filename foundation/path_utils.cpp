@@ -157,7 +157,8 @@ std::string MakeRelativePath(const std::string& baseDirectory, const std::string
   const PathParts targetParts = SplitPath(target);
   const CPathSplitter baseSplit(base, kPathSeparator);
   const CPathSplitter targetSplit(targetParts.drive + targetParts.dir, kPathSeparator);
-  if (base[0] == kPathSeparator && !targetParts.dir.empty() && targetParts.dir[0] == kPathSeparator &&
+  // Only UNC names compare servers: every absolute POSIX path begins with "/".
+  if (base.compare(0, 2, "//") == 0 && targetParts.dir.compare(0, 2, "//") == 0 &&
       baseSplit.GetCount() > 2 && targetSplit.GetCount() > 2 &&
       !EqualsIgnoringCase(baseSplit.GetPart(2), targetSplit.GetPart(2))) {
     return target;

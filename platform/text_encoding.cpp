@@ -81,6 +81,9 @@ std::string Utf8ToCp1252(std::string_view text) {
       cp = (cp << 6) | (c & 0x3F);
     }
     if (!ok) { out += '?'; ++i; continue; }
+    // Overlong forms, surrogates and values past U+10FFFF are malformed.
+    static constexpr std::uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < kMinimum[extra] || (cp >= 0xD800 && cp <= 0xDFFF) || cp > 0x10FFFF) cp = '?';
     out += CodePointToCp1252(cp);
     i += extra + 1;
   }
