@@ -1,2 +1,4 @@
-// Entry point of the parallel case runner; the process model lives in ostrel_app.
-int main(int, char**) { return 0; }
+// Entry point of the parallel case runner.
+#include "runner/ostrel_startup.h"
+
+int main(int argc, char** argv) { return OstrelMain(argc, argv); }

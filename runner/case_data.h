@@ -1,0 +1,48 @@
+#pragma once
+// The one record rank zero and the workers exchange: a case request, a stop
+// record, or a case coming back. 1024 bytes, little-endian, no padding.
+
+#include <mpi.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+struct CCaseData {
+  std::int32_t m_nStatus;           // 0 when sent; negative in a returned record = failed
+  std::int32_t m_nCaseNumber;       // -1 = stop
+  std::int32_t m_nLoadSolCase;      // word 3 of the case list line
+  std::int32_t m_nListValue4;       // word 4
+  std::int32_t m_nListValue6;       // word 6
+  std::int32_t m_nLoadSolCaseUsed;  // set by the case solver: the case whose solution was loaded, 0 for none
+  char m_szStrevFileName[1000];     // NUL-terminated solver file name
+};
+
+static_assert(sizeof(CCaseData) == 1024);
+static_assert(offsetof(CCaseData, m_nCaseNumber) == 4);
+static_assert(offsetof(CCaseData, m_nLoadSolCase) == 8);
+static_assert(offsetof(CCaseData, m_nListValue4) == 12);
+static_assert(offsetof(CCaseData, m_nListValue6) == 16);
+static_assert(offsetof(CCaseData, m_nLoadSolCaseUsed) == 20);
+static_assert(offsetof(CCaseData, m_szStrevFileName) == 24);
+
+inline constexpr std::int32_t kStopCase = -1;         // m_nCaseNumber of the stop record
+inline constexpr std::int32_t kUserStop = -999;       // status and case of a user-stop answer
+inline constexpr int kReplyTag = 999;                 // tag of every record sent to rank zero
+inline constexpr std::size_t kTransferredBytes = 1008;  // bytes 0..1007 travel; the rest keeps the receiver's
+inline constexpr std::size_t kTransferredNameChars = kTransferredBytes - offsetof(CCaseData, m_szStrevFileName);
+
+// Zero-filled, then status 0, case -1, the three list values -1 and an empty name.
+void InitCaseData(CCaseData& data);
+
+// Turns the record into the stop record (status unchanged).
+void SetStopRecord(CCaseData& data);
+
+// Copies the name, cut to what fits the field.
+void SetStrevFileName(CCaseData& data, std::string_view name);
+
+// Terminates a received name where the transferred bytes end, whatever arrived.
+void TerminateStrevFileName(CCaseData& data);
+
+// The record's datatype: 2 MPI_INT at 0 and 1000 MPI_CHAR at 8, committed.
+MPI_Datatype CreateCaseDataType();

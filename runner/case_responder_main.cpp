@@ -1,0 +1,95 @@
+// A worker for tests of the scheduler: answers the case records itself as
+// told by $OSTREL_RESPONDER, a comma-separated list of
+//   fail=N       answer case N with status -1
+//   userstop=N   answer case N with -999/-999 (the user's stop) and leave
+//   delay=MS     take MS milliseconds per case
+//   leave=N      on case N answer -1 and from then on answer every record -1
+// Every received record is appended to RUNDIR/received<rank>.txt as
+// "tag case loadsol value4 value6 namelength name".
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "runner/case_data.h"
+#include "runner/case_schedule.h"
+#include "runner/ostrel_app.h"
+#include "runner/ostrel_slave_app.h"
+#include "runner/ostrel_startup.h"
+
+namespace {
+
+struct Behaviour {
+  std::set<int> fail;
+  std::set<int> userStop;
+  std::set<int> leave;
+  int delayMs = 0;
+};
+
+Behaviour ReadBehaviour() {
+  Behaviour b;
+  const char* env = std::getenv("OSTREL_RESPONDER");
+  std::stringstream in(env ? env : "");
+  std::string item;
+  while (std::getline(in, item, ',')) {
+    const size_t eq = item.find('=');
+    if (eq == std::string::npos) continue;
+    const std::string key = item.substr(0, eq);
+    const int value = ReadLeadingInt(item.substr(eq + 1));
+    if (key == "fail") b.fail.insert(value);
+    else if (key == "userstop") b.userStop.insert(value);
+    else if (key == "leave") b.leave.insert(value);
+    else if (key == "delay") b.delayMs = value;
+  }
+  return b;
+}
+
+class CResponder : public IOstrelWorker {
+ public:
+  std::unique_ptr<COstrelApp> CreateRole(int rank, const OstrelArgs& args) override {
+    return std::make_unique<COstrelSlaveApp>(rank, args);
+  }
+
+  void Run(COstrelApp& role, const OstrelArgs& args) override {
+    auto& slave = static_cast<COstrelSlaveApp&>(role);
+    const Behaviour b = ReadBehaviour();
+    std::ofstream received(args.runDir + "/received" + std::to_string(role.m_nRank) + ".txt");
+    CCaseData record;
+    InitCaseData(record);
+    for (;;) {
+      MPI_Status status;
+      MPI_Recv(&record, 1, role.m_caseType, 0, MPI_ANY_TAG, MPI_COMM_WORLD, &status);
+      const size_t nameLength = strnlen(record.m_szStrevFileName, sizeof record.m_szStrevFileName);
+      received << status.MPI_TAG << ' ' << record.m_nCaseNumber << ' ' << record.m_nLoadSolCase << ' '
+               << record.m_nListValue4 << ' ' << record.m_nListValue6 << ' ' << nameLength << ' '
+               << record.m_szStrevFileName << '\n'
+               << std::flush;
+      if (record.m_nCaseNumber == kStopCase) return;
+      if (b.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(b.delayMs));
+      if (b.userStop.count(record.m_nCaseNumber)) {
+        record.m_nStatus = kUserStop;
+        record.m_nCaseNumber = kUserStop;
+        MPI_Send(&record, 1, role.m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+        return;
+      }
+      if (b.leave.count(record.m_nCaseNumber)) {
+        slave.AnswerUntilStop(&record);
+        return;
+      }
+      if (b.fail.count(record.m_nCaseNumber)) record.m_nStatus = -1;
+      MPI_Send(&record, 1, role.m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+    }
+  }
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CResponder responder;
+  return OstrelMain(argc, argv, &responder);
+}

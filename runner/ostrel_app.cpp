@@ -1,0 +1,100 @@
+#include "runner/ostrel_app.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <exception>
+#include <locale>
+
+#include "runner/case_data.h"
+#include "runner/runner_messages.h"
+
+COstrelApp::~COstrelApp() { CloseLog(); }
+
+void COstrelApp::Init(const std::string& arg1, const std::string& runDir, const std::string& logName) {
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  m_bLogOpened = false;
+  m_strArg1 = arg1;
+  m_strRunDir = runDir;
+  m_szLogFile = runDir + "/" + logName;
+}
+
+void COstrelApp::CloseLog() {
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  if (m_log.is_open()) m_log.close();
+}
+
+void COstrelApp::SetLogLevel(int level) { m_nLogLevel = (level >= 0 && level <= 3) ? level : 0; }
+
+const char* LogLevelName(int level) {
+  switch (level) {
+    case 1: return "LOW";
+    case 2: return "MEDIUM";
+    case 3: return "HIGH";
+    default: return "NONE";
+  }
+}
+
+const char* COstrelApp::GetLogLevelName() const { return LogLevelName(m_nLogLevel); }
+
+void COstrelApp::Log(int level, std::string_view text) {
+  if (!WouldLog(level)) return;
+  std::lock_guard<std::mutex> lock(m_logMutex);
+  try {
+    if (!m_bLogOpened) {
+      if (!m_log.is_open()) {
+        m_log.open(m_szLogFile, std::ios::out | std::ios::trunc | std::ios::binary);
+        m_log.imbue(std::locale::classic());
+      }
+      m_bLogOpened = true;
+    }
+    if (!m_log) return;  // a log that could not be created stays silent
+    m_log.write(text.data(), static_cast<std::streamsize>(text.size()));
+    m_log.put('\n');
+    m_log.flush();
+  } catch (const std::exception& e) {
+    std::printf("%s %s\n%s %s szMessage: %.*s\n", RunnerText(178).c_str(), e.what(), RunnerText(179).c_str(),
+                m_szLogFile.c_str(), static_cast<int>(text.size()), text.data());
+  } catch (...) {
+    std::printf("%s Unknown exception\n%s %s szMessage: %.*s\n", RunnerText(178).c_str(), RunnerText(179).c_str(),
+                m_szLogFile.c_str(), static_cast<int>(text.size()), text.data());
+  }
+}
+
+void COstrelApp::LogF(int level, const char* format, ...) {
+  if (!WouldLog(level)) return;
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  const int size = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string line(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
+  if (size > 0) std::vsnprintf(line.data(), line.size(), format, args);
+  va_end(args);
+  line.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  Log(level, line);
+}
+
+void COstrelApp::LogMsg(int level, unsigned int id, ...) {
+  if (!WouldLog(level)) return;
+  const std::string format = RunnerText(id);
+  va_list args;
+  va_start(args, id);
+  va_list copy;
+  va_copy(copy, args);
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+  const int size = std::vsnprintf(nullptr, 0, format.c_str(), copy);
+  va_end(copy);
+  std::string line(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
+  if (size > 0) std::vsnprintf(line.data(), line.size(), format.c_str(), args);
+#pragma GCC diagnostic pop
+  va_end(args);
+  line.resize(size > 0 ? static_cast<size_t>(size) : 0);
+  Log(level, line);
+}
+
+bool COstrelApp::CreateMpiMessageType() {
+  m_caseType = CreateCaseDataType();
+  return true;
+}

@@ -1,0 +1,131 @@
+#include "runner/ostrel_startup.h"
+
+#include <mpi.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdio>
+#include <locale>
+
+#include "foundation/language_resources.h"
+#include "runner/case_schedule.h"
+#include "runner/ostrel_rank_zero_app.h"
+#include "runner/ostrel_slave_app.h"
+#include "runner/runner_messages.h"
+
+namespace {
+
+class CSlaveWorker : public IOstrelWorker {
+ public:
+  std::unique_ptr<COstrelApp> CreateRole(int rank, const OstrelArgs& args) override {
+    return std::make_unique<COstrelSlaveApp>(rank, args);
+  }
+  void Run(COstrelApp& role, const OstrelArgs& args) override {
+    static_cast<COstrelSlaveApp&>(role).RunSlave(args.arg1, args.runDir, role.m_nRank);
+  }
+};
+
+// The user's locale; a locale named in the environment that is not installed falls back to "C".
+void SetUserLocale() {
+  if (!std::setlocale(LC_ALL, "")) std::setlocale(LC_ALL, "C");
+  try {
+    std::locale::global(std::locale(""));
+  } catch (const std::exception&) {
+    std::locale::global(std::locale::classic());
+  }
+}
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count() /
+         1000.0;
+}
+
+}  // namespace
+
+std::optional<OstrelArgs> ParseArguments(int argc, const char* const* argv) {
+  if (argc < 4) return std::nullopt;
+  OstrelArgs args;
+  args.arg1 = argv[1];
+  args.runDir = argv[2];
+  args.caseList = argv[3];
+  if (argc > 4) {
+    const int level = ReadLeadingInt(argv[4]);
+    args.logLevel = (level >= 0 && level <= 3) ? level : 0;
+  }
+  if (argc > 5) args.arg5 = std::max(0, ReadLeadingInt(argv[5]));
+  if (argc > 6) {
+    const std::string host = argv[6];
+    if (host.size() < 100) args.host = host;
+  }
+  if (argc > 7) args.port = ReadLeadingInt(argv[7]);
+  if (argc > 8) args.arg8 = ReadLeadingInt(argv[8]);
+  if (argc > 9) args.arg9 = ReadLeadingInt(argv[9]);
+  return args;
+}
+
+std::string UsageLine(const char* program) {
+  return std::string("usage: ") + (program ? program : "ostrel") +
+         " ARG1 RUNDIR CASELIST [LOGLEVEL [ARG5 [HOST [PORT [ARG8 [ARG9]]]]]]";
+}
+
+std::string RoleLogName(int rank) {
+  return rank == 0 ? std::string("OstrelRankZero.log") : "OstrelRank" + std::to_string(rank) + ".log";
+}
+
+int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
+  LoadLanguageResourceDll("Ostrel", nullptr);
+  const std::optional<OstrelArgs> parsed = ParseArguments(argc, argv);
+  if (!parsed) {
+    std::fprintf(stderr, "%s\n", UsageLine(argc > 0 ? argv[0] : nullptr).c_str());
+    return 2;
+  }
+  const OstrelArgs& args = *parsed;
+
+  SetUserLocale();
+  const auto start = std::chrono::steady_clock::now();
+  MPI_Init(&argc, &argv);
+  int rank = 0;
+  int size = 1;
+  MPI_Comm_rank(MPI_COMM_WORLD, &rank);
+  MPI_Comm_size(MPI_COMM_WORLD, &size);
+  std::setlocale(LC_NUMERIC, "C");
+
+  CSlaveWorker slaveWorker;
+  IOstrelWorker& workerRole = worker ? *worker : slaveWorker;
+
+  std::unique_ptr<COstrelApp> role;
+  if (rank == 0) role = std::make_unique<COstrelRankZeroApp>(args.logLevel, size);
+  else role = workerRole.CreateRole(rank, args);
+  role->Init(args.arg1, args.runDir, RoleLogName(rank));
+  role->CreateMpiMessageType();
+
+  if (rank == 0) {
+    auto& zero = static_cast<COstrelRankZeroApp&>(*role);
+    unsigned int failed = 0;
+    if (!zero.CreateStrevTree(args.runDir, args.caseList)) failed = 101;
+    else if (!zero.SendFirstRequests()) failed = 103;
+    else if (!zero.RankZeroWaitLoop()) failed = 104;
+    if (failed) {
+      zero.Log(-1, RunnerText(failed));
+      zero.CloseLog();
+      // The workers wait for records that will never come: end the whole job.
+      MPI_Abort(MPI_COMM_WORLD, 1);
+      return -1;
+    }
+    zero.LogF(1, "Total parallel solution time %g seconds.", SecondsSince(start));
+  } else {
+    workerRole.Run(*role, args);
+    role->LogF(1, "Total parallel solution time on Rank %d was %g seconds.", rank, SecondsSince(start));
+  }
+
+  role->LogF(2, "Before Calling MPI_Finalize() on Rank %d", rank);
+  std::fflush(stdout);
+  const auto finalizeStart = std::chrono::steady_clock::now();
+  if (role->m_caseType != MPI_DATATYPE_NULL) MPI_Type_free(&role->m_caseType);
+  MPI_Finalize();
+  role->LogF(2, "After Calling MPI_Finalize() on Rank %d. Total MPI Finalize time %g seconds.", rank,
+             SecondsSince(finalizeStart));
+  std::fflush(stdout);
+  role.reset();
+  return 0;
+}

@@ -1,0 +1,42 @@
+#pragma once
+// Start-up and shut-down of every process of the job: the arguments, the
+// locale, MPI, the role of the process and its run.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class COstrelApp;
+
+struct OstrelArgs {
+  std::string arg1;      // passed on to the case solver and the export
+  std::string runDir;    // run directory; logs go here
+  std::string caseList;  // case list file, relative to runDir
+  int logLevel = 0;      // 0 to 3, anything else 0
+  int arg5 = 0;          // negative values become 0
+  std::string host = "127.0.0.1";
+  int port = 11150;
+  int arg8 = 0;
+  int arg9 = 0;
+};
+
+// The arguments after the program name; nothing when fewer than three are given.
+std::optional<OstrelArgs> ParseArguments(int argc, const char* const* argv);
+
+// The usage line printed when arguments are missing.
+std::string UsageLine(const char* program);
+
+// The log file name of a rank: "OstrelRankZero.log" or "OstrelRank<n>.log".
+std::string RoleLogName(int rank);
+
+// A worker's role, replaceable in test programs that answer cases themselves.
+class IOstrelWorker {
+ public:
+  virtual ~IOstrelWorker() = default;
+  virtual std::unique_ptr<COstrelApp> CreateRole(int rank, const OstrelArgs& args) = 0;
+  virtual void Run(COstrelApp& role, const OstrelArgs& args) = 0;
+};
+
+// The whole life of one process. Returns the exit code: 0 after an orderly
+// run, 2 for missing arguments. A failed rank-zero phase aborts the job.
+int OstrelMain(int argc, char** argv, IOstrelWorker* worker = nullptr);
