@@ -1,0 +1,27 @@
+#include "modelfile/vorn_model_file.h"
+
+CVornModelFile::CVornModelFile()
+    : m_formulas(ComparePropertyCalculations),
+      m_userEquationGroups(CompareUserEquationGroups),
+      m_siOutputValues(CompareSiOutputValues) {
+  // The groups and variables are deleted by ReleaseUserEquations, each through its own class.
+  m_userEquationGroups.m_bOwnsElements = 0;
+  m_userEquationVariables.m_bOwnsElements = 0;
+}
+
+CVornModelFile::~CVornModelFile() {
+  ReleaseUserEquations();
+  if (m_tableMapImage.IsLoaded()) m_tableMapImage.Release();
+  if (m_tableFilImage.IsLoaded()) m_tableFilImage.Release();
+  m_recObjects.RemoveAll();
+  m_recursionData.Clear();
+  ClearPvtwData(m_pvtwData);
+  m_tableMapBuffers.Clear();
+}
+
+void CVornModelFile::ReleaseUserEquations() {
+  for (IUserEquationGroup* group : m_userEquationGroups) delete group;
+  m_userEquationGroups.RemoveAll();
+  for (CUserDefinedEquationVariable* variable : m_userEquationVariables) delete variable;
+  m_userEquationVariables.RemoveAll();
+}

@@ -1,0 +1,111 @@
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "foundation/path_utils.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/path_resolver.h"
+
+namespace {
+
+// The last-modified time of a table source; null when the file is not there.
+plat::OleDateTime GetSourceFileDate(const std::string& path) {
+  std::string resolved;
+  struct stat status {};
+  if (!plat::ResolveExistingPath(path, resolved) || ::stat(resolved.c_str(), &status) != 0)
+    return plat::OleDateTime::Null();
+  return plat::OleDateTime::FromTimeT(status.st_mtime);
+}
+
+}  // namespace
+
+void CVornModelFile::ReadTablesXml(const plat::XmlNode& tables) {
+  for (const plat::XmlNode& entry : tables.ChildNodes()) {
+    if (entry.Name() != "Table") continue;
+    // Every entry starts empty: a missing child never takes the previous entry's value.
+    std::string name;
+    std::string file;
+    std::string enabled;
+    std::string tableType;
+    for (const plat::XmlNode& child : entry.ChildNodes()) {
+      const std::string childName = child.Name();
+      if (childName == "Name") name = child.Text();
+      else if (childName == "File") file = child.Text();
+      else if (childName == "Enabled") enabled = child.Text();
+      else if (childName == "TableType") tableType = child.Text();
+    }
+
+    std::string filePart;
+    std::string sheet;
+    SplitQualifiedName(file, filePart, sheet);
+    const plat::OleDateTime fileDate = GetSourceFileDate(MakeAbsolutePath(m_strModelDir, filePart));
+    const bool isEnabled = std::atoi(enabled.c_str()) != 0;
+    std::int32_t category = std::atoi(tableType.c_str());
+    if (name == "RECEIVE" || name == "SHIP") category = 8;
+
+    if (CVornModelFileTable* table = FindTable(name))
+      table->AddFile(file, isEnabled, fileDate);
+    else
+      m_tables.Add(std::make_unique<CVornModelFileTable>(name, file, isEnabled, category, fileDate));
+  }
+}
+
+void CVornModelFile::ReadServersXml(const plat::XmlNode& servers) {
+  for (const plat::XmlNode& entry : servers.ChildNodes()) {
+    if (entry.Name() != "Server") continue;
+    auto server = std::make_unique<CServer>();
+    server->ReadXml(entry);
+    m_servers.Add(std::move(server));
+  }
+}
+
+void CVornModelFile::ReadWenuTablesXml(const plat::XmlNode& wenuTables) {
+  for (const plat::XmlNode& entry : wenuTables.ChildNodes()) {
+    if (entry.Name() != "WenuTable") continue;
+    auto table = std::make_unique<CVornWenuTable>();
+    table->ReadXml(entry);
+    m_wenuTables.Add(std::move(table));
+  }
+}
+
+void CVornModelFile::ReadReportConfigurationXml(const plat::XmlNode& reportConfiguration) {
+  m_strReportConfiguration = reportConfiguration.Xml();
+}
+
+CVornModelFileTable* CVornModelFile::FindTable(const std::string& name) const {
+  for (CVornModelFileTable* table : m_tables)
+    if (table->m_strName == name) return table;
+  return nullptr;
+}
+
+void CVornModelFile::WriteTablesXml(plat::XmlNode& root) const {
+  plat::XmlNode tables = root.AppendElement("Tables");
+  for (const CVornModelFileTable* table : m_tables) {
+    for (const CTableFile* file : table->m_files) {
+      plat::XmlNode entry = tables.AppendElement("Table");
+      entry.AppendTextElement("Name", table->m_strName);
+      entry.AppendTextElement("File", file->m_strName);
+      entry.AppendTextElement("Enabled", file->m_bEnabled ? "1" : "0");
+      entry.AppendTextElement("TableType", std::to_string(table->m_nCategory));
+    }
+  }
+}
+
+void CVornModelFile::WriteServersXml(plat::XmlNode& root) const {
+  if (m_servers.IsEmpty()) return;
+  plat::XmlNode servers = root.AppendElement("Servers");
+  for (const CServer* server : m_servers) server->WriteXml(servers);
+}
+
+void CVornModelFile::WriteWenuTablesXml(plat::XmlNode& root) const {
+  if (m_wenuTables.IsEmpty()) return;
+  plat::XmlNode tables = root.AppendElement("WenuTables");
+  for (const CVornWenuTable* table : m_wenuTables) table->WriteXml(tables);
+}
+
+void CVornModelFile::WriteKeptSectionsXml(plat::XmlNode& root) const {
+  for (const std::string& text : m_keptSections) {
+    plat::XmlDocument section;
+    if (section.LoadXml(text)) root.AppendCopy(section.DocumentElement());
+  }
+}
