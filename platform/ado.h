@@ -138,6 +138,7 @@ class AdoField {
 
  private:
   friend class AdoRecordset;
+  friend class AdoConnection;
   std::string m_name;
   AdoType m_type = adEmpty;
   std::int32_t m_definedSize = 0;

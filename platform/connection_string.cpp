@@ -1,0 +1,272 @@
+#include "platform/connection_string.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+
+#include "platform/path_resolver.h"
+
+namespace plat {
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string out(text);
+  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return out;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
+  while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
+  return text;
+}
+
+bool StartsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+bool IsTrue(std::string_view value) {
+  std::string v = Lower(Trim(value));
+  return v == "sspi" || v == "yes" || v == "true";
+}
+
+std::string Join(const std::vector<ConnectionItem>& items) {
+  std::string out;
+  for (const auto& [key, value] : items) {
+    if (!out.empty()) out += ";";
+    out += ConnectionPair(key, value);
+  }
+  return out;
+}
+
+void EraseKeys(std::vector<ConnectionItem>& items, std::initializer_list<std::string_view> keys) {
+  items.erase(std::remove_if(items.begin(), items.end(),
+                             [&](const ConnectionItem& item) {
+                               std::string k = Lower(Trim(item.first));
+                               for (std::string_view key : keys)
+                                 if (k == Lower(key)) return true;
+                               return false;
+                             }),
+              items.end());
+}
+
+TranslatedConnection Refuse(std::string message) {
+  TranslatedConnection out;
+  out.message = std::move(message);
+  return out;
+}
+
+TranslatedConnection AccessFile(const std::string& file, std::string_view user, std::string_view password) {
+  if (Trim(file).empty()) return Refuse("No Access database file is named in the connection string.");
+  const std::string path = ResolvePath(Trim(file));
+  std::vector<ConnectionItem> items;
+  TranslatedConnection out;
+  switch (DetectAccessFile(path)) {
+    case AccessFileKind::Missing: return Refuse("Could not find file '" + std::string(Trim(file)) + "'.");
+    case AccessFileKind::Other:
+      return Refuse("The file '" + path + "' is neither an SQLite nor an Access (Jet) database.");
+    case AccessFileKind::Sqlite:
+      items = {{"Driver", "SQLite3"}, {"Database", path}, {"Timeout", "30000"}};
+      break;
+    case AccessFileKind::Jet:
+      items = {{"Driver", "MDBTools"}, {"DBQ", path}};
+      out.readOnly = true;
+      break;
+  }
+  if (!user.empty()) items.emplace_back("UID", std::string(user));
+  if (!password.empty()) items.emplace_back("PWD", std::string(password));
+  out.ok = true;
+  out.odbc = Join(items);
+  return out;
+}
+
+TranslatedConnection SqlServer(const std::vector<ConnectionItem>& in, std::string_view user, std::string_view password) {
+  for (std::string_view key : {"Integrated Security", "Trusted_Connection"}) {
+    if (auto v = FindConnectionValue(in, key); v && IsTrue(*v))
+      return Refuse("Integrated Windows security is not available on this system: give a user name and a password.");
+  }
+  std::string server;
+  for (std::string_view key : {"Data Source", "Server", "Address", "Addr"})
+    if (auto v = FindConnectionValue(in, key)) {
+      server = std::string(Trim(*v));
+      break;
+    }
+  if (server.empty()) return Refuse("No server is named in the connection string.");
+  if (StartsWith(Lower(server), "tcp:")) server.erase(0, 4);
+  std::string port;
+  if (auto comma = server.find(','); comma != std::string::npos) {
+    port = std::string(Trim(std::string_view(server).substr(comma + 1)));
+    server = std::string(Trim(std::string_view(server).substr(0, comma)));
+  }
+  std::vector<ConnectionItem> items{{"Driver", SqlServerOdbcDriver()}, {"Server", server}};
+  if (!port.empty()) items.emplace_back("Port", port);
+  if (auto explicitPort = FindConnectionValue(in, "Port"); explicitPort && port.empty())
+    items.emplace_back("Port", *explicitPort);
+  for (std::string_view key : {"Initial Catalog", "Database"})
+    if (auto v = FindConnectionValue(in, key)) {
+      items.emplace_back("Database", *v);
+      break;
+    }
+  std::string uid;
+  std::string pwd;
+  for (std::string_view key : {"UID", "User ID", "User"})
+    if (auto v = FindConnectionValue(in, key)) {
+      uid = *v;
+      break;
+    }
+  for (std::string_view key : {"PWD", "Password"})
+    if (auto v = FindConnectionValue(in, key)) {
+      pwd = *v;
+      break;
+    }
+  if (!user.empty()) uid = std::string(user);
+  if (!password.empty()) pwd = std::string(password);
+  items.emplace_back("UID", uid);
+  items.emplace_back("PWD", pwd);
+  TranslatedConnection out;
+  out.ok = true;
+  out.odbc = Join(items);
+  return out;
+}
+
+bool IsSqlServerProvider(const std::string& provider) {
+  return StartsWith(provider, "sqloledb") || StartsWith(provider, "sqlncli") || StartsWith(provider, "msoledbsql") ||
+         StartsWith(provider, "sqlsrv");
+}
+
+bool IsSqlServerDriver(const std::string& driver) {
+  return driver == "sql server" || StartsWith(driver, "sql server native client") ||
+         (StartsWith(driver, "odbc driver") && driver.find("for sql server") != std::string::npos) ||
+         StartsWith(driver, "sql native client");
+}
+
+}  // namespace
+
+std::vector<ConnectionItem> ParseConnectionString(std::string_view text) {
+  std::vector<ConnectionItem> items;
+  std::size_t i = 0;
+  while (i < text.size()) {
+    std::size_t keyEnd = i;
+    while (keyEnd < text.size() && text[keyEnd] != '=' && text[keyEnd] != ';') ++keyEnd;
+    std::string key(Trim(text.substr(i, keyEnd - i)));
+    std::string value;
+    i = keyEnd;
+    if (i < text.size() && text[i] == '=') {
+      ++i;
+      std::size_t start = i;
+      while (start < text.size() && text[start] == ' ') ++start;
+      if (start < text.size() && text[start] == '{') {
+        // A braced value ends at a "}" that is not doubled.
+        std::size_t j = start + 1;
+        while (j < text.size()) {
+          if (text[j] == '}') {
+            if (j + 1 < text.size() && text[j + 1] == '}') {
+              value.push_back('}');
+              j += 2;
+              continue;
+            }
+            break;
+          }
+          value.push_back(text[j++]);
+        }
+        i = j < text.size() ? j + 1 : j;
+        while (i < text.size() && text[i] != ';') ++i;
+      } else {
+        std::size_t end = text.find(';', i);
+        if (end == std::string_view::npos) end = text.size();
+        value = std::string(Trim(text.substr(i, end - i)));
+        i = end;
+      }
+    }
+    if (i < text.size() && text[i] == ';') ++i;
+    if (!key.empty() || !value.empty()) items.emplace_back(std::move(key), std::move(value));
+  }
+  return items;
+}
+
+std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>& items, std::string_view key) {
+  const std::string wanted = Lower(Trim(key));
+  for (const auto& [k, v] : items)
+    if (Lower(Trim(k)) == wanted) return v;
+  return std::nullopt;
+}
+
+std::string ConnectionPair(std::string_view key, std::string_view value) {
+  const bool braces = value.find_first_of(";{}=") != std::string_view::npos ||
+                      (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+  std::string out(key);
+  out += "=";
+  if (!braces) {
+    out += value;
+    return out;
+  }
+  out += "{";
+  for (char c : value) {
+    out.push_back(c);
+    if (c == '}') out.push_back('}');
+  }
+  out += "}";
+  return out;
+}
+
+std::string SqlServerOdbcDriver() {
+  const char* configured = std::getenv("OSTREL_SQLSERVER_ODBC_DRIVER");
+  return configured != nullptr && *configured != '\0' ? configured : "FreeTDS";
+}
+
+AccessFileKind DetectAccessFile(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return AccessFileKind::Missing;
+  char header[32] = {};
+  file.read(header, sizeof header);
+  const std::streamsize got = file.gcount();
+  if (got == 0) return AccessFileKind::Sqlite;  // an empty file becomes a new SQLite database
+  if (got >= 16 && std::memcmp(header, "SQLite format 3\0", 16) == 0) return AccessFileKind::Sqlite;
+  if (got >= 19 && (std::memcmp(header + 4, "Standard Jet DB", 15) == 0 ||
+                    std::memcmp(header + 4, "Standard ACE DB", 15) == 0))
+    return AccessFileKind::Jet;
+  return AccessFileKind::Other;
+}
+
+TranslatedConnection TranslateConnectionString(std::string_view text, std::string_view user, std::string_view password) {
+  std::vector<ConnectionItem> items = ParseConnectionString(text);
+  if (auto provider = FindConnectionValue(items, "Provider")) {
+    const std::string p = Lower(Trim(*provider));
+    if (StartsWith(p, "microsoft.jet.oledb") || StartsWith(p, "microsoft.ace.oledb"))
+      return AccessFile(FindConnectionValue(items, "Data Source").value_or(""), user, password);
+    if (IsSqlServerProvider(p)) return SqlServer(items, user, password);
+    if (StartsWith(p, "oraoledb") || StartsWith(p, "msdaora"))
+      return Refuse("Oracle databases cannot be reached on this system: no Oracle driver is available.");
+    if (StartsWith(p, "msdasql")) {
+      EraseKeys(items, {"Provider"});
+      if (auto ext = FindConnectionValue(items, "Extended Properties")) {
+        std::vector<ConnectionItem> inner = ParseConnectionString(*ext);
+        EraseKeys(items, {"Extended Properties"});
+        items.insert(items.begin(), inner.begin(), inner.end());
+      }
+      return TranslateConnectionString(Join(items), user, password);
+    }
+    return Refuse("The OLE DB provider '" + std::string(Trim(*provider)) + "' is not available on this system.");
+  }
+  if (auto driver = FindConnectionValue(items, "Driver")) {
+    const std::string d = Lower(Trim(*driver));
+    if (d.find("microsoft access driver") != std::string::npos)
+      return AccessFile(FindConnectionValue(items, "DBQ").value_or(""), user, password);
+    if (IsSqlServerDriver(d)) return SqlServer(items, user, password);
+  }
+  if (items.empty()) return Refuse("The connection string is empty.");
+  TranslatedConnection out;
+  out.ok = true;
+  if (user.empty() && password.empty()) {
+    out.odbc = std::string(text);
+    return out;
+  }
+  if (!user.empty()) EraseKeys(items, {"UID", "User ID"});
+  if (!password.empty()) EraseKeys(items, {"PWD", "Password"});
+  if (!user.empty()) items.emplace_back("UID", std::string(user));
+  if (!password.empty()) items.emplace_back("PWD", std::string(password));
+  out.odbc = Join(items);
+  return out;
+}
+
+}  // namespace plat
