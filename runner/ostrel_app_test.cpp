@@ -1,0 +1,117 @@
+#include "runner/ostrel_app.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "runner/ostrel_startup.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(OstrelArgsTest, Arguments) {
+  const std::string host99(99, 'h');
+  const std::string host100(100, 'h');
+  struct Case {
+    std::vector<const char*> argv;
+    int logLevel, arg5;
+    std::string host;
+    int port, arg8, arg9;
+  } cases[] = {
+      {{"ostrel", "a", "d", "c"}, 0, 0, "127.0.0.1", 11150, 0, 0},
+      {{"ostrel", "a", "d", "c", "2", "-3"}, 2, 0, "127.0.0.1", 11150, 0, 0},
+      {{"ostrel", "a", "d", "c", "7", "4"}, 0, 4, "127.0.0.1", 11150, 0, 0},
+      {{"ostrel", "a", "d", "c", "-1", "x"}, 0, 0, "127.0.0.1", 11150, 0, 0},
+      {{"ostrel", "a", "d", "c", "3", "5", host99.c_str(), "9000", "8", "1"}, 3, 5, host99, 9000, 8, 1},
+      {{"ostrel", "a", "d", "c", "1", "0", host100.c_str()}, 1, 0, "127.0.0.1", 11150, 0, 0},
+      {{"ostrel", "a", "d", "c", "1x", "0", "10.0.0.2", "junk"}, 1, 0, "10.0.0.2", 0, 0, 0},
+  };
+  for (const Case& c : cases) {
+    const auto args = ParseArguments(static_cast<int>(c.argv.size()), c.argv.data());
+    ASSERT_TRUE(args.has_value());
+    EXPECT_EQ(args->arg1, "a");
+    EXPECT_EQ(args->runDir, "d");
+    EXPECT_EQ(args->caseList, "c");
+    EXPECT_EQ(args->logLevel, c.logLevel) << c.argv.size();
+    EXPECT_EQ(args->arg5, c.arg5) << c.argv.size();
+    EXPECT_EQ(args->host, c.host) << c.argv.size();
+    EXPECT_EQ(args->port, c.port) << c.argv.size();
+    EXPECT_EQ(args->arg8, c.arg8);
+    EXPECT_EQ(args->arg9, c.arg9);
+  }
+  const char* two[] = {"ostrel", "a", "d"};
+  EXPECT_FALSE(ParseArguments(3, two).has_value());
+  EXPECT_EQ(RoleLogName(0), "OstrelRankZero.log");
+  EXPECT_EQ(RoleLogName(12), "OstrelRank12.log");
+}
+
+class OstrelAppLogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("ostrel_app_" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  std::string Read(const std::string& name) {
+    std::ifstream in(dir_ / name);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+  fs::path dir_;
+};
+
+TEST_F(OstrelAppLogTest, LevelFilterAndLazyFile) {
+  COstrelApp app;
+  app.Init("a", dir_.string(), "OstrelRank12.log");
+  EXPECT_EQ(app.m_szLogFile, dir_.string() + "/OstrelRank12.log");
+  for (const auto& [level, name] : std::vector<std::pair<int, const char*>>{
+           {0, "NONE"}, {1, "LOW"}, {2, "MEDIUM"}, {3, "HIGH"}, {7, "NONE"}, {-1, "NONE"}}) {
+    app.SetLogLevel(level);
+    EXPECT_STREQ(app.GetLogLevelName(), name) << level;
+  }
+  app.SetLogLevel(1);
+  app.Log(2, "too detailed");
+  EXPECT_FALSE(fs::exists(dir_ / "OstrelRank12.log"));
+  app.Log(-1, "always");
+  app.Log(1, "low");
+  app.LogMsg(1, 146, 7, 12);
+  app.LogF(3, "never %d", 1);
+  EXPECT_EQ(Read("OstrelRank12.log"), "always\nlow\nSolving Case 7 on Processor 12\n");
+}
+
+TEST_F(OstrelAppLogTest, UnwritableLogIsSilent) {
+  COstrelApp app;
+  app.Init("a", (dir_ / "missing").string(), "x.log");
+  app.Log(-1, "dropped");
+  EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+TEST_F(OstrelAppLogTest, ConcurrentLinesStayWhole) {
+  COstrelApp app;
+  app.Init("a", dir_.string(), "t.log");
+  app.SetLogLevel(3);
+  std::vector<std::thread> threads;
+  for (int t = 0; t < 4; ++t)
+    threads.emplace_back([&app, t] {
+      for (int i = 0; i < 200; ++i) app.LogF(2, "thread %d line %d %s", t, i, std::string(100, 'x').c_str());
+    });
+  for (auto& th : threads) th.join();
+  std::istringstream lines(Read("t.log"));
+  std::string line;
+  int count = 0;
+  while (std::getline(lines, line)) {
+    ++count;
+    EXPECT_EQ(line.substr(line.size() - 100), std::string(100, 'x'));
+  }
+  EXPECT_EQ(count, 800);
+}
+
+}  // namespace
