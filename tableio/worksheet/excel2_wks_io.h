@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
+#include <map>
 
 #include "tableio/worksheet/wks_io_innards.h"
 
@@ -57,12 +59,18 @@ class excel2WksIO : public TWksIOInnards {
   // The date and time bits of a format index.
   int FormatBits(int formatIndex);
 
-  bool IsLookupCell(std::uint16_t id) const override;
-  bool IsIndexedCell(std::uint16_t id) const override;
-  bool IsFormulaRecord(std::uint16_t id) const override;
-  bool IsStringRecord(std::uint16_t id) const override;
   // Records that carry a row and a column and are replaced by a changed cell on save.
   virtual bool IsSaveCell(std::uint16_t id) const;
+  // The text of a STRING record (the result of the formula before it).
+  virtual std::string_view StringRecordText(const RecordView& record) const;
+
+  // Takes the stream and loads its whole content as the record stream; the stream is closed after.
+  void LoadFromStream(std::unique_ptr<std::istream> stream);
+  // Format index k: the record k steps after the first FORMAT record, which must be a FORMAT record.
+  bool FormatStringAt(int formatIndex, std::uint16_t formatId, std::size_t lengthOffset, std::string& text);
+  // Moves every cell record into row and column order, keeping each STRING
+  // with its FORMULA and every other record.
+  void ResortCells();
 
   // Writes the record stream with the changed cells merged in. With
   // extraAfterPos set, extraRecords are written right after that record;
@@ -76,5 +84,8 @@ class excel2WksIO : public TWksIOInnards {
   bool SaveMerged(const std::string& path, const SaveExtras& extras);
 
   // The row's default attribute bytes of its ROW record, when it has some.
-  bool RowDefaultAttributes(int row, std::uint8_t attributes[3]) const;
+  bool RowDefaultAttributes(int row, std::uint8_t attributes[3]);
+  // Row -> ROW record, built on first need.
+  std::map<int, Position> m_rowRecords;
+  bool m_bRowRecordsIndexed = false;
 };

@@ -15,7 +15,6 @@ class excel3WksIO : public excel2WksIO {
   excel3WksIO(std::unique_ptr<std::istream> stream, const std::string& path);
 
   void ScanHeader() override;
-  void IndexRows() override;
   void WriteText(int row, int column, const std::string& text, int alignment) override;
   void WriteNumber(int row, int column, double value, int format) override;
   void SetAlignment(int row, int column, int alignment) override;
@@ -33,12 +32,14 @@ class excel3WksIO : public excel2WksIO {
   // The XF index of the cell, 0 when there is none.
   int CellXfIndex(const CellLookup& cell) const;
 
+  bool IsCellRecord(std::uint16_t id) const override;
   bool IsLookupPassOver(std::uint16_t id) const override;
   bool IsLookupCell(std::uint16_t id) const override;
   bool IsIndexedCell(std::uint16_t id) const override;
   bool IsFormulaRecord(std::uint16_t id) const override;
   bool IsStringRecord(std::uint16_t id) const override;
   bool IsSaveCell(std::uint16_t id) const override;
+  std::string_view StringRecordText(const RecordView& record) const override;
 
   // Header scan shared by the BIFF3 to BIFF5 readers: XF and FORMAT ids,
   // whether DIMENSIONS sets the counts, and the ids that end the scan.
@@ -46,12 +47,12 @@ class excel3WksIO : public excel2WksIO {
     std::uint16_t xfId = 0x0243;
     std::uint16_t formatId = 0x001E;
     bool useDimensions = false;
-    bool stopAtEof = false;
-    bool stopAtBlank = false;
   };
   void ScanHeaderWith(const HeaderIds& ids);
 
   std::vector<RecordBytes> m_xfRecords;  // the file's XF records, then those added by writes
   int m_nFileXfs = 0;
   Position m_lastXfPos = kNoRecord;
+  std::uint16_t m_xfId = 0x0243;
+  int m_xfLayout = 0;
 };

@@ -151,7 +151,9 @@ class TWksIOInnards {
   // The STRING record that follows a file cell record, if any.
   bool FollowingString(const CellLookup& cell, RecordView& out) const;
 
-  // Hooks of the record layouts of each BIFF version.
+  // Hooks of the record layouts of each BIFF version (BIFF2 by default).
+  // The records whose row and column the dimension scan counts.
+  virtual bool IsCellRecord(std::uint16_t id) const;
   virtual bool IsLookupPassOver(std::uint16_t id) const;
   // A record compared by row and column in a lookup.
   virtual bool IsLookupCell(std::uint16_t id) const;
