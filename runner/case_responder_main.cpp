@@ -4,6 +4,7 @@
 //   userstop=N   answer case N with -999/-999 (the user's stop) and leave
 //   delay=MS     take MS milliseconds per case
 //   leave=N      on case N answer -1 and from then on answer every record -1
+// With $OSTREL_CPU_FILE set, rank zero writes its CPU seconds there at the end.
 // Every received record is appended to RUNDIR/received<rank>.txt as
 // "tag case loadsol value4 value6 namelength name".
 #include <chrono>
@@ -15,6 +16,8 @@
 #include <sstream>
 #include <string>
 #include <thread>
+
+#include <sys/resource.h>
 
 #include "runner/case_data.h"
 #include "runner/case_schedule.h"
@@ -91,5 +94,15 @@ class CResponder : public IOstrelWorker {
 
 int main(int argc, char** argv) {
   CResponder responder;
-  return OstrelMain(argc, argv, &responder);
+  const int rc = OstrelMain(argc, argv, &responder);
+  const char* cpuFile = std::getenv("OSTREL_CPU_FILE");
+  const char* rank = std::getenv("PMI_RANK");
+  if (cpuFile && rank && std::string(rank) == "0") {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    const double seconds = usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+                           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    std::ofstream(cpuFile) << seconds << '\n';
+  }
+  return rc;
 }

@@ -1,0 +1,72 @@
+// Rank zero's dispatch rate and its CPU use while it waits, measured on real
+// mpiexec runs of the scheduler with workers that answer at once or after a delay.
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include <unistd.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct RunResult {
+  double wallSeconds = 0;
+  double rankZeroCpu = 0;
+  bool ok = false;
+};
+
+RunResult RunJob(const std::string& program, int workers, int cases, int files, const std::string& env) {
+  const fs::path dir = fs::temp_directory_path() / ("ostrel_bench_" + std::to_string(::getpid()));
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  {
+    std::ofstream list(dir / "cases.txt");
+    for (int c = 1; c <= cases; ++c) list << c << " Model" << (c % files) << ".str 0 0 x 0\n";
+  }
+  const std::string cpuFile = (dir / "cpu.txt").string();
+  const std::string cmd = env + " OSTREL_CPU_FILE=" + cpuFile + " timeout -k 5 300 /usr/bin/mpiexec.mpich -n " +
+                          std::to_string(workers + 1) + " " + OSTREL_BENCH_BIN_DIR + "/runner/" + program + " x " +
+                          dir.string() + " cases.txt 0 > /dev/null 2>&1";
+  const auto start = std::chrono::steady_clock::now();
+  const int rc = std::system(cmd.c_str());
+  RunResult result;
+  result.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  result.ok = rc == 0;
+  std::ifstream(cpuFile) >> result.rankZeroCpu;
+  fs::remove_all(dir);
+  return result;
+}
+
+// 2,000 cases, workers answering at once: cases handed out per second.
+void BM_DispatchInstant(benchmark::State& state) {
+  const int workers = static_cast<int>(state.range(0));
+  RunResult r;
+  for (auto _ : state) {
+    r = RunJob("ostrel_case_responder", workers, 2000, 4, "");
+    if (!r.ok) state.SkipWithError("the job failed");
+    state.SetIterationTime(r.wallSeconds);
+  }
+  state.counters["cases_per_second"] = 2000 / r.wallSeconds;
+  state.counters["rank0_cpu_seconds"] = r.rankZeroCpu;
+}
+BENCHMARK(BM_DispatchInstant)->Arg(3)->Arg(7)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+// Workers taking 20 ms per case: rank zero's CPU as a share of one core while it waits.
+void BM_RankZeroWaiting(benchmark::State& state) {
+  const int workers = static_cast<int>(state.range(0));
+  RunResult r;
+  for (auto _ : state) {
+    r = RunJob("ostrel_case_responder", workers, 30 * workers, 2, "OSTREL_RESPONDER=delay=20");
+    if (!r.ok) state.SkipWithError("the job failed");
+    state.SetIterationTime(r.wallSeconds);
+  }
+  state.counters["rank0_cpu_share"] = r.rankZeroCpu / r.wallSeconds;
+}
+BENCHMARK(BM_RankZeroWaiting)->Arg(3)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+
+}  // namespace
