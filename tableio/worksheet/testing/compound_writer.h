@@ -25,7 +25,6 @@ inline std::vector<std::uint8_t> MakeCompoundFile(
   g_object_unref(storage);
   const guint8* bytes = gsf_output_memory_get_bytes(GSF_OUTPUT_MEMORY(memory));
   std::vector<std::uint8_t> file(bytes, bytes + gsf_output_size(memory));
-  gsf_output_close(memory);
   g_object_unref(memory);
   return file;
 }
