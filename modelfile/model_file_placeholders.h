@@ -9,13 +9,19 @@
 #include "foundation/ptr_array.h"
 #include "platform/object.h"
 
-// Placeholder until modelfile/model_settings.h lands (its owner replaces this block by the include).
-class CModelSettings : public CObject {};
+#include "modelfile/model_settings.h"
 
 // Placeholder until tableio/db/db_connect_info.h lands (its owner replaces this block by the include).
 class CDbConnectInfo {
  public:
-  std::int32_t m_nConnectionType = 0;
+  void SetType(int type) { m_nType = type; }
+  void SetConnectionString(const std::string& text) { m_strName = text; }
+  int m_nType = 0;
+  std::string m_strUser;
+  std::string m_strPassword;
+  std::string m_strName;
+  std::string m_strDatabase;
+  bool m_bIntegratedSecurity = false;
 };
 
 // Placeholder until modelfile/model_setting_convert.h lands (its owner replaces this block by the include).

@@ -32,6 +32,13 @@ inline constexpr const char* kModelFileName = "VornModel.vrnx";
 // The key that enciphers the model file as a whole.
 inline constexpr const char* kModelFileKey = "A1C0E9F27B4D6E8051F3B2A9C7D4E6F10B8A2C4D6E9F1A3B5C7D9E0F2A4B6C8D";
 
+// The file's bytes, with a UTF-8 byte-order mark removed; when they do not
+// begin with "<" they are deciphered with key (deciphered then tells). 1 when
+// the file is missing or was read with content, 0 when it is empty or unreadable.
+int ReadModelText(const std::string& path, std::string& text, bool& deciphered, const std::string& key);
+// The whole file; false when it cannot be read or is empty.
+bool ReadModelFileText(const std::string& path, std::string& text);
+
 class CVornModelFile : public CObject {
  public:
   CVornModelFile();
@@ -82,6 +89,28 @@ class CVornModelFile : public CObject {
 
   // Deletes every user equation group, equation and variable and empties both arrays.
   void ReleaseUserEquations();
+
+ private:
+  // Load steps shared by Load and LoadFromDirectory: default settings, empty
+  // lists, names and paths.
+  void ResetForLoad(const std::string& modelName, const std::string& modelDir);
+  // The section readers of other rooms plug in here (vorn_model_file_sections.cpp):
+  // before the first section, for a section this class does not read itself
+  // (true when read, false to keep it as text), after the last section, after
+  // every parse (also a failed one), and after a load (the LST switch).
+  void BeginSections();
+  bool ReadOtherSection(const plat::XmlNode& section);
+  void EndSections();
+  void AfterLoadXml();
+  void ApplyLstSwitch();
+  // The input-database descriptor from the DbInfo settings.
+  void FillDbConnectInfo();
+  bool CutTablesAllowed() const;
+  // Binary search of the sorted catalogue.
+  CVornModelFileTable* FindSortedTable(const std::string& name) const;
+  bool ReadSourceKeys(const CVornModelFileTable& table, std::vector<std::string>& keys) const;
+
+ public:
 
   // ---- Members, in this order
   std::vector<std::string> m_assayTableNames;

@@ -1,0 +1,129 @@
+// Loading a model: the model file's text (plain or enciphered), its sections
+// and the post-load set-up.
+
+#include <clocale>
+#include <exception>
+#include <fstream>
+#include <iterator>
+
+#include "foundation/locale_switch.h"
+#include "foundation/path_utils.h"
+#include "foundation/timing_scope.h"
+#include "modelfile/model_text_cipher.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/path_resolver.h"
+
+namespace {
+
+constexpr std::string_view kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+  if (directory.empty() || directory.back() == '/' || directory.back() == '\\') return directory + name;
+  return directory + "/" + name;
+}
+
+}  // namespace
+
+bool ReadModelFileText(const std::string& path, std::string& text) {
+  text.clear();
+  std::ifstream in(plat::ResolvePath(path), std::ios::binary);
+  if (!in) return false;
+  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return !text.empty();
+}
+
+int ReadModelText(const std::string& path, std::string& text, bool& deciphered, const std::string& key) {
+  deciphered = false;
+  text.clear();
+  if (!FileExists(path, true)) return 1;
+  const int result = ReadModelFileText(path, text) ? 1 : 0;
+  // A byte-order mark is no sign of an enciphered file.
+  if (text.compare(0, kUtf8ByteOrderMark.size(), kUtf8ByteOrderMark) == 0) text.erase(0, kUtf8ByteOrderMark.size());
+  if (!text.empty() && text[0] == '<') return result;
+  std::string plain;
+  DecipherModelText(text, key, plain);
+  text = std::move(plain);
+  deciphered = true;
+  return result;
+}
+
+void CVornModelFile::ResetForLoad(const std::string& modelName, const std::string& modelDir) {
+  m_bCommonStartDateSet = false;
+  m_settings.m_list.CopyFrom(&g_DefaultModelSettings.m_list, -1);
+  m_servers.RemoveAll();
+  m_formulas.RemoveAll();
+  m_wenuTables.RemoveAll();
+  m_tables.RemoveAll();
+  m_nAssayLibFileCount = 0;
+  m_nSubmodsFileCount = 0;
+  m_nModelsFileCount = 0;
+  m_strModelName = modelName;
+  m_strModelDir = modelDir;
+  m_strModelFilePath = JoinPath(m_strModelDir, kModelFileName);
+}
+
+bool CVornModelFile::Load(const std::string& modelName, const std::string& parentDir, const std::string& /*text*/,
+                          int /*unused*/, bool skipAssayAndSubmodelTables, bool skipExternalModels) {
+  CTimingScope timing("Load Model File");
+  m_strReportConfiguration.clear();
+  CLocaleSwitch locale(LC_NUMERIC, "C");
+  ResetForLoad(modelName, JoinPath(parentDir, modelName));
+  if (FileExists(m_strModelFilePath, true)) {
+    ReleaseUserEquations();
+    if (!LoadXml(m_strModelFilePath, skipExternalModels)) return false;
+    PostLoadSetup(skipAssayAndSubmodelTables);
+  } else {
+    PostLoadSetup(false);
+  }
+  ApplyLstSwitch();
+  return true;
+}
+
+bool CVornModelFile::LoadFromDirectory(const std::string& modelName, const std::string& modelDir) {
+  CLocaleSwitch locale(LC_NUMERIC, "C");
+  ResetForLoad(modelName, modelDir);
+  if (!FileExists(m_strModelFilePath, true)) return false;
+  ReleaseUserEquations();
+  if (!LoadXml(m_strModelFilePath, false)) return false;
+  PostLoadSetup(true);
+  return true;
+}
+
+bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
+  m_bExternalModelsSkipped = skipExternalModels;
+  CTimingScope timing("Load XML Model File");
+  m_strReportConfiguration.clear();
+  m_strVersion.clear();
+
+  std::string text;
+  bool deciphered = false;
+  ReadModelText(path, text, deciphered, kModelFileKey);
+  if (!m_bEncryptOnSave && !m_bPlainXmlOnSave) return false;
+
+  bool result = false;
+  try {
+    plat::XmlDocument doc;
+    // A plain file is decoded as its declaration says; a deciphered text is in the internal code page.
+    const bool parsed = deciphered ? doc.LoadXml(text) : doc.LoadBytes(text);
+    if (parsed) {
+      m_keptSections.clear();
+      BeginSections();
+      for (const plat::XmlNode& node : doc.DocumentElement().ChildNodes()) {
+        const std::string name = node.Name();
+        if (name.empty()) break;
+        if (name == "Version") m_strVersion = node.Text();
+        else if (name == "Tables") ReadTablesXml(node);
+        else if (name == "Servers") ReadServersXml(node);
+        else if (name == "WenuTables") ReadWenuTablesXml(node);
+        else if (name == "ReportConfiguration") ReadReportConfigurationXml(node);
+        else if (!ReadOtherSection(node)) m_keptSections.push_back(node.Xml());
+      }
+      EndSections();
+      result = true;
+    }
+  } catch (const std::exception&) {
+    result = false;
+  }
+  AfterLoadXml();
+  return result;
+}
