@@ -1,8 +1,8 @@
 # ostrel_module(NAME [DEPS target...])
 #
-# Builds one folder: every .cpp below it (except *_test.cpp, *_main.cpp and
-# *_fuzz.cpp) goes into the static library ostrel_NAME; every *_test.cpp into
-# one test binary NAME_tests, registered with ctest. New files are picked up
+# Builds one folder: every .cpp below it (except *_test.cpp, *_main.cpp,
+# *_fuzz.cpp and *_shlib.cpp, a shared library's source) goes into the static
+# library ostrel_NAME; every *_test.cpp into one test binary NAME_tests, registered with ctest. New files are picked up
 # on the next build without touching any CMakeLists.
 function(ostrel_module name)
   cmake_parse_arguments(ARG "" "" "DEPS;TEST_DEPS" ${ARGN})
@@ -13,7 +13,7 @@ function(ostrel_module name)
   foreach(src IN LISTS all_sources)
     if(src MATCHES "_test\\.cpp$")
       list(APPEND test_sources ${src})
-    elseif(src MATCHES "(_main|_fuzz)\\.cpp$" OR src MATCHES "/testdata/")
+    elseif(src MATCHES "(_main|_fuzz|_shlib)\\.cpp$" OR src MATCHES "/testdata/")
       # entry points and fuzz targets are built by the folder's own CMakeLists
     else()
       list(APPEND lib_sources ${src})

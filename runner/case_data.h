@@ -1,6 +1,6 @@
 #pragma once
 // The one record rank zero and the workers exchange: a case request, a stop
-// record, or a case coming back. 1024 bytes, little-endian, no padding.
+// record, or a case coming back (CCaseData, shared with the case solver).
 
 #include <mpi.h>
 
@@ -8,23 +8,7 @@
 #include <cstdint>
 #include <string_view>
 
-struct CCaseData {
-  std::int32_t m_nStatus;           // 0 when sent; negative in a returned record = failed
-  std::int32_t m_nCaseNumber;       // -1 = stop
-  std::int32_t m_nLoadSolCase;      // word 3 of the case list line
-  std::int32_t m_nListValue4;       // word 4
-  std::int32_t m_nListValue6;       // word 6
-  std::int32_t m_nLoadSolCaseUsed;  // set by the case solver: the case whose solution was loaded, 0 for none
-  char m_szStrevFileName[1000];     // NUL-terminated solver file name
-};
-
-static_assert(sizeof(CCaseData) == 1024);
-static_assert(offsetof(CCaseData, m_nCaseNumber) == 4);
-static_assert(offsetof(CCaseData, m_nLoadSolCase) == 8);
-static_assert(offsetof(CCaseData, m_nListValue4) == 12);
-static_assert(offsetof(CCaseData, m_nListValue6) == 16);
-static_assert(offsetof(CCaseData, m_nLoadSolCaseUsed) == 20);
-static_assert(offsetof(CCaseData, m_szStrevFileName) == 24);
+#include "standins/case_solver_api.h"
 
 inline constexpr std::int32_t kStopCase = -1;         // m_nCaseNumber of the stop record
 inline constexpr std::int32_t kUserStop = -999;       // status and case of a user-stop answer
