@@ -1,8 +1,47 @@
 #include "runner/ostrel_slave_app.h"
 
+#include <unistd.h>
+
+#include <strings.h>
+
+#include <atomic>
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+#include <thread>
+
+#include "foundation/registry.h"
 #include "runner/runner_messages.h"
+#include "standins/file_name_manager.h"
+#include "standins/nimbo_parallel_solve_data.h"
+
+namespace {
+
+// The worker the solver's log callback forwards to.
+std::atomic<COstrelSlaveApp*> g_pLogWorker{nullptr};
+
+using Clock = std::chrono::steady_clock;
+
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+}  // namespace
+
+extern "C" void LogCallback(int level, const char* text) {
+  if (COstrelSlaveApp* worker = g_pLogWorker.load()) worker->Log(level, text ? text : "");
+}
+
+extern "C" int IsUserStopRequested() { return g_bUserStop.load() ? 1 : 0; }
 
 COstrelSlaveApp::COstrelSlaveApp(int rank, const OstrelArgs& args) {
+  // The export log switch, then the export object (it keeps our logger).
+  std::string logging;
+  ReadAppRegistryString(logging, "VornWin", "Adapter", "Logging", "False");
+  m_logging.SetEnabled(!EqualsNoCase(logging, "False"));
+  m_pDbData = std::make_unique<CVornDbExport>(&m_logging);
+
   m_nRank = rank;
   SetLogLevel(args.logLevel);
   m_nArg5 = args.arg5;
@@ -14,15 +53,31 @@ COstrelSlaveApp::COstrelSlaveApp(int rank, const OstrelArgs& args) {
   m_bFirstCase = true;
 }
 
-COstrelSlaveApp::~COstrelSlaveApp() = default;
+COstrelSlaveApp::~COstrelSlaveApp() {
+  m_pDbData.reset();
+  m_pCaseData.reset();
+  m_pSolveResult.reset();
+  m_pReportBytes.reset();
+  if (m_hSolver && m_solverLibrary.DestroyPalvane) m_solverLibrary.DestroyPalvane(&m_hSolver);
+  CloseLog();
+  COstrelSlaveApp* self = this;
+  g_pLogWorker.compare_exchange_strong(self, nullptr);
+  m_logging.Close();
+  m_aOutQueue.m_bOwnsElements = 1;
+  m_aOutQueue.RemoveAll();
+}
+
+void COstrelSlaveApp::ReturnRecord(CCaseData& record) {
+  MPI_Send(&record, 1, m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+}
 
 void COstrelSlaveApp::AnswerUntilStop(CCaseData* caseInHand) {
-  CCaseData record;
-  InitCaseData(record);
   if (caseInHand) {
     if (caseInHand->m_nStatus >= 0) caseInHand->m_nStatus = -1;
-    MPI_Send(caseInHand, 1, m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+    ReturnRecord(*caseInHand);
   }
+  CCaseData record;
+  InitCaseData(record);
   for (;;) {
     MPI_Status status;
     if (MPI_Recv(&record, 1, m_caseType, 0, MPI_ANY_TAG, MPI_COMM_WORLD, &status) != MPI_SUCCESS) return;
@@ -31,11 +86,213 @@ void COstrelSlaveApp::AnswerUntilStop(CCaseData* caseInHand) {
       return;
     }
     record.m_nStatus = -1;
-    MPI_Send(&record, 1, m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+    ReturnRecord(record);
   }
 }
 
-void COstrelSlaveApp::RunSlave(const std::string&, const std::string&, int) {
-  // No case solver yet: every case is answered as failed.
-  AnswerUntilStop(nullptr);
+bool COstrelSlaveApp::PostStatus(int caseNumber, const std::vector<std::string>& texts, int status, double value) {
+  CNimboParallelSolveData data;
+  data.SetCaseNumber(caseNumber);
+  data.SetStatusCode(status);
+  data.SetValue(value);
+  data.SetLogging(m_nLogLevel, &m_log);
+  data.SetMessages(texts);
+  std::unique_ptr<std::uint8_t[]> bytes;
+  const int size = data.GetObjectAsBYTEArray(bytes);
+  if (size < 0) {
+    LogMsg(-1, 150, caseNumber, m_nRank);
+    return false;
+  }
+  auto buffer = std::make_unique<CStrevDataBuffer>(bytes.get(), size);
+  std::lock_guard<std::mutex> lock(m_csOutQueue);
+  m_aOutQueue.Add(std::move(buffer));
+  return true;
+}
+
+bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
+                                       const std::string& exportConfigPath) {
+  const int caseNumber = m_pCaseData ? m_pCaseData->m_nCaseNumber : 0;
+  if (result.m_nReportSize < 0 || !reportBytes) {
+    LogMsg(-1, 150, caseNumber, rank);
+    return false;
+  }
+  if (!m_bExportConfig) {
+    auto buffer = std::make_unique<CStrevDataBuffer>(reportBytes, result.m_nReportSize);
+    std::lock_guard<std::mutex> lock(m_csOutQueue);
+    m_aOutQueue.Add(std::move(buffer));
+    return true;
+  }
+  // The database output needs the export configuration, which this build cannot read.
+  Log(-1, "SQL Server: no database output for " + exportConfigPath);
+  return false;
+}
+
+void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDir, int rank) {
+  const Clock::time_point start = Clock::now();
+  {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char clock[16];
+    std::strftime(clock, sizeof clock, "%H:%M:%S", &local);
+    LogMsg(2, 140, clock);
+    char host[256] = {};
+    LogF(1, "Rank %d on host %s", rank, gethostname(host, sizeof host - 1) == 0 ? host : "no hostname");
+  }
+
+  g_pLogWorker = this;
+  if (!m_solverLibrary.Load(CCaseSolverLibrary::DefaultPath())) {
+    Log(-1, m_solverLibrary.GetError());
+    AnswerUntilStop(nullptr);
+    return;
+  }
+  m_solverLibrary.CreatePalvane(&m_hSolver, arg1.c_str(), runDir.c_str(), rank, m_nLogLevel, m_nArg5, m_nArg8,
+                                LogCallback, IsUserStopRequested, 0);
+  if (!m_hSolver) {
+    LogF(-1, "The case solver could not be created on rank %d.", rank);
+    AnswerUntilStop(nullptr);
+    return;
+  }
+
+  std::atomic<bool> stop{false};
+  SlaveThreadParams params;
+  params.m_nRank = rank;
+  params.m_nLogLevel = m_nLogLevel;
+  std::snprintf(params.m_szLogPath, sizeof params.m_szLogPath, "%s/%s%d.log", runDir.c_str(), "RankThread", rank);
+  std::snprintf(params.m_szHost, sizeof params.m_szHost, "%s", m_szHost.c_str());
+  params.m_nPort = static_cast<std::uint16_t>(m_nPort & 0xFFFF);
+  params.m_pbStop = &stop;
+  params.m_pcsQueue = &m_csOutQueue;
+  params.m_paQueue = &m_aOutQueue;
+
+  const std::string exportConfigPath = m_strRunDir + "/" + "VornDbExportData.xml";
+  std::error_code ec;
+  m_bExportConfig = std::filesystem::exists(exportConfigPath, ec);
+  if (m_bExportConfig && !m_pDbData->ReadDataFromXmlFile(exportConfigPath, 0)) {
+    Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
+    m_solverLibrary.DestroyPalvane(&m_hSolver);
+    AnswerUntilStop(nullptr);
+    return;
+  }
+
+  std::thread socketThread;
+  try {
+    socketThread = std::thread(SlaveThreadProc, &params);
+  } catch (const std::system_error&) {
+    LogMsg(-1, 142);
+    m_solverLibrary.DestroyPalvane(&m_hSolver);
+    AnswerUntilStop(nullptr);
+    return;
+  }
+
+  m_pCaseData = std::make_unique<CCaseData>();
+  InitCaseData(*m_pCaseData);
+  LogF(2, "Waiting for case execution requests. Initialization time %g seconds.", SecondsSince(start));
+
+  // Whether rank zero may still send records this worker has to answer.
+  bool answerLeft = false;
+  Clock::time_point idleSince = Clock::now();
+  while (!stop) {
+    CCaseData& record = *m_pCaseData;
+    MPI_Status status;
+    const int rc = MPI_Recv(&record, 1, m_caseType, 0, MPI_ANY_TAG, MPI_COMM_WORLD, &status);
+    if (rc != MPI_SUCCESS) {
+      char text[MPI_MAX_ERROR_STRING] = {};
+      int length = 0;
+      MPI_Error_string(rc, text, &length);
+      LogMsg(-1, 143, status.MPI_ERROR, text);
+      stop = true;
+      break;
+    }
+    TerminateStrevFileName(record);
+    if (record.m_nCaseNumber == kStopCase) {
+      LogMsg(2, 144, rank);
+      stop = true;
+      break;
+    }
+    const int caseNumber = record.m_nCaseNumber;
+    if (ILogging* exportLog = m_pDbData->GetLogging()) exportLog->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+
+    const Clock::time_point caseStart = Clock::now();
+    LogF(2, "Starting execution of case %d. Idle time %g seconds.", caseNumber,
+         std::chrono::duration<double>(caseStart - idleSince).count());
+    m_pSolveResult = std::make_unique<CSolveResultBlock>();
+    const std::string solving = FormatRunnerText(146, caseNumber, rank);
+    Log(1, "\n" + solving);
+    PostStatus(caseNumber, {solving}, -999, 1e30);
+
+    m_pDbData->m_dtSolveStart = plat::OleDateTime::GetCurrentTime();
+    const int solved = m_solverLibrary.SolveCase(m_hSolver, m_pSolveResult.get(), &record, 0, -1e30, 0);
+    m_pDbData->m_dtSolveEnd = plat::OleDateTime::GetCurrentTime();
+    if (!solved) {
+      // A failed case must read as failed on rank zero, whatever the solver left.
+      if (record.m_nStatus >= 0) record.m_nStatus = -1;
+      ReturnRecord(record);
+      answerLeft = true;
+      stop = true;
+      break;
+    }
+
+    if (record.m_nLoadSolCaseUsed != record.m_nLoadSolCase) {
+      const std::unique_ptr<IFileNameManager> names = CreateFileNameManager();
+      const std::string asked = names->GetLoadSolFileName(record.m_nLoadSolCase);
+      const std::string text =
+          record.m_nLoadSolCaseUsed != 0
+              ? FormatRunnerText(186, asked.c_str(), names->GetLoadSolFileName(record.m_nLoadSolCaseUsed).c_str())
+              : FormatRunnerText(187, asked.c_str());
+      PostStatus(caseNumber, {text}, -999, 1e30);
+    }
+
+    m_pReportBytes.reset();
+    if (m_pSolveResult->m_nReportSize >= 0) {
+      m_pReportBytes = std::make_unique<std::uint8_t[]>(static_cast<size_t>(m_pSolveResult->m_nReportSize) + 1);
+      if (!m_solverLibrary.GetReportByteArray(m_hSolver, m_pReportBytes.get(), m_pSolveResult->m_nReportSize, 1)) {
+        m_pReportBytes.reset();
+        m_pSolveResult->m_nReportSize = -1;
+      }
+    }
+    LogMsg(2, 151, caseNumber, rank);
+    LogMsg(2, 152, caseNumber, SecondsSince(caseStart));
+
+    const Clock::time_point outputStart = Clock::now();
+    if (!WriteCaseResults(rank, m_pReportBytes.get(), *m_pSolveResult, exportConfigPath)) {
+      // The case is lost: rank zero must hear so, and this worker takes no more cases.
+      if (record.m_nStatus >= 0) record.m_nStatus = -1;
+      ReturnRecord(record);
+      answerLeft = true;
+      stop = true;
+      break;
+    }
+    LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, SecondsSince(outputStart));
+
+    if (g_bUserStop) {
+      record.m_nStatus = kUserStop;
+      record.m_nCaseNumber = kUserStop;
+      ReturnRecord(record);
+      answerLeft = true;
+      stop = true;
+      break;
+    }
+    ReturnRecord(record);
+    m_pSolveResult.reset();
+    m_pReportBytes.reset();
+    idleSince = Clock::now();
+  }
+
+  // Exit steps: the thread reads params from this frame, so wait for it first.
+  stop = true;
+  if (socketThread.joinable()) socketThread.join();
+  m_pDbData->ReleaseModelData();
+  LogMsg(2, 153, rank);
+  m_solverLibrary.DestroyPalvane(&m_hSolver);
+  {
+    std::lock_guard<std::mutex> lock(m_csOutQueue);
+    m_aOutQueue.m_bOwnsElements = 1;
+    m_aOutQueue.RemoveAll();
+  }
+  m_pCaseData.reset();
+  m_pSolveResult.reset();
+  m_pReportBytes.reset();
+  LogMsg(2, 158);
+  if (answerLeft) AnswerUntilStop(nullptr);
 }

@@ -1,12 +1,20 @@
 #pragma once
 // A worker's role: receives case records from rank zero, solves each case
-// through the case-solver library and returns the record.
+// through the case-solver library, sends the case's report to the main
+// application through the socket thread's queue and returns the record.
 
+#include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
+#include "foundation/logging.h"
+#include "results/vorn_db_export.h"
 #include "runner/case_data.h"
+#include "runner/case_solver_library.h"
 #include "runner/ostrel_app.h"
 #include "runner/ostrel_startup.h"
+#include "runner/slave_thread.h"
 
 class COstrelSlaveApp : public COstrelApp {
  public:
@@ -14,16 +22,44 @@ class COstrelSlaveApp : public COstrelApp {
   ~COstrelSlaveApp() override;
 
   // The worker's whole life after construction; returns when its loop ends.
+  // Every record rank zero sends is answered, also when the worker cannot
+  // solve (see AnswerUntilStop).
   void RunSlave(const std::string& arg1, const std::string& runDir, int rank);
 
   // Answers every record that still comes from rank zero with status -1 until
   // the stop record, so rank zero never waits for a worker that left its loop.
-  // With a record in hand (caseInHand), that one is answered first.
+  // A record in hand (caseInHand) is answered first.
   void AnswerUntilStop(CCaseData* caseInHand);
 
+  // The output of one solved case; false when the worker must leave its loop.
+  bool WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
+                        const std::string& exportConfigPath);
+  // Queues one status object for the main application; false when it cannot be serialised.
+  bool PostStatus(int caseNumber, const std::vector<std::string>& texts, int status, double value);
+
+  CStrevDataBufferArray m_aOutQueue;
+  Logging m_logging;
+  std::unique_ptr<CVornDbExport> m_pDbData;
   std::string m_szHost;
   int m_nPort = 11150;
+  std::mutex m_csOutQueue;
+  void* m_hSolver = nullptr;
+  std::unique_ptr<CCaseData> m_pCaseData;
+  std::unique_ptr<CSolveResultBlock> m_pSolveResult;
+  std::unique_ptr<std::uint8_t[]> m_pReportBytes;
   int m_nArg8 = 0;
   int m_nArg9 = 0;
   bool m_bFirstCase = true;
+
+ private:
+  // Sends the record to rank zero with the reply tag.
+  void ReturnRecord(CCaseData& record);
+
+  CCaseSolverLibrary m_solverLibrary;
+  bool m_bExportConfig = false;
 };
+
+// The case solver's log callback: forwards to the current worker's Log.
+extern "C" void LogCallback(int level, const char* text);
+// The case solver's stop callback: the process's user-stop byte.
+extern "C" int IsUserStopRequested();
