@@ -25,7 +25,13 @@ constexpr std::uint8_t kSignature[8] = {0xD0, 0xCF, 0x11, 0xE0, 0xA1, 0xB1, 0x1A
 
 void InitGsfOnce() {
   static std::once_flag once;
-  std::call_once(once, [] { gsf_init(); });
+  std::call_once(once, [] {
+    gsf_init();
+    // A corrupt file is reported through the result; the library's own complaints would only be noise.
+    for (const char* domain : {"libgsf", "libgsf:msole", "GLib-GObject"})
+      g_log_set_handler(domain, static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL),
+                        [](const gchar*, GLogLevelFlags, const gchar*, gpointer) {}, nullptr);
+  });
 }
 
 bool NameEquals(const char* name, std::string_view wanted) {
