@@ -11,18 +11,7 @@
 
 #include "modelfile/model_settings.h"
 
-// Placeholder until tableio/db/db_connect_info.h lands (its owner replaces this block by the include).
-class CDbConnectInfo {
- public:
-  void SetType(int type) { m_nType = type; }
-  void SetConnectionString(const std::string& text) { m_strName = text; }
-  int m_nType = 0;
-  std::string m_strUser;
-  std::string m_strPassword;
-  std::string m_strName;
-  std::string m_strDatabase;
-  bool m_bIntegratedSecurity = false;
-};
+#include "tableio/db/db_connect_info.h"
 
 // Placeholder until modelfile/model_setting_convert.h lands (its owner replaces this block by the include).
 class ModelSettingConvert : public CObject {};
@@ -43,14 +32,8 @@ inline int CompareSiOutputValues(const void* a, const void* b) {
   return c != 0 ? c : CompareKeys(left->m_strText2, right->m_strText2);
 }
 
-// Placeholder until modelfile/property_calculation.h lands (its owner replaces this block by the include).
-class CPropertyCalculation : public CObject {
- public:
-  std::string m_strName;
-};
-inline int ComparePropertyCalculations(const void* a, const void* b) {
-  return CompareKeys(SlotElement<CPropertyCalculation>(a)->m_strName, SlotElement<CPropertyCalculation>(b)->m_strName);
-}
+#include "modelfile/property_calculation.h"
+inline int ComparePropertyCalculations(const void* a, const void* b) { return CPropertyCalculation::CompareElements(a, b); }
 
 // Placeholder until the user-equation classes land (their owner replaces this block by the include).
 class IUserEquationGroup {
