@@ -39,6 +39,13 @@ std::int32_t ParseInt(const std::string& text) {
   return static_cast<std::int32_t>(value);
 }
 
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+  return true;
+}
+
 }  // namespace settingtext
 
 CSettingItem::CSettingItem(CSettingItemList* list, std::int32_t group, std::string name, std::int32_t level)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "platform/object.h"
 #include "platform/ole_date_time.h"
@@ -107,4 +108,6 @@ namespace settingtext {
 std::string FormatDouble(double value);  // "%.15g"
 double ParseDouble(const std::string& text);  // atof
 std::int32_t ParseInt(const std::string& text);  // atoi, saturated
+// Setting names compared ignoring ASCII letter case.
+bool EqualsIgnoringCase(std::string_view a, std::string_view b);
 }  // namespace settingtext

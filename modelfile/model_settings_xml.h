@@ -1,0 +1,51 @@
+#pragma once
+// Settings in the model file and per case: reading the "Settings" section,
+// writing it, the synchronisation of the XDR group with the settings it
+// supersedes, and a case's setting rows.
+//
+// Load order: copy g_DefaultModelSettings into the current settings,
+// convert.SetModel(settings, version), the sections (the Settings section
+// through ReadSettingsXml), convert.Finish(), SyncLegacySettings. Per case:
+// ApplyCaseSetting for each row, write the results, then restore the current
+// settings from the base copy with m_list.CopyFrom(&base.m_list, -1).
+
+#include <string>
+
+#include "platform/xml_dom.h"
+
+class CModelSettings;
+class ModelSettingConvert;
+class ILogging;
+
+inline constexpr const char* kDatabaseOutputConnection = "DatabaseOutputConnection";
+// The key of the model file and of the stored DatabaseOutputConnection.
+inline constexpr const char* kModelSettingsKey = "A1C0E9F27B4D6E8051F3B2A9C7D4E6F10B8A2C4D6E9F1A3B5C7D9E0F2A4B6C8D";
+
+// The stored form of a DatabaseOutputConnection value (one cipher instance per call).
+std::string EncipherSettingText(const std::string& plain);
+// The plain value; a stored value that cannot be deciphered reads as empty text.
+std::string DecipherSettingText(const std::string& stored);
+
+// Reads each "Setting" child of the section into settings, by name, in any
+// order; position is the reader's list position (start with
+// CSettingItemList::kNoPosition). Unknown names and "Setting" elements without
+// a "Name" or "Value" child are skipped; the six Sked settings keep their values.
+void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, const plat::XmlNode& section,
+                     int& position);
+
+// Appends a "Settings" element to parent and writes the settings that differ
+// from the defaults into it; returns the element. Throws std::runtime_error
+// when the DOM refuses a node.
+plat::XmlNode WriteSettingsXml(const CModelSettings& settings, plat::XmlNode& parent);
+
+// After loading: the XDR items take the values of the legacy keys (UseNimboOn
+// 0) or of their Nimbo_ twins (otherwise) wherever those differ from the defaults.
+void SyncLegacySettings(CModelSettings& settings);
+
+// One setting row of a case: a non-empty text sets a text setting; a number
+// other than 1e30 sets an integer (truncated toward zero, saturated to the
+// 32-bit range: the row is then reported to log when given), double or
+// date-time setting; rows under the nine legacy keys also set their XDR item.
+// Rows for unknown names change nothing.
+void ApplyCaseSetting(CModelSettings& settings, const std::string& name, const std::string& text, double number,
+                      ILogging* log = nullptr);
