@@ -222,6 +222,7 @@ class CXmlScanner {
   std::string m_nameStore;
   std::string_view m_name;
   std::vector<std::pair<std::string, std::string>> m_attributes;
+  std::size_t m_attributeCount = 0;
   std::string m_decoded;
   std::string m_text;
 };
@@ -304,7 +305,7 @@ bool CXmlScanner::ParseStartTag(std::size_t length) {
   while (i < tag.size() && !std::isspace(static_cast<unsigned char>(tag[i]))) ++i;
   m_nameStore.assign(LocalName(tag.substr(0, i)));
   m_name = m_nameStore;
-  m_attributes.clear();
+  m_attributeCount = 0;
   while (i < tag.size()) {
     while (i < tag.size() && std::isspace(static_cast<unsigned char>(tag[i]))) ++i;
     if (i >= tag.size()) break;
@@ -317,23 +318,26 @@ bool CXmlScanner::ParseStartTag(std::size_t length) {
     if (q >= tag.size() || (tag[q] != '"' && tag[q] != '\'')) return false;
     const std::size_t close = tag.find(tag[q], q + 1);
     if (close == std::string_view::npos) return false;
-    std::string value;
-    Decode(tag.substr(q + 1, close - q - 1), value);
-    m_attributes.emplace_back(std::string(LocalName(name)), std::move(value));
+    // The attribute slots keep their storage from tag to tag.
+    if (m_attributeCount == m_attributes.size()) m_attributes.emplace_back();
+    auto& [slotName, slotValue] = m_attributes[m_attributeCount++];
+    slotName.assign(LocalName(name));
+    Decode(tag.substr(q + 1, close - q - 1), slotValue);
     i = close + 1;
   }
   return true;
 }
 
 std::string_view CXmlScanner::Attribute(std::string_view localName) {
-  for (const auto& [name, value] : m_attributes) {
-    if (name == localName) return value;
+  for (std::size_t i = 0; i < m_attributeCount; ++i) {
+    if (m_attributes[i].first == localName) return m_attributes[i].second;
   }
   return {};
 }
 
 bool CXmlScanner::HasAttribute(std::string_view localName) const {
-  return std::any_of(m_attributes.begin(), m_attributes.end(), [&](const auto& a) { return a.first == localName; });
+  return std::any_of(m_attributes.begin(), m_attributes.begin() + static_cast<std::ptrdiff_t>(m_attributeCount),
+                     [&](const auto& a) { return a.first == localName; });
 }
 
 CXmlScanner::Token CXmlScanner::Next() {
