@@ -1,52 +1,76 @@
 #pragma once
 // Stand-in definitions of the model definition's member types whose own
-// headers have not landed yet. Each block is replaced by its owner with the
-// include named in its comment; nothing here is meant to stay.
+// headers have not landed yet. Each block gives way to its owner's header as
+// soon as that header exists; the owner then deletes the block. Each element
+// type's static CompareElements is the compare function its arrays use.
 
 #include <cstdint>
 #include <string>
 
 #include "foundation/ptr_array.h"
-#include "platform/object.h"
-
 #include "modelfile/model_settings.h"
-
+#include "platform/object.h"
 #include "tableio/db/db_connect_info.h"
 
-// Placeholder until modelfile/model_setting_convert.h lands (its owner replaces this block by the include).
+#if __has_include("modelfile/model_setting_convert.h")
+#include "modelfile/model_setting_convert.h"
+#else
+// Placeholder until modelfile/model_setting_convert.h lands.
 class ModelSettingConvert : public CObject {};
+#endif
 
-// Placeholder until modelfile/nimbo_vars.h lands (its owner replaces this block by the include).
+#if __has_include("modelfile/nimbo_vars.h")
+#include "modelfile/nimbo_vars.h"
+#else
+// Placeholder until modelfile/nimbo_vars.h lands.
 class CNimbo_Vars : public CObject {};
-
-// Placeholder until modelfile/nimbo_vars.h lands (its owner replaces this block by the include).
+// Placeholder until modelfile/nimbo_vars.h lands; ordered by first text, then second.
 class CSiOutputValue : public CObject {
  public:
   std::string m_strText1;
   std::string m_strText2;
+  static int CompareElements(const void* a, const void* b) {
+    const CSiOutputValue* left = SlotElement<CSiOutputValue>(a);
+    const CSiOutputValue* right = SlotElement<CSiOutputValue>(b);
+    const int c = CompareKeys(left->m_strText1, right->m_strText1);
+    return c != 0 ? c : CompareKeys(left->m_strText2, right->m_strText2);
+  }
 };
-inline int CompareSiOutputValues(const void* a, const void* b) {
-  const CSiOutputValue* left = SlotElement<CSiOutputValue>(a);
-  const CSiOutputValue* right = SlotElement<CSiOutputValue>(b);
-  const int c = CompareKeys(left->m_strText1, right->m_strText1);
-  return c != 0 ? c : CompareKeys(left->m_strText2, right->m_strText2);
-}
+#endif
 
+#if __has_include("modelfile/property_calculation.h")
 #include "modelfile/property_calculation.h"
-inline int ComparePropertyCalculations(const void* a, const void* b) { return CPropertyCalculation::CompareElements(a, b); }
+#else
+// Placeholder until modelfile/property_calculation.h lands; ordered by name.
+class CPropertyCalculation : public CObject {
+ public:
+  std::string m_strName;
+  static int CompareElements(const void* a, const void* b) {
+    return CompareKeys(SlotElement<CPropertyCalculation>(a)->m_strName,
+                       SlotElement<CPropertyCalculation>(b)->m_strName);
+  }
+};
+#endif
 
-// Placeholder until the user-equation classes land (their owner replaces this block by the include).
+#if __has_include("modelfile/user_equation_group.h")
+#include "modelfile/user_equation_group.h"
+#else
+// Placeholder until the user-equation classes land; ordered by the name the first operation gives.
 class IUserEquationGroup {
  public:
   virtual ~IUserEquationGroup() = default;
   virtual std::string GetName() const = 0;
   virtual bool IsGroup() const = 0;
+  static int CompareElements(const void* a, const void* b) {
+    return CompareKeys(SlotElement<IUserEquationGroup>(a)->GetName(), SlotElement<IUserEquationGroup>(b)->GetName());
+  }
 };
-inline int CompareUserEquationGroups(const void* a, const void* b) {
-  return CompareKeys(SlotElement<IUserEquationGroup>(a)->GetName(), SlotElement<IUserEquationGroup>(b)->GetName());
-}
+#endif
 
-// Placeholder until the user-equation classes land (their owner replaces this block by the include).
+#if __has_include("modelfile/user_defined_equation_variable.h")
+#include "modelfile/user_defined_equation_variable.h"
+#else
+// Placeholder until the user-equation classes land; ordered by name.
 class CUserDefinedEquationVariable : public CObject {
  public:
   std::string m_strName;
@@ -55,3 +79,4 @@ class CUserDefinedEquationVariable : public CObject {
                        SlotElement<CUserDefinedEquationVariable>(b)->m_strName);
   }
 };
+#endif

@@ -1,12 +1,28 @@
 #include "modelfile/model_text_cipher.h"
 
-// Without the utility library's cipher every text stays as it is, as an unmarked text deciphers to itself.
-bool DecipherModelText(const std::string& text, const std::string& /*key*/, std::string& out) {
-  out = text;
-  return true;
+#include <exception>
+
+#include "standins/miskel.h"
+
+bool DecipherModelText(const std::string& text, const std::string& key, std::string& out) {
+  out.clear();
+  try {
+    IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
+    if (!miskel || !miskel->Initialize()) return false;
+    return miskel->Decipher(text, key, out);
+  } catch (const std::exception&) {
+    return false;
+  }
 }
 
-bool EncipherModelText(const std::string& text, const std::string& /*key*/, std::string& out) {
-  out = text;
-  return true;
+bool EncipherModelText(const std::string& text, const std::string& key, std::string& out) {
+  out.clear();
+  try {
+    IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
+    if (!miskel || !miskel->Initialize()) return false;
+    out = miskel->Encipher(text, key);
+    return true;
+  } catch (const std::exception&) {
+    return false;
+  }
 }

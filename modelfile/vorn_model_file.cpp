@@ -1,9 +1,6 @@
 #include "modelfile/vorn_model_file.h"
 
-CVornModelFile::CVornModelFile()
-    : m_formulas(ComparePropertyCalculations),
-      m_userEquationGroups(CompareUserEquationGroups),
-      m_siOutputValues(CompareSiOutputValues) {
+CVornModelFile::CVornModelFile() {
   // The groups and variables are deleted by ReleaseUserEquations, each through its own class.
   m_userEquationGroups.m_bOwnsElements = 0;
   m_userEquationVariables.m_bOwnsElements = 0;

@@ -6,6 +6,7 @@
 #include <map>
 
 #include "modelfile/model_table_key_reader.h"
+#include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_model_file.h"
 
 namespace {
@@ -122,6 +123,34 @@ TEST(VornModelFileLoadTest, LoadsAFullModelFile) {
   EXPECT_TRUE(model.m_wenuTables.IsEmpty());
   EXPECT_TRUE(model.m_keptSections.empty());
   EXPECT_TRUE(model.m_strReportConfiguration.empty());
+}
+
+TEST(VornModelFileLoadTest, AnEncipheredModelFileLoadsAsItsPlainText) {
+  std::string sealed;
+  ASSERT_TRUE(EncipherModelText(kFullModel, kModelFileKey, sealed));
+  ASSERT_NE(sealed[0], '<');
+  ModelDir plainDir("plain");
+  plainDir.WriteModelFile(kFullModel);
+  ModelDir sealedDir("sealed");
+  sealedDir.WriteModelFile(sealed);
+  CVornModelFile plain;
+  CVornModelFile deciphered;
+  ASSERT_TRUE(plain.Load("M", plainDir.Parent(), "", 0, true, false));
+  ASSERT_TRUE(deciphered.Load("M", sealedDir.Parent(), "", 0, true, false));
+  EXPECT_EQ(deciphered.m_strVersion, plain.m_strVersion);
+  EXPECT_EQ(deciphered.m_keptSections, plain.m_keptSections);
+  EXPECT_EQ(deciphered.m_strReportConfiguration, plain.m_strReportConfiguration);
+  ASSERT_EQ(deciphered.m_tables.GetSize(), plain.m_tables.GetSize());
+  for (int i = 0; i < plain.m_tables.GetSize(); ++i) {
+    EXPECT_EQ(deciphered.m_tables[i]->m_strName, plain.m_tables[i]->m_strName);
+    EXPECT_EQ(deciphered.m_tables[i]->m_files.GetSize(), plain.m_tables[i]->m_files.GetSize());
+  }
+
+  // A damaged enciphered file fails the load cleanly.
+  sealed[sealed.size() / 2] = sealed[sealed.size() / 2] == 'A' ? 'B' : 'A';
+  sealedDir.WriteModelFile(sealed);
+  CVornModelFile damaged;
+  EXPECT_FALSE(damaged.Load("M", sealedDir.Parent(), "", 0, true, false));
 }
 
 TEST(VornModelFileLoadTest, CutTablesNeedBothShortcutSettings) {
