@@ -340,3 +340,29 @@ int CBaseTbl::ReportException(const std::exception& error, std::uint32_t id, con
   }
   return ReportErrorText(text);
 }
+
+void SetLoaderOptions(CIOOptions& options) {
+  options.BackupExtension = "BAK";
+  options.BackupOnSave = 0;
+  options.ShowErrorBoxes = 0;
+}
+
+int RunLoadProtocol(CBaseTbl& backEnd, const CIoTableDescription& description,
+                    const std::string& keyFields, const std::string& keyValues,
+                    const std::string& extractFields, CColumnArray& keyColumns,
+                    CColumnArray& dataColumns, CIoRowArray& rows, int& readOnly, int& formatCode,
+                    int& available) {
+  rows.RemoveAll();
+  keyColumns.RemoveAll();
+  dataColumns.RemoveAll();
+  if (!backEnd.Open(description)) return 1;
+  readOnly = backEnd.m_bReadOnly;
+  formatCode = backEnd.m_nFormatCode;
+  available = backEnd.m_bAvailable;
+  if (!backEnd.ReadAll(rows, keyColumns, dataColumns, keyFields, keyValues, extractFields)) {
+    backEnd.Close(1);
+    return 2;
+  }
+  if (!backEnd.Close(1)) return 4;
+  return backEnd.m_bWarning ? 21 : 0;
+}

@@ -174,3 +174,18 @@ class CBaseTbl : public CObject {
   void AddMatchingFields(CIoKeyCellArray& fields, const std::vector<std::string>& items,
                          bool skipBang);
 };
+
+// Options of a loader's back end: backup extension "BAK", no backup on save,
+// no error boxes.
+void SetLoaderOptions(CIOOptions& options);
+
+// The sequence every whole-table loader runs on its back end (built with no
+// log and options from SetLoaderOptions): clear the arrays, Open (status 1 on
+// failure), report the read-only flag, format code and availability flag,
+// ReadAll (on failure Close(1) and status 2), Close(1) (status 4 on failure);
+// then 0, or 21 when the back end's warning flag is set.
+int RunLoadProtocol(CBaseTbl& backEnd, const CIoTableDescription& description,
+                    const std::string& keyFields, const std::string& keyValues,
+                    const std::string& extractFields, CColumnArray& keyColumns,
+                    CColumnArray& dataColumns, CIoRowArray& rows, int& readOnly, int& formatCode,
+                    int& available);
