@@ -2,90 +2,10 @@
 #include <gtest/gtest.h>
 #include <mpi.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <sstream>
-#include <string>
-#include <vector>
-
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include "runner/case_data.h"
+#include "runner/mpi_run_fixture.h"
 
 namespace {
-
-namespace fs = std::filesystem;
-
-const std::string kMpiexec = "/usr/bin/mpiexec.mpich";
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-class MpiRun : public ::testing::Test {
- protected:
-  void SetUp() override {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() / ("ostrel_mpi_" + std::to_string(::getpid()) + "_" + info->name());
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override {
-    if (!HasFailure()) fs::remove_all(dir_);
-  }
-
-  void CaseList(const std::string& text) { std::ofstream(dir_ / "cases.txt", std::ios::binary) << text; }
-
-  // Runs the job; returns its exit status (124 when the timeout struck).
-  int Run(const std::string& program, int processes, const std::string& env = "", const std::string& args = "2",
-          int timeoutSeconds = 60) {
-    const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/" + program;
-    const std::string cmd = env + " timeout -k 5 " + std::to_string(timeoutSeconds) + " " + kMpiexec + " -n " +
-                            std::to_string(processes) + " " + bin + " x " + dir_.string() + " cases.txt " + args +
-                            " > " + (dir_ / "out.txt").string() + " 2>&1";
-    const int rc = std::system(cmd.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
-  }
-
-  std::string Log(int rank) const {
-    return ReadFile(dir_ / (rank == 0 ? std::string("OstrelRankZero.log")
-                                      : "OstrelRank" + std::to_string(rank) + ".log"));
-  }
-
-  // Case number -> how often a worker received it; stop tags per worker.
-  struct Received {
-    std::map<int, int> cases;
-    std::vector<int> stopTags;
-    std::map<int, int> nameLengths;
-  };
-  Received ReadReceived(int workers) const {
-    Received r;
-    for (int w = 1; w <= workers; ++w) {
-      std::istringstream in(ReadFile(dir_ / ("received" + std::to_string(w) + ".txt")));
-      int tag, c, ls, v4, v6;
-      size_t len;
-      std::string line;
-      while (std::getline(in, line)) {
-        std::istringstream fields(line);
-        fields >> tag >> c >> ls >> v4 >> v6 >> len;
-        if (c == kStopCase) r.stopTags.push_back(tag);
-        else {
-          ++r.cases[c];
-          r.nameLengths[c] = static_cast<int>(len);
-        }
-      }
-    }
-    return r;
-  }
-
-  fs::path dir_;
-};
 
 std::string Lines(const std::string& name, int from, int to) {
   std::string out;
@@ -137,7 +57,7 @@ TEST_F(MpiRun, SingleProcessEndsAtOnce) {
 }
 
 TEST_F(MpiRun, MissingCaseListEndsTheJob) {
-  const int rc = Run("ostrel", 3);
+  const int rc = Run("ostrel", 3, "", Link());
   EXPECT_NE(rc, 0);
   EXPECT_NE(rc, 124) << "the job hung";
   const std::string zero = Log(0);
@@ -147,7 +67,7 @@ TEST_F(MpiRun, MissingCaseListEndsTheJob) {
 
 TEST_F(MpiRun, EmptyCaseListUnknownLocale) {
   CaseList("");
-  ASSERT_EQ(Run("ostrel", 3, "LANG=xx_YY.UTF-8 LC_ALL=xx_YY.UTF-8"), 0) << ReadFile(dir_ / "out.txt");
+  ASSERT_EQ(Run("ostrel", 3, "LANG=xx_YY.UTF-8 LC_ALL=xx_YY.UTF-8", Link()), 0) << ReadFile(dir_ / "out.txt");
   for (int rank = 0; rank < 3; ++rank) {
     EXPECT_NE(Log(rank).find("Total parallel solution time"), std::string::npos) << rank;
     EXPECT_NE(Log(rank).find("After Calling MPI_Finalize() on Rank " + std::to_string(rank)), std::string::npos);

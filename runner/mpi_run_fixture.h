@@ -1,0 +1,163 @@
+#pragma once
+// The fixture of the tests that run the job under mpiexec: a run directory
+// per test, the job under a hard timeout, and readers of its logs.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <spawn.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
+#include "runner/case_data.h"
+
+namespace fs = std::filesystem;
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// Occurrences of text in haystack.
+inline int CountOf(const std::string& haystack, const std::string& text) {
+  int n = 0;
+  for (size_t at = haystack.find(text); at != std::string::npos; at = haystack.find(text, at + 1)) ++n;
+  return n;
+}
+
+inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";
+
+// A loopback port nobody listens on (taken from the system, then released).
+inline int FreePort() {
+  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+  socklen_t length = sizeof addr;
+  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
+  ::close(fd);
+  return ntohs(addr.sin_port);
+}
+
+// The test console in the background, writing what it receives to a file.
+class ConsoleProcess {
+ public:
+  ConsoleProcess(const fs::path& dir, const std::vector<std::string>& flags) : dir_(dir) {
+    const std::string bin = std::string(OSTREL_BINARY_DIR) + "/tools/test_console";
+    std::vector<std::string> args = {bin, "--port-file", (dir / "port").string(), "--out",
+                                     (dir / "console.txt").string(), "--timeout", "60"};
+    args.insert(args.end(), flags.begin(), flags.end());
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid_, bin.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
+    posix_spawn_file_actions_destroy(&actions);
+    for (int i = 0; i < 500 && pid_ > 0 && !fs::exists(dir / "port"); ++i) ::usleep(10000);
+    std::ifstream(dir / "port") >> port_;
+  }
+  ~ConsoleProcess() {
+    if (pid_ > 0) {
+      ::kill(pid_, SIGTERM);
+      Wait();
+    }
+  }
+  int Port() const { return port_; }
+  // Waits for the console to end; its exit status.
+  int Wait() {
+    if (pid_ <= 0) return -1;
+    int status = 0;
+    ::waitpid(pid_, &status, 0);
+    pid_ = -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+  std::string Output() const { return ReadFile(dir_ / "console.txt"); }
+
+ private:
+  fs::path dir_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+
+class MpiRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() / ("ostrel_mpi_" + std::to_string(::getpid()) + "_" + info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  void TearDown() override {
+    if (!HasFailure()) fs::remove_all(dir_);
+  }
+
+  void CaseList(const std::string& text) { std::ofstream(dir_ / "cases.txt", std::ios::binary) << text; }
+  void Outcomes(const std::string& text) { std::ofstream(dir_ / "SolverOutcomes.txt", std::ios::binary) << text; }
+  // Log level 2 and the link to port (a dead port when none is given).
+  static std::string Link(int port = 0) { return "2 0 127.0.0.1 " + std::to_string(port ? port : FreePort()); }
+
+  // Runs the job; returns its exit status (124 when the timeout struck).
+  int Run(const std::string& program, int processes, const std::string& env = "", const std::string& args = "2",
+          int timeoutSeconds = 60) {
+    const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/" + program;
+    const std::string cmd = env + " timeout -k 5 " + std::to_string(timeoutSeconds) + " " + kMpiexec + " -n " +
+                            std::to_string(processes) + " " + bin + " x " + dir_.string() + " cases.txt " + args +
+                            " > " + (dir_ / "out.txt").string() + " 2>&1";
+    const int rc = std::system(cmd.c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
+  }
+
+  std::string Log(int rank) const {
+    return ReadFile(dir_ / (rank == 0 ? std::string("OstrelRankZero.log")
+                                      : "OstrelRank" + std::to_string(rank) + ".log"));
+  }
+
+  // Case number -> how often a worker received it; stop tags per worker.
+  struct Received {
+    std::map<int, int> cases;
+    std::vector<int> stopTags;
+    std::map<int, int> nameLengths;
+  };
+  Received ReadReceived(int workers) const {
+    Received r;
+    for (int w = 1; w <= workers; ++w) {
+      std::istringstream in(ReadFile(dir_ / ("received" + std::to_string(w) + ".txt")));
+      int tag, c, ls, v4, v6;
+      size_t len;
+      std::string line;
+      while (std::getline(in, line)) {
+        std::istringstream fields(line);
+        fields >> tag >> c >> ls >> v4 >> v6 >> len;
+        if (c == kStopCase) r.stopTags.push_back(tag);
+        else {
+          ++r.cases[c];
+          r.nameLengths[c] = static_cast<int>(len);
+        }
+      }
+    }
+    return r;
+  }
+
+  fs::path dir_;
+};
+

@@ -1,0 +1,140 @@
+// The runner end to end: the stand-in solver on every worker, the test
+// console as the main application, each job under a hard timeout.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "runner/mpi_run_fixture.h"
+
+namespace {
+
+class MpiWorker : public MpiRun {
+ protected:
+  // The console's lines about one case, in arrival order, as "status text".
+  static std::vector<std::string> CaseLines(const std::string& console, int caseNumber) {
+    std::vector<std::string> lines;
+    std::istringstream in(console);
+    const std::regex pattern("worker \\d+ case " + std::to_string(caseNumber) + " status (-?\\d+) value \\S+ text (.*)");
+    std::smatch m;
+    for (std::string line; std::getline(in, line);)
+      if (std::regex_match(line, m, pattern)) lines.push_back(m[1].str() + " " + m[2].str());
+    return lines;
+  }
+  std::string AllWorkerLogs(int workers) const {
+    std::string all;
+    for (int w = 1; w <= workers; ++w) all += Log(w);
+    return all;
+  }
+};
+
+std::string Cases(const std::string& name, int from, int to, int loadSol = 0) {
+  std::string out;
+  for (int c = from; c <= to; ++c) out += std::to_string(c) + " " + name + " " + std::to_string(loadSol) + " 0 x 0\n";
+  return out;
+}
+
+TEST_F(MpiWorker, EveryCaseReportedOnceAfterItsProgress) {
+  CaseList(Cases("A", 1, 5) + Cases("B", 6, 7));
+  Outcomes("* time=0.01\n");
+  ConsoleProcess console(dir_, {"--workers", "3"});
+  ASSERT_GT(console.Port(), 0);
+  ASSERT_EQ(Run("ostrel", 4, "", Link(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(console.Wait(), 0);
+  const std::string out = console.Output();
+  for (int c = 1; c <= 7; ++c) {
+    const auto lines = CaseLines(out, c);
+    ASSERT_EQ(lines.size(), 2u) << "case " << c << "\n" << out;
+    EXPECT_EQ(lines[0], "-999 Solving Case " + std::to_string(c) + lines[0].substr(lines[0].find(" on Processor")));
+    EXPECT_EQ(lines[1], "1 Case " + std::to_string(c) + " solved by the stand-in solver");
+  }
+  EXPECT_EQ(CountOf(out, " EOF"), 3);
+}
+
+TEST_F(MpiWorker, StopFromTheConsole) {
+  CaseList(Cases("A", 1, 30));
+  Outcomes("* time=0.05\n");
+  ConsoleProcess console(dir_, {"--workers", "3", "--stop-after-first"});
+  ASSERT_EQ(Run("ostrel", 4, "", Link(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+  const std::string zero = Log(0);
+  const size_t stopAt = zero.find("User stopped in VORN message received in Rank 0 from Rank:");
+  ASSERT_NE(stopAt, std::string::npos) << zero;
+  EXPECT_EQ(zero.find("SetCaseData in RankZeroWaitLoop", stopAt), std::string::npos);
+  EXPECT_LT(CountOf(AllWorkerLogs(3), "******* Solved Case"), 10);
+}
+
+TEST_F(MpiWorker, NoListener) {
+  CaseList(Cases("A", 1, 6));
+  ASSERT_EQ(Run("ostrel", 3, "", Link()), 0) << ReadFile(dir_ / "out.txt");
+  for (int w = 1; w <= 2; ++w)
+    EXPECT_NE(ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log")).find("Failed to connect to VORN socket."),
+              std::string::npos);
+  EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 6);
+}
+
+// Failures on one worker: the worker answers its case as failed, takes no
+// more, and the other workers solve the rest.
+TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
+  struct Scenario {
+    const char* outcomes;
+    const char* workerLog;  // expected in some worker's log
+    int failedCase;
+    int solvedLines;  // "Solved Case" lines: a case without report was solved but not output
+  } scenarios[] = {
+      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7},
+      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8},
+      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8},
+      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7},
+  };
+  for (const Scenario& s : scenarios) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    CaseList(Cases("A", 1, 8));
+    Outcomes(std::string("* time=0.02\n") + s.outcomes);
+    ASSERT_EQ(Run("ostrel", 4, "", Link()), 0) << s.outcomes << ReadFile(dir_ / "out.txt");
+    const std::string zero = Log(0);
+    EXPECT_EQ(CountOf(zero, "Processing failed on the Slave side"), 1) << s.outcomes << zero;
+    if (s.failedCase > 0)
+      EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(s.failedCase)),
+                std::string::npos);
+    EXPECT_EQ(zero.find("never dispatched"), std::string::npos) << s.outcomes;
+    const std::string workers = AllWorkerLogs(3);
+    EXPECT_NE(workers.find(s.workerLog), std::string::npos) << s.outcomes;
+    EXPECT_EQ(CountOf(workers, "******* Solved Case"), s.solvedLines) << s.outcomes;
+  }
+}
+
+TEST_F(MpiWorker, MissingSolverLibrary) {
+  CaseList(Cases("A", 1, 4));
+  ASSERT_EQ(Run("ostrel", 3, "OSTREL_CASE_SOLVER=/nonexistent/libpalvane.so", Link()), 0)
+      << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 2);
+  EXPECT_NE(Log(1).find("Cannot load the case-solver library /nonexistent/libpalvane.so"), std::string::npos);
+  EXPECT_NE(Log(0).find("2 cases were never dispatched."), std::string::npos);
+}
+
+TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
+  CaseList("1 A 0 0 x 0\n2 A 1 0 x 0\n3 A 1 0 x 0\n");
+  Outcomes("2 loadsol=0\n3 loadsol=2\n");
+  ConsoleProcess console(dir_, {"--workers", "1"});
+  ASSERT_EQ(Run("ostrel", 2, "", Link(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(console.Wait(), 0);
+  const std::string out = console.Output();
+  const auto two = CaseLines(out, 2);
+  ASSERT_EQ(two.size(), 3u) << out;
+  EXPECT_EQ(two[1], "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using PGUESS.");
+  const auto three = CaseLines(out, 3);
+  ASSERT_EQ(three.size(), 3u) << out;
+  EXPECT_EQ(three[1],
+            "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using file Solution_2.Fil from Execution dialog.");
+  EXPECT_EQ(CaseLines(out, 1).size(), 2u);
+}
+
+TEST_F(MpiWorker, ExportConfigurationNotReadable) {
+  CaseList(Cases("A", 1, 3));
+  std::ofstream(dir_ / "VornDbExportData.xml") << "<VornDbExport/>";
+  ASSERT_EQ(Run("ostrel", 3, "", Link()), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_NE(Log(1).find("m_pDbData->ReadDataFromXmlFile failed"), std::string::npos);
+  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 2);
+}
+
+}  // namespace
