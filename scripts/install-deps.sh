@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   mpich libmpich-dev
   libsqlite3-dev sqlite3
-  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc mdbtools
+  unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc mdbtools odbc-mdbtools
   postgresql postgresql-client libpq-dev
   libpugixml-dev libzip-dev libfreexl-dev libgsf-1-dev
   libssl-dev
