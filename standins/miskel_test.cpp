@@ -40,7 +40,9 @@ TEST(MiskelTest, RoundTripsAnyText) {
       ASSERT_TRUE(c >= 0x21 && c <= 0x7E && c != '<' && c != '>' && c != '&' && c != '"' && c != '\'')
           << "character " << static_cast<int>(c);
     }
-    if (text.size() > 8) EXPECT_EQ(sealed.find(text), std::string::npos);
+    if (text.size() > 8) {
+      EXPECT_EQ(sealed.find(text), std::string::npos);
+    }
     std::string plain;
     ASSERT_TRUE(Decipher(sealed, plain));
     EXPECT_EQ(plain, text);
