@@ -73,7 +73,7 @@ int COstrelRankZeroApp::WaitAnyReply(MPI_Status& status) {
     MPI_Testany(static_cast<int>(m_pRequests.size()), m_pRequests.data(), &index, &flag, &status);
     if (flag) return index;
     std::this_thread::sleep_for(pause);
-    if (pause < std::chrono::milliseconds(2)) pause *= 2;
+    if (pause < std::chrono::milliseconds(1)) pause *= 2;
   }
 }
 

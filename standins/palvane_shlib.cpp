@@ -145,7 +145,7 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
   const Clock::time_point until =
       Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.seconds));
   for (Clock::time_point now = Clock::now(); now < until && !StopRequested(s); now = Clock::now())
-    std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(5), until - now));
+    std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(50), until - now));
   if (o.stall) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!StopRequested(s) && std::chrono::steady_clock::now() < limit)
