@@ -262,4 +262,29 @@ TEST_F(DbfTblTest, LoaderStatuses) {
             1);
 }
 
+TEST_F(DbfTblTest, FilesWrittenByOtherProgramsReadTheSame) {
+  for (const char* name : {"python_dbf.dbf", "libreoffice.dbf"}) {
+    SCOPED_TRACE(name);
+    CIoTableDescription description;
+    description.m_strSource = std::string(OSTREL_SOURCE_DIR) + "/tableio/testdata/" + name;
+    CDbfTbl table(&m_log, &m_options);
+    ASSERT_EQ(table.Open(description), 1) << m_log.str();
+    ASSERT_EQ(table.ReadAll(m_rows, m_keyColumns, m_dataColumns, "NAME", "*", "QTY,WHEN"), 1) << m_log.str();
+    table.Close(1);
+    ASSERT_EQ(m_rows.GetSize(), 3);
+    const char* names[] = {"Alpha", "Beta", "Gamma"};
+    const double quantities[] = {12.5, -3, 0.25};
+    const char* dates[] = {"2020-01-31", nullptr, "1999-12-31"};
+    for (int r = 0; r < 3; ++r) {
+      EXPECT_STREQ(m_rows.GetKeyString(r, 0), names[r]);
+      EXPECT_EQ(m_rows.GetCellDouble(r, 0), quantities[r]);
+      if (dates[r] != nullptr) {
+        EXPECT_EQ(m_rows.DataCell(r, 1).Format(), dates[r]);
+      } else {
+        EXPECT_TRUE(m_rows.IsCellNull(r, 1));
+      }
+    }
+  }
+}
+
 }  // namespace
