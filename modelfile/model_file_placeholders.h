@@ -12,12 +12,7 @@
 #include "platform/object.h"
 #include "tableio/db/db_connect_info.h"
 
-#if __has_include("modelfile/model_setting_convert.h")
 #include "modelfile/model_setting_convert.h"
-#else
-// Placeholder until modelfile/model_setting_convert.h lands.
-class ModelSettingConvert : public CObject {};
-#endif
 
 #if __has_include("modelfile/nimbo_vars.h")
 #include "modelfile/nimbo_vars.h"

@@ -109,6 +109,8 @@ class CVornModelFile : public CObject {
   // Binary search of the sorted catalogue.
   CVornModelFileTable* FindSortedTable(const std::string& name) const;
   bool ReadSourceKeys(const CVornModelFileTable& table, std::vector<std::string>& keys) const;
+  // The settings reader's list position during a load.
+  int m_nSettingsPosition = CSettingItemList::kNoPosition;
 
  public:
 

@@ -6,7 +6,9 @@
 #include <map>
 
 #include "modelfile/model_table_key_reader.h"
+#include "modelfile/model_settings_xml.h"
 #include "modelfile/model_text_cipher.h"
+#include "modelfile/setting_item.h"
 #include "modelfile/vorn_model_file.h"
 
 namespace {
@@ -47,6 +49,11 @@ const char* const kFullModel = R"(<?xml version="1.0" encoding="UTF-8"?>
 		<Table><Name>MODELS</Name><File>m2.xls</File><Enabled>0</Enabled><TableType>11</TableType></Table>
 		<Table><Name>MYTABLE</Name><File>..\shared\mine.dbf</File><Enabled>1</Enabled><TableType>5</TableType></Table>
 	</Tables>
+	<Settings>
+		<Setting><Name>ModelExt</Name><Value>Xlsx</Value></Setting>
+		<Setting><Name>ModelType</Name><Value>3</Value></Setting>
+		<Setting><Name>StartDate</Name><Value>1/31/2024</Value></Setting>
+	</Settings>
 	<Servers>
 		<Server><SpreadSheetFile>s.xls</SpreadSheetFile><ServerType>3</ServerType><Parameters>@@@q@@@</Parameters></Server>
 	</Servers>
@@ -91,7 +98,11 @@ TEST(VornModelFileLoadTest, LoadsAFullModelFile) {
   CVornModelFile model;
   ASSERT_TRUE(model.Load("M", dir.Parent(), "", 0, true, false));
   EXPECT_EQ(model.m_strVersion, "17.9.0");
-  EXPECT_EQ(model.m_tables.GetSize(), 134);  // the built-in tables and MYTABLE
+  EXPECT_EQ(model.m_tables.GetSize(), 135);  // the built-in tables, GBLNPER and MYTABLE
+  EXPECT_EQ(model.m_strTableExt, "Xlsx");
+  EXPECT_EQ(model.m_settings.m_ModelType.GetValue(), 3);
+  EXPECT_EQ(model.m_settings.m_CommonStartDate.GetValue().GetValue(), plat::OleDateTime(2024, 1, 31).GetValue());
+  EXPECT_EQ(model.FindTable("GBLNPER")->m_nCategory, 10);
 
   std::vector<std::string> paths;
   std::vector<std::string> sheets;
@@ -118,6 +129,7 @@ TEST(VornModelFileLoadTest, LoadsAFullModelFile) {
   dir.WriteModelFile("<VornConfiguration><Version>18.0.0</Version></VornConfiguration>");
   ASSERT_TRUE(model.Load("M", dir.Parent(), "", 0, true, false));
   EXPECT_EQ(model.m_strVersion, "18.0.0");
+  EXPECT_EQ(model.m_settings.m_ModelType.GetValue(), 0);
   EXPECT_EQ(model.m_tables.GetSize(), 133);
   EXPECT_TRUE(model.m_servers.IsEmpty());
   EXPECT_TRUE(model.m_wenuTables.IsEmpty());
@@ -151,6 +163,27 @@ TEST(VornModelFileLoadTest, AnEncipheredModelFileLoadsAsItsPlainText) {
   sealedDir.WriteModelFile(sealed);
   CVornModelFile damaged;
   EXPECT_FALSE(damaged.Load("M", sealedDir.Parent(), "", 0, true, false));
+}
+
+TEST(VornModelFileLoadTest, ACaseAppliedToTheLoadedModelIsUndoneByItsBaseCopy) {
+  ModelDir dir("case");
+  dir.WriteModelFile(kFullModel);
+  CVornModelFile model;
+  ASSERT_TRUE(model.Load("M", dir.Parent(), "", 0, true, false));
+  model.m_baseSettings.m_list.CopyFrom(&model.m_settings.m_list, -1);
+
+  ApplyCaseSetting(model.m_settings, "ModelExt", "Dbf", 1e30);
+  ApplyCaseSetting(model.m_settings, "ModelTables", "", 750.0);
+  ApplyCaseSetting(model.m_settings, "PERIODTIME", "", 2.5);
+  EXPECT_EQ(model.m_settings.m_ModelExt.GetValue(), "Dbf");
+  EXPECT_EQ(model.m_settings.m_ModelTables.GetValue(), 750);
+
+  model.m_settings.m_list.CopyFrom(&model.m_baseSettings.m_list, -1);
+  ASSERT_EQ(model.m_settings.m_list.GetCount(), model.m_baseSettings.m_list.GetCount());
+  for (int i = 0; i < model.m_settings.m_list.GetCount(); ++i)
+    EXPECT_EQ(model.m_settings.m_list.GetAt(i)->GetValueText(), model.m_baseSettings.m_list.GetAt(i)->GetValueText())
+        << model.m_settings.m_list.GetAt(i)->GetName();
+  EXPECT_EQ(model.m_settings.m_ModelExt.GetValue(), "Xlsx");
 }
 
 TEST(VornModelFileLoadTest, CutTablesNeedBothShortcutSettings) {

@@ -1,14 +1,25 @@
 // Where the readers of the sections owned by other rooms of this folder
 // (settings, formulas, user equations, external models) join the load.
 
+#include "modelfile/model_settings_xml.h"
 #include "modelfile/vorn_model_file.h"
 
-void CVornModelFile::BeginSections() {}
+void CVornModelFile::BeginSections() {
+  m_nSettingsPosition = CSettingItemList::kNoPosition;
+  m_settingConvert.SetModel(m_settings, m_strVersion);
+}
 
-bool CVornModelFile::ReadOtherSection(const plat::XmlNode& /*section*/) { return false; }
+bool CVornModelFile::ReadOtherSection(const plat::XmlNode& section) {
+  const std::string name = section.Name();
+  if (name == "Settings") {
+    ReadSettingsXml(m_settings, m_settingConvert, section, m_nSettingsPosition);
+    return true;
+  }
+  return false;
+}
 
-void CVornModelFile::EndSections() {}
+void CVornModelFile::EndSections() { m_settingConvert.Finish(); }
 
-void CVornModelFile::AfterLoadXml() {}
+void CVornModelFile::AfterLoadXml() { SyncLegacySettings(m_settings); }
 
 void CVornModelFile::ApplyLstSwitch() {}
