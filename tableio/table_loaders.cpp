@@ -1,11 +1,20 @@
 #include "tableio/io_table.h"
+#include "tableio/worksheet/wks_tbl.h"
 
 // The loaders of the back ends, by table type. A type without a back end
 // cannot be opened.
-int RunBuiltInTableLoader(CIoTable& table, const std::string&, const std::string&,
-                          const std::string&) {
-  table.m_keyColumns.RemoveAll();
-  table.m_dataColumns.RemoveAll();
-  table.m_rows.RemoveAll();
-  return kIoTableCannotOpen;
+int RunBuiltInTableLoader(CIoTable& table, const std::string& keyFields,
+                          const std::string& keyValues, const std::string& extractFields) {
+  switch (table.m_description.m_nTableType) {
+    case kTableWorksheet:
+      return LoadWorksheetTable(table.m_description, -1, keyFields, keyValues, extractFields,
+                                table.m_strFormatName, table.m_keyColumns, table.m_dataColumns,
+                                table.m_rows, table.m_extraRows, table.m_commentRows,
+                                table.m_bReadOnly, table.m_bHasFormulas, table.m_bAvailable, 0);
+    default:
+      table.m_keyColumns.RemoveAll();
+      table.m_dataColumns.RemoveAll();
+      table.m_rows.RemoveAll();
+      return kIoTableCannotOpen;
+  }
 }
