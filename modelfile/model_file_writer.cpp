@@ -1,0 +1,218 @@
+#include "modelfile/model_file_writer.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <system_error>
+
+#include "foundation/locale_switch.h"
+#include "foundation/path_utils.h"
+#include "foundation/timing_scope.h"
+#include "modelfile/model_text_cipher.h"
+#include "modelfile/vorn_model_file.h"
+#include "modelfile/vorn_setting_xml_writer.h"
+#if __has_include("modelfile/user_equation_section.h")
+#include "modelfile/user_equation_section.h"
+#define OSTREL_HAS_USER_EQUATION_SECTION 1
+#endif
+
+namespace {
+
+constexpr const char* kDefaultComment = "This file is maintained by VORN.  Do not modify this file!";
+
+class CRealModelFileSystem : public IModelFileSystem {
+ public:
+  bool Write(const std::string& path, const std::string& bytes) override {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    std::size_t done = 0;
+    bool ok = true;
+    while (ok && done < bytes.size()) {
+      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      ok = n > 0;
+      if (ok) done += static_cast<std::size_t>(n);
+    }
+    ok = ok && ::fsync(fd) == 0;
+    return ::close(fd) == 0 && ok;
+  }
+  bool Copy(const std::string& from, const std::string& to) override {
+    std::error_code ec;
+    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+  }
+  bool Rename(const std::string& from, const std::string& to) override { return std::rename(from.c_str(), to.c_str()) == 0; }
+  bool Remove(const std::string& path) override {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
+    return !ec;
+  }
+  bool Exists(const std::string& path) override {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(path, ec);
+  }
+  bool Size(const std::string& path, std::uint64_t& size) override {
+    std::error_code ec;
+    size = std::filesystem::file_size(path, ec);
+    return !ec;
+  }
+};
+
+CRealModelFileSystem g_realFileSystem;
+IModelFileSystem* g_fileSystem = &g_realFileSystem;
+ReportGeneratorFactory g_reportGeneratorFactory = nullptr;
+
+std::string WithCrLf(const std::string& text) {
+  std::string out;
+  out.reserve(text.size() + text.size() / 32);
+  for (const char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+// The model file's document in the section order of the file.
+void BuildDocument(CVornModelFile& model, const std::string& version, const std::string& comment, plat::XmlDocument& doc) {
+  doc.AppendProcessingInstruction("xml", "version = \"1.0\" encoding = \"UTF-8\"");
+  doc.AppendComment(comment.empty() ? kDefaultComment : comment);
+  plat::XmlNode root = doc.AppendElement("VornConfiguration");
+  root.AppendTextElement("Version", version);
+  model.WriteTablesXml(root);
+  CVornSettingXmlWriter settingWriter(root.AppendElement("Settings"));
+  model.m_settings.m_list.ForEach(settingWriter);
+  model.WriteServersXml(root);
+  if (!model.m_formulas.IsEmpty()) {
+    plat::XmlNode formulas = root.AppendElement("Formulas");
+    for (const CPropertyCalculation* formula : model.m_formulas) formula->WriteXml(formulas);
+  }
+#ifdef OSTREL_HAS_USER_EQUATION_SECTION
+  WriteUserEquationSectionXml(model, root);
+#else
+  root.AppendElement("UserEquationSection");
+#endif
+  model.WriteWenuTablesXml(root);
+  plat::XmlDocument report;
+  if (model.m_strReportConfiguration.empty()) {
+    if (BuildDefaultReportConfiguration(model, report)) root.AppendCopy(report.DocumentElement());
+  } else if (report.LoadXml(model.m_strReportConfiguration)) {
+    root.AppendCopy(report.DocumentElement());
+  }
+  model.WriteKeptSectionsXml(root);
+}
+
+}  // namespace
+
+IModelFileSystem& GetModelFileSystem() { return *g_fileSystem; }
+
+IModelFileSystem* SetModelFileSystem(IModelFileSystem* fileSystem) {
+  IModelFileSystem* previous = g_fileSystem;
+  g_fileSystem = fileSystem ? fileSystem : &g_realFileSystem;
+  return previous;
+}
+
+int WriteTextFile(const std::string& path, const std::string& text) {
+  return GetModelFileSystem().Write(path, WithCrLf(text)) ? 1 : 0;
+}
+
+std::string MakeModelBackupName(const std::string& modelFilePath) { return ChangeFileExtension(modelFilePath, "Bak"); }
+
+std::string MakeModelTimeStampedName(const std::string& modelFilePath, const plat::OleDateTime& time) {
+  char stamp[32];
+  std::snprintf(stamp, sizeof stamp, "%04d.%02d.%02d.%02d.%02d.%02d.", time.GetYear(), time.GetMonth(), time.GetDay(),
+                time.GetHour(), time.GetMinute(), time.GetSecond());
+  // An empty extension leaves the name ending in a full stop.
+  return ChangeFileExtension(modelFilePath, "") + stamp + "Bak";
+}
+
+ReportGeneratorFactory SetReportGeneratorFactory(ReportGeneratorFactory factory) {
+  const ReportGeneratorFactory previous = g_reportGeneratorFactory;
+  g_reportGeneratorFactory = factory;
+  return previous;
+}
+
+bool BuildDefaultReportConfiguration(CVornModelFile& model, plat::XmlDocument& out) {
+  model.m_strVersion.clear();
+  out.Clear();
+  const std::int32_t modelType = model.m_settings.m_ModelType.GetValue();
+  const bool firstFlag = modelType == 2 || modelType == 3;
+  const bool secondFlag = modelType == 1 || modelType == 3;
+  std::unique_ptr<IReportGenerator> generator;
+  {
+    CTimingScope timing("pReportGenerator.CreateInstance2 -||");
+    if (g_reportGeneratorFactory) generator = g_reportGeneratorFactory();
+  }
+  if (!generator) return false;
+  generator->SetResultsDatabase(model.m_strModelDir + "/Results.mdb");
+  std::string xml;
+  if (!generator->BuildConfiguration(0, firstFlag, secondFlag, model.m_strReportArgument, xml)) return false;
+  model.m_strReportConfiguration.clear();
+  if (!out.LoadXml(xml) || !out.DocumentElement()) return false;
+  model.m_strReportConfiguration = out.Xml();
+  return true;
+}
+
+bool CVornModelFile::Save(const std::string& version, const std::string& comment, bool backup) {
+  if (!m_bCanSave) return false;
+  CModelSettings& s = m_settings;
+  s.m_DbInfoDatabaseType.SetValue(m_dbConnectInfo.m_nType);
+  s.m_DbInfoUsername.SetValue(m_dbConnectInfo.m_strUser);
+  s.m_DbInfoPassword.SetValue(m_dbConnectInfo.m_strPassword);
+  s.m_DbInfoDataSource.SetValue(m_dbConnectInfo.m_strName);
+  s.m_DbInfoDatabase.SetValue(m_dbConnectInfo.m_strDatabase);
+  s.m_DbInfoTrustedConnectionOn.SetValue(m_dbConnectInfo.m_bIntegratedSecurity ? 1 : 0);
+  s.m_ModelExt.SetValue(m_strTableExt);
+  return WriteModelFile(version, comment, backup);
+}
+
+bool CVornModelFile::WriteModelFile(const std::string& version, const std::string& comment, bool backup) {
+  CLocaleSwitch numeric(LC_NUMERIC, "C");
+  if (m_bSkipWrite) return true;
+  if (m_strModelFilePath.empty() || !m_bCanSave) return false;
+  const std::string& path = m_strModelFilePath;
+  const plat::OleDateTime now = plat::OleDateTime::GetCurrentTime();
+  const bool encipher = m_bEncryptOnSave && !m_bPlainXmlOnSave;
+
+  // The whole new file is made before any file is touched.
+  std::string bytes;
+  try {
+    plat::XmlDocument doc;
+    BuildDocument(*this, version, comment, doc);
+    if (encipher) {
+      std::string sealed;
+      if (!EncipherModelText(doc.IndentedXml(), kModelFileKey, sealed)) return false;
+      bytes = WithCrLf(sealed);
+    } else {
+      bytes = doc.IndentedXmlUtf8();
+    }
+  } catch (const std::exception&) {
+    return false;
+  }
+
+  IModelFileSystem& fs = GetModelFileSystem();
+  const std::string temporary = ChangeFileExtension(path, "tmp");
+  const auto fail = [&] {
+    fs.Remove(temporary);
+    return false;
+  };
+  if (!fs.Write(temporary, bytes)) return fail();
+
+  std::uint64_t oldSize = 0;
+  const std::string stamped = MakeModelTimeStampedName(path, now);
+  if (backup && fs.Exists(path)) {
+    if (!fs.Size(path, oldSize) || !fs.Copy(path, MakeModelBackupName(path)) || !fs.Copy(path, stamped)) return fail();
+  }
+  if (!fs.Rename(temporary, path)) return fail();
+
+  // An enciphered file that did not shrink below the kept percentage needs no time-stamped copy.
+  std::uint64_t newSize = 0;
+  if (encipher && oldSize != 0 && fs.Size(path, newSize) &&
+      newSize * 100 / oldSize > static_cast<std::uint64_t>(m_nBackupKeepPercent) && fs.Exists(stamped)) {
+    fs.Remove(stamped);
+  }
+  return true;
+}
