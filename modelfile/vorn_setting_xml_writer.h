@@ -8,7 +8,7 @@
 #include "modelfile/setting_item_list.h"
 #include "platform/xml_dom.h"
 
-class CVornSettingXmlWriter : public ISettingWriter {
+class CVornSettingXmlWriter final : public ISettingWriter {
  public:
   explicit CVornSettingXmlWriter(plat::XmlNode settingsElement) : m_settings(settingsElement) {}
 
