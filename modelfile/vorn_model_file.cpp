@@ -15,10 +15,3 @@ CVornModelFile::~CVornModelFile() {
   ClearPvtwData(m_pvtwData);
   m_tableMapBuffers.Clear();
 }
-
-void CVornModelFile::ReleaseUserEquations() {
-  for (IUserEquationGroup* group : m_userEquationGroups) delete group;
-  m_userEquationGroups.RemoveAll();
-  for (CUserDefinedEquationVariable* variable : m_userEquationVariables) delete variable;
-  m_userEquationVariables.RemoveAll();
-}

@@ -13,7 +13,7 @@
 #include "foundation/file_image.h"
 #include "foundation/ptr_array.h"
 #include "modelfile/case_data_records.h"
-#include "modelfile/model_file_placeholders.h"
+#include "modelfile/model_file_members.h"
 #include "modelfile/output_table.h"
 #include "modelfile/rec_object.h"
 #include "modelfile/server.h"
@@ -95,9 +95,10 @@ class CVornModelFile : public CObject {
   // lists, names and paths.
   void ResetForLoad(const std::string& modelName, const std::string& modelDir);
   // The section readers of other rooms plug in here (vorn_model_file_sections.cpp):
-  // before the first section, for a section this class does not read itself
+  // before the text is read, before the first section, for a section this class does not read itself
   // (true when read, false to keep it as text), after the last section, after
   // every parse (also a failed one), and after a load (the LST switch).
+  void BeforeLoadXml();
   void BeginSections();
   bool ReadOtherSection(const plat::XmlNode& section);
   void EndSections();

@@ -91,6 +91,7 @@ bool CVornModelFile::LoadFromDirectory(const std::string& modelName, const std::
 
 bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
   m_bExternalModelsSkipped = skipExternalModels;
+  BeforeLoadXml();
   CTimingScope timing("Load XML Model File");
   m_strReportConfiguration.clear();
   m_strVersion.clear();

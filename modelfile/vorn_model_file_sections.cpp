@@ -2,7 +2,11 @@
 // (settings, formulas, user equations, external models) join the load.
 
 #include "modelfile/model_settings_xml.h"
+#include "modelfile/property_calculation.h"
+#include "modelfile/user_equation_section.h"
 #include "modelfile/vorn_model_file.h"
+
+void CVornModelFile::BeforeLoadXml() { g_bModelRewritten = false; }
 
 void CVornModelFile::BeginSections() {
   m_nSettingsPosition = CSettingItemList::kNoPosition;
@@ -15,6 +19,14 @@ bool CVornModelFile::ReadOtherSection(const plat::XmlNode& section) {
     ReadSettingsXml(m_settings, m_settingConvert, section, m_nSettingsPosition);
     return true;
   }
+  if (name == "Formulas") {
+    ReadFormulasXml(m_formulas, section);
+    return true;
+  }
+  if (name == "UserEquationSection") {
+    ReadUserEquationSectionXml(*this, section);
+    return true;
+  }
   return false;
 }
 
@@ -22,4 +34,6 @@ void CVornModelFile::EndSections() { m_settingConvert.Finish(); }
 
 void CVornModelFile::AfterLoadXml() { SyncLegacySettings(m_settings); }
 
-void CVornModelFile::ApplyLstSwitch() {}
+void CVornModelFile::ApplyLstSwitch() { ApplyLstReportSetting(*this); }
+
+void CVornModelFile::ReleaseUserEquations() { DeleteUserEquations(m_userEquationGroups, m_userEquationVariables); }
