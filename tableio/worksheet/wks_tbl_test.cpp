@@ -225,6 +225,8 @@ TEST_F(WksTbl, StatusesOfFailures) {
       {"missing sheet of a workbook", OSTREL_SOURCE_DIR "/tableio/worksheet/testdata/book_biff5.xls",
        "Nope", "ROWNAMES", "*", "*", 1},
       {"text file", (m_dir / "t.csv").string(), "", "ROWNAMES", "*", "*", 1},
+      {"empty sheet", Sheet({}, 2, "empty.xls"), "", "ROWNAMES", "*", "*", 2},
+      {"header only", Sheet({{"ROWNAMES", "V"}}, 2, "header.xls"), "", "ROWNAMES", "*", "*", 0},
   };
   { std::ofstream(m_dir / "t.csv") << "ROWNAMES,V\nr1,1\n"; }
   for (const Case& c : cases) {
