@@ -16,7 +16,8 @@ class IModelTableKeyReader {
   virtual void ForgetCachedWorkbook() {}
 };
 
-// The reader in use: the one set last, or none (every read then fails).
+// The reader in use: the one set last; by default the I/O table's (type 0,
+// or 7 for a ".dbf" file). Null when set so: every read then fails.
 IModelTableKeyReader* GetModelTableKeyReader();
 // Sets the process-wide reader (null: none); returns the previous one.
 IModelTableKeyReader* SetModelTableKeyReader(IModelTableKeyReader* reader);
