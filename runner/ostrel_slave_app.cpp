@@ -165,6 +165,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   params.m_pcsQueue = &m_csOutQueue;
   params.m_paQueue = &m_aOutQueue;
 
+  // The export logs of the cases go into the run directory.
+  m_logging.SetDirectory(m_strRunDir);
   const std::string exportConfigPath = m_strRunDir + "/" + "VornDbExportData.xml";
   std::error_code ec;
   m_bExportConfig = std::filesystem::exists(exportConfigPath, ec);
