@@ -305,6 +305,25 @@ void Statement::Execute() {
   Describe();
 }
 
+void Statement::GetTypeInfo(SQLSMALLINT sqlType) {
+  CloseCursor();
+  Check(SQLGetTypeInfo(m_stmt, sqlType), SQL_HANDLE_STMT, m_stmt, "SQLGetTypeInfo");
+  Describe();
+}
+
+void Statement::ColumnsOf(std::string_view catalog, std::string_view schema, std::string_view table) {
+  CloseCursor();
+  std::string c = ToDriver(catalog);
+  std::string s = ToDriver(schema);
+  std::string t = ToDriver(table);
+  auto arg = [](std::string& text) { return text.empty() ? nullptr : reinterpret_cast<SQLCHAR*>(text.data()); };
+  auto len = [](const std::string& text) { return text.empty() ? SQLSMALLINT{0} : static_cast<SQLSMALLINT>(text.size()); };
+  Check(SQLColumns(m_stmt, arg(c), len(c), arg(s), len(s), reinterpret_cast<SQLCHAR*>(t.data()),
+                   static_cast<SQLSMALLINT>(t.size()), nullptr, 0),
+        SQL_HANDLE_STMT, m_stmt, "SQLColumns");
+  Describe();
+}
+
 SQLLEN Statement::RowCount() const {
   SQLLEN count = -1;
   if (!Succeeded(SQLRowCount(m_stmt, &count))) return -1;

@@ -144,6 +144,11 @@ class Statement {
   void ClearParameters();
   // Runs the prepared statement with the bound parameters.
   void Execute();
+  // Catalog results, read like the result of a query: the data source's
+  // types (SQLGetTypeInfo) and a table's columns (SQLColumns; an empty
+  // catalog or schema is left out).
+  void GetTypeInfo(SQLSMALLINT sqlType);
+  void ColumnsOf(std::string_view catalog, std::string_view schema, std::string_view table);
   SQLLEN RowCount() const;
 
   const std::vector<ColumnInfo>& Columns() const { return m_columns; }

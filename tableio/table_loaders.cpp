@@ -1,3 +1,6 @@
+#include "tableio/db/ado_tbl.h"
+#include "tableio/db/mfc_odbc_tbl.h"
+#include "tableio/db/odbc_tbl.h"
 #include "tableio/io_table.h"
 #include "tableio/worksheet/wks_tbl.h"
 
@@ -11,6 +14,9 @@ int RunBuiltInTableLoader(CIoTable& table, const std::string& keyFields,
                                 table.m_strFormatName, table.m_keyColumns, table.m_dataColumns,
                                 table.m_rows, table.m_extraRows, table.m_commentRows,
                                 table.m_bReadOnly, table.m_bHasFormulas, table.m_bAvailable, 0);
+    case kTableOdbc: return LoadOdbcTable(table, keyFields, keyValues, extractFields);
+    case kTableMfcOdbc: return LoadMfcOdbcTable(table, keyFields, keyValues, extractFields);
+    case kTableAdo: return LoadAdoTable(table, keyFields, keyValues, extractFields);
     default:
       table.m_keyColumns.RemoveAll();
       table.m_dataColumns.RemoveAll();

@@ -1,0 +1,91 @@
+#pragma once
+// The back end of table type 8: a table reached through CDatabase and
+// CRecordset, in an Access database file (through the Access driver string,
+// which the platform layer sends to the SQLite or MDBTools driver) or in an
+// ODBC data source, or on a database the caller already holds open. It has
+// a fixed type vocabulary instead of the source's catalogue. The write
+// operations build their statements with sql_statements.h.
+
+#include <memory>
+#include <string>
+
+#include "platform/odbc_database.h"
+#include "tableio/base_tbl.h"
+#include "tableio/io_table.h"
+
+class CMfcOdbcTbl : public CBaseTbl {
+ public:
+  // How the database is reached.
+  enum ConnectionKind : int { kKindNotSet = 0, kKindAccessFile = 1, kKindDataSource = 2 };
+
+  CMfcOdbcTbl(std::ostream* log, CIOOptions* options);
+  ~CMfcOdbcTbl() override;
+
+  int GetTableType() const override { return 8; }
+  int Open(const CIoTableDescription& description) override;
+  int OpenFromSpec(const std::string& dataSourceName, const std::string& spec, const std::string& tableName) override;
+  // Leaves a database of the description open; closes and deletes its own. 1.
+  int Close(int commit) override;
+  int GetRowCount() override { return -1; }
+  int GetColumnCount() override { return -1; }
+  int IsLastRow() override { return 0; }
+  int IsLastColumn() override { return 0; }
+  int GetFirstDataColumn() override { return -1; }
+  int ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns, const std::string& keyFields,
+              const std::string& keyValues, const std::string& extractFields,
+              std::vector<std::string>* optionalList = nullptr, int sourceNumber = -1) override;
+  int ReadColumnInfo() override;
+  // Prefix, value and suffix of the fixed vocabulary; "" when the value
+  // cannot be a literal of the type.
+  std::string FormatLiteral(const std::string& value, int sqlType) override;
+  std::string GetTypeName(int sqlType) override;
+  std::string GetLiteralPrefix(int sqlType) override;
+  std::string GetLiteralSuffix(int sqlType) override;
+  std::string GetCreateParams(int sqlType) override;
+
+  virtual int ReadIdentifierQuote();
+
+  CDatabase* GetDatabase() const { return m_pDatabase; }
+  int GetConnectionKind() const { return m_nConnectionKind; }
+  bool IsQuery() const { return m_bQuery; }
+  const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
+  // The table name as a statement writes it: in brackets for Jet and SQL
+  // Server sources, quoted for the others when it is a plain name.
+  std::string StatementTableName() const;
+  // True when the source is a Jet database (its patterns use "*" and "?").
+  bool IsJetSource() const { return m_bJet; }
+
+ protected:
+  CDatabase* m_pDatabase = nullptr;
+  std::unique_ptr<CDatabase> m_ownDatabase;
+  int m_nConnectionKind = kKindNotSet;
+  bool m_bQuery = false;
+  std::string m_strIdentifierQuote;
+  std::string m_strDbmsName;
+  bool m_bJet = false;
+};
+
+// The SQL type a column of the given ODBC type is read as: texts 1, whole
+// numbers 4 or 5, REAL 7, FLOAT, DOUBLE, NUMERIC and DECIMAL 8 (their text
+// values become doubles), dates and times 11, bit -7, tiny-int -6; 0 for a
+// type that cannot be read.
+int MfcColumnType(int odbcType);
+
+// The cell of a record-set value for a column of the given SQL type; a null
+// or unreadable value gives the null cell of that type (a text cell for an
+// unknown type).
+std::unique_ptr<CIoCell> CellFromDbVariant(const CDBVariant& value, int sqlType);
+
+// The null cell of a column of the given SQL type (a text cell for a type
+// without a cell class of its own).
+std::unique_ptr<CIoCell> NullCellOfType(int sqlType);
+
+// The loader of table type 8; status 0, 1, 2 or 4. The three out values are
+// the read-only flag, the format code and the availability flag.
+int ReadMfcOdbcTable(const CIoTableDescription& description, const std::string& keyFields,
+                     const std::string& keyValues, const std::string& extractFields, CColumnArray& keyColumns,
+                     CColumnArray& dataColumns, CIoRowArray& rows, int& readOnly, int& formatCode, int& available);
+
+// The same as a table loader (see SetTableLoader).
+int LoadMfcOdbcTable(CIoTable& table, const std::string& keyFields, const std::string& keyValues,
+                     const std::string& extractFields);
