@@ -72,10 +72,11 @@ bool SetNonBlocking(int socket) {
   return flags != -1 && fcntl(socket, F_SETFL, flags | O_NONBLOCK) != -1;
 }
 
-// Waits up to the retry interval for room in the send buffer.
-void WaitWritable(int socket) {
-  pollfd pfd{socket, POLLOUT, 0};
-  poll(&pfd, 1, kSendRetryMs);
+// Waits up to the retry interval for room in the send buffer; true when the
+// peer has sent something (or closed) meanwhile.
+bool WaitWritable(int socket) {
+  pollfd pfd{socket, POLLOUT | POLLIN, 0};
+  return poll(&pfd, 1, kSendRetryMs) > 0 && (pfd.revents & (POLLIN | POLLHUP)) != 0;
 }
 
 template <std::size_t N>
@@ -166,7 +167,7 @@ bool CSlaveThread::Reconnect() {
   return OpenSocket();
 }
 
-bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
+int CSlaveThread::ReceiveStop() {
   static thread_local std::vector<char> received(kReceiveBufferSize);
   const ssize_t count = ::recv(m_socket, received.data(), received.size(), 0);
   if (count > 0) {
@@ -174,12 +175,18 @@ bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
     line.append(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize - line.size() - 1));
     ThreadLog(2, line.c_str());
     g_bUserStop.store(true);
-    return true;
+    return 1;
   }
   if (count == 0) {
     g_bUserStop.store(true);
-    return false;
+    return 0;
   }
+  return -1;
+}
+
+bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
+  const int stop = ReceiveStop();
+  if (stop >= 0) return stop == 1;
   if (errno == ECONNRESET) {
     ThreadLog(-1, "Retrying connection...");
     if (!Reconnect()) return false;
@@ -201,7 +208,11 @@ bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
-      WaitWritable(m_socket);
+      // A peer that stops reading can still ask to stop; the rest of the message is then dropped.
+      if (WaitWritable(m_socket)) {
+        const int stop = ReceiveStop();
+        if (stop >= 0) return stop == 1;
+      }
       continue;
     }
     const int error = n < 0 ? errno : 0;

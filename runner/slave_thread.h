@@ -66,6 +66,9 @@ class CSlaveThread : public CObject {
  private:
   bool OpenSocket();
   bool Reconnect();
+  // Reads what the peer sent: 1 bytes came (user stop), 0 closed (user stop),
+  // -1 nothing or an error (errno tells which).
+  int ReceiveStop();
 
   bool m_bLogOpened = false;
   int m_nRank = 0;

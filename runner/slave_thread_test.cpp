@@ -200,6 +200,17 @@ TEST_F(SlaveThreadTest, SlowReaderReceivesALargeMessageWhole) {
   EXPECT_TRUE(received == big + "tail");
 }
 
+TEST_F(SlaveThreadTest, PeerThatStopsReadingCanStillStopTheRun) {
+  Listener listener(4096);
+  Queue(std::string(16 * 1024 * 1024, 's'));
+  Start(listener.m_port);
+  listener.Accept();
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the sender now waits for room
+  listener.SendByte();
+  m_thread.join();
+  EXPECT_TRUE(g_bUserStop.load());
+}
+
 TEST_F(SlaveThreadTest, PeerClosingDuringASendIsAnErrorNotADeath) {
   Listener listener(4096);
   Queue(std::string(16 * 1024 * 1024, 'q'));
