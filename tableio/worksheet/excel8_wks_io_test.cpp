@@ -1,5 +1,8 @@
 #include "tableio/worksheet/excel8_wks_io.h"
 
+#include "tableio/io_table.h"
+#include "tableio/worksheet/wks_file.h"
+
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -239,6 +242,59 @@ TEST(ExcelApplication, IsAnInProcessFlag) {
   EXPECT_EQ(GetExcelApplication(), running);
   EXPECT_EQ(ShutdownExcelApplication(), 1);
   EXPECT_EQ(GetExcelApplication(), nullptr);
+}
+
+}  // namespace
+
+namespace {
+
+// A model table read through the I/O table from each kind of newer workbook.
+TEST(Excel8WksIO, ReadsATableThroughTheIoTable) {
+  struct FileCase {
+    const char* file;
+    bool computed;  // formulas carry the values LibreOffice computed
+  };
+  for (const FileCase& f : {FileCase{"openpyxl_types.xlsx", false}, FileCase{"lo_types.xlsx", true}, FileCase{"lo_types.xls", true}}) {
+    SCOPED_TRACE(f.file);
+    CIoTable table(Fixture(f.file), "data", "NAME", "*", "*", kTableWorksheet);  // the sheet is "Data"
+    ASSERT_EQ(table.GetStatus(), 0);
+    const int value = table.FindColumn("VALUE");
+    const int flag = table.FindColumn("FLAG");
+    const int when = table.FindColumn("WHEN");
+    const int note = table.FindColumn("NOTE");
+    EXPECT_EQ(table.GetColumnType(value), 8);
+    EXPECT_EQ(table.GetColumnType(flag), 8);
+    EXPECT_EQ(table.GetColumnType(when), 11);  // dates read as date-times
+    EXPECT_EQ(table.GetColumnType(note), 1);
+    ASSERT_EQ(table.GetRowCount(), 5);
+    std::vector<std::string> keys;
+    for (int i = 0; i < table.GetRowCount(); ++i) keys.emplace_back(table.GetKeyString(i, 0));
+    EXPECT_EQ(keys, (std::vector<std::string>{"a", "b", "c", "d", "e"}));
+
+    EXPECT_EQ(table.GetCellDouble(0, value), 1.5);
+    EXPECT_EQ(table.GetCellDouble(1, value), 1234567);
+    EXPECT_EQ(table.GetCellDouble(0, flag), -1);  // TRUE
+    EXPECT_EQ(table.GetCellDouble(1, flag), 0);   // FALSE
+    EXPECT_FALSE(table.IsCellNull(1, flag));
+    EXPECT_EQ(table.GetCellText(0, when), "2024-01-31 14:05:09");
+    EXPECT_EQ(table.GetCellText(1, when), "2021-02-28 00:00:00");
+    EXPECT_EQ(table.GetCellText(2, when), "1899-12-30 06:30:00");
+    EXPECT_EQ(table.GetCellText(0, note), kLong);
+    EXPECT_EQ(table.GetCellText(1, note), kNonAscii);
+    EXPECT_TRUE(table.IsCellNull(3, value));  // #DIV/0!
+    EXPECT_TRUE(table.IsCellNull(3, flag));   // #N/A
+    EXPECT_EQ(table.GetCellText(3, note), "12");
+    EXPECT_EQ(table.GetCellDouble(4, flag), 3.25);
+    if (f.computed) {
+      EXPECT_EQ(table.GetCellDouble(2, value), 3);
+      EXPECT_EQ(table.GetCellDouble(2, flag), -1);
+      EXPECT_EQ(table.GetCellText(2, note), "ax");
+    } else {
+      EXPECT_TRUE(table.IsCellNull(2, value));  // a formula without a stored value
+    }
+  }
+  CloseCachedWorkbook(true);
+  ShutdownExcelApplication();
 }
 
 }  // namespace
