@@ -137,9 +137,13 @@ bool CExpEval::Compile(int* out) {
   return false;
 }
 
-void CExpEval::Tokenize(const char* text) {
+void CExpEval::StartTokenizing(const char* text) {
   m_bCompiled = false;
   m_pszTokenText = text;
+}
+
+void CExpEval::Tokenize(const char* text) {
+  StartTokenizing(text);
   const char* p = SkipSpace(text);
   while (*p != '\0') {
     const char c = *p;

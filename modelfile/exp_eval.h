@@ -132,6 +132,9 @@ class CExpEval : public CObject {
   Variable* FindOrAddVariable(const std::string& name, int position);
   const FunctionEntry* FindFunction(const std::string& name);
 
+  // A tokenizer's first step: clears the compiled flag and makes text the base
+  // of the token positions.
+  void StartTokenizing(const char* text);
   // Token readers: each reads at *cursor, adds its token and moves the cursor past it.
   void ReadIdentifier(const char** cursor);
   void ReadMarkedVariable(const char** cursor);

@@ -207,7 +207,7 @@ TEST(ExpEvalTest, VariableNamesAndValues) {
 class LogicEval : public TestEval {
  public:
   void Tokenize(const char* text) override {
-    m_pszTokenText = text;
+    StartTokenizing(text);
     const char* p = text;
     while (*p != '\0') {
       if (*p == ' ') {
