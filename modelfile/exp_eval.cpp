@@ -3,7 +3,6 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
-#include <new>
 
 #include "platform/string_table.h"
 #include "standins/tresk.h"
@@ -129,9 +128,12 @@ bool CExpEval::Compile(int* out) {
     Parse();
     return true;
   } catch (ErrorCode) {
-  } catch (const std::bad_alloc&) {
-    m_nErrorPosition = -1;
-    m_strError = Message(1927);
+  } catch (...) {
+    // A derived step may fail in its own way; the caller still learns that the text was refused.
+    if (m_strError.empty()) {
+      m_nErrorPosition = -1;
+      m_strError = Message(1927);
+    }
   }
   m_bCompiled = false;
   return false;
