@@ -52,8 +52,6 @@ bool COstrelRankZeroApp::SendFirstRequests() {
     InitCaseData(m_ppSendData[i]);
     InitCaseData(m_ppRecvData[i]);
   }
-  // Failed sends must come back as codes, not end the job.
-  MPI_Comm_set_errhandler(MPI_COMM_WORLD, MPI_ERRORS_RETURN);
   for (int w = 1; w <= workers; ++w) {
     if (IsStopped()) break;
     int g = -1;

@@ -88,6 +88,8 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   int size = 1;
   MPI_Comm_rank(MPI_COMM_WORLD, &rank);
   MPI_Comm_size(MPI_COMM_WORLD, &size);
+  // Failed sends and receives come back as codes the roles log, instead of ending the job.
+  MPI_Comm_set_errhandler(MPI_COMM_WORLD, MPI_ERRORS_RETURN);
   std::setlocale(LC_NUMERIC, "C");
 
   CSlaveWorker slaveWorker;
