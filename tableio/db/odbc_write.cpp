@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "foundation/messages.h"
+#include "platform/odbc_database.h"
 #include "platform/ole_date_time.h"
 #include "tableio/db/row_matching.h"
 #include "tableio/db/sql_statements.h"
@@ -27,7 +28,12 @@ enum : std::uint32_t {
   kIdsCannotUpdateWithValues = 10216,
   kIdsRemoveFailed = 10223,
   kIdsUpdateFailed = 10328,
+  kIdsDeleteRecordFailed = 10345,
+  kIdsInsertRecordFailed = 10346,
   kIdsUpdateRecordFailed = 10347,
+  kIdsDropTableFailed = 10348,
+  kIdsCreateTableFailed = 10349,
+  kIdsAddColumnFailed = 10350,
 };
 
 int Fail(COdbcWriteContext& c, std::uint32_t id, bool disconnect = true) {
@@ -42,6 +48,15 @@ int FailOdbc(COdbcWriteContext& c, const std::exception& error, std::uint32_t id
   c.table.ReportErrorText(text + error.what());
   if (c.disconnect) c.disconnect();
   return 0;
+}
+
+// A failed statement: the ODBC back end reports odbcId with the driver's
+// diagnostics and disconnects; the MFC ODBC back end reports mfcId with the
+// table name, the error and the statement. Returns 0.
+int FailStatement(COdbcWriteContext& c, const std::exception& error, std::uint32_t odbcId, std::uint32_t mfcId,
+                  const std::string& sql) {
+  if (!c.mfcStyle) return FailOdbc(c, error, odbcId);
+  return c.table.ReportException(error, mfcId, c.tableName, sql);
 }
 
 bool NotConnected(COdbcWriteContext& c) {
@@ -143,6 +158,14 @@ std::string BuildAddColumn(CBaseTbl& t, const std::string& q, const std::string&
   return "ALTER TABLE " + table + " ADD " + QuoteIdentifier(q, column.m_strName) + " " + definition;
 }
 
+COdbcWriteContext MfcOdbcWriteContext(CBaseTbl& table, CDatabase& database, const std::string& identifierQuote,
+                                      const std::string& tableName, bool jetSource) {
+  COdbcWriteContext c{table, database.IsOpen() ? database.Connection() : nullptr, identifierQuote, tableName,
+                      jetSource, {}};
+  c.mfcStyle = true;
+  return c;
+}
+
 int OdbcTransferRows(COdbcWriteContext& c, CIoRowArray& sourceRows, const std::vector<std::string>& sourceKeyValues,
                      CColumnArray& sourceColumns, const std::string& keyFields, const std::string& keyValues,
                      const std::string& resultFields, const std::string& extractFields, int& messageId) {
@@ -200,7 +223,8 @@ int OdbcTransferRows(COdbcWriteContext& c, CIoRowArray& sourceRows, const std::v
         }
       } catch (const plat::odbc::Error& error) {
         messageId = kIdsCannotUpdateSource;
-        return FailOdbc(c, error, kIdsNoRecordsFound);
+        if (c.mfcStyle) return t.ReportException(error, kIdsCannotOpenTable, c.tableName, sql);
+        return t.ReportErrorText(LoadResString(kIdsNoRecordsFound) + "\n\n" + error.what());
       }
     }
     for (const int index : matched) {
@@ -220,6 +244,7 @@ int OdbcTransferRows(COdbcWriteContext& c, CIoRowArray& sourceRows, const std::v
         Execute(c, sql);
         if (!options.ReplaceExisting) source.ClearPendingFlags();
       } catch (const plat::odbc::Error& error) {
+        if (c.mfcStyle) return FailStatement(c, error, 0, kIdsUpdateRecordFailed, sql);
         t.LogNote(LoadResString(kIdsUpdateFailed) + "\n\n" + error.what());
         source.ClearPendingKeys();
         updateFailed = true;
@@ -281,6 +306,7 @@ int OdbcUpdateRow(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& keyColu
     try {
       Execute(c, sql);
     } catch (const plat::odbc::Error& error) {
+      if (c.mfcStyle) return FailStatement(c, error, 0, kIdsUpdateRecordFailed, sql);
       t.ReportErrorArg(kIdsUpdateRecordFailed, c.tableName);
       return FailOdbc(c, error, 0);
     }
@@ -302,7 +328,7 @@ int OdbcUpdateRowsByKeys(COdbcWriteContext& c, const std::string& keyFields, con
   try {
     Execute(c, sql);
   } catch (const plat::odbc::Error& error) {
-    return FailOdbc(c, error, kIdsUpdateValuesFailed);
+    return FailStatement(c, error, kIdsUpdateValuesFailed, kIdsUpdateRecordFailed, sql);
   }
   return 1;
 }
@@ -317,7 +343,7 @@ int OdbcDeleteRow(COdbcWriteContext& c, CIoRowArray& rows, const std::string& ke
     try {
       Execute(c, sql);
     } catch (const plat::odbc::Error& error) {
-      return FailOdbc(c, error, kIdsRemoveFailed);
+      return FailStatement(c, error, kIdsRemoveFailed, kIdsDeleteRecordFailed, sql);
     }
   }
   return 1;
@@ -331,7 +357,7 @@ int OdbcDeleteRowsByKeys(COdbcWriteContext& c, const std::string& keyFields, con
   try {
     Execute(c, sql);
   } catch (const plat::odbc::Error& error) {
-    return FailOdbc(c, error, kIdsRemoveFailed);
+    return FailStatement(c, error, kIdsRemoveFailed, kIdsDeleteRecordFailed, sql);
   }
   return 1;
 }
@@ -350,7 +376,7 @@ int OdbcInsertRows(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& keyCol
     try {
       Execute(c, sql);
     } catch (const plat::odbc::Error& error) {
-      return FailOdbc(c, error, kIdsInsertFailed);
+      return FailStatement(c, error, kIdsInsertFailed, kIdsInsertRecordFailed, sql);
     }
   }
   return 1;
@@ -358,33 +384,39 @@ int OdbcInsertRows(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& keyCol
 
 int OdbcCreateTable(COdbcWriteContext& c, CColumnArray& keyColumns, CColumnArray& dataColumns) {
   if (NotConnected(c)) return 0;
-  std::string columns;
-  for (const CColumnArray* array : {&keyColumns, &dataColumns}) {
-    for (int i = 0; i < array->GetSize(); ++i) {
-      const CColumn& column = *(*array)[i];
-      if (!column.IsSelected()) continue;
-      columns += (columns.empty() ? "" : ",") + QuoteIdentifier(c.identifierQuote, column.m_strName) + " " +
-                 ColumnDefinition(c.table, column);
+  std::string sql;
+  if (c.mfcStyle) {
+    if (!BuildCreateTable(c.table, c.identifierQuote, c.tableName, keyColumns, dataColumns, sql)) return 0;
+  } else {
+    std::string columns;
+    for (const CColumnArray* array : {&keyColumns, &dataColumns}) {
+      for (int i = 0; i < array->GetSize(); ++i) {
+        const CColumn& column = *(*array)[i];
+        if (!column.IsSelected()) continue;
+        columns += (columns.empty() ? "" : ",") + QuoteIdentifier(c.identifierQuote, column.m_strName) + " " +
+                   ColumnDefinition(c.table, column);
+      }
     }
+    sql = "CREATE TABLE " + c.tableName + " (" + columns + ")";
   }
-  const std::string sql = "CREATE TABLE " + c.tableName + " (" + columns + ")";
   try {
     Execute(c, sql);
   } catch (const plat::odbc::Error& error) {
-    return FailOdbc(c, error, kIdsCreateFailed);
+    return FailStatement(c, error, kIdsCreateFailed, kIdsCreateTableFailed, sql);
   }
+  if (c.mfcStyle) return 1;
   c.table.LogNote(LoadResString(kIdsTableCreated) + c.tableName);
   return 1;
 }
 
-int OdbcDropTable(COdbcWriteContext& c) {
-  if (!c.connection) return 1;
+int OdbcDropTable(COdbcWriteContext& c, bool report) {
+  if (!c.connection) return report ? 0 : 1;
   const std::string sql = "DROP TABLE " + c.tableName;
   c.table.LogNote(sql);
   try {
     c.connection->ExecuteDirect(sql);
-  } catch (const plat::odbc::Error&) {
-    // A table that does not exist is no failure of a drop.
+  } catch (const plat::odbc::Error& error) {
+    if (report) return c.table.ReportException(error, kIdsDropTableFailed, c.tableName, sql);
   }
   return 1;
 }
@@ -401,7 +433,12 @@ int OdbcAddColumn(COdbcWriteContext& c, std::unique_ptr<CColumn> column) {
   try {
     Execute(c, sql);
   } catch (const plat::odbc::Error& error) {
-    FailOdbc(c, error, kIdsColumnAdditionFailed);
+    if (c.mfcStyle) {
+      t.ReportErrorText(FormatString2(LoadResString(kIdsAddColumnFailed), c.tableName, column->m_strName) + "\n\n" +
+                        error.what());
+    } else {
+      FailOdbc(c, error, kIdsColumnAdditionFailed);
+    }
     return -1;
   }
   t.LogNoteArg(kIdsColumnAdded, column->m_strName);

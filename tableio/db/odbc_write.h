@@ -27,7 +27,16 @@ struct COdbcWriteContext {
   bool jetSource = false;
   // Frees every handle of the back end ("disconnect" in the messages' sense); may be empty.
   std::function<void()> disconnect;
+  // The MFC ODBC back end's conduct: its own messages (with the table name
+  // and the statement), no disconnect, a failed UPDATE ends a transfer, and
+  // CREATE TABLE takes the sizes as given.
+  bool mfcStyle = false;
 };
+
+class CDatabase;
+// The context of the MFC ODBC back end's writes on its open database.
+COdbcWriteContext MfcOdbcWriteContext(CBaseTbl& table, CDatabase& database, const std::string& identifierQuote,
+                                      const std::string& tableName, bool jetSource);
 
 // Updates the target rows whose keys match a source row and, unless the
 // options forbid it, inserts the source rows that matched none. A failed
@@ -47,8 +56,9 @@ int OdbcDeleteRowsByKeys(COdbcWriteContext& c, const std::string& keyFields, con
 int OdbcInsertRows(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
                    bool useGivenKeyColumnTypes);
 int OdbcCreateTable(COdbcWriteContext& c, CColumnArray& keyColumns, CColumnArray& dataColumns);
-// Drops the table whether or not it exists; 1.
-int OdbcDropTable(COdbcWriteContext& c);
+// Drops the table; a failure (a table that does not exist) is reported and
+// gives 0 only with report set.
+int OdbcDropTable(COdbcWriteContext& c, bool report = false);
 int OdbcRecreateTable(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns);
 // The new column's index in the table's columns, or -1.
 int OdbcAddColumn(COdbcWriteContext& c, std::unique_ptr<CColumn> column);

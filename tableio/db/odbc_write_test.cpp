@@ -4,6 +4,7 @@
 
 #include <sstream>
 
+#include "platform/odbc_database.h"
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/pg_test_server.h"
 
@@ -216,8 +217,11 @@ TEST_F(OdbcWriteTest, RowsByKeyColumns) {
   inserts.Add(SourceRow("A5", 5, ""));
   inserts.Add(SourceRow("A6", 6, "six"));
   inserts[0]->ClearPendingKeys();
+  // Names and values are listed by one rule: a data cell that is not pending is left out of both.
+  inserts.Add(SourceRow("A7", 7, "seven"));
+  inserts[2]->m_dataCells[1]->m_nFlags &= ~kCellPending;
   ASSERT_EQ(OdbcInsertRows(c, inserts, keyColumns, resultColumns, true), 1) << m_log.str();
-  EXPECT_EQ(Rows(), "A1|1|one\nA6|6|six\n");
+  EXPECT_EQ(Rows(), "A1|1|one\nA6|6|six\nA7|7|null\n");
 }
 
 TEST_F(OdbcWriteTest, CreateDropRecreateAndAddColumn) {
@@ -253,6 +257,39 @@ TEST_F(OdbcWriteTest, CreateDropRecreateAndAddColumn) {
   EXPECT_EQ(BuildAddColumn(*m_table, "`", "T", wide, true), "ALTER TABLE T ADD (Wide VARCHAR(255))");
   CColumn number("N", kSqlDouble, 8, 0, 1, 0);
   EXPECT_EQ(BuildAddColumn(*m_table, "`", "T", number, true), "ALTER TABLE T ADD (N DOUBLE PRECISION)");
+}
+
+TEST_F(OdbcWriteTest, MfcOdbcConduct) {
+  CDatabase database;
+  ASSERT_TRUE(database.OpenEx("Driver=" + plat::testing::SqliteOdbcDriverLibrary() + ";Database=" + m_dir.File("w.db")));
+  m_table = std::make_unique<CTestOdbcTbl>(&m_log, &m_options);
+  m_table->LoadColumns(*m_connection, "T");
+  COdbcWriteContext c = MfcOdbcWriteContext(*m_table, database, "\"", "T", false);
+
+  // A matched row is updated once and not appended as well.
+  CIoRowArray source;
+  source.Add(SourceRow("A1", 10, "ten"));
+  source.Add(SourceRow("A3", 30, "thirty"));
+  CColumnArray columns;
+  columns.Add(std::make_unique<CColumn>("QTY", kSqlDouble, 8, 0, 1, 0));
+  columns.Add(std::make_unique<CColumn>("NOTE", kSqlVarChar, 40, 0, 1, 0));
+  int messageId = 0;
+  ASSERT_EQ(OdbcTransferRows(c, source, {"*"}, columns, "NAME", "*", "QTY,NOTE", "QTY,NOTE", messageId), 1)
+      << m_log.str();
+  EXPECT_EQ(Rows(), "A1|10|ten\nA2|2|two\nA3|30|thirty\n");
+
+  // A failed UPDATE ends the transfer with the table name and the statement.
+  CIoRowArray failing;
+  failing.Add(SourceRow("A2", 500, "too big"));
+  EXPECT_EQ(OdbcTransferRows(c, failing, {"*"}, columns, "NAME", "*", "QTY,NOTE", "QTY,NOTE", messageId), 0);
+  EXPECT_NE(m_log.str().find("An error occurred while trying to update a record in table T."), std::string::npos);
+  EXPECT_NE(m_log.str().find("UPDATE T SET"), std::string::npos);
+
+  EXPECT_EQ(OdbcDropTable(c, false), 1);
+  EXPECT_EQ(OdbcDropTable(c, true), 0);  // gone already
+  EXPECT_NE(m_log.str().find("An error occurred while trying to drop table T."), std::string::npos);
+  EXPECT_EQ(OdbcAddColumn(c, std::make_unique<CColumn>("X", kSqlVarChar, 5, 0, 1, 0)), -1);
+  EXPECT_NE(m_log.str().find("An error occurred while trying to add column X to table T."), std::string::npos);
 }
 
 TEST(OdbcWritePostgres, TransferKeepsQuotesAndNonAsciiText) {
