@@ -139,6 +139,20 @@ TEST_F(IoTable, FindRowByNumericKeyComparesEachRowsOwnText) {
   EXPECT_STREQ(first, "10");
 }
 
+TEST(IoTableBuiltIn, EachTableTypeReachesItsBackEnd) {
+  // A dBASE file (type 7) opens through its back end; the database types fail
+  // on a source that is no database, and worksheets on a missing file.
+  CIoTable dbf(OSTREL_SOURCE_DIR "/tableio/testdata/corpus_dbf/good.dbf", "", "NAME", "*", "QTY,OK",
+               kTableDbf);
+  EXPECT_EQ(dbf.GetStatus(), 0);
+  EXPECT_GE(dbf.GetRowCount(), 1);
+  EXPECT_EQ(dbf.GetColumnCount(), 2);
+  EXPECT_EQ(dbf.m_bReadOnly, 1);
+  for (int type : {kTableWorksheet, kTableOdbc, kTableMfcOdbc, kTableAdo, kTableDbf}) {
+    EXPECT_EQ(CIoTable("/nonexistent/ostrel/none", "t", "A", "*", "*", type).GetStatus(), 1) << type;
+  }
+}
+
 TEST(IoRowArray, BuildingAndClearing) {
   CIoRowArray rows;
   rows.AddKeyRow("K1", false);

@@ -1,6 +1,7 @@
 #include "tableio/db/ado_tbl.h"
 #include "tableio/db/mfc_odbc_tbl.h"
 #include "tableio/db/odbc_tbl.h"
+#include "tableio/dbf_tbl.h"
 #include "tableio/io_table.h"
 #include "tableio/worksheet/wks_tbl.h"
 
@@ -17,6 +18,10 @@ int RunBuiltInTableLoader(CIoTable& table, const std::string& keyFields,
     case kTableOdbc: return LoadOdbcTable(table, keyFields, keyValues, extractFields);
     case kTableMfcOdbc: return LoadMfcOdbcTable(table, keyFields, keyValues, extractFields);
     case kTableAdo: return LoadAdoTable(table, keyFields, keyValues, extractFields);
+    case kTableDbf:
+      return ReadDbfTable(table.m_description, keyFields, keyValues, extractFields, table.m_keyColumns,
+                          table.m_dataColumns, table.m_rows, table.m_bReadOnly, table.m_bHasFormulas,
+                          table.m_bAvailable);
     default:
       table.m_keyColumns.RemoveAll();
       table.m_dataColumns.RemoveAll();
