@@ -64,33 +64,17 @@ void COstrelApp::LogF(int level, const char* format, ...) {
   if (!WouldLog(level)) return;
   va_list args;
   va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  const int size = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string line(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
-  if (size > 0) std::vsnprintf(line.data(), line.size(), format, args);
+  const std::string line = FormatTextV(format, args);
   va_end(args);
-  line.resize(size > 0 ? static_cast<size_t>(size) : 0);
   Log(level, line);
 }
 
 void COstrelApp::LogMsg(int level, unsigned int id, ...) {
   if (!WouldLog(level)) return;
-  const std::string format = RunnerText(id);
   va_list args;
   va_start(args, id);
-  va_list copy;
-  va_copy(copy, args);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  const int size = std::vsnprintf(nullptr, 0, format.c_str(), copy);
-  va_end(copy);
-  std::string line(size > 0 ? static_cast<size_t>(size) + 1 : 1, '\0');
-  if (size > 0) std::vsnprintf(line.data(), line.size(), format.c_str(), args);
-#pragma GCC diagnostic pop
+  const std::string line = FormatRunnerTextV(id, args);
   va_end(args);
-  line.resize(size > 0 ? static_cast<size_t>(size) : 0);
   Log(level, line);
 }
 

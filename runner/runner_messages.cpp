@@ -40,7 +40,9 @@ const plat::StringTableRegistrar kRunnerStrings(
         {187, "Cannot find LOADSOL solution file %s. Using PGUESS."},
     });
 
-std::string FormatV(const char* format, va_list args) {
+}  // namespace
+
+std::string FormatTextV(const char* format, va_list args) {
   va_list copy;
   va_copy(copy, args);
   const int size = std::vsnprintf(nullptr, 0, format, copy);
@@ -52,26 +54,25 @@ std::string FormatV(const char* format, va_list args) {
   return out;
 }
 
-}  // namespace
-
 std::string RunnerText(std::uint32_t id) { return plat::GetString(plat::StringTable::Program, id, false); }
 
 std::string FormatText(const char* format, ...) {
   va_list args;
   va_start(args, format);
-  std::string out = FormatV(format, args);
+  std::string out = FormatTextV(format, args);
   va_end(args);
   return out;
 }
 
-std::string FormatRunnerText(std::uint32_t id, ...) {
+std::string FormatRunnerTextV(std::uint32_t id, va_list args) {
   const std::string format = RunnerText(id);
+  return FormatTextV(format.c_str(), args);
+}
+
+std::string FormatRunnerText(std::uint32_t id, ...) {
   va_list args;
   va_start(args, id);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-  std::string out = FormatV(format.c_str(), args);
-#pragma GCC diagnostic pop
+  std::string out = FormatRunnerTextV(id, args);
   va_end(args);
   return out;
 }
