@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "platform/ado.h"
+#include "platform/exceptions.h"
 #include "platform/odbc_database.h"
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/pg_test_server.h"
@@ -131,6 +132,10 @@ TEST_F(DbBackEndsTest, TheSampleReadsTheSameThroughEveryBackEndAndDatabase) {
   }
   // The shared connections stay open after the tables closed.
   if (pgDb) {
+    // owner.table is looked up with the schema (and the server's lower-case name).
+    CIoTable owned("", "public.Sample", "id", "1", "d", 2, server.OdbcConnectionString("backends"));
+    ASSERT_EQ(owned.GetStatus(), 0);
+    EXPECT_EQ(owned.GetRowCount(), 1);
     EXPECT_TRUE(pgDb->IsOpen());
     EXPECT_EQ(pgAdo->GetState(), plat::adStateOpen);
   }
@@ -219,6 +224,38 @@ TEST_F(DbBackEndsTest, MfcOdbcQueriesSharedDatabasesAndTheLastRowPattern) {
   EXPECT_EQ(vocabulary.FormatLiteral("2021-03-15", 9), "#2021-03-15#");  // an Access file
   EXPECT_EQ(vocabulary.FormatLiteral("it's", 1), "'it''s'");
   EXPECT_EQ(vocabulary.GetTypeName(-6), "BYTE");
+}
+
+// A back end whose type catalogue the test sets.
+class CatalogueTbl : public CODBCTbl {
+ public:
+  CatalogueTbl() : CODBCTbl(nullptr, &m_options) {}
+  void AddType(const std::string& name, std::int16_t type, const std::string& prefix = "") {
+    auto info = std::make_unique<CIoSqlTypeInfo>();
+    info->m_strTypeName = name;
+    info->m_nDataType = type;
+    info->m_strLiteralPrefix = info->m_strLiteralSuffix = prefix;
+    m_typeInfo.Add(std::move(info));
+  }
+  CIOOptions m_options;
+};
+
+TEST(DbBackEndCellsTest, TypeCatalogueSubstitutes) {
+  CatalogueTbl empty;
+  EXPECT_THROW(empty.GetTypeName(8), CInvalidArgException);
+  CatalogueTbl t;
+  t.AddType("INTEGER", 4);
+  t.AddType("FLOAT", 6);
+  t.AddType("VARCHAR", 12, "'");
+  EXPECT_EQ(t.GetTypeName(8), "FLOAT");  // no DOUBLE: the first substitute the source has
+  EXPECT_EQ(t.GetTypeName(1), "VARCHAR");
+  EXPECT_EQ(t.GetTypeName(11), "VARCHAR");  // no TIMESTAMP: text
+  EXPECT_EQ(t.GetTypeName(-7), "INTEGER");
+  EXPECT_EQ(t.FormatLiteral("it's", 12), "'it''s'");
+  CatalogueTbl numbersOnly;
+  numbersOnly.AddType("DOUBLE", 8);
+  numbersOnly.AddType("INTEGER", 4);
+  EXPECT_EQ(numbersOnly.GetTypeName(1), "DOUBLE");  // no character type at all: the first entry
 }
 
 TEST(DbBackEndCellsTest, ValuesBecomeCellsOfTheColumnType) {

@@ -289,6 +289,7 @@ int CODBCTbl::ReadIdentifierQuote() {
   if (!m_connection) return FailStatement(kIdsGetInfoFailed, true);
   try {
     m_strIdentifierQuote = m_connection->IdentifierQuote();
+    m_bJet = IsJetDbms(m_connection->DbmsName());
   } catch (const plat::odbc::Error& e) {
     return ReportOdbcError(e, true, kIdsGetInfoFailed);
   }

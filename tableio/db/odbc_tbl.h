@@ -57,6 +57,8 @@ class CODBCTbl : public CBaseTbl {
   int FailStatement(std::uint32_t messageId, bool disconnect);
 
   const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
+  // The open connection; null when the table is not connected.
+  const std::shared_ptr<plat::odbc::Connection>& GetConnection() const { return m_connection; }
   const CIoSqlTypeInfoArray& GetTypeCatalogue() const { return m_typeInfo; }
   // True when the source is a Jet database (its patterns use "*" and "?").
   bool IsJetSource() const { return m_bJet; }
