@@ -75,9 +75,15 @@ class ScopedOdbcIni {
     setenv("ODBCSYSINI", sys.c_str(), 1);
     setenv("ODBCINI", (m_dir.Path() + "/user.ini").c_str(), 1);
   }
+  // Puts the machine's own system files back in place, as if ODBCSYSINI were unset.
   ~ScopedOdbcIni() {
-    std::ofstream(SystemDir().Path() + "/odbcinst.ini");  // no drivers until the next set-up
-    std::ofstream(SystemDir().Path() + "/odbc.ini");
+    for (const char* name : {"odbcinst.ini", "odbc.ini"}) {
+      std::error_code ec;
+      const std::string target = SystemDir().Path() + "/" + name;
+      if (!std::filesystem::copy_file(std::string("/etc/") + name, target,
+                                      std::filesystem::copy_options::overwrite_existing, ec))
+        std::ofstream{target};
+    }
     Restore("ODBCINI", m_oldIni);
   }
   ScopedOdbcIni(const ScopedOdbcIni&) = delete;
