@@ -245,8 +245,8 @@ int CWksFile::Save(bool reopen, const char* backupExtension, const char* newPath
   }
   // The backup is a second name of the old contents, so the target keeps them
   // until the rename below replaces it in one step.
-  if (backupExtension && targetExists) {
-    const std::string backup = ReplaceExtension(target, backupExtension);
+  const std::string backup = backupExtension ? ReplaceExtension(target, backupExtension) : target;
+  if (targetExists && backup != target) {
     std::remove(backup.c_str());
     std::error_code error;
     if (::link(target.c_str(), backup.c_str()) != 0 &&

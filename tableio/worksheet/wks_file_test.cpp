@@ -171,6 +171,15 @@ TEST_F(WksFile, SaveKeepsABackupAndRereads) {
   reread.ReadText(0, 1, text, kWksModeTextOnly);
   EXPECT_EQ(text, "changed");
 
+  // A backup name equal to the target is no backup: the file is not lost.
+  const std::string bak = Path("data.BAK");
+  CWksFile backupFile(bak, "", kWksNoAutomation);
+  backupFile.WriteText(0, 0, "again", -1);
+  ASSERT_EQ(backupFile.Save(false, "BAK", nullptr), 1);
+  CWksFile backupReread(bak, "", kWksNoAutomation);
+  backupReread.ReadText(0, 0, text, kWksModeTextOnly);
+  EXPECT_EQ(text, "again");
+
   // To a new path, without backup.
   file.WriteText(0, 0, "B", -1);
   ASSERT_EQ(file.Save(false, nullptr, Path("copy").c_str()), 1);
