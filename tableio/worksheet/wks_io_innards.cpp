@@ -82,9 +82,12 @@ TWksIOInnards::RecordView TWksIOInnards::ViewOf(const RecordBytes& record) {
 
 TWksIOInnards::RecordBytes TWksIOInnards::MakeRecord(std::uint16_t id, const std::vector<std::uint8_t>& data) {
   const std::size_t length = std::min<std::size_t>(data.size(), 0xFFFF);
-  RecordBytes record{static_cast<std::uint8_t>(id & 0xFF), static_cast<std::uint8_t>(id >> 8),
-                     static_cast<std::uint8_t>(length & 0xFF), static_cast<std::uint8_t>(length >> 8)};
-  record.insert(record.end(), data.begin(), data.begin() + static_cast<std::ptrdiff_t>(length));
+  RecordBytes record(4 + length);
+  record[0] = static_cast<std::uint8_t>(id & 0xFF);
+  record[1] = static_cast<std::uint8_t>(id >> 8);
+  record[2] = static_cast<std::uint8_t>(length & 0xFF);
+  record[3] = static_cast<std::uint8_t>(length >> 8);
+  std::copy_n(data.begin(), length, record.begin() + 4);
   return record;
 }
 
