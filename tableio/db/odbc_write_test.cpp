@@ -5,6 +5,8 @@
 #include <sstream>
 
 #include "platform/odbc_database.h"
+#include "tableio/db/odbc_tbl.h"
+#include "tableio/io_table.h"
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/pg_test_server.h"
 
@@ -290,6 +292,47 @@ TEST_F(OdbcWriteTest, MfcOdbcConduct) {
   EXPECT_NE(m_log.str().find("An error occurred while trying to drop table T."), std::string::npos);
   EXPECT_EQ(OdbcAddColumn(c, std::make_unique<CColumn>("X", kSqlVarChar, 5, 0, 1, 0)), -1);
   EXPECT_NE(m_log.str().find("An error occurred while trying to add column X to table T."), std::string::npos);
+}
+
+// The writes on the ODBC back end itself, with its type catalogue's literals.
+TEST_F(OdbcWriteTest, ThroughTheOdbcBackEnd) {
+  Reset("CREATE TABLE T (NAME VARCHAR(20), QTY DOUBLE, NOTE VARCHAR(40), WHEN_ DATE)",
+        {"INSERT INTO T VALUES ('A1', 1, 'one', '2020-01-31')"});
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers(),
+                                   {{"WriteDsn", "SQLite3", {{"Database", m_dir.File("w.db")}}}});
+  CIoTableDescription description;
+  description.m_strDataSourceName = "WriteDsn";
+  description.m_strTable = "T";
+  CODBCTbl table(&m_log, &m_options);
+  ASSERT_EQ(table.Open(description), 1) << m_log.str();
+  COdbcWriteContext c{table,       table.GetConnection(), table.GetIdentifierQuote(), "T", table.IsJetSource(),
+                      [&table] { table.Disconnect(); }};
+  CIoRowArray source;
+  auto row = std::make_unique<CIoRow>();
+  row->AddKeyCell(std::make_unique<CIoStrCell>("A2", false, false));
+  row->AddDataCell(std::make_unique<CIoStrCell>("it's new", false, false));
+  row->AddDataCell(std::make_unique<CIoDateCell>(plat::OleDateTime(2024, 3, 15), false, false));
+  source.Add(std::move(row));
+  CColumnArray columns;
+  columns.Add(std::make_unique<CColumn>("NOTE", kSqlVarChar, 40, 0, 1, 0));
+  columns.Add(std::make_unique<CColumn>("WHEN_", kSqlDate, 10, 0, 1, 0));
+  int messageId = 0;
+  ASSERT_EQ(OdbcTransferRows(c, source, {"*"}, columns, "NAME", "*", "NOTE,WHEN_", "NOTE,WHEN_", messageId), 1)
+      << m_log.str();
+  CIoStrCell value("x", false, false);
+  ASSERT_EQ(OdbcUpdateRowsByKeys(c, "NAME", "A1", "NOTE", value, messageId), 1) << m_log.str();
+  table.Close(1);
+
+  CIoTable check("", "T", "NAME", "*", "NOTE,WHEN_", kTableOdbc, "WriteDsn");
+  ASSERT_EQ(check.GetStatus(), 0);
+  ASSERT_EQ(check.GetRowCount(), 2);
+  EXPECT_EQ(Rows(), "A1|1|x\nA2|null|it's new\n");
+  auto dates = m_connection->NewStatement();
+  dates->ExecuteDirect("SELECT WHEN_ FROM T WHERE NAME = 'A2'");
+  ASSERT_TRUE(dates->Fetch());
+  const auto when = dates->GetValue(0);
+  EXPECT_EQ(when.timestamp.year, 2024);
+  EXPECT_EQ(when.timestamp.day, 15);
 }
 
 TEST(OdbcWritePostgres, TransferKeepsQuotesAndNonAsciiText) {
