@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -220,22 +221,35 @@ TEST_F(DbfTblTest, FieldReadersCheckTheColumnIndex) {
   EXPECT_EQ(table.Close(1), 0);
 }
 
+// A comma-decimal locale for the test: an installed one, else one compiled
+// into dir with localedef (found through LOCPATH). Null when neither works.
+const char* CommaDecimalLocale(const std::string& dir) {
+  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"})
+    if (std::setlocale(LC_NUMERIC, name) != nullptr) return name;
+  const std::string command = "localedef -i de_DE -f UTF-8 '" + dir + "/de_DE.UTF-8' >/dev/null 2>&1";
+  if (std::system(command.c_str()) != 0) return nullptr;
+  ::setenv("LOCPATH", dir.c_str(), 1);
+  return std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr ? "de_DE.UTF-8" : nullptr;
+}
+
 TEST_F(DbfTblTest, TheNumericLocaleIsLeftAlone) {
   const std::string before = std::setlocale(LC_NUMERIC, nullptr);
-  // A comma-decimal locale when one is installed; the read must not depend on it or change it.
-  const char* comma = nullptr;
-  for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "de_DE"})
-    if (std::setlocale(LC_NUMERIC, name) != nullptr) {
-      comma = name;
-      break;
-    }
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() / ("ostrel_locale_" + std::to_string(::getpid()));
+  std::filesystem::create_directories(dir);
+  const char* comma = CommaDecimalLocale(dir.string());
+  if (comma != nullptr) {
+    EXPECT_EQ(std::atof("12.5"), 12.0);  // the locale really reads a comma
+  }
   const std::string during = std::setlocale(LC_NUMERIC, nullptr);
   DbfBuilder dbf(kFields);
   dbf.Record({"AB", "12.50"});
-  ASSERT_EQ(Read(dbf.Bytes(), "NAME", "*", "QTY"), 1);
+  ASSERT_EQ(Read(dbf.Bytes(), "QTY", "12.5*", "QTY"), 1);
+  ASSERT_EQ(m_rows.GetSize(), 1);
   EXPECT_EQ(m_rows.GetCellDouble(0, 0), 12.5);
-  EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), during) << (comma ? comma : "C");
+  EXPECT_EQ(std::setlocale(LC_NUMERIC, nullptr), during);
   std::setlocale(LC_NUMERIC, before.c_str());
+  ::unsetenv("LOCPATH");
+  std::filesystem::remove_all(dir);
 }
 
 TEST_F(DbfTblTest, LoaderStatuses) {
