@@ -106,6 +106,10 @@ void CVornModelFile::WriteWenuTablesXml(plat::XmlNode& root) const {
 void CVornModelFile::WriteKeptSectionsXml(plat::XmlNode& root) const {
   for (const std::string& text : m_keptSections) {
     plat::XmlDocument section;
-    if (section.LoadXml(text)) root.AppendCopy(section.DocumentElement());
+    if (!section.LoadXml(text)) continue;
+    // A kept ExternalModels section gives way to one the engine wrote.
+    const std::string name = section.DocumentElement().Name();
+    if (name == "ExternalModels" && !root.Child(name).IsNull()) continue;
+    root.AppendCopy(section.DocumentElement());
   }
 }

@@ -1,0 +1,426 @@
+#include "modelfile/tulo_instance.h"
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <functional>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "modelfile/tulo_block.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kHostLibrary = std::string(OSTREL_BINARY_DIR) + "/standins/libtulohost.so";
+
+// The stand-in host's test-only entry points, through our own reference to it.
+struct HostControl {
+  void* handle = dlopen(kHostLibrary.c_str(), RTLD_NOW | RTLD_LOCAL);
+  template <class F>
+  F Get(const char* name) const {
+    return reinterpret_cast<F>(dlsym(handle, name));
+  }
+  void Reset() const { Get<void (*)()>("TuloTest_Reset")(); }
+  std::string Commands() const {
+    auto log = Get<int32_t (*)(char*, int32_t)>("TuloTest_GetCommandLog");
+    std::string text(static_cast<size_t>(log(nullptr, 0)) + 1, '\0');
+    log(text.data(), static_cast<int32_t>(text.size()));
+    text.resize(text.size() - 1);
+    return text;
+  }
+  void FailCommand(const char* prefix) const { Get<void (*)(const char*)>("TuloTest_FailCommand")(prefix); }
+  void RefuseCallbacks(int which) const { Get<void (*)(int32_t)>("TuloTest_RefuseCallbacks")(which); }
+  std::vector<int32_t> Filters() const {
+    auto get = Get<int32_t (*)(int32_t*, int32_t)>("TuloTest_GetFilterLog");
+    std::vector<int32_t> masks(16);
+    masks.resize(static_cast<size_t>(get(masks.data(), 16)));
+    return masks;
+  }
+  void FireEvent(int h, int event) const { Get<void (*)(int32_t, int32_t)>("TuloTest_FireEvent")(h, event); }
+};
+
+// A registry file and engine folders in a temporary directory; the engine
+// and the host start afresh for every test.
+class TuloTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_NE(m_host.handle, nullptr) << dlerror();
+    ReleaseTuloInstance();
+    m_host.Reset();
+    m_root = fs::path(testing::TempDir()) / "tulo_test";
+    fs::remove_all(m_root);
+    fs::create_directories(m_root / "top" / "xeq");
+    fs::create_directories(m_root / "model");
+    InstallHost();
+    m_savedPath = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    const char* registry = std::getenv("OSTREL_REGISTRY");
+    m_savedRegistry = registry != nullptr ? registry : "";
+    setenv("OSTREL_REGISTRY", (m_root / "registry.ini").c_str(), 1);
+    WriteRegistry({});
+  }
+  void TearDown() override {
+    ReleaseTuloInstance();
+    setenv("PATH", m_savedPath.c_str(), 1);
+    if (m_savedRegistry.empty())
+      unsetenv("OSTREL_REGISTRY");
+    else
+      setenv("OSTREL_REGISTRY", m_savedRegistry.c_str(), 1);
+    fs::remove_all(m_root);
+  }
+
+  // The host in the engine's folder is a link to the built library, so the
+  // engine and the test share one loaded copy.
+  void InstallHost() {
+    if (!fs::exists(m_root / "top" / "xeq" / kTuloHostLibraryName))
+      fs::create_symlink(kHostLibrary, m_root / "top" / "xeq" / kTuloHostLibraryName);
+  }
+
+  // The four registry values, less the ones named in missing.
+  void WriteRegistry(const std::vector<std::string>& missing) {
+    auto has = [&](const std::string& v) { return std::find(missing.begin(), missing.end(), v) == missing.end(); };
+    std::ofstream ini(m_root / "registry.ini");
+    ini << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\TULO\\38.0]\n";
+    if (has("tulotop")) ini << "tulotop=" << (m_root / "top").string() << "\n";
+    ini << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\Fennor\\38.0\\Dir]\n";
+    if (has("Bin")) ini << "Bin=" << (m_root / "bin").string() << "\n";
+    ini << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\Galdric\\38.0]\n";
+    if (has("ExeDir")) ini << "ExeDir=" << (m_root / "exe").string() << "\n";
+    ini << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\QuorvaneVorn]\n";
+    if (has("Directory")) ini << "Directory=" << (m_root / "product").string() << "/\n";
+  }
+
+  std::string WriteModel(const std::string& name, const std::string& text) {
+    const fs::path path = m_root / "model" / name;
+    std::ofstream(path) << text;
+    return path.string();
+  }
+
+  CTULOInstance& Engine() {
+    CTULOInstance* engine = GetTuloInstance();
+    EXPECT_NE(engine, nullptr);
+    EXPECT_EQ(engine->Initialize(0, 2, true, "1e-6", ""), kTuloOk);
+    return *engine;
+  }
+
+ public:
+  HostControl m_host;
+  fs::path m_root;
+
+ protected:
+  std::string m_savedPath;
+  std::string m_savedRegistry;
+};
+
+const char* const kReactor = R"(# a reactor with an input and an output port
+variable FEED 10 0 100 0 feed rate
+variable TEMP 350 300 500 1
+variable YIELD 0.8 0 1 0 product yield
+variable PROD 8 0 100 0
+equation MASS 0 FEED YIELD PROD
+equation HEAT 1 TEMP FEED
+port IN input FEED TEMP
+port OUT output PROD
+parameter PERT double 0.001
+parameter MODE int 3
+parameter LABEL string first run
+parameter FIXEDP double 2 fixed
+parameter SECOND_DERIV_METHOD string exact
+)";
+
+TEST_F(TuloTest, InitializeReportsEachMissingPiece) {
+  struct Case {
+    const char* label;
+    std::vector<std::string> missingValues;
+    std::function<void(TuloTest&)> prepare;
+    int code;
+  };
+  const Case cases[] = {
+      {"success", {}, nullptr, kTuloOk},
+      {"no top folder", {"tulotop"}, nullptr, kTuloNoTopFolder},
+      {"no Bin", {"Bin"}, nullptr, kTuloNoBinFolder},
+      {"no ExeDir", {"ExeDir"}, nullptr, kTuloNoExeFolder},
+      {"no product folder", {"Directory"}, nullptr, kTuloNoProductFolder},
+      {"no PATH", {}, [](TuloTest&) { unsetenv("PATH"); }, kTuloNoPath},
+      {"no host library", {}, [](TuloTest& t) { fs::remove(t.m_root / "top" / "xeq" / kTuloHostLibraryName); },
+       kTuloNoHostLibrary},
+      {"message callback refused", {}, [](TuloTest& t) { t.m_host.RefuseCallbacks(1); }, kTuloMessageCallbackRefused},
+      {"event callback refused", {}, [](TuloTest& t) { t.m_host.RefuseCallbacks(2); }, kTuloEventCallbackRefused},
+      {"library command fails", {}, [](TuloTest& t) { t.m_host.FailCommand("load library \"morladap\""); },
+       kTuloCommandFailed},
+      {"solver command fails", {}, [](TuloTest& t) { t.m_host.FailCommand("solver"); }, kTuloCommandFailed},
+  };
+  for (const Case& c : cases) {
+    ReleaseTuloInstance();
+    m_host.Reset();
+    setenv("PATH", m_savedPath.c_str(), 1);
+    InstallHost();
+    // The engine is created while it cannot start, so the call below is its first full start-up.
+    WriteRegistry({"tulotop"});
+    CTULOInstance* engine = GetTuloInstance();
+    ASSERT_NE(engine, nullptr) << c.label;
+    ASSERT_FALSE(IsTuloInitialized());
+    WriteRegistry(c.missingValues);
+    if (c.prepare) c.prepare(*this);
+    EXPECT_EQ(engine->Initialize(0, 1, false, "1e-5", ""), c.code) << c.label;
+    EXPECT_EQ(IsTuloInitialized(), c.code == kTuloOk || c.code == kTuloCommandFailed ||
+                                       c.code == kTuloMessageCallbackRefused || c.code == kTuloEventCallbackRefused)
+        << c.label;
+  }
+}
+
+TEST_F(TuloTest, PathGrowsOnEveryFailedAttemptToFindTheHost) {
+  fs::remove(m_root / "top" / "xeq" / kTuloHostLibraryName);
+  CTULOInstance* engine = GetTuloInstance();
+  const std::string before = std::getenv("PATH");
+  EXPECT_EQ(engine->Initialize(0, 2, false, "1e-6", ""), kTuloNoHostLibrary);
+  const std::string after = std::getenv("PATH");
+  EXPECT_EQ(after.substr(after.size() - before.size()), before);
+  EXPECT_NE(after.find((m_root / "bin").string() + ":" + (m_root / "exe").string() + ":"), std::string::npos);
+  EXPECT_GT(after.size(), before.size());
+}
+
+TEST_F(TuloTest, CommandsOfStartUpSolverSelectionAndRelease) {
+  CTULOInstance* engine = GetTuloInstance();
+  ASSERT_EQ(engine->Initialize(0, 0, false, "1e-6", "/models/m"), kTuloOk);
+  ASSERT_EQ(engine->Initialize(1, 7, true, "2e-6", ""), kTuloOk);  // a running engine only changes solver and switches
+  EXPECT_EQ(engine->m_nInputOutputMap, 1);
+  EXPECT_EQ(engine->m_strPerturbationSize, "2e-6");
+  EXPECT_EQ(engine->m_strUtilitiesFile, (m_root / "product").string() + "/quorvaneutilitiesV71.qudf");
+  ASSERT_EQ(engine->Initialize(0, 0, false, "1e-6", ""), kTuloOk);  // solver 0 without a directory
+  ReleaseTuloInstance();
+  EXPECT_EQ(m_host.Commands(),
+            "load library \"pelmexp\"\nload library \"strevadap\"\nload library \"morladap\"\nsolver sparse\n"
+            "solver quill\nquill.workingdir = \"/models/m\"\nsolver sparse\nsolver quill\n"
+            "blocks none\nunload library \"pelmexp\"\nunload library \"strevadap\"\nunload library \"morladap\"\n");
+  EXPECT_FALSE(IsTuloInitialized());
+
+  const std::pair<int, const char*> solvers[] = {{0, "solver quill"},          {1, "solver sevrin"},
+                                                 {2, "solver sparse"},         {3, "solver decomp_quill"},
+                                                 {4, "solver decomp_sevrin"},  {5, "solver decomp_sparse"},
+                                                 {6, "solver sparse"},         {-1, "solver sparse"}};
+  for (const auto& [number, text] : solvers) EXPECT_EQ(CTULOInstance::SolverCommand(number), text) << number;
+}
+
+TEST_F(TuloTest, BlockStructureEventsRefreshTheSimulationAndSetTheFilters) {
+  Engine();
+  m_host.FireEvent(GetTuloSimulationHandle(), 13);
+  EXPECT_EQ(m_host.Filters(), (std::vector<int32_t>{31, 63}));
+  m_host.FireEvent(GetTuloSimulationHandle(), 14);
+  m_host.FireEvent(GetTuloSimulationHandle(), 99);
+  EXPECT_EQ(m_host.Filters().size(), 2u);
+}
+
+TEST_F(TuloTest, AddsABlockWithEquationsVariablesPortsAndParameters) {
+  CTULOInstance& engine = Engine();
+  const std::string path = WriteModel("reactor.mdl", kReactor);
+  std::string name = "R1";
+  ASSERT_EQ(engine.AddBlock(name, "Refinery", "reactor.mdl", path, kTuloStrev), kTuloBlockAdded);
+  CTULOBlock* block = engine.FindBlock("R1", "Refinery");
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block->m_nHostBlockNumber, 1);
+  ASSERT_EQ(block->m_equations.GetSize(), 2);
+  EXPECT_EQ(block->m_equations[0]->GetName(), "R1.MASS");
+  EXPECT_EQ(block->m_equations[0]->m_strEquationType, "EQ");
+  EXPECT_EQ(block->m_equations[1]->m_strEquationType, "LE");
+  EXPECT_EQ(block->m_equations[0]->m_positions, (std::vector<int32_t>{0, 1, 2}));
+  // FEED is in both equations and was created once.
+  EXPECT_EQ(engine.m_variables.GetSize(), 4);
+  EXPECT_EQ(block->m_equations[0]->m_linkedVariables[0], block->m_equations[1]->m_linkedVariables[1]);
+
+  ASSERT_EQ(block->m_ports.GetSize(), 2);
+  const CTuloPort* in = block->FindPort("IN");
+  ASSERT_NE(in, nullptr);
+  EXPECT_EQ(in->m_nDirection, kPortInput);
+  ASSERT_EQ(in->m_variables.GetSize(), 2);
+  const CUserDefinedEquationVariable* feed = in->FindVariable("R1.BLK.FEED");
+  ASSERT_NE(feed, nullptr);
+  EXPECT_EQ(feed->m_strVornName, "FEED");
+  EXPECT_TRUE(feed->m_bIsIndependent);
+  EXPECT_FALSE(in->FindVariable("R1.BLK.TEMP")->m_bIsIndependent);  // kind 1
+  EXPECT_EQ(feed->m_strDescription, "feed rate");
+  EXPECT_EQ(feed->m_dMin, 0.0);
+  EXPECT_EQ(feed->m_dMax, 100.0);
+  EXPECT_EQ(feed->m_dInitial, 10.0);
+  EXPECT_EQ(feed->m_strBlock, "Refinery");
+  EXPECT_FALSE(feed->m_bEngineFlag);
+  ASSERT_EQ(block->m_internalVariables.GetSize(), 1);  // YIELD: on no port
+  EXPECT_EQ(block->m_internalVariables[0]->m_strName, "R1.BLK.YIELD");
+
+  ASSERT_EQ(block->m_parameters.GetSize(), 5);
+  EXPECT_EQ(block->m_parameters[0]->m_nType, CUserDefinedParameter::kDouble);
+  EXPECT_EQ(block->m_strPerturbation, "0.001");
+  EXPECT_EQ(block->m_parameters[1]->m_nValue, 3);
+  EXPECT_EQ(block->m_parameters[2]->m_strValue, "first run");
+  EXPECT_TRUE(block->m_parameters[3]->m_bFixed);
+
+  engine.BuildInputOutputLists(1);
+  ASSERT_EQ(block->m_inputs.GetSize(), 2);
+  ASSERT_EQ(block->m_outputs.GetSize(), 1);
+  EXPECT_EQ(block->m_outputs[0]->m_strName, "R1.BLK.PROD");
+  engine.BuildInputOutputLists(0);
+  EXPECT_TRUE(block->m_inputs.IsEmpty());
+}
+
+TEST_F(TuloTest, EveryModelTypeSendsItsCommand) {
+  CTULOInstance& engine = Engine();
+  const std::string path = WriteModel("m.mdl", kReactor);
+  const std::string rtm = WriteModel("rtm.mdl", std::string("blockname HOSTNAMED\n") + kReactor);
+  struct Case {
+    int type;
+    const char* block;
+    std::string path;
+    const char* command;
+  };
+  const Case cases[] = {
+      {kTuloPelm, "B1", path, "add block B1 as pelmexp(\"model=PATH\")"},
+      {kTuloPelmNew, "B8", path, "add block B8 as pelmexp(\"model=PATH\")"},
+      {kTuloStrev, "B3", path, "add block B3 as strevadap(\"model=PATH\")"},
+      {kTuloOpenForm, "B4", path, "add block B4 as strevadap(\"model=PATH\")"},
+      {kTuloClosedForm, "B5", path, "add block B5 as morladap(\"model=PATH\")"},
+      {kTuloFlowsheet, "B2", path, "add block B2 as m"},
+      {kTuloRtm, "B7", rtm, "read block as B7 from \"PATH\""},
+  };
+  for (const Case& c : cases) {
+    std::string name = c.block;
+    ASSERT_EQ(engine.AddBlock(name, "M", "x", c.path, c.type), kTuloBlockAdded) << c.type;
+    std::string command = c.command;
+    if (const size_t at = command.find("PATH"); at != std::string::npos) command.replace(at, 4, c.path);
+    EXPECT_NE(m_host.Commands().find(command + "\nEVALUATE EQUATIONS\nEVALUATE JACOBIAN\n"), std::string::npos)
+        << command;
+    if (c.type == kTuloRtm) {
+      EXPECT_EQ(name, "HOSTNAMED");
+    }
+  }
+  EXPECT_NE(m_host.Commands().find("load library (\"" + path + "\")\nadd block B2 as m\n"), std::string::npos);
+  std::string name = "B0";
+  EXPECT_EQ(engine.AddBlock(name, "M", "x", path, 0), kTuloUnknownModelType);
+  EXPECT_EQ(engine.AddBlock(name, "M", "x", path, 6), kTuloUnknownModelType);
+  EXPECT_EQ(engine.m_blocks.GetSize(), 7);
+  EXPECT_EQ(engine.CountModelBlocks("m"), 7);
+}
+
+TEST_F(TuloTest, HybridBlocksRenameTheirVariables) {
+  CTULOInstance& engine = Engine();
+  std::string name = "H";
+  ASSERT_EQ(engine.AddBlock(name, "M", "h.mdl", WriteModel("h.mdl", kReactor), kTuloHybrid), kTuloBlockAdded);
+  CTULOBlock* block = engine.FindBlock("H", "M");
+  ASSERT_NE(block, nullptr);
+  EXPECT_NE(block->FindPort("IN")->FindVariable("H.HYBRID.FEED"), nullptr);
+  EXPECT_NE(block->FindVariable("H.HYBRID.YIELD"), nullptr);
+}
+
+TEST_F(TuloTest, AFailedBlockLeavesNothingBehindAndTheNextOneGetsItsOwnData) {
+  CTULOInstance& engine = Engine();
+  const std::pair<const char*, int> failures[] = {
+      {"block_count_short", kTuloUnknownModelType},  // first: later blocks the host kept would make up the count
+      {"add", kTuloAddCommandFailed},
+      {"evaluate_equations", kTuloEvaluateEquationsFailed},
+      {"evaluate_jacobian", kTuloEvaluateJacobianFailed},
+      {"equation_info", kTuloEquationsUnreadable},
+      {"variable_info", kTuloEquationsUnreadable},
+      {"jacobian_out_of_range", kTuloEquationsUnreadable},
+      {"port_info", kTuloPortsUnreadable},
+      {"port_count_too_large", kTuloPortsUnreadable},
+      {"parameter_info", kTuloParametersUnreadable},
+  };
+  int blockNumber = 0;
+  for (const auto& [failure, code] : failures) {
+    const std::string failing = WriteModel(std::string(failure) + ".mdl", std::string("fail ") + failure + "\n" + kReactor);
+    std::string name = std::string("F_") + failure;
+    EXPECT_EQ(engine.AddBlock(name, "M", "f.mdl", failing, kTuloStrev), code) << failure;
+    EXPECT_TRUE(engine.m_blocks.IsEmpty()) << failure;
+    EXPECT_TRUE(engine.m_variables.IsEmpty()) << failure;
+    if (code != kTuloAddCommandFailed) ++blockNumber;  // the host keeps the block
+  }
+  std::string name = "GOOD";
+  ASSERT_EQ(engine.AddBlock(name, "M", "g.mdl", WriteModel("g.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+  CTULOBlock* block = engine.FindBlock("GOOD", "M");
+  ASSERT_NE(block, nullptr);
+  EXPECT_EQ(block->m_nHostBlockNumber, blockNumber + 1);
+  EXPECT_EQ(block->m_strName, "GOOD");
+  EXPECT_NE(block->FindVariable("GOOD.BLK.YIELD"), nullptr);
+  EXPECT_EQ(engine.m_variables.GetSize(), 4);
+}
+
+TEST_F(TuloTest, BlocksOfTwoModelsWithOneNameAreBothFound) {
+  CTULOInstance& engine = Engine();
+  const std::string path = WriteModel("r.mdl", kReactor);
+  std::string first = "R";
+  ASSERT_EQ(engine.AddBlock(first, "Alpha", "r.mdl", path, kTuloStrev), kTuloBlockAdded);
+  // The host names blocks once per simulation: the second model's block comes from another file name.
+  const std::string other = WriteModel("r2.mdl", std::string("blockname R\n") + kReactor);
+  std::string second = "R";
+  EXPECT_EQ(engine.AddBlock(second, "Beta", "r2.mdl", other, kTuloStrev), kTuloAddCommandFailed);
+  EXPECT_NE(engine.FindBlock("R", "Alpha"), nullptr);
+  EXPECT_EQ(engine.FindBlock("R", "Beta"), nullptr);
+  // Found by name and model when both are in the engine, whatever their order.
+  auto extra = std::make_unique<CTULOBlock>();
+  extra->m_strName = "R";
+  extra->m_strModelName = "Beta";
+  engine.m_blocks.Add(std::move(extra));
+  auto before = std::make_unique<CTULOBlock>();
+  before->m_strName = "R";
+  before->m_strModelName = "Aardvark";
+  engine.m_blocks.Add(std::move(before));
+  engine.m_blocks.Sort(&CTULOBlock::CompareElements);
+  for (const char* model : {"Alpha", "Beta", "Aardvark"}) EXPECT_NE(engine.FindBlock("R", model), nullptr) << model;
+  EXPECT_EQ(engine.CountModelBlocks("ALPHA"), 1);
+}
+
+TEST_F(TuloTest, ParametersAreSentUnlessFixedOrSecondDerivative) {
+  CTULOInstance& engine = Engine();
+  std::string name = "P";
+  ASSERT_EQ(engine.AddBlock(name, "M", "p.mdl", WriteModel("p.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+  CTULOBlock* block = engine.FindBlock("P", "M");
+  block->m_parameters[0]->m_dParameterValue = 0.5;
+  block->m_parameters[3]->m_dParameterValue = 9;  // fixed
+  ASSERT_TRUE(block->UpdateParameters(engine, true));
+  auto puts = m_host.Get<int32_t (*)(char*, int32_t)>("TuloTest_GetParameterPuts");
+  std::string text(static_cast<size_t>(puts(nullptr, 0)) + 1, '\0');
+  puts(text.data(), static_cast<int32_t>(text.size()));
+  EXPECT_EQ(std::string(text.c_str()), "P.PERT=0.5\nP.MODE=3\nP.LABEL=first run\n");
+  EXPECT_EQ(block->m_strPerturbation, "0.5");
+  EXPECT_EQ(engine.m_strPerturbationSize, "0.5");
+  EXPECT_FALSE(block->UpdateParameter(engine, 99));
+}
+
+TEST_F(TuloTest, DeleteBlocksEmptiesTheEngineAndTellsTheHost) {
+  CTULOInstance& engine = Engine();
+  std::string name = "D";
+  ASSERT_EQ(engine.AddBlock(name, "M", "d.mdl", WriteModel("d.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+  EXPECT_TRUE(engine.DeleteBlocks());
+  EXPECT_TRUE(engine.m_blocks.IsEmpty());
+  EXPECT_TRUE(engine.m_variables.IsEmpty());
+  EXPECT_NE(m_host.Commands().find("delete block D\n"), std::string::npos);
+
+  ReleaseTuloInstance();
+  m_host.Reset();
+  fs::remove(m_root / "top" / "xeq" / kTuloHostLibraryName);
+  CTULOInstance* down = GetTuloInstance();
+  EXPECT_FALSE(IsTuloInitialized());
+  EXPECT_TRUE(down->DeleteBlocks());
+}
+
+TEST_F(TuloTest, SuppressionAndControlReachEveryPart) {
+  CTULOInstance& engine = Engine();
+  std::string name = "S";
+  ASSERT_EQ(engine.AddBlock(name, "M", "s.mdl", WriteModel("s.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+  CTULOBlock* block = engine.FindBlock("S", "M");
+  block->SetSuppressed(true);
+  for (CTuloDefinedEquation* equation : block->m_equations) EXPECT_TRUE(equation->IsSuppressed(false));
+  block->SendIncludeState(engine);
+  block->SetSuppressed(false);
+  block->SendIncludeState(engine);
+  EXPECT_NE(m_host.Commands().find("exclude blocks S\ninclude blocks S\n"), std::string::npos);
+  block->SetControlFlag(true);
+  EXPECT_TRUE(block->m_ports[0]->m_variables[0]->m_bBlockControlVar);
+  EXPECT_TRUE(block->m_internalVariables[0]->m_bBlockControlVar);
+  EXPECT_TRUE(block->m_parameters[4]->m_bBlockControlVar);
+}
+
+}  // namespace
