@@ -103,6 +103,12 @@ TEST(ModelFileNames, BackupAndTimeStampedCopy) {
             "/m/VornModel.2024.01.31.14.05.09.Bak");
 }
 
+TEST_F(ModelFileSave, TextFilesEndLinesWithCarriageReturns) {
+  EXPECT_EQ(WriteTextFile((Dir() / "t.txt").string(), "a\nb\n"), 1);
+  EXPECT_EQ(ReadAll(Dir() / "t.txt"), "a\r\nb\r\n");
+  EXPECT_EQ(WriteTextFile((Dir() / "missing" / "t.txt").string(), "a"), 0);
+}
+
 TEST_F(ModelFileSave, RefusedSavesTouchNoFile) {
   WriteOld(kOldModel);
   CVornModelFile model;

@@ -144,7 +144,6 @@ void CWorkbookSheet::Finish() {
     }
   }
   m_cells.resize(out);
-  m_cells.shrink_to_fit();
 
   std::stable_sort(m_formulas.begin(), m_formulas.end(),
                    [](const Formula& a, const Formula& b) { return a.key < b.key; });

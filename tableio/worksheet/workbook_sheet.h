@@ -63,6 +63,9 @@ class CWorkbookSheet {
   void SetColumnWidth(std::uint32_t column, int width);
   void SetDefaultColumnWidth(int width) { m_defaultWidth = width; }
 
+  // Room for this many cells, to spare the reallocations of a large sheet.
+  void Reserve(std::size_t cells) { m_cells.reserve(cells); }
+
   // Sorts the cells and builds the row index; call once after the last Add.
   void Finish();
 

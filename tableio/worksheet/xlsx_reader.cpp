@@ -642,6 +642,13 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
     return nullptr;
   }
   const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
+  // A cell takes at least a dozen bytes of XML: the part's size bounds what a dimension may claim.
+  zip_stat_t st;
+  zip_stat_init(&st);
+  std::uint64_t maxCells = 0;
+  if (zip_stat_index(m_zip.get(), static_cast<zip_uint64_t>(entry), 0, &st) == 0 && (st.valid & ZIP_STAT_SIZE)) {
+    maxCells = st.size / 12;
+  }
   CXmlScanner xml([file](char* buffer, std::size_t size) { return static_cast<std::int64_t>(zip_fread(file, buffer, size)); });
 
   auto sheet = std::make_unique<CWorkbookSheet>(&m_sharedStrings);
@@ -692,6 +699,15 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
       if (!inSheetData) {
         if (name == "sheetData") {
           inSheetData = true;
+        } else if (name == "dimension") {
+          const std::string_view ref = xml.Attribute("ref");
+          const std::size_t colon = ref.find(':');
+          std::uint32_t firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
+          if (colon != std::string_view::npos && ParseCellReference(ref.substr(0, colon), firstRow, firstColumn) &&
+              ParseCellReference(ref.substr(colon + 1), lastRow, lastColumn) && firstRow <= lastRow && firstColumn <= lastColumn) {
+            const std::uint64_t cells = std::uint64_t{lastRow - firstRow + 1} * (lastColumn - firstColumn + 1);
+            sheet->Reserve(static_cast<std::size_t>(std::min(cells, maxCells)));
+          }
         } else if (name == "sheetFormatPr") {
           double width = 0;
           if (ParseNumber(xml.Attribute("defaultColWidth"), width) && width > 0 && width < 256) {
