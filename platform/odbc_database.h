@@ -60,7 +60,19 @@ class CDBVariant {
   std::string m_strVal;            // DBVT_STRING / ASTRING / WSTRING (Windows-1252)
   std::vector<unsigned char> m_binary;  // DBVT_BINARY
 
-  void Clear() { *this = CDBVariant(); }
+  // Keeps the text and byte buffers' capacity for the next value.
+  void Clear() {
+    m_dwType = DBVT_NULL;
+    m_boolVal = false;
+    m_chVal = 0;
+    m_iVal = 0;
+    m_lVal = 0;
+    m_fltVal = 0.0f;
+    m_dblVal = 0.0;
+    m_date = SQL_TIMESTAMP_STRUCT{};
+    m_strVal.clear();
+    m_binary.clear();
+  }
 };
 
 // What GetODBCFieldInfo reports about one field.

@@ -433,7 +433,7 @@ FieldValue Statement::GetValue(std::size_t column) {
     case SQL_BINARY:
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: {
-      std::vector<unsigned char> chunk(4096);
+      std::vector<char>& chunk = m_buffer;
       for (;;) {
         SQLRETURN rc = SQLGetData(m_stmt, number, SQL_C_BINARY, chunk.data(), static_cast<SQLLEN>(chunk.size()),
                                   &indicator);
@@ -452,7 +452,7 @@ FieldValue Statement::GetValue(std::size_t column) {
     default: {
       // Text, decimals and every other type arrive as text, read in full.
       std::string text;
-      std::vector<char> chunk(4096);
+      std::vector<char>& chunk = m_buffer;
       for (;;) {
         SQLRETURN rc = SQLGetData(m_stmt, number, SQL_C_CHAR, chunk.data(), static_cast<SQLLEN>(chunk.size()),
                                   &indicator);

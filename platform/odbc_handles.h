@@ -168,6 +168,7 @@ class Statement {
   SQLHSTMT m_stmt = SQL_NULL_HSTMT;
   std::vector<ColumnInfo> m_columns;
   std::vector<std::unique_ptr<Param>> m_params;
+  std::vector<char> m_buffer = std::vector<char>(4096);  // reused by every text and binary read
   bool m_cursorOpen = false;
 };
 
