@@ -6,8 +6,10 @@
 #include <gsf/gsf-input.h>
 #include <gsf/gsf-utils.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <mutex>
@@ -264,8 +266,11 @@ bool CBiff8Reader::Open(const std::string& path, std::string& error) {
     error = "the compound file has no Workbook stream";
     return false;
   }
+  // A stream cannot be larger than the file that holds it, whatever its directory entry claims.
+  std::error_code ec;
+  const std::uint64_t fileSize = std::filesystem::file_size(path, ec);
   const gsf_off_t size = gsf_input_size(stream.get());
-  if (size <= 0 || static_cast<std::uint64_t>(size) > kMaxStreamSize) {
+  if (size <= 0 || ec || static_cast<std::uint64_t>(size) > std::min(kMaxStreamSize, fileSize)) {
     error = "the Workbook stream is empty or too large";
     return false;
   }

@@ -1,7 +1,7 @@
 #include "tableio/worksheet/excel8_wks_io.h"
 
-#include <cmath>
 #include <cstdio>
+#include <exception>
 
 #include "platform/ole_date_time.h"
 #include "tableio/worksheet/workbook_reader.h"
@@ -81,8 +81,13 @@ excel8WksIO::excel8WksIO(const std::string& path, const std::string& sheetName) 
   }
   m_sheetName = sheetName;
   std::string error;
-  m_workbook = CWorkbookReader::Open(path, error);
-  if (!m_workbook || !FindAndLoadSheet()) m_bError = true;
+  try {
+    m_workbook = CWorkbookReader::Open(path, error);
+    if (!m_workbook || !FindAndLoadSheet()) m_bError = true;
+  } catch (const std::exception&) {  // a workbook too large for memory
+    m_sheet.reset();
+    m_bError = true;
+  }
 }
 
 excel8WksIO::~excel8WksIO() = default;
@@ -121,7 +126,12 @@ void excel8WksIO::SelectSheet(const std::string& sheetName) {
     return;
   }
   m_sheetName = sheetName;
-  if (!FindAndLoadSheet()) m_bError = true;
+  try {
+    if (!FindAndLoadSheet()) m_bError = true;
+  } catch (const std::exception&) {
+    m_sheet.reset();
+    m_bError = true;
+  }
 }
 
 int excel8WksIO::ReadNumber(int row, int column, double* value) {

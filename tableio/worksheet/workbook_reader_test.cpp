@@ -69,7 +69,8 @@ std::string MakeXlsx(const std::string& name, const std::string& sheetData, cons
   add("xl/workbook.xml", kWorkbook);
   add("xl/styles.xml", kStyles);
   add("xl/sharedStrings.xml", sharedStrings);
-  add("xl/worksheets/sheet1.xml", "<?xml version=\"1.0\"?>\n<worksheet><!-- made by a test --><sheetData>" + sheetData +
+  add("xl/worksheets/sheet1.xml", "<?xml version=\"1.0\"?>\n<worksheet><!-- made by a test, with a dimension that lies -->"
+                                      "<dimension ref=\"A1:XFD1048576\"/><sheetData>" + sheetData +
                                       "</sheetData><mergeCells count=\"1\"/></worksheet>");
   EXPECT_EQ(zip_close(archive), 0);
   return path;

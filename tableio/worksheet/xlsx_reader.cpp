@@ -22,6 +22,8 @@ constexpr zip_uint64_t kMaxPartSize = zip_uint64_t{1} << 30;
 // A single XML token of a sheet (a tag or a text) may not grow beyond this.
 constexpr std::size_t kMaxTokenSize = std::size_t{256} << 20;
 constexpr std::size_t kReadChunk = 256 * 1024;
+// Sizes claimed by a package are not trusted beyond this many cells ahead of reading them.
+constexpr std::uint64_t kMaxReservedCells = std::uint64_t{1} << 22;
 // OLE dates run to 31 December 9999.
 constexpr double kMaxOleDate = 2958466.0;
 // Days between the 1900 and the 1904 date systems.
@@ -706,7 +708,7 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
           if (colon != std::string_view::npos && ParseCellReference(ref.substr(0, colon), firstRow, firstColumn) &&
               ParseCellReference(ref.substr(colon + 1), lastRow, lastColumn) && firstRow <= lastRow && firstColumn <= lastColumn) {
             const std::uint64_t cells = std::uint64_t{lastRow - firstRow + 1} * (lastColumn - firstColumn + 1);
-            sheet->Reserve(static_cast<std::size_t>(std::min(cells, maxCells)));
+            sheet->Reserve(static_cast<std::size_t>(std::min({cells, maxCells, kMaxReservedCells})));
           }
         } else if (name == "sheetFormatPr") {
           double width = 0;
