@@ -3,6 +3,7 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 
@@ -231,13 +232,15 @@ void CTULOBlock::Archive(const std::string& modelDir, bool quiet, plat::Archive&
 
     if (HasParameters(*major, *minor)) {
       const bool implied = ParameterCountImplied(*major, *minor, *build);
+      const bool pelm = m_nModelType == kTuloPelm || m_nModelType == kTuloPelmNew;
+      const std::int32_t impliedCount = std::max(0, ParameterCount() - (pelm ? 2 : 1));
       if (ar.IsStoring()) {
-        if (!implied) ar.WriteInt32(m_parameters.GetSize());
-        for (CUserDefinedParameter* parameter : m_parameters)
-          ArchiveTuloParameter(ar, *parameter, recordMajor, recordMinor);
+        // Those versions stored as many records as their readers derive.
+        const std::int32_t count = implied ? std::min(impliedCount, m_parameters.GetSize()) : m_parameters.GetSize();
+        if (!implied) ar.WriteInt32(count);
+        for (std::int32_t i = 0; i < count; ++i) ArchiveTuloParameter(ar, *m_parameters[i], recordMajor, recordMinor);
       } else {
-        const bool pelm = m_nModelType == kTuloPelm || m_nModelType == kTuloPelmNew;
-        m_nStoredParameters = implied ? ParameterCount() - (pelm ? 2 : 1) : ar.ReadInt32();
+        m_nStoredParameters = implied ? impliedCount : ar.ReadInt32();
         for (std::int32_t i = 0; i < m_nStoredParameters; ++i) {
           CUserDefinedParameter read;
           ArchiveTuloParameter(ar, read, recordMajor, recordMinor);

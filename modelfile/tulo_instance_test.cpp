@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <cstring>
 
+#include "modelfile/external_models_section.h"
 #include "modelfile/tulo_block.h"
+#include "modelfile/vorn_model_file.h"
 
 namespace {
 
@@ -421,6 +424,220 @@ TEST_F(TuloTest, SuppressionAndControlReachEveryPart) {
   EXPECT_TRUE(block->m_ports[0]->m_variables[0]->m_bBlockControlVar);
   EXPECT_TRUE(block->m_internalVariables[0]->m_bBlockControlVar);
   EXPECT_TRUE(block->m_parameters[4]->m_bBlockControlVar);
+}
+
+// The engine's blocks of model "M" stored with a version.
+std::string StoreBlocks(CTULOInstance& engine, const std::string& version, const std::string& modelDir) {
+  std::ostringstream out;
+  plat::Archive ar(out);
+  engine.Archive("M", modelDir, true, ar, version);
+  ar.Flush();
+  return out.str();
+}
+
+std::int32_t Int32At(const std::string& bytes, size_t offset) {
+  std::int32_t value = 0;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);
+  return value;
+}
+
+TEST_F(TuloTest, DataFileFieldsFollowTheVersion) {
+  CTULOInstance& engine = Engine();
+  const std::string modelDir = (m_root / "model").string();
+  std::string name = "R";
+  ASSERT_EQ(engine.AddBlock(name, "M", "r.mdl", WriteModel("r.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+  engine.m_nInputOutputMap = 1;
+  engine.m_strPerturbationSize = "1e-6";
+
+  // File record: Expanded, [map from 16.25], count, [perturbation above 17.1.5].
+  const std::string v1624 = StoreBlocks(engine, "16.24.0", modelDir);
+  EXPECT_EQ(v1624[0], 1);
+  EXPECT_EQ(Int32At(v1624, 1), 1);  // the block count
+  const std::string v1625 = StoreBlocks(engine, "16.25.0", modelDir);
+  EXPECT_EQ(Int32At(v1625, 1), 1);  // the map switch
+  EXPECT_EQ(Int32At(v1625, 5), 1);  // the block count
+  const std::string v1715 = StoreBlocks(engine, "17.1.5", modelDir);
+  const std::string v1716 = StoreBlocks(engine, "17.1.6", modelDir);
+  EXPECT_EQ(v1716.size() - v1715.size(), 1u + engine.m_strPerturbationSize.size());
+  EXPECT_EQ(v1716[9], static_cast<char>(engine.m_strPerturbationSize.size()));
+  EXPECT_EQ(v1716.substr(10, 4), "1e-6");
+  // Block record: the third flag from 16.26 (one byte per block).
+  EXPECT_EQ(StoreBlocks(engine, "16.26.0", modelDir).size() - v1625.size(), 1u);
+
+  // The control flag from 19.7.59 on, in the version's own sense.
+  const size_t without = StoreBlocks(engine, "19.7.58", modelDir).size();
+  for (const char* version : {"19.7.59", "19.8.25", "19.9.112", "20.0.0"})
+    EXPECT_EQ(StoreBlocks(engine, version, modelDir).size(), without + 1) << version;
+  for (const char* version : {"19.8.24", "19.9.111"})
+    EXPECT_EQ(StoreBlocks(engine, version, modelDir).size(), without) << version;
+
+  // Parameters from 17.9; 17.9.0 to 17.9.3 keep no count.
+  const size_t v178 = StoreBlocks(engine, "17.8.0", modelDir).size();
+  const size_t v1792 = StoreBlocks(engine, "17.9.2", modelDir).size();
+  const size_t v1794 = StoreBlocks(engine, "17.9.4", modelDir).size();
+  EXPECT_GT(v1792, v178);
+  EXPECT_GT(v1794, v1792 + 4);  // the count and the one record a 17.9.2 file leaves out
+  EXPECT_EQ(StoreBlocks(engine, "17.5.0", modelDir).size(), v178);  // no control flag, no parameters
+}
+
+TEST_F(TuloTest, DataFilesRestoreTheBlocksOfAModel) {
+  const std::string modelDir = (m_root / "model").string();
+  const std::string path = WriteModel("r.mdl", kReactor);
+  // Records inside a block are stored in their newest form, which a reader of a version
+  // before 16.26 would not take; no such version is ever written.
+  for (const char* version : {"16.26.0", "17.5.0", "17.9.2", "19.7.58", "20.0.0"}) {
+    std::string bytes;
+    {
+      CTULOInstance& engine = Engine();
+      std::string name = "R";
+      ASSERT_EQ(engine.AddBlock(name, "M", "r.mdl", path, kTuloStrev), kTuloBlockAdded);
+      CTULOBlock* block = engine.FindBlock("R", "M");
+      block->SetSuppressed(true);
+      block->m_bInputPortsExpanded = true;
+      block->m_parameters[1]->m_nValue = 42;
+      block->m_internalVariables[0]->m_dObjFn = 7.5;
+      block->m_internalVariables[0]->m_periodicMin = {1.0, 2.0};
+      block->m_ports[0]->m_variables[0]->m_nSwitchMode = 2;
+      block->SetControlFlag(true);
+      bytes = StoreBlocks(engine, version, modelDir);
+    }
+    ReleaseTuloInstance();
+    m_host.Reset();
+    CTULOInstance& engine = Engine();
+    std::istringstream in(bytes);
+    plat::Archive ar(in);
+    engine.Archive("M", modelDir, true, ar, version);
+    CTULOBlock* block = engine.FindBlock("R", "M");
+    ASSERT_NE(block, nullptr) << version;
+    EXPECT_TRUE(block->m_bIsSuppressed) << version;
+    EXPECT_TRUE(block->m_equations[0]->IsSuppressed(false)) << version;
+    EXPECT_TRUE(block->m_bInputPortsExpanded) << version;
+    EXPECT_EQ(block->m_internalVariables[0]->m_dObjFn, 7.5) << version;
+    EXPECT_EQ(block->m_internalVariables[0]->m_periodicMin, (std::vector<double>{1.0, 2.0})) << version;
+    const bool newParameters = std::string(version) >= "17.9";
+    EXPECT_EQ(block->m_parameters[1]->m_nValue, newParameters ? 42 : 3) << version;
+    const bool control = std::string(version) == "20.0.0";
+    EXPECT_EQ(block->m_bControlFlag, control) << version;
+    EXPECT_EQ(block->m_ports[0]->m_variables[0]->m_nSwitchMode, 2) << version;
+    EXPECT_NE(m_host.Commands().find("exclude blocks R\n"), std::string::npos) << version;
+    ReleaseTuloInstance();
+    m_host.Reset();
+  }
+}
+
+TEST_F(TuloTest, ADamagedDataFileKeepsTheBlocksReadSoFar) {
+  const std::string modelDir = (m_root / "model").string();
+  std::string bytes;
+  {
+    CTULOInstance& engine = Engine();
+    std::string a = "A";
+    std::string b = "B";
+    ASSERT_EQ(engine.AddBlock(a, "M", "a.mdl", WriteModel("a.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+    ASSERT_EQ(engine.AddBlock(b, "M", "b.mdl", WriteModel("b.mdl", kReactor), kTuloStrev), kTuloBlockAdded);
+    bytes = StoreBlocks(engine, "20.0.0", modelDir);
+  }
+  ReleaseTuloInstance();
+  m_host.Reset();
+  CTULOInstance& engine = Engine();
+  std::istringstream in(bytes.substr(0, bytes.size() - 20));
+  plat::Archive ar(in);
+  engine.Archive("M", modelDir, true, ar, "20.0.0");
+  EXPECT_NE(engine.FindBlock("A", "M"), nullptr);
+  EXPECT_EQ(engine.m_blocks.GetSize(), 2);  // B was added before its record ran short
+}
+
+const char* const kModelWithExternalModels = R"(<VornConfiguration>
+	<Version>20.0.0</Version>
+	<ExternalModels>
+		<Expanded>true</Expanded>
+		<InputOutputMap>true</InputOutputMap>
+		<PerturbationSize>1e-5</PerturbationSize>
+		<ExternalModel>
+			<Name>R</Name>
+			<Path>r.mdl</Path>
+			<ModelType>TULO_STREV</ModelType>
+			<IsSuppressed>true</IsSuppressed>
+			<Ports><Port><Name>IN</Name><Direction>PORT_INPUT</Direction><Expanded>false</Expanded></Port></Ports>
+		</ExternalModel>
+		<ExternalModel><Name>X</Name><Path>x.mdl</Path><ModelType>TULO_UNKNOWN</ModelType></ExternalModel>
+	</ExternalModels>
+</VornConfiguration>
+)";
+
+TEST_F(TuloTest, AModelWithExternalModelsLoadsSavesAndLoadsAgain) {
+  WriteModel("r.mdl", kReactor);
+  WriteModel("VornModel.vrnx", kModelWithExternalModels);
+  const std::string parent = m_root.string();
+  const fs::path before = fs::current_path();
+  {
+    CVornModelFile model;
+    model.m_bSilent = true;
+    ASSERT_TRUE(model.Load("model", parent, "", 0, true, false));
+    EXPECT_EQ(fs::current_path(), before);
+    CTULOInstance* engine = GetTuloInstance();
+    ASSERT_EQ(engine->m_blocks.GetSize(), 1);
+    CTULOBlock* block = engine->FindBlock("R", "model");
+    ASSERT_NE(block, nullptr);
+    EXPECT_TRUE(block->m_bIsSuppressed);
+    EXPECT_FALSE(block->FindPort("IN")->m_bExpanded);
+    EXPECT_EQ(block->m_inputs.GetSize(), 2);
+    EXPECT_TRUE(model.m_keptSections.empty());
+
+    plat::XmlDocument doc;
+    plat::XmlNode root = doc.AppendElement("VornConfiguration");
+    root.AppendTextElement("Version", "20.0.0");
+    ASSERT_TRUE(WriteExternalModelsData(model, root, "20.0.0"));
+    EXPECT_TRUE(fs::exists(m_root / "model" / "externalmodel18.vrnb"));
+    EXPECT_TRUE(fs::exists(m_root / "model" / "externalmodel.vrnb"));
+    EXPECT_FALSE(fs::exists(m_root / "model" / "externalmodel18.vrnb.tmp~"));
+    EXPECT_NE(root.Xml().find("<DataType>Binary</DataType>"), std::string::npos);
+    WriteModel("VornModel.vrnx", doc.IndentedXmlUtf8());
+  }
+  ReleaseTuloInstance();
+  m_host.Reset();
+  CVornModelFile again;
+  again.m_bSilent = true;
+  ASSERT_TRUE(again.Load("model", parent, "", 0, true, false));
+  CTULOBlock* block = GetTuloInstance()->FindBlock("R", "model");
+  ASSERT_NE(block, nullptr);
+  EXPECT_TRUE(block->m_bIsSuppressed);
+  EXPECT_FALSE(block->FindPort("IN")->m_bExpanded);
+  EXPECT_EQ(GetTuloInstance()->m_strPerturbationSize, "0.001");  // the block's PERT
+}
+
+TEST_F(TuloTest, WithoutTheHostTheSectionIsKeptAndWrittenBackUnchanged) {
+  fs::remove(m_root / "top" / "xeq" / kTuloHostLibraryName);
+  WriteModel("VornModel.vrnx", kModelWithExternalModels);
+  CVornModelFile model;
+  model.m_bSilent = true;
+  ASSERT_TRUE(model.Load("model", m_root.string(), "", 0, true, false));
+  ASSERT_EQ(model.m_keptSections.size(), 1u);
+  plat::XmlDocument original;
+  ASSERT_TRUE(original.LoadXml(kModelWithExternalModels));
+  EXPECT_EQ(model.m_keptSections[0], original.DocumentElement().Child("ExternalModels").Xml());
+  plat::XmlDocument out;
+  plat::XmlNode root = out.AppendElement("VornConfiguration");
+  ASSERT_TRUE(WriteExternalModelsData(model, root, "20.0.0"));
+  model.WriteKeptSectionsXml(root);
+  EXPECT_EQ(root.Child("ExternalModels").Xml(), model.m_keptSections[0]);
+}
+
+TEST_F(TuloTest, AFailedDataFileWriteLeavesThePreviousFile) {
+  WriteModel("r.mdl", kReactor);
+  WriteModel("VornModel.vrnx", kModelWithExternalModels);
+  CVornModelFile model;
+  model.m_bSilent = true;
+  ASSERT_TRUE(model.Load("model", m_root.string(), "", 0, true, false));
+  WriteModel("externalmodel18.vrnb", "previous");
+  fs::create_directories(m_root / "model" / "externalmodel18.vrnb.tmp~");  // the temporary file cannot be made
+  plat::XmlDocument doc;
+  plat::XmlNode root = doc.AppendElement("VornConfiguration");
+  EXPECT_FALSE(WriteExternalModelsData(model, root, "20.0.0"));
+  std::ifstream in(m_root / "model" / "externalmodel18.vrnb");
+  std::string text;
+  std::getline(in, text);
+  EXPECT_EQ(text, "previous");
+  EXPECT_TRUE(root.Child("ExternalModels").IsNull());
 }
 
 }  // namespace
