@@ -225,10 +225,10 @@ void ReportComError(const plat::ComError& error) {
 
 std::string BuildAdoConnectionString(const CDbConnectInfo& info, const std::string& provider) {
   switch (info.m_nType) {
-    case kDbConnAccess: return "Provider=" + provider + ";" + "Data Source=" + info.m_strName;
+    case kDbConnAccess: return "Provider=" + provider + ";" + plat::ConnectionPair("Data Source", info.m_strName);
     case kDbConnUserDsn:
-    case kDbConnSystemDsn: return "DSN=" + info.m_strName;
-    case kDbConnFileDsn: return "FileDSN=" + info.m_strName;
+    case kDbConnSystemDsn: return plat::ConnectionPair("DSN", info.m_strName);
+    case kDbConnFileDsn: return plat::ConnectionPair("FileDSN", info.m_strName);
     case kDbConnSqlServer:
       // Values holding ";" or "}" are brace-quoted so that they cannot break the string.
       return "Driver={SQL Server};" + plat::ConnectionPair("Server", info.m_strName) + ";" +
@@ -275,7 +275,8 @@ void OpenAdoConnection(plat::AdoConnectionPtr& connection, CDbConnectInfo& info,
       if (info.m_nType != kDbConnAccess || e.Error() != plat::kEFail || IsAccdbFile(info.m_strName) ||
           !IsAceOledb12Registered())
         throw;
-      connection->Open("Provider=Microsoft.Ace.OLEDB.12.0;Data Source=" + info.m_strName, "", "", 0);
+      connection->Open("Provider=Microsoft.Ace.OLEDB.12.0;" + plat::ConnectionPair("Data Source", info.m_strName), "",
+                       "", 0);
     }
   } catch (const plat::ComError& e) {
     if (!quiet) {

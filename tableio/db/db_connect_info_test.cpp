@@ -148,6 +148,9 @@ TEST(DbConnectInfoTest, ConnectionStringsPerType) {
   info.m_bIntegratedSecurity = false;
   info.m_strPassword = "a;b}c";
   EXPECT_EQ(BuildAdoConnectionString(info, ""), "Driver={SQL Server};Server=srv;Database=Res;UID=sa;PWD={a;b}}c}");
+  info.m_nType = 1;
+  info.m_strName = "/data/a;b.mdb";
+  EXPECT_EQ(BuildAdoConnectionString(info, "P"), "Provider=P;Data Source={/data/a;b.mdb}");
 }
 
 TEST(OledbProviderTest, ProbesAskTheRegistryOnceAndPreferTheNewest) {
