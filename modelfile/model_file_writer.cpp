@@ -8,11 +8,13 @@
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <system_error>
 
 #include "foundation/locale_switch.h"
 #include "foundation/path_utils.h"
 #include "foundation/timing_scope.h"
+#include "modelfile/external_models_section.h"
 #include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_model_file.h"
 #include "modelfile/vorn_setting_xml_writer.h"
@@ -95,6 +97,7 @@ void BuildDocument(CVornModelFile& model, const std::string& version, const std:
 #else
   root.AppendElement("UserEquationSection");
 #endif
+  if (!WriteExternalModelsData(model, root, version)) throw std::runtime_error("the external model data was not saved");
   model.WriteWenuTablesXml(root);
   plat::XmlDocument report;
   if (model.m_strReportConfiguration.empty()) {

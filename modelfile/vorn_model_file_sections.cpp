@@ -41,7 +41,11 @@ bool CVornModelFile::ReadOtherSection(const plat::XmlNode& section) {
 
 void CVornModelFile::EndSections() { m_settingConvert.Finish(); }
 
-void CVornModelFile::AfterLoadXml() { SyncLegacySettings(m_settings); }
+void CVornModelFile::AfterLoadXml() {
+  SyncLegacySettings(m_settings);
+  // A formula whose range was reset is saved at once, with a backup.
+  if (g_bModelRewritten) Save(m_strVersion, "", true);
+}
 
 void CVornModelFile::ApplyLstSwitch() { ApplyLstReportSetting(*this); }
 
