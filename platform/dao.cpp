@@ -1,0 +1,740 @@
+#include "platform/dao.h"
+
+#include <sqlite3.h>
+
+#include <cctype>
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/ole_date_time.h"
+#include "platform/text_encoding.h"
+
+namespace {
+
+std::string& TestVfs() {
+  static std::string vfs;
+  return vfs;
+}
+
+std::string Upper(const std::string& text) {
+  std::string out = text;
+  for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  return out;
+}
+
+bool StartsWithNoCase(const std::string& text, std::size_t pos, const char* word) {
+  for (std::size_t i = 0; word[i] != '\0'; ++i) {
+    if (pos + i >= text.size()) return false;
+    if (std::toupper(static_cast<unsigned char>(text[pos + i])) != word[i]) return false;
+  }
+  return true;
+}
+
+// "DELETE * FROM" is Access dialect; SQLite wants "DELETE FROM".
+std::string ToSqliteDialect(const std::string& sql) {
+  std::size_t pos = 0;
+  while (pos < sql.size() && std::isspace(static_cast<unsigned char>(sql[pos]))) ++pos;
+  if (!StartsWithNoCase(sql, pos, "DELETE")) return sql;
+  std::size_t star = pos + 6;
+  while (star < sql.size() && std::isspace(static_cast<unsigned char>(sql[star]))) ++star;
+  if (star >= sql.size() || sql[star] != '*') return sql;
+  return sql.substr(0, pos + 6) + sql.substr(star + 1);
+}
+
+std::string DeclaredType(std::int16_t type, std::int32_t size) {
+  switch (type) {
+    case dbDate: return "DATETIME";
+    case dbDouble: return "DOUBLE";
+    case dbLong: return "INTEGER";
+    case dbInteger: return "SMALLINT";
+    case dbText: return "VARCHAR(" + std::to_string(size > 0 ? size : 255) + ") COLLATE NOCASE";
+    case dbMemo: return "TEXT";
+    default: throw CDaoException(kDaoErrEngine, "Unsupported field type " + std::to_string(type) + ".");
+  }
+}
+
+CDaoFieldInfo FieldFromDeclaration(const std::string& name, const std::string& declared) {
+  CDaoFieldInfo info;
+  info.m_strName = name;
+  std::string up = Upper(declared);
+  if (up.rfind("DATETIME", 0) == 0 || up.rfind("DATE", 0) == 0) {
+    info.m_nType = dbDate;
+    info.m_lSize = 8;
+  } else if (up.rfind("DOUBLE", 0) == 0 || up.rfind("REAL", 0) == 0 || up.rfind("FLOAT", 0) == 0) {
+    info.m_nType = dbDouble;
+    info.m_lSize = 8;
+  } else if (up.rfind("SMALLINT", 0) == 0) {
+    info.m_nType = dbInteger;
+    info.m_lSize = 2;
+  } else if (up.rfind("INT", 0) == 0 || up.rfind("BIGINT", 0) == 0) {
+    info.m_nType = dbLong;
+    info.m_lSize = 4;
+  } else if (up.rfind("VARCHAR", 0) == 0 || up.rfind("CHAR", 0) == 0) {
+    info.m_nType = dbText;
+    std::size_t open = up.find('(');
+    info.m_lSize = open == std::string::npos ? 255 : std::atoi(up.c_str() + open + 1);
+  } else {
+    info.m_nType = dbMemo;
+  }
+  return info;
+}
+
+struct StmtCloser {
+  void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+};
+using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
+
+std::string ColumnText(sqlite3_stmt* stmt, int column) {
+  const unsigned char* text = sqlite3_column_text(stmt, column);
+  return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
+}
+
+}  // namespace
+
+std::string DaoQuoteIdentifier(const std::string& name) {
+  std::string out = "\"";
+  for (char c : name) {
+    if (c == '"') out += '"';
+    out += c;
+  }
+  return out + "\"";
+}
+
+CDaoException::CDaoException(std::int32_t code, std::string description) {
+  CDaoErrorInfo info;
+  info.m_lErrorCode = code;
+  info.m_strSource = "DAO.Database";
+  info.m_strDescription = std::move(description);
+  m_errors.push_back(std::move(info));
+}
+
+// ---- CDaoDatabase
+
+CDaoDatabase::~CDaoDatabase() {
+  try {
+    Close();
+  } catch (const CDaoException&) {
+    // a destructor cannot report; Close has rolled back what it could not commit
+  }
+}
+
+void CDaoDatabase::SetVfsForTesting(const std::string& vfsName) { TestVfs() = vfsName; }
+
+sqlite3* CDaoDatabase::Handle() const {
+  if (m_db == nullptr) throw CDaoException(kDaoErrNotOpen, "The database is not open.");
+  return m_db;
+}
+
+void CDaoDatabase::ThrowEngineError(const std::string& context, int rc) const {
+  const char* message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+  int primary = rc & 0xFF;
+  std::int32_t code = kDaoErrEngine;
+  if (primary == SQLITE_BUSY) code = kDaoErrTableInUse;
+  else if (primary == SQLITE_LOCKED) code = kDaoErrTableLocked;
+  else if (primary == SQLITE_READONLY) code = kDaoErrReadOnly;
+  else if (primary == SQLITE_NOTADB) code = kDaoErrFormat;
+  throw CDaoException(code, context + ": " + plat::Utf8ToCp1252(message ? message : "unknown error"));
+}
+
+void CDaoDatabase::OpenFile(const std::string& path, int flags) {
+  const std::string& vfs = TestVfs();
+  sqlite3* db = nullptr;
+  int rc = sqlite3_open_v2(plat::Cp1252ToUtf8(path).c_str(), &db, flags | SQLITE_OPEN_NOMUTEX,
+                           vfs.empty() ? nullptr : vfs.c_str());
+  if (rc != SQLITE_OK) {
+    std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    sqlite3_close(db);
+    throw CDaoException((rc & 0xFF) == SQLITE_CANTOPEN ? kDaoErrFileNotFound : kDaoErrEngine,
+                        "Cannot open '" + path + "': " + plat::Utf8ToCp1252(message));
+  }
+  m_db = db;
+  m_path = path;
+  m_bReadOnly = (flags & SQLITE_OPEN_READONLY) != 0;
+  sqlite3_busy_timeout(m_db, kBusyTimeoutMillis);
+  sqlite3_extended_result_codes(m_db, 1);
+  // Reading the schema proves the file is a database; WAL lets several workers write it.
+  const char* setup = m_bReadOnly ? "PRAGMA schema_version;"
+                                  : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
+  rc = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = sqlite3_errmsg(m_db);
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    throw CDaoException((rc & 0xFF) == SQLITE_NOTADB ? kDaoErrFormat : kDaoErrEngine,
+                        "Cannot open '" + path + "': " + plat::Utf8ToCp1252(message));
+  }
+}
+
+void CDaoDatabase::Create(const std::string& path, const char* /*locale*/, int options) {
+  if (IsOpen()) throw CDaoException(kDaoErrEngine, "The database object is already open.");
+  std::error_code ec;
+  if (std::filesystem::exists(plat::Cp1252ToUtf8(path), ec))
+    throw CDaoException(kDaoErrDatabaseExists, "Database '" + path + "' already exists.");
+  OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+  std::string version = "PRAGMA user_version=" + std::string((options & dbVersion30) ? "30" : "40") + ";";
+  int rc = sqlite3_exec(m_db, version.c_str(), nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) {
+    std::string message = sqlite3_errmsg(m_db);
+    sqlite3_close(m_db);
+    m_db = nullptr;
+    std::filesystem::remove(plat::Cp1252ToUtf8(path), ec);
+    throw CDaoException(kDaoErrEngine, "Cannot create '" + path + "': " + plat::Utf8ToCp1252(message));
+  }
+}
+
+void CDaoDatabase::Open(const std::string& path, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
+  if (IsOpen()) throw CDaoException(kDaoErrEngine, "The database object is already open.");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(plat::Cp1252ToUtf8(path), ec))
+    throw CDaoException(kDaoErrFileNotFound, "Could not find file '" + path + "'.");
+  OpenFile(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+}
+
+void CDaoDatabase::Close() {
+  if (m_db == nullptr) return;
+  std::string failure;
+  if (m_bInTransaction) {
+    try {
+      CommitPending();
+    } catch (const CDaoException& e) {
+      failure = e.what();
+    }
+  }
+  sqlite3_close_v2(m_db);
+  m_db = nullptr;
+  m_bInTransaction = false;
+  m_nPendingRows = 0;
+  if (!failure.empty()) throw CDaoException(kDaoErrEngine, failure);
+}
+
+std::string CDaoDatabase::GetVersion() const {
+  StmtPtr stmt;
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(Handle(), "PRAGMA user_version;", -1, &raw, nullptr) != SQLITE_OK) return "4.0";
+  stmt.reset(raw);
+  int version = sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int(raw, 0) : 40;
+  return version == 30 ? "3.0" : "4.0";
+}
+
+void CDaoDatabase::BeginRows() {
+  if (m_bInTransaction) return;
+  int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing", rc);
+  m_bInTransaction = true;
+  m_nPendingRows = 0;
+  m_batchStart = std::chrono::steady_clock::now();
+}
+
+void CDaoDatabase::RowWritten() {
+  ++m_nPendingRows;
+  if (m_nPendingRows >= kBatchRows ||
+      std::chrono::steady_clock::now() - m_batchStart >= std::chrono::milliseconds(kBatchMillis))
+    CommitPending();
+}
+
+void CDaoDatabase::CommitPending() {
+  if (!m_bInTransaction || m_db == nullptr) return;
+  int rc = sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);
+  if (rc == SQLITE_OK) {
+    m_bInTransaction = false;
+    m_nPendingRows = 0;
+    return;
+  }
+  std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_db));
+  int lost = m_nPendingRows;
+  if (sqlite3_get_autocommit(m_db) == 0) sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  m_bInTransaction = false;
+  m_nPendingRows = 0;
+  throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine,
+                      "Cannot commit " + std::to_string(lost) + " rows: " + message);
+}
+
+std::string CDaoDatabase::EndRowsAfterFailure() {
+  if (!m_bInTransaction || m_db == nullptr) return std::string();
+  if (sqlite3_get_autocommit(m_db) != 0) {
+    // The engine rolled the whole transaction back.
+    int lost = m_nPendingRows;
+    m_bInTransaction = false;
+    m_nPendingRows = 0;
+    return lost > 0 ? " " + std::to_string(lost) + " earlier rows were not kept." : std::string();
+  }
+  try {
+    CommitPending();
+  } catch (const CDaoException& e) {
+    return std::string(" ") + e.what();
+  }
+  return std::string();
+}
+
+void CDaoDatabase::ExecSchema(const std::string& sql) {
+  CommitPending();
+  char* error = nullptr;
+  int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
+  if (rc != SQLITE_OK) {
+    std::string message = error ? error : sqlite3_errstr(rc);
+    sqlite3_free(error);
+    int primary = rc & 0xFF;
+    std::int32_t code = primary == SQLITE_BUSY ? kDaoErrTableInUse
+                        : primary == SQLITE_LOCKED ? kDaoErrTableLocked
+                        : primary == SQLITE_READONLY ? kDaoErrReadOnly
+                                                     : kDaoErrEngine;
+    throw CDaoException(code, plat::Utf8ToCp1252(message) + " (" + plat::Utf8ToCp1252(sql) + ")");
+  }
+}
+
+void CDaoDatabase::Execute(const std::string& sql, int /*options*/) {
+  ExecSchema(plat::Cp1252ToUtf8(ToSqliteDialect(sql)));
+}
+
+bool CDaoDatabase::TableExists(const std::string& name) {
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(Handle(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE;",
+                              -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the table list", rc);
+  std::string utf8 = plat::Cp1252ToUtf8(name);
+  sqlite3_bind_text(raw, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+  rc = sqlite3_step(raw);
+  if (rc == SQLITE_ROW) return true;
+  if (rc != SQLITE_DONE) ThrowEngineError("Cannot read the table list", rc);
+  return false;
+}
+
+void CDaoDatabase::GetTableDefInfo(const std::string& name, CDaoTableDefInfo& info) {
+  if (!TableExists(name)) throw CDaoException(kDaoErrItemNotFound, "Item '" + name + "' not found in this collection.");
+  info.m_strName = name;
+  info.m_lAttributes = 0;
+}
+
+void CDaoDatabase::DeleteTableDef(const std::string& name) {
+  if (!TableExists(name)) throw CDaoException(kDaoErrItemNotFound, "Item '" + name + "' not found in this collection.");
+  ExecSchema("DROP TABLE " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(name)) + ";");
+}
+
+void CDaoDatabase::DeleteQueryDef(const std::string& name) {
+  CDaoQueryDef query(this);
+  query.Open(name);  // throws when there is none
+  std::string utf8 = plat::Cp1252ToUtf8(name);
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(Handle(), "SELECT 1 FROM sqlite_master WHERE type='view' AND name=?1 COLLATE NOCASE;",
+                              -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the query list", rc);
+  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+  bool isView = sqlite3_step(raw) == SQLITE_ROW;
+  stmt.reset();
+  if (isView) {
+    ExecSchema("DROP VIEW " + DaoQuoteIdentifier(utf8) + ";");
+  } else {
+    ExecSchema("DELETE FROM " + DaoQuoteIdentifier(kSavedStatementsTable) + " WHERE \"Name\"=" + "'" +
+               [&] {
+                 std::string quoted;
+                 for (char c : utf8) {
+                   if (c == '\'') quoted += '\'';
+                   quoted += c;
+                 }
+                 return quoted;
+               }() +
+               "' COLLATE NOCASE;");
+  }
+}
+
+std::vector<CDaoFieldInfo> CDaoDatabase::ReadFields(const std::string& table) {
+  std::string sql = "PRAGMA table_info(" + DaoQuoteIdentifier(plat::Cp1252ToUtf8(table)) + ");";
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(Handle(), sql.c_str(), -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the fields of " + table, rc);
+  std::vector<CDaoFieldInfo> fields;
+  while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+    fields.push_back(FieldFromDeclaration(plat::Utf8ToCp1252(ColumnText(raw, 1)), ColumnText(raw, 2)));
+  if (rc != SQLITE_DONE) ThrowEngineError("Cannot read the fields of " + table, rc);
+  return fields;
+}
+
+// ---- CDaoTableDef
+
+void CDaoTableDef::CheckOpen() const {
+  if (!m_bOpen) throw CDaoException(kDaoErrNotOpen, "The table definition is not open.");
+}
+
+void CDaoTableDef::Create(const std::string& name, std::int32_t, const std::string&, const std::string&) {
+  m_pDatabase->Handle();
+  m_strName = name;
+  m_bOpen = true;
+  m_bNew = true;
+  m_newFields.clear();
+  m_bFieldCacheValid = false;
+}
+
+void CDaoTableDef::Open(const std::string& name) {
+  if (!m_pDatabase->TableExists(name))
+    throw CDaoException(kDaoErrObjectNotFound, "Could not find table '" + name + "'.");
+  m_strName = name;
+  m_bOpen = true;
+  m_bNew = false;
+  m_bFieldCacheValid = false;
+}
+
+void CDaoTableDef::Append() {
+  CheckOpen();
+  if (!m_bNew) throw CDaoException(kDaoErrEngine, "Table '" + m_strName + "' is already in the database.");
+  if (m_newFields.empty()) throw CDaoException(kDaoErrEngine, "Table '" + m_strName + "' has no fields.");
+  std::string sql = "CREATE TABLE " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
+  for (std::size_t i = 0; i < m_newFields.size(); ++i) {
+    if (i > 0) sql += ", ";
+    sql += DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_newFields[i].m_strName)) + " " +
+           DeclaredType(m_newFields[i].m_nType, m_newFields[i].m_lSize);
+  }
+  sql += ");";
+  m_pDatabase->ExecSchema(sql);
+  m_bNew = false;
+  m_bFieldCacheValid = false;
+}
+
+void CDaoTableDef::Close() {
+  m_bOpen = false;
+  m_bNew = false;
+  m_newFields.clear();
+  m_bFieldCacheValid = false;
+}
+
+void CDaoTableDef::CreateField(const std::string& name, std::int16_t type, std::int32_t size, std::int32_t attributes) {
+  CheckOpen();
+  CDaoFieldInfo field;
+  field.m_strName = name;
+  field.m_nType = type;
+  field.m_lSize = type == dbText ? (size > 0 ? size : 255) : size;
+  field.m_lAttributes = attributes;
+  std::string declared = DeclaredType(type, field.m_lSize);  // refuses unknown types in both cases
+  if (m_bNew) {
+    std::string up = [&] {
+      std::string u;
+      for (char c : name) u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      return u;
+    }();
+    for (const CDaoFieldInfo& f : m_newFields) {
+      std::string other;
+      for (char c : f.m_strName) other += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+      if (other == up) throw CDaoException(kDaoErrEngine, "Field '" + name + "' already exists in table '" + m_strName + "'.");
+    }
+    m_newFields.push_back(field);
+    return;
+  }
+  m_pDatabase->ExecSchema("ALTER TABLE " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " ADD COLUMN " +
+                          DaoQuoteIdentifier(plat::Cp1252ToUtf8(name)) + " " + declared + ";");
+  m_bFieldCacheValid = false;
+}
+
+const std::vector<CDaoFieldInfo>& CDaoTableDef::Fields() {
+  if (m_bNew) return m_newFields;
+  if (!m_bFieldCacheValid) {
+    m_fieldCache = m_pDatabase->ReadFields(m_strName);
+    m_bFieldCacheValid = true;
+  }
+  return m_fieldCache;
+}
+
+void CDaoTableDef::GetFieldInfo(const std::string& name, CDaoFieldInfo& info) {
+  CheckOpen();
+  for (const CDaoFieldInfo& field : Fields()) {
+    if (Upper(field.m_strName) == Upper(name)) {
+      info = field;
+      return;
+    }
+  }
+  throw CDaoException(kDaoErrItemNotFound, "Item '" + name + "' not found in this collection.");
+}
+
+int CDaoTableDef::GetFieldCount() {
+  CheckOpen();
+  return static_cast<int>(Fields().size());
+}
+
+int CDaoTableDef::GetIndexCount() {
+  CheckOpen();
+  if (m_bNew) return 0;
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(m_pDatabase->Handle(),
+                              "SELECT count(*) FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE;",
+                              -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the indexes of '" + m_strName + "'.");
+  std::string utf8 = plat::Cp1252ToUtf8(m_strName);
+  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+  if (sqlite3_step(raw) != SQLITE_ROW)
+    throw CDaoException(kDaoErrEngine, "Cannot read the indexes of '" + m_strName + "'.");
+  return sqlite3_column_int(raw, 0);
+}
+
+void CDaoTableDef::CreateIndex(const CDaoIndexInfo& info) {
+  CheckOpen();
+  if (m_bNew) throw CDaoException(kDaoErrEngine, "Append table '" + m_strName + "' before its indexes.");
+  if (info.m_fields.empty()) throw CDaoException(kDaoErrEngine, "Index '" + info.m_strName + "' has no fields.");
+  std::string name = Upper(info.m_strName) == Upper(m_strName) ? info.m_strName + "_Key" : info.m_strName;
+  std::string sql = std::string("CREATE ") + (info.m_bUnique || info.m_bPrimary ? "UNIQUE " : "") + "INDEX " +
+                    DaoQuoteIdentifier(plat::Cp1252ToUtf8(name)) + " ON " +
+                    DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
+  for (std::size_t i = 0; i < info.m_fields.size(); ++i) {
+    if (i > 0) sql += ", ";
+    sql += DaoQuoteIdentifier(plat::Cp1252ToUtf8(info.m_fields[i].m_strName)) +
+           (info.m_fields[i].m_bDescending ? " DESC" : " ASC");
+  }
+  m_pDatabase->ExecSchema(sql + ");");
+}
+
+// ---- CDaoRecordset
+
+void CDaoRecordset::StmtDeleter::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
+
+CDaoRecordset::~CDaoRecordset() { Close(); }
+
+void CDaoRecordset::CheckOpen() const {
+  if (!m_bOpen) throw CDaoException(kDaoErrNotOpen, "The recordset is not open.");
+}
+
+void CDaoRecordset::Open(CDaoTableDef* tableDef, int type, int /*options*/) {
+  if (tableDef == nullptr || !tableDef->IsOpen()) throw CDaoException(kDaoErrNotOpen, "The table definition is not open.");
+  if (type != dbOpenTable) throw CDaoException(kDaoErrEngine, "A table definition opens only as a table recordset.");
+  Close();
+  m_strTable = tableDef->GetName();
+  m_fields = m_pDatabase->ReadFields(m_strTable);
+  if (m_fields.empty()) throw CDaoException(kDaoErrObjectNotFound, "Could not find table '" + m_strTable + "'.");
+  m_fieldIndex.clear();
+  std::string sql = "INSERT INTO " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strTable)) + " (";
+  std::string values;
+  for (std::size_t i = 0; i < m_fields.size(); ++i) {
+    m_fieldIndex[Upper(m_fields[i].m_strName)] = static_cast<int>(i);
+    if (i > 0) {
+      sql += ", ";
+      values += ", ";
+    }
+    sql += DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_fields[i].m_strName));
+    values += "?" + std::to_string(i + 1);
+  }
+  sql += ") VALUES (" + values + ");";
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v3(m_pDatabase->Handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
+  m_stmt.reset(raw);
+  if (rc != SQLITE_OK)
+    throw CDaoException(kDaoErrEngine, "Cannot open table '" + m_strTable + "': " +
+                                           plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle())));
+  m_bOpen = true;
+  m_bTable = true;
+  m_bEof = true;
+  m_bEditing = false;
+}
+
+void CDaoRecordset::Open(int /*type*/, const std::string& sql, int /*options*/) {
+  Close();
+  m_pDatabase->CommitPending();
+  sqlite3_stmt* raw = nullptr;
+  std::string utf8 = plat::Cp1252ToUtf8(sql);
+  int rc = sqlite3_prepare_v2(m_pDatabase->Handle(), utf8.c_str(), -1, &raw, nullptr);
+  m_stmt.reset(raw);
+  if (rc != SQLITE_OK || raw == nullptr)
+    throw CDaoException(kDaoErrEngine, plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle())) + " (" + sql + ")");
+  m_bOpen = true;
+  m_bTable = false;
+  Step();
+}
+
+void CDaoRecordset::Step() {
+  int rc = sqlite3_step(m_stmt.get());
+  if (rc == SQLITE_ROW) {
+    m_bEof = false;
+    return;
+  }
+  m_bEof = true;
+  if (rc != SQLITE_DONE)
+    throw CDaoException(kDaoErrEngine, plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle())));
+}
+
+void CDaoRecordset::Close() {
+  if (m_bOpen && m_bTable && m_pDatabase->IsOpen()) {
+    try {
+      m_pDatabase->CommitPending();
+    } catch (const CDaoException&) {
+      // reported to the writer of the next row or at the database's close
+    }
+  }
+  m_stmt.reset();
+  m_bOpen = false;
+  m_bEditing = false;
+  m_bEof = true;
+  m_row.clear();
+}
+
+bool CDaoRecordset::CanAppend() const { return m_bOpen && m_bTable && !m_pDatabase->IsReadOnly(); }
+bool CDaoRecordset::CanUpdate() const { return CanAppend(); }
+
+void CDaoRecordset::AddNew() {
+  CheckOpen();
+  if (!m_bTable || m_pDatabase->IsReadOnly())
+    throw CDaoException(kDaoErrReadOnly, "Cannot add rows to '" + m_strTable + "': it is read-only.");
+  m_row.assign(m_fields.size(), plat::Variant::Null());
+  m_bEditing = true;
+}
+
+void CDaoRecordset::SetFieldValue(const std::string& field, const plat::Variant& value) {
+  CheckOpen();
+  if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
+  auto it = m_fieldIndex.find(Upper(field));
+  if (it == m_fieldIndex.end())
+    throw CDaoException(kDaoErrItemNotFound, "Item '" + field + "' not found in this collection.");
+  m_row[static_cast<std::size_t>(it->second)] = value;
+}
+
+void CDaoRecordset::SetFieldValueNull(const std::string& field) { SetFieldValue(field, plat::Variant::Null()); }
+
+void CDaoRecordset::Update() {
+  CheckOpen();
+  if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
+  m_bEditing = false;
+  sqlite3_stmt* stmt = m_stmt.get();
+  m_pDatabase->BeginRows();
+  for (std::size_t i = 0; i < m_row.size(); ++i) {
+    const plat::Variant& v = m_row[i];
+    int index = static_cast<int>(i) + 1;
+    switch (v.vt) {
+      case plat::VT_EMPTY:
+      case plat::VT_NULL: sqlite3_bind_null(stmt, index); break;
+      case plat::VT_I2:
+      case plat::VT_I4:
+      case plat::VT_I8:
+      case plat::VT_UI1:
+      case plat::VT_BOOL: sqlite3_bind_int64(stmt, index, v.llVal); break;
+      case plat::VT_DATE: {
+        std::string iso = plat::OleDateTime(v.dblVal).FormatIso();
+        if (iso.empty()) sqlite3_bind_null(stmt, index);
+        else sqlite3_bind_text(stmt, index, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      case plat::VT_BSTR: {
+        std::string utf8 = plat::Cp1252ToUtf8(v.bstrVal);
+        sqlite3_bind_text(stmt, index, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+        break;
+      }
+      default: sqlite3_bind_double(stmt, index, v.dblVal); break;
+    }
+  }
+  int rc = sqlite3_step(stmt);
+  sqlite3_reset(stmt);
+  sqlite3_clear_bindings(stmt);
+  if (rc != SQLITE_DONE) {
+    std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle()));
+    int primary = rc & 0xFF;
+    std::string kept = m_pDatabase->EndRowsAfterFailure();
+    throw CDaoException(primary == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine,
+                        "Cannot add a row to '" + m_strTable + "': " + message + "." + kept);
+  }
+  m_pDatabase->RowWritten();
+}
+
+void CDaoRecordset::MoveNext() {
+  CheckOpen();
+  if (m_bTable || m_bEof) throw CDaoException(kDaoErrEngine, "No current record.");
+  Step();
+}
+
+int CDaoRecordset::GetFieldCount() const {
+  CheckOpen();
+  return m_bTable ? static_cast<int>(m_fields.size()) : sqlite3_column_count(m_stmt.get());
+}
+
+plat::Variant CDaoRecordset::GetFieldValue(int index) const {
+  CheckOpen();
+  if (m_bTable || m_bEof) throw CDaoException(kDaoErrEngine, "No current record.");
+  if (index < 0 || index >= sqlite3_column_count(m_stmt.get()))
+    throw CDaoException(kDaoErrItemNotFound, "Item " + std::to_string(index) + " not found in this collection.");
+  plat::Variant v;
+  sqlite3_stmt* stmt = m_stmt.get();
+  switch (sqlite3_column_type(stmt, index)) {
+    case SQLITE_NULL: v.vt = plat::VT_NULL; break;
+    case SQLITE_INTEGER: {
+      sqlite3_int64 value = sqlite3_column_int64(stmt, index);
+      v.vt = (value >= INT32_MIN && value <= INT32_MAX) ? plat::VT_I4 : plat::VT_I8;
+      v.llVal = value;
+      break;
+    }
+    case SQLITE_FLOAT:
+      v.vt = plat::VT_R8;
+      v.dblVal = sqlite3_column_double(stmt, index);
+      break;
+    default:
+      v.vt = plat::VT_BSTR;
+      v.bstrVal = plat::Utf8ToCp1252(ColumnText(stmt, index));
+      break;
+  }
+  return v;
+}
+
+// ---- CDaoQueryDef
+
+void CDaoQueryDef::Create(const std::string& name, const std::string& sql) {
+  m_pDatabase->Handle();
+  m_strName = name;
+  m_strSql = sql;
+  m_bOpen = true;
+}
+
+void CDaoQueryDef::Open(const std::string& name) {
+  std::string utf8 = plat::Cp1252ToUtf8(name);
+  sqlite3* db = m_pDatabase->Handle();
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='view' AND name=?1 COLLATE NOCASE;", -1,
+                              &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the saved queries.");
+  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+  if (sqlite3_step(raw) == SQLITE_ROW) {
+    m_strName = name;
+    m_strSql = plat::Utf8ToCp1252(ColumnText(raw, 0));
+    m_bOpen = true;
+    return;
+  }
+  stmt.reset();
+  if (m_pDatabase->TableExists(kSavedStatementsTable)) {
+    std::string sql = std::string("SELECT \"Statement\" FROM ") + DaoQuoteIdentifier(kSavedStatementsTable) +
+                      " WHERE \"Name\"=?1 COLLATE NOCASE;";
+    rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    stmt.reset(raw);
+    if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the saved statements.");
+    sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+    if (sqlite3_step(raw) == SQLITE_ROW) {
+      m_strName = name;
+      m_strSql = plat::Utf8ToCp1252(ColumnText(raw, 0));
+      m_bOpen = true;
+      return;
+    }
+  }
+  throw CDaoException(kDaoErrItemNotFound, "Item '" + name + "' not found in this collection.");
+}
+
+void CDaoQueryDef::Append() {
+  if (!m_bOpen) throw CDaoException(kDaoErrNotOpen, "The query definition is not open.");
+  std::string name = plat::Cp1252ToUtf8(m_strName);
+  std::string body = plat::Cp1252ToUtf8(m_strSql);
+  while (!body.empty() && (std::isspace(static_cast<unsigned char>(body.back())) || body.back() == ';')) body.pop_back();
+  try {
+    m_pDatabase->ExecSchema("CREATE VIEW " + DaoQuoteIdentifier(name) + " AS " + body + ";");
+    return;
+  } catch (const CDaoException&) {
+    // not a statement a view can hold (crosstab, update): keep it as a saved statement
+  }
+  m_pDatabase->ExecSchema(std::string("CREATE TABLE IF NOT EXISTS ") + DaoQuoteIdentifier(kSavedStatementsTable) +
+                          " (\"Name\" VARCHAR(64) COLLATE NOCASE PRIMARY KEY, \"Statement\" TEXT);");
+  sqlite3_stmt* raw = nullptr;
+  std::string sql = std::string("INSERT INTO ") + DaoQuoteIdentifier(kSavedStatementsTable) +
+                    " (\"Name\", \"Statement\") VALUES (?1, ?2);";
+  int rc = sqlite3_prepare_v2(m_pDatabase->Handle(), sql.c_str(), -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc == SQLITE_OK) {
+    sqlite3_bind_text(raw, 1, name.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_bind_text(raw, 2, body.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(raw);
+  }
+  if (rc != SQLITE_DONE)
+    throw CDaoException(kDaoErrEngine, "Cannot save query '" + m_strName + "': " +
+                                           plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle())));
+}

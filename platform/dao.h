@@ -1,0 +1,268 @@
+#pragma once
+// Access result databases as SQLite files: a database, its table definitions,
+// recordsets and saved queries, with the calls and error codes of the DAO
+// object model the result writers use. A database is one SQLite file in WAL
+// mode with a busy timeout, so several worker processes can write it.
+// Declared types: dbDate DATETIME (ISO-8601 text), dbDouble DOUBLE, dbLong
+// INTEGER, dbInteger SMALLINT, dbText VARCHAR(n) COLLATE NOCASE, dbMemo TEXT.
+// Identifiers are always double-quoted. Rows added through recordsets are
+// gathered in one transaction and committed in batches (every kBatchRows rows,
+// after kBatchMillis, before any schema change or statement, on CommitPending
+// and on Close); a failed row keeps the rows before it: the batch is committed.
+// Every failure is thrown as CDaoException. Text is Windows-1252 inside and
+// UTF-8 in the file.
+
+#include <chrono>
+#include <cstdint>
+#include <exception>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/ado.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// Field type codes.
+enum : std::int16_t { dbInteger = 3, dbLong = 4, dbDouble = 7, dbDate = 8, dbText = 10, dbMemo = 12 };
+// Recordset types and options, Execute and Create options.
+enum : int { dbOpenTable = 1, dbOpenDynaset = 2, dbAppendOnly = 8, dbFailOnError = 128, dbVersion30 = 32 };
+// The general collating order (compare text ignoring case).
+inline constexpr const char* dbLangGeneral = ";LANGID=0x0409;CP=1252;COUNTRY=0";
+
+// The error codes raised here.
+enum : std::int32_t {
+  kDaoErrObjectNotFound = 3011,   // no table or query of that name
+  kDaoErrFileNotFound = 3024,
+  kDaoErrDatabaseExists = 3204,
+  kDaoErrTableInUse = 3261,       // locked by another process beyond the busy timeout
+  kDaoErrTableLocked = 3262,
+  kDaoErrItemNotFound = 3265,     // no field or index of that name
+  kDaoErrNotOpen = 3420,          // the object is not open or no longer valid
+  kDaoErrReadOnly = 3027,
+  kDaoErrFormat = 3343,           // not an SQLite file
+  kDaoErrEngine = 3146,           // any other engine failure; the description is the engine's
+};
+
+struct CDaoErrorInfo {
+  std::int32_t m_lErrorCode = 0;
+  std::string m_strSource;
+  std::string m_strDescription;
+};
+
+class CDaoException : public std::exception {
+ public:
+  CDaoException(std::int32_t code, std::string description);
+  const char* what() const noexcept override { return m_errors.front().m_strDescription.c_str(); }
+  int GetErrorCount() const { return static_cast<int>(m_errors.size()); }
+  const CDaoErrorInfo& GetErrorInfo(int index) const { return m_errors.at(static_cast<std::size_t>(index)); }
+  std::int32_t GetErrorCode() const { return m_errors.front().m_lErrorCode; }
+
+  std::vector<CDaoErrorInfo> m_errors;  // never empty
+};
+
+struct CDaoFieldInfo {
+  std::string m_strName;
+  std::int16_t m_nType = 0;
+  std::int32_t m_lSize = 0;
+  std::int32_t m_lAttributes = 0;
+};
+
+struct CDaoIndexFieldInfo {
+  std::string m_strName;
+  bool m_bDescending = false;
+};
+
+struct CDaoIndexInfo {
+  std::string m_strName;
+  std::vector<CDaoIndexFieldInfo> m_fields;
+  bool m_bPrimary = false;
+  bool m_bUnique = false;
+  bool m_bClustered = false;
+  bool m_bIgnoreNulls = false;
+  bool m_bRequired = false;
+  bool m_bForeign = false;
+};
+
+struct CDaoTableDefInfo {
+  std::string m_strName;
+  std::int32_t m_lAttributes = 0;
+};
+
+class CDaoDatabase {
+ public:
+  static constexpr int kBatchRows = 20000;
+  static constexpr int kBatchMillis = 500;
+  static constexpr int kBusyTimeoutMillis = 60000;
+
+  CDaoDatabase() = default;
+  ~CDaoDatabase();
+  CDaoDatabase(const CDaoDatabase&) = delete;
+  CDaoDatabase& operator=(const CDaoDatabase&) = delete;
+
+  // Makes a new file and leaves it open; fails when the file exists.
+  // dbVersion30 in options makes the older format ("3.0"), else "4.0".
+  void Create(const std::string& path, const char* locale = dbLangGeneral, int options = 0);
+  // Opens an existing file (shared); the connect text is not used.
+  void Open(const std::string& path, bool exclusive = false, bool readOnly = false, const std::string& connect = "");
+  // Commits what is pending and closes; a failed commit still closes, then throws.
+  void Close();
+  bool IsOpen() const { return m_db != nullptr; }
+  const std::string& GetName() const { return m_path; }
+  std::string GetVersion() const;
+  bool IsReadOnly() const { return m_bReadOnly; }
+
+  // Runs a statement. "DELETE * FROM" is taken as "DELETE FROM".
+  void Execute(const std::string& sql, int options = dbFailOnError);
+  // Throws kDaoErrItemNotFound when there is no such table (names ignore case).
+  void GetTableDefInfo(const std::string& name, CDaoTableDefInfo& info);
+  bool TableExists(const std::string& name);
+  void DeleteTableDef(const std::string& name);
+  void DeleteQueryDef(const std::string& name);
+
+  // Commits the rows gathered so far; rolls back and throws when the commit fails.
+  void CommitPending();
+  int GetPendingRows() const { return m_nPendingRows; }
+
+  // For the table definitions, recordsets and queries of this database.
+  sqlite3* Handle() const;
+  void BeginRows();
+  void RowWritten();
+  // After a failed row: commits the rows before it when the engine kept the
+  // transaction, else counts them as lost. Never throws.
+  std::string EndRowsAfterFailure();
+  void ExecSchema(const std::string& sql);
+  std::vector<CDaoFieldInfo> ReadFields(const std::string& table);
+
+  // Tests open files through this SQLite VFS (fault injection); empty: the default.
+  static void SetVfsForTesting(const std::string& vfsName);
+
+ private:
+  void OpenFile(const std::string& path, int flags);
+  void ThrowEngineError(const std::string& context, int rc) const;
+
+  sqlite3* m_db = nullptr;
+  std::string m_path;
+  bool m_bReadOnly = false;
+  bool m_bInTransaction = false;
+  int m_nPendingRows = 0;
+  std::chrono::steady_clock::time_point m_batchStart;
+};
+
+class CDaoTableDef {
+ public:
+  explicit CDaoTableDef(CDaoDatabase* database) : m_pDatabase(database) {}
+  ~CDaoTableDef() = default;
+  CDaoTableDef(const CDaoTableDef&) = delete;
+  CDaoTableDef& operator=(const CDaoTableDef&) = delete;
+
+  // A new definition, made in the file by Append.
+  void Create(const std::string& name, std::int32_t attributes = 0, const std::string& sourceTable = "",
+              const std::string& connect = "");
+  // An existing table; throws kDaoErrObjectNotFound when it does not exist.
+  void Open(const std::string& name);
+  void Append();
+  void Close();
+  bool IsOpen() const { return m_bOpen; }
+  const std::string& GetName() const { return m_strName; }
+
+  // In a new definition the field joins the definition; in an appended one it is added to the table.
+  void CreateField(const std::string& name, std::int16_t type, std::int32_t size, std::int32_t attributes = 0);
+  // Throws kDaoErrItemNotFound when the table has no such field (names ignore case).
+  void GetFieldInfo(const std::string& name, CDaoFieldInfo& info);
+  int GetFieldCount();
+  int GetIndexCount();
+  // Index names take the table's name followed by "_Key" when they equal it.
+  void CreateIndex(const CDaoIndexInfo& info);
+
+  CDaoDatabase* m_pDatabase;
+
+ private:
+  void CheckOpen() const;
+  const std::vector<CDaoFieldInfo>& Fields();
+
+  std::string m_strName;
+  bool m_bOpen = false;
+  bool m_bNew = false;
+  std::vector<CDaoFieldInfo> m_newFields;
+  std::vector<CDaoFieldInfo> m_fieldCache;
+  bool m_bFieldCacheValid = false;
+};
+
+class CDaoRecordset {
+ public:
+  explicit CDaoRecordset(CDaoDatabase* database) : m_pDatabase(database) {}
+  ~CDaoRecordset();
+  CDaoRecordset(const CDaoRecordset&) = delete;
+  CDaoRecordset& operator=(const CDaoRecordset&) = delete;
+
+  // A table recordset (dbOpenTable); dbAppendOnly reads no rows.
+  void Open(CDaoTableDef* tableDef, int type = dbOpenTable, int options = 0);
+  // A read-only result of a SELECT (dbOpenDynaset), positioned on its first row.
+  void Open(int type, const std::string& sql, int options = 0);
+  void Close();
+  bool IsOpen() const { return m_bOpen; }
+  bool CanAppend() const;
+  bool CanUpdate() const;
+
+  void AddNew();
+  // The field by name (ignoring case); throws kDaoErrItemNotFound for an unknown field.
+  void SetFieldValue(const std::string& field, const plat::Variant& value);
+  void SetFieldValueNull(const std::string& field);
+  // Writes the new row; throws when there is none or the write fails.
+  void Update();
+
+  bool IsEOF() const { return m_bEof; }
+  void MoveNext();
+  int GetFieldCount() const;
+  plat::Variant GetFieldValue(int index) const;
+
+ private:
+  struct StmtDeleter {
+    void operator()(sqlite3_stmt* stmt) const;
+  };
+  void CheckOpen() const;
+  void Step();
+
+  CDaoDatabase* m_pDatabase;
+  bool m_bOpen = false;
+  bool m_bTable = false;
+  bool m_bEof = true;
+  bool m_bEditing = false;
+  std::string m_strTable;
+  std::vector<CDaoFieldInfo> m_fields;
+  std::map<std::string, int> m_fieldIndex;  // upper-case name -> position
+  std::vector<plat::Variant> m_row;
+  std::unique_ptr<sqlite3_stmt, StmtDeleter> m_stmt;
+};
+
+class CDaoQueryDef {
+ public:
+  explicit CDaoQueryDef(CDaoDatabase* database) : m_pDatabase(database) {}
+  CDaoQueryDef(const CDaoQueryDef&) = delete;
+  CDaoQueryDef& operator=(const CDaoQueryDef&) = delete;
+
+  void Create(const std::string& name, const std::string& sql);
+  // Throws kDaoErrItemNotFound when there is no saved query of that name.
+  void Open(const std::string& name);
+  // A query becomes a view; one that cannot be a view is kept as a saved statement.
+  void Append();
+  void Close() { m_bOpen = false; }
+  bool IsOpen() const { return m_bOpen; }
+  const std::string& GetSQL() const { return m_strSql; }
+
+  CDaoDatabase* m_pDatabase;
+
+ private:
+  std::string m_strName;
+  std::string m_strSql;
+  bool m_bOpen = false;
+};
+
+// The saved statements that could not become views.
+inline constexpr const char* kSavedStatementsTable = "OstrelSavedStatements";
+
+// The text quoted as an SQL identifier ("a""b").
+std::string DaoQuoteIdentifier(const std::string& name);

@@ -1,0 +1,286 @@
+#include "platform/dao.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "platform/testing/odbc_test_env.h"
+#include "platform/testing/sqlite_fault_vfs.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string QueryText(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+  sqlite3_stmt* stmt = nullptr;
+  std::string out;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK) {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* t = sqlite3_column_text(stmt, i);
+        out += (i ? "|" : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
+      }
+      out += "\n";
+    }
+  } else {
+    out = std::string("error: ") + sqlite3_errmsg(db);
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return out;
+}
+
+plat::Variant Var(std::uint16_t vt, double d, std::int64_t l = 0, const std::string& s = "") {
+  plat::Variant v;
+  v.vt = vt;
+  v.dblVal = d;
+  v.llVal = l;
+  v.bstrVal = s;
+  return v;
+}
+
+void MakeTable(CDaoDatabase& db, const std::string& name) {
+  CDaoTableDef def(&db);
+  def.Create(name);
+  def.CreateField("CASE", dbLong, 0);
+  def.CreateField("Name", dbText, 8);
+  def.CreateField("Value", dbDouble, 0);
+  def.CreateField("Day", dbDate, 0);
+  def.CreateField("Flag", dbInteger, 0);
+  def.CreateField("Note", dbMemo, 0);
+  def.Append();
+}
+
+void AddRow(CDaoRecordset& rs, int n) {
+  rs.AddNew();
+  rs.SetFieldValue("case", Var(plat::VT_I4, 0, n));
+  rs.SetFieldValue("Name", Var(plat::VT_BSTR, 0, 0, "r" + std::to_string(n)));
+  rs.SetFieldValue("Value", Var(plat::VT_R8, n * 0.5));
+  rs.Update();
+}
+
+class DaoTest : public ::testing::Test {
+ protected:
+  plat::testing::TempDir m_dir;
+  std::string Path(const std::string& name = "Results.Mdb") { return m_dir.Path() + "/" + name; }
+};
+
+TEST_F(DaoTest, TablesKeepTheDeclaredTypesAndValuesRoundTrip) {
+  CDaoDatabase db;
+  db.Create(Path(), dbLangGeneral, dbVersion30);
+  EXPECT_EQ(db.GetVersion(), "3.0");
+  MakeTable(db, "PrCase");
+  {
+    CDaoTableDef def(&db);
+    def.Open("prcase");
+    CDaoFieldInfo info;
+    def.GetFieldInfo("name", info);
+    EXPECT_EQ(info.m_nType, dbText);
+    EXPECT_EQ(info.m_lSize, 8);
+    def.GetFieldInfo("Flag", info);
+    EXPECT_EQ(info.m_nType, dbInteger);
+    def.GetFieldInfo("Note", info);
+    EXPECT_EQ(info.m_nType, dbMemo);
+    CDaoRecordset rs(&db);
+    rs.Open(&def, dbOpenTable, dbAppendOnly);
+    EXPECT_TRUE(rs.CanAppend());
+    rs.AddNew();
+    rs.SetFieldValue("CASE", Var(plat::VT_I4, 0, 7));
+    rs.SetFieldValue("Name", Var(plat::VT_BSTR, 0, 0, "Caf\xE9"));
+    rs.SetFieldValue("Value", Var(plat::VT_R8, 1e30));
+    rs.SetFieldValue("Day", Var(plat::VT_DATE, 45000.5));
+    rs.SetFieldValue("Flag", Var(plat::VT_I2, 0, -3));
+    rs.Update();
+    rs.AddNew();
+    rs.SetFieldValueNull("Day");
+    rs.Update();
+    EXPECT_THROW(rs.SetFieldValue("Missing", Var(plat::VT_I4, 0, 1)), CDaoException);
+  }
+  db.Close();
+  std::string p = Path();
+  EXPECT_NE(QueryText(p, "SELECT sql FROM sqlite_master WHERE name='PrCase'")
+                .find("\"Name\" VARCHAR(8) COLLATE NOCASE, \"Value\" DOUBLE, \"Day\" DATETIME, \"Flag\" SMALLINT"),
+            std::string::npos);
+  EXPECT_EQ(QueryText(p, "SELECT \"CASE\", Name, Value, Day, Flag, Note FROM PrCase"),
+            "7|Caf\xC3\xA9|1.0e+30|2023-03-15 12:00:00|-3|NULL\nNULL|NULL|NULL|NULL|NULL|NULL\n");
+  EXPECT_EQ(QueryText(p, "PRAGMA journal_mode"), "wal\n");
+
+  CDaoDatabase again;
+  again.Open(p);
+  CDaoRecordset rs(&again);
+  rs.Open(dbOpenDynaset, "SELECT Name, Value FROM PrCase WHERE \"CASE\" = 7");
+  ASSERT_FALSE(rs.IsEOF());
+  EXPECT_EQ(rs.GetFieldValue(0).bstrVal, "Caf\xE9");
+  EXPECT_EQ(rs.GetFieldValue(1).dblVal, 1e30);
+  rs.MoveNext();
+  EXPECT_TRUE(rs.IsEOF());
+}
+
+TEST_F(DaoTest, FailuresCarryTheirErrorCodes) {
+  auto code = [](auto&& call) {
+    try {
+      call();
+    } catch (const CDaoException& e) {
+      return e.GetErrorCode();
+    }
+    return 0;
+  };
+  CDaoDatabase db;
+  EXPECT_EQ(code([&] { db.Open(Path("none.mdb")); }), kDaoErrFileNotFound);
+  {
+    std::ofstream(Path("text.mdb")) << "this is not a database file, it is plain text and long enough";
+  }
+  EXPECT_EQ(code([&] { db.Open(Path("text.mdb")); }), kDaoErrFormat);
+  EXPECT_FALSE(db.IsOpen());
+  db.Create(Path());
+  EXPECT_EQ(db.GetVersion(), "4.0");
+  CDaoDatabase other;
+  EXPECT_EQ(code([&] { other.Create(Path()); }), kDaoErrDatabaseExists);
+  CDaoTableDefInfo info;
+  EXPECT_EQ(code([&] { db.GetTableDefInfo("PrStream", info); }), kDaoErrItemNotFound);
+  CDaoTableDef def(&db);
+  EXPECT_EQ(code([&] { def.Open("PrStream"); }), kDaoErrObjectNotFound);
+  MakeTable(db, "PrStream");
+  def.Open("PRSTREAM");
+  CDaoFieldInfo field;
+  EXPECT_EQ(code([&] { def.GetFieldInfo("ShadowPrice", field); }), kDaoErrItemNotFound);
+  def.CreateField("ShadowPrice", dbDouble, 0);
+  def.GetFieldInfo("ShadowPrice", field);
+  EXPECT_EQ(field.m_nType, dbDouble);
+  EXPECT_EQ(code([&] { db.DeleteTableDef("Nothing"); }), kDaoErrItemNotFound);
+  EXPECT_EQ(code([&] { db.DeleteQueryDef("Nothing"); }), kDaoErrItemNotFound);
+}
+
+TEST_F(DaoTest, IndexesQueriesAndStatements) {
+  CDaoDatabase db;
+  db.Create(Path());
+  MakeTable(db, "LGCASE");
+  CDaoTableDef def(&db);
+  def.Open("LGCASE");
+  EXPECT_EQ(def.GetIndexCount(), 0);
+  CDaoIndexInfo index;
+  index.m_strName = "LGCASE";
+  index.m_fields = {{"CASE", false}, {"Name", false}};
+  def.CreateIndex(index);
+  EXPECT_EQ(def.GetIndexCount(), 1);
+  {
+    CDaoRecordset rs(&db);
+    rs.Open(&def);
+    for (int i = 1; i <= 5; ++i) AddRow(rs, i);
+  }
+  db.Execute("DELETE * FROM \"LGCASE\" WHERE \"CASE\" in (3,5)\n", dbFailOnError);
+
+  CDaoQueryDef view(&db);
+  view.Create("Cases", "SELECT \"CASE\" FROM LGCASE;");
+  view.Append();
+  CDaoQueryDef crosstab(&db);
+  crosstab.Create("Pivot", "TRANSFORM Sum(Value) SELECT Name FROM LGCASE GROUP BY Name PIVOT \"CASE\"");
+  crosstab.Append();
+  CDaoQueryDef found(&db);
+  found.Open("PIVOT");
+  EXPECT_NE(found.GetSQL().find("TRANSFORM"), std::string::npos);
+  db.Close();
+  EXPECT_EQ(QueryText(Path(), "SELECT name FROM sqlite_master WHERE type='index' AND tbl_name='LGCASE'"), "LGCASE_Key\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT * FROM Cases"), "1\n2\n4\n");
+
+  db.Open(Path());
+  db.DeleteQueryDef("cases");
+  db.DeleteQueryDef("Pivot");
+  CDaoQueryDef gone(&db);
+  EXPECT_THROW(gone.Open("Cases"), CDaoException);
+  EXPECT_THROW(gone.Open("Pivot"), CDaoException);
+}
+
+TEST_F(DaoTest, RowsAreCommittedInBatchesAndTwoWritersShareTheFile) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  CDaoDatabase b;
+  b.Open(Path());
+  CDaoTableDef defA(&a), defB(&b);
+  defA.Open("PrStream");
+  defB.Open("PrStream");
+  CDaoRecordset rsA(&a), rsB(&b);
+  rsA.Open(&defA);
+  rsB.Open(&defB);
+  AddRow(rsA, 1);
+  EXPECT_EQ(a.GetPendingRows(), 1);
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream"), "0\n");
+  a.CommitPending();
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream"), "1\n");
+  // b waits for a's write lock only as long as a holds it.
+  AddRow(rsB, 2);
+  b.CommitPending();
+  AddRow(rsA, 3);
+  rsA.Close();  // closing a recordset commits its rows
+  AddRow(rsB, 4);
+  b.Close();
+  EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream ORDER BY 1"), "1\n2\n3\n4\n");
+}
+
+// Fails every write step of appending rows in turn; each time the rows whose
+// commit succeeded are intact and the file passes its integrity check.
+TEST_F(DaoTest, FaultLoopKeepsCommittedRows) {
+  std::string base = Path("base.mdb");
+  {
+    CDaoDatabase db;
+    db.Create(base);
+    MakeTable(db, "PrStream");
+    CDaoTableDef def(&db);
+    def.Open("PrStream");
+    CDaoRecordset rs(&db);
+    rs.Open(&def);
+    for (int i = 0; i < 100; ++i) AddRow(rs, i);
+  }
+  auto& vfs = plat::testing::SqliteFaultVfs::Get();
+  CDaoDatabase::SetVfsForTesting(plat::testing::SqliteFaultVfs::kName);
+  constexpr int kRows = 400, kCommitEvery = 60;
+  int failures = 0;
+  for (int n = 1; n < 2000; ++n) {
+    std::string path = Path("run.mdb");
+    fs::remove(path);
+    fs::remove(path + "-wal");
+    fs::remove(path + "-shm");
+    fs::copy_file(base, path);
+    int committed = 100;
+    vfs.FailAt(n);
+    try {
+      CDaoDatabase db;
+      db.Open(path);
+      CDaoTableDef def(&db);
+      def.Open("PrStream");
+      CDaoRecordset rs(&db);
+      rs.Open(&def);
+      for (int i = 100; i < 100 + kRows; ++i) {
+        AddRow(rs, i);
+        if ((i + 1) % kCommitEvery == 0) {
+          db.CommitPending();
+          committed = i + 1;
+        }
+      }
+      db.Close();
+      committed = 100 + kRows;
+    } catch (const CDaoException&) {
+      ++failures;
+    }
+    bool hit = vfs.Failed();
+    vfs.FailAt(0);
+    std::string check = QueryText(path, "PRAGMA integrity_check");
+    EXPECT_EQ(check, "ok\n") << "fault at write " << n;
+    std::string count = QueryText(path, "SELECT count(*) FROM PrStream WHERE \"CASE\" < " + std::to_string(committed) +
+                                            " AND Name = 'r' || \"CASE\" AND Value = \"CASE\" * 0.5");
+    EXPECT_EQ(count, std::to_string(committed) + "\n") << "fault at write " << n;
+    std::string max = QueryText(path, "SELECT count(*) FROM PrStream");
+    EXPECT_LE(std::stoi(max), 100 + kRows) << "fault at write " << n;
+    if (!hit) break;
+  }
+  CDaoDatabase::SetVfsForTesting("");
+  EXPECT_GT(failures, 3);
+}
+
+}  // namespace
