@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "tableio/io_table.h"
+#include "tableio/worksheet/wks_file.h"
 
 namespace {
 
@@ -24,6 +25,7 @@ class CIoTableKeyReader : public IModelTableKeyReader {
     for (int row = 0; row < table.GetRowCount(); ++row) keys.push_back(table.GetKeyText(row, 0));
     return true;
   }
+  void ForgetCachedWorkbook() override { CloseCachedWorkbook(true); }
 };
 
 CIoTableKeyReader g_ioTableKeyReader;

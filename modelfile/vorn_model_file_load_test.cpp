@@ -10,6 +10,7 @@
 #include "modelfile/model_text_cipher.h"
 #include "modelfile/setting_item.h"
 #include "modelfile/vorn_model_file.h"
+#include "tableio/worksheet/testing/sheet_fixture.h"
 
 namespace {
 
@@ -363,6 +364,36 @@ TEST(VornModelFileLoadTest, SubmodelTablesComeFromSubmods) {
   std::vector<std::string> names;
   for (const CVornModelFileTable* table : model.m_tables) names.push_back(table->m_strName);
   EXPECT_EQ(names, (std::vector<std::string>{"SCRU", "SUBMODS", "SVAC"}));
+}
+
+TEST(VornModelFileLoadTest, AssayAndSubmodelListsAreReadFromWorksheets) {
+  ModelDir dir("worksheets");
+  wks_test::WriteSheet(2, {{"ROWNAMES", "TEXT"}, {"LIGHTCRUDEXYZ", "a"}, {"HEAVY", "b"}, {"HEAVY", "c"}},
+                       dir.Dir() + "/assaylib.xls");
+  wks_test::WriteSheet(3, {{"ROWNAMES", "TEXT"}, {"SCRU", "x"}, {"SVAC", "y"}}, dir.Dir() + "/submods.xls");
+  wks_test::WriteSheet(2, {{"ROWNAMES", "A"}, {"r1", "#1"}}, dir.Dir() + "/heavy.xls");
+  dir.WriteModelFile(R"(<VornConfiguration><Tables>
+    <Table><Name>ASSAYLIB</Name><File>AssayLib.xls</File><Enabled>1</Enabled><TableType>4</TableType></Table>
+    <Table><Name>SUBMODS</Name><File>submods.xls</File><Enabled>1</Enabled><TableType>9</TableType></Table>
+    <Table><Name>HEAVY</Name><File>heavy.xls</File><Enabled>1</Enabled><TableType>2</TableType></Table>
+  </Tables></VornConfiguration>)");
+  CVornModelFile model;
+  ASSERT_TRUE(model.Load("M", dir.Parent(), "", 0, false, false));
+  ASSERT_NE(model.FindTable("LIGHTCRU"), nullptr);
+  EXPECT_EQ(model.FindTable("LIGHTCRU")->m_nCategory, 2);
+  EXPECT_EQ(model.FindTable("ASSAYS"), nullptr);  // not in the list
+  EXPECT_EQ(model.m_assayTableNames, (std::vector<std::string>{"HEAVY", "HEAVY"}));
+  EXPECT_EQ(model.m_nAssayTableSource, 1);
+  EXPECT_EQ(model.FindTable("SCRU")->m_nCategory, 7);
+  EXPECT_EQ(model.FindTable("SVAC")->m_nCategory, 7);
+  EXPECT_EQ(model.m_nAssayLibFileCount, 1);
+  EXPECT_EQ(model.m_nSubmodsFileCount, 1);
+
+  // The case-set reader skips both lists.
+  CVornModelFile skipped;
+  ASSERT_TRUE(skipped.Load("M", dir.Parent(), "", 0, true, false));
+  EXPECT_EQ(skipped.FindTable("LIGHTCRU"), nullptr);
+  EXPECT_NE(skipped.FindTable("ASSAYS"), nullptr);
 }
 
 }  // namespace
