@@ -24,8 +24,6 @@ constexpr std::uint16_t kEof = 0x000A;
 constexpr std::uint16_t kContinue = 0x003C;
 constexpr std::uint16_t kBiff8Version = 0x0600;
 constexpr std::uint64_t kMaxStreamSize = std::uint64_t{1} << 30;
-constexpr double kMaxOleDate = 2958466.0;
-constexpr double k1904Offset = 1462.0;
 
 std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
 std::uint32_t U32(const std::uint8_t* p) {
@@ -399,10 +397,10 @@ std::unique_ptr<CWorkbookSheet> CBiff8Reader::ReadSheet(std::size_t index, std::
 
   const auto addNumber = [&](std::uint32_t row, std::uint32_t column, std::uint16_t xf, double value) {
     const WbNumberFormat format = xf < m_xfFormats.size() ? m_xfFormats[xf] : WbNumberFormat::General;
-    const double date = m_date1904 ? value + k1904Offset : value;
+    double date = 0;
     if (!std::isfinite(value)) {
       sheet->AddEmpty(row, column, WbValueKind::Error);
-    } else if (format == WbNumberFormat::Date && date >= 0 && date < kMaxOleDate) {
+    } else if (format == WbNumberFormat::Date && WorkbookSerialToOleDate(value, m_date1904, date)) {
       sheet->AddNumber(row, column, date, WbValueKind::Date);
     } else if (format == WbNumberFormat::Currency && std::fabs(value) < 9e14) {
       sheet->AddNumber(row, column, std::round(value * 10000.0) / 10000.0, WbValueKind::Currency);

@@ -52,7 +52,7 @@ const std::vector<CellCase> kTypesCells = {
     {4, 2, "", 0, kNone},  // #N/A
     {4, 3, "00:00:00 03/15/23", 0x380, 45000},
     {4, 4, "12", 0x40, kNone},
-    {5, 1, "12:00:00 01/01/00", 0x380, 2.5},  // [h]:mm:ss counts as a time format
+    {5, 1, "12:00:00 01/02/00", 0x380, 3.5},  // [h]:mm:ss counts as a time format; 2.5 is 2 January 1900 noon
     {5, 2, "3.250000", 0x80, 3.25},           // a currency format
 };
 

@@ -251,6 +251,34 @@ TEST(NumberFormats, DatesAndCurrencyAreToldFromTheFormatCode) {
   EXPECT_EQ(ClassifyBuiltInFormat(2), WbNumberFormat::General);
 }
 
+TEST(NumberFormats, DateSerialsOfBothDateSystems) {
+  struct SerialCase {
+    double serial;
+    bool date1904;
+    bool isDate;
+    double ole;
+  };
+  const std::vector<SerialCase> cases = {
+      {0.25, false, true, 0.25},      // a time of day
+      {1, false, true, 2},            // 1 January 1900
+      {59, false, true, 60},          // 28 February 1900
+      {60, false, false, 0},          // 29 February 1900 never was
+      {61, false, true, 61},          // 1 March 1900
+      {45322, false, true, 45322},    // 31 January 2024
+      {0, true, true, 1462},          // 1 January 1904
+      {43860, true, true, 45322},     // 31 January 2024
+      {-1, false, false, 0},
+      {2958466, false, false, 0},     // past 9999
+  };
+  for (const SerialCase& c : cases) {
+    double ole = 0;
+    EXPECT_EQ(WorkbookSerialToOleDate(c.serial, c.date1904, ole), c.isDate) << c.serial;
+    if (c.isDate) {
+      EXPECT_EQ(ole, c.ole) << c.serial;
+    }
+  }
+}
+
 }  // namespace
 
 namespace {

@@ -84,6 +84,15 @@ WbNumberFormat ClassifyFormatCode(std::string_view code) {
   return WbNumberFormat::General;
 }
 
+bool WorkbookSerialToOleDate(double serial, bool date1904, double& oleDate) {
+  constexpr double k1904Offset = 1462.0;  // days from 30 December 1899 to 1 January 1904
+  constexpr double kMaxOleDate = 2958466.0;  // 1 January 10000
+  if (date1904) oleDate = serial + k1904Offset;
+  else if (serial >= 60.0 && serial < 61.0) return false;
+  else oleDate = serial >= 1.0 && serial < 60.0 ? serial + 1.0 : serial;
+  return oleDate >= 0.0 && oleDate < kMaxOleDate;
+}
+
 CWorkbookSheet::CWorkbookSheet(const std::vector<std::string>* sharedStrings)
     : m_sharedStrings(sharedStrings) {}
 

@@ -28,6 +28,12 @@ WbNumberFormat ClassifyBuiltInFormat(std::uint32_t formatId);
 // The kind of a format code such as "d-mmm-yy" or "#,##0.00 [$EUR]".
 WbNumberFormat ClassifyFormatCode(std::string_view code);
 
+// The OLE date of a workbook's date serial: the 1904 system counts from
+// 1 January 1904; the 1900 system counts 1900 as a leap year, so its serials
+// before 1 March 1900 are one day ahead, and serial 60 (29 February 1900) is
+// no date. False when the serial is no date an OLE date can hold.
+bool WorkbookSerialToOleDate(double serial, bool date1904, double& oleDate);
+
 // The largest sheet a newer workbook may address.
 constexpr std::uint32_t kWbMaxRows = 1048576;
 constexpr std::uint32_t kWbMaxColumns = 16384;

@@ -24,10 +24,6 @@ constexpr std::size_t kMaxTokenSize = std::size_t{256} << 20;
 constexpr std::size_t kReadChunk = 256 * 1024;
 // Sizes claimed by a package are not trusted beyond this many cells ahead of reading them.
 constexpr std::uint64_t kMaxReservedCells = std::uint64_t{1} << 22;
-// OLE dates run to 31 December 9999.
-constexpr double kMaxOleDate = 2958466.0;
-// Days between the 1900 and the 1904 date systems.
-constexpr double k1904Offset = 1462.0;
 
 std::string_view LocalName(std::string_view name) {
   const std::size_t colon = name.find(':');
@@ -820,8 +816,8 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
         double number = 0;
         if (!ParseNumber(value, number) || !std::isfinite(number)) return fail("a bad number");
         const WbNumberFormat format = style < m_cellFormats.size() ? m_cellFormats[style] : WbNumberFormat::General;
-        const double date = m_date1904 ? number + k1904Offset : number;
-        if (format == WbNumberFormat::Date && date >= 0 && date < kMaxOleDate) {
+        double date = 0;
+        if (format == WbNumberFormat::Date && WorkbookSerialToOleDate(number, m_date1904, date)) {
           sheet->AddNumber(cellRow, cellColumn, date, WbValueKind::Date);
         } else if (format == WbNumberFormat::Currency && std::fabs(number) < 9e14) {
           sheet->AddNumber(cellRow, cellColumn, std::round(number * 10000.0) / 10000.0, WbValueKind::Currency);
