@@ -1,0 +1,109 @@
+#include "results/objects/trx_plant.h"
+
+#include <array>
+#include <bit>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include "foundation/path_utils.h"
+#include "foundation/timing_scope.h"
+
+static_assert(std::endian::native == std::endian::little, "the transfer data file is little-endian");
+
+namespace {
+
+template <class T>
+int CompareByName(const void* slotA, const void* slotB) {
+  const T* a = SlotElement<T>(slotA);
+  const T* b = SlotElement<T>(slotB);
+  if (!a || !b) return CompareKeys(a != nullptr, b != nullptr);
+  return CompareKeys(a->m_strName, b->m_strName);
+}
+
+// The name as its eight bytes up to the first zero byte, trailing blanks cut.
+std::string ReadName(const char* bytes) {
+  std::string name(bytes, strnlen(bytes, 8));
+  const auto end = name.find_last_not_of(' ');
+  name.erase(end == std::string::npos ? 0 : end + 1);
+  return name;
+}
+
+// Up to three characters from the 1-based position on; shorter (or empty)
+// when the name is shorter.
+std::string Tag(const std::string& name, std::size_t position) {
+  return position <= name.size() ? name.substr(position - 1, 3) : std::string();
+}
+
+std::string LastChar(const std::string& name) { return name.empty() ? std::string() : name.substr(name.size() - 1); }
+
+template <class T, class Array>
+T* FindOrAppend(Array& array, const std::string& name) {
+  for (T* element : array)
+    if (element && element->m_strName == name) return element;
+  auto created = std::make_unique<T>(name);
+  T* raw = created.get();
+  array.Add(std::move(created));
+  return raw;
+}
+
+void SetQuality(CTrxPlant& plant, const std::string& poolTag, const std::string& qualityTag, const std::string& nameA,
+                float value) {
+  CTrxPool* pool = FindOrAppend<CTrxPool>(plant.m_paPools, poolTag);
+  CTrxQuality* quality = FindOrAppend<CTrxQuality>(pool->m_paQualities, qualityTag);
+  quality->m_fValue = value;
+  quality->m_strSourcePlant = LastChar(nameA);
+  quality->m_strSourcePool = Tag(nameA, 5);
+}
+
+}  // namespace
+
+int CTrxQuality::CompareElements(const void* slotA, const void* slotB) {
+  return CompareByName<CTrxQuality>(slotA, slotB);
+}
+int CTrxPool::CompareElements(const void* slotA, const void* slotB) { return CompareByName<CTrxPool>(slotA, slotB); }
+int CTrxPlant::CompareElements(const void* slotA, const void* slotB) { return CompareByName<CTrxPlant>(slotA, slotB); }
+
+bool ReadFileIntoStream(const std::string& path, std::iostream& stream, std::ios::openmode mode) {
+  std::ifstream file(path, mode | std::ios::in);
+  if (!file) return false;
+  if (file.peek() != std::ifstream::traits_type::eof()) stream << file.rdbuf();
+  return true;
+}
+
+void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2) {
+  std::int32_t count = 0;
+  std::array<char, 4> countBytes{};
+  if (data.read(countBytes.data(), countBytes.size())) std::memcpy(&count, countBytes.data(), sizeof count);
+
+  std::array<char, 28> record{};
+  for (std::int32_t i = 0; i < count && data.read(record.data(), record.size()); ++i) {
+    const std::string nameA = ReadName(record.data());
+    const std::string nameB = ReadName(record.data() + 8);
+    const std::string nameC = ReadName(record.data() + 16);
+    float value = 0.0f;
+    std::memcpy(&value, record.data() + 24, sizeof value);
+
+    const std::string plantName = LastChar(nameB);
+    const std::string qualityTag = nameB.starts_with("EWBL") ? std::string("SPG") : Tag(nameA, 2);
+
+    CTrxPlant* plant = FindOrAppend<CTrxPlant>(plants, plantName);
+    CTrxPlant* twin = FindOrAppend<CTrxPlant>(plants2, plantName);
+
+    SetQuality(*twin, Tag(nameB, 5), qualityTag, nameA, value);
+    SetQuality(*plant, nameC.starts_with("B") ? Tag(nameC, 2) : Tag(nameC, 5), qualityTag, nameA, value);
+  }
+  plants.Sort(plants.m_pfnCompare);
+  plants2.Sort(plants2.m_pfnCompare);
+}
+
+void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CTrxPlantArray& plants,
+                  CTrxPlantArray& plants2) {
+  if (useZelunMG != 0) return;
+  std::stringstream data;
+  if (!ReadFileIntoStream(MakeAbsolutePath(modelDirectory, kTransferDataFileName), data,
+                          std::ios::in | std::ios::binary))
+    return;
+  CTimingScope timing("Get transfers");
+  ReadTransferData(data, plants, plants2);
+}

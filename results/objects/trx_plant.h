@@ -1,0 +1,63 @@
+#pragma once
+// The quality transfers between the plants of a multi-plant model, read once
+// per case from "TRANS.DAT" in the model's directory into two lists of
+// plants; each plant holds pools, each pool qualities with a value.
+
+#include <cstdint>
+#include <istream>
+#include <string>
+
+#include "foundation/ptr_array.h"
+#include "platform/object.h"
+
+class CTrxQuality : public CObject {
+ public:
+  explicit CTrxQuality(const std::string& name) : m_strName(name) {}
+
+  // By name, case-sensitive.
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::string m_strName;        // three-character quality tag
+  std::string m_strSourcePlant;  // one letter
+  std::string m_strSourcePool;   // three characters
+  float m_fValue = 0.0f;
+};
+
+class CTrxPool : public CObject {
+ public:
+  explicit CTrxPool(const std::string& name) : m_strName(name) {}
+
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::string m_strName;  // three-character pool tag
+  CAutoDestructArray<CPtrArray, CTrxQuality*> m_paQualities;  // insertion order
+};
+
+class CTrxPlant : public CObject {
+ public:
+  explicit CTrxPlant(const std::string& name) : m_strName(name) {}
+
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::string m_strName;  // the plant letter
+  CAutoDestructArray<CPtrArray, CTrxPool*> m_paPools;  // insertion order
+};
+
+using CTrxPlantArray = CAutoDestructArray<CPtrArray, CTrxPlant*>;
+
+// The transfer data file's name in the model's directory.
+inline constexpr const char* kTransferDataFileName = "TRANS.DAT";
+
+// Copies the whole file at path into stream, opened with mode (input is
+// always added); false when the file cannot be opened (nothing is copied).
+bool ReadFileIntoStream(const std::string& path, std::iostream& stream, std::ios::openmode mode);
+
+// Appends the records of a transfer data image to both lists (each plant is
+// made in both at once) and sorts both by name. Reading stops at the end of
+// the data, whatever count the image announces.
+void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2);
+
+// Reads "TRANS.DAT" of modelDirectory into the lists unless useZelunMG is not
+// 0; a missing or unreadable file leaves them unchanged.
+void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CTrxPlantArray& plants,
+                  CTrxPlantArray& plants2);
