@@ -1,25 +1,232 @@
+// The export context's frame of the database output of one case: the SQL
+// Server set-up, the report-name settings, the output condition, the result
+// tables, the matrix database and the legacy tables, with their log lines.
+
 #include "results/vorn_db_export.h"
 
+#include <strings.h>
+
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
+#include <mutex>
 
-std::string MakeCaseFileName(const std::string& prefix, int caseNumber, const std::string& suffix) {
-  if (caseNumber < 0) return prefix + suffix;
-  char number[16];
-  std::snprintf(number, sizeof number, "%06d", caseNumber);
-  return prefix + number + suffix;
+#include "caseset/config/assembled_case.h"
+#include "foundation/language_resources.h"
+#include "foundation/registry.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/string_table.h"
+#include "standins/file_name_manager.h"
+#include "standins/tresk.h"
+#include "tableio/db/db_connect_info.h"
+
+namespace {
+
+const plat::StringTableRegistrar kSharedTexts(plat::StringTable::Shared,
+                                              {
+                                                  {2558, "The report queries were not created."},
+                                                  {2561, "Database output times:"},
+                                                  {2562, "fill"},
+                                                  {2563, "write"},
+                                                  {2564, "Writing the solution to the database failed."},
+                                                  {2565, "Filling the solution failed."},
+                                              });
+
+// Guards the one-time SQL Server set-up and the export log switch of the process.
+std::mutex g_sqlServerSetup;
+bool g_bSqlServerSetupDone = false;
+
+std::string StripHashChars(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text)
+    if (c != '#') out += c;
+  return out;
 }
 
-CVornDbExport::CVornDbExport(ILogging* logging) : m_pLogging(logging) {}
-
-CVornDbExport::~CVornDbExport() { ReleaseModelData(); }
-
-bool CVornDbExport::ReadDataFromXmlFile(const std::string& path, int) {
-  if (m_pLogging) m_pLogging->Write("The export configuration " + path + " cannot be read by this build.\n");
-  return false;
+// "%H:%M:%S" of a span in days, whole days dropped; empty for an invalid span.
+std::string FormatSpan(double days) {
+  if (!std::isfinite(days) || days < 0) return std::string();
+  const long long seconds = std::llround(days * 86400.0) % 86400;
+  char text[16];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld", seconds / 3600, seconds / 60 % 60, seconds % 60);
+  return text;
 }
 
-void CVornDbExport::ReleaseModelData() {
-  if (!m_bModelDataLoaded) return;
-  m_pCurrentCase = nullptr;
-  m_bModelDataLoaded = false;
+bool IsGlobalModel(const CVornModelFile& model) {
+  const std::int32_t type = model.m_settings.m_ModelType.GetValue();
+  return type == 2 || type == 3;
+}
+
+}  // namespace
+
+CVornDbExport::CVornDbExport(ILogging* logging) : CVornDbExportData(logging) {}
+
+CVornDbExport::~CVornDbExport() {
+  if (m_pLogging) {
+    m_pLogging->Write("~CVornDbExport begin\n");
+    m_pLogging->Write("~CVornDbExport end\n\n");
+  }
+}
+
+void CVornDbExport::GetReportSheetName(int kind, std::string& out) {
+  static const char* const kNames[] = {"Material_Purchases", "Material_Sales", "Capacity_Utilization_Summary",
+                                       "Specification_Blend", "Process_Submodel_Summary"};
+  out = kind >= 0 && kind < 5 ? kNames[kind] : "";
+}
+
+void CVornDbExport::GetReportSheetKey(int kind, const std::string& item, std::string& out) {
+  if (kind == 3)
+    out = "SpecBlend_" + item;
+  else if (kind == 4)
+    out = "Submodel_" + item;
+  else
+    GetReportSheetName(kind, out);
+}
+
+int CVornDbExport::CallReadCallback(const char* text, int length, int kind) {
+  if (!m_pfnMessageCallback) m_pfnMessageCallback = m_pfnHostCallbacks[0];
+  if (!m_pfnMessageCallback) return 0;
+  return m_pfnMessageCallback(text, length, kind);
+}
+
+void CVornDbExport::InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+                                                  int caseNumber) {
+  (void)connection;
+  if (!IsSqlServerOpen()) {
+    std::lock_guard<std::mutex> lock(g_sqlServerSetup);
+    if (!g_bSqlServerSetupDone && m_pLogging) {
+      bool enabled = m_nExportKind == 2;
+      if (!enabled) {
+        std::string logging;
+        ReadAppRegistryString(logging, "VornWin", "Adapter", "Logging", "False");
+        enabled = strcasecmp(logging.c_str(), "False") != 0;
+      }
+      m_pLogging->SetEnabled(enabled);
+      m_pLogging->SetDirectory(modelDirectory);
+      g_bSqlServerSetupDone = true;
+    }
+  }
+  if (m_pLogging) m_pLogging->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+}
+
+bool CVornDbExport::IsSqlServerOpen() const { return false; }
+
+bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
+                                        int caseNumber, bool skip, bool limitPenalty) {
+  if (skip) return true;
+  if (!m_pModel) return false;
+  CVornModelFile& model = *m_pModel;
+  CModelSettings& settings = model.m_settings;
+  const auto log = [this](const std::string& text) {
+    if (m_pLogging) m_pLogging->Write(text);
+  };
+
+  log("Initialize SQL Server connection\n");
+  if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), settings.m_nDatabaseKindCache)) {
+    InitializeSqlServerConnection(model.m_strModelDir, settings.m_DatabaseOutputConnection.GetValue(), caseNumber);
+    if (!IsSqlServerOpen()) return false;
+  }
+  log("Initializing SQL Server connection succeeded\n");
+
+  const bool solveOn = settings.m_SolveOn.GetValue() != 0;
+  LoadLanguageResourceDll("VornDbExport", nullptr);
+  const std::string suffix =
+      settings.m_CaseStackOn.GetValue() != 0 || settings.m_WriteDatabase.GetValue() != 0 ? "######" : "";
+  if (limitPenalty) settings.m_LimitPenalty.SetValue(1.0);
+  for (CSettingStr* name :
+       {&settings.m_PrimalDualTable, &settings.m_SummarySolutionTable, &settings.m_LocalPrimalDualTable,
+        &settings.m_LocalSummarySolutionTable, &settings.m_PrimalDualReport, &settings.m_SummarySolutionReport,
+        &settings.m_FullSolutionReport, &settings.m_DownReport, &settings.m_AcrossReport, &settings.m_FormatReport,
+        &settings.m_ShdFile, &settings.m_LocalPrimalDualReport, &settings.m_LocalSummarySolutionReport,
+        &settings.m_LocalFullSolutionReport, &settings.m_LocalDownReport, &settings.m_LocalAcrossReport,
+        &settings.m_LocalFormatReport})
+    name->SetValue(StripHashChars(name->GetValue()) + suffix);
+
+  if ((m_strDatabaseDirectory.empty() || m_strDatabaseDescription.empty()) &&
+      settings.m_UseHtmlReportsOn.GetValue() == 0 && settings.m_UseTxtReportsOn.GetValue() == 0)
+    return true;
+
+  if (solveOn) {
+    // The model tables of this case are read afresh.
+    model.m_tableMaps.RemoveAll();
+    if (m_paLocalModelFiles)
+      for (CVornModelFile* local : *m_paLocalModelFiles) local->m_tableMaps.RemoveAll();
+    char line[128];
+    std::snprintf(line, sizeof line, "CASE %d, DB OUTPUT START\n", caseNumber);
+    log(line);
+
+    const plat::OleDateTime fillStart = plat::OleDateTime::GetCurrentTime();
+    if (!FillCaseSolution(useGivenCase, givenCaseId, givenCaseName)) {
+      log(LoadTreskString(2565) + "\n");
+      ReleaseCaseSolution();
+      return false;
+    }
+    const plat::OleDateTime fillEnd = plat::OleDateTime::GetCurrentTime();
+    log("Write solution data to database\n");
+    const plat::OleDateTime writeStart = plat::OleDateTime::GetCurrentTime();
+    if (!WriteCaseSolution(firstCase)) {
+      log("Failed to write solution data to database\n");
+      log(LoadTreskString(2564) + "\n");
+      ReleaseCaseSolution();
+      return false;
+    }
+    const plat::OleDateTime writeEnd = plat::OleDateTime::GetCurrentTime();
+    log("Succeeded to write solution data to database\n");
+
+    std::string note;
+    if (firstCase) {
+      if (IsGlobalModel(model)) {
+        if (m_paLocalModelFiles) {
+          const int count = m_paLocalModelFiles->GetSize();
+          for (int i = 0; i < count; ++i) WritePrSpreadsheetTables(m_paLocalModelFiles->GetAt(i), i + 1);
+          WritePrSpreadsheetTables(&model, count + 1);
+        }
+      } else {
+        WritePrSpreadsheetTables(&model, 1);
+      }
+      if (!CreateReportQueries(&model)) note = "  " + LoadTreskString(2558);
+    }
+    const std::string writeTime = FormatSpan(writeEnd - writeStart);
+    log(LoadTreskString(2561) + " " + LoadTreskString(2562) + " " + FormatSpan(fillEnd - fillStart) + "  " +
+        LoadTreskString(2563) + " " + writeTime + note + "\n");
+    std::snprintf(line, sizeof line, "CASE %d, DB OUTPUT END, TotalTime: %s\n", caseNumber, writeTime.c_str());
+    log(line);
+    ReleaseCaseSolution();
+  }
+
+  const bool zelun = settings.m_UseZelunMGOn.GetValue() != 0;
+  if (settings.m_OutputMpsDatabaseTables.GetValue() != 0 && (zelun || settings.m_UseNimboOn.GetValue() != 0) &&
+      m_nOutputCaseNumber >= 0) {
+    log("Create mpsbcd database for Strev or Zelun\n");
+    if (std::unique_ptr<IFileNameManager> names = CreateFileNameManager()) {
+      const std::string matrixName = zelun ? names->GetMatrixFileName(m_nOutputCaseNumber) : "xmps.mps";
+      const std::string solutionName = names->GetCaseFileName("Solution.Fil", GetZelunSolutionIndex());
+      names.reset();
+      WriteMatrixDatabase(GetModelFilePath(matrixName), GetModelFilePath(solutionName));
+      log("Finished creating mpsbcd database for Strev or Zelun\n");
+    }
+  }
+  log("Done with writing data to database\n");
+
+  const bool access = IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue());
+  if (solveOn && settings.m_UseNimboOn.GetValue() == 0 && settings.m_UseExtendedTagsOn.GetValue() == 0 &&
+      settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0 && (access || settings.m_CreateAccessDbAlso.GetValue() != 0)) {
+    // The engine's local-model output runs only when the case-result preparation supplied its context.
+    if (m_pEngineOutputContext && m_pfnGlobalModelOutput && IsGlobalModel(model)) {
+      const int result = m_pfnGlobalModelOutput(m_strPaddedModel.c_str(), 256, m_pfnHostCallbacks.data(),
+                                                m_pEngineOutputContext);
+      if (result != 0 && result != 1) return false;
+    }
+    if (!WriteLegacyTables(&model, false, firstCase)) return false;
+    if (m_paLocalModelFiles)
+      for (CVornModelFile* local : *m_paLocalModelFiles) {
+        const bool reported =
+            m_plstReportedLocalModels &&
+            std::find(m_plstReportedLocalModels->begin(), m_plstReportedLocalModels->end(), local->m_strModelName) !=
+                m_plstReportedLocalModels->end();
+        if (reported && !WriteLegacyTables(local, true, firstCase)) return false;
+      }
+  }
+  return true;
 }

@@ -1,42 +1,65 @@
 #pragma once
-// The export object a worker carries for its whole run: its logger, the
-// current case, the solve times and the model data of the export
-// configuration. This is the interim object: it cannot read the export
-// configuration yet, so a run that has one fails its database output set-up.
+// The export context of a worker: the data of the run (CVornDbExportData) and
+// the database output of one solved case, which the worker calls after the
+// case's settings rows are applied.
 
+#include <memory>
 #include <string>
 
-#include "foundation/logging.h"
-#include "platform/ole_date_time.h"
+#include "caseset/vorn_db_export_data.h"
 
-class CAssembledCase;
-
-// prefix + the case number as "%06d" + suffix; no number for a negative case.
-std::string MakeCaseFileName(const std::string& prefix, int caseNumber, const std::string& suffix);
-
-class CVornDbExport {
+class CVornDbExport : public CVornDbExportData {
  public:
-  // The logger stays the caller's; the export writes through it.
+  // The logger stays the caller's; the export log and the SQL Server driver write through it.
   explicit CVornDbExport(ILogging* logging);
-  ~CVornDbExport();
-  CVornDbExport(const CVornDbExport&) = delete;
-  CVornDbExport& operator=(const CVornDbExport&) = delete;
+  ~CVornDbExport() override;
 
-  // Reads the export configuration and case set. Not available yet: false.
-  bool ReadDataFromXmlFile(const std::string& path, int flags);
-  // Releases what was loaded for the run; nothing when nothing was loaded.
-  void ReleaseModelData();
-  bool IsModelDataLoaded() const { return m_bModelDataLoaded; }
+  // The database output of one case. skip: nothing happens (true). firstCase
+  // switches on the once-per-database steps; useGivenCase builds the case
+  // object for givenCaseId/givenCaseName instead of the current case;
+  // caseNumber is printed in the log and names the SQL Server export log;
+  // limitPenalty sets LimitPenalty to 1. False when the SQL Server connection
+  // is not open after its set-up, when filling or writing the result tables
+  // fails, or when a legacy table writer fails.
+  bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
+                           int caseNumber, bool skip, bool limitPenalty);
 
-  // The logger of the export's SQL Server driver (the worker names its file per case).
-  ILogging* GetLogging() const { return m_pLogging; }
+  // The Trancol export of a case (flag 1: the solver's own Trancol file).
+  // False when nothing was exported.
+  bool ExportTrancol(int caseNumber, int unused, int flag);
 
-  int m_nExportKind = 0;
-  const CAssembledCase* m_pCurrentCase = nullptr;
-  plat::OleDateTime m_dtSolveStart;
-  plat::OleDateTime m_dtSolveEnd;
+  // Opens the SQL Server output once per process and names the export log
+  // of the case.
+  void InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+                                     int caseNumber);
+  // Whether the SQL Server output connection is open.
+  bool IsSqlServerOpen() const;
 
- private:
-  ILogging* m_pLogging;
-  bool m_bModelDataLoaded = false;
+  // 0 "Material_Purchases" .. 4 "Process_Submodel_Summary"; empty otherwise.
+  static void GetReportSheetName(int kind, std::string& out);
+  // kind 3 "SpecBlend_" + item, kind 4 "Submodel_" + item, else the sheet name.
+  static void GetReportSheetKey(int kind, const std::string& item, std::string& out);
+  // A message line to the host's message callback (entry 0 of m_pfnHostCallbacks), when there is one.
+  int CallReadCallback(const char* text, int length, int kind);
+
+ protected:
+  // ---- The steps of the case output that the result objects and writers
+  // carry out (vorn_db_export_case.cpp). Each returns true when it has nothing to do.
+  // Builds the result objects of the case.
+  bool FillCaseSolution(bool useGivenCase, int givenCaseId, const std::string& givenCaseName);
+  // Writes the result tables of the case.
+  bool WriteCaseSolution(bool firstCase);
+  // Drops the result objects of the case.
+  void ReleaseCaseSolution();
+  // The spreadsheet-table list of one model (number from 1).
+  bool WritePrSpreadsheetTables(CVornModelFile* model, int modelNumber);
+  // The saved report queries of the first case.
+  bool CreateReportQueries(CVornModelFile* model);
+  // Reads the matrix file and writes the matrix tables.
+  void WriteMatrixDatabase(const std::string& matrixPath, const std::string& solutionPath);
+  // The legacy tables of a model, or of a reported local model (local true);
+  // false at the first failing writer.
+  bool WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase);
+  // The Zelun solution index whose nonlinear solution refines the matrix.
+  int GetZelunSolutionIndex() const;
 };

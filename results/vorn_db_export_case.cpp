@@ -1,0 +1,24 @@
+// The steps of a case's database output that the result objects, the result
+// table writers, the matrix tables and the Trancol export carry out. Until
+// those are built each step has nothing to do and succeeds, so the frame of
+// the output runs whole.
+
+#include "results/vorn_db_export.h"
+
+bool CVornDbExport::FillCaseSolution(bool, int, const std::string&) { return true; }
+
+bool CVornDbExport::WriteCaseSolution(bool) { return true; }
+
+void CVornDbExport::ReleaseCaseSolution() {}
+
+bool CVornDbExport::WritePrSpreadsheetTables(CVornModelFile*, int) { return true; }
+
+bool CVornDbExport::CreateReportQueries(CVornModelFile*) { return true; }
+
+void CVornDbExport::WriteMatrixDatabase(const std::string&, const std::string&) {}
+
+bool CVornDbExport::WriteLegacyTables(CVornModelFile*, bool, bool) { return true; }
+
+int CVornDbExport::GetZelunSolutionIndex() const { return 0; }
+
+bool CVornDbExport::ExportTrancol(int, int, int) { return false; }
