@@ -8,7 +8,6 @@ namespace {
 constexpr std::uint16_t kEof = 0x000A;
 constexpr std::uint16_t kFormula5 = 0x0006;
 constexpr std::uint16_t kProtect = 0x0012;
-constexpr std::uint16_t kSelection = 0x001D;
 constexpr std::uint16_t kDefColWidth = 0x0055;
 constexpr std::uint16_t kUncalced = 0x005E;
 constexpr std::uint16_t kColInfo = 0x007D;
