@@ -1,0 +1,49 @@
+#pragma once
+// The bulk writer of the data-connection library: it gathers the rows of one
+// table (one call per value, EndRow after each row) and writes them in one
+// bulk operation, in one transaction, when a table of another name starts
+// (StartTable with an empty name writes what it holds). The server is reached
+// through ODBC with parameter arrays; a PostgreSQL server through COPY FROM
+// STDIN. A write that failed is kept for a repeated StartTable of the same
+// name before any new value (the caller's rerun), and given up after that.
+
+#include <cstdint>
+#include <string>
+
+class IOrvid {
+ public:
+  // A new writer; Destroy frees it.
+  static IOrvid* CreateInstance();
+  static void Destroy(IOrvid* object);
+  // Tests put their own writer in place of the library's; null restores it.
+  using Factory = IOrvid* (*)();
+  static void SetFactoryForTesting(Factory factory);
+
+  // Database kind ("SQLServer") and product name; kept for the error texts.
+  virtual void Initialize(const std::string& databaseKind, const std::string& productName) = 0;
+  // The error text of the last failed operation; empty after a success.
+  virtual std::string GetLastError() = 0;
+  // An OLE DB or ODBC connection string (translated as the ODBC layer does).
+  virtual void Connect(const std::string& connectionString) = 0;
+  // Begins a row of table. When it names another table than the current one,
+  // the rows held are written first: columns gets their column count,
+  // recordCount the rows written and timeMillis the time taken (also after a
+  // failure); the three are left as they are when nothing was written.
+  virtual bool StartTable(const char* table, std::int32_t* columns, std::int32_t* recordCount,
+                          std::int32_t* timeMillis) = 0;
+  virtual bool EndRow() = 0;
+  virtual bool SetTextValue(const char* field, const char* text) = 0;
+  virtual bool SetShortValue(const char* field, std::int16_t value) = 0;
+  virtual bool SetLongValue(const char* field, std::int32_t value) = 0;
+  virtual bool SetDoubleValue(const char* field, double value) = 0;
+  // An OLE automation date (days since 30 December 1899).
+  virtual bool SetDateTimeValue(const char* field, double date) = 0;
+
+ protected:
+  IOrvid() = default;
+  virtual ~IOrvid() = default;
+};
+
+// Turns the PostgreSQL COPY path off (true) so a PostgreSQL server is written
+// through ODBC parameter arrays like any other; for tests and benchmarks.
+void OrvidDisablePostgresCopy(bool disable);

@@ -1,0 +1,171 @@
+#include "standins/orvid.h"
+
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/testing/odbc_test_env.h"
+#include "platform/testing/pg_test_server.h"
+
+namespace {
+
+struct OrvidFree {
+  void operator()(IOrvid* p) const { IOrvid::Destroy(p); }
+};
+using OrvidPtr = std::unique_ptr<IOrvid, OrvidFree>;
+
+struct Outcome {
+  bool ok;
+  std::int32_t columns = -1, count = -1, time = -1;
+};
+
+Outcome Start(IOrvid& w, const char* table) {
+  Outcome o{false};
+  o.ok = w.StartTable(table, &o.columns, &o.count, &o.time);
+  return o;
+}
+
+void WriteStreams(IOrvid& w, int first, int count) {
+  for (int i = first; i < first + count; ++i) {
+    Start(w, "PrStream");
+    w.SetLongValue("CaseID", i);
+    w.SetTextValue("Stream", ("s\xE9" + std::to_string(i)).c_str());
+    if (i % 2 == 0) w.SetDoubleValue("Value", i * 0.25);
+    w.SetShortValue("Period", static_cast<std::int16_t>(i % 7));
+    w.SetDateTimeValue("Day", 45000.75);
+    w.EndRow();
+  }
+}
+
+std::string Sqlite(const std::string& path, const std::string& sql) {
+  sqlite3* db = nullptr;
+  sqlite3_open(path.c_str(), &db);
+  sqlite3_stmt* stmt = nullptr;
+  std::string out;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) out = sqlite3_errmsg(db);
+  while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+      const unsigned char* t = sqlite3_column_text(stmt, i);
+      out += (i ? "|" : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
+    }
+    out += "\n";
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return out;
+}
+
+constexpr const char* kStreamTable =
+    "CREATE TABLE \"PrStream\" (\"CaseID\" INTEGER, \"Stream\" VARCHAR(20), \"Value\" DOUBLE PRECISION, "
+    "\"Period\" SMALLINT, \"Day\" TIMESTAMP)";
+
+TEST(OrvidTest, WritesEachTableInOneBulkOperationThroughOdbcParameterArrays) {
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  if (plat::testing::SqliteOdbcDriverLibrary().empty()) GTEST_SKIP() << "no SQLite ODBC driver";
+  std::string path = ini.Dir().File("server.db");
+  Sqlite(path, std::string(kStreamTable) + ";");
+  Sqlite(path, "CREATE TABLE \"PrCase\" (\"CaseID\" INTEGER);");
+
+  OrvidPtr w(IOrvid::CreateInstance());
+  w->Initialize("SQLServer", "Vorn");
+  w->Connect("Driver=SQLite3;Database=" + path);
+  EXPECT_EQ(w->GetLastError(), "");
+  WriteStreams(*w, 0, 2500);
+  EXPECT_EQ(Sqlite(path, "SELECT count(*) FROM PrStream"), "0\n");  // held until the next table
+  Outcome switched = Start(*w, "PrCase");
+  EXPECT_TRUE(switched.ok);
+  EXPECT_EQ(switched.count, 2500);
+  EXPECT_EQ(switched.columns, 5);
+  EXPECT_NE(switched.time, -1);
+  EXPECT_EQ(w->GetLastError(), "");
+  w->SetLongValue("CaseID", 3);
+  w->EndRow();
+  Outcome flushed = Start(*w, "");
+  EXPECT_EQ(flushed.count, 1);
+  Outcome idle = Start(*w, "");
+  EXPECT_EQ(idle.time, -1);  // nothing held, nothing written
+
+  EXPECT_EQ(Sqlite(path, "SELECT count(*), sum(CaseID), count(Value), sum(Period) FROM PrStream"),
+            "2500|3123750|1250|7497\n");
+  EXPECT_EQ(Sqlite(path, "SELECT Stream, Value, Day FROM PrStream WHERE CaseID = 2"),
+            "s\xC3\xA9" "2|0.5|2023-03-15 18:00:00.000\n");
+  EXPECT_EQ(Sqlite(path, "SELECT * FROM PrCase"), "3\n");
+}
+
+TEST(OrvidTest, AFailedWriteIsRetriedOnlyByAnImmediateRestartOfTheSameTable) {
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  if (plat::testing::SqliteOdbcDriverLibrary().empty()) GTEST_SKIP() << "no SQLite ODBC driver";
+  std::string path = ini.Dir().File("server.db");
+  Sqlite(path, "CREATE TABLE \"PrCase\" (\"CaseID\" INTEGER);");
+  OrvidPtr w(IOrvid::CreateInstance());
+  w->Initialize("SQLServer", "Vorn");
+  w->Connect("Driver=SQLite3;Database=" + path);
+
+  WriteStreams(*w, 0, 10);  // PrStream does not exist yet
+  Outcome failed = Start(*w, "PrCase");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_NE(failed.time, -1);
+  EXPECT_EQ(failed.count, 0);
+  EXPECT_NE(w->GetLastError().find("PrStream"), std::string::npos);
+  Sqlite(path, std::string(kStreamTable) + ";");
+  Outcome rerun = Start(*w, "PrCase");
+  EXPECT_TRUE(rerun.ok);
+  EXPECT_EQ(rerun.count, 10);
+  EXPECT_EQ(w->GetLastError(), "");
+  EXPECT_EQ(Sqlite(path, "SELECT count(*) FROM PrStream"), "10\n");
+
+  // A failure followed by a new value is given up: no rows twice, none later.
+  Sqlite(path, "DROP TABLE PrCase;");
+  w->SetLongValue("CaseID", 1);
+  w->EndRow();
+  EXPECT_FALSE(Start(*w, "").ok);
+  Sqlite(path, "CREATE TABLE \"PrCase\" (\"CaseID\" INTEGER);");
+  WriteStreams(*w, 10, 1);
+  Outcome next = Start(*w, "");
+  EXPECT_TRUE(next.ok);
+  EXPECT_EQ(next.count, 1);
+  EXPECT_EQ(Sqlite(path, "SELECT count(*) FROM PrCase"), "0\n");
+  EXPECT_EQ(Sqlite(path, "SELECT count(*) FROM PrStream"), "11\n");
+}
+
+class OrvidPostgresTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(OrvidPostgresTest, WritesThroughCopyOrParameterArrays) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  bool odbc = GetParam();
+  if (odbc && plat::testing::PostgresOdbcDriverLibrary().empty()) GTEST_SKIP() << "no PostgreSQL ODBC driver";
+  ASSERT_TRUE(server.Psql(std::string("DROP TABLE IF EXISTS \"PrStream\"; ") + kStreamTable + ";"));
+  OrvidDisablePostgresCopy(odbc);
+  OrvidPtr w(IOrvid::CreateInstance());
+  w->Initialize("SQLServer", "Vorn");
+  w->Connect(server.OdbcConnectionString());
+  WriteStreams(*w, 0, 3000);
+  Start(*w, "PrStream");
+  w->SetTextValue("Stream", "tab\there\\back");
+  w->EndRow();
+  Outcome flushed = Start(*w, "");
+  OrvidDisablePostgresCopy(false);
+  EXPECT_TRUE(flushed.ok) << w->GetLastError();
+  EXPECT_EQ(flushed.count, 3001);
+  std::string conninfo = "host=127.0.0.1 user=postgres dbname=postgres port=" + std::to_string(server.Port());
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  PGresult* r = PQexec(conn,
+                       "SELECT count(*), sum(\"CaseID\"), count(\"Value\"), min(\"Day\")::text, "
+                       "max(\"Stream\") FILTER (WHERE \"CaseID\" IS NULL), max(\"Stream\") FILTER (WHERE \"CaseID\" = 1) "
+                       "FROM \"PrStream\"");
+  std::string line;
+  for (int c = 0; c < PQnfields(r); ++c) line += (c ? "|" : "") + std::string(PQgetvalue(r, 0, c));
+  PQclear(r);
+  PQfinish(conn);
+  EXPECT_EQ(line, "3001|4498500|1500|2023-03-15 18:00:00|tab\there\\back|s\xC3\xA9" "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, OrvidPostgresTest, ::testing::Values(false, true),
+                         [](const auto& info) { return info.param ? "Odbc" : "Copy"; });
+
+}  // namespace
