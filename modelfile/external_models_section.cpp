@@ -135,7 +135,7 @@ bool ReadExternalModelsSection(CVornModelFile& model, const plat::XmlNode& secti
       if (!in) {
         const int error = errno;
         if (!model.m_bSilent) ShowErrorMessage("Unable to load external model data: " + std::to_string(error));
-        return true;
+        return false;
       }
       plat::Archive ar(in);
       engine->Archive(model.m_strModelName, model.m_strModelDir, model.m_bSilent, ar, model.m_strVersion);
@@ -144,7 +144,8 @@ bool ReadExternalModelsSection(CVornModelFile& model, const plat::XmlNode& secti
   } catch (const std::exception&) {
     // The blocks read so far stay.
   }
-  return true;
+  // A section that gave no block is kept as text, so a save does not drop it.
+  return engine->CountModelBlocks(model.m_strModelName) > 0;
 }
 
 bool WriteExternalModelsData(const CVornModelFile& model, plat::XmlNode& root, const std::string& version) {

@@ -15,8 +15,8 @@ inline constexpr const char* kExternalModelDataVersion175 = "17.5.0";
 
 // Starts the engine with the model's settings and re-creates the model's
 // external models as blocks, from the per-block XML form or from the data
-// files. False when the engine could not be started, so the caller keeps the
-// section's text and writes it back unchanged.
+// files. False when the engine could not be started or no block of the model
+// came of it, so the caller keeps the section's text and writes it back unchanged.
 bool ReadExternalModelsSection(CVornModelFile& model, const plat::XmlNode& section);
 
 // The per-block XML form of the section.

@@ -617,6 +617,18 @@ TEST_F(TuloTest, WithoutTheHostTheSectionIsKeptAndWrittenBackUnchanged) {
   EXPECT_EQ(root.Child("ExternalModels").Xml(), model.m_keptSections[0]);
 }
 
+TEST_F(TuloTest, AMissingDataFileKeepsTheSection) {
+  const std::string text = "<VornConfiguration><Version>20.0.0</Version><ExternalModels><Expanded>true</Expanded>"
+                           "<DataType>Binary</DataType></ExternalModels></VornConfiguration>";
+  WriteModel("VornModel.vrnx", text);
+  CVornModelFile model;
+  model.m_bSilent = true;
+  ASSERT_TRUE(model.Load("model", m_root.string(), "", 0, true, false));
+  EXPECT_TRUE(IsTuloInitialized());
+  EXPECT_EQ(model.m_keptSections,
+            std::vector<std::string>{"<ExternalModels><Expanded>true</Expanded><DataType>Binary</DataType></ExternalModels>"});
+}
+
 TEST_F(TuloTest, AFailedDataFileWriteLeavesThePreviousFile) {
   WriteModel("r.mdl", kReactor);
   WriteModel("VornModel.vrnx", kModelWithExternalModels);
