@@ -617,6 +617,28 @@ TEST_F(TuloTest, WithoutTheHostTheSectionIsKeptAndWrittenBackUnchanged) {
   EXPECT_EQ(root.Child("ExternalModels").Xml(), model.m_keptSections[0]);
 }
 
+TEST_F(TuloTest, SkippedExternalModelsAreKeptAndTheEngineIsLeftAlone) {
+  WriteModel("r.mdl", kReactor);
+  WriteModel("VornModel.vrnx", kModelWithExternalModels);
+  CTULOInstance& engine = Engine();
+  std::string name = "OTHER";
+  ASSERT_EQ(engine.AddBlock(name, "another", "r.mdl", (m_root / "model" / "r.mdl").string(), kTuloStrev),
+            kTuloBlockAdded);
+  {
+    CVornModelFile model;
+    model.m_bSilent = true;
+    ASSERT_TRUE(model.Load("model", m_root.string(), "", 0, true, true));
+    ASSERT_EQ(model.m_keptSections.size(), 1u);
+    EXPECT_EQ(model.m_keptSections[0].rfind("<ExternalModels>", 0), 0u);
+    EXPECT_EQ(engine.m_blocks.GetSize(), 1);  // the other model's block stays
+  }
+  {
+    CVornModelFile neverLoaded;
+  }
+  EXPECT_TRUE(IsTuloInitialized());
+  EXPECT_NE(engine.FindBlock("OTHER", "another"), nullptr);
+}
+
 TEST_F(TuloTest, AMissingDataFileKeepsTheSection) {
   const std::string text = "<VornConfiguration><Version>20.0.0</Version><ExternalModels><Expanded>true</Expanded>"
                            "<DataType>Binary</DataType></ExternalModels></VornConfiguration>";
