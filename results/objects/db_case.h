@@ -1,0 +1,101 @@
+#pragma once
+// One solved case ("PrCase"; m_nID "CaseID") with its case-set rows,
+// transfer modes, markets, nodes, periods and solution states. The first
+// solution state is the case's final one; "ObjectiveFunction",
+// "SolutionStatus" and "Passes" come from it, the out-of-tolerance counts
+// from its first CDbOutofTol.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "results/objects/db_node.h"
+#include "results/objects/db_period.h"
+
+// Out-of-tolerance counts of a model in a solution state
+// ("PrRecursionLogModel": "SequenceID", "ModelID").
+class CDbOutofTol : public CDbDataObject {
+ public:
+  explicit CDbOutofTol(std::int32_t id = 0, std::int32_t nodeId = 0, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  std::int32_t m_nPropOutofTolerance = 0;   // "PropOutofTolerance"
+  std::int32_t m_nDistrOutofTolerance = 0;  // "DistrOutofTolerance"
+  CVornDbExportData* m_pDbData;
+};
+
+// A solution state: the case's final one (identifier 0) or one per pass of
+// the recursion log ("PrRecursionLog").
+class CDbSolutionState : public CDbObject {
+ public:
+  explicit CDbSolutionState(std::int32_t id = 0, CVornDbExportData* owner = nullptr) : CDbObject(id), m_pDbData(owner) {}
+
+  double m_dObjectiveFunction = kDbNotSet;  // "ObjectiveFunction"
+  std::int32_t m_nSolutionStatus = 0;       // "SolutionStatus" (short)
+  std::int32_t m_nRecursionTypeID = 0;      // "RecursionTypeID" (short)
+  std::int32_t m_nPasses = 0;               // "Passes" of "PrCase"; "LPIterations" of "PrRecursionLog"
+  CAutoDestructArray<CPtrArray, CDbOutofTol*> m_paOutofTols;
+  CVornDbExportData* m_pDbData;
+};
+
+// A transfer mode ("PrMode"; m_nID "ModeID", m_strName the short tag).
+class CDbMode : public CDbObject {
+ public:
+  explicit CDbMode(const std::string& name, CVornDbExportData* owner = nullptr) : CDbObject(name), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareDbObjectName(a, b); }
+
+  std::uint8_t m_bDummyFlag = 0;  // "DummyFlag"
+  std::string m_strDescription;   // "Description" (cut to 20 by the writer)
+  std::string m_strTag;           // "Tag": the extended tag under tag aliases, else the short tag
+  CVornDbExportData* m_pDbData;
+};
+
+// A market ("PrMarket"; m_nID "MarketID", m_strName the short tag).
+class CDbMarket : public CDbObject {
+ public:
+  explicit CDbMarket(const std::string& name, CVornDbExportData* owner = nullptr) : CDbObject(name), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareDbObjectName(a, b); }
+
+  std::uint8_t m_bDummyFlag = 0;  // "DummyFlag"
+  std::string m_strDescription;   // "Description" (cut to 20 by the writer)
+  std::string m_strTag;           // "Tag"
+  CVornDbExportData* m_pDbData;
+};
+
+// A case-set row ("PrCaseSet"; m_nID "CaseID").
+class CDbCaseSet : public CDbObject {
+ public:
+  explicit CDbCaseSet(std::int32_t id, CVornDbExportData* owner = nullptr) : CDbObject(id), m_pDbData(owner) {}
+
+  std::int32_t m_nSetParentCase = -1;  // "SetParentCase"
+  std::int32_t m_nTruncated = 0;       // "Truncated"
+  std::string m_strDescription;        // "Description" (cut to 72 by the writer)
+  std::string m_strSelFormula;         // "SelFormula" (memo)
+  std::string m_strSelModifiedFormula;  // "SelModifiedFormula" (memo)
+  CVornDbExportData* m_pDbData;
+};
+
+class CDbCase : public CDbObject {
+ public:
+  static constexpr int kNoteCount = 20;
+
+  explicit CDbCase(std::int32_t id, CVornDbExportData* owner = nullptr) : CDbObject(id), m_pDbData(owner) {}
+
+  std::int32_t m_nSolveTime = 0;  // "SolveTime"
+  std::int32_t m_nTotalTime = 0;  // "TotalTime"
+  std::string m_strDescription;   // "Description" (cut to 72 by the writer)
+  std::string m_strOptimizer;     // "Optimizer"
+  std::string m_strOptimizerVersion;  // "OptimizerVersion"
+  std::array<std::string, kNoteCount> m_strNotes;  // "NOTE01" to "NOTE20"
+  std::uint8_t m_bLimitedByMinMax = 0;  // "LimitedByMinMax"
+  // 1 when the periods come from the model's period list, 0 for one default period.
+  std::int32_t m_bModelPeriods = 0;
+  CDbPeriod* m_pFirstPeriod = nullptr;  // the first period of m_paPeriods (not owned)
+  CAutoDestructArray<CPtrArray, CDbCaseSet*> m_paCaseSets;              // "PrCaseSet"
+  CAutoDestructArray<CPtrArray, CDbMode*> m_paModes;                    // "PrMode"
+  CAutoDestructArray<CPtrArray, CDbMarket*> m_paMarkets;                // "PrMarket"
+  CAutoDestructArray<CPtrArray, CDbNode*> m_paNodes;                    // "PrNode"
+  CAutoDestructArray<CPtrArray, CDbPeriod*> m_paPeriods;                // "PrPeriod"
+  CAutoDestructArray<CPtrArray, CDbSolutionState*> m_paSolutionStates;  // the first is the final state
+  CVornDbExportData* m_pDbData;
+};

@@ -1,0 +1,96 @@
+#pragma once
+// The results of one model ("PrModel"; m_nID "ModelID", m_strName the
+// model's name; an empty name is written as "." in "Tag"): the container of
+// everything that belongs to a model rather than to a period. The arrays
+// m_paBlendStreams, m_paGasStreams, m_paHydrogenStreams and
+// m_paHydrogenQualities are views of m_paStreams and m_paQualities.
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "caseset/modeltables/table_fil_table.h"
+#include "results/objects/db_blend.h"
+#include "results/objects/db_definition.h"
+#include "results/objects/db_group.h"
+#include "results/objects/db_model_items.h"
+#include "results/objects/db_primal.h"
+#include "results/objects/db_quality.h"
+#include "results/objects/db_stream.h"
+#include "results/objects/db_value_records.h"
+
+class CDbModel : public CDbObject {
+ public:
+  explicit CDbModel(const std::string& name) : CDbObject(name) { ClearViewOwnership(); }
+  CDbModel(std::int32_t id, CVornDbExportData* owner) : CDbObject(id), m_pDbData(owner) { ClearViewOwnership(); }
+  static int CompareElements(const void* a, const void* b) { return CompareDbObjectName(a, b); }
+
+  template <class T>
+  using Array = CAutoDestructArray<CPtrArray, T*>;
+
+  std::string m_strTag;            // "Tag" of "PrModel"
+  std::string m_strModelName;      // "ModelName"
+  std::string m_strHomeDirectory;  // "HomeDirectory"
+  std::int32_t m_nModelTypeID = 0;  // "ModelTypeID" (short): the model definition's type
+  std::string m_strDescription;    // "Description": the title lines joined, cut to 72 by the writer
+  std::string m_strTitle1;
+  std::string m_strTitle2;
+  std::string m_strTitle3;
+  std::int32_t m_nUOMState = 0;    // 2 once the units of measure are made
+  double m_dWorkValue = 0.0;       // working value of the fill
+  std::int32_t m_nPeriodCount = 0;  // periods of the model definition
+  std::int32_t m_nReportFlag = 1;  // "ReportFlag" (short)
+  CTableFilTable m_tableFil;       // a model table in memory for the builders
+
+  Array<CDbObject> m_paObjects;                 // plain named items of the fill
+  // Crude receipts ("PrReceive") and shipments ("PrShip"): the readers fill
+  // them with their receipt and shipment records and set the comparison.
+  Array<CObject> m_paRawReceives;
+  Array<CObject> m_paRawShips;
+  Array<CDbStream> m_paStreams;                 // "PrStream", "PrGlobalStreamLookup", "PrUnitofMeasure"
+  Array<CDbQuality> m_paQualities;              // "PrQuality"
+  Array<CDbGroup> m_paGroups;                   // "PrGroup" and its member tables
+  Array<CDbBlend> m_paBlends;                   // "PrBlend", "PrBlendTarget"
+  Array<CDbRFGBlend> m_paRFGBlends;             // "PrRFGBlend"
+  Array<CDbDefinition> m_paUtilities;           // "PrUtility"
+  Array<CDbDefinition> m_paUnits;               // "PrUnit", "PrUnitQuality"
+  Array<CDbDefinition> m_paCapacities;          // "PrCapacity"
+  Array<CDbBlenderCapacity> m_paBlenderCapacities;  // "PrBlenderCapacity", "PrBlenderCapacityMember"
+  Array<CDbStream> m_paBlendStreams;            // view: streams named in the blender-capacity table
+  Array<CDbAlternate> m_paAlternateStreams;     // "PrAlternateStream"
+  Array<CDbAlternate> m_paAlternateUtilities;   // "PrAlternateUtility"
+  Array<CDbAltCrude> m_paAltCrudes;             // alternate crudes with their streams
+  Array<CDbGroupUnit> m_paGroupUnits;           // "PrGroupUnit", "PrGroupUnitMember"
+  Array<CDbUOM> m_paUOMs;                       // "PrUOMType"
+  Array<CDbFixedCost> m_paFixedCosts;           // "PrFixedCost"
+  Array<CDbStream> m_paHydrogenStreams;         // view: "PrHydrogenStream"
+  Array<CDbQuality> m_paHydrogenQualities;      // view: "PrHydrogenQuality"
+  Array<CDbRwStream> m_paRwStreams;             // "PrRWStream"
+  Array<CDbRwUnit> m_paRwUnits;                 // "PrRWUnit"
+  Array<CDbRwBlend> m_paRwBlends;               // "PrRWBlend"
+  Array<CDbDefinition> m_paProcessCapacities;   // "PrProcessCapacity"
+  Array<CDbUnitOp> m_paUnitProcessLimits;       // "PrUnitProcessLimit"
+  Array<CDbKpi> m_paKpis;                       // "PrKpi", "PrKpiAnchor"
+  Array<CDbVTW> m_paVTWs;                       // volume-to-weight factors of the model's streams
+  Array<CDbStream> m_paGasStreams;              // view: "PrGasStream", streams of the table "GASES"
+  Array<CDbCrdBlend> m_paCrdBlends;             // "PrCrdBlend"
+  std::uint8_t m_bHasPCALCPools = 0;            // the model has PCALC pools
+  Array<CPCALCingPool> m_paPCALCingPools;
+  Array<CDbInt> m_paAlternateLinks;             // stream identifiers under a key, of the alternate builders
+  Array<CDbInt> m_paAlternateLinks2;
+  Array<CDbPrimal> m_paPrimals;                 // primal values kept at model level
+
+  // A stream name of the global model -> the name of this model's stream.
+  std::map<std::string, std::string> m_mapStreamNames;
+  CVornDbExportData* m_pDbData = nullptr;
+
+ private:
+  void ClearViewOwnership() {
+    m_paBlendStreams.m_bOwnsElements = 0;
+    m_paHydrogenStreams.m_bOwnsElements = 0;
+    m_paHydrogenQualities.m_bOwnsElements = 0;
+    m_paGasStreams.m_bOwnsElements = 0;
+  }
+};
+
+using CDbModelArray = CAutoDestructArray<CPtrArray, CDbModel*>;

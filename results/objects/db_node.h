@@ -1,0 +1,33 @@
+#pragma once
+// A node (plant) of a case ("PrNode"; m_nID "NodeID", m_strName its tag)
+// with its model and its depots ("PrDepot").
+
+#include <cstdint>
+#include <string>
+
+#include "results/objects/db_model.h"
+#include "results/objects/db_stream.h"
+
+class CDbDepot : public CDbObject {
+ public:
+  explicit CDbDepot(const std::string& name) : CDbObject(name) {}
+  static int CompareElements(const void* a, const void* b) { return CompareDbObjectName(a, b); }
+
+  std::string m_strDescription;  // "Description" (cut to 20 by the writer)
+  std::string m_strTag;          // "Tag"
+  CDbStreamArray m_paStreams;    // "PrStream", with the depot's identifier as "NodeID"
+  CVornDbExportData* m_pDbData = nullptr;
+};
+
+class CDbNode : public CDbObject {
+ public:
+  explicit CDbNode(const std::string& name) : CDbObject(name) {}
+  CDbNode(std::int32_t id, CVornDbExportData* owner) : CDbObject(id), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareDbObjectName(a, b); }
+
+  std::int32_t m_nVWBasisID = 0;  // "VWBasisID" (short)
+  std::uint8_t m_bDummyFlag = 0;  // "DummyFlag"
+  CDbModelArray m_paModels;       // one per node
+  CAutoDestructArray<CPtrArray, CDbDepot*> m_paDepots;  // destroyed before the models
+  CVornDbExportData* m_pDbData = nullptr;
+};

@@ -1,0 +1,71 @@
+#pragma once
+// The result tree of one solved case: the solution owns the case (and
+// through it modes, markets, nodes, periods and their records), the primal
+// values per node and the transfer data of a multi-plant model. The builders
+// of the solution fill and the result-table writers run on it; destroying it
+// destroys the whole tree.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "caseset/modeltables/table_fil_table.h"
+#include "platform/ole_date_time.h"
+#include "results/objects/db_case.h"
+#include "results/objects/db_primal.h"
+#include "results/objects/trx_plant.h"
+
+using CStringArrayExt = std::vector<std::string>;
+
+// The crude-unit special submodels, from the model tables "CRDDISTL" and "CRDCUTS".
+class CDbSpecialSubs : public CObject {
+ public:
+  std::int32_t m_nCrudeUnitCount = 0;  // rows of "CRDDISTL" beginning "REPORT"
+  std::int32_t m_nColumnCount = 0;     // columns of "CRDDISTL"
+  std::int32_t m_nCutCount = 0;        // rows of "CRDCUTS"
+  std::uint8_t m_bVacuumTowerRow = 0;  // "CRDDISTL" has a non-blank "VACTWR" row
+  std::vector<std::int32_t> m_aReportValues;     // the "REPORT" rows, row-major (blank: 0)
+  std::vector<std::int32_t> m_aCutColumnFlags;   // per cut and column
+  std::vector<std::int32_t> m_aCutColumnValues;  // per cut and column, cut-major
+  std::vector<std::int32_t> m_aCutList;
+  std::vector<std::int32_t> m_aCutTypes;         // one "TYPE" value per cut (blank: -1)
+  CStringArrayExt m_astrCutNames;                // row names of "CRDCUTS"
+  CStringArrayExt m_astrColumnNames;             // column names of "CRDDISTL"
+};
+
+class CDbSolution : public CObject {
+ public:
+  // Copies the solution identifier, the run's start and the model's scale
+  // from the export context (which may be null) and keeps the pointer.
+  explicit CDbSolution(CVornDbExportData* owner);
+  ~CDbSolution() override;
+  CDbSolution(const CDbSolution&) = delete;
+  CDbSolution& operator=(const CDbSolution&) = delete;
+
+  std::int32_t m_nVolumeBasis = 0;      // the model's setting VOLBASIS, copied by the case fill
+  std::uint8_t m_bSingleModel = 1;      // cleared for a global model
+  std::uint8_t m_bVolumeConversion = 0;  // VOLBASIS 0 with VolumeConversionSectionOn 1
+  std::uint8_t m_bExportKind2 = 0;      // the export context's kind is 2
+  std::string m_strDescription;         // "Description" of "PrSolution"
+  std::string m_strSystemVersion;       // "SystemVersion" of "PrSolution"
+  std::string m_strWorkText1;           // working texts of the fill
+  std::string m_strWorkText2;
+  CTableFilTable m_tableFil;            // a model table in memory for the fill
+  CAutoDestructArray<CPtrArray, CDbCase*> m_paCases;
+  CAutoDestructArray<CPtrArray, CDbPrimalNode*> m_paPrimalNodes;
+  CTrxPlantArray m_paTrxPlants;         // transfer data per plant
+  CTrxPlantArray m_paTrxPlants2;
+  std::vector<std::string> m_astrWorkList1;  // working lists of the fill
+  std::vector<std::string> m_astrWorkList2;
+  std::vector<std::string> m_astrWorkList3;
+  std::vector<std::string> m_astrWorkList4;
+  std::vector<std::string> m_astrWorkList5;
+  std::uint8_t m_bParametricOverrides = 0;  // the fill has read parametric overrides
+  std::int32_t m_nSolutionID = 0;       // "SolutionID" of every result row
+  std::int32_t m_nModelID = -1;         // "ModelID" of "PrSolution"
+  double m_dModelScale = 1.0;           // the model's base value
+  plat::OleDateTime m_dtDateTime;       // the run's start
+  std::vector<std::string> m_lstWorkStrings;  // working list of the fill
+  CDbSpecialSubs m_specialSubs;
+  CVornDbExportData* m_pDbData;
+};

@@ -1,0 +1,360 @@
+#pragma once
+// The per-period value records of a solved case: qualities of streams,
+// blends and groups, blend quantities and recipes, unit operations, P-rows,
+// volume-to-weight factors, economic-summary entries, penalties, local costs
+// and prices, balances, links, KPI values and group memberships. Each is keyed
+// by item (m_nID) and node (m_nNodeID) and written as one row of its table,
+// which adds "SolutionID", "CaseID" and "PeriodID". Values not listed with a
+// default start not set (1e30). Purchases, sales, inventories and the other
+// bounded quantities are in results/objects/db_transaction.h.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "results/objects/db_object.h"
+
+// Order of the quality records: node, item, then quality.
+template <class T>
+int CompareNodeIdQuality(const void* slotA, const void* slotB) {
+  return CompareSlots<T>(slotA, slotB, [](const T& a, const T& b) {
+    if (const int c = CompareKeys(a.m_nNodeID, b.m_nNodeID)) return c;
+    if (const int c = CompareKeys(a.m_nID, b.m_nID)) return c;
+    return CompareKeys(a.m_nQualityID, b.m_nQualityID);
+  });
+}
+
+// "PrStreamQuality" ("StreamID", "NodeID"); also the rows of "PrUpdatedPGuess"
+// and "PrUpdatedQuality".
+class CDbStreamQuality : public CDbDataObject {
+ public:
+  CDbStreamQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbStreamQuality>(a, b); }
+
+  std::int32_t m_nQualityID;               // "QualityID"
+  double m_dValue = kDbNotSet;             // "Value"
+  double m_dInitialValue = kDbNotSet;      // "InitialValue"
+  std::int32_t m_nOriginID = 0;            // "OriginID" (short)
+  std::int32_t m_nUpdatedQualityID = -1;   // "UpdatedQualityID" of "PrUpdatedPGuess"
+  std::string m_strWorkText;               // working text of the fill
+  std::string m_strColumnName;             // "ColumnName" of "PrUpdatedQuality"
+  std::string m_strWorkText2;              // working text of the fill
+  CVornDbExportData* m_pDbData;
+};
+
+// A bonus or interaction of a blend quality ("PrBonusInteraction"); m_nID is "StreamID".
+class CDbBonusInteraction : public CDbObject {
+ public:
+  explicit CDbBonusInteraction(std::int32_t id, CVornDbExportData* owner = nullptr) : CDbObject(id), m_pDbData(owner) {}
+
+  double m_dActivity = kDbNotSet;          // "Activity"
+  std::int32_t m_nInteractionTypeID = 0;   // "InteractionTypeID" (short)
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrBlendQuality" ("BlendID", "NodeID").
+class CDbBlendQuality : public CDbDataObject {
+ public:
+  CDbBlendQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbBlendQuality>(a, b); }
+
+  std::int32_t m_nQualityID;                        // "QualityID"
+  double m_dBlendValue = kDbNotSet;                 // "BlendValue"
+  double m_dValue = kDbNotSet;                      // "Value"
+  double m_dInitialValue = kDbNotSet;               // "InitialValue"
+  double m_dMinValue = kDbNotSet;                   // "MinValue"
+  double m_dMaxValue = kDbNotSet;                   // "MaxValue"
+  double m_dMarginalValue = 0.0;                    // "MarginalValue"
+  std::int32_t m_nOriginID = 7;                     // "OriginID" (short)
+  std::uint8_t m_bWorkFlag = 0;                     // working flag of the fill
+  std::int32_t m_nReportOrder = kDbNoReportOrder;   // "ReportOrder" (short), set by the fill
+  CAutoDestructArray<CPtrArray, CDbBonusInteraction*> m_paBonusInteractions;
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrGroupQuality" ("GroupID", "NodeID").
+class CDbGroupQuality : public CDbDataObject {
+ public:
+  CDbGroupQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbGroupQuality>(a, b); }
+
+  std::int32_t m_nQualityID;          // "QualityID"
+  double m_dValue = kDbNotSet;        // "Value"
+  double m_dMinValue = kDbNotSet;     // "MinValue"
+  double m_dMaxValue = kDbNotSet;     // "MaxValue"
+  double m_dMarginalValue = 0.0;      // "MarginalValue"
+  std::uint8_t m_bWorkFlag = 0;       // working flag of the fill
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrOpenInventoryQuality" ("StreamID", "NodeID"), held by its inventory.
+class CDbOpenInventoryQuality : public CDbDataObject {
+ public:
+  CDbOpenInventoryQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId,
+                          CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+  static int CompareElements(const void* a, const void* b) {
+    return CompareNodeIdQuality<CDbOpenInventoryQuality>(a, b);
+  }
+
+  std::int32_t m_nQualityID;    // "QualityID"
+  double m_dValue = kDbNotSet;  // "Value"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrSusceptibility" ("BlendID", "NodeID").
+class CDbSusceptibility : public CDbDataObject {
+ public:
+  CDbSusceptibility(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  std::int32_t m_nQualityID = -1;      // "QualityID"
+  std::int32_t m_nUtilityID = -1;      // "UtilityID"
+  double m_dValue = kDbNotSet;         // "Value"
+  double m_dInitialValue = kDbNotSet;  // "InitialValue"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrBlendRecipe" ("StreamID", "NodeID"), held by its blend quantity.
+class CDbBlendRecipe : public CDbDataObject {
+ public:
+  CDbBlendRecipe(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dVolActivity = 0.0;       // "VolActivity"
+  double m_dWgtActivity = 0.0;       // "WgtActivity"
+  double m_dVolMarginalValue = 0.0;  // "VolMarginalValue"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrBlendQuantity" ("BlendID", "NodeID") with its recipes.
+class CDbBlendQuantity : public CDbDataObject {
+ public:
+  CDbBlendQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  // Takes the recipe over and adds its activities to the quantity's; no sorting.
+  void AddRecipe(std::unique_ptr<CDbBlendRecipe> recipe);
+
+  double m_dVolActivity = 0.0;  // "VolActivity"
+  double m_dWgtActivity = 0.0;  // "WgtActivity"
+  CAutoDestructArray<CPtrArray, CDbBlendRecipe*> m_paRecipes;  // "PrBlendRecipe"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrBlenderBlendQuantity" ("BlendID", "ModelID"), held by its blender-capacity limit.
+class CDbBlenderBlendQuantity : public CDbDataObject {
+ public:
+  CDbBlenderBlendQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dActivity = kDbNotSet;  // "Activity"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrGroupInventoryQuantity" ("GroupID", "NodeID").
+class CDbGroupInventoryQuantity : public CDbDataObject {
+ public:
+  CDbGroupInventoryQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dVolActivity = kDbNotSet;  // "VolActivity"
+  double m_dWgtActivity = kDbNotSet;  // "WgtActivity"
+  CVornDbExportData* m_pDbData;
+};
+
+// A member of a group in a period: one "PrGroupMember" row ("MemberID", "MemberNodeID").
+class CDbGroupMember : public CDbDataObject {
+ public:
+  CDbGroupMember(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  std::int32_t m_nMarketID = 0;        // "MarketID"
+  std::int32_t m_nMemberPeriodID = 0;  // "MemberPeriodID"
+  CVornDbExportData* m_pDbData;
+};
+
+// A group of a node in a period with its members; the rows take its node,
+// group and period as "GroupNodeID", "GroupID", "GroupPeriodID".
+class CDbGroupPeriod : public CDbDataObject {
+ public:
+  CDbGroupPeriod(std::int32_t id, std::int32_t nodeId) : CDbDataObject(id, nodeId) {}
+
+  CAutoDestructArray<CPtrArray, CDbGroupMember*> m_paMembers;
+};
+
+// "PrVTW" / "PrRWVTW" ("StreamID", "NodeID").
+class CDbVTW : public CDbDataObject {
+ public:
+  CDbVTW(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dValue = kDbNotSet;  // "Value"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrKpiValue" ("KpiID", "NodeID").
+class CDbKpiValue : public CDbDataObject {
+ public:
+  CDbKpiValue(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dValue = kDbNotSet;      // "Value"
+  double m_dWorkValue = kDbNotSet;  // working value of the fill
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrEconomicSummary" ("EconomicSummaryTypeID" short, "ModelID").
+class CDbEcoSum : public CDbDataObject {
+ public:
+  CDbEcoSum(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dActivity = 0.0;  // "Activity"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrLocalCostPrice" ("StreamID", "ModelID").
+class CDbLocalCostPrice : public CDbDataObject {
+ public:
+  CDbLocalCostPrice(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dLocalCost = 0.0;   // "LocalCost"
+  double m_dLocalPrice = 0.0;  // "LocalPrice"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrMaterialBalance" ("StreamID", "ModelID") or "PrUtilityBalance" ("UtilityID", "ModelID").
+class CDbMaterialBalance : public CDbDataObject {
+ public:
+  CDbMaterialBalance(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dActivity = kDbNotSet;          // "Activity"
+  double m_dSlack = kDbNotSet;             // "Slack"
+  double m_dMarginalValue = kDbNotSet;     // "MarginalValue"
+  std::int32_t m_nVWBasisID = 0;           // "VWBasisID" (short)
+  std::int32_t m_nOutofBalanceFlag = 0;    // "OutofBalanceFlag" (short)
+  std::uint8_t m_bVWBasisConverted = 0;    // "VWBasisConverted": 1 when this is 1, else 0
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrGeneralRecursion" ("SequenceID", "ModelID").
+class CDbGeneralRecursion : public CDbDataObject {
+ public:
+  CDbGeneralRecursion(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  std::string m_strIndependentVar;         // "IndependentVar" (cut to 128 by the writer)
+  std::string m_strDependentVar;           // "DependentVar" (cut to 128 by the writer)
+  double m_dCoefficientValue = kDbNotSet;  // "CoefficientValue"
+  double m_dInitialValue = kDbNotSet;      // "InitialValue"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrPenalty" ("PenaltyTypeID" short, "ModelID").
+class CDbPenalty : public CDbDataObject {
+ public:
+  CDbPenalty(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  double m_dActivity = 0.0;  // "Activity"
+  std::string m_strTag1;     // "Tag1" (cut to 128 by the writer)
+  std::string m_strTag2;     // "Tag2" (cut to 128 by the writer)
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrPRow" ("PRowID", "ModelID"), ordered by node, unit, then P-row.
+class CDbPRow : public CDbDataObject {
+ public:
+  CDbPRow(std::int32_t id, std::int32_t nodeId, std::int32_t unitId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_nUnitID(unitId), m_pDbData(owner) {}
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::int32_t m_nUnitID;               // "UnitID"
+  std::int32_t m_nPRowTypeID = -1;      // "PRowTypeID" (short)
+  std::int32_t m_nNumberofDecimals = -1;  // "NumberofDecimals" (short)
+  double m_dActivity = kDbNotSet;       // "Activity"
+  std::string m_strPRowText;            // "PRowText"
+  std::string m_strTag;                 // "Tag"
+  CVornDbExportData* m_pDbData;
+};
+
+// "PrLink" / "PrUtilityLink" ("StreamID" or "UtilityID", "ModelID") and the
+// legacy "LGLINKS". Ordered by node, then item; two records are equal only
+// when their source and destination (with types) agree as well.
+class CDbLinkData : public CDbDataObject {
+ public:
+  CDbLinkData(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::int32_t m_nSourceID = 0;               // "SourceID"
+  std::int32_t m_nSourceUnitTypeID = 0;       // "SourceUnitTypeID"
+  std::int32_t m_nDestinationID = 0;          // "DestinationID"
+  std::int32_t m_nDestinationUnitTypeID = 0;  // "DestinationUnitTypeID"
+  double m_dFromValue = kDbNotSet;            // "FromValue"
+  double m_dToValue = kDbNotSet;              // "ToValue"
+  std::string m_strNodeFrom;                  // "NodeFrom" of "LGLINKS"
+  std::string m_strNodeTo;                    // "NodeTo" of "LGLINKS"
+  std::string m_strSTRMID;                    // "STRMID" of "LGLINKS"
+  CVornDbExportData* m_pDbData;
+};
+
+// A link record of the fill: m_nID the link kind (0 to 4), m_nNodeID the linked item.
+class CDbLink : public CDbDataObject {
+ public:
+  CDbLink(std::int32_t id, std::int32_t nodeId) : CDbDataObject(id, nodeId) {}
+
+  std::int32_t m_nWorkValue = 0;  // working value of the fill
+  double m_dValue = kDbNotSet;
+};
+
+// A unit operation row ("UnitID" or "GroupUnitID", "ModelID"); its kind
+// chooses the table. Ordered by node, unit, item, then kind.
+class CDbUnitOp : public CDbDataObject {
+ public:
+  enum Kind : std::int32_t { kNone = 0, kMaterial = 1, kCapacity = 2, kUtility = 3, kProcessLimit = 4 };
+
+  CDbUnitOp(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  // The material stream, capacity, utility or process capacity, by kind.
+  std::int32_t m_nItemID = -1;
+  std::int32_t m_nFeedFlag = 0;         // "FeedFlag" (short)
+  double m_dActivity = 0.0;             // "Activity"
+  double m_dMarginalValue = 0.0;        // "MarginalValue"
+  std::int32_t m_nKind = kNone;
+  std::int32_t m_bLossRow = 0;          // a row of kind "LOS"
+  std::int32_t m_bMixedFeed = 0;        // a group row whose unit rows disagree in FeedFlag
+  std::int32_t m_nWorkFlag = 1;         // working flag of the fill
+  std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder" (short)
+  CVornDbExportData* m_pDbData;
+};
+
+// A P-row a stream feeds: its unit, its table (the unit's submodel) and row there.
+class CPRowInfo : public CObject {
+ public:
+  CPRowInfo() = default;
+  // By unit, ascending.
+  static int CompareElements(const void* slotA, const void* slotB);
+
+  std::int32_t m_nUnitID = -1;
+  std::int32_t m_nPRowID = -1;
+  std::string m_strSubmodelName;
+  std::int32_t m_nRowIndex = -1;
+};
+
+// The P-rows a stream of a model feeds (m_nID the stream, m_nNodeID the
+// model); no table is written from it.
+class CStreamToPRowCrossReference : public CDbDataObject {
+ public:
+  CStreamToPRowCrossReference(std::int32_t streamId, std::int32_t modelId) : CDbDataObject(streamId, modelId) {}
+
+  CAutoDestructArray<CPtrArray, CPRowInfo*> m_paPRowInfos;
+};
