@@ -1,0 +1,100 @@
+#pragma once
+// The SQL Server back end of the database output, one per worker process.
+// Every new record, value and end of record goes straight to the bulk writer
+// (IOrvid), which writes a table's rows when the next table starts; the
+// driver logs each bulk write and reruns one that lost a deadlock or met a
+// schema change. Besides, it lends an ADO connection to the same database.
+// Only the worker's main thread uses it.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/logging.h"
+#include "platform/ado.h"
+#include "standins/orvid.h"
+
+class CVornDbExportData;
+
+class DbSqlSvr {
+ public:
+  // Names the logger's file "DbExport.log"; the logger stays the caller's.
+  explicit DbSqlSvr(ILogging* logging);
+  ~DbSqlSvr();
+  DbSqlSvr(const DbSqlSvr&) = delete;
+  DbSqlSvr& operator=(const DbSqlSvr&) = delete;
+
+  // ---- Set-up and connections
+  // Starts the driver: an empty connection string shows message 181 and
+  // leaves it not open; otherwise it is open (nothing is connected yet).
+  void StartSQLServer(const std::string& modelDirectory, const std::string& connectionString);
+  bool IsOpen() const { return m_nOpen != 0; }
+  // The value of the first element of the connection string that contains
+  // key (case-sensitive substring) and a "=", cut at a further "="; empty when none.
+  std::string GetConnectionStringValue(const std::string& key) const;
+  // The ADO connection, opened at the first call; null when it cannot be opened.
+  plat::AdoConnectionPtr GetConnection();
+  // Closes and drops the ADO connection; a failing close throws plat::ComError.
+  void CloseConnection();
+  // Shows the text in a message box.
+  void ReportError(const char* text);
+  // Drops the ADO connection and the bulk writer, stores the string, not open.
+  void SetConnectionString(const std::string& connectionString);
+  bool Init();
+  void CloseSession() { m_nOpen = 0; }
+
+  // ---- Bulk writes. With the LG flag 0 or the driver not open each does
+  // nothing and returns 0; otherwise 1 or 0 for the writer's answer.
+  int BulkWriteDirect(const std::string& table, int lgFlag);
+  int SetDateTimeValue(const std::string& table, int lgFlag, const char* field, int fieldWidth, double date);
+  int SetDoubleValue(const std::string& table, int lgFlag, const char* field, int fieldWidth, double value);
+  int SetLongIntegerValue(const std::string& table, int lgFlag, const char* field, int fieldWidth, std::int32_t value);
+  int SetShortIntegerValue(const std::string& table, int lgFlag, const char* field, int fieldWidth,
+                           std::int16_t value);
+  int SetTextValue(const std::string& table, int lgFlag, const char* field, int fieldWidth, const char* text,
+                   int textWidth);
+  int SetMemoValue(const std::string& table, int lgFlag, const char* field, int fieldWidth, const char* text,
+                   int textWidth);
+  // The no-op text "NO_OPS": the row's values are already with the bulk writer.
+  std::string UpdateRecord(const std::string& table, const std::vector<std::string>* keyColumns);
+  int EndRecord(const std::string& table, int lgFlag);
+  // Has the bulk writer write what it holds (table null; a given empty name
+  // returns at once). Never throws: failures go to a message box, the log or
+  // the failure file "SqlUpdateError.txt".
+  void UpdateTableDataToDatabase(const char* table);
+
+  // The text that UpdateRecord returns.
+  const std::string& GetNoOpText() const { return m_strNoOps; }
+  // The failure file of a flush that failed in an unknown way.
+  std::string GetFailureFilePath() const;
+
+  static constexpr int kMaxRerunAttempts = 1000;
+
+ private:
+  struct OrvidDeleter {
+    void operator()(IOrvid* p) const { IOrvid::Destroy(p); }
+  };
+  void OpenConnection();
+  void Write(const std::string& text);
+  bool Writer(const std::string& table, int lgFlag) const;
+
+  // ---- Members, in this order
+  std::unique_ptr<IOrvid, OrvidDeleter> m_pOrvid;
+  std::string m_strPrevTable;
+  std::string m_strNoOps;
+  ILogging* m_pLogging;  // not owned
+  std::int32_t m_nOpen = 0;
+  std::string m_strModelDirectory;
+  std::string m_strConnectionString;
+  plat::AdoConnectionPtr m_pConnection;
+};
+
+// The once-per-process start of the SQL Server output of an export: the
+// first call decides the export log's switch ("true" in export kind 2, else
+// the registry value Logging of VornWin\Adapter, off for "False") and
+// directory under a process-wide mutex and starts the driver; every call
+// names the log "DbExport" + case number ("%06d", none when negative) + ".log".
+// Does nothing without a driver.
+void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::string& modelDirectory,
+                                   const std::string& connectionString, int caseNumber);
