@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "caseset/modeltables/table_files.h"
-#include "modelfile/vorn_model_file.h"
 
 CNamedValueTable::Entry& CNamedValueTable::Add(const std::string& name) {
   const auto [it, added] = m_index.emplace(name, m_entries.size());
@@ -14,15 +13,6 @@ CNamedValueTable::Entry& CNamedValueTable::Add(const std::string& name) {
 const CNamedValueTable::Entry* CNamedValueTable::Find(const std::string& name) const {
   const auto it = m_index.find(name);
   return it == m_index.end() ? nullptr : &m_entries[it->second];
-}
-
-CMatrixDirectoryData& GetMatrixDirectoryData(CVornModelFile& model) {
-  for (const auto& object : model.m_tableMapBuffers.m_objects)
-    if (auto* data = dynamic_cast<CMatrixDirectoryData*>(object.get())) return *data;
-  auto data = std::make_unique<CMatrixDirectoryData>();
-  CMatrixDirectoryData& result = *data;
-  model.m_tableMapBuffers.m_objects.push_back(std::move(data));
-  return result;
 }
 
 namespace {

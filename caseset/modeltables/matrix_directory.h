@@ -15,7 +15,6 @@
 #include "platform/object.h"
 
 class CTableFileCursor;
-class CVornModelFile;
 
 struct CMatrixDirectory {
   static constexpr int kAttribute2Slots = 4000;
@@ -88,13 +87,6 @@ class CMatrixDirectoryData : public CObject {
   std::array<std::vector<std::string>, 9> m_aTextLists;
   CNamedValueTable m_NamedValues;
 };
-
-// The model's directory data, attached on first use; it lives with the model
-// (among the buffers of its table index) and is freed with it.
-CMatrixDirectoryData& GetMatrixDirectoryData(CVornModelFile& model);
-inline CMatrixDirectory& GetMatrixDirectory(CVornModelFile& model) {
-  return GetMatrixDirectoryData(model).m_MatrixDirectory;
-}
 
 // The classic directory, read from the cursor behind the classic table
 // section. False (directory reset) when the data ends where a count is due or

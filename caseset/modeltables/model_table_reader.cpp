@@ -127,6 +127,15 @@ std::string ManagedName(const char* fileName, std::int32_t caseNumber) {
 
 }  // namespace
 
+CMatrixDirectoryData& GetMatrixDirectoryData(CVornModelFile& model) {
+  for (const auto& object : model.m_tableMapBuffers.m_objects)
+    if (auto* data = dynamic_cast<CMatrixDirectoryData*>(object.get())) return *data;
+  auto data = std::make_unique<CMatrixDirectoryData>();
+  CMatrixDirectoryData& result = *data;
+  model.m_tableMapBuffers.m_objects.push_back(std::move(data));
+  return result;
+}
+
 std::string GetTableCacheName(std::int32_t caseNumber) { return ManagedName("tables.fil", caseNumber); }
 std::string GetTableIndexName(std::int32_t caseNumber) { return ManagedName("tables.map", caseNumber); }
 std::string GetTableStreamCacheName(std::int32_t caseNumber) { return ManagedName("tablestream.fil", caseNumber); }

@@ -18,10 +18,18 @@
 #include <cstdint>
 #include <string>
 
+#include "caseset/modeltables/matrix_directory.h"
 #include "caseset/modeltables/table_fil_table.h"
 
 class CVornDbExportData;
 class CVornModelFile;
+
+// The model's directory data, attached on first use; it lives with the model
+// (among the buffers of its table index) and is freed with it.
+CMatrixDirectoryData& GetMatrixDirectoryData(CVornModelFile& model);
+inline CMatrixDirectory& GetMatrixDirectory(CVornModelFile& model) {
+  return GetMatrixDirectoryData(model).m_MatrixDirectory;
+}
 
 // Message ids of the model-table readers.
 inline constexpr std::uint32_t kIdsTableMissingInMap = 534;  // %1: the table
