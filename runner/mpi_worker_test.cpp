@@ -5,6 +5,8 @@
 #include <regex>
 
 #include "runner/mpi_run_fixture.h"
+// After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
+#include "caseset/config/export_config_fixture.h"
 
 namespace {
 
@@ -132,10 +134,56 @@ TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
 
 TEST_F(MpiWorker, ExportConfigurationNotReadable) {
   CaseList(Cases("A", 1, 3));
-  std::ofstream(dir_ / "VornDbExportData.xml") << "<VornDbExport/>";
+  std::ofstream(dir_ / "VornDbExportData.xml") << "<VornDbExport>";
   ASSERT_EQ(Run("ostrel", 3, "", Link()), 0) << ReadFile(dir_ / "out.txt");
   EXPECT_NE(Log(1).find("m_pDbData->ReadDataFromXmlFile failed"), std::string::npos);
   EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 2);
+}
+
+// With an export configuration the run directory is also the model's
+// directory: each case gets its setting rows, its output frame, the restored
+// settings, the removal of its solver files and its status file.
+TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
+  CaseList(Cases("A", 1, 3));
+  Outcomes("1 status=2\n3 statusfile=Status%d.xml solutionid=77\n");
+  fs::create_directories(dir_ / "SolverOutput" / "2");
+  std::ofstream(dir_ / "SolverOutput" / "2" / "Solution_2.Fil") << "solution";
+  std::ofstream(dir_ / "SolverOutput" / "2" / "Other_2.txt") << "kept";
+  std::ofstream(dir_ / "registry.ini") << "[HKEY_CURRENT_USER\\Software\\QuorvaneTech\\VornWin\\Adapter]\nLogging=True\n";
+
+  ExportConfigFixture config;
+  config.homeDirectory = dir_.parent_path().string();
+  config.modelDirectory = dir_.string();
+  config.databaseDirectory = dir_.string();
+  config.databaseDescription = "Results";
+  config.cases = {{1, "one", {}}, {2, "two", {{"SolveOn", 0}}}, {3, "three", {}}};
+  ASSERT_TRUE(config.WriteModel());
+  ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+
+  // One worker, log level 3, argument 9 set: a first case of status 2 is not written and not counted.
+  const std::string args = "3 0 127.0.0.1 " + std::to_string(FreePort()) + " 0 1";
+  ASSERT_EQ(Run("ostrel", 2, "OSTREL_REGISTRY=" + (dir_ / "registry.ini").string(), args), 0)
+      << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 0) << Log(0);
+  const std::string worker = Log(1);
+  EXPECT_NE(worker.find("SQL Server: Is this case number 1 the first case? true"), std::string::npos) << worker;
+  EXPECT_NE(worker.find("SQL Server: Is this case number 2 the first case? true"), std::string::npos);
+  EXPECT_NE(worker.find("SQL Server: Is this case number 3 the first case? false"), std::string::npos);
+  EXPECT_EQ(CountOf(worker, "SQL Server: Cleanup completed"), 3);
+
+  EXPECT_FALSE(fs::exists(dir_ / "DbExport000001.log"));
+  const std::string two = ReadFile(dir_ / "DbExport000002.log");
+  EXPECT_NE(two.find("Initializing SQL Server connection succeeded"), std::string::npos) << two;
+  EXPECT_EQ(two.find("DB OUTPUT START"), std::string::npos) << "case 2's SolveOn 0 skips the result tables";
+  const std::string three = ReadFile(dir_ / "DbExport000003.log");
+  EXPECT_NE(three.find("CASE 3, DB OUTPUT START"), std::string::npos) << "the settings were restored\n" << three;
+  EXPECT_NE(three.find("CASE 3, DB OUTPUT END, TotalTime: 00:00:0"), std::string::npos);
+
+  EXPECT_FALSE(fs::exists(dir_ / "Solution_2.Fil"));
+  EXPECT_TRUE(fs::exists(dir_ / "Other_2.txt"));
+  EXPECT_EQ(ReadFile(dir_ / "Status3.xml"),
+            "<case id = \"3\"><solutionID> 77 </solutionID><objectiveFunction> 1003.000000 </objectiveFunction>"
+            "<solutionStatus> 0 </solutionStatus><percentComplete> 100 </percentComplete></case>");
 }
 
 }  // namespace

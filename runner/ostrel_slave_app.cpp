@@ -4,14 +4,20 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <chrono>
 #include <ctime>
 #include <filesystem>
 #include <system_error>
 #include <thread>
 
+#include "caseset/config/assembled_case.h"
 #include "foundation/registry.h"
+#include "modelfile/vorn_model_file.h"
 #include "runner/runner_messages.h"
 #include "standins/file_name_manager.h"
 #include "standins/nimbo_parallel_solve_data.h"
@@ -122,9 +128,102 @@ bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes
     m_aOutQueue.Add(std::move(buffer));
     return true;
   }
-  // The database output needs the export configuration, which this build cannot read.
-  Log(-1, "SQL Server: no database output for " + exportConfigPath);
-  return false;
+  return WriteDatabaseResults(caseNumber, reportBytes, result, exportConfigPath);
+}
+
+bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* reportBytes,
+                                           const CSolveResultBlock& result, const std::string& exportConfigPath) {
+  Log(3, "SQL Server: VornDbExport XML file found");
+  (void)exportConfigPath;
+  CNimboParallelSolveData status;
+  if (!status.SetObjectFromBYTEArray(reportBytes, result.m_nReportSize))
+    LogF(3, "SQL Server: the report of case %d holds no status object", caseNumber);
+  PostStatus(caseNumber, {}, status.GetSolveStatus(), status.GetObjectiveValue());
+
+  if (g_bUserStop) {
+    // The loop sends the record back with these words and leaves.
+    m_pCaseData->m_nStatus = kUserStop;
+    m_pCaseData->m_nCaseNumber = kUserStop;
+    return false;
+  }
+
+  CVornModelFile* model = m_pDbData->m_pModel.get();
+  if (model)
+    LogF(3, "SQL Server: m_pDbData->m_pModel name=%s", model->m_strModelName.c_str());
+  else
+    Log(3, "SQL Server: m_pDbData->m_pModel is NULL");
+  const int periods = m_pDbData->m_paPeriods ? m_pDbData->m_paPeriods->GetSize() : 1;
+  if (model) model->m_nimboVars.SetPeriodCount(periods);
+  LogF(3, "SQL Server: Number of periods = %d", periods);
+
+  m_pDbData->m_pCurrentCase = nullptr;
+  if (m_pDbData->m_paAssembledCases && model) {
+    const CAssembledCase probe(caseNumber, model->m_strModelName);
+    m_pDbData->m_pCurrentCase = m_pDbData->m_paAssembledCases->Find(&probe);
+  }
+  if (m_pDbData->m_pCurrentCase && model) ApplyCaseSettings(model->m_settings, *m_pDbData->m_pCurrentCase, &m_logging);
+
+  // The case-database-export library prepares nothing on this platform: the export writes from its own data.
+  Log(3, "SQL Server: PrepareDataForDatabaseOutput completed");
+  LogF(3, "SQL Server: Current case info: pCaseData->m_nCaseNumber=%d; m_paAssembledCases num =%d", caseNumber,
+       m_pDbData->m_paAssembledCases ? m_pDbData->m_paAssembledCases->GetSize() : 0);
+
+  const int currentCase = m_pDbData->m_pCurrentCase ? m_pDbData->m_pCurrentCase->m_nNumber : 0;
+  const bool skip = status.GetSolveStatus() == 2 && m_nArg9 != 0;
+  const bool keep = skip && m_bFirstCase;
+  LogF(3, "SQL Server: Is this case number %d the first case? %s", caseNumber, m_bFirstCase ? "true" : "false");
+  m_pDbData->WriteDatabaseOutput(m_bFirstCase, false, 1, "", currentCase, skip, false);
+  if (m_bFirstCase && !keep) m_bFirstCase = false;
+
+  if (model) {
+    const CModelSettings& settings = model->m_settings;
+    if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0)
+      m_pDbData->ExportTrancol(currentCase, 0, 0);
+    else if (settings.m_CreateStrevTCFile.GetValue() != 0)
+      m_pDbData->ExportTrancol(currentCase, 0, 1);
+    model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
+  }
+  Log(3, "SQL Server: ExecuteModelDatabaseOutput completed");
+
+  DeleteTempSolutionFiles(caseNumber);
+  Log(3, "SQL Server: Cleanup completed");
+
+  const std::string statusFile = result.m_szStatusFile;
+  if (!statusFile.empty() && statusFile != "Empty")
+    WriteCaseStatusXml(statusFile, result.m_szSolutionId, caseNumber, status.GetObjectiveValue(),
+                       m_pCaseData ? m_pCaseData->m_nStatus : 0);
+  return true;
+}
+
+void COstrelSlaveApp::DeleteTempSolutionFiles(int caseNumber) {
+  const std::unique_ptr<IFileNameManager> names = CreateFileNameManager();
+  if (!names) return;
+  const std::string files[] = {names->GetPenaltyFileName(caseNumber), names->GetPvtwFileName(caseNumber),
+                               names->GetRecursionFileName(caseNumber), names->GetSolutionFileName(caseNumber)};
+  std::error_code ec;
+  for (const std::string& file : files) std::filesystem::remove(m_pDbData->GetModelFilePath(file), ec);
+  if (m_pDbData->m_plstLocalModelNames)
+    for (const std::string& local : *m_pDbData->m_plstLocalModelNames)
+      for (const std::string& file : files) std::filesystem::remove(m_pDbData->BuildFilePath(local, file), ec);
+}
+
+void COstrelSlaveApp::WriteCaseStatusXml(const std::string& pattern, const std::string& solutionId, int caseNumber,
+                                         double objective, int status) {
+  // The pattern is data: only its first "%d" is replaced, nothing else in it is a format.
+  std::string fileName = pattern;
+  const std::size_t at = fileName.find("%d");
+  if (at != std::string::npos) fileName.replace(at, 2, std::to_string(caseNumber));
+  if (!fileName.empty() && fileName[0] != '/') fileName = m_strRunDir + "/" + fileName;
+
+  long long id = std::strtoll(solutionId.c_str(), nullptr, 10);
+  id = std::clamp<long long>(id, INT32_MIN, INT32_MAX);
+  char text[512];
+  std::snprintf(text, sizeof text,
+                "<case id = \"%d\"><solutionID> %d </solutionID><objectiveFunction> %f </objectiveFunction>"
+                "<solutionStatus> %d </solutionStatus><percentComplete> %d </percentComplete></case>",
+                caseNumber, static_cast<int>(id), objective, status, 100);
+  std::ofstream out(fileName, std::ios::trunc);
+  if (out) out << text;
 }
 
 void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDir, int rank) {
@@ -170,11 +269,16 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   const std::string exportConfigPath = m_strRunDir + "/" + "VornDbExportData.xml";
   std::error_code ec;
   m_bExportConfig = std::filesystem::exists(exportConfigPath, ec);
-  if (m_bExportConfig && !m_pDbData->ReadDataFromXmlFile(exportConfigPath, 0)) {
-    Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
-    m_solverLibrary.DestroyPalvane(&m_hSolver);
-    AnswerUntilStop(nullptr);
-    return;
+  if (m_bExportConfig) {
+    if (!m_pDbData->ReadDataFromXmlFile(exportConfigPath, false)) {
+      Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
+      m_solverLibrary.DestroyPalvane(&m_hSolver);
+      AnswerUntilStop(nullptr);
+      return;
+    }
+    // Every case starts from the settings as loaded.
+    if (CVornModelFile* model = m_pDbData->m_pModel.get())
+      model->m_baseSettings.m_list.CopyFrom(&model->m_settings.m_list, -1);
   }
 
   std::thread socketThread;
@@ -213,7 +317,11 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
       break;
     }
     const int caseNumber = record.m_nCaseNumber;
-    if (ILogging* exportLog = m_pDbData->GetLogging()) exportLog->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+    if (ILogging* exportLog = m_pDbData->GetLogging()) {
+      // Each case's export lines go to that case's file.
+      exportLog->Close();
+      exportLog->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+    }
 
     const Clock::time_point caseStart = Clock::now();
     LogF(2, "Starting execution of case %d. Idle time %g seconds.", caseNumber,

@@ -34,6 +34,16 @@ class COstrelSlaveApp : public COstrelApp {
   // The output of one solved case; false when the worker must leave its loop.
   bool WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                         const std::string& exportConfigPath);
+  // The database output of one solved case (the export configuration is present).
+  bool WriteDatabaseResults(int caseNumber, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
+                            const std::string& exportConfigPath);
+  // Removes the case's solution, recursion, PVTW and penalty files from the
+  // model's directory and each local model's.
+  void DeleteTempSolutionFiles(int caseNumber);
+  // The one-line status file of a case; pattern's "%d" takes the case number
+  // and a relative name lies in the run directory.
+  void WriteCaseStatusXml(const std::string& pattern, const std::string& solutionId, int caseNumber, double objective,
+                          int status);
   // Queues one status object for the main application; false when it cannot be serialised.
   bool PostStatus(int caseNumber, const std::vector<std::string>& texts, int status, double value);
 
