@@ -199,9 +199,9 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
   if (settings.m_OutputMpsDatabaseTables.GetValue() != 0 && (zelun || settings.m_UseNimboOn.GetValue() != 0) &&
       m_nOutputCaseNumber >= 0) {
     log("Create mpsbcd database for Strev or Zelun\n");
-    if (std::unique_ptr<IFileNameManager> names = CreateFileNameManager()) {
+    if (std::unique_ptr<IFileNameManager> names = IMiskel::CreateFileNameManager()) {
       const std::string matrixName = zelun ? names->GetMatrixFileName(m_nOutputCaseNumber) : "xmps.mps";
-      const std::string solutionName = names->GetCaseFileName("Solution.Fil", GetZelunSolutionIndex());
+      const std::string solutionName = names->GetNonlinearSolutionFileName(GetZelunSolutionIndex());
       names.reset();
       WriteMatrixDatabase(GetModelFilePath(matrixName), GetModelFilePath(solutionName));
       log("Finished creating mpsbcd database for Strev or Zelun\n");

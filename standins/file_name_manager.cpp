@@ -11,6 +11,7 @@ class CFileNameManager final : public IFileNameManager {
   std::string GetLoadSolFileName(int c) const override { return GetSolutionFileName(c); }
   std::string GetTrancolFileName(int c) const override { return GetCaseFileName("Trancol.txt", c); }
   std::string GetMatrixFileName(int c) const override { return GetCaseFileName("Matrix.mps", c); }
+  std::string GetNonlinearSolutionFileName(int i) const override { return GetCaseFileName("NlpSolution.sol", i); }
   std::string GetCaseFileName(const std::string& fileName, int c) const override {
     const size_t slash = fileName.find_last_of("/\\");
     const size_t dot = fileName.rfind('.');

@@ -18,9 +18,16 @@ class IFileNameManager {
   virtual std::string GetLoadSolFileName(int caseNumber) const = 0;
   virtual std::string GetTrancolFileName(int caseNumber) const = 0;
   virtual std::string GetMatrixFileName(int caseNumber) const = 0;
+  // The nonlinear solution file that refines a matrix, by solution index ("NlpSolution_3.sol").
+  virtual std::string GetNonlinearSolutionFileName(int solutionIndex) const = 0;
   // Any other per-case file: fileName with "_<case>" inserted before its extension.
   virtual std::string GetCaseFileName(const std::string& fileName, int caseNumber) const = 0;
 };
 
 // IMiskel::CreateFileNameManager; destroying the returned object is IMiskel::Destroy.
 std::unique_ptr<IFileNameManager> CreateFileNameManager();
+
+namespace IMiskel {
+// The utility library's own entry: one manager for one use.
+inline std::unique_ptr<IFileNameManager> CreateFileNameManager() { return ::CreateFileNameManager(); }
+}  // namespace IMiskel

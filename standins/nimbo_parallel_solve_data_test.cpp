@@ -72,6 +72,7 @@ TEST(FileNameManagerTest, EveryNameCarriesTheCase) {
   EXPECT_EQ(names->GetLoadSolFileName(3), "Solution_3.Fil");
   EXPECT_EQ(names->GetCaseFileName("dir.x/Model", 4), "dir.x/Model_4");
   EXPECT_NE(names->GetTrancolFileName(1), names->GetTrancolFileName(2));
+  EXPECT_EQ(IMiskel::CreateFileNameManager()->GetNonlinearSolutionFileName(3), "NlpSolution_3.sol");
 }
 
 }  // namespace
