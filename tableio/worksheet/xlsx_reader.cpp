@@ -18,7 +18,7 @@
 namespace {
 
 // Parts read whole (workbook, styles, shared strings) may not expand beyond this.
-constexpr zip_uint64_t kMaxPartSize = zip_uint64_t{1} << 30;
+constexpr std::size_t kMaxPartSize = std::size_t{1} << 30;
 // A single XML token of a sheet (a tag or a text) may not grow beyond this.
 constexpr std::size_t kMaxTokenSize = std::size_t{256} << 20;
 constexpr std::size_t kReadChunk = 256 * 1024;
@@ -482,34 +482,30 @@ bool CXlsxReader::LooksLikeZip(const std::string& path) {
 
 bool CXlsxReader::ReadPart(const std::string& name, std::string& out, std::string& error) const {
   const zip_int64_t index = zip_name_locate(m_zip.get(), name.c_str(), ZIP_FL_NOCASE);
-  if (index < 0) {
-    error = "the workbook has no part " + name;
-    return false;
-  }
-  zip_stat_t st;
-  zip_stat_init(&st);
-  if (zip_stat_index(m_zip.get(), static_cast<zip_uint64_t>(index), 0, &st) != 0 || !(st.valid & ZIP_STAT_SIZE) ||
-      st.size > kMaxPartSize) {
-    error = "the workbook part " + name + " is too large or unreadable";
-    return false;
-  }
-  zip_file_t* file = zip_fopen_index(m_zip.get(), static_cast<zip_uint64_t>(index), 0);
+  zip_file_t* file = index < 0 ? nullptr : zip_fopen_index(m_zip.get(), static_cast<zip_uint64_t>(index), 0);
   if (!file) {
-    error = "cannot open the workbook part " + name;
+    error = "the workbook has no readable part " + name;
     return false;
   }
-  out.assign(st.size, '\0');
-  zip_uint64_t done = 0;
-  while (done < st.size) {
-    const zip_int64_t n = zip_fread(file, out.data() + done, st.size - done);
-    if (n <= 0) break;
-    done += static_cast<zip_uint64_t>(n);
+  const std::unique_ptr<zip_file_t, int (*)(zip_file_t*)> closer(file, zip_fclose);
+  // The size a package claims is not trusted: the part grows with the data actually read.
+  out.clear();
+  std::size_t done = 0;
+  for (;;) {
+    if (out.size() - done < kReadChunk) out.resize(done + kReadChunk);
+    const zip_int64_t n = zip_fread(file, out.data() + done, out.size() - done);
+    if (n < 0) {
+      error = "the workbook part " + name + " is damaged";
+      return false;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+    if (done > kMaxPartSize) {
+      error = "the workbook part " + name + " is too large";
+      return false;
+    }
   }
-  zip_fclose(file);
-  if (done != st.size) {
-    error = "the workbook part " + name + " is damaged";
-    return false;
-  }
+  out.resize(done);
   return true;
 }
 
