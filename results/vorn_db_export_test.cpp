@@ -2,6 +2,43 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "modelfile/vorn_model_file.h"
+#include "tableio/db/db_connect_info.h"
+
+namespace {
+
+// Keeps every line written to the export log.
+class CapturedLog final : public ILogging {
+ public:
+  void SetEnabled(bool) override {}
+  void SetFileName(const std::string& fileName) override { m_fileName = fileName; }
+  void SetDirectory(const std::string&) override {}
+  void Write(const std::string& text) override { m_text += text; }
+  void Close() override {}
+  bool Has(const std::string& text) const { return m_text.find(text) != std::string::npos; }
+
+  std::string m_text;
+  std::string m_fileName;
+};
+
+class VornDbExportOutput : public ::testing::Test {
+ protected:
+  VornDbExportOutput() {
+    m_export.m_pModel = std::make_unique<CVornModelFile>();
+    m_export.m_strDatabaseDirectory = "/results";
+    m_export.m_strDatabaseDescription = "Results";
+  }
+  CModelSettings& Settings() { return m_export.m_pModel->m_settings; }
+  bool Output(bool firstCase, int caseNumber, bool skip = false, bool limitPenalty = false) {
+    return m_export.WriteDatabaseOutput(firstCase, false, 1, "", caseNumber, skip, limitPenalty);
+  }
+
+  CapturedLog m_log;
+  CVornDbExport m_export{&m_log};
+};
+
 TEST(VornDbExportTest, CaseFileNames) {
   EXPECT_EQ(MakeCaseFileName("DbExport", 12, ".log"), "DbExport000012.log");
   EXPECT_EQ(MakeCaseFileName("DbExport", 0, ".log"), "DbExport000000.log");
@@ -9,11 +46,100 @@ TEST(VornDbExportTest, CaseFileNames) {
   EXPECT_EQ(MakeCaseFileName("DbExport", -1, ".log"), "DbExport.log");
 }
 
-TEST(VornDbExportTest, InterimExportCannotReadItsConfiguration) {
-  Logging logging;
-  CVornDbExport exportObject(&logging);
-  EXPECT_EQ(exportObject.GetLogging(), &logging);
-  EXPECT_FALSE(exportObject.ReadDataFromXmlFile("/nonexistent/VornDbExportData.xml", 0));
-  exportObject.ReleaseModelData();
-  EXPECT_FALSE(exportObject.IsModelDataLoaded());
+TEST(VornDbExportTest, ReportSheetsAndTheHostCallback) {
+  std::string out;
+  for (const auto& [kind, name] : {std::pair{0, "Material_Purchases"}, {2, "Capacity_Utilization_Summary"},
+                                   {4, "Process_Submodel_Summary"}, {5, ""}, {-1, ""}}) {
+    CVornDbExport::GetReportSheetName(kind, out);
+    EXPECT_EQ(out, name) << kind;
+  }
+  CVornDbExport::GetReportSheetKey(3, "", out);
+  EXPECT_EQ(out, "SpecBlend_");
+  CVornDbExport::GetReportSheetKey(4, "CRU", out);
+  EXPECT_EQ(out, "Submodel_CRU");
+  CVornDbExport::GetReportSheetKey(1, "CRU", out);
+  EXPECT_EQ(out, "Material_Sales");
+
+  static std::string s_seen;
+  CVornDbExport exportObject(nullptr);
+  EXPECT_EQ(exportObject.CallReadCallback("lost", 4, 0), 0);
+  exportObject.m_pfnHostCallbacks[0] = [](const char* text, int length, int kind) {
+    s_seen.assign(text, length);
+    return kind;
+  };
+  EXPECT_EQ(exportObject.CallReadCallback(" *** WARNING. x", 15, 1), 1);
+  EXPECT_EQ(s_seen, " *** WARNING. x");
+  EXPECT_NE(exportObject.m_pfnMessageCallback, nullptr);
 }
+
+TEST_F(VornDbExportOutput, SkipDoesNothing) {
+  Settings().m_PrimalDualTable.SetValue("P#D");
+  EXPECT_TRUE(Output(true, 1, true, true));
+  EXPECT_TRUE(m_log.m_text.empty());
+  EXPECT_EQ(Settings().m_PrimalDualTable.GetValue(), "P#D");
+  EXPECT_EQ(Settings().m_LimitPenalty.GetValue(), 100000.0);
+}
+
+TEST_F(VornDbExportOutput, ReportNamesLoseTheirHashesAndKeepOneSuffix) {
+  Settings().m_PrimalDualTable.SetValue("P#D##");
+  Settings().m_SolutionIndexReport.SetValue("S#I");
+  Settings().m_CaseStackOn.SetValue(1);
+  ASSERT_TRUE(Output(true, 4, false, true));
+  EXPECT_EQ(Settings().m_PrimalDualTable.GetValue(), "PD######");
+  ASSERT_TRUE(Output(false, 5));
+  EXPECT_EQ(Settings().m_PrimalDualTable.GetValue(), "PD######");
+  EXPECT_EQ(Settings().m_SolutionIndexReport.GetValue(), "S#I");
+  EXPECT_EQ(Settings().m_LimitPenalty.GetValue(), 1.0);
+
+  Settings().m_CaseStackOn.SetValue(0);
+  ASSERT_TRUE(Output(false, 6));
+  EXPECT_EQ(Settings().m_PrimalDualTable.GetValue(), "PD");
+}
+
+TEST_F(VornDbExportOutput, TheFrameLogsItsStepsInOrder) {
+  ASSERT_TRUE(Output(true, 7));
+  const std::string& text = m_log.m_text;
+  const char* const steps[] = {"Initialize SQL Server connection\n", "Initializing SQL Server connection succeeded\n",
+                               "CASE 7, DB OUTPUT START\n", "Write solution data to database\n",
+                               "Succeeded to write solution data to database\n", "CASE 7, DB OUTPUT END, TotalTime: 00:00:0",
+                               "Done with writing data to database\n"};
+  std::size_t at = 0;
+  for (const char* step : steps) {
+    const std::size_t found = text.find(step, at);
+    ASSERT_NE(found, std::string::npos) << step << "\n" << text;
+    at = found;
+  }
+}
+
+TEST_F(VornDbExportOutput, NoOutputWithoutADatabaseOrReports) {
+  struct Case {
+    const char* directory;
+    const char* description;
+    int html;
+    int solveOn;
+    bool tables;  // the result tables are written
+  } cases[] = {
+      {"", "Results", 0, 1, false}, {"/results", "", 0, 1, false}, {"", "", 1, 1, true}, {"/r", "R", 0, 0, false},
+  };
+  for (const Case& c : cases) {
+    m_log.m_text.clear();
+    m_export.m_strDatabaseDirectory = c.directory;
+    m_export.m_strDatabaseDescription = c.description;
+    Settings().m_UseHtmlReportsOn.SetValue(c.html);
+    Settings().m_SolveOn.SetValue(c.solveOn);
+    Settings().m_PrimalDualTable.SetValue("A#");
+    EXPECT_TRUE(Output(false, 2));
+    EXPECT_EQ(Settings().m_PrimalDualTable.GetValue(), "A") << c.directory;
+    EXPECT_EQ(m_log.Has("DB OUTPUT START"), c.tables) << c.directory << "|" << c.description;
+  }
+}
+
+TEST_F(VornDbExportOutput, SqlServerOutputThatCannotConnectWritesNothing) {
+  Settings().m_DatabaseOutputFormat.SetValue(g_pszDatabaseOutputFormatSqlServer);
+  EXPECT_FALSE(Output(true, 3));
+  EXPECT_TRUE(m_log.Has("Initialize SQL Server connection\n"));
+  EXPECT_FALSE(m_log.Has("succeeded"));
+  EXPECT_EQ(m_log.m_fileName, "DbExport000003.log");
+}
+
+}  // namespace
