@@ -1,6 +1,8 @@
 // Writes a demo case set into a run directory: a case list of cases over a
 // few solver files, the stand-in solver's outcomes for them (solve times, a
-// LOADSOL fall-back or two) and prepared solver output files per case.
+// LOADSOL fall-back or two), prepared solver output files per case, and the
+// export configuration with the model file, so the workers write each case
+// through the database output. The run directory is also the model's directory.
 //
 //   make_demo_cases RUNDIR [CASES]      (CASES defaults to 20)
 #include <cstdio>
@@ -8,7 +10,9 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
+#include "caseset/config/export_config_fixture.h"
 #include "standins/file_name_manager.h"
 
 int main(int argc, char** argv) {
@@ -17,7 +21,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   namespace fs = std::filesystem;
-  const fs::path dir = argv[1];
+  const fs::path dir = fs::absolute(argv[1]).lexically_normal();
   const int cases = argc > 2 ? std::atoi(argv[2]) : 20;
   if (cases < 0) {
     std::fprintf(stderr, "make_demo_cases: the number of cases must not be negative\n");
@@ -32,6 +36,11 @@ int main(int argc, char** argv) {
     return 1;
   }
   static const char* const kFiles[] = {"Refinery.str", "Blending.str", "Logistics.str"};
+  ExportConfigFixture config;
+  config.homeDirectory = dir.parent_path().string();
+  config.modelDirectory = dir.string();
+  config.databaseDirectory = dir.string();
+  config.databaseDescription = "Demo results";
   const auto names = CreateFileNameManager();
   outcomes << "# the stand-in solver's outcome per case (see standins/README.md)\n* time=0.2\n";
   for (int c = 1; c <= cases; ++c) {
@@ -43,6 +52,15 @@ int main(int argc, char** argv) {
     const fs::path out = dir / "SolverOutput" / std::to_string(c);
     fs::create_directories(out, ec);
     std::ofstream(out / names->GetSolutionFileName(c)) << "solution of case " << c << '\n';
+    // Every fourth case changes a setting of the model for itself only.
+    ExportConfigFixture::Case exportCase{c, "Demo case " + std::to_string(c), {}};
+    if (c % 4 == 0) exportCase.settings.push_back({"LimitPenalty", 500.0 * c});
+    config.cases.push_back(std::move(exportCase));
+  }
+  if (!config.WriteModel() || !config.WriteConfig((dir / kExportConfigFileName).string())) {
+    std::fprintf(stderr, "make_demo_cases: cannot write the model file or the export configuration into %s\n",
+                 dir.c_str());
+    return 1;
   }
   std::printf("%d cases written to %s\n", cases, dir.c_str());
   return 0;

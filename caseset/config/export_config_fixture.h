@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/xml_dom.h"
 
