@@ -30,12 +30,13 @@ struct TuloState {
   int instanceCount = 0;
   bool pathPrepared = false;
   TuloApi api;
-  // Last, so that at exit the engine goes before the state it uses.
   std::unique_ptr<CTULOInstance> instance;
 };
 
+// Never destroyed: at exit the host library's own state may already be gone,
+// so an engine still alive then is left to the process's end.
 TuloState& State() {
-  static TuloState state;
+  static TuloState& state = *new TuloState;
   return state;
 }
 
