@@ -72,8 +72,10 @@ std::string FormatMessageText(const std::string& format, const std::vector<Arg>&
     }
     const Arg arg = next < args.size() ? args[next] : Arg{true, 0, ""};
     ++next;
-    if (conversion == 's' || arg.isText) {
+    if (arg.isText) {
       out += arg.text;
+    } else if (conversion == 's') {
+      out += std::to_string(arg.number);
     } else {
       char buffer[64];
       spec += "ll";

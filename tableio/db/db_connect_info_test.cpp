@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "platform/exceptions.h"
+#include "platform/string_table.h"
 #include "platform/testing/odbc_test_env.h"
 #include "tableio/db/oledb_provider.h"
 
@@ -151,6 +152,26 @@ TEST(DbConnectInfoTest, ConnectionStringsPerType) {
   info.m_nType = 1;
   info.m_strName = "/data/a;b.mdb";
   EXPECT_EQ(BuildAdoConnectionString(info, "P"), "Provider=P;Data Source={/data/a;b.mdb}");
+}
+
+TEST(DbConnectInfoTest, ComErrorBoxesFillTheirTextsSafely) {
+  ::testing::internal::CaptureStderr();
+  ReportComError(plat::ComError(plat::kEFail, "Source X", "Description Y"));
+  std::string shown = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(shown.find("Code = 80004005"), std::string::npos) << shown;
+  EXPECT_NE(shown.find("Code meaning = Unspecified error"), std::string::npos);
+  EXPECT_NE(shown.find("Source = Source X"), std::string::npos);
+  EXPECT_NE(shown.find("Description = Description Y"), std::string::npos);
+
+  // A language text with more conversions than arguments, or odd ones, is filled without printf.
+  plat::SetLanguageString(plat::StringTable::Shared, 1100, "%s %n %s %s %s %s %d %% %q");
+  ::testing::internal::CaptureStderr();
+  ReportComError(plat::ComError(plat::kEFail, "S", "D"));
+  shown = ::testing::internal::GetCapturedStderr();
+  plat::ClearLanguageStrings();
+  EXPECT_EQ(shown.substr(shown.find(": ") + 2, 11), "2147500037 ") << shown;
+  EXPECT_NE(shown.find("%n"), std::string::npos);
+  EXPECT_NE(shown.find("% %q"), std::string::npos);
 }
 
 TEST(OledbProviderTest, ProbesAskTheRegistryOnceAndPreferTheNewest) {
