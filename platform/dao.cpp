@@ -100,7 +100,7 @@ std::string DaoQuoteIdentifier(const std::string& name) {
   return out + "\"";
 }
 
-CDaoException::CDaoException(std::int32_t code, std::string description) {
+CDaoException::CDaoException(std::int32_t code, std::string description) : CException(description) {
   CDaoErrorInfo info;
   info.m_lErrorCode = code;
   info.m_strSource = "DAO.Database";

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/ado.h"
+#include "platform/exceptions.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -52,10 +53,9 @@ struct CDaoErrorInfo {
   std::string m_strDescription;
 };
 
-class CDaoException : public std::exception {
+class CDaoException : public CException {
  public:
   CDaoException(std::int32_t code, std::string description);
-  const char* what() const noexcept override { return m_errors.front().m_strDescription.c_str(); }
   int GetErrorCount() const { return static_cast<int>(m_errors.size()); }
   const CDaoErrorInfo& GetErrorInfo(int index) const { return m_errors.at(static_cast<std::size_t>(index)); }
   std::int32_t GetErrorCode() const { return m_errors.front().m_lErrorCode; }

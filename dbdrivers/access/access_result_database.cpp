@@ -1,0 +1,431 @@
+#include "dbdrivers/access/access_result_database.h"
+
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <clocale>
+#include <cstdio>
+#include <locale>
+#include <memory>
+#include <stdexcept>
+
+#include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/messages.h"
+#include "foundation/path_utils.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/connection_string.h"
+#include "platform/float_control.h"
+#include "platform/string_table.h"
+#include "standins/tresk.h"
+#include "tableio/db/db_connect_info.h"
+
+namespace {
+
+const plat::StringTableRegistrar kAccessStrings(
+    plat::StringTable::Shared,
+    {{kIdsDbOperationFailed, "Result database error: %1 %2"},
+     {kIdsCannotOpenResultDb, "Cannot open or create the result database"},
+     {kIdsCannotCreateTable, "Cannot create the result table"},
+     {kIdsCloseOtherProgram, "Close the program that holds it and run the case again."},
+     {kIdsCannotOpenDbFile, "Cannot open the result database file"},
+     {kIdsDbFileInUse, "Another program holds the result database file"}});
+
+bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
+
+bool IsLockError(const CDaoException& e) {
+  std::int32_t code = e.GetErrorCode();
+  return code == kDaoErrTableInUse || code == kDaoErrTableLocked;
+}
+
+CVornModelFile* OrMainModel(CVornDbExportData& exportData, CVornModelFile* model) {
+  return model ? model : exportData.m_pModel.get();
+}
+
+bool WantsAccess(const CVornModelFile& model) {
+  return IsAccessDatabase(model.m_settings.m_DatabaseOutputFormat.GetValue()) ||
+         model.m_settings.m_CreateAccessDbAlso.GetValue() != 0;
+}
+
+bool WantsSqlServer(CVornModelFile& model) {
+  return IsSqlServerDatabase(model.m_settings.m_DatabaseOutputFormat.GetValue(),
+                             model.m_settings.m_nDatabaseKindCache);
+}
+
+// Starts the SQL Server output for the openers; false when it is not open afterwards.
+bool StartSqlServer(CVornDbExportData& exportData, CVornModelFile& model) {
+  InitializeSqlServerConnection(exportData, model.m_strModelDir,
+                                model.m_settings.m_DatabaseOutputConnection.GetValue(), -1);
+  if (exportData.m_pSqlServer == nullptr || !exportData.m_pSqlServer->IsOpen()) {
+    exportData.m_bDatabaseError = 1;
+    return false;
+  }
+  return true;
+}
+
+// Whether the clean-ups of a table's first opening run for this model.
+bool CleanUpWanted(CVornDbExportData& exportData, CVornModelFile& model) {
+  CVornModelFile* main = exportData.m_pModel.get();
+  if (main == nullptr || !WantsAccess(*main)) return false;
+  const CModelSettings& s = model.m_settings;
+  return (s.m_GenerateOn.GetValue() != 0 || s.m_SolveOn.GetValue() != 0) &&
+         s.m_OnlyUniqueCasesInTablesOn.GetValue() != 0 && s.m_DatabasePurgeOn.GetValue() == 0;
+}
+
+std::string CaseList(const std::vector<std::int32_t>* selectedCases, const char* none) {
+  std::string list = "(";
+  if (selectedCases == nullptr || selectedCases->empty()) return list + none + ")";
+  for (std::size_t i = 0; i < selectedCases->size(); ++i) {
+    if (i > 0) list += ",";
+    list += std::to_string((*selectedCases)[i]);
+  }
+  return list + ")";
+}
+
+}  // namespace
+
+bool ShowSharedError(std::uint32_t id, const std::string& a, const std::string& b) {
+  const std::string insertions[] = {a, b};
+  return ShowErrorMessage(FormatInsertionsInOrder(LoadTreskString(id), insertions, 2));
+}
+
+bool ShowSharedError(std::uint32_t id, const std::string& a, const std::string& b, const std::string& c) {
+  const std::string insertions[] = {a, b, c};
+  return ShowErrorMessage(FormatInsertionsInOrder(LoadTreskString(id), insertions, 3));
+}
+
+void ReportDaoErrors(const CDaoException& exception) {
+  for (int i = exception.GetErrorCount() - 1; i >= 0; --i) {
+    const CDaoErrorInfo& info = exception.GetErrorInfo(i);
+    ShowErrorMessage(std::to_string(info.m_lErrorCode) + "-" + info.m_strDescription);
+  }
+}
+
+std::string GetModelResultDatabasePath(const CVornModelFile& model, const std::string& homeDirectory) {
+  const CModelSettings& s = model.m_settings;
+  std::string directory;
+  switch (s.m_DatabaseDirectory.GetValue()) {
+    case 0:
+    case 1: directory = MakeFilePath(homeDirectory, model.m_strModelName); break;
+    case 2: directory = homeDirectory; break;
+    case 3:
+      directory = IsDirectory(s.m_DatabaseSharedDir.GetValue()) ? s.m_DatabaseSharedDir.GetValue()
+                                                                 : MakeFilePath(homeDirectory, model.m_strModelName);
+      break;
+    default: break;
+  }
+  if (!directory.empty() && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
+  return directory + "/" + s.m_DatabaseOutputFile.GetValue();
+}
+
+std::string GetDefaultResultDatabasePath(const CVornDbExportData& exportData) {
+  const std::string& logDir = exportData.m_strDatabaseLogDir;
+  std::string directory = !logDir.empty() && FileExists(logDir, false) ? logDir : exportData.m_strHomeDirectory;
+  if (!directory.empty() && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
+  return directory + "/LGLOG11.Mdb";
+}
+
+bool IsDatabaseFileInUse(const std::string& path, const CVornModelFile* model) {
+  if (model && model->m_daoDatabase && model->m_daoDatabase->IsOpen()) return false;
+  int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    ::close(fd);
+    return false;
+  }
+  if (errno == ENOENT) return false;
+  if (errno == EBUSY || errno == ETXTBSY) {
+    ShowErrorMessage(LoadTreskString(kIdsDbFileInUse) + " " + path + ".\n" + LoadTreskString(kIdsCloseOtherProgram));
+    return true;
+  }
+  ShowErrorMessage(LoadTreskString(kIdsCannotOpenDbFile) + " " + path + ".\n" + LoadTreskString(kIdsCloseOtherProgram));
+  return false;
+}
+
+bool OpenOrCreateResultDatabase(CVornDbExportData& exportData, CVornModelFile* model, bool useDefault,
+                                const std::string& homeDirectory, CDaoDatabase& database, COutputTableArray& tables) {
+  if (tables.GetSize() > 0) return true;
+  model = OrMainModel(exportData, model);
+  if (model == nullptr) {
+    exportData.m_bDatabaseError = 1;
+    return false;
+  }
+  std::string path;
+  if (useDefault) path = GetDefaultResultDatabasePath(exportData);
+  else if (WantsAccess(*model)) path = GetModelResultDatabasePath(*model, homeDirectory);
+  if (!path.empty()) {
+    try {
+      bool exists = FileExists(path, false);
+      if (IsDatabaseFileInUse(path, model)) exportData.m_bDatabaseError = 1;
+      if (!database.IsOpen()) {
+        if (!exists) {
+          const std::string& version = model->m_settings.m_AccessVersion.GetValue();
+          int options = IsAccess95Database(version) || IsAccess97Database(version) ? dbVersion30 : 0;
+          database.Create(path, dbLangGeneral, options);
+          if (database.IsOpen()) database.Close();
+        }
+        database.Open(path, false, false, "");
+      }
+    } catch (const CDaoException& e) {
+      std::string detail = e.GetErrorCount() > 0 ? "; Error message = " + e.GetErrorInfo(0).m_strDescription : "";
+      ShowSharedError(kIdsDbOperationFailed, LoadTreskString(kIdsCannotOpenResultDb), detail);
+      ReportDaoErrors(e);
+      exportData.m_bDatabaseError = 1;
+      return false;
+    }
+  }
+  if (WantsSqlServer(*model) && !StartSqlServer(exportData, *model)) return false;
+  plat::ResetFloatingPointControl();
+  return true;
+}
+
+COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelFile* model, const std::string& table,
+                                      bool deleteTables, CDaoDatabase& database, COutputTableArray& tables,
+                                      const std::vector<std::int32_t>* selectedCases, std::int32_t& existing,
+                                      std::int32_t& errorFlag) {
+  const bool open = database.IsOpen();
+  for (COutputTable* handle : tables) {
+    if (handle != nullptr && handle->m_strName == table) {
+      handle->m_bNewTable = false;
+      existing = 1;
+      return handle;
+    }
+  }
+  existing = 0;
+  auto owned = std::make_unique<COutputTable>(table);
+  COutputTable* handle = owned.get();
+  handle->m_nState = 0;
+  handle->m_pDatabase = &database;
+  tables.Add(std::move(owned));
+
+  bool newTable = false;
+  if (open) {
+    try {
+      CDaoTableDefInfo info;
+      database.GetTableDefInfo(table, info);
+      if (deleteTables && model != nullptr && model->m_settings.m_DatabasePurgeOn.GetValue() != 0) {
+        database.DeleteTableDef(table);
+        newTable = true;
+      } else {
+        auto tableDef = std::make_shared<CDaoTableDef>(&database);
+        tableDef->Open(table);
+        CDaoRecordset test(&database);
+        test.Open(tableDef.get(), dbOpenTable);
+        if (!test.CanAppend() || !test.CanUpdate()) {
+          tableDef->Close();
+          tableDef.reset();
+          database.DeleteTableDef(table);
+          newTable = true;
+        } else {
+          handle->m_pTableDef = tableDef;
+        }
+        test.Close();
+      }
+    } catch (const CDaoException& e) {
+      if (IsLockError(e)) {
+        ReportDaoErrors(e);
+        errorFlag = 1;
+        return nullptr;
+      }
+      handle->m_pTableDef.reset();
+      newTable = true;
+    }
+    if (newTable) {
+      try {
+        auto tableDef = std::make_shared<CDaoTableDef>(&database);
+        tableDef->Create(table, 0, "", "");
+        handle->m_pTableDef = tableDef;
+      } catch (const CDaoException& e) {
+        ShowSharedError(kIdsDbOperationFailed, LoadTreskString(kIdsCannotCreateTable), table);
+        ReportDaoErrors(e);
+        errorFlag = 1;
+        return nullptr;
+      }
+    }
+  }
+  handle->m_bNewTable = newTable;
+  DeleteSelectedCaseRows(exportData, table, model, database, selectedCases);
+  DeleteUnreferencedSolutionRows(exportData, table, model, database, selectedCases);
+  plat::ResetFloatingPointControl();
+  return handle;
+}
+
+bool DeleteSelectedCaseRows(CVornDbExportData& exportData, const std::string& table, CVornModelFile* model,
+                            CDaoDatabase& database, const std::vector<std::int32_t>* selectedCases) {
+  model = OrMainModel(exportData, model);
+  if (model == nullptr || !database.IsOpen() || !CleanUpWanted(exportData, *model)) return true;
+  if (EqualsNoCase(table, "PrLog") || EqualsNoCase(table, "LGLOG11")) return true;
+  const char* key = strncasecmp(table.c_str(), "Pr", 2) == 0 ? "CaseID" : "CASE";
+  // Identifiers are quoted: a column named CASE is a keyword of the engine.
+  std::string sql = "DELETE * FROM " + DaoQuoteIdentifier(table) + " WHERE " + DaoQuoteIdentifier(key);
+  if (selectedCases == nullptr || selectedCases->empty()) sql += "=0\n";
+  else sql += " in " + CaseList(selectedCases, "0") + "\n";
+  try {
+    database.Execute(sql, dbFailOnError);
+  } catch (const CDaoException&) {
+    // a table without the key column or rows keeps what it has
+  }
+  return true;
+}
+
+bool DeleteUnreferencedSolutionRows(CVornDbExportData& exportData, const std::string& table, CVornModelFile* model,
+                                    CDaoDatabase& database, const std::vector<std::int32_t>* selectedCases) {
+  model = OrMainModel(exportData, model);
+  if (!EqualsNoCase(table, "PrModel") && !EqualsNoCase(table, "PrNode") && !EqualsNoCase(table, "PrSolution"))
+    return true;
+  if (model == nullptr || !database.IsOpen() || !CleanUpWanted(exportData, *model)) return true;
+  const std::string solutionId = DaoQuoteIdentifier("SolutionID");
+  const std::string runSolution = std::to_string(exportData.m_nSolutionID);
+  try {
+    std::string query = "SELECT DISTINCT " + DaoQuoteIdentifier("PrCase") + "." + solutionId + " FROM " +
+                        DaoQuoteIdentifier("PrCase") + " WHERE " + DaoQuoteIdentifier("CaseID") + " NOT IN " +
+                        CaseList(selectedCases, "0 ");
+    std::string kept;
+    {
+      CDaoRecordset rs(&database);
+      rs.Open(dbOpenDynaset, query);
+      for (; !rs.IsEOF(); rs.MoveNext()) {
+        plat::Variant v = rs.GetFieldValue(0);
+        if (v.vt == plat::VT_I4) kept += std::to_string(v.llVal) + ",";
+      }
+      rs.Close();
+    }
+    std::string sql = "DELETE * FROM " + DaoQuoteIdentifier(table) + " WHERE " + solutionId;
+    if (kept.empty()) sql += " <> " + runSolution + "\n";
+    else sql += " NOT IN (" + kept + runSolution + ")\n";
+    database.Execute(sql, dbFailOnError);
+  } catch (const CDaoException&) {
+    // no PrCase yet, or a table without SolutionID: nothing to clean
+  }
+  return true;
+}
+
+bool CloseDatabase(CDaoDatabase& database, COutputTableArray& tables, std::int32_t& errorFlag) {
+  std::setlocale(LC_ALL, "");
+  try {
+    std::locale::global(std::locale(""));
+  } catch (const std::runtime_error&) {
+    std::locale::global(std::locale::classic());
+  }
+  std::unique_ptr<CDaoException> failure;
+  try {
+    // Rows still gathered are committed here, where a failure can be reported.
+    database.CommitPending();
+  } catch (const CDaoException& e) {
+    failure = std::make_unique<CDaoException>(e);
+  }
+  tables.RemoveAll();
+  try {
+    if (database.IsOpen()) database.Close();
+  } catch (const CDaoException& e) {
+    if (!failure) failure = std::make_unique<CDaoException>(e);
+  }
+  if (failure) {
+    ShowSharedError(kIdsDbOperationFailed, "CloseDatabase", "");
+    ReportDaoErrors(*failure);
+    errorFlag = 1;
+    return false;
+  }
+  plat::ResetFloatingPointControl();
+  return true;
+}
+
+bool OpenResultDatabaseConnection(CVornDbExportData& exportData, CVornModelFile* model,
+                                  const std::string& homeDirectory, CDatabase& database, bool useDefault) {
+  model = OrMainModel(exportData, model);
+  if (model == nullptr) {
+    exportData.m_bDatabaseError = 1;
+    return false;
+  }
+  std::string path;
+  if (useDefault) path = GetDefaultResultDatabasePath(exportData);
+  else if (WantsAccess(*model)) path = GetModelResultDatabasePath(*model, homeDirectory);
+  std::string connect;
+  try {
+    if (!path.empty()) {
+      if (!FileExists(path, false)) {
+        exportData.m_bDatabaseError = 1;
+        return false;
+      }
+      if (!database.IsOpen()) {
+        // The path is brace-quoted when it holds a ";" or braces.
+        connect = "ODBC;DRIVER={Microsoft Access Driver (*.mdb, *.accdb)};" + plat::ConnectionPair("DBQ", path);
+        if (!database.Open("", false, false, connect, true)) {
+          exportData.m_bDatabaseError = 1;
+          return false;
+        }
+      }
+    }
+    if (WantsSqlServer(*model) && !StartSqlServer(exportData, *model)) return false;
+  } catch (const CDBException& e) {
+    std::string detail = e.m_strError.empty() ? std::string() : "\n" + e.m_strError;
+    detail += "\n" + connect;
+    ShowSharedError(kIdsDbOperationFailed, LoadTreskString(kIdsCannotOpenResultDb), detail);
+    exportData.m_bDatabaseError = 1;
+    return false;
+  }
+  plat::ResetFloatingPointControl();
+  return true;
+}
+
+bool CreateDaoTableIndex(CDaoTableDef& tableDef, const std::string& table, const std::vector<std::string>& keyColumns) {
+  try {
+    if (tableDef.GetIndexCount() == 0) {
+      CDaoIndexInfo index;
+      index.m_strName = table;
+      for (const std::string& column : keyColumns) index.m_fields.push_back({column, false});
+      tableDef.CreateIndex(index);
+    }
+  } catch (const CDaoException& e) {
+    ReportDaoErrors(e);
+    return false;
+  }
+  return true;
+}
+
+bool CreateOrReplaceQueryDef(CDaoDatabase& database, const std::string& name, const std::string& sql,
+                             std::vector<std::string>* names) {
+  if (!database.IsOpen()) return false;
+  if (!DeleteQueryDef(database, name)) return false;
+  try {
+    CDaoQueryDef query(&database);
+    query.Create(name, sql);
+    if (names) names->push_back(name);
+    query.Append();
+    query.Close();
+  } catch (const CDaoException& e) {
+    ReportDaoErrors(e);
+    return false;
+  }
+  plat::ResetFloatingPointControl();
+  return true;
+}
+
+bool DeleteQueryDef(CDaoDatabase& database, const std::string& name) {
+  bool exists = false;
+  try {
+    CDaoQueryDef query(&database);
+    query.Open(name);
+    exists = true;
+  } catch (const CDaoException&) {
+    // no saved query of that name
+  }
+  if (!exists) return true;
+  try {
+    database.DeleteQueryDef(name);
+  } catch (const CDaoException& e) {
+    ReportDaoErrors(e);
+    return false;
+  }
+  return true;
+}
+
+bool DropDaoTable(CDaoDatabase& database, const std::string& table) {
+  if (!database.IsOpen()) return true;
+  try {
+    database.DeleteTableDef(table);
+  } catch (const CDaoException&) {
+    // a table that is not there is already dropped
+  }
+  return true;
+}
