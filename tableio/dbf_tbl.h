@@ -21,7 +21,7 @@ class CDbfTbl : public CBaseTbl {
   int Open(const CIoTableDescription& description) override;
   int Close(int commit) override;
   // The record count of the header.
-  int GetRowCount() override { return static_cast<int>(m_nRecords); }
+  int GetRowCount() override { return m_nRecords > 0x7FFFFFFFu ? 0x7FFFFFFF : static_cast<int>(m_nRecords); }
   int GetColumnCount() override { return m_columns.GetSize(); }
   int IsLastRow() override { return 1; }
   int IsLastColumn() override { return m_nCurrentColumn + 1 == m_columns.GetSize(); }
