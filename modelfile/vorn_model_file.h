@@ -46,7 +46,7 @@ class CVornModelFile : public CObject {
   CVornModelFile(const CVornModelFile&) = delete;
   CVornModelFile& operator=(const CVornModelFile&) = delete;
 
-  // ---- Loading (vorn_model_file_load.cpp)
+  // ---- Loading (vorn_model_file_load.cpp; the other rooms' sections join in vorn_model_file_sections.cpp)
   // Loads parentDir/modelName/VornModel.vrnx; true also when the file is
   // absent (default settings and the built-in catalogue). text and unused
   // have no effect.
@@ -87,7 +87,8 @@ class CVornModelFile : public CObject {
   // The table of that name (case-sensitive, linear search), or null.
   CVornModelFileTable* FindTable(const std::string& name) const;
 
-  // Deletes every user equation group, equation and variable and empties both arrays.
+  // Deletes every user equation group, equation and variable (each through
+  // its own class) and empties both arrays.
   void ReleaseUserEquations();
 
  private:
@@ -95,9 +96,10 @@ class CVornModelFile : public CObject {
   // lists, names and paths.
   void ResetForLoad(const std::string& modelName, const std::string& modelDir);
   // The section readers of other rooms plug in here (vorn_model_file_sections.cpp):
-  // before the text is read, before the first section, for a section this class does not read itself
-  // (true when read, false to keep it as text), after the last section, after
-  // every parse (also a failed one), and after a load (the LST switch).
+  // before the text is read, before the first section, for a section this
+  // class does not read itself (true when read, false to keep it as text),
+  // after the last section, after every parse (also a failed one), and after
+  // a load (the LST switch).
   void BeforeLoadXml();
   void BeginSections();
   bool ReadOtherSection(const plat::XmlNode& section);
@@ -114,7 +116,6 @@ class CVornModelFile : public CObject {
   int m_nSettingsPosition = CSettingItemList::kNoPosition;
 
  public:
-
   // ---- Members, in this order
   std::vector<std::string> m_assayTableNames;
   std::int32_t m_nAssayTableSource = 0;
