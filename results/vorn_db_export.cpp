@@ -4,16 +4,13 @@
 
 #include "results/vorn_db_export.h"
 
-#include <strings.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <mutex>
 
 #include "caseset/config/assembled_case.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/language_resources.h"
-#include "foundation/registry.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
 #include "standins/file_name_manager.h"
@@ -31,10 +28,6 @@ const plat::StringTableRegistrar kSharedTexts(plat::StringTable::Shared,
                                                   {2564, "Writing the solution to the database failed."},
                                                   {2565, "Filling the solution failed."},
                                               });
-
-// Guards the one-time SQL Server set-up and the export log switch of the process.
-std::mutex g_sqlServerSetup;
-bool g_bSqlServerSetupDone = false;
 
 std::string StripHashChars(const std::string& text) {
   std::string out;
@@ -60,13 +53,16 @@ bool IsGlobalModel(const CVornModelFile& model) {
 
 }  // namespace
 
-CVornDbExport::CVornDbExport(ILogging* logging) : CVornDbExportData(logging) {}
+CVornDbExport::CVornDbExport(ILogging* logging)
+    : CVornDbExportData(logging), m_pSqlServerDriver(std::make_unique<DbSqlSvr>(logging)) {
+  m_pSqlServer = m_pSqlServerDriver.get();
+}
 
 CVornDbExport::~CVornDbExport() {
-  if (m_pLogging) {
-    m_pLogging->Write("~CVornDbExport begin\n");
-    m_pLogging->Write("~CVornDbExport end\n\n");
-  }
+  if (m_pLogging) m_pLogging->Write("~CVornDbExport begin\n");
+  m_pSqlServer = nullptr;
+  m_pSqlServerDriver.reset();
+  if (m_pLogging) m_pLogging->Write("~CVornDbExport end\n\n");
 }
 
 void CVornDbExport::GetReportSheetName(int kind, std::string& out) {
@@ -92,25 +88,10 @@ int CVornDbExport::CallReadCallback(const char* text, int length, int kind) {
 
 void CVornDbExport::InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
                                                   int caseNumber) {
-  (void)connection;
-  if (!IsSqlServerOpen()) {
-    std::lock_guard<std::mutex> lock(g_sqlServerSetup);
-    if (!g_bSqlServerSetupDone && m_pLogging) {
-      bool enabled = m_nExportKind == 2;
-      if (!enabled) {
-        std::string logging;
-        ReadAppRegistryString(logging, "VornWin", "Adapter", "Logging", "False");
-        enabled = strcasecmp(logging.c_str(), "False") != 0;
-      }
-      m_pLogging->SetEnabled(enabled);
-      m_pLogging->SetDirectory(modelDirectory);
-      g_bSqlServerSetupDone = true;
-    }
-  }
-  if (m_pLogging) m_pLogging->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+  ::InitializeSqlServerConnection(*this, modelDirectory, connection, caseNumber);
 }
 
-bool CVornDbExport::IsSqlServerOpen() const { return false; }
+bool CVornDbExport::IsSqlServerOpen() const { return m_pSqlServer && m_pSqlServer->IsOpen(); }
 
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {

@@ -62,4 +62,8 @@ class CVornDbExport : public CVornDbExportData {
   bool WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase);
   // The Zelun solution index whose nonlinear solution refines the matrix.
   int GetZelunSolutionIndex() const;
+
+ private:
+  // The SQL Server driver of the process (m_pSqlServer points at it).
+  std::unique_ptr<DbSqlSvr> m_pSqlServerDriver;
 };

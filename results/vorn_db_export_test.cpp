@@ -29,6 +29,7 @@ class VornDbExportOutput : public ::testing::Test {
     m_export.m_pModel = std::make_unique<CVornModelFile>();
     m_export.m_strDatabaseDirectory = "/results";
     m_export.m_strDatabaseDescription = "Results";
+    m_log.m_text.clear();  // the driver's line
   }
   CModelSettings& Settings() { return m_export.m_pModel->m_settings; }
   bool Output(bool firstCase, int caseNumber, bool skip = false, bool limitPenalty = false) {
