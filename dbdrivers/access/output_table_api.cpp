@@ -1,0 +1,402 @@
+#include "dbdrivers/access/output_table_api.h"
+
+#include <atomic>
+#include <memory>
+
+#include "dbdrivers/access/access_result_database.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/messages.h"
+#include "foundation/string_utils.h"
+#include "modelfile/output_table.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/float_control.h"
+#include "platform/string_table.h"
+#include "standins/tresk.h"
+#include "tableio/db/db_connect_info.h"
+
+namespace {
+
+const plat::StringTableRegistrar kFieldStrings(plat::StringTable::Shared,
+                                               {{kIdsFieldOperationFailed, "%1 failed for field %2 of table %3."}});
+const plat::StringTableRegistrar kMissingFieldStrings(plat::StringTable::Program,
+                                                      {{kIdsFieldMissing, "The field %1 is missing in %2."}});
+
+std::atomic<TableKeyColumnsLookup> g_keyColumnsLookup{nullptr};
+
+std::string FromField(const char* text, int length) {
+  std::string out;
+  CStringFromField(text, length > 0 ? static_cast<std::size_t>(length) : 0, out);
+  return out;
+}
+
+// The Access field name of a writer's field: the main model's AlternateDatabaseCols decides the prefix.
+std::string AccessFieldName(const CVornDbExportData& exportData, const std::string& name) {
+  const CVornModelFile* main = exportData.m_pModel.get();
+  return MakeFieldName(name, main != nullptr && main->m_settings.m_AlternateDatabaseCols.GetValue() != 0);
+}
+
+// The SQL Server driver when the main model writes to SQL Server.
+DbSqlSvr* SqlServer(CVornDbExportData& exportData) {
+  CVornModelFile* main = exportData.m_pModel.get();
+  if (main == nullptr || exportData.m_pSqlServer == nullptr) return nullptr;
+  if (!IsSqlServerDatabase(main->m_settings.m_DatabaseOutputFormat.GetValue(), main->m_settings.m_nDatabaseKindCache))
+    return nullptr;
+  return exportData.m_pSqlServer;
+}
+
+void FailTable(CVornDbExportData& exportData, const char* operation, const COutputTable& handle,
+               const CDaoException& e) {
+  ShowSharedError(kIdsDbOperationFailed, operation, handle.m_strName);
+  ReportDaoErrors(e);
+  exportData.m_bDatabaseError = 1;
+}
+
+void FailField(CVornDbExportData& exportData, const char* operation, const std::string& field,
+               const COutputTable& handle, const CDaoException& e) {
+  ShowSharedError(kIdsFieldOperationFailed, operation, field, handle.m_strName);
+  ReportDaoErrors(e);
+  exportData.m_bDatabaseError = 1;
+}
+
+int DefineField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                std::int16_t type, std::int32_t size, bool report, const char* operation) {
+  if (handle == nullptr || !handle->m_pTableDef) return 1;
+  std::string name = AccessFieldName(exportData, FromField(field, length));
+  CDaoTableDef& tableDef = *handle->m_pTableDef;
+  if (handle->m_bNewTable) {
+    try {
+      tableDef.CreateField(name, type, size, 0);
+    } catch (const CDaoException& e) {
+      if (report) FailField(exportData, operation, name, *handle, e);
+      return 0;
+    }
+  } else {
+    try {
+      CDaoFieldInfo info;
+      tableDef.GetFieldInfo(name, info);
+    } catch (const CDaoException& e) {
+      if (type == dbDouble && name == "ShadowPrice") return CForceDefineField(exportData, handle, name, dbDouble, report);
+      if (report) ReportFieldError(name, handle, &e);
+      return 0;
+    }
+  }
+  plat::ResetFloatingPointControl();
+  return 1;
+}
+
+// The common steps of a value setter; set writes the Access value.
+template <class SetAccess>
+int SetValue(CVornDbExportData& exportData, COutputTable* handle, const std::string& name, const char* operation,
+             SetAccess set) {
+  if (handle == nullptr) return 0;
+  if (handle->m_pRecordset) {
+    try {
+      set(*handle->m_pRecordset, name);
+    } catch (const CDaoException& e) {
+      FailField(exportData, operation, name, *handle, e);
+      return 0;
+    }
+    plat::ResetFloatingPointControl();
+  }
+  return 1;
+}
+
+plat::Variant MakeVariant(std::uint16_t vt) {
+  plat::Variant v;
+  v.vt = vt;
+  return v;
+}
+
+}  // namespace
+
+std::string MakeFieldName(const std::string& name, bool prefix) { return prefix ? "LG_" + name : name; }
+
+int IsLgTable(COutputTable& handle) {
+  if (handle.m_nLgFlag == -1) handle.m_nLgFlag = 1;
+  return handle.m_nLgFlag;
+}
+
+void SetTableKeyColumnsLookup(TableKeyColumnsLookup lookup) { g_keyColumnsLookup.store(lookup); }
+
+bool ReportFieldError(const std::string& field, COutputTable* handle, const CDaoException* exception) {
+  if (handle == nullptr || handle->m_pDatabase == nullptr) return true;
+  std::string detail = handle->m_pDatabase->GetName() + "[" + handle->m_strName + "]";
+  const std::string insertions[] = {field, detail};
+  ShowErrorMessage(FormatInsertionsInOrder(LoadResString(kIdsFieldMissing), insertions, 2) + "\n\n");
+  if (exception) ReportDaoErrors(*exception);
+  return false;
+}
+
+COutputTable* COpenTable(CVornDbExportData& exportData, const char* table, int tableLength, const char* modelName,
+                         int modelLength, int mode, std::int32_t* existing) {
+  std::string tableName = FromField(table, tableLength);
+  std::string model = FromField(modelName, modelLength);
+  CVornModelFile* target = model.empty() ? exportData.m_pModel.get() : exportData.FindModel(model);
+  const std::string failure = "Failed to open table: " + tableName + "\n";
+  auto fail = [&]() -> COutputTable* {
+    if (ILogging* log = exportData.GetLogging()) log->Write(failure);
+    return nullptr;
+  };
+  if (mode != 0 || target == nullptr) return fail();
+  if (!target->m_daoDatabase) target->m_daoDatabase = std::make_shared<CDaoDatabase>();
+  CDaoDatabase& database = *target->m_daoDatabase;
+  try {
+    // The rows of the table written before are committed before the next table begins.
+    database.CommitPending();
+  } catch (const CDaoException& e) {
+    ShowSharedError(kIdsDbOperationFailed, "COpenTable", tableName);
+    ReportDaoErrors(e);
+    exportData.m_bDatabaseError = 1;
+    return fail();
+  }
+  if (!OpenOrCreateResultDatabase(exportData, target, false, exportData.m_strHomeDirectory, database,
+                                  target->m_outputTables)) {
+    CloseDatabase(database, target->m_outputTables, exportData.m_bDatabaseError);
+    return fail();
+  }
+  std::int32_t found = 0;
+  COutputTable* handle =
+      FindOrCreateOutputTable(exportData, target, tableName, exportData.m_bDeleteTables, database,
+                              target->m_outputTables, exportData.m_paSelectedCases.get(), found,
+                              exportData.m_bDatabaseError);
+  if (existing) *existing = found;
+  plat::ResetFloatingPointControl();
+  return handle ? handle : fail();
+}
+
+int CDefineDateField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length, bool) {
+  return DefineField(exportData, handle, field, length, dbDate, 0, true, "CDefineDateField");
+}
+
+int CDefineDoubleField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                       bool report) {
+  return DefineField(exportData, handle, field, length, dbDouble, 0, report, "CDefineDoubleField");
+}
+
+int CDefineLongIntegerField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                            bool report) {
+  return DefineField(exportData, handle, field, length, dbLong, 0, report, "CDefineLongIntegerField");
+}
+
+int CDefineMemoField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length, bool) {
+  return DefineField(exportData, handle, field, length, dbMemo, 0, true, "CDefineMemoField");
+}
+
+int CDefineShortIntegerField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                             bool) {
+  return DefineField(exportData, handle, field, length, dbInteger, 0, true, "CDefineShortIntegerField");
+}
+
+int CDefineTextField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length, int size,
+                     bool) {
+  return DefineField(exportData, handle, field, length, dbText, size, true, "CDefineTextField");
+}
+
+int CForceDefineField(CVornDbExportData& exportData, COutputTable* handle, const std::string& field,
+                      std::int16_t type, bool report) {
+  if (handle == nullptr || !handle->m_pTableDef) return 1;
+  CDaoTableDef& tableDef = *handle->m_pTableDef;
+  try {
+    tableDef.CreateField(field, type, 0, 0);
+  } catch (const CDaoException& e) {
+    if (report) FailField(exportData, "CForceDefineField", field, *handle, e);
+    return 0;
+  }
+  try {
+    CDaoFieldInfo info;
+    tableDef.GetFieldInfo(field, info);
+  } catch (const CDaoException& e) {
+    if (report) ReportFieldError(field, handle, &e);
+    return 0;
+  }
+  plat::ResetFloatingPointControl();
+  return 1;
+}
+
+int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool report) {
+  if (handle == nullptr || !handle->m_pTableDef) return 1;
+  CDaoTableDef& tableDef = *handle->m_pTableDef;
+  try {
+    int indexes = tableDef.GetIndexCount();
+    if (handle->m_bNewTable) tableDef.Append();
+    CVornModelFile* main = exportData.m_pModel.get();
+    TableKeyColumnsLookup lookup = g_keyColumnsLookup.load();
+    if (main != nullptr && main->m_settings.m_CreateIndexes.GetValue() != 0 && indexes == 0 && lookup != nullptr) {
+      std::vector<std::string> keys;
+      if (lookup(exportData, *main, handle->m_strName, keys) && !keys.empty())
+        CreateDaoTableIndex(tableDef, handle->m_strName, keys);
+    }
+    if (!handle->m_pRecordset) {
+      auto recordset = std::make_shared<CDaoRecordset>(handle->m_pDatabase);
+      recordset->Open(&tableDef, dbOpenTable, dbAppendOnly);
+      handle->m_pRecordset = recordset;
+    }
+  } catch (const CDaoException& e) {
+    if (report) {
+      ShowSharedError(kIdsDbOperationFailed, "CEndDefineFields", handle->m_strName);
+      ReportDaoErrors(e);
+    }
+    exportData.m_bDatabaseError = 1;
+    return 0;
+  }
+  plat::ResetFloatingPointControl();
+  return 1;
+}
+
+int CAddNewRecord(CVornDbExportData& exportData, COutputTable* handle) {
+  if (handle == nullptr) return 0;
+  if (handle->m_pRecordset) {
+    try {
+      handle->m_pRecordset->AddNew();
+    } catch (const CDaoException& e) {
+      FailTable(exportData, "CAddNewRecord", *handle, e);
+      return 0;
+    }
+    plat::ResetFloatingPointControl();
+  }
+  if (DbSqlSvr* driver = SqlServer(exportData)) driver->BulkWriteDirect(handle->m_strName, IsLgTable(*handle));
+  return 1;
+}
+
+int CSetDateTimeValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                      double date) {
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetDateTimeValue",
+                    [date](CDaoRecordset& rs, const std::string& name) {
+                      if (date == 0.0) {
+                        rs.SetFieldValueNull(name);
+                        return;
+                      }
+                      plat::Variant v = MakeVariant(plat::VT_DATE);
+                      v.dblVal = date;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetDateTimeValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, date);
+  return ok;
+}
+
+int CSetDoubleValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length, double value) {
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetDoubleValue",
+                    [value](CDaoRecordset& rs, const std::string& name) {
+                      plat::Variant v = MakeVariant(plat::VT_R8);
+                      v.dblVal = value;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetDoubleValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value);
+  return ok;
+}
+
+int CSetIntegerValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                     std::int32_t value) {
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetIntegerValue",
+                    [value](CDaoRecordset& rs, const std::string& name) {
+                      plat::Variant v = MakeVariant(plat::VT_I4);
+                      v.llVal = value;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetLongIntegerValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value);
+  return ok;
+}
+
+int CSetShortIntegerValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                          std::int32_t value) {
+  const auto shortValue = static_cast<std::int16_t>(value);
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetShortIntegerValue",
+                    [shortValue](CDaoRecordset& rs, const std::string& name) {
+                      plat::Variant v = MakeVariant(plat::VT_I2);
+                      v.llVal = shortValue;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetShortIntegerValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, shortValue);
+  return ok;
+}
+
+int CSetTextValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                  const char* text, int textLength) {
+  std::string value = FromField(text, textLength);
+  if (value.empty()) return 1;
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetTextValue",
+                    [&](CDaoRecordset& rs, const std::string& name) {
+                      if (handle->m_pTableDef) {
+                        CDaoFieldInfo info;
+                        handle->m_pTableDef->GetFieldInfo(name, info);
+                        if (info.m_lSize >= 0 && info.m_lSize < textLength &&
+                            value.size() > static_cast<std::size_t>(info.m_lSize))
+                          value.resize(static_cast<std::size_t>(info.m_lSize));
+                      }
+                      plat::Variant v = MakeVariant(plat::VT_BSTR);
+                      v.bstrVal = value;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetTextValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value.c_str(), textLength);
+  return ok;
+}
+
+int CSetMemoValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+                  const char* text, int textLength) {
+  std::string value = FromField(text, textLength);
+  if (value.empty()) return 1;
+  std::string raw = FromField(field, length);
+  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetMemoValue",
+                    [&](CDaoRecordset& rs, const std::string& name) {
+                      plat::Variant v = MakeVariant(plat::VT_BSTR);
+                      v.bstrVal = value;
+                      rs.SetFieldValue(name, v);
+                    });
+  if (ok == 1)
+    if (DbSqlSvr* driver = SqlServer(exportData))
+      driver->SetMemoValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value.c_str(), textLength);
+  return ok;
+}
+
+int CUpdateRecord(CVornDbExportData& exportData, COutputTable* handle, const std::vector<std::string>* statements) {
+  if (handle == nullptr) return 0;
+  if (handle->m_pRecordset) {
+    try {
+      handle->m_pRecordset->Update();
+    } catch (const CDaoException& e) {
+      FailTable(exportData, "CUpdateRecord", *handle, e);
+      return 0;
+    }
+    plat::ResetFloatingPointControl();
+  }
+  if (DbSqlSvr* driver = SqlServer(exportData)) {
+    if (driver->UpdateRecord(handle->m_strName, statements) == driver->GetNoOpText())
+      driver->EndRecord(handle->m_strName, IsLgTable(*handle));
+  }
+  return 1;
+}
+
+int FlushOutputTables(CVornDbExportData& exportData) {
+  std::vector<CVornModelFile*> models;
+  if (exportData.m_pModel) models.push_back(exportData.m_pModel.get());
+  if (exportData.m_paLocalModelFiles)
+    for (CVornModelFile* model : *exportData.m_paLocalModelFiles) models.push_back(model);
+  int ok = 1;
+  for (CVornModelFile* model : models) {
+    if (model == nullptr || !model->m_daoDatabase || !model->m_daoDatabase->IsOpen()) continue;
+    try {
+      model->m_daoDatabase->CommitPending();
+    } catch (const CDaoException& e) {
+      ShowSharedError(kIdsDbOperationFailed, "FlushOutputTables", model->m_daoDatabase->GetName());
+      ReportDaoErrors(e);
+      exportData.m_bDatabaseError = 1;
+      ok = 0;
+    }
+  }
+  return ok;
+}
