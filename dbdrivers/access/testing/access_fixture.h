@@ -1,0 +1,70 @@
+#pragma once
+// Test support: an export context with a main model "M1" under a temporary
+// home directory, and a reader of the model's result database file.
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "caseset/vorn_db_export_data.h"
+#include "foundation/logging.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/testing/odbc_test_env.h"
+
+namespace dbdrivers_testing {
+
+class MemoryLog : public ILogging {
+ public:
+  void SetEnabled(bool) override {}
+  void SetFileName(const std::string&) override {}
+  void SetDirectory(const std::string&) override {}
+  void Write(const std::string& text) override { m_text += text; }
+  void Close() override {}
+  std::string m_text;
+};
+
+struct AccessFixture {
+  AccessFixture() : exportData(&log) {
+    exportData.m_strHomeDirectory = home.Path();
+    auto model = std::make_unique<CVornModelFile>();
+    model->m_strModelName = "M1";
+    model->m_strModelDir = home.Path() + "/M1";
+    std::filesystem::create_directories(model->m_strModelDir);
+    exportData.m_pModel = std::move(model);
+  }
+  ~AccessFixture() {
+    // Handles go before the database they belong to.
+    if (exportData.m_pModel) exportData.m_pModel->m_outputTables.RemoveAll();
+  }
+
+  CVornModelFile& Model() { return *exportData.m_pModel; }
+  CModelSettings& Settings() { return exportData.m_pModel->m_settings; }
+  std::string DatabasePath() const { return home.Path() + "/M1/Results.Mdb"; }
+
+  // The rows of a query on the file, "|" between columns, one line per row.
+  std::string Query(const std::string& sql) const {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(DatabasePath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    std::string out;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) out = std::string("error: ") + sqlite3_errmsg(db);
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* t = sqlite3_column_text(stmt, i);
+        out += (i ? "|" : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
+      }
+      out += "\n";
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+  }
+
+  plat::testing::TempDir home;
+  MemoryLog log;
+  CVornDbExportData exportData;
+};
+
+}  // namespace dbdrivers_testing
