@@ -6,8 +6,10 @@
 #include <fstream>
 #include <sstream>
 
+#include "caseset/vorn_db_export_data.h"
 #include "foundation/path_utils.h"
 #include "foundation/timing_scope.h"
+#include "modelfile/vorn_model_file.h"
 
 static_assert(std::endian::native == std::endian::little, "the transfer data file is little-endian");
 
@@ -106,4 +108,10 @@ void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CT
     return;
   CTimingScope timing("Get transfers");
   ReadTransferData(data, plants, plants2);
+}
+
+void GetTransfers(const CVornDbExportData& exportData, CTrxPlantArray& plants, CTrxPlantArray& plants2) {
+  const CVornModelFile* model = exportData.m_pModel.get();
+  if (!model) return;
+  GetTransfers(model->m_settings.m_UseZelunMGOn.GetValue(), model->m_strModelDir, plants, plants2);
 }

@@ -10,6 +10,8 @@
 #include "foundation/ptr_array.h"
 #include "platform/object.h"
 
+class CVornDbExportData;
+
 class CTrxQuality : public CObject {
  public:
   explicit CTrxQuality(const std::string& name) : m_strName(name) {}
@@ -61,3 +63,6 @@ void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray
 // 0; a missing or unreadable file leaves them unchanged.
 void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CTrxPlantArray& plants,
                   CTrxPlantArray& plants2);
+// The same for the export context's main model (its setting UseZelunMGOn and
+// its directory); nothing without a model.
+void GetTransfers(const CVornDbExportData& exportData, CTrxPlantArray& plants, CTrxPlantArray& plants2);

@@ -9,6 +9,9 @@
 #include <sstream>
 #include <vector>
 
+#include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
+
 namespace {
 
 struct Record {
@@ -119,6 +122,20 @@ TEST(TrxPlantTest, GetTransfersReadsTheModelsFileUnlessSwitchedOffOrMissing) {
   GetTransfers(0, dir.string(), read.plants, read.plants2);
   EXPECT_EQ(read.plants.GetSize(), 1);
   EXPECT_EQ(read.plants2.GetSize(), 1);
+
+  CVornDbExportData exportData(nullptr);
+  Lists noModel;
+  GetTransfers(exportData, noModel.plants, noModel.plants2);
+  EXPECT_TRUE(noModel.plants.IsEmpty());
+  exportData.m_pModel = std::make_unique<CVornModelFile>();
+  exportData.m_pModel->m_strModelDir = dir.string();
+  Lists fromModel;
+  GetTransfers(exportData, fromModel.plants, fromModel.plants2);
+  EXPECT_EQ(fromModel.plants.GetSize(), 1);
+  exportData.m_pModel->m_settings.m_UseZelunMGOn.SetValue(1);
+  Lists zelun;
+  GetTransfers(exportData, zelun.plants, zelun.plants2);
+  EXPECT_TRUE(zelun.plants.IsEmpty());
   std::filesystem::remove_all(dir);
 }
 
