@@ -17,6 +17,11 @@ std::string MakeCaseFileName(const std::string& prefix, int caseNumber, const st
   return prefix + number + suffix;
 }
 
+bool IsGlobalModel(const CVornModelFile& model) {
+  const std::int32_t type = model.m_settings.m_ModelType.GetValue();
+  return type == 2 || type == 3;
+}
+
 CVornDbExportData::CVornDbExportData(ILogging* logging) : m_pLogging(logging) {
   m_paModelFiles.m_bOwnsElements = 0;
   Reset();

@@ -77,6 +77,9 @@ std::string CombineFilePath(const std::string& directory, const std::string& nam
 // The path join of the foundation (MakeFilePath) without an extension.
 std::string CombinePath(const std::string& directory, const std::string& name);
 
+// True for the model types of a global model made of local models (ModelType 2 or 3).
+bool IsGlobalModel(const CVornModelFile& model);
+
 // The export configuration's file name in a run directory.
 inline constexpr const char* kExportConfigFileName = "VornDbExportData.xml";
 
@@ -123,8 +126,8 @@ class CVornDbExportData {
   void ReadPerCase(const plat::XmlNode& node, std::unique_ptr<CPerCase>& record);
   void ReadErrorMessage(const plat::XmlNode& node, std::unique_ptr<CErrorMessage>& record);
   // Defined in the rooms of the tag processor (caseset/tags/) and of the
-  // scenario logic (caseset/scenario/); the document reader dispatches to them
-  // once they exist.
+  // scenario logic (caseset/scenario/); the document reader dispatches to the
+  // ones that exist.
   void ReadExtendedTagProcessor(const plat::XmlNode& node);
   void ReadScenarioExecutionLogics(const plat::XmlNode& node);
   // Rebuilds m_paNameModels and m_paModelFiles from the models read.

@@ -9,6 +9,8 @@
 #include <cstdio>
 
 #include "caseset/config/assembled_case.h"
+#include "caseset/modeltables/model_table_reader.h"
+#include "caseset/modeltables/table_fil_table.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/language_resources.h"
 #include "modelfile/vorn_model_file.h"
@@ -46,11 +48,6 @@ std::string FormatSpan(double days) {
   return text;
 }
 
-bool IsGlobalModel(const CVornModelFile& model) {
-  const std::int32_t type = model.m_settings.m_ModelType.GetValue();
-  return type == 2 || type == 3;
-}
-
 }  // namespace
 
 CVornDbExport::CVornDbExport(ILogging* logging)
@@ -63,6 +60,20 @@ CVornDbExport::~CVornDbExport() {
   m_pSqlServer = nullptr;
   m_pSqlServerDriver.reset();
   if (m_pLogging) m_pLogging->Write("~CVornDbExport end\n\n");
+}
+
+plat::OleDateTime CVornDbExport::GetPeriodStartDate(CVornModelFile* model) {
+  plat::OleDateTime invalid(0.0);
+  invalid.SetStatus(plat::OleDateTime::Status::invalid);
+  if (!model) return invalid;
+  CTableFilTable periods;
+  if (!ReadFilTable(*this, "PERIODS", model, &periods, true)) return invalid;
+  const int column =
+      periods.FindColumn(model->m_settings.m_UseZelunMGOn.GetValue() != 0 ? "StartDate" : "StartDat");
+  if (column < 0 || periods.GetRowCount() < 1) return invalid;
+  float value = CTableFilTable::kBlankCell;
+  if (periods.GetValue(column, value)) return invalid;
+  return plat::OleDateTime(static_cast<double>(value));
 }
 
 void CVornDbExport::GetReportSheetName(int kind, std::string& out) {

@@ -35,6 +35,11 @@ class CVornDbExport : public CVornDbExportData {
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
 
+  // The start date of the first period: the first row's "StartDat" cell of
+  // the model table PERIODS ("StartDate" with UseZelunMGOn); invalid (value 0)
+  // when the table, the column or the value is missing.
+  plat::OleDateTime GetPeriodStartDate(CVornModelFile* model);
+
   // 0 "Material_Purchases" .. 4 "Process_Submodel_Summary"; empty otherwise.
   static void GetReportSheetName(int kind, std::string& out);
   // kind 3 "SpecBlend_" + item, kind 4 "Submodel_" + item, else the sheet name.

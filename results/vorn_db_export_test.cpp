@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
 #include <string>
 
+#include "caseset/modeltables/table_file_fixtures.h"
 #include "modelfile/vorn_model_file.h"
 #include "tableio/db/db_connect_info.h"
 
@@ -141,6 +146,37 @@ TEST_F(VornDbExportOutput, SqlServerOutputThatCannotConnectWritesNothing) {
   EXPECT_TRUE(m_log.Has("Initialize SQL Server connection\n"));
   EXPECT_FALSE(m_log.Has("succeeded"));
   EXPECT_EQ(m_log.m_fileName, "DbExport000003.log");
+}
+
+TEST(VornDbExportTest, PeriodStartDateFromThePeriodsTable) {
+  namespace fs = std::filesystem;
+  const fs::path home = fs::temp_directory_path() / ("period_start_" + std::to_string(::getpid()));
+  fs::create_directories(home / "M");
+  CVornDbExport exportObject(nullptr);
+  exportObject.m_strHomeDirectory = home.string();
+  exportObject.m_pModel = std::make_unique<CVornModelFile>();
+  CVornModelFile& model = *exportObject.m_pModel;
+  model.m_strModelName = "M";
+  model.m_strModelDir = (home / "M").string();
+  const auto write = [&](const table_fixtures::Table& periods) {
+    const auto files = table_fixtures::MakeClassicFiles({periods});
+    std::ofstream(home / "M" / "tables.map", std::ios::binary) << files.index;
+    std::ofstream(home / "M" / "tables.fil", std::ios::binary) << files.cache;
+    model.m_tableMaps.RemoveAll();
+  };
+
+  write({"PERIODS", {"1", "2"}, {"LEN", "StartDat", "StartDate"}, {}, {30, 45000, 45100, 31, 45030, 1e30}});
+  plat::OleDateTime start = exportObject.GetPeriodStartDate(&model);
+  EXPECT_TRUE(start.IsValid());
+  EXPECT_EQ(start.GetValue(), 45000.0);
+
+  write({"PERIODS", {"1"}, {"LEN", "StartDat"}, {}, {30, 1e30}});
+  EXPECT_FALSE(exportObject.GetPeriodStartDate(&model).IsValid());  // blank cell
+  write({"PERIODS", {"1"}, {"LEN"}, {}, {30}});
+  start = exportObject.GetPeriodStartDate(&model);
+  EXPECT_FALSE(start.IsValid());
+  EXPECT_EQ(start.GetValue(), 0.0);
+  fs::remove_all(home);
 }
 
 }  // namespace

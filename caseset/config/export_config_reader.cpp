@@ -14,6 +14,7 @@
 #include "caseset/config/name_model.h"
 #include "caseset/config/per_case.h"
 #include "caseset/config/vorn_period.h"
+#include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
 #include "foundation/locale_switch.h"
 #include "modelfile/vorn_model_file.h"
@@ -107,6 +108,7 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
       else if (name == "SelectedCases") ReadSelectedCases(child);
       else if (name == "CasesToBeSolved") ReadCasesToBeSolved(child);
       else if (name == "ErrorMessages") ReadErrorMessages(child);
+      else if (name == "ExtendedTagProcessor") ReadExtendedTagProcessor(child);
       else if (name == "System") m_strSystem = ConfigText(child);
       else if (name == "CompanyName") m_strCompanyName = ConfigText(child);
       else if (name == "ProgramVersion") m_strProgramVersion = ConfigText(child);
@@ -201,8 +203,7 @@ void CVornDbExportData::BuildNameModels(bool useShortPlantTags) {
   m_paModelFiles.m_bOwnsElements = 0;
   m_paModelFiles.RemoveAll();
   if (!m_pModel) return;
-  const std::int32_t modelType = m_pModel->m_settings.m_ModelType.GetValue();
-  if (modelType != 2 && modelType != 3) {
+  if (!IsGlobalModel(*m_pModel)) {
     auto named = std::make_unique<CNameModel>(std::string());
     named->m_nModelIndex = -1;
     named->m_strModelName = m_pModel->m_strModelName;
@@ -229,7 +230,9 @@ void CVornDbExportData::BuildNameModels(bool useShortPlantTags) {
   m_paNameModels.Sort(m_paNameModels.m_pfnCompare);
 }
 
-std::string CVornDbExportData::ShortPlantTag(const std::string& code) const { return code; }
+std::string CVornDbExportData::ShortPlantTag(const std::string& code) const {
+  return m_pTagProcessor ? m_pTagProcessor->GetShortPlantTag(code) : code;
+}
 
 // ---- The case set
 

@@ -32,10 +32,10 @@ class ExportConfigReader : public ::testing::Test {
 
   // Writes body inside a root element and reads it.
   bool Read(const std::string& body) { return ReadText("<?xml version=\"1.0\"?><Export>" + body + "</Export>"); }
-  bool ReadText(const std::string& text) {
+  bool ReadText(const std::string& text, bool useShortPlantTags = false) {
     const fs::path path = m_dir / "VornDbExportData.xml";
     std::ofstream(path, std::ios::binary) << text;
-    return m_data.ReadDataFromXmlFile(path.string(), false);
+    return m_data.ReadDataFromXmlFile(path.string(), useShortPlantTags);
   }
   // A model file in dir/name whose ModelType setting is type.
   void WriteModel(const std::string& name, int type) {
@@ -276,6 +276,23 @@ TEST_F(ExportConfigReader, AGlobalModelNamesEachPlantAfterItsLocalModel) {
   EXPECT_EQ(m_data.FindModel("p3"), m_data.m_paLocalModelFiles->GetAt(2));
   EXPECT_EQ(m_data.FindModel("GLOBAL"), m_data.m_pModel.get());
   EXPECT_EQ(m_data.FindModel("none"), nullptr);
+}
+
+TEST_F(ExportConfigReader, ShortPlantTagsNameTheModelsWhenAsked) {
+  WriteModel("Global", 3);
+  const std::string body =
+      "<ExtendedTagProcessor><Plants><TagAlias><ExtendedTag>Alpha</ExtendedTag><ShortTag>A1</ShortTag></TagAlias>"
+      "<TagAlias><ExtendedTag>Beta</ExtendedTag><ShortTag>B1</ShortTag></TagAlias></Plants></ExtendedTagProcessor>"
+      "<LocalModelArray><LocalModel><CodeString>Beta</CodeString></LocalModel>"
+      "<LocalModel><CodeString>Alpha</CodeString></LocalModel></LocalModelArray>"
+      "<VornModelFile>" + ModelFileDir("Global") + "</VornModelFile><VornModelFileArray><VornModelFile>" +
+      ModelFileDir("P1") + "</VornModelFile><VornModelFile>" + ModelFileDir("P2") +
+      "</VornModelFile></VornModelFileArray>";
+  ASSERT_TRUE(ReadText("<Export>" + body + "</Export>", true));
+  ASSERT_EQ(m_data.m_paNameModels.GetSize(), 2);
+  EXPECT_EQ(m_data.m_paNameModels[0]->m_strName, "A1");
+  EXPECT_EQ(m_data.m_paNameModels[0]->m_nModelIndex, 1);
+  EXPECT_EQ(m_data.m_paNameModels[1]->m_strName, "B1");
 }
 
 TEST_F(ExportConfigReader, AGlobalModelWithTooFewLocalModelsFailsTheReading) {
