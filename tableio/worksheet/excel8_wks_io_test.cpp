@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -218,7 +221,8 @@ TEST(Excel8WksIO, ColumnWidths) {
 }
 
 TEST(Excel8WksIO, FilesThatAreNoWorkbookFail) {
-  const std::string dir = ::testing::TempDir();
+  const std::string dir = ::testing::TempDir() + "/ostrel_" + std::to_string(::getpid());
+  std::filesystem::create_directories(dir);
   const std::string text = dir + "/excel8_text.csv";
   { std::ofstream(text) << "NAME,VALUE\na,1\n"; }
   const std::string empty = dir + "/excel8_empty.xls";
@@ -228,6 +232,7 @@ TEST(Excel8WksIO, FilesThatAreNoWorkbookFail) {
     excel8WksIO reader(path, "");
     EXPECT_TRUE(reader.HasError());
   }
+  std::filesystem::remove_all(dir);
 }
 
 TEST(ExcelApplication, IsAnInProcessFlag) {

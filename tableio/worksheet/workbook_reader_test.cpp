@@ -2,6 +2,7 @@
 
 #include <freexl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <zip.h>
 
 #include <cmath>
@@ -29,6 +30,11 @@ std::vector<char> ReadFile(const std::string& path) {
   return std::vector<char>(std::istreambuf_iterator<char>(in), {});
 }
 
+// A file name of this process in the temporary directory (test runs may overlap).
+std::string TempPath(const std::string& name) {
+  return ::testing::TempDir() + "/ostrel_" + std::to_string(::getpid()) + "_" + name;
+}
+
 void WriteFile(const std::string& path, const char* data, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(data, static_cast<std::streamsize>(size));
@@ -52,7 +58,7 @@ const char* kSharedStrings =
 
 // A workbook of one sheet with the given sheetData content, written by our own zip writer.
 std::string MakeXlsx(const std::string& name, const std::string& sheetData, const std::string& sharedStrings = kSharedStrings) {
-  const std::string path = ::testing::TempDir() + "/" + name;
+  const std::string path = TempPath(name);
   std::remove(path.c_str());
   int error = 0;
   zip_t* archive = zip_open(path.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &error);
@@ -110,6 +116,7 @@ TEST(XlsxReader, ReadsWhatOtherWritersWrite) {
   EXPECT_EQ(reader.GetFormulaText(2, 1), "=$A$1+C1*SUM(C$1:D1)");
   EXPECT_EQ(reader.GetFormulaText(3, 1), "=$A$1+C2*SUM(C$1:D2)");
   EXPECT_EQ(reader.GetFormulaText(4, 1), "=\"q\"&\"r\"");
+  std::remove(path.c_str());
 }
 
 TEST(XlsxReader, DamagedSheetDataFails) {
@@ -126,7 +133,7 @@ TEST(XlsxReader, DamagedSheetDataFails) {
     std::string sheet = sheetData;
     // The last two cut the sheet part off inside the cells.
     const bool cut = what.rfind("an unclosed", 0) == 0;
-    const std::string path = cut ? ::testing::TempDir() + "/cut.xlsx" : MakeXlsx("damaged.xlsx", sheet);
+    const std::string path = cut ? TempPath("cut.xlsx") : MakeXlsx("damaged.xlsx", sheet);
     if (cut) {
       int error = 0;
       zip_t* archive = zip_open(MakeXlsx("cut.xlsx", "").c_str(), 0, &error);
@@ -138,13 +145,14 @@ TEST(XlsxReader, DamagedSheetDataFails) {
     }
     excel8WksIO reader(path, "");
     EXPECT_TRUE(reader.HasError());
+    std::remove(path.c_str());
   }
 }
 
 // Every prefix of every fixture, and fixtures with bytes overwritten, must
 // either open or fail cleanly (the sanitizer build turns overruns into failures).
 TEST(WorkbookReaders, TruncatedAndCorruptFilesFailCleanly) {
-  const std::string path = ::testing::TempDir() + "/mangled_workbook";
+  const std::string path = TempPath("mangled_workbook");
   std::mt19937 random(20240131);
   for (const char* name : {"lo_types.xlsx", "openpyxl_types.xlsx", "lo_types.xls", "xlwt_types.xls"}) {
     SCOPED_TRACE(name);
@@ -172,6 +180,7 @@ TEST(WorkbookReaders, TruncatedAndCorruptFilesFailCleanly) {
       }
     }
   }
+  std::remove(path.c_str());
 }
 
 // freexl reads the values of BIFF8 cells (not booleans, errors or formulas,
