@@ -205,7 +205,7 @@ bool EscapeLiteral(const std::string& prefix, const std::string& value, const st
 bool IsJetDbms(const std::string& dbmsName) {
   const std::string upper = Upper(dbmsName);
   return upper.find("ACCESS") != std::string::npos || upper.find("JET") != std::string::npos ||
-         upper.find("MDB") != std::string::npos || upper.find("ACE") == 0;
+         upper.find("MDB") != std::string::npos;
 }
 
 std::string BuildColumnProbe(const std::string& dbmsName, const std::string& table) {
