@@ -3,11 +3,13 @@
 #include <dlfcn.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <clocale>
 #include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <string_view>
+#include <vector>
 
 #include "foundation/locale_switch.h"
 #include "foundation/registry.h"
@@ -362,22 +364,29 @@ bool CTULOInstance::BuildInputOutputLists(int inputOutputMap) {
     block->m_inputs.RemoveAll();
     block->m_outputs.RemoveAll();
     if (inputOutputMap == 0) continue;
+    std::vector<CUserDefinedEquationVariable*> inputs;
+    std::vector<CUserDefinedEquationVariable*> outputs;
     for (CTuloPort* port : block->m_ports) {
       const bool input = port->m_nDirection == kPortInput;
       for (CUserDefinedEquationVariable* variable : port->m_variables) {
         const int kind = TuloVariableKind(*variable);
         if ((kind == 1 && !input) || variable->m_strName == variable->m_strVornName) continue;
-        if (variable->m_bIsIndependent || input) {
-          if (block->m_inputs.Find(variable) == nullptr) {
-            block->m_inputs.Add(variable);
-            block->m_inputs.Sort(&CUserDefinedEquationVariable::CompareElements);
-          }
-        } else if (kind != 1 && block->m_outputs.Find(variable) == nullptr) {
-          block->m_outputs.Add(variable);
-          block->m_outputs.Sort(&CUserDefinedEquationVariable::CompareElements);
-        }
+        if (variable->m_bIsIndependent || input)
+          inputs.push_back(variable);
+        else if (kind != 1)
+          outputs.push_back(variable);
       }
     }
+    // Each list holds a variable once, sorted by name.
+    const auto fill = [](std::vector<CUserDefinedEquationVariable*>& from,
+                         CAutoDestructArray<CPtrArray, CUserDefinedEquationVariable*>& to) {
+      std::sort(from.begin(), from.end());
+      from.erase(std::unique(from.begin(), from.end()), from.end());
+      for (CUserDefinedEquationVariable* variable : from) to.Add(variable);
+      to.Sort(&CUserDefinedEquationVariable::CompareElements);
+    };
+    fill(inputs, block->m_inputs);
+    fill(outputs, block->m_outputs);
   }
   return true;
 }
