@@ -117,6 +117,9 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& erro
   }
   if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFF\xFE") return IconvToUtf8("UTF-16LE", bytes.substr(2), utf8, error);
   if (bytes.size() >= 2 && bytes.substr(0, 2) == "\xFE\xFF") return IconvToUtf8("UTF-16BE", bytes.substr(2), utf8, error);
+  // UTF-16 without a byte-order mark shows itself in the first character, "<".
+  if (bytes.substr(0, 4) == std::string_view("<\0?\0", 4)) return IconvToUtf8("UTF-16LE", bytes, utf8, error);
+  if (bytes.substr(0, 4) == std::string_view("\0<\0?", 4)) return IconvToUtf8("UTF-16BE", bytes, utf8, error);
   std::string encoding = Lower(DeclaredEncoding(bytes));
   if (encoding.empty() || encoding == "utf-8" || encoding == "utf8") {
     utf8.assign(bytes);

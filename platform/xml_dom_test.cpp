@@ -65,6 +65,7 @@ TEST(XmlDomTest, DecodesFileBytesByBomOrDeclaration) {
       {"windows-1252", "<?xml version='1.0' encoding='windows-1252'?><R>Gr\xFC\xDF" "e</R>", true},
       {"iso-8859-1", "<?xml version=\"1.0\" encoding = \"ISO-8859-1\"?><R>Gr\xFC\xDF" "e</R>", true},
       {"utf-16le bom", std::string("\xFF\xFE<\0R\0>\0G\0r\0\xFC\0\xDF\0" "e\0<\0/\0R\0>\0", 26), true},
+      {"utf-16be declared", std::string("\0<\0?\0x\0m\0l\0?\0>\0<\0R\0>\0G\0r\0\xFC\0\xDF\0e\0<\0/\0R\0>", 38), true},
       {"unknown encoding", "<?xml version=\"1.0\" encoding=\"no-such-code\"?><R/>", false},
   };
   for (const Case& c : cases) {
