@@ -12,6 +12,8 @@
 #include "results/objects/db_node.h"
 #include "results/objects/db_period.h"
 
+class CAssembledCase;
+
 // Out-of-tolerance counts of a model in a solution state
 // ("PrRecursionLogModel": "SequenceID", "ModelID").
 class CDbOutofTol : public CDbDataObject {
@@ -66,6 +68,12 @@ class CDbMarket : public CDbObject {
 class CDbCaseSet : public CDbObject {
  public:
   explicit CDbCaseSet(std::int32_t id, CVornDbExportData* owner = nullptr) : CDbObject(id), m_pDbData(owner) {}
+
+  // The row from the assembled case (nothing for null): its title and
+  // selection formulas, "Truncated" its selection value; the parent case is
+  // the Case of the export context's scenario logic for the case's formula
+  // and number, when there is one.
+  void Fill(const CAssembledCase* assembledCase);
 
   std::int32_t m_nSetParentCase = -1;  // "SetParentCase"
   std::int32_t m_nTruncated = 0;       // "Truncated"
