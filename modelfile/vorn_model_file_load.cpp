@@ -39,7 +39,10 @@ int ReadModelText(const std::string& path, std::string& text, bool& deciphered, 
   const int result = ReadModelFileText(path, text) ? 1 : 0;
   // A byte-order mark is no sign of an enciphered file.
   if (text.compare(0, kUtf8ByteOrderMark.size(), kUtf8ByteOrderMark) == 0) text.erase(0, kUtf8ByteOrderMark.size());
-  if (!text.empty() && text[0] == '<') return result;
+  // A UTF-16 file (with or without its mark) is plain XML too: an enciphered text is ASCII.
+  const bool utf16 = text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0 ||
+                     (text.size() >= 2 && text[0] == '\0' && text[1] == '<');
+  if ((!text.empty() && text[0] == '<') || utf16) return result;
   std::string plain;
   DecipherModelText(text, key, plain);
   text = std::move(plain);

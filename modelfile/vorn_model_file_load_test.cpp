@@ -202,6 +202,12 @@ TEST(VornModelFileLoadTest, CutTablesNeedBothShortcutSettings) {
   }
 }
 
+std::string Utf16Le(const std::string& mark, const std::string& ascii) {
+  std::string out = mark;
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out;
+}
+
 TEST(VornModelFileLoadTest, TellsModelFilesFromTextsThatAreNot) {
   struct Case {
     const char* label;
@@ -213,6 +219,7 @@ TEST(VornModelFileLoadTest, TellsModelFilesFromTextsThatAreNot) {
       {"plain", minimal, true},
       {"byte-order mark", "\xEF\xBB\xBF" + minimal, true},
       {"declared windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?>" + minimal, true},
+      {"utf-16 with its mark", Utf16Le("\xFF\xFE", minimal), true},
       {"empty file", "", false},
       {"not xml", "this is not a model", false},
       {"truncated", minimal.substr(0, 30), false},
