@@ -10,9 +10,17 @@
 #include <string>
 #include <vector>
 
+#include "foundation/ptr_array.h"
 #include "modelfile/exp_eval.h"
 
+class CAssembledCase;
+class CScenarioExecutionLogic;
 class CVornDbExportData;
+class CVornModelFile;
+class ISolvedCaseView;
+
+using CScenarioLogicArray = CAutoDestructArray<CPtrArray, CScenarioExecutionLogic*>;
+using CAssembledCaseArray = CAutoDestructArray<CPtrArray, CAssembledCase*>;
 
 // One resolved variable of a formula: which value of which solved case it reads.
 class CScenarioIdentifier {
@@ -66,6 +74,30 @@ class CScenarioExecutionLogic : public CExpEval {
   std::string ApplyTolerance(const std::string& subExpression, const std::string& op) const;
   // The text with its unmatched parentheses cut off.
   static std::string BalanceParentheses(const std::string& text);
+
+  // ---- Values of the solved cases
+  // Resolves each variable and reads the values the exported case provides;
+  // the first failure ends the pass, unreported.
+  void CollectCaseValues(const ISolvedCaseView& solution, std::int32_t caseNumber, const CScenarioLogicArray* logics);
+  // Gives the variable its resolved identifier record (case, kind, row or
+  // column, period); throws ErrorCode 5 for a malformed identifier.
+  void ResolveIdentifier(Variable* variable, const CScenarioLogicArray* logics);
+  // Stores the value when the variable is unset and its identifier names the exported case.
+  void ReadIdentifierValue(const ISolvedCaseView& solution, Variable* variable, std::int32_t caseNumber);
+  CScenarioIdentifier* FindIdentifier(const std::string& variableName) const;
+
+  // ---- Parametric chains
+  // True when this logic's case is an infeasible parametric step and its
+  // next step tightens a MIN or MAX limit further.
+  bool CheckParametricTruncation(const ISolvedCaseView& solution, const CVornModelFile& mainModel,
+                                 const CAssembledCaseArray& cases) const;
+  static std::int32_t FindNextParametricSibling(std::int32_t caseNumber, const CVornModelFile& mainModel,
+                                                const CAssembledCaseArray& cases);
+  // Marks the later parametric steps of this logic's case, and their dependants, as truncated.
+  void TruncateParametricSiblings(const CVornModelFile& mainModel, CAssembledCaseArray& cases,
+                                  const CScenarioLogicArray& logics) const;
+  static void PropagateTruncation(CAssembledCase& assembledCase, const CVornModelFile& mainModel,
+                                  CAssembledCaseArray& cases, const CScenarioLogicArray& logics);
 
   static bool IsQualifierKeyword(const std::string& word);
   static bool IsStatusKeyword(const std::string& word);
