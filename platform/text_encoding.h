@@ -19,6 +19,9 @@ std::string Utf8ToCp1252(std::string_view text);
 // The Windows-1252 byte of one code point, or '?' when the code page has none.
 char CodePointToCp1252(std::uint32_t codePoint);
 
+// Appends the UTF-8 form of one code point.
+void AppendUtf8(std::string& out, std::uint32_t codePoint);
+
 // The code point of one Windows-1252 byte.
 std::uint32_t Cp1252ToCodePoint(unsigned char byte);
 

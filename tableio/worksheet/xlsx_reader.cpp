@@ -42,24 +42,6 @@ bool ParseNumber(std::string_view text, T& value) {
   return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
-void AppendUtf8(std::string& out, std::uint32_t cp) {
-  if (cp < 0x80) {
-    out += static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-}
-
 int HexDigit(char c) {
   if (c >= '0' && c <= '9') return c - '0';
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
@@ -83,7 +65,7 @@ std::string WorkbookText(std::string_view utf8) {
         cp = cp * 16 + d;
       }
       if (hex) {
-        AppendUtf8(decoded, static_cast<std::uint32_t>(cp));
+        plat::AppendUtf8(decoded, static_cast<std::uint32_t>(cp));
         i += 6;
         continue;
       }
@@ -284,7 +266,7 @@ void CXmlScanner::Decode(std::string_view raw, std::string& out) {
       const bool hex = entity[1] == 'x' || entity[1] == 'X';
       const std::string_view digits = entity.substr(hex ? 2 : 1);
       const auto r = std::from_chars(digits.data(), digits.data() + digits.size(), cp, hex ? 16 : 10);
-      if (r.ec == std::errc() && r.ptr == digits.data() + digits.size() && cp <= 0x10FFFF) AppendUtf8(out, cp);
+      if (r.ec == std::errc() && r.ptr == digits.data() + digits.size() && cp <= 0x10FFFF) plat::AppendUtf8(out, cp);
     } else {
       out.append(raw.substr(amp, semi - amp + 1));
     }
