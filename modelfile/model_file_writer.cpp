@@ -18,10 +18,7 @@
 #include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_model_file.h"
 #include "modelfile/vorn_setting_xml_writer.h"
-#if __has_include("modelfile/user_equation_section.h")
 #include "modelfile/user_equation_section.h"
-#define OSTREL_HAS_USER_EQUATION_SECTION 1
-#endif
 
 namespace {
 
@@ -92,11 +89,7 @@ void BuildDocument(CVornModelFile& model, const std::string& version, const std:
     plat::XmlNode formulas = root.AppendElement("Formulas");
     for (const CPropertyCalculation* formula : model.m_formulas) formula->WriteXml(formulas);
   }
-#ifdef OSTREL_HAS_USER_EQUATION_SECTION
   WriteUserEquationSectionXml(model, root);
-#else
-  root.AppendElement("UserEquationSection");
-#endif
   if (!WriteExternalModelsData(model, root, version)) throw std::runtime_error("the external model data was not saved");
   model.WriteWenuTablesXml(root);
   plat::XmlDocument report;
