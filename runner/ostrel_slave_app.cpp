@@ -163,7 +163,7 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   }
   if (m_pDbData->m_pCurrentCase && model) ApplyCaseSettings(model->m_settings, *m_pDbData->m_pCurrentCase, &m_logging);
 
-  // The case-database-export library prepares nothing on this platform: the export writes from its own data.
+  PrepareDataForDbResult(caseNumber, status.GetSolveStatus(), status.GetObjectiveValue());
   Log(3, "SQL Server: PrepareDataForDatabaseOutput completed");
   LogF(3, "SQL Server: Current case info: pCaseData->m_nCaseNumber=%d; m_paAssembledCases num =%d", caseNumber,
        m_pDbData->m_paAssembledCases ? m_pDbData->m_paAssembledCases->GetSize() : 0);
@@ -193,6 +193,18 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
     WriteCaseStatusXml(statusFile, result.m_szSolutionId, caseNumber, status.GetObjectiveValue(),
                        m_pCaseData ? m_pCaseData->m_nStatus : 0);
   return true;
+}
+
+void COstrelSlaveApp::PrepareDataForDbResult(int caseNumber, int solveStatus, double objective) {
+  static const char* const kStatusTexts[] = {"",           "Optimal",           "MaxPass Exceeded",
+                                             "MaxIPass Exceeded", "Unbounded", "Infeasible",
+                                             "Non Recursed Model", "User Exit", "System Error",
+                                             "Max Time Exceeded"};
+  m_pDbData->m_nOutputCaseNumber = caseNumber;
+  m_pDbData->m_strSolutionStatus = solveStatus >= 1 && solveStatus <= 9 ? kStatusTexts[solveStatus] : "";
+  m_pDbData->m_dObjectiveValue = objective;
+  m_pDbData->m_nPasses = 0;
+  m_pDbData->m_nIterations = 0;
 }
 
 void COstrelSlaveApp::DeleteTempSolutionFiles(int caseNumber) {

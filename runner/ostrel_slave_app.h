@@ -37,6 +37,9 @@ class COstrelSlaveApp : public COstrelApp {
   // The database output of one solved case (the export configuration is present).
   bool WriteDatabaseResults(int caseNumber, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                             const std::string& exportConfigPath);
+  // What the case-database-export library hands the export before a case's
+  // output: the case's number, solution status text and objective value.
+  void PrepareDataForDbResult(int caseNumber, int solveStatus, double objective);
   // Removes the case's solution, recursion, PVTW and penalty files from the
   // model's directory and each local model's.
   void DeleteTempSolutionFiles(int caseNumber);
