@@ -33,6 +33,8 @@ class CDbSpecialSubs : public CObject {
   CStringArrayExt m_astrColumnNames;             // column names of "CRDDISTL"
 };
 
+class CVornModelFile;
+
 class CDbSolution : public CObject {
  public:
   // Copies the solution identifier, the run's start and the model's scale
@@ -68,4 +70,32 @@ class CDbSolution : public CObject {
   std::vector<std::string> m_lstWorkStrings;  // working list of the fill
   CDbSpecialSubs m_specialSubs;
   CVornDbExportData* m_pDbData;
+
+  // ---- The solution fill (solutionfill/): its state and operations. The
+  // five working lists above hold the parametric overrides (row names,
+  // values, period keys, model keys, bound keys), m_lstWorkStrings the
+  // weight specifications.
+  std::int32_t m_nRowCount = 0;       // the solution file's header
+  std::int32_t m_nColumnCount = 0;
+  std::int32_t m_nHeaderCode = 0;
+  double m_dObjectiveValue = 0.0;
+  std::string m_strHeaderText;
+  std::int32_t m_nCurrentNodeId = 0;  // the node the fill made last
+  std::uint8_t m_bSkipRawReceipts = 0;
+
+  // The result objects of one model of the case; false when the table map
+  // or the model's primal node is missing, or a global builder fails.
+  bool FillSolution(CVornModelFile* modelFile, bool isGlobal, bool isLocalModel, const std::string& localModelName,
+                    const std::string& nodeName);
+  // A status text to the owner window, when the export context has one.
+  void SendStatusMessage(const std::string& text, std::uintptr_t wParam = 0) const;
+  // "ParametricOverrides.dat" of the main model into the working lists.
+  void ReadParametricOverrides();
+  // *value := the first matching override's value; untouched without a match.
+  void GetParametricOverride(const std::string& rowName, const std::string& periodKey, const std::string& modelKey,
+                             double* value, const std::string& boundKey) const;
+  // The solver's side files of a case into the model definition.
+  bool ReadRecursionFil(CVornModelFile* modelFile, CDbCase* dbCase);
+  bool ReadPvtwDat(CVornModelFile* modelFile, CDbCase* dbCase);
+  bool ReadTvpropDat(CVornModelFile* modelFile, std::int32_t& entryCount);
 };
