@@ -1,6 +1,7 @@
 #include "platform/dao.h"
 
 #include <sqlite3.h>
+#include <strings.h>
 
 #include <cctype>
 #include <cstdio>
@@ -20,6 +21,13 @@ std::string Upper(const std::string& text) {
   std::string out = text;
   for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
   return out;
+}
+
+bool EqualNoCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i)
+    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
+  return true;
 }
 
 bool StartsWithNoCase(const std::string& text, std::size_t pos, const char* word) {
@@ -408,15 +416,8 @@ void CDaoTableDef::CreateField(const std::string& name, std::int16_t type, std::
   field.m_lAttributes = attributes;
   std::string declared = DeclaredType(type, field.m_lSize);  // refuses unknown types in both cases
   if (m_bNew) {
-    std::string up = [&] {
-      std::string u;
-      for (char c : name) u += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      return u;
-    }();
     for (const CDaoFieldInfo& f : m_newFields) {
-      std::string other;
-      for (char c : f.m_strName) other += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-      if (other == up) throw CDaoException(kDaoErrEngine, "Field '" + name + "' already exists in table '" + m_strName + "'.");
+      if (EqualNoCase(f.m_strName, name)) throw CDaoException(kDaoErrEngine, "Field '" + name + "' already exists in table '" + m_strName + "'.");
     }
     m_newFields.push_back(field);
     return;
@@ -438,7 +439,7 @@ const std::vector<CDaoFieldInfo>& CDaoTableDef::Fields() {
 void CDaoTableDef::GetFieldInfo(const std::string& name, CDaoFieldInfo& info) {
   CheckOpen();
   for (const CDaoFieldInfo& field : Fields()) {
-    if (Upper(field.m_strName) == Upper(name)) {
+    if (EqualNoCase(field.m_strName, name)) {
       info = field;
       return;
     }
@@ -471,7 +472,7 @@ void CDaoTableDef::CreateIndex(const CDaoIndexInfo& info) {
   CheckOpen();
   if (m_bNew) throw CDaoException(kDaoErrEngine, "Append table '" + m_strName + "' before its indexes.");
   if (info.m_fields.empty()) throw CDaoException(kDaoErrEngine, "Index '" + info.m_strName + "' has no fields.");
-  std::string name = Upper(info.m_strName) == Upper(m_strName) ? info.m_strName + "_Key" : info.m_strName;
+  std::string name = EqualNoCase(info.m_strName, m_strName) ? info.m_strName + "_Key" : info.m_strName;
   std::string sql = std::string("CREATE ") + (info.m_bUnique || info.m_bPrimary ? "UNIQUE " : "") + "INDEX " +
                     DaoQuoteIdentifier(plat::Cp1252ToUtf8(name)) + " ON " +
                     DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
@@ -484,6 +485,10 @@ void CDaoTableDef::CreateIndex(const CDaoIndexInfo& info) {
 }
 
 // ---- CDaoRecordset
+
+bool CDaoRecordset::NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  return strcasecmp(a.c_str(), b.c_str()) < 0;
+}
 
 void CDaoRecordset::StmtDeleter::operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 
@@ -504,7 +509,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int type, int /*options*/) {
   std::string sql = "INSERT INTO " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strTable)) + " (";
   std::string values;
   for (std::size_t i = 0; i < m_fields.size(); ++i) {
-    m_fieldIndex[Upper(m_fields[i].m_strName)] = static_cast<int>(i);
+    m_fieldIndex[m_fields[i].m_strName] = static_cast<int>(i);
     if (i > 0) {
       sql += ", ";
       values += ", ";
@@ -579,7 +584,7 @@ void CDaoRecordset::AddNew() {
 void CDaoRecordset::SetFieldValue(const std::string& field, const plat::Variant& value) {
   CheckOpen();
   if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
-  auto it = m_fieldIndex.find(Upper(field));
+  auto it = m_fieldIndex.find(field);
   if (it == m_fieldIndex.end())
     throw CDaoException(kDaoErrItemNotFound, "Item '" + field + "' not found in this collection.");
   m_row[static_cast<std::size_t>(it->second)] = value;

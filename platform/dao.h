@@ -233,7 +233,11 @@ class CDaoRecordset {
   bool m_bEditing = false;
   std::string m_strTable;
   std::vector<CDaoFieldInfo> m_fields;
-  std::map<std::string, int> m_fieldIndex;  // upper-case name -> position
+  // Field names compare ignoring case.
+  struct NoCaseLess {
+    bool operator()(const std::string& a, const std::string& b) const;
+  };
+  std::map<std::string, int, NoCaseLess> m_fieldIndex;
   std::vector<plat::Variant> m_row;
   std::unique_ptr<sqlite3_stmt, StmtDeleter> m_stmt;
 };
