@@ -36,7 +36,7 @@ std::string CVornDbExportData::GetModelFilePath(const std::string& name, const c
 
 std::string CVornDbExportData::GetModelTableFilePath(const CVornModelFile* model, const std::string& modelName,
                                                      const std::string& fileName) const {
-  if (m_nExportKind == 2) return model->m_strModelDir + kPathSeparator + fileName;
+  if (m_nExportKind == 2 && model) return model->m_strModelDir + kPathSeparator + fileName;
   return BuildFilePath(modelName, fileName);
 }
 
