@@ -19,6 +19,8 @@
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
 
+class CDbCase;
+
 class CDbModel : public CDbObject {
  public:
   explicit CDbModel(const std::string& name) : CDbObject(name) { ClearViewOwnership(); }
@@ -83,6 +85,15 @@ class CDbModel : public CDbObject {
   // A stream name of the global model -> the name of this model's stream.
   std::map<std::string, std::string> m_mapStreamNames;
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Builders of the solution fill (solutionfill/); m_pDbData is the
+  // export context they read the main model and the tags through.
+  // Streams for the recursed pools of the primal node's first real period.
+  void BuildRecursedPools(CDbPrimalNode* primalNode, CDbCase* dbCase);
+  // Blend VTW = activity of "BVBL" + blend / activity of "BWBL" + blend, per period.
+  void SetBlendVtw(CDbPrimalNode* primalNode, CDbCase* dbCase);
+  // Each alternate stream's VTW to its base stream, in every real period.
+  void CopyAlternateVtw(CDbCase* dbCase);
 
  private:
   void ClearViewOwnership() {

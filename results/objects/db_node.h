@@ -8,6 +8,9 @@
 #include "results/objects/db_model.h"
 #include "results/objects/db_stream.h"
 
+class CDbCase;
+class CVornModelFile;
+
 class CDbDepot : public CDbObject {
  public:
   explicit CDbDepot(const std::string& name) : CDbObject(name) {}
@@ -30,4 +33,8 @@ class CDbNode : public CDbObject {
   CDbModelArray m_paModels;       // one per node
   CAutoDestructArray<CPtrArray, CDbDepot*> m_paDepots;  // destroyed before the models
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Builders of the solution fill (solutionfill/).
+  // The model's gas streams from the table "GASES"; always true.
+  bool BuildGasStreams(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
 };

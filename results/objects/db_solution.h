@@ -34,6 +34,7 @@ class CDbSpecialSubs : public CObject {
 };
 
 class CVornModelFile;
+struct CTableMapDimensions;
 
 class CDbSolution : public CObject {
  public:
@@ -98,4 +99,19 @@ class CDbSolution : public CObject {
   bool ReadRecursionFil(CVornModelFile* modelFile, CDbCase* dbCase);
   bool ReadPvtwDat(CVornModelFile* modelFile, CDbCase* dbCase);
   bool ReadTvpropDat(CVornModelFile* modelFile, std::int32_t& entryCount);
+
+  // ---- Builders of streams, VTW values, models, modes, markets and depots.
+  // Report-writer units of the REPORT rows without values; true when a row made units.
+  bool AddRwUnits(CVornModelFile* modelFile, CDbNode* node, CDbCase* dbCase, bool isGlobal, bool isLocalModel);
+  // VTW objects per stream and period; period is the first real period (single-period models only).
+  void BuildVTW(CVornModelFile* modelFile, CDbModel* model, CDbCase* dbCase, CDbPeriod* period,
+                const CTableMapDimensions& dimensions, bool isGlobal, bool isLocalModel);
+  // Sign reversal and volume-basis conversion of the primal node's row marginals.
+  void AdjustRowMarginals(CVornModelFile* modelFile, CDbPrimalNode* primalNode, CDbCase* dbCase, CDbPeriod* period,
+                          CDbModel* model);
+  // The case-wide objects of a global case: report flags, modes, markets,
+  // depots, global stream lookups, market and plant groups. Always true.
+  bool FillModelsModesMarketsDepots(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // Depot streams take the descriptions of the global model's streams.
+  void SetStreamDescriptionsForDepots(CDbCase* dbCase, CDbModel* model);
 };
