@@ -24,9 +24,6 @@ const plat::StringTableRegistrar kCaseTableStrings(
     plat::StringTable::Program,
     {
         {kIdsRequiredColumnMissing, "Required column missing"},
-        {kIdsInternalTableError, "An internal Tablora error has occurred."},
-        {kIdsMixedRowNames, "Mixed numeric/text data cells in ROWNAMES column"},
-        {kIdsCannotRetrieveTable, "Unable to retrieve data from existing table"},
     });
 
 bool IsWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v'; }
@@ -56,15 +53,6 @@ int FindLastColumn(const CTableFilTable& table, const std::string& name) {
 bool CellValue(const CTableFilTable& table, int i, int j, float& value) {
   if (j < 0) return false;
   return !table.GetValue(i * table.GetColumnCount() + j, value);
-}
-
-void ShowTableStatus(int status, const CIoTable& table) {
-  switch (status) {
-    case kIoTableCannotRead: ShowErrorMessageDetail(kIdsCannotRetrieveTable, table.m_strSource, table.m_strTable); break;
-    case kIoTableCannotClose: ShowErrorMessageId(kIdsInternalTableError); break;
-    case kIoTableOkWithWarnings: ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable); break;
-    default: break;
-  }
 }
 
 double PeriodTime(const CVornModelFile& model) { return model.m_settings.m_PERIODTIME.GetValue(); }
@@ -131,12 +119,8 @@ bool ReadPerCaseTable(const CVornModelFile& model, const CAssembledCase* current
   CVornIoTable table("PERCASE", model, 0);
   if (!excelWasRunning && GetExcelApplication() != nullptr) CloseWorkbookAndExcel();
 
-  const int status = table.GetStatus();
-  if (status == kIoTableCannotOpen) return true;
-  if (status == kIoTableCannotRead || status == kIoTableCannotClose || status == kIoTableOkWithWarnings) {
-    ShowTableStatus(status, table);
-    return false;
-  }
+  if (table.GetStatus() == kIoTableCannotOpen) return true;
+  if (!ReportModelTableStatus(table)) return false;
 
   const int textColumn = table.FindColumn("TEXT");
   const int caseColumn = table.FindColumn("CASE");

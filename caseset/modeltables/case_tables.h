@@ -15,9 +15,6 @@ class CVornModelFile;
 
 // Message ids of the case table readers.
 inline constexpr unsigned kIdsRequiredColumnMissing = 15016;
-inline constexpr unsigned kIdsInternalTableError = 15026;
-inline constexpr unsigned kIdsMixedRowNames = 15289;
-inline constexpr unsigned kIdsCannotRetrieveTable = 10262;
 
 // The PERCASE rows of the current case: from the table cache when the main
 // model generates matrices ("UseZelunMGOn" and "GenerateOn") and no error was

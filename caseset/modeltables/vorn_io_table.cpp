@@ -17,6 +17,9 @@ const plat::StringTableRegistrar kVornIoTableStrings(
     plat::StringTable::Program,
     {
         {kIdsDuplicateCoefficient, "Duplicate coefficient in table %1 for row %2 column %3"},
+        {kIdsCannotRetrieveTable, "Unable to retrieve data from existing table"},
+        {kIdsInternalTableError, "An internal Tablora error has occurred."},
+        {kIdsMixedRowNames, "Mixed numeric/text data cells in ROWNAMES column"},
     });
 
 // Half a second in days: two dates closer than this are the same.
@@ -348,4 +351,13 @@ std::string CVornIoTable::GetRowText(int i) const {
     return std::string();
   }
   return GetCellText(i, m_nTextColumn);
+}
+
+bool ReportModelTableStatus(const CIoTable& table) {
+  switch (table.GetStatus()) {
+    case kIoTableCannotRead: return ShowErrorMessageDetail(kIdsCannotRetrieveTable, table.m_strSource, table.m_strTable);
+    case kIoTableCannotClose: return ShowErrorMessageId(kIdsInternalTableError);
+    case kIoTableOkWithWarnings: return ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable);
+    default: return true;
+  }
 }

@@ -47,5 +47,13 @@ class CVornIoTable : public CIoTable {
   void ComputeTextColumn();
 };
 
-// Message ids of the model-table merge.
+// Message ids of the model-table merge and of a table's load problems.
 inline constexpr unsigned kIdsDuplicateCoefficient = 15022;  // %1 table, %2 row, %3 column
+inline constexpr unsigned kIdsCannotRetrieveTable = 10262;
+inline constexpr unsigned kIdsInternalTableError = 15026;
+inline constexpr unsigned kIdsMixedRowNames = 15289;
+
+// The readers' error box for a load status of 2, 4 or 21 (with the table's
+// file and sheet where the message names them); false after a box, true for
+// any other status.
+bool ReportModelTableStatus(const CIoTable& table);
