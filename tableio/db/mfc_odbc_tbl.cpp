@@ -7,6 +7,7 @@
 
 #include "foundation/string_utils.h"
 #include "platform/connection_string.h"
+#include "tableio/db/odbc_write.h"
 #include "tableio/db/sql_statements.h"
 
 namespace {
@@ -384,6 +385,69 @@ int CMfcOdbcTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArr
   }
   if (read == 0) ReportWarning(kIdsNoMatch);
   return 1;
+}
+
+namespace {
+COdbcWriteContext WriteContext(CMfcOdbcTbl& t) {
+  if (CDatabase* database = t.GetDatabase())
+    return MfcOdbcWriteContext(t, *database, t.GetIdentifierQuote(), t.StatementTableName(), t.IsJetSource());
+  COdbcWriteContext c{t, nullptr, t.GetIdentifierQuote(), t.StatementTableName(), t.IsJetSource(), {}};
+  c.mfcStyle = true;
+  return c;
+}
+}  // namespace
+
+int CMfcOdbcTbl::RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) {
+  if (!DropTable(0) || !CreateTable(keyColumns, dataColumns)) return 0;
+  auto c = WriteContext(*this);
+  return OdbcInsertRows(c, rows, keyColumns, dataColumns, true);
+}
+
+int CMfcOdbcTbl::TransferRows(CIoRowArray& sourceRows, int /*sourceIndex*/,
+                              const std::vector<std::string>& sourceKeyValues, CColumnArray& sourceColumns,
+                              const std::string& keyFields, const std::string& keyValues,
+                              const std::string& resultFields, const std::string& extractFields, int& messageId) {
+  auto c = WriteContext(*this);
+  return OdbcTransferRows(c, sourceRows, sourceKeyValues, sourceColumns, keyFields, keyValues, resultFields,
+                          extractFields, messageId);
+}
+
+int CMfcOdbcTbl::UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) {
+  auto c = WriteContext(*this);
+  return OdbcUpdateRow(c, rows, keyColumns, resultColumns);
+}
+
+int CMfcOdbcTbl::UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                                  const std::string& resultFields, CIoCell& value, int& messageId) {
+  auto c = WriteContext(*this);
+  return OdbcUpdateRowsByKeys(c, keyFields, keyValues, resultFields, value, messageId);
+}
+
+int CMfcOdbcTbl::DeleteRow(CIoRowArray& rows, const std::string& keyFields) {
+  auto c = WriteContext(*this);
+  return OdbcDeleteRow(c, rows, keyFields);
+}
+
+int CMfcOdbcTbl::DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                                  const std::string& extractFields) {
+  if (!SetExtractColumns(extractFields)) return 0;
+  auto c = WriteContext(*this);
+  return OdbcDeleteRowsByKeys(c, keyFields, keyValues);
+}
+
+int CMfcOdbcTbl::AddColumn(std::unique_ptr<CColumn> column) {
+  auto c = WriteContext(*this);
+  return OdbcAddColumn(c, std::move(column));
+}
+
+int CMfcOdbcTbl::DropTable(int report) {
+  auto c = WriteContext(*this);
+  return OdbcDropTable(c, report != 0);
+}
+
+int CMfcOdbcTbl::CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns) {
+  auto c = WriteContext(*this);
+  return OdbcCreateTable(c, keyColumns, dataColumns);
 }
 
 int ReadMfcOdbcTable(const CIoTableDescription& description, const std::string& keyFields,

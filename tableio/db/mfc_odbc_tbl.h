@@ -35,6 +35,25 @@ class CMfcOdbcTbl : public CBaseTbl {
               const std::string& keyValues, const std::string& extractFields,
               std::vector<std::string>* optionalList = nullptr, int sourceNumber = -1) override;
   int ReadColumnInfo() override;
+
+  // The write operations, run on the open database (see odbc_write.h); a
+  // table without one (an ADO table) reports that the table cannot be opened.
+  int RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) override;
+  int TransferRows(CIoRowArray& sourceRows, int sourceIndex, const std::vector<std::string>& sourceKeyValues,
+                   CColumnArray& sourceColumns, const std::string& keyFields, const std::string& keyValues,
+                   const std::string& resultFields, const std::string& extractFields, int& messageId) override;
+  int UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) override;
+  int UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues, const std::string& resultFields,
+                       CIoCell& value, int& messageId) override;
+  int DeleteRow(CIoRowArray& rows, const std::string& keyFields) override;
+  // The third list is an extract list that must resolve.
+  int DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                       const std::string& extractFields) override;
+  int AddColumn(std::unique_ptr<CColumn> column) override;
+  // A failure (a table that does not exist) gives 0 only with report set.
+  virtual int DropTable(int report);
+  virtual int CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns);
+
   // Prefix, value and suffix of the fixed vocabulary; "" when the value
   // cannot be a literal of the type.
   std::string FormatLiteral(const std::string& value, int sqlType) override;

@@ -10,6 +10,7 @@
 #include "foundation/string_utils.h"
 #include "platform/connection_string.h"
 #include "platform/exceptions.h"
+#include "tableio/db/odbc_write.h"
 #include "tableio/db/sql_statements.h"
 
 namespace {
@@ -490,6 +491,69 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
   }
   if (read == 0) ReportWarning(kIdsNoMatch);
   return 1;
+}
+
+namespace {
+COdbcWriteContext WriteContext(CODBCTbl& t) {
+  return COdbcWriteContext{t, t.GetConnection(), t.GetIdentifierQuote(), t.m_strTableName, t.IsJetSource(),
+                           [&t] { t.Disconnect(); }};
+}
+}  // namespace
+
+int CODBCTbl::RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) {
+  return DropTable() && CreateTable(keyColumns, dataColumns) && InsertRows(rows, keyColumns, dataColumns, 1);
+}
+
+int CODBCTbl::TransferRows(CIoRowArray& sourceRows, int /*sourceIndex*/,
+                           const std::vector<std::string>& sourceKeyValues, CColumnArray& sourceColumns,
+                           const std::string& keyFields, const std::string& keyValues,
+                           const std::string& resultFields, const std::string& extractFields, int& messageId) {
+  auto c = WriteContext(*this);
+  return OdbcTransferRows(c, sourceRows, sourceKeyValues, sourceColumns, keyFields, keyValues, resultFields,
+                          extractFields, messageId);
+}
+
+int CODBCTbl::UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) {
+  auto c = WriteContext(*this);
+  return OdbcUpdateRow(c, rows, keyColumns, resultColumns);
+}
+
+int CODBCTbl::UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                               const std::string& resultFields, CIoCell& value, int& messageId) {
+  auto c = WriteContext(*this);
+  return OdbcUpdateRowsByKeys(c, keyFields, keyValues, resultFields, value, messageId);
+}
+
+int CODBCTbl::DeleteRow(CIoRowArray& rows, const std::string& keyFields) {
+  auto c = WriteContext(*this);
+  return OdbcDeleteRow(c, rows, keyFields);
+}
+
+int CODBCTbl::DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                               const std::string& /*resultFields*/) {
+  auto c = WriteContext(*this);
+  return OdbcDeleteRowsByKeys(c, keyFields, keyValues);
+}
+
+int CODBCTbl::AddColumn(std::unique_ptr<CColumn> column) {
+  auto c = WriteContext(*this);
+  return OdbcAddColumn(c, std::move(column));
+}
+
+int CODBCTbl::DropTable() {
+  auto c = WriteContext(*this);
+  return OdbcDropTable(c);
+}
+
+int CODBCTbl::CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns) {
+  auto c = WriteContext(*this);
+  return OdbcCreateTable(c, keyColumns, dataColumns);
+}
+
+int CODBCTbl::InsertRows(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
+                         int useGivenKeyColumnTypes) {
+  auto c = WriteContext(*this);
+  return OdbcInsertRows(c, rows, keyColumns, dataColumns, useGivenKeyColumnTypes != 0);
 }
 
 int ReadOdbcTable(const CIoTableDescription& description, const std::string& keyFields, const std::string& keyValues,

@@ -32,6 +32,27 @@ class CODBCTbl : public CBaseTbl {
               const std::string& keyValues, const std::string& extractFields,
               std::vector<std::string>* optionalList = nullptr, int sourceNumber = -1) override;
   int ReadColumnInfo() override;
+
+  // The write operations, each a context over this table's connection (see odbc_write.h).
+  int RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) override;
+  int TransferRows(CIoRowArray& sourceRows, int sourceIndex, const std::vector<std::string>& sourceKeyValues,
+                   CColumnArray& sourceColumns, const std::string& keyFields, const std::string& keyValues,
+                   const std::string& resultFields, const std::string& extractFields, int& messageId) override;
+  int UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) override;
+  int UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues, const std::string& resultFields,
+                       CIoCell& value, int& messageId) override;
+  int DeleteRow(CIoRowArray& rows, const std::string& keyFields) override;
+  int DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
+                       const std::string& resultFields) override;
+  int AddColumn(std::unique_ptr<CColumn> column) override;
+  // Succeeds whether or not the table existed.
+  virtual int DropTable();
+  virtual int CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns);
+  // Inserts every row with a pending key cell; useGivenKeyColumnTypes takes
+  // the key literals' types from keyColumns instead of the table's columns.
+  virtual int InsertRows(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
+                         int useGivenKeyColumnTypes);
+
   // The literal of a value: dates as ODBC escapes, every other type between
   // the catalogue's prefix and suffix; "" when the value cannot be one.
   std::string FormatLiteral(const std::string& value, int sqlType) override;
