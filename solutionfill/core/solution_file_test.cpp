@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -343,6 +345,56 @@ TEST_F(SolutionFileReadTest, ReadsTheModelsSolutionFileOrFailsOnAMissingOrDamage
     EXPECT_FALSE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}));
     EXPECT_EQ(solution.m_paPrimalNodes.GetSize(), 0);
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Every corpus file (first byte: bit 0 double precision, bit 1 long names)
+// is parsed, and a parsed one is built into a tree for every model type.
+TEST(CorpusReplay, SolutionFiles) {
+  const std::filesystem::path dir =
+      std::filesystem::path(OSTREL_SOURCE_DIR) / "solutionfill/core/testdata/solution_file_corpus";
+  int files = 0;
+  int parsed = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (content.empty()) continue;
+    ++files;
+    CSolutionFileLayout layout;
+    layout.m_bDoublePrecision = (content[0] & 3) != 0;
+    layout.m_nNameWidth = (content[0] & 2) != 0 ? 61 : 9;
+    CSolutionFileContents contents;
+    std::string error;
+    if (!ParseSolutionFile(content.substr(1), layout, contents, error)) {
+      EXPECT_FALSE(error.empty()) << entry.path();
+      continue;
+    }
+    ++parsed;
+    for (std::int32_t modelType = 0; modelType <= 3; ++modelType) {
+      NullLog log;
+      CVornDbExportData exportData(&log);
+      CDbSolution solution(&exportData);
+      const auto dbCase = MakeCase({"1", "a"}, modelType == 1 || modelType == 3);
+      CPrimalTreeContext context;
+      context.m_nModelType = modelType;
+      context.m_pCase = dbCase.get();
+      context.m_astrLocalModelNames = {"a", "x"};
+      context.m_bUseExtendedTags = true;
+      context.m_astrTransferColumns = {"TABCDEF"};
+      context.m_pDbData = &exportData;
+      BuildPrimalTree(solution, contents, context);
+      int records = 0;
+      for (const CDbPrimalNode* node : solution.m_paPrimalNodes)
+        for (const CDbPrimalPeriod* period : node->m_paPeriods)
+          records += period->m_paRows.GetSize() + period->m_paColumns.GetSize();
+      EXPECT_EQ(records, contents.m_nRowCount + contents.m_nColumnCount) << entry.path();
+    }
+  }
+  EXPECT_GT(files, 0);
+  EXPECT_GT(parsed, 0);
 }
 
 }  // namespace
