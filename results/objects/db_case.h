@@ -105,5 +105,12 @@ class CDbCase : public CDbObject {
   CAutoDestructArray<CPtrArray, CDbNode*> m_paNodes;                    // "PrNode"
   CAutoDestructArray<CPtrArray, CDbPeriod*> m_paPeriods;                // "PrPeriod"
   CAutoDestructArray<CPtrArray, CDbSolutionState*> m_paSolutionStates;  // the first is the final state
+  // ---- Economics of the solution fill (solutionfill/economics/).
+  // The 17 zero economic-summary entries of modelId in every real period.
+  void BuildEconomicSummary(std::int32_t& modelId);
+  // Report groups and local costs and prices of the plants' BUY and SELL tables.
+  void AddReportGroupsLocalCosts(CDbModel* globalModel);
+  // The model named like its node of the first node with that NodeID, or null.
+  CDbModel* FindNodeModel(std::int32_t nodeId) const;
   CVornDbExportData* m_pDbData;
 };

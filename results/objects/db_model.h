@@ -20,6 +20,8 @@
 #include "results/objects/db_value_records.h"
 
 class CDbCase;
+class CDbPeriod;
+class CVornModelFile;
 
 class CDbModel : public CDbObject {
  public:
@@ -84,6 +86,15 @@ class CDbModel : public CDbObject {
 
   // A stream name of the global model -> the name of this model's stream.
   std::map<std::string, std::string> m_mapStreamNames;
+  // ---- Economics of the solution fill (solutionfill/economics/).
+  std::map<std::string, std::string> m_mapLocalTags;  // LOCTAGS: a local tag -> the model's stream tag
+  double m_dTransferPercent = 0.0;  // share of transfer values kept by the plant; no builder sets it
+  double m_dSourceValue = 0.0;      // the main model's SOURCE setting, copied by the transfer builder
+  std::int32_t m_nInventorySpecBlendsOption = 0;  // the setting XDR_InventorySpecBlendsInRecursedPools
+  // The fixed costs of the table "REPORT" (column "VAL"); caseId is not used.
+  void BuildFixedCosts(CVornModelFile* modelFile, std::int32_t caseId);
+  // The plant's transfer, sale and purchase values (categories 7, 8, 15, 16) of a period.
+  void FillLocalCostEcoSums(CDbPeriod* period);
   CVornDbExportData* m_pDbData = nullptr;
 
   // ---- Builders of the solution fill (solutionfill/); m_pDbData is the

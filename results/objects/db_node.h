@@ -37,4 +37,7 @@ class CDbNode : public CDbObject {
   // ---- Builders of the solution fill (solutionfill/).
   // The model's gas streams from the table "GASES"; always true.
   bool BuildGasStreams(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // A depot named like the node; a model whose name is the node's and empty.
+  bool HasOwnDepot() const;
+  bool HasUnnamedModel() const;
 };

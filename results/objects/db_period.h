@@ -99,4 +99,8 @@ class CDbPeriod : public CDbObject {
   std::vector<double> m_adWorkValues1;  // working lists of the fill
   std::vector<double> m_adWorkValues2;
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Economics of the solution fill (solutionfill/economics/).
+  double m_dPenaltyTotal = 0.0;     // the period's penalty amounts, added up by their builders
+  double m_dPeriodObjective = 0.0;  // the activity of the period's "OBJFN" column
 };

@@ -26,6 +26,7 @@ class CDbPrimal : public CObject {
   double m_dMarginalValue = kDbNotSet;  // "MarginalValue"
   double m_dWorkValue = 0.0;            // working value of the fill
   std::int16_t m_nVWBasisConverted = 0;  // "VWBasisConverted" of rows: 1 when this is 1, else 0
+  double m_dSalePrice = 0.0;  // a sale column's price given by the local sale builder; 0 when none
 };
 
 using CDbPrimalArray = CAutoDestructArray<CPtrArray, CDbPrimal*>;

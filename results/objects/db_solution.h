@@ -114,4 +114,21 @@ class CDbSolution : public CObject {
   bool FillModelsModesMarketsDepots(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   // Depot streams take the descriptions of the global model's streams.
   void SetStreamDescriptionsForDepots(CDbCase* dbCase, CDbModel* model);
+
+  // ---- Economics: purchases, sales, transfers, economic summary, penalties, inventories.
+  void BuildGlobalPurchase(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void BuildGlobalSale(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The DEMALLOC cost of (period, stream tag, market code, plant code); 0 when none.
+  float FillDemandAllocation(CVornModelFile* modelFile, const std::string& periodName, const std::string& tag,
+                             const std::string& marketCode, const std::string& plantCode);
+  void BuildTransfer(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void SetStreamQualityValuesForTransfers(CDbCase* dbCase);
+  void AddGlobalEcoSums(CDbCase* dbCase, CDbModel* model);
+  void BuildEcoSum(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal, bool isLocalModel);
+  // The penalties of "penalty.dat"; then category 17 of the model's economic summary.
+  void BuildPenalty(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal, bool isLocalModel,
+                    bool isMultiPeriod);
+  void BuildInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void BuildDepotInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void BuildGroupInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
 };

@@ -49,6 +49,8 @@ class CDbStream : public CDbDefinition {
   std::string m_strShortTag;                 // the short tag as read
   std::string m_strDomainTag;                // "DomainTag"
   CAutoDestructArray<CPtrArray, CDbStreamLookup*> m_paLookups;
+  std::uint8_t m_bIsPurchased = 0;  // the model's BUY table has a row for the stream
+  std::uint8_t m_bIsSold = 0;       // the model's SELL table has a row for the stream
 };
 
 class CDbRwStream : public CDbDefinition {
