@@ -113,4 +113,7 @@ class CDbCase : public CDbObject {
   // The model named like its node of the first node with that NodeID, or null.
   CDbModel* FindNodeModel(std::int32_t nodeId) const;
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/): "PrCase" and everything below the case.
+  bool WritePrCase(std::int32_t solutionId, bool firstCase);
 };

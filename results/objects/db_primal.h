@@ -61,4 +61,7 @@ class CDbPrimalNode : public CObject {
   std::string m_strName;
   CAutoDestructArray<CPtrArray, CDbPrimalPeriod*> m_paPeriods;
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/): the primal rows and columns of the node.
+  bool WritePrPrimal(std::int32_t solutionId, bool firstCase);
 };

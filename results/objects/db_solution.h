@@ -131,4 +131,18 @@ class CDbSolution : public CObject {
   void BuildInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   void BuildDepotInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   void BuildGroupInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The groups of a model object: GROUPS with its BUY and SELL members, the
+  // report groups of a local model, and the blend-mix groups.
+  void BuildGroups(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal);
+  std::uint8_t m_bHasReportGroups = 0;  // GROUPS had rows (reset per model object)
+  std::int32_t m_nLastGroupNumber = 0;  // the highest group number given so far
+  std::uint8_t m_bHasMarketGroups = 0;  // demand-market groups were made
+  std::uint8_t m_bHasPlantGroups = 0;   // demand-plant groups were made
+
+  // ---- The result-table writers (writers/).
+  // Writes the solution rows, defines the result tables and writes the case
+  // and the primal values; false at the first failure that ends the case.
+  bool WriteToDatabase(bool firstCase, bool needMultipleExecutions);
+  // Opens and defines every result table of the schema, in its fixed order.
+  bool DefineTables();
 };
