@@ -22,7 +22,7 @@ namespace {
 const plat::StringTableRegistrar kSolutionFileTexts(
     plat::StringTable::Program,
     {
-        {kIdsBadSolutionFile, "The solution file %1 is damaged: its record counts do not fit the file."},
+        {kIdsDamagedSolverFile, "The file %1 is damaged: its counts do not fit its length."},
         {kIdsCannotOpenSolverFile, "Unable to open the file: %1"},
     });
 
@@ -324,7 +324,7 @@ bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbC
     return ShowFormattedError1(kIdsCannotOpenSolverFile, path);
   CSolutionFileContents contents;
   std::string error;
-  if (!ParseSolutionFile(stream.str(), layout, contents, error)) return ShowFormattedError1(kIdsBadSolutionFile, path);
+  if (!ParseSolutionFile(stream.str(), layout, contents, error)) return ShowFormattedError1(kIdsDamagedSolverFile, path);
 
   CPrimalTreeContext context;
   context.m_nModelType = model->m_settings.m_ModelType.GetValue();

@@ -19,9 +19,9 @@ class CExtendedTagProcessor;
 class CVornDbExportData;
 class CVornModelFile;
 
-// Message ids of the reader (program texts): bad counts, and a file that
-// cannot be opened.
-inline constexpr std::uint32_t kIdsBadSolutionFile = 282;      // %1: the path
+// Message ids of the solver file readers (program texts): counts a file
+// cannot hold, and a file that cannot be opened.
+inline constexpr std::uint32_t kIdsDamagedSolverFile = 282;      // %1: the path
 inline constexpr std::uint32_t kIdsCannotOpenSolverFile = 2510;  // %1: the path
 
 // Double precision with UseNimboOn or UseZelunMGOn of the main model; long

@@ -1,0 +1,206 @@
+#include "solutionfill/core/solver_side_files.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+
+#include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
+#include "results/objects/db_solution.h"
+#include "solutionfill/core/testing/recording_log.h"
+
+namespace {
+
+void Int(std::string& out, std::int32_t value) {
+  const auto v = static_cast<std::uint32_t>(value);
+  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xff);
+}
+
+void Real(std::string& out, double value, bool doublePrecision) {
+  if (doublePrecision) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, 8);
+    for (int i = 0; i < 8; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
+  } else {
+    const float f = static_cast<float>(value);
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
+  }
+}
+
+std::string Field(const std::string& text, std::size_t width) {
+  std::string field = text.substr(0, width);
+  field.resize(width, '\0');
+  return field;
+}
+
+// A recursion file: two names, the given passes, two period codes, values
+// 10 * period + name.
+std::string RecursionFile(bool doublePrecision, std::int32_t passes) {
+  std::string out;
+  for (std::int32_t word : {1, 2, 3, 4, 5, 2, 2, passes}) Int(out, word);
+  out += Field("POOLSUL     ", 12) + Field("ABCDEFGHIJKL", 12);  // the second without a NUL
+  out += Field("SEC1", 12) + Field("SEC2", 12);
+  for (std::int32_t k = 0; k < passes; ++k) Real(out, 100.0 + k, doublePrecision);
+  for (std::int32_t k = 0; k < passes; ++k) out += k == 0 ? 'O' : 'F';
+  for (std::int32_t list = 0; list < 3; ++list)
+    for (std::int32_t k = 0; k < passes; ++k) Int(out, 10 * list + k);
+  out += "12";
+  for (int period = 0; period < 2; ++period)
+    for (int name = 0; name < 2; ++name) Real(out, 10 * period + name, doublePrecision);
+  return out;
+}
+
+TEST(RecursionFile, ReadsNamesPassesAndValuesInEitherPrecision) {
+  for (bool doublePrecision : {false, true}) {
+    for (std::int32_t passes : {0, 2}) {
+      SCOPED_TRACE(testing::Message() << "double " << doublePrecision << " passes " << passes);
+      CRecursionRecord record;
+      std::string error;
+      ASSERT_TRUE(ParseRecursionFile(RecursionFile(doublePrecision, passes), doublePrecision, record, error)) << error;
+      EXPECT_EQ(record.NameCount(), 2);
+      EXPECT_EQ(record.m_anHeader[0], 1);
+      EXPECT_EQ(record.m_astrPrimaryNames[0], "POOLSUL     ");  // trailing blanks kept
+      EXPECT_EQ(record.m_astrPrimaryNames[1], "ABCDEFGHIJKL");
+      EXPECT_EQ(record.m_astrPeriodCodes[1], "2");
+      EXPECT_EQ(record.Value(1, 1), 11.0);
+      EXPECT_EQ(record.Value(0, 1), 10.0);
+      EXPECT_EQ(record.Value(2, 0), 1e30);
+      EXPECT_EQ(doublePrecision ? record.m_afValues.size() : record.m_adValues.size(), 0u);
+      ASSERT_EQ(record.m_anPassLPIterations.size(), static_cast<std::size_t>(passes));
+      if (passes) {
+        EXPECT_EQ(record.PassObjective(1), 101.0);
+        EXPECT_EQ(record.m_astrPassStatusCodes[0], "O");
+        EXPECT_EQ(record.m_anPassPropOutofTolerance[1], 11);
+        EXPECT_EQ(record.m_anPassDistrOutofTolerance[0], 20);
+      }
+    }
+  }
+}
+
+TEST(RecursionFile, RefusesHeadersAndCountsTheFileCannotHold) {
+  CRecursionRecord record;
+  std::string error;
+  std::string empty;
+  for (std::int32_t word = 0; word < 8; ++word) Int(empty, 0);
+  EXPECT_TRUE(ParseRecursionFile(empty, false, record, error));
+  EXPECT_EQ(record.NameCount(), 0);
+
+  std::string cut = RecursionFile(false, 2);
+  for (const std::string& bytes : {empty.substr(0, 31), cut.substr(0, cut.size() - 1)}) {
+    EXPECT_FALSE(ParseRecursionFile(bytes, false, record, error));
+    EXPECT_EQ(record.NameCount(), 0);
+  }
+  std::string huge;
+  for (std::int32_t word : {0, 0, 0, 0, 0, 0x7fffffff, 0x7fffffff, 0x7fffffff}) Int(huge, word);
+  EXPECT_FALSE(ParseRecursionFile(huge, true, record, error));
+  std::string negative;
+  for (std::int32_t word : {0, 0, 0, 0, 0, -1, 2, 0}) Int(negative, word);
+  EXPECT_FALSE(ParseRecursionFile(negative, true, record, error));
+  EXPECT_TRUE(record.m_astrPrimaryNames.empty());
+}
+
+std::string PvtwFile(bool doublePrecision) {
+  std::string out;
+  Int(out, 3);  // period codes
+  Int(out, 2);  // streams
+  out += "123";
+  out += Field("AB", 4) + "WXYZ";
+  for (int i = 0; i < 6; ++i) Real(out, i, doublePrecision);
+  return out;
+}
+
+TEST(PvtwFile, ReadsStreamByStream) {
+  for (bool doublePrecision : {false, true}) {
+    const std::string bytes = PvtwFile(doublePrecision);
+    EXPECT_EQ(bytes.size(), 8 + 3 + 8 + 6u * (doublePrecision ? 8 : 4));
+    CPvtwRecord record;
+    std::string error;
+    ASSERT_TRUE(ParsePvtwFile(bytes, doublePrecision, record, error)) << error;
+    EXPECT_EQ(record.m_nStreamCount, 2);
+    EXPECT_EQ(record.m_nPeriodCodeCount, 3);
+    EXPECT_EQ(record.m_astrStreamNames[0], "AB");
+    EXPECT_EQ(record.m_astrStreamNames[1], "WXYZ");
+    EXPECT_EQ(record.Value(1, 0), 3.0);  // element 3
+    EXPECT_EQ(record.Value(2, 0), 1e30);
+    EXPECT_FALSE(ParsePvtwFile(bytes.substr(0, bytes.size() - 1), doublePrecision, record, error));
+    EXPECT_EQ(record.m_nStreamCount, 0);
+  }
+  std::string huge;
+  Int(huge, 0x7fffffff);
+  Int(huge, 0x7fffffff);
+  CPvtwRecord record;
+  std::string error;
+  EXPECT_FALSE(ParsePvtwFile(huge, true, record, error));
+}
+
+TEST(TvpropFile, MakesOneEntryPerCompleteRecord) {
+  std::string bytes;
+  for (const char* parts : {"AB      CD      ", "X       Y       "}) {
+    bytes += parts;
+    Real(bytes, 2.5, false);
+  }
+  CDbPrimalArray entries;
+  EXPECT_EQ(ParseTvpropFile(bytes, entries), 2);
+  EXPECT_EQ(entries[0]->m_strName, "ABCD");
+  EXPECT_EQ(entries[0]->m_dActivity, 2.5);
+  EXPECT_EQ(entries[1]->m_strName, "XY");
+  EXPECT_EQ(ParseTvpropFile(bytes + "12345", entries), 2);  // the incomplete tail is ignored
+  EXPECT_EQ(ParseTvpropFile("", entries), 0);
+  EXPECT_EQ(entries.GetSize(), 4);
+}
+
+class SideFileReadTest : public testing::Test {
+ protected:
+  SideFileReadTest() : m_export(&m_log), m_solution(&m_export), m_case(7) {
+    m_dir = std::filesystem::temp_directory_path() / ("sidefiles_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(m_dir / "MODEL");
+    m_export.m_strHomeDirectory = m_dir.string();
+    m_export.m_pModel = std::make_unique<CVornModelFile>();
+    m_export.m_pModel->m_strModelName = "MODEL";
+    m_export.m_pModel->m_strModelDir = (m_dir / "MODEL").string();
+  }
+  ~SideFileReadTest() override { std::filesystem::remove_all(m_dir); }
+  void Save(const char* name, const std::string& bytes) {
+    std::ofstream(m_dir / "MODEL" / name, std::ios::binary) << bytes;
+  }
+
+  solution_file_testing::RecordingLog m_log;
+  CVornDbExportData m_export;
+  CDbSolution m_solution;
+  CDbCase m_case;
+  std::filesystem::path m_dir;
+};
+
+TEST_F(SideFileReadTest, ReadsTheFilesOfTheModelsDirectory) {
+  CVornModelFile* model = m_export.m_pModel.get();
+  std::int32_t count = -1;
+  EXPECT_FALSE(m_solution.ReadRecursionFil(model, &m_case));
+  EXPECT_FALSE(m_solution.ReadPvtwDat(model, &m_case));
+  EXPECT_FALSE(m_solution.ReadTvpropDat(model, count));
+
+  Save("Recursion.fil", RecursionFile(false, 1));
+  Save("PVTW.DAT", PvtwFile(false));
+  Save("TVPROP.DAT", "");
+  EXPECT_TRUE(m_solution.ReadRecursionFil(model, &m_case));
+  EXPECT_EQ(GetRecursionRecord(*model).PassCount(), 1);
+  EXPECT_TRUE(m_solution.ReadPvtwDat(model, &m_case));
+  EXPECT_EQ(GetPvtwRecord(*model).m_nStreamCount, 2);
+  EXPECT_TRUE(m_solution.ReadTvpropDat(model, count));
+  EXPECT_EQ(count, 0);
+
+  // With UseNimboOn the same files are read as doubles: the float file is now too short.
+  model->m_settings.m_UseNimboOn.SetValue(1);
+  EXPECT_FALSE(m_solution.ReadPvtwDat(model, &m_case));
+  Save("PVTW.DAT", PvtwFile(true));
+  EXPECT_TRUE(m_solution.ReadPvtwDat(model, &m_case));
+  EXPECT_TRUE(GetPvtwRecord(*model).m_bDoublePrecision);
+}
+
+}  // namespace
