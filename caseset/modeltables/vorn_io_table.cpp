@@ -139,6 +139,7 @@ class Merger {
     for (CIoRow* row : m_table.m_rows)
       if (row) PadRow(*row, columnCount);
     const int dateColumn = m_table.FindColumn("Date");
+    const std::vector<int> targets = TargetColumns(source.dataColumns);
     std::unordered_map<std::string, std::vector<int>> rowsByKey;
     for (int i = 0; i < m_table.m_rows.GetSize(); ++i)
       if (const CIoRow* row = m_table.m_rows.GetAt(i)) rowsByKey[KeyOf(*row)].push_back(i);
@@ -155,9 +156,8 @@ class Merger {
       for (int j = 0; j < source.dataColumns.GetSize() && j < sourceRow->m_dataCells.GetSize(); ++j) {
         const CColumn* column = source.dataColumns.GetAt(j);
         const CIoCell* cell = sourceRow->m_dataCells.GetAt(j);
-        if (!column || !cell || cell->IsNull()) continue;
-        const int target = m_table.FindColumn(column->m_strName);
-        if (target < 0) continue;
+        const int target = targets[static_cast<std::size_t>(j)];
+        if (!column || !cell || cell->IsNull() || target < 0) continue;
         std::unique_ptr<CIoCell> copy = CopyCell(*cell, column->m_nSqlType);
         if (!copy) return kVornIoTableUnhandledType;
         const bool repeatedDate = copy->GetSqlType() == kSqlDate && target == dateColumn && earlierRows > 0;
@@ -198,8 +198,22 @@ class Merger {
     return added;
   }
 
+  // The table column of each source column (by name), -1 for none.
+  std::vector<int> TargetColumns(const CColumnArray& sourceColumns) const {
+    std::unordered_map<std::string, int> byName;
+    for (int j = m_table.m_dataColumns.GetSize() - 1; j >= 0; --j)
+      if (const CColumn* column = m_table.m_dataColumns.GetAt(j)) byName[column->m_strName] = j;
+    std::vector<int> targets;
+    for (const CColumn* column : sourceColumns) {
+      const auto it = column ? byName.find(column->m_strName) : byName.end();
+      targets.push_back(it == byName.end() ? -1 : it->second);
+    }
+    return targets;
+  }
+
   int MergeRowSet(const SourceTable& source, const CIoRowArray& sourceRows, CIoRowArray& rows, int added) {
     const int columnCount = m_table.m_dataColumns.GetSize();
+    const std::vector<int> targets = TargetColumns(source.dataColumns);
     std::unordered_map<std::string, int> firstRow;
     for (int i = 0; i < rows.GetSize(); ++i) {
       CIoRow* row = rows.GetAt(i);
@@ -224,9 +238,8 @@ class Merger {
       for (int j = 0; j < source.dataColumns.GetSize() && j < sourceRow->m_dataCells.GetSize(); ++j) {
         const CColumn* column = source.dataColumns.GetAt(j);
         const CIoCell* cell = sourceRow->m_dataCells.GetAt(j);
-        if (!column || !cell || cell->IsNull()) continue;
-        const int target = m_table.FindColumn(column->m_strName);
-        if (target < 0) continue;
+        const int target = targets[static_cast<std::size_t>(j)];
+        if (!column || !cell || cell->IsNull() || target < 0) continue;
         std::unique_ptr<CIoCell> copy = CopyCell(*cell, column->m_nSqlType);
         if (!copy) return kVornIoTableUnhandledType;
         const CIoCell& current = *row->m_dataCells.GetAt(target);
