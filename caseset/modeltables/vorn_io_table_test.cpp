@@ -164,3 +164,23 @@ TEST(VornIoTable, RowTextIsEmptyWithoutATextColumn) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(VornIoTable, MarkerRowsMergeByKeyToo) {
+  ModelSheets sheets("vio");
+  sheets.AddSheet("CAPS", "a.xls", {{"ROWNAMES", "A"}, {"*IFVT", "#1"}, {"r1", "#2"}});
+  sheets.AddSheet("CAPS", "b.xls",
+                  {{"ROWNAMES", "A", "B"}, {"*IFVT", "", "#5"}, {"*IIVT", "#3", ""}, {"r1", "#2", "#4"}});
+  CVornIoTable table("CAPS", "*", "*", sheets.m_model, 0, "ROWNAMES", 1);
+  ASSERT_EQ(table.GetStatus(), kIoTableOk);
+  EXPECT_EQ(Keys(table), (Texts{"r1"}));
+  ASSERT_EQ(table.m_extraRows.GetSize(), 2);
+  EXPECT_STREQ(table.GetExtraKeyString(0, 0), "*IFVT");
+  EXPECT_STREQ(table.GetExtraKeyString(1, 0), "*IIVT");
+  EXPECT_DOUBLE_EQ(table.m_extraRows.GetCellDouble(0, table.FindColumn("A")), 1);
+  EXPECT_DOUBLE_EQ(table.m_extraRows.GetCellDouble(0, table.FindColumn("B")), 5);
+  EXPECT_DOUBLE_EQ(table.m_extraRows.GetCellDouble(1, table.FindColumn("A")), 3);
+}
+
+}  // namespace
