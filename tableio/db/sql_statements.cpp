@@ -291,7 +291,11 @@ bool BuildCreateTable(CBaseTbl& t, const std::string& q, const std::string& tabl
     for (const CColumn* column : *columns) {
       if (column == nullptr || !column->IsSelected()) continue;
       std::string definition = QuoteIdentifier(q, column->m_strName) + " " + t.GetTypeName(column->m_nSqlType);
-      if (!t.GetCreateParams(column->m_nSqlType).empty()) definition += "(" + std::to_string(column->m_nSize) + ")";
+      // A size outside 1 to 255 is refused by some sources (0 everywhere, above 255 by Jet): write 255.
+      if (!t.GetCreateParams(column->m_nSqlType).empty()) {
+        const int size = column->m_nSize < 1 || column->m_nSize > 255 ? 255 : column->m_nSize;
+        definition += "(" + std::to_string(size) + ")";
+      }
       definitions.push_back(std::move(definition));
     }
   }
