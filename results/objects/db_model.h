@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "caseset/modeltables/table_fil_table.h"
 #include "results/objects/db_blend.h"
@@ -22,6 +23,7 @@
 class CDbCase;
 class CDbPeriod;
 class CVornModelFile;
+class CDbDepot;
 
 class CDbModel : public CDbObject {
  public:
@@ -105,6 +107,15 @@ class CDbModel : public CDbObject {
   void SetBlendVtw(CDbPrimalNode* primalNode, CDbCase* dbCase);
   // Each alternate stream's VTW to its base stream, in every real period.
   void CopyAlternateVtw(CDbCase* dbCase);
+  // Blend-mix, demand-plant and demand-market groups; true when a group was
+  // made. lastGroupNumber is the solution's running group number.
+  bool FillPeriodBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bool isGlobal, std::int32_t* lastGroupNumber);
+  bool FillGlobalBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bool isGlobal, std::int32_t* lastGroupNumber);
+  bool FillPlantGroups(CVornModelFile* modelFile, CDbCase* dbCase, std::int32_t* lastGroupNumber);
+  bool FillMarketGroups(CVornModelFile* modelFile, CDbCase* dbCase, std::int32_t* lastGroupNumber,
+                        const std::vector<CDbDepot*>& depots);
+  // Global stream lookups of this (global) model's streams into the local models.
+  void BuildNodeModelStreams(CVornModelFile* modelFile, CDbCase* dbCase);
 
  private:
   void ClearViewOwnership() {

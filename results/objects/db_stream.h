@@ -51,6 +51,9 @@ class CDbStream : public CDbDefinition {
   CAutoDestructArray<CPtrArray, CDbStreamLookup*> m_paLookups;
   std::uint8_t m_bIsPurchased = 0;  // the model's BUY table has a row for the stream
   std::uint8_t m_bIsSold = 0;       // the model's SELL table has a row for the stream
+  // The purchase price and sale cost of the "BUY" "IPRICE" and "SELL" "ICOST" cells.
+  float m_fBuyIPrice = kDbNotSetF;
+  float m_fSellICost = kDbNotSetF;
 };
 
 class CDbRwStream : public CDbDefinition {
