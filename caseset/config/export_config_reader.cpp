@@ -14,6 +14,7 @@
 #include "caseset/config/name_model.h"
 #include "caseset/config/per_case.h"
 #include "caseset/config/vorn_period.h"
+#include "caseset/scenario/scenario_execution_logic.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
 #include "foundation/locale_switch.h"
@@ -109,6 +110,7 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
       else if (name == "CasesToBeSolved") ReadCasesToBeSolved(child);
       else if (name == "ErrorMessages") ReadErrorMessages(child);
       else if (name == "ExtendedTagProcessor") ReadExtendedTagProcessor(child);
+      else if (name == "ScenarioExecutionLogics") ReadScenarioExecutionLogics(child);
       else if (name == "System") m_strSystem = ConfigText(child);
       else if (name == "CompanyName") m_strCompanyName = ConfigText(child);
       else if (name == "ProgramVersion") m_strProgramVersion = ConfigText(child);
@@ -140,6 +142,8 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
       else if (name == "ModelDirectory") m_strModelDirectory = ConfigText(child);
     }
     BuildNameModels(useShortPlantTags);
+    // The logics take their formulas from assembled cases that may follow them in the document.
+    AttachSelectionFormulas(*this);
   } catch (const std::exception&) {
     return false;
   }

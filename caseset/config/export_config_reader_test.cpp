@@ -11,6 +11,7 @@
 #include "caseset/config/name_model.h"
 #include "caseset/config/per_case.h"
 #include "caseset/config/vorn_period.h"
+#include "caseset/scenario/scenario_execution_logic.h"
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 
@@ -373,3 +374,15 @@ TEST(ExportConfigPaths, PathHelpers) {
 }
 
 }  // namespace
+
+TEST_F(ExportConfigReader, ScenarioLogicsTakeTheFormulasOfCasesListedAfterThem) {
+  WriteModel("Refinery", 0);
+  ASSERT_TRUE(Read("<VornModelFile>" + ModelFileDir("Refinery") + "</VornModelFile>"
+                   "<ScenarioExecutionLogics><ScenarioExecutionLogic><AssembledCase>2</AssembledCase>"
+                   "</ScenarioExecutionLogic></ScenarioExecutionLogics>"
+                   "<AssembledCases><AssembledCase><Number>2</Number><ModelName>Refinery</ModelName>"
+                   "<SelExp>OBJFN &gt; 5</SelExp></AssembledCase></AssembledCases>"));
+  ASSERT_TRUE(m_data.m_paScenarioLogics);
+  ASSERT_EQ(m_data.m_paScenarioLogics->GetSize(), 1);
+  EXPECT_EQ((*m_data.m_paScenarioLogics)[0]->GetExpression(), "OBJFN > 5");
+}

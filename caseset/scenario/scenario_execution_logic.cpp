@@ -349,11 +349,9 @@ void CVornDbExportData::ReadScenarioExecutionLogics(const plat::XmlNode& node) {
   if (!m_paScenarioLogics) m_paScenarioLogics = MakeErasedOwner(std::make_unique<CScenarioLogicArray>());
   for (const plat::XmlNode& child : node.ChildElements()) {
     if (child.Name() != "ScenarioExecutionLogic") continue;
-    if (auto logic = ReadScenarioExecutionLogic(child)) {
-      m_paScenarioLogics->Add(std::move(logic));
-      m_paScenarioLogics->Sort(&CScenarioExecutionLogic::CompareScenarioLogic);
-    }
+    if (auto logic = ReadScenarioExecutionLogic(child)) m_paScenarioLogics->Add(std::move(logic));
   }
+  // Attaching sorts the list once the whole section is in.
   AttachSelectionFormulas(*this);
 }
 
