@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "modelfile/model_settings.h"
+#include "platform/testing/pg_test_server.h"
 
 namespace {
 
@@ -160,6 +161,24 @@ TEST(ResultSchemaTest, DdlCreatesEveryTableAndKeyIndex) {
             std::string::npos);
   EXPECT_NE(pg.find("\"DateTime\" TIMESTAMP"), std::string::npos);
   EXPECT_EQ(pg.find("COLLATE"), std::string::npos);
+}
+
+// The server script runs on PostgreSQL, twice (it only creates what is missing).
+TEST(ResultSchemaTest, DdlRunsOnPostgreSql) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  ASSERT_TRUE(server.Psql("CREATE DATABASE ddl_test;"));
+  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql);
+  ASSERT_TRUE(server.Psql(ddl, "ddl_test"));
+  ASSERT_TRUE(server.Psql(ddl, "ddl_test"));
+  const std::size_t tables = GetDefinitionPassTables().size() + GetOwnWriterTables().size();
+  EXPECT_TRUE(server.Psql("DO $$ BEGIN IF (SELECT count(*) FROM pg_tables WHERE schemaname = 'public') <> " +
+                              std::to_string(tables) +
+                              " OR NOT EXISTS (SELECT 1 FROM pg_indexes WHERE indexname = 'PrPurchase_Key' AND "
+                              "indexdef LIKE '%(\"SolutionID\", \"CaseID\", \"NodeID\", \"StreamID\", "
+                              "\"PeriodID\")') THEN RAISE EXCEPTION 'catalogue mismatch'; END IF; END $$;",
+                          "ddl_test"));
+  EXPECT_TRUE(server.Psql("INSERT INTO \"LGLINKS\" (\"RUNID\", \"CASE\") VALUES ('R1', 2);", "ddl_test"));
 }
 
 }  // namespace
