@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/access/testing/access_fixture.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
 
@@ -121,6 +125,50 @@ TEST_F(SolutionWriterTest, AFailedSolutionRowEndsTheCaseAndIsTriedAgain) {
   testing::internal::GetCapturedStderr();
   EXPECT_TRUE(*exportData.m_pbDoDbSolution);
   EXPECT_EQ(log.m_text.find("Write case data to database\n", log.m_text.rfind("start\n")), std::string::npos);
+}
+
+std::vector<std::string> g_calls;
+
+class RecordingOrvid : public IOrvid {
+ public:
+  void Initialize(const std::string&, const std::string&) override {}
+  std::string GetLastError() override { return ""; }
+  void Connect(const std::string&) override {}
+  bool StartTable(const char* table, std::int32_t*, std::int32_t*, std::int32_t*) override {
+    return Add(std::string("start ") + table);
+  }
+  bool EndRow() override { return Add("end"); }
+  bool SetTextValue(const char* f, const char* t) override { return Add(std::string(f) + "=" + t); }
+  bool SetShortValue(const char* f, std::int16_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+
+ private:
+  static bool Add(const std::string& call) {
+    g_calls.push_back(call);
+    return true;
+  }
+};
+
+// A SQL Server results database alone: nothing is defined, no Access file is
+// made, and the buffered solution row goes out at the end of the case.
+TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
+  g_calls.clear();
+  IOrvid::SetFactoryForTesting([]() -> IOrvid* { return new RecordingOrvid(); });
+  DbSqlSvr driver(&log);
+  exportData.m_pSqlServer = &driver;
+  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
+  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+
+  EXPECT_TRUE(Write(7, true));
+  EXPECT_FALSE(std::filesystem::exists(DatabasePath()));
+  auto at = std::find(g_calls.begin(), g_calls.end(), "start PrSolution");
+  ASSERT_NE(at, g_calls.end());
+  EXPECT_EQ(std::vector<std::string>(at + 1, at + 3), (std::vector<std::string>{"SolutionID=7", "SystemVersion=12.1"}));
+  EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start PrSolutionID"), 0);
+  exportData.m_pSqlServer = nullptr;
+  IOrvid::SetFactoryForTesting(nullptr);
 }
 
 }  // namespace
