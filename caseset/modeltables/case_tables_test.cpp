@@ -14,6 +14,7 @@
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "modelfile/vorn_model_file.h"
+#include "tableio/worksheet/excel8_wks_io.h"
 #include "tableio/worksheet/testing/sheet_fixture.h"
 #include "tableio/worksheet/wks_file.h"
 
@@ -229,6 +230,33 @@ TEST_F(CaseTables, PeriodsOfOtherModels) {
   ASSERT_TRUE(ReadPeriods(m_export));
   EXPECT_EQ(m_export.m_paPeriods->GetSize(), 0);
   EXPECT_EQ(model().m_nimboVars.GetPeriodCount(), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CaseTables, AWorkbookOpenedOnlyForPerCaseIsClosedWithItsApplication) {
+  const fs::path fixture = fs::path(OSTREL_SOURCE_DIR) / "tableio/worksheet/testdata/newer/openpyxl_types.xlsx";
+  fs::copy_file(fixture, m_home / "M" / "percase.xlsx");
+  auto entry = std::make_unique<CVornModelFileTable>("PERCASE", 0);
+  entry->AddFile("percase.xlsx", true, plat::OleDateTime());
+  model().m_tables.Add(std::move(entry));
+
+  ASSERT_EQ(GetExcelApplication(), nullptr);
+  testing::internal::CaptureStderr();
+  ReadPerCaseTable(model(), nullptr, *m_export.m_paPerCases);
+  EXPECT_EQ(GetExcelApplication(), nullptr);
+  EXPECT_FALSE(HasCachedWorkbook());
+
+  // An application that ran before stays.
+  ASSERT_EQ(StartExcelApplication(), 1);
+  ReadPerCaseTable(model(), nullptr, *m_export.m_paPerCases);
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(GetExcelApplication(), nullptr);
+  EXPECT_TRUE(CloseWorkbookAndExcel());
+  EXPECT_EQ(GetExcelApplication(), nullptr);
+  EXPECT_TRUE(CloseWorkbookAndExcel());  // nothing running
 }
 
 }  // namespace
