@@ -170,10 +170,11 @@ TEST_F(CaseTables, PerCaseRowsFromTheCacheOfAGeneratingCase) {
   model().m_tableMaps.RemoveAll();
   model().m_tableFilImage.Release();
   model().m_tableMapImage.Release();
-  CaseTable({{"P2", "CASE", -7.6}}, {});
+  CaseTable({{"P2", "CASE", -7.6}, {"P3", "CASE", 1e12}}, {});
   EXPECT_TRUE(ReadCaseTables(m_export));
-  // The later of two CASE columns counts; a LEN not above 0 becomes 1.
-  EXPECT_EQ(Rows(), (std::vector<Row>{{"P1", "", 3, 1.0}, {"P2", "", -7, 1.0}}));
+  // The later of two CASE columns counts; a LEN not above 0 becomes 1; a
+  // case number beyond 32 bits is no case.
+  EXPECT_EQ(Rows(), (std::vector<Row>{{"P1", "", 3, 1.0}, {"P2", "", -7, 1.0}, {"P3", "", -1, 1.0}}));
 }
 
 TEST_F(CaseTables, PeriodsFromTheCache) {
