@@ -1,0 +1,71 @@
+#pragma once
+// Look-ups (besides those of group_fill.h) and values the builders of purchases, sales, transfers,
+// inventories, penalties and the economic summary share. Every look-up
+// returns null for a missing item: a missing table row, node, period or LP
+// value is an expected case for these builders, never an error.
+
+#include <cstdint>
+#include <string>
+
+class CDbCase;
+class CDbEcoSum;
+class CDbGroup;
+class CDbGroupTransaction;
+class CDbModel;
+class CDbNode;
+class CDbPeriod;
+class CDbPrimal;
+class CDbPrimalNode;
+class CDbPrimalPeriod;
+class CDbSolution;
+class CDbSale;
+class CDbStream;
+class CDbTransaction;
+class CTableFilTable;
+class CVornDbExportData;
+class CVornModelFile;
+
+namespace econ {
+
+CDbPrimalNode* FindPrimalNode(const CDbSolution& solution, const std::string& name);
+CDbPrimal* FindColumn(const CDbPrimalPeriod& period, const std::string& name);
+CDbPrimal* FindRow(const CDbPrimalPeriod& period, const std::string& name);
+CDbPeriod* FindCasePeriod(const CDbCase& dbCase, const std::string& name);
+// The stream the lookups of a global stream give for a model id, or null.
+CDbStream* FindLookupStream(const CDbStream& stream, std::int32_t modelId);
+
+// Days of the period in a multi-period case, else (or when Days is 0) 1.
+double PeriodDivisor(const CDbCase& dbCase, const CDbPeriod& period);
+// The VTW value of (streamId, nodeId) in the period, 1 when there is none.
+double VtwFactor(const CDbPeriod& period, std::int32_t streamId, std::int32_t nodeId);
+
+// Settings of the export's main model (0 without one).
+bool UseZelun(const CVornDbExportData* exportData);
+std::int32_t MainModelType(const CVornDbExportData* exportData);
+bool MainIsMultiPeriod(const CVornDbExportData* exportData);
+
+// The basis flag of a table row: from volumeBasis, 1 with a VOL value, then 0 with a WGT value.
+std::int32_t RowBasis(const CTableFilTable& table, int row, int volColumn, int wgtColumn, std::int32_t volumeBasis);
+
+// The economic-summary entry (category, modelId) of a period, or null.
+CDbEcoSum* FindEcoSum(const CDbPeriod& period, std::int32_t category, std::int32_t modelId);
+// As FindEcoSum; a missing entry is made with Activity 0 and the list re-sorted.
+CDbEcoSum& EnsureEcoSum(CDbPeriod& period, std::int32_t category, std::int32_t modelId, CVornDbExportData* owner);
+
+// A purchase (sale, group transaction) from its LP column: cost or price
+// divided by divisor unless undividedCost, marginal value always divided.
+void SetPurchaseValues(CDbTransaction& purchase, const CDbPrimal& column, double divisor, bool undividedCost,
+                       std::int32_t basis, std::int32_t reportOrder);
+void SetSaleValues(CDbSale& sale, const CDbPrimal& column, double divisor, bool undividedCost, std::int32_t basis,
+                   std::int32_t reportOrder);
+void SetGroupValues(CDbGroupTransaction& group, const CDbPrimal& column, double divisor);
+// A marginal value per day; a value that is not set stays so.
+double PerDay(double value, double divisor);
+
+// The first n characters, and the three characters from position k ("" past the end).
+std::string Left(const std::string& text, std::size_t n);
+std::string Chars3(const std::string& text, std::size_t k);
+// The character at 0-based position k as a text, "" past the end.
+std::string CharAt(const std::string& text, std::size_t k);
+
+}  // namespace econ
