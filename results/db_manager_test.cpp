@@ -71,7 +71,9 @@ TEST_F(DbManagerTest, ConstructionBuildsTheVersionAndEnumerationTables) {
     EXPECT_EQ(t->m_strIDColumn, c.idColumn);
     ASSERT_EQ(t->m_paRecords.GetSize(), c.rows) << c.table;
     EXPECT_EQ(t->m_paRecords.GetAt(0)->m_nID, c.firstId) << c.table;
-    if (c.lastDescription) EXPECT_EQ(t->m_paRecords.GetAt(c.rows - 1)->m_strDescription, c.lastDescription);
+    if (c.lastDescription) {
+      EXPECT_EQ(t->m_paRecords.GetAt(c.rows - 1)->m_strDescription, c.lastDescription);
+    }
   }
   const CDbEnumTable* economics = manager.m_paEnumTables.GetAt(19);
   EXPECT_EQ(economics->m_paRecords.GetAt(7)->m_strDescription, LoadTreskString(483));

@@ -58,12 +58,17 @@ TEST(ResultSchemaTest, PassHoldsTheTablesInOrderWithTheirFieldCounts) {
 
   for (const ResultTable& t : all) {
     ASSERT_FALSE(t.fields.empty()) << t.name;
-    for (const ResultField& f : t.fields)
-      if (f.kind == FieldKind::Text) EXPECT_TRUE(f.size >= 1 && f.size <= 255) << t.name << "." << f.name;
+    for (const ResultField& f : t.fields) {
+      if (f.kind == FieldKind::Text) {
+        EXPECT_TRUE(f.size >= 1 && f.size <= 255) << t.name << "." << f.name;
+      }
+    }
     if (std::string(t.name) == "LGLINKS") continue;
     EXPECT_STREQ(t.fields[0].name, "SolutionID") << t.name;
     const std::set<std::string> perSolution{"PrNode", "PrDepot", "PrModel"};
-    if (!perSolution.count(t.name)) EXPECT_STREQ(t.fields[1].name, "CaseID") << t.name;
+    if (!perSolution.count(t.name)) {
+      EXPECT_STREQ(t.fields[1].name, "CaseID") << t.name;
+    }
   }
 }
 
