@@ -1,0 +1,12 @@
+XLINEAR
+ E
+ 
+	X
+ ER 1e999 C M1 
+RHS
+
+BOUNDS
+ UP
+INITIAL
+
+   
