@@ -11,6 +11,8 @@
 #include <vector>
 
 #include "caseset/modeltables/table_fil_table.h"
+#include "caseset/plantdata/raw_receive.h"
+#include "caseset/plantdata/raw_ship.h"
 #include "results/objects/db_blend.h"
 #include "results/objects/db_definition.h"
 #include "results/objects/db_group.h"
@@ -24,6 +26,7 @@ class CDbCase;
 class CDbPeriod;
 class CVornModelFile;
 class CDbDepot;
+struct CTableMapDimensions;
 
 class CDbModel : public CDbObject {
  public:
@@ -49,10 +52,9 @@ class CDbModel : public CDbObject {
   CTableFilTable m_tableFil;       // a model table in memory for the builders
 
   Array<CDbObject> m_paObjects;                 // plain named items of the fill
-  // Crude receipts ("PrReceive") and shipments ("PrShip"): the readers fill
-  // them with their receipt and shipment records and set the comparison.
-  Array<CObject> m_paRawReceives;
-  Array<CObject> m_paRawShips;
+  // Crude receipts ("PrReceive") and shipments ("PrShip") of the model's plant data.
+  CRawReceiveArray m_paRawReceives;
+  CRawShipArray m_paRawShips;
   Array<CDbStream> m_paStreams;                 // "PrStream", "PrGlobalStreamLookup", "PrUnitofMeasure"
   Array<CDbQuality> m_paQualities;              // "PrQuality"
   Array<CDbGroup> m_paGroups;                   // "PrGroup" and its member tables
@@ -116,6 +118,15 @@ class CDbModel : public CDbObject {
                         const std::vector<CDbDepot*>& depots);
   // Global stream lookups of this (global) model's streams into the local models.
   void BuildNodeModelStreams(CVornModelFile* modelFile, CDbCase* dbCase);
+  // Alternate streams and utilities of the table map's pairs, their indexes and the alternate crudes.
+  void BuildAlternateStreams(const CTableMapDimensions& dimensions, CDbCase* dbCase);
+  // Relabels the one bought alternate of a base crude bought in no period.
+  void BuildAlternateCrudes(CDbPrimalNode* primalNode, CDbCase* dbCase);
+  // Material and utility balances of every period into target (this model or
+  // a depot), with the out-of-balance warnings.
+  void BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, CDbObject* target, std::int32_t volumeBasis);
+  // VPOOL: a stream name -> the name of the stream whose balance row stands for it.
+  void ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std::string>& map);
 
  private:
   void ClearViewOwnership() {
