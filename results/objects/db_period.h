@@ -103,4 +103,6 @@ class CDbPeriod : public CDbObject {
   // ---- Economics of the solution fill (solutionfill/economics/).
   double m_dPenaltyTotal = 0.0;     // the period's penalty amounts, added up by their builders
   double m_dPeriodObjective = 0.0;  // the activity of the period's "OBJFN" column
+  std::int32_t m_nSobCount = 0;     // streams out of balance (material balance of the last model filled)
+  std::int32_t m_nUobCount = 0;     // utilities out of balance
 };

@@ -54,6 +54,9 @@ class CDbStream : public CDbDefinition {
   // The purchase price and sale cost of the "BUY" "IPRICE" and "SELL" "ICOST" cells.
   float m_fBuyIPrice = kDbNotSetF;
   float m_fSellICost = kDbNotSetF;
+
+  // Every scalar of source into this stream: not the owner and not the owned lists.
+  void Copy(const CDbStream& source);
 };
 
 class CDbRwStream : public CDbDefinition {
