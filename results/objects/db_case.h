@@ -13,6 +13,7 @@
 #include "results/objects/db_period.h"
 
 class CAssembledCase;
+class CRecursionRecord;
 
 // Out-of-tolerance counts of a model in a solution state
 // ("PrRecursionLogModel": "SequenceID", "ModelID").
@@ -108,6 +109,9 @@ class CDbCase : public CDbObject {
   // ---- Economics of the solution fill (solutionfill/economics/).
   // The 17 zero economic-summary entries of modelId in every real period.
   void BuildEconomicSummary(std::int32_t& modelId);
+  // ---- The fill driver (solutionfill/core/).
+  // Merges the recursion passes of a model into the solution states (one per pass, by id).
+  void BuildSolutionState(const std::int32_t* modelId, const CRecursionRecord& recursion);
   // Report groups and local costs and prices of the plants' BUY and SELL tables.
   void AddReportGroupsLocalCosts(CDbModel* globalModel);
   // The model named like its node of the first node with that NodeID, or null.

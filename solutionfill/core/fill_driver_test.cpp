@@ -1,0 +1,233 @@
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "caseset/modeltables/table_file_fixtures.h"
+#include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
+#include "results/objects/db_solution.h"
+#include "solutionfill/core/solver_side_files.h"
+#include "solutionfill/core/testing/recording_log.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using table_fixtures::ByteWriter;
+using table_fixtures::Table;
+
+// A classic matrix directory with the given streams (code, VTW, balance
+// basis), utilities and submodels, basis 1.
+std::string Directory(const std::vector<std::string>& streams, const std::vector<float>& vtws,
+                      const std::vector<std::int16_t>& basis, const std::vector<std::string>& utilities,
+                      const std::vector<std::string>& submodels) {
+  ByteWriter w;
+  w.Int32(0).Int32(static_cast<std::int32_t>(streams.size())).Int32(static_cast<std::int32_t>(utilities.size()));
+  for (const std::string& s : streams) w.Fixed(s, 4);
+  for (const std::string& u : utilities) w.Fixed(u, 4);
+  for (std::size_t i = 0; i < streams.size(); ++i) w.Int16(static_cast<std::int16_t>(10 + i));  // property bits
+  w.Pad(32000);
+  w.Int32(0).Int32(0).Int32(0).Int32(0);
+  for (float v : vtws) w.Float(v);
+  std::string attribute2(8000, '\0');
+  for (std::size_t i = 0; i < basis.size(); ++i) std::memcpy(&attribute2[2 * i], &basis[i], 2);
+  w.m_bytes += attribute2;
+  w.Int32(1).Int32(0).Int32(static_cast<std::int32_t>(submodels.size()));
+  for (const std::string& s : submodels) w.Fixed(s, 8);
+  for (std::size_t i = 0; i < submodels.size(); ++i) w.Int16(0);
+  return w.m_bytes;
+}
+
+class FillDriverTest : public testing::Test {
+ protected:
+  FillDriverTest() : m_export(&m_log) {
+    m_home = fs::temp_directory_path() /
+             ("fill_driver_" + std::to_string(::getpid()) + "_" +
+              testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(m_home / "M");
+    m_export.m_strHomeDirectory = m_home.string();
+    m_export.m_strModelDirectory = (m_home / "M").string();
+    m_export.m_pModel = std::make_unique<CVornModelFile>();
+    Model().m_strModelName = "M";
+    Model().m_strModelDir = (m_home / "M").string();
+    m_solution = std::make_unique<CDbSolution>(&m_export);
+    auto* dbCase = new CDbCase(5, &m_export);
+    auto* period = new CDbPeriod(0, &m_export);
+    period->m_strName = ".";
+    dbCase->m_paPeriods.Add(period);
+    dbCase->m_pFirstPeriod = period;
+    auto* dummyNode = new CDbNode(0, &m_export);
+    dummyNode->m_strName = ".";
+    dbCase->m_paNodes.Add(dummyNode);
+    auto* state = new CDbSolutionState(0, &m_export);
+    state->m_paOutofTols.Add(new CDbOutofTol(0, 0, &m_export));
+    dbCase->m_paSolutionStates.Add(state);
+    m_solution->m_paCases.Add(dbCase);
+    auto* primal = new CDbPrimalNode("", &m_export);
+    primal->m_paPeriods.Add(new CDbPrimalPeriod("."));
+    m_solution->m_paPrimalNodes.Add(primal);
+    m_solution->m_paPrimalNodes.Sort(&CDbPrimalNode::ComparePrimalNodeName);
+  }
+  ~FillDriverTest() override { fs::remove_all(m_home); }
+
+  CVornModelFile& Model() { return *m_export.m_pModel; }
+  CDbCase& Case() { return *m_solution->m_paCases[0]; }
+  void WriteTables(const std::vector<Table>& tables, const std::string& directory) {
+    const auto files = table_fixtures::MakeClassicFiles(tables, 500, 0, directory);
+    std::ofstream(m_home / "M" / "tables.map", std::ios::binary) << files.index;
+    std::ofstream(m_home / "M" / "tables.fil", std::ios::binary) << files.cache;
+  }
+  bool Fill() {
+    testing::internal::CaptureStderr();
+    const bool result = m_solution->FillSolution(&Model(), false, false, "", "");
+    testing::internal::GetCapturedStderr();
+    return result;
+  }
+  CDbModel* FilledModel() {
+    for (CDbNode* node : Case().m_paNodes)
+      if (node->m_strName.empty() && !node->m_paModels.IsEmpty()) return node->m_paModels[0];
+    return nullptr;
+  }
+
+  solution_file_testing::RecordingLog m_log;
+  CVornDbExportData m_export;
+  std::unique_ptr<CDbSolution> m_solution;
+  fs::path m_home;
+};
+
+TEST_F(FillDriverTest, MakesNodeModelUnitsStreamsUtilitiesAndUnitsOfAStandardModel) {
+  const Table wspecs{"WSPECS", {"SUL", "RVP"}, {"X"}, {}, {1, 1}};
+  const Table units{"UNITS", {"AB", "CDE", "ZZ"}, {"STDCONV"}, {"KG", "", "LB"}, {2.5, 1e30, 3}};
+  WriteTables({wspecs, units}, Directory({"AB", "CDE "}, {1.0e30f, 0.0f}, {1, 0}, {"STM", "KWH"},
+                                         {"CRUDEATM", "REFORM"}));
+  Model().m_settings.m_VTW.SetValue(0.0);
+  Model().m_settings.m_TITLE1.SetValue("Title one");
+  ASSERT_TRUE(Fill());
+
+  EXPECT_EQ(m_solution->m_nCurrentNodeId, 1);
+  ASSERT_EQ(Case().m_paNodes.GetSize(), 2);
+  EXPECT_EQ(Case().m_paNodes[0]->m_strName, "");  // sorted by name
+  const CDbNode* node = Case().m_paNodes[0];
+  EXPECT_EQ(node->m_nID, 1);
+  EXPECT_EQ(node->m_nVWBasisID, 1);
+  CDbModel* model = FilledModel();
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(model->m_nID, 1);
+  EXPECT_EQ(model->m_strModelName, "M");
+  EXPECT_EQ(model->m_strTitle1, "Title one");
+
+  // Units of measure: the three base types, then "KG" from UNITS (the row
+  // without text and the row without a stream make none).
+  ASSERT_EQ(model->m_paUOMs.GetSize(), 4);
+  EXPECT_EQ(model->m_paUOMs[0]->m_strName, "MTONS");
+  EXPECT_EQ(model->m_paUOMs[2]->m_strName, "KSCF");
+  EXPECT_EQ(model->m_paUOMs[3]->m_strName, "KG");
+  EXPECT_EQ(model->m_paUOMs[3]->m_nID, 3);
+  EXPECT_EQ(model->m_paUOMs[3]->m_dSTDCONV, 2.5);
+
+  // Streams: the dummy first, then one per stream code.
+  ASSERT_EQ(model->m_paStreams.GetSize(), 3);
+  const CDbStream* dummy = model->m_paStreams[0];
+  EXPECT_EQ(dummy->m_strName, "...");
+  EXPECT_EQ(dummy->m_nReportOrder, 0);
+  const CDbStream* ab = nullptr;
+  const CDbStream* cde = nullptr;
+  for (const CDbStream* s : model->m_paStreams) {
+    if (s->m_strName == "AB") ab = s;
+    if (s->m_strName == "CDE") cde = s;
+  }
+  ASSERT_TRUE(ab && cde);
+  EXPECT_EQ(ab->m_nID, 1);
+  EXPECT_EQ(ab->m_nStreamFlags, 10);
+  EXPECT_EQ(ab->m_nVWBasis, 1);
+  EXPECT_EQ(ab->m_nUOMTypeID1, 3);  // balanced by volume: its UNITS type
+  EXPECT_EQ(cde->m_nUOMTypeID1, 1);
+  // VTWs go to the single period: a blank one takes the VTW setting, and 0 becomes 1.
+  const CDbPeriod* period = Case().m_pFirstPeriod;
+  ASSERT_EQ(period->m_paVTWs.GetSize(), 2);
+  for (const CDbVTW* vtw : period->m_paVTWs) {
+    EXPECT_EQ(vtw->m_nNodeID, 1);
+    EXPECT_EQ(vtw->m_dValue, 1.0);
+  }
+
+  ASSERT_EQ(model->m_paUtilities.GetSize(), 2);
+  EXPECT_EQ(model->m_paUtilities[0]->m_strName, "KWH");  // sorted by name
+  EXPECT_EQ(model->m_paUtilities[0]->m_nID, 2);
+  ASSERT_EQ(model->m_paUnits.GetSize(), 2);
+  EXPECT_EQ(model->m_paUnits[0]->m_strName, "CRUDEATM");
+  EXPECT_EQ(model->m_paUnits[0]->m_nReportOrder, 9999);
+  EXPECT_EQ(m_solution->m_lstWorkStrings, (std::vector<std::string>{"SUL", "RVP"}));
+
+  ASSERT_FALSE(m_log.lines.empty());
+  EXPECT_EQ(m_log.lines.front(), "...CDbSolution::FillSolution start\n");
+  EXPECT_EQ(m_log.lines.back(), "...CDbSolution::FillSolution end\n");
+  EXPECT_NE(std::find(m_log.lines.begin(), m_log.lines.end(), "...create stream objects\n"), m_log.lines.end());
+}
+
+TEST_F(FillDriverTest, UniversalIdsPackTheTagAndDefaultWeightSpecs) {
+  WriteTables({}, Directory({"ABC", "ABCD"}, {2.0f, 2.0f}, {0, 0}, {}, {}));
+  Model().m_settings.m_UniversalIdsOn.SetValue(1);
+  Model().m_settings.m_SortStreamsAlphabeticallyOn.SetValue(1);
+  ASSERT_TRUE(Fill());
+  CDbModel* model = FilledModel();
+  ASSERT_NE(model, nullptr);
+  std::vector<std::int32_t> ids;
+  for (const CDbStream* s : model->m_paStreams) ids.push_back(s->m_nID);
+  EXPECT_NE(std::find(ids.begin(), ids.end(), 4407873), ids.end());  // 65 + 66*256 + 67*65536
+  EXPECT_NE(std::find(ids.begin(), ids.end(), -1), ids.end());       // four characters
+  EXPECT_EQ(model->m_paStreams[0]->m_nReportOrder, 0);                // the dummy stays first
+  EXPECT_EQ(m_solution->m_lstWorkStrings, (std::vector<std::string>{"SUL", "BTU"}));
+}
+
+TEST_F(FillDriverTest, MissingTableMapOrPrimalNodeEndsTheFill) {
+  EXPECT_FALSE(Fill());  // no tables.map
+  EXPECT_EQ(Case().m_paNodes.GetSize(), 2);  // what was made stays
+  WriteTables({}, Directory({"AB"}, {1.0f}, {0}, {}, {}));
+  m_solution->m_paPrimalNodes.RemoveAll();
+  EXPECT_FALSE(Fill());
+  EXPECT_EQ(m_log.lines.back(), "...create stream objects\n");
+}
+
+TEST(BuildSolutionState, MergesThePassesOfAModel) {
+  CDbCase dbCase(1);
+  auto* final = new CDbSolutionState(0);
+  final->m_paOutofTols.Add(new CDbOutofTol(0, 0));
+  dbCase.m_paSolutionStates.Add(final);
+  CRecursionRecord recursion;
+  recursion.m_anHeader[7] = 2;
+  recursion.m_afPassObjectives = {10.0f, 20.0f};
+  recursion.m_astrPassStatusCodes = {"O", "F"};
+  recursion.m_anPassLPIterations = {100, 200};
+  recursion.m_anPassPropOutofTolerance = {1, 2};
+  recursion.m_anPassDistrOutofTolerance = {3, 4};
+  const std::int32_t modelId = 7;
+  dbCase.BuildSolutionState(&modelId, recursion);
+  dbCase.BuildSolutionState(&modelId, recursion);  // a second model adds to the same passes
+
+  ASSERT_EQ(dbCase.m_paSolutionStates.GetSize(), 3);
+  const CDbSolutionState* second = dbCase.m_paSolutionStates[2];
+  EXPECT_EQ(second->m_nID, 2);
+  EXPECT_EQ(second->m_nPasses, 200);
+  EXPECT_EQ(second->m_dObjectiveFunction, 20.0);
+  EXPECT_EQ(second->m_nSolutionStatus, 5);
+  EXPECT_EQ(dbCase.m_paSolutionStates[1]->m_nSolutionStatus, 1);
+  EXPECT_EQ(second->m_nRecursionTypeID, 1);
+  ASSERT_EQ(second->m_paOutofTols.GetSize(), 3);  // the totals, then one per model call
+  EXPECT_EQ(second->m_paOutofTols[0]->m_nPropOutofTolerance, 4);
+  EXPECT_EQ(second->m_paOutofTols[1]->m_nNodeID, 7);
+  EXPECT_EQ(second->m_paOutofTols[1]->m_nDistrOutofTolerance, 4);
+  // The final state takes the last pass's counts of each call.
+  EXPECT_EQ(final->m_paOutofTols[0]->m_nPropOutofTolerance, 4);
+  EXPECT_EQ(final->m_paOutofTols[0]->m_nDistrOutofTolerance, 8);
+
+  dbCase.BuildSolutionState(&modelId, CRecursionRecord());
+  EXPECT_EQ(final->m_paOutofTols[0]->m_nPropOutofTolerance, 0);
+}
+
+}  // namespace
