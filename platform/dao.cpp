@@ -160,6 +160,9 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
   m_bReadOnly = (flags & SQLITE_OPEN_READONLY) != 0;
   sqlite3_busy_timeout(m_db, kBusyTimeoutMillis);
   sqlite3_extended_result_codes(m_db, 1);
+  // A double-quoted name is always an identifier: an unknown column is an error, not a string literal.
+  sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   // Reading the schema proves the file is a database; WAL lets several workers write it.
   const char* setup = m_bReadOnly ? "PRAGMA schema_version;"
                                   : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";

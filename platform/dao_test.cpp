@@ -168,6 +168,10 @@ TEST_F(DaoTest, IndexesQueriesAndStatements) {
   index.m_fields = {{"CASE", false}, {"Name", false}};
   def.CreateIndex(index);
   EXPECT_EQ(def.GetIndexCount(), 1);
+  CDaoIndexInfo missing;
+  missing.m_strName = "Other";
+  missing.m_fields = {{"NoSuchColumn", false}};
+  EXPECT_THROW(def.CreateIndex(missing), CDaoException) << "an index over a missing column is an error";
   {
     CDaoRecordset rs(&db);
     rs.Open(&def);
