@@ -1,5 +1,6 @@
 #include "solutionfill/core/stream_builders.h"
 
+#include <algorithm>
 #include <cctype>
 #include <memory>
 
@@ -10,6 +11,7 @@
 #include "results/objects/db_case.h"
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/fill_tables.h"
+#include "solutionfill/core/solver_side_files.h"
 #include "solutionfill/core/table_map_dimensions.h"
 #include "tableio/worksheet/wks_file.h"
 
@@ -411,4 +413,30 @@ bool CDbNode::BuildGasStreams(CVornModelFile* modelFile, CDbCase* dbCase, CDbMod
   const double factor = (main && vtw != 0.0) ? main->m_settings.m_GVTW.GetValue() / vtw : 1.0;
   fill::BuildGasStreamsOf(gases.m_aRowNames, *dbCase, *model, useNimbo, factor);
   return true;
+}
+
+void CDbSolution::BuildVTW(CVornModelFile* modelFile, CDbModel* model, CDbCase* dbCase, CDbPeriod* period,
+                           const CTableMapDimensions& dimensions, bool isGlobal, bool /*isLocalModel*/) {
+  const CVornModelFile* main = fill::MainModel(m_pDbData);
+  if (!modelFile || !model || !dbCase || !main) return;
+  fill::CVtwInputs inputs;
+  inputs.m_pDimensions = &dimensions;
+  inputs.m_bMultiPeriod = fill::IsMultiPeriodModel(*modelFile);
+  inputs.m_bUseNimbo = main->m_settings.m_UseNimboOn.GetValue() != 0;
+  inputs.m_dModelVtw = modelFile->m_settings.m_VTW.GetValue();
+  // "PVTW.DAT" is read only where the rules use it: never for a global call.
+  const bool readsPvtw = !isGlobal && (inputs.m_bMultiPeriod || inputs.m_bUseNimbo);
+  fill::CPvtwTable pvtw;
+  if (readsPvtw && ReadPvtwDat(modelFile, dbCase)) {
+    const CPvtwRecord& record = GetPvtwRecord(*modelFile);
+    pvtw.m_astrStreamNames = record.m_astrStreamNames;
+    pvtw.m_astrPeriodCodes = record.m_astrPeriodCodes;
+    pvtw.m_astrStreamNames.resize(static_cast<std::size_t>(std::max(record.m_nStreamCount, 0)));
+    pvtw.m_astrPeriodCodes.resize(static_cast<std::size_t>(std::max(record.m_nPeriodCodeCount, 0)));
+    for (std::size_t s = 0; s < pvtw.m_astrStreamNames.size(); ++s)
+      for (std::size_t k = 0; k < pvtw.m_astrPeriodCodes.size(); ++k)
+        pvtw.m_adValues.push_back(record.Value(static_cast<std::int32_t>(s), static_cast<std::int32_t>(k)));
+    inputs.m_pPvtw = &pvtw;
+  }
+  fill::BuildVtwObjects(inputs, *model, *dbCase, period, isGlobal, m_pDbData);
 }
