@@ -170,4 +170,6 @@ class CVornModelFile : public CObject {
   std::uint8_t m_bReportWriterGroups = 0;
   // The model's base value, copied as a float into each named model of the results.
   double m_dModelScale = 1.0;
+  // The objective value of every solve of a multi-start run, in solve order.
+  std::vector<double> m_adMultiStartObjectives;
 };

@@ -27,6 +27,10 @@ class CDbBlend : public CDbObject {
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder"
   CAutoDestructArray<CPtrArray, CDbBlendTarget*> m_paTargets;  // "PrBlendTarget"
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Result-table writers (writers/).
+  // One "PrBlendTarget" record per target.
+  bool WritePrBlendTarget(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // A blender capacity (m_nID "BlenderCapacityID"); its blends are a view of
@@ -39,6 +43,10 @@ class CDbBlenderCapacity : public CDbDefinition {
 
   std::int32_t m_nBlenderWorkValue = 0;  // working value of the fill
   CAutoDestructArray<CPtrArray, CDbBlend*> m_paBlends;  // one "PrBlenderCapacityMember" row each
+
+  // ---- Result-table writers (writers/).
+  // One "PrBlenderCapacityMember" record per blend.
+  bool WritePrBlenderCapacityMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // One component of a crude blend: m_nID is "BlendID".
@@ -64,6 +72,9 @@ class CDbRFGBlend : public CDbObject {
   std::int32_t m_nRFGEquationID = 0;   // "RFGEquationID"
   std::int32_t m_nPeriodID = 0;        // "PeriodID"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrRFGBlend(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId);
 };
 
 // A report-writer blend; look-ups use a probe made from a name the same way.

@@ -14,6 +14,7 @@
 
 class CAssembledCase;
 class CRecursionRecord;
+class CVornModelFile;
 
 // Out-of-tolerance counts of a model in a solution state
 // ("PrRecursionLogModel": "SequenceID", "ModelID").
@@ -39,6 +40,9 @@ class CDbSolutionState : public CDbObject {
   std::int32_t m_nPasses = 0;               // "Passes" of "PrCase"; "LPIterations" of "PrRecursionLog"
   CAutoDestructArray<CPtrArray, CDbOutofTol*> m_paOutofTols;
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrRecursionLog(std::int32_t solutionId, std::int32_t caseId);
 };
 
 // A transfer mode ("PrMode"; m_nID "ModeID", m_strName the short tag).
@@ -120,4 +124,8 @@ class CDbCase : public CDbObject {
 
   // ---- The result-table writers (writers/): "PrCase" and everything below the case.
   bool WritePrCase(std::int32_t solutionId, bool firstCase);
+  // One "PrSetting" record per item of the model definition's settings list.
+  bool WritePrSetting(CVornModelFile* modelFile, std::int32_t solutionId, std::int32_t modelId);
+  // One "PrMSSolutions" record per multi-start objective value of the model definition.
+  bool WritePrMSSolutions(CVornModelFile* modelFile, std::int32_t solutionId, std::int32_t nodeId);
 };

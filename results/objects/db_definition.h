@@ -20,6 +20,9 @@ class CDbUnitQuality : public CDbObject {
   std::uint8_t m_bQualityFlag = 1;             // "QualityFlag"
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrUnitQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId, std::int32_t unitId);
 };
 
 using CDbUnitQualityArray = CAutoDestructArray<CPtrArray, CDbUnitQuality*>;

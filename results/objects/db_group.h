@@ -40,4 +40,8 @@ class CDbGroupUnit : public CDbGroup {
   }
 
   CDbDefinitionArray m_paMemberUnits;  // view of the model's units; one "PrGroupUnitMember" row each
+
+  // ---- Result-table writers (writers/).
+  // One "PrGroupUnitMember" record per member unit.
+  bool WritePrGroupUnitMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };

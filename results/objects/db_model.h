@@ -128,6 +128,12 @@ class CDbModel : public CDbObject {
   // VPOOL: a stream name -> the name of the stream whose balance row stands for it.
   void ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std::string>& map);
 
+  // ---- Result-table writers (writers/).
+  // The export's error messages of this model, then its crude receipts and shipments.
+  bool WritePrErrorMessage(std::int32_t solutionId, std::int32_t caseId);
+  bool WritePrReceive(std::int32_t solutionId, std::int32_t caseId);
+  bool WritePrShip(std::int32_t solutionId, std::int32_t caseId);
+
  private:
   void ClearViewOwnership() {
     m_paBlendStreams.m_bOwnsElements = 0;

@@ -60,6 +60,9 @@ class CDbKpi : public CObject {
   std::uint8_t m_bFlag1 = 0;                       // flags of the KPI builder
   std::uint8_t m_bFlag2 = 0;
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrKpiAnchor(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId);
 };
 
 // A report-writer unit: m_nID is "UnitID", m_strName its report mask.
@@ -74,6 +77,9 @@ class CDbRwUnit : public CDbObject {
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder" (short), set by the fill
   std::vector<std::int32_t> m_aMembers;
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrRWUnit(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // One non-blank "PCALC" cell under a computed quality.

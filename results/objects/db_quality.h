@@ -29,6 +29,9 @@ class CDbQuality : public CDbObject {
   std::int32_t m_nWorkValue3 = 0;
   std::int32_t m_nWorkValue4 = 0;
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // A unit of measure: m_nID is "UOMTypeID" (short), m_strName "Description".
@@ -39,6 +42,9 @@ class CDbUOM : public CDbObject {
 
   double m_dSTDCONV = 1.0;  // "STDCONV"
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrUOMType(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 using CDbQualityArray = CAutoDestructArray<CPtrArray, CDbQuality*>;

@@ -57,6 +57,9 @@ class CDbStream : public CDbDefinition {
 
   // Every scalar of source into this stream: not the owner and not the owned lists.
   void Copy(const CDbStream& source);
+
+  // ---- Result-table writers (writers/).
+  bool WritePrStream(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId);
 };
 
 class CDbRwStream : public CDbDefinition {
@@ -72,6 +75,9 @@ class CDbRwStream : public CDbDefinition {
   std::string m_strShortTag;
   std::string m_strDomainTag;      // "DomainTag"
   std::vector<std::int32_t> m_lstMembers;  // identifiers of the member streams
+
+  // ---- Result-table writers (writers/).
+  bool WritePrRWStream(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId);
 };
 
 using CDbStreamArray = CAutoDestructArray<CPtrArray, CDbStream*>;

@@ -20,6 +20,9 @@ class CDbTransaction : public CDbGroupTransaction {
   double m_dCost = kDbNotSet;                      // "Cost"
   std::int32_t m_nReportGroup = kDbNoReportOrder;  // "ReportGroup" (short)
   std::string m_strDescription;                    // "Description" (cut to 20 by the writer)
+
+  // ---- Result-table writers (writers/).
+  bool WritePrPurchase(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A sale ("PrSale"), ordered by node, stream, then market.
@@ -33,6 +36,9 @@ class CDbSale : public CDbTransaction {
   double m_dVPRICE = kDbNotSet;      // "VPRICE"
   std::int32_t m_nMarketID;          // "MarketID"
   std::string m_strSaleDescription;  // "Description" of "PrSale" (cut to 20 by the writer)
+
+  // ---- Result-table writers (writers/).
+  bool WritePrSale(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A transfer between nodes ("PrTransfer": "StreamID", "ModelID"; also
@@ -50,6 +56,11 @@ class CDbTransfer : public CDbTransaction {
   std::int32_t m_nModeID = -1;        // "ModeID"
   std::string m_strFromText;          // working texts of the fill
   std::string m_strToText;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrTransfer(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
+  // The record as a distribution: "Value" is m_dActivity.
+  bool WritePrUpdatedPDist(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // An inventory ("PrInventory": "StreamID", "NodeID") with its opening qualities.
@@ -82,6 +93,10 @@ class CDbUtilityTransaction : public CDbGroupTransaction {
   double m_dPrice = kDbNotSet;                     // "Cost" of a purchase, "Price" of a sale
   double m_dShadowPrice = kDbNotSet;               // "ShadowPrice" of a purchase
   std::int32_t m_nReportGroup = kDbNoReportOrder;  // "ReportGroup" (short)
+
+  // ---- Result-table writers (writers/).
+  // "PrUtilityPurchase" for saleFlag 0, "PrUtilitySale" for 1.
+  bool WritePrUtilityTransaction(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t saleFlag);
 };
 
 // A capacity limit ("PrCapacityLimit", "PrBlenderCapacityLimit",

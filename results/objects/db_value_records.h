@@ -41,6 +41,11 @@ class CDbStreamQuality : public CDbDataObject {
   std::string m_strColumnName;             // "ColumnName" of "PrUpdatedQuality"
   std::string m_strWorkText2;              // working text of the fill
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrStreamQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
+  bool WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
+  bool WritePrUpdatedQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A bonus or interaction of a blend quality ("PrBonusInteraction"); m_nID is "StreamID".
@@ -116,6 +121,9 @@ class CDbSusceptibility : public CDbDataObject {
   double m_dValue = kDbNotSet;         // "Value"
   double m_dInitialValue = kDbNotSet;  // "InitialValue"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrSusceptibility(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrBlendRecipe" ("StreamID", "NodeID"), held by its blend quantity.
@@ -128,6 +136,9 @@ class CDbBlendRecipe : public CDbDataObject {
   double m_dWgtActivity = 0.0;       // "WgtActivity"
   double m_dVolMarginalValue = 0.0;  // "VolMarginalValue"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  bool WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blendId);
 };
 
 // "PrBlendQuantity" ("BlendID", "NodeID") with its recipes.
@@ -143,6 +154,10 @@ class CDbBlendQuantity : public CDbDataObject {
   double m_dWgtActivity = 0.0;  // "WgtActivity"
   CAutoDestructArray<CPtrArray, CDbBlendRecipe*> m_paRecipes;  // "PrBlendRecipe"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  // The quantity, then every recipe; a failed recipe does not fail the quantity.
+  bool WritePrRWBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrBlenderBlendQuantity" ("BlendID", "ModelID"), held by its blender-capacity limit.
@@ -194,6 +209,10 @@ class CDbVTW : public CDbDataObject {
 
   double m_dValue = kDbNotSet;  // "Value"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  // "PrVTW" for rwFlag 0, "PrRWVTW" for 1.
+  bool WritePrVTW(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t rwFlag);
 };
 
 // "PrKpiValue" ("KpiID", "NodeID").
@@ -303,6 +322,10 @@ class CDbLinkData : public CDbDataObject {
   std::string m_strNodeTo;                    // "NodeTo" of "LGLINKS"
   std::string m_strSTRMID;                    // "STRMID" of "LGLINKS"
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  // "LGLINKS"; the solution identifier is not used.
+  bool WriteLGLINKS(std::int32_t solutionId, std::int32_t caseId, const std::string& periodText);
 };
 
 // A link record of the fill: m_nID the link kind (0 to 4), m_nNodeID the linked item.
@@ -335,6 +358,13 @@ class CDbUnitOp : public CDbDataObject {
   std::int32_t m_nWorkFlag = 1;         // working flag of the fill
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder" (short)
   CVornDbExportData* m_pDbData;
+
+  // ---- Result-table writers (writers/).
+  // The table by kind and groupFlag; a process limit gets the model's
+  // identifier as periodId, which it does not write.
+  bool WritePrUnitOperationRows(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t groupFlag);
+  // The report-writer tables by kind.
+  bool WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A P-row a stream feeds: its unit, its table (the unit's submodel) and row there.
