@@ -20,6 +20,7 @@
 #include "solutionfill/core/solver_side_files.h"
 #include "solutionfill/core/stream_builders.h"
 #include "solutionfill/core/table_map_dimensions.h"
+#include "solutionfill/economics/group_fill.h"
 #include "standins/tresk.h"
 
 namespace {
@@ -236,11 +237,14 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   model->BuildRecursedPools(primalNode, &dbCase);
 
   log.Step("...create vtw objects\n");
+  BuildVTW(modelFile, model, &dbCase, period, dims, isGlobal, isLocalModel);
   AdjustRowMarginals(modelFile, primalNode, &dbCase, period, model);
 
   if (!isGlobal) {
     log.Step("...create utility objects for nonglobal models\n");
     MakeUtilities(*model, dims, extendedTags, tags, m_pDbData);
+    model->BuildAlternateStreams(dims, &dbCase);
+    model->BuildMaterialBalance(primalNode, &dbCase, model, m_nVolumeBasis);
     log.Step("...done creating utility objects for nonglobal models\n");
   }
 
@@ -257,17 +261,32 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     m_lstWorkStrings = m_tableFil.m_aRowNames;
   if (m_lstWorkStrings.empty()) m_lstWorkStrings = {"SUL", "BTU"};
 
+  std::int32_t economicNodeId = nodeId;
+  dbCase.BuildEconomicSummary(economicNodeId);
+  const bool zeroPSSection = settings.m_ZeroPSSectionOn.GetValue() != 0;
   if (isGlobal) {
     log.Step("...create global objects\n");
+    AddGlobalEcoSums(&dbCase, model);
     log.Step("...BuildGlobalPurchase\n");
     BuildGlobalPurchase(modelFile, &dbCase, model);
     log.Step("...BuildGlobalSale\n");
+    BuildGlobalSale(modelFile, &dbCase, model);
     log.Step("...BuildTransfer\n");
+    BuildTransfer(modelFile, &dbCase, model);
     log.Step("...SetStreamQualityValuesForTransfers\n");
+    SetStreamQualityValuesForTransfers(&dbCase);
     log.Step("...ReProcessPRowsForTransfers\n");
     log.Step("...SetStreamDescriptionsForDepots\n");
     SetStreamDescriptionsForDepots(&dbCase, model);
     log.Step("...AddReportGroupsLocalCosts\n");
+    dbCase.AddReportGroupsLocalCosts(model);
+    if (zeroPSSection && m_pDbData->m_plstLocalModelNames) {
+      for (const std::string& name : *m_pDbData->m_plstLocalModelNames) {
+        CDbNode* localNode = fill::FindCaseNode(dbCase, name);
+        CDbModel* localModel = localNode ? fill::FindNodeModel(*localNode, name) : nullptr;
+        if (localModel) localModel->BuildAlternateCrudes(primalNode, &dbCase);
+      }
+    }
     log.Step("...BuildGlobalGroupQualities\n");
     log.Step("...BuildBlendQualities\n");
     log.Step("...done creating global objects\n");
@@ -281,6 +300,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     }
     log.Step("...BuildLocalPurchase\n");
     log.Step("...BuildLocalSale\n");
+    if (m_bSingleModel && zeroPSSection) model->BuildAlternateCrudes(primalNode, &dbCase);
     log.Step("...BuildUtilities\n");
     log.Step("...BuildRecipes\n");
     log.Step("...BuildBlendTargets\n");
@@ -310,9 +330,11 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   log.Step("...BuildCapacityLimits\n");
   SendStatusMessage(LoadTreskString(kTreskCapacityLimitsDone));
   log.Step("...BuildFixedCosts\n");
+  model->BuildFixedCosts(modelFile, dbCase.m_nID);
   log.Step("...BuildBound\n");
   log.Step("...BuildPenalty\n");
   log.Step("...BuildEcoSum\n");
+  BuildEcoSum(modelFile, &dbCase, model, isGlobal, isLocalModel);
 
   node->BuildUnitsOfMeasure(modelFile, dbCase.m_nID, model);
   node->BuildGasStreams(modelFile, &dbCase, model);
