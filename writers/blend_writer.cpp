@@ -1,0 +1,71 @@
+// Reformulated-fuel blends, susceptibilities, blend targets and the blends
+// of blender capacities.
+
+#include "results/objects/db_blend.h"
+#include "results/objects/db_value_records.h"
+#include "writers/result_record.h"
+
+bool CDbRFGBlend::WritePrRFGBlend(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
+  ResultRecord record(m_pDbData, "PrRFGBlend");
+  if (!record.Add()) return false;
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("NodeID", nodeId)
+      .Long("BlendID", m_nID)
+      .Short("RFGBlendTypeID", m_nRFGBlendTypeID)
+      .Short("RFGAreaID", m_nRFGAreaID)
+      .Short("RFGPhaseID", m_nRFGPhaseID)
+      .Short("RFGSeasonID", m_nRFGSeasonID)
+      .Short("RFGEquationID", m_nRFGEquationID)
+      .Short("PeriodID", m_nPeriodID)
+      .Commit();
+}
+
+bool CDbSusceptibility::WritePrSusceptibility(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
+  ResultRecord record(m_pDbData, "PrSusceptibility");
+  if (!record.Add()) return false;
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("PeriodID", periodId)
+      .Long("NodeID", m_nNodeID)
+      .Long("BlendID", m_nID)
+      .Long("QualityID", m_nQualityID)
+      .Long("UtilityID", m_nUtilityID)
+      .Double("Value", m_dValue)
+      .DoubleIfSet("InitialValue", m_dInitialValue)
+      .Commit();
+}
+
+bool CDbBlend::WritePrBlendTarget(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId) {
+  ResultRecord record(m_pDbData, "PrBlendTarget");
+  if (!record.IsOpen()) return false;
+  for (const CDbBlendTarget* target : m_paTargets) {
+    if (target == nullptr) continue;
+    if (!record.Add() || !record.Long("SolutionID", solutionId)
+                              .Long("CaseID", caseId)
+                              .Long("ModelID", modelId)
+                              .Long("BlendID", m_nID)
+                              .Long("StreamID", target->m_nID)
+                              .Double("Value", target->m_fTargetValue)
+                              .Commit())
+      return false;
+  }
+  return true;
+}
+
+bool CDbBlenderCapacity::WritePrBlenderCapacityMember(std::int32_t solutionId, std::int32_t caseId,
+                                                      std::int32_t modelId) {
+  ResultRecord record(m_pDbData, "PrBlenderCapacityMember");
+  if (!record.IsOpen()) return false;
+  for (const CDbBlend* blend : m_paBlends) {
+    if (blend == nullptr) continue;
+    if (!record.Add() || !record.Long("SolutionID", solutionId)
+                              .Long("CaseID", caseId)
+                              .Long("ModelID", modelId)
+                              .Long("BlenderCapacityID", m_nID)
+                              .Long("BlendID", blend->m_nID)
+                              .Commit())
+      return false;
+  }
+  return true;
+}

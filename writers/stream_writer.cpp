@@ -1,0 +1,86 @@
+// Stream definitions, stream qualities, volume-to-weight factors and the
+// values updated by the recursion.
+
+#include "results/objects/db_stream.h"
+#include "results/objects/db_value_records.h"
+#include "writers/result_record.h"
+
+namespace {
+constexpr std::size_t kDescriptionLength = 20;
+}  // namespace
+
+bool CDbStream::WritePrStream(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
+  ResultRecord record(m_pDbData, "PrStream");
+  if (!record.Add()) return false;
+  record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("NodeID", nodeId)
+      .Long("StreamID", m_nID)
+      .Text("Tag", m_strName)
+      .Text("Description", m_strDescription, kDescriptionLength)
+      .Short("ReportOrder", m_nReportOrder)
+      .Text("ReportTag", m_strReportTag)
+      .Text("DomainTag", m_strDomainTag)
+      .Short("DummyFlag", m_bDummyFlag)
+      .Double("LiquidConversion", m_fLiquidConversion)
+      .Short("GlobalReportOrder", m_nGlobalReportOrder);
+  if (m_nUserDefinedReportOrder > 0) record.Short("UserDefinedReportOrder", m_nUserDefinedReportOrder);
+  return record.Commit();
+}
+
+bool CDbStreamQuality::WritePrStreamQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
+  ResultRecord record(m_pDbData, "PrStreamQuality");
+  if (!record.Add()) return false;
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("PeriodID", periodId)
+      .Long("NodeID", m_nNodeID)
+      .Long("StreamID", m_nID)
+      .Long("QualityID", m_nQualityID)
+      .Double("Value", m_dValue)
+      .DoubleIfSet("InitialValue", m_dInitialValue)
+      .Short("OriginID", m_nOriginID)
+      .Commit();
+}
+
+bool CDbStreamQuality::WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
+  ResultRecord record(m_pDbData, "PrUpdatedPGuess");
+  if (!record.Add()) return false;
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("PeriodID", periodId)
+      .Long("NodeID", m_nNodeID)
+      .Long("StreamID", m_nID)
+      .Long("QualityID", m_nQualityID)
+      .Long("UpdatedQualityID", m_nUpdatedQualityID)
+      .Double("Value", m_dValue)
+      .Commit();
+}
+
+bool CDbStreamQuality::WritePrUpdatedQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
+  ResultRecord record(m_pDbData, "PrUpdatedQuality");
+  if (!record.Add()) return false;
+  // In these records the item identifier is the quality.
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("PeriodID", periodId)
+      .Long("NodeID", m_nNodeID)
+      .Long("QualityID", m_nID)
+      .Text("ColumnName", m_strColumnName)
+      .Double("Value", m_dValue)
+      .Commit();
+}
+
+bool CDbVTW::WritePrVTW(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t rwFlag) {
+  ResultRecord record(m_pDbData, rwFlag == 1 ? "PrRWVTW" : "PrVTW");
+  if (!record.Add()) return false;
+  // A factor that is not set, or 0, would make every conversion useless: 1.
+  const double value = (IsInfiniteValue(m_dValue) != 0 || m_dValue == 0.0) ? 1.0 : m_dValue;
+  return record.Long("SolutionID", solutionId)
+      .Long("CaseID", caseId)
+      .Long("PeriodID", periodId)
+      .Long("NodeID", m_nNodeID)
+      .Long("StreamID", m_nID)
+      .Double("Value", value)
+      .Commit();
+}
