@@ -46,6 +46,9 @@ class CDbDefinition : public CDbObject {
   std::uint8_t m_bMarginalFlag = 0;     // "MarginalFlag" of units
   std::uint8_t m_bSpecialUnitFlag = 0;  // "SpecialUnitFlag" of units
   std::uint8_t m_bCrudeUnitFlag = 0;    // "CrudeUnitFlag" of units
+  std::uint8_t m_bBoughtFlag = 0;       // a utility with a "UTILBUY" row
+  std::uint8_t m_bSoldFlag = 0;         // a utility with a "UTILSEL" row
+  float m_fPenaltyPrice = 0.0f;         // price of a unit of slack of a capacity or process limit
   std::int32_t m_nWorkValue = 0;        // working value of the fill
   // The unit's quality rows; a process capacity with exactly one writes its
   // m_nID as "QualityID".

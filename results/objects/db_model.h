@@ -127,6 +127,9 @@ class CDbModel : public CDbObject {
   void BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, CDbObject* target, std::int32_t volumeBasis);
   // VPOOL: a stream name -> the name of the stream whose balance row stands for it.
   void ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std::string>& map);
+  // LOCTAGS rows of this model: m_paPrimals (name = global tag, alias = local
+  // tag) and m_mapLocalTags (local tag -> global tag). Neither argument is used.
+  void BuildLocTags(CVornModelFile* modelFile, CDbCase* dbCase);
 
   // ---- Result-table writers (writers/).
   // The export's error messages of this model, then its crude receipts and shipments.

@@ -105,4 +105,8 @@ class CDbPeriod : public CDbObject {
   double m_dPeriodObjective = 0.0;  // the activity of the period's "OBJFN" column
   std::int32_t m_nSobCount = 0;     // streams out of balance (material balance of the last model filled)
   std::int32_t m_nUobCount = 0;     // utilities out of balance
+  // Minimum and maximum of every process-limit unit of the models filled so
+  // far in this period, one slot per unit.
+  std::vector<double> m_adProcLimMin;
+  std::vector<double> m_adProcLimMax;
 };

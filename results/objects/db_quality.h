@@ -29,6 +29,10 @@ class CDbQuality : public CDbObject {
   std::int32_t m_nWorkValue3 = 0;
   std::int32_t m_nWorkValue4 = 0;
   CVornDbExportData* m_pDbData = nullptr;
+  // The local quality definitions use m_fFactor as the scale factor,
+  // m_strQualityNote as the susceptibility utility tag and m_nWorkValue2 /
+  // m_nWorkValue3 as the interaction quality and stream.
+  float m_fPenaltyPrice = 0.0f;  // the "PENALTY" of the table "SCALE"
 
   // ---- Result-table writers (writers/).
   bool WritePrQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);

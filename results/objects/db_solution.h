@@ -138,6 +138,13 @@ class CDbSolution : public CObject {
   std::int32_t m_nLastGroupNumber = 0;  // the highest group number given so far
   std::uint8_t m_bHasMarketGroups = 0;  // demand-market groups were made
   std::uint8_t m_bHasPlantGroups = 0;   // demand-plant groups were made
+  // The definitions of a local model from its tables (streams, blends, units,
+  // utilities, capacities, process limits, blender capacities, qualities,
+  // local tags); m_tableFil keeps its SUBMODS table.
+  void ProcessLocalTables(CVornModelFile* modelFile, CDbModel* model, CDbCase* dbCase);
+  // The trade flags of a stream to its alternates that lack them.
+  void CopyTradeFlagsToAlternates(CDbModel* model, CDbStream* stream);
+  std::uint8_t m_bHasSubmodsUnits = 0;  // a SUBMODS row named a unit (never cleared)
 
   // ---- The result-table writers (writers/).
   // Writes the solution rows, defines the result tables and writes the case
