@@ -1,0 +1,251 @@
+#include "results/trancol_export.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <sstream>
+
+#include "dbdrivers/access/output_table_api.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/testing/odbc_test_env.h"
+#include "results/trancol_file.h"
+#include "results/vorn_db_export.h"
+
+namespace {
+
+using Name = std::optional<std::string>;
+
+// The bytes of a Trancol file as the solver side writes it.
+class TrancolBytes {
+ public:
+  TrancolBytes& Int(std::int32_t value) { return Put(&value, sizeof value); }
+  TrancolBytes& Names(const std::vector<Name>& names) {
+    Int(static_cast<std::int32_t>(names.size()));
+    for (const Name& name : names) {
+      Int(name ? static_cast<std::int32_t>(name->size()) : 0);
+      if (name) Put(name->data(), name->size());
+    }
+    return *this;
+  }
+  TrancolBytes& Doubles(const std::vector<double>& values) {
+    for (double v : values) Put(&v, sizeof v);
+    return *this;
+  }
+  TrancolBytes& Raw(const std::string& bytes) { return Put(bytes.data(), bytes.size()); }
+  std::string m_bytes;
+
+ private:
+  TrancolBytes& Put(const void* data, std::size_t size) {
+    m_bytes.append(static_cast<const char*>(data), size);
+    return *this;
+  }
+};
+
+class CapturedLog final : public ILogging {
+ public:
+  void SetEnabled(bool) override {}
+  void SetFileName(const std::string& fileName) override { m_names += fileName + " "; }
+  void SetDirectory(const std::string&) override {}
+  void Write(const std::string&) override {}
+  void Close() override {}
+  std::string m_names;
+};
+
+std::vector<std::string> g_messages;
+
+int CaptureMessage(const char* text, int length, int) {
+  g_messages.emplace_back(text, strnlen(text, static_cast<std::size_t>(length)));
+  return 0;
+}
+
+class TrancolExportTest : public ::testing::Test {
+ protected:
+  TrancolExportTest() {
+    g_messages.clear();
+    exportData.m_strHomeDirectory = home.Path();
+    auto model = std::make_unique<CVornModelFile>();
+    model->m_strModelName = "M1";
+    model->m_strModelDir = home.Path() + "/M1";
+    std::filesystem::create_directories(model->m_strModelDir);
+    model->m_settings.m_TranColReportOn.SetValue(1);
+    exportData.m_pModel = std::move(model);
+    exportData.m_pfnHostCallbacks[0] = &CaptureMessage;
+    exportData.m_nSolutionID = 2;
+    log.m_names.clear();  // the export's own naming at construction
+  }
+  ~TrancolExportTest() override { exportData.m_pModel->m_outputTables.RemoveAll(); }
+
+  std::string FilePath() const { return home.Path() + "/M1/Trancol_3.txt"; }
+  void WriteFile(const TrancolBytes& bytes) { std::ofstream(FilePath(), std::ios::binary) << bytes.m_bytes; }
+  bool Export(bool deleteOnly = false) { return ExportTrancolFile(exportData, 3, nullptr, deleteOnly); }
+
+  std::string Query(const std::string& sql) {
+    FlushOutputTables(exportData);
+    sqlite3* db = nullptr;
+    std::string out;
+    if (sqlite3_open_v2((home.Path() + "/M1/Results.Mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+      sqlite3_close(db);
+      return "no database";
+    }
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) out = "no table";
+    while (stmt != nullptr && sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* t = sqlite3_column_text(stmt, i);
+        out += (i ? "|" : "") + std::string(t ? reinterpret_cast<const char*>(t) : "NULL");
+      }
+      out += "\n";
+    }
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+  }
+
+  plat::testing::TempDir home;
+  CapturedLog log;
+  CVornDbExport exportData{&log};
+};
+
+TEST_F(TrancolExportTest, OneBasisNameGivesOnlyTheReducedCostRow) {
+  WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1", "N2"}).Doubles({4.0, -6.0}).Doubles({9, 9}));
+  EXPECT_TRUE(Export());
+  EXPECT_FALSE(std::filesystem::exists(FilePath()));
+  EXPECT_EQ(g_messages, (std::vector<std::string>{"Creating TRANCOL Report...\n",
+                                                  "Writing Trancol reports for case: Case 3.", ""}));
+  EXPECT_EQ(log.m_names, "DbExport000003.log DbExport.log ");
+  EXPECT_EQ(Query("SELECT SolutionID, CaseID, SequenceID, BasisName, Cost FROM PrTrancolBasis"), "2|0|0|DJ|NULL\n");
+  EXPECT_EQ(Query("SELECT SequenceID, ColumnID, NonBasisName, Value FROM PrTrancolNonBasis"),
+            "0|1|N1|4.0\n0|2|N2|-6.0\n");
+}
+
+TEST_F(TrancolExportTest, BasisRowsTakeCostsAndNegatedSensitivities) {
+  // Status 11 is reported and the data used. B = 4, N = 2: costs[0] and the last basis name are not used.
+  WriteFile(TrancolBytes()
+                .Int(kTrancolNumericallySingular)
+                .Names({"B0", "B1", "B2", "B3"})
+                .Names({"N1", "N2"})
+                .Doubles({7, 8, 1e30})
+                .Doubles({1, 2})
+                .Doubles({10, 11, -1e30, 13, 20, 21, 22, 23}));
+  EXPECT_TRUE(Export());
+  ASSERT_EQ(g_messages.size(), 4u);
+  EXPECT_EQ(g_messages[3],
+            "Error in TRANCOL calculation for case: Case 3. The sensitivity matrix is numerically singular.");
+  EXPECT_EQ(Query("SELECT SequenceID, BasisName, Cost FROM PrTrancolBasis"),
+            "0|DJ|NULL\n1|B0|NULL\n2|B1|8.0\n3|B2|NULL\n");
+  // Column by column; a value of 1e30 is written.
+  EXPECT_EQ(Query("SELECT SequenceID, ColumnID, NonBasisName, Value FROM PrTrancolNonBasis"),
+            "0|1|N1|1.0\n1|1|N1|-10.0\n2|1|N1|-11.0\n3|1|N1|1.0e+30\n"
+            "0|2|N2|2.0\n1|2|N2|-20.0\n2|2|N2|-21.0\n3|2|N2|-22.0\n");
+}
+
+TEST_F(TrancolExportTest, NamelessSlotsGiveNoRowAndNoColumn) {
+  WriteFile(TrancolBytes()
+                .Int(0)
+                .Names({std::nullopt, "B1", "B2"})
+                .Names({std::nullopt, "N2"})
+                .Doubles({0, 5})
+                .Doubles({1, 2})
+                .Doubles({10, 11, 12, 20, 21, 22}));
+  EXPECT_TRUE(Export());
+  EXPECT_EQ(Query("SELECT SequenceID, BasisName, Cost FROM PrTrancolBasis"), "0|DJ|NULL\n1|B1|5.0\n");
+  EXPECT_EQ(Query("SELECT SequenceID, ColumnID, NonBasisName, Value FROM PrTrancolNonBasis"),
+            "0|1|N2|2.0\n1|1|N2|-21.0\n");
+}
+
+TEST_F(TrancolExportTest, FailedCalculationsAreReportedAndWriteNothing) {
+  const struct {
+    std::int32_t status;
+    const char* message;
+  } cases[] = {
+      {9, "Error in TRANCOL configuration for case: Case 3."},
+      {10, "The sensitivity matrix is structurally singular."},
+      {111, "The sensitivity matrix is numerically singular."},
+      {5, "unexpected evaluation error"},
+  };
+  for (const auto& c : cases) {
+    g_messages.clear();
+    WriteFile(TrancolBytes().Int(c.status).Names({"B0", "B1"}).Names({"N1"}).Doubles({1, 2, 3, 4}));
+    EXPECT_FALSE(Export()) << c.status;
+    EXPECT_FALSE(std::filesystem::exists(FilePath()));
+    ASSERT_EQ(g_messages.size(), 4u) << c.status;
+    EXPECT_NE(g_messages[3].find(c.message), std::string::npos) << g_messages[3];
+  }
+  EXPECT_EQ(Query("SELECT 1"), "no database");
+  EXPECT_EQ(log.m_names, "");
+}
+
+TEST_F(TrancolExportTest, NothingToExport) {
+  // No basis or no non-basis entry (a negative count is none): removed, nothing written.
+  for (const TrancolBytes& bytes : {TrancolBytes().Int(0).Int(0).Names({"N1"}),
+                                    TrancolBytes().Int(0).Names({"B0", "B1"}).Int(0),
+                                    TrancolBytes().Int(0).Int(-5).Int(-1)}) {
+    g_messages.clear();
+    WriteFile(bytes);
+    EXPECT_FALSE(Export());
+    EXPECT_FALSE(std::filesystem::exists(FilePath()));
+    EXPECT_EQ(g_messages.size(), 3u);
+  }
+  // No file: the two texts of the start only. Delete-only: removed without a message.
+  g_messages.clear();
+  EXPECT_FALSE(Export());
+  EXPECT_EQ(g_messages.size(), 3u);
+  g_messages.clear();
+  WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1"}).Doubles({1, 2}));
+  EXPECT_FALSE(Export(true));
+  EXPECT_FALSE(std::filesystem::exists(FilePath()));
+  EXPECT_TRUE(g_messages.empty());
+  EXPECT_EQ(Query("SELECT 1"), "no database");
+}
+
+TEST_F(TrancolExportTest, DamagedFilesAreReportedAndRemoved) {
+  const std::vector<std::pair<const char*, TrancolBytes>> cases = {
+      {"empty", TrancolBytes()},
+      {"short status", TrancolBytes().Raw("\1\0")},
+      {"count beyond the file", TrancolBytes().Int(0).Int(0x7fffffff).Int(1)},
+      {"name too long", TrancolBytes().Int(0).Int(1).Int(100).Raw(std::string(100, 'x'))},
+      {"name cut short", TrancolBytes().Int(0).Int(1).Int(8).Raw("abc")},
+      {"matrix cut short", TrancolBytes().Int(0).Names({"B0", "B1"}).Names({"N1"}).Doubles({1, 2, 3})},
+      {"huge counts", TrancolBytes().Int(0).Names(std::vector<Name>(300, std::nullopt)).Names(
+                          std::vector<Name>(300, std::nullopt))},
+  };
+  for (const auto& [what, bytes] : cases) {
+    g_messages.clear();
+    WriteFile(bytes);
+    EXPECT_FALSE(Export()) << what;
+    EXPECT_FALSE(std::filesystem::exists(FilePath())) << what;
+    ASSERT_EQ(g_messages.size(), 4u) << what;
+    EXPECT_EQ(g_messages[3], "Error in TRANCOL report for case: Case 3. The TRANCOL file is damaged.") << what;
+  }
+  EXPECT_EQ(Query("SELECT 1"), "no database");
+}
+
+TEST_F(TrancolExportTest, WriterDoesNothingWhenTheReportIsOff) {
+  CTranColRowArray rows;
+  rows.Add(std::make_unique<CTranColRow>("DJ"));
+  exportData.m_pModel->m_settings.m_TranColReportOn.SetValue(0);
+  EXPECT_TRUE(WriteTrancolTables(exportData, rows, {"Cost", "N1"}, nullptr));
+  EXPECT_EQ(Query("SELECT 1"), "no database");
+  EXPECT_EQ(TrancolCaseLabel(0), "Base Case");
+  EXPECT_EQ(TrancolCaseLabel(-2), "Base Case");
+}
+
+// Every file of the committed corpus parses without a fault (the fuzz target's inputs).
+TEST(TrancolFileCorpusReplay, EveryFileParses) {
+  const std::filesystem::path dir = std::filesystem::path(OSTREL_SOURCE_DIR) / "results/testdata/trancol_corpus";
+  int files = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    std::ifstream in(entry.path(), std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    CTrancolData data;
+    ParseTrancolData(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), data);
+    ++files;
+  }
+  EXPECT_GT(files, 0);
+}
+
+}  // namespace

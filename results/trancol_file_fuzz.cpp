@@ -1,0 +1,12 @@
+// libFuzzer target of the Trancol file reader. Built with clang only (target results_fuzz).
+
+#include <cstddef>
+#include <cstdint>
+
+#include "results/trancol_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  CTrancolData parsed;
+  ParseTrancolData(std::span<const std::uint8_t>(data, size), parsed);
+  return 0;
+}
