@@ -5,6 +5,8 @@
 
 #include "results/vorn_db_export.h"
 
+#include "results/trancol_export.h"
+
 bool CVornDbExport::FillCaseSolution(bool, int, const std::string&) { return true; }
 
 bool CVornDbExport::WriteCaseSolution(bool) { return true; }
@@ -21,4 +23,7 @@ bool CVornDbExport::WriteLegacyTables(CVornModelFile*, bool, bool) { return true
 
 int CVornDbExport::GetZelunSolutionIndex() const { return 0; }
 
-bool CVornDbExport::ExportTrancol(int, int, int) { return false; }
+// Flag 1 only removes the case's Trancol file.
+bool CVornDbExport::ExportTrancol(int caseNumber, int, int flag) {
+  return ExportTrancolFile(*this, caseNumber, nullptr, flag != 0);
+}
