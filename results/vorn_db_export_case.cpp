@@ -6,6 +6,9 @@
 #include "results/vorn_db_export.h"
 
 #include "results/trancol_export.h"
+#include "writers/matrix/matrix_tables.h"
+
+#include "writers/queries/report_queries.h"
 
 bool CVornDbExport::FillCaseSolution(bool, int, const std::string&) { return true; }
 
@@ -15,13 +18,19 @@ void CVornDbExport::ReleaseCaseSolution() {}
 
 bool CVornDbExport::WritePrSpreadsheetTables(CVornModelFile*, int) { return true; }
 
-bool CVornDbExport::CreateReportQueries(CVornModelFile*) { return true; }
+bool CVornDbExport::CreateReportQueries(CVornModelFile* model) {
+  return model == nullptr || ::CreateReportQueries(*this, *model);
+}
 
-void CVornDbExport::WriteMatrixDatabase(const std::string&, const std::string&) {}
+void CVornDbExport::WriteMatrixDatabase(const std::string& matrixPath, const std::string& solutionPath) {
+  CMpsFile matrix;
+  ReadMpsFile(matrixPath.c_str(), &matrix, solutionPath.c_str());
+  WriteMpsTables(*this, matrix);
+}
 
 bool CVornDbExport::WriteLegacyTables(CVornModelFile*, bool, bool) { return true; }
 
-int CVornDbExport::GetZelunSolutionIndex() const { return 0; }
+int CVornDbExport::GetZelunSolutionIndex() const { return ::GetZelunSolutionIndex(*this); }
 
 // Flag 1 only removes the case's Trancol file.
 bool CVornDbExport::ExportTrancol(int caseNumber, int, int flag) {
