@@ -10,6 +10,7 @@
 
 #include "caseset/modeltables/model_database.h"
 #include "caseset/modeltables/model_table_reader.h"
+#include "caseset/plantdata/plant_data_readers.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
 #include "foundation/messages.h"
@@ -343,6 +344,11 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   if (modelDatabase) {
     std::string error;
     if (!OpenModelDatabase(*modelFile, error) && !error.empty()) ShowErrorMessage(error, false);
+  }
+  if (!m_bSkipRawReceipts) {
+    std::string error;
+    ReadRawReceipts(*modelFile, model->m_paRawReceives, error);
+    ReadRawShipments(*modelFile, model->m_paRawShips, error);
   }
   if (modelDatabase && !CloseModelDatabase(*modelFile)) return false;
 
