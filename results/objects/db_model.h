@@ -130,6 +130,14 @@ class CDbModel : public CDbObject {
   // LOCTAGS rows of this model: m_paPrimals (name = global tag, alias = local
   // tag) and m_mapLocalTags (local tag -> global tag). Neither argument is used.
   void BuildLocTags(CVornModelFile* modelFile, CDbCase* dbCase);
+  // The PCALC model of the tables PCALC and PCALCB into m_paPCALCingPools;
+  // poolFirst: characters 1-3 of a row name are the computed pool. True when
+  // a pool was made.
+  bool BuildPcalcPools(CVornModelFile* modelFile, bool poolFirst);
+  // A dummy stream for every computed pool that is no stream of the model yet.
+  void BuildPcalcPoolStreams();
+  // The component fractions of the crude blends of the table CRDBLEND.
+  void BuildCrdBlends(CVornModelFile* modelFile);
 
   // ---- Result-table writers (writers/).
   // The export's error messages of this model, then its crude receipts and shipments.

@@ -37,6 +37,9 @@ class CDbNode : public CDbObject {
   // ---- Builders of the solution fill (solutionfill/).
   // The model's gas streams from the table "GASES"; always true.
   bool BuildGasStreams(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The hydrogen-balance streams and qualities of the worksheet "HBALDEF.Xls"
+  // of the main model's directory; true also when there is none.
+  bool BuildTagQualities(CVornModelFile* modelFile, std::int32_t caseId, CDbModel* model);
   // The units of measure of the table "UNITS" and the streams' volume unit types.
   void BuildUnitsOfMeasure(CVornModelFile* modelFile, std::int32_t caseId, CDbModel* model);
   // A depot named like the node; a model whose name is the node's and empty.
