@@ -12,6 +12,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
+#include "solutionfill/core/solver_side_files.h"
 #include "solutionfill/core/testing/recording_log.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "standins/tresk.h"
@@ -351,9 +352,10 @@ TEST_F(SolutionFileReadTest, ReadsTheModelsSolutionFileOrFailsOnAMissingOrDamage
 
 namespace {
 
-// Every corpus file (first byte: bit 0 double precision, bit 1 long names)
-// is parsed, and a parsed one is built into a tree for every model type.
-TEST(CorpusReplay, SolutionFiles) {
+// Every corpus file is parsed as its first byte says (bits 2-3: solution,
+// recursion, PVTW or TVPROP file; bit 0 double precision; bit 1 long names),
+// and a parsed solution file is built into a tree for every model type.
+TEST(CorpusReplay, SolverFiles) {
   const std::filesystem::path dir =
       std::filesystem::path(OSTREL_SOURCE_DIR) / "solutionfill/core/testdata/solution_file_corpus";
   int files = 0;
@@ -363,12 +365,30 @@ TEST(CorpusReplay, SolutionFiles) {
     const std::string content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (content.empty()) continue;
     ++files;
+    const bool doublePrecision = (content[0] & 1) != 0;
+    const std::string bytes = content.substr(1);
+    std::string error;
+    const int kind = (content[0] >> 2) & 3;
+    if (kind == 1) {
+      CRecursionRecord record;
+      parsed += ParseRecursionFile(bytes, doublePrecision, record, error);
+      continue;
+    }
+    if (kind == 2) {
+      CPvtwRecord record;
+      parsed += ParsePvtwFile(bytes, doublePrecision, record, error);
+      continue;
+    }
+    if (kind == 3) {
+      CDbPrimalArray entries;
+      EXPECT_EQ(ParseTvpropFile(bytes, entries), static_cast<std::int32_t>(bytes.size() / 20));
+      continue;
+    }
     CSolutionFileLayout layout;
     layout.m_bDoublePrecision = (content[0] & 3) != 0;
     layout.m_nNameWidth = (content[0] & 2) != 0 ? 61 : 9;
     CSolutionFileContents contents;
-    std::string error;
-    if (!ParseSolutionFile(content.substr(1), layout, contents, error)) {
+    if (!ParseSolutionFile(bytes, layout, contents, error)) {
       EXPECT_FALSE(error.empty()) << entry.path();
       continue;
     }
