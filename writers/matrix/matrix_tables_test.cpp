@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 
 #include "caseset/config/assembled_case.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/access/testing/access_fixture.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "platform/testing/odbc_test_env.h"
+#include "standins/orvid.h"
 
 namespace {
 
@@ -124,6 +128,59 @@ TEST_F(MatrixTablesTest, SolutionIndexFromTheCaseWhenItsFileExists) {
   current.m_nLoadSol = -1;
   EXPECT_EQ(GetZelunSolutionIndex(exportData), 5);
   exportData.m_pCurrentCase = nullptr;
+}
+
+std::vector<std::string> g_calls;
+
+class RecordingOrvid : public IOrvid {
+ public:
+  void Initialize(const std::string&, const std::string&) override {}
+  std::string GetLastError() override { return ""; }
+  void Connect(const std::string&) override {}
+  bool StartTable(const char* table, std::int32_t*, std::int32_t*, std::int32_t*) override {
+    return Add(std::string("start ") + table);
+  }
+  bool EndRow() override { return Add("end"); }
+  bool SetTextValue(const char* f, const char* t) override { return Add(std::string(f) + "=" + t); }
+  bool SetShortValue(const char* f, std::int16_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+
+ private:
+  static bool Add(const std::string& call) {
+    g_calls.push_back(call);
+    return true;
+  }
+};
+
+// SQL Server alone: no definitions and no Access file; the rows go to the
+// driver and are flushed once at the end.
+TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
+  g_calls.clear();
+  IOrvid::SetFactoryForTesting([]() -> IOrvid* { return new RecordingOrvid(); });
+  DbSqlSvr driver(&log);
+  exportData.m_pSqlServer = &driver;
+  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
+  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+
+  Write("XLINEAR\n RR 2 X\nBOUNDS\n UP B X 4\n");
+  CMpsFile matrix;
+  ASSERT_TRUE(ReadMpsFile((Model().m_strModelDir + "/xmps.mps").c_str(), &matrix, nullptr));
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(WriteMpsTables(exportData, matrix));
+  testing::internal::GetCapturedStderr();
+  EXPECT_FALSE(std::filesystem::exists(DatabasePath()));
+  std::string calls;
+  for (const std::string& call : g_calls) calls += call + ";";
+  EXPECT_NE(calls.find("start PrMpsRows;SolutionID=4;CaseID=0;NodeID=1;SequenceIDRow=0;Row=R;Type=L;end;"),
+            std::string::npos) << calls;
+  EXPECT_NE(calls.find("start PrMpsBound;SolutionID=4;CaseID=0;NodeID=1;SequenceIDCol=0;Col=X;Type=UP;Upper=4.000000;end;"),
+            std::string::npos) << calls;
+  EXPECT_EQ(calls.substr(calls.size() - 7), "start ;") << calls;
+  EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start "), 1);
+  exportData.m_pSqlServer = nullptr;
+  IOrvid::SetFactoryForTesting(nullptr);
 }
 
 }  // namespace
