@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "caseset/tags/extended_tag_processor.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
@@ -232,6 +233,30 @@ TEST_F(TrancolExportTest, WriterDoesNothingWhenTheReportIsOff) {
   EXPECT_EQ(Query("SELECT 1"), "no database");
   EXPECT_EQ(TrancolCaseLabel(0), "Base Case");
   EXPECT_EQ(TrancolCaseLabel(-2), "Base Case");
+}
+
+TEST_F(TrancolExportTest, ExtendedTagsRewriteNames) {
+  auto tags = std::make_unique<CExtendedTagProcessor>();
+  tags->m_aShortTagSorted3CharTags.Add(std::make_unique<CTagAlias>("X01", "LIGHTCRUDE"));
+  const std::string rowName = tags->ParseRowName(0, "ESELX01", true);
+  exportData.m_pTagProcessor = MakeErasedOwner(std::move(tags));
+  exportData.m_pModel->m_settings.m_UseExtendedTagsOn.SetValue(1);
+  CTranColRowArray rows;
+  for (const char* name : {"DJ", "PURCX01"}) {
+    rows.Add(std::make_unique<CTranColRow>(name));
+    rows[rows.GetUpperBound()]->m_values = {1, 2, 3};
+  }
+  CLPColArray lpColumns;
+  lpColumns.Add(std::make_unique<CLPCol>("PURCX01"));
+  lpColumns.Sort(&CLPCol::CompareElements);
+  // A non-basis name in the LP columns is a column name, any other a row name.
+  ASSERT_TRUE(WriteTrancolTables(exportData, rows, {"Cost", "PURCX01", "ESELX01"}, &lpColumns));
+  EXPECT_EQ(Query("SELECT BasisName FROM PrTrancolBasis"), "DJ\nPURC:LIGHTCRUDE\n");
+  EXPECT_EQ(Query("SELECT DISTINCT NonBasisName FROM PrTrancolNonBasis"), "PURC:LIGHTCRUDE\n" + rowName + "\n");
+  // Without LP columns the non-basis names stay as read.
+  ASSERT_TRUE(WriteTrancolTables(exportData, rows, {"Cost", "PURCX01"}, nullptr));
+  EXPECT_EQ(Query("SELECT NonBasisName FROM PrTrancolNonBasis WHERE ColumnID = 1"),
+            "PURC:LIGHTCRUDE\nPURC:LIGHTCRUDE\nPURCX01\nPURCX01\n");
 }
 
 // Every file of the committed corpus parses without a fault (the fuzz target's inputs).
