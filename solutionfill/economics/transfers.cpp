@@ -78,7 +78,8 @@ bool IsSpecificGravity(const std::string& tag) {
 
 void CDbSolution::BuildTransfer(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model) {
   if (!dbCase || !model || !modelFile) return;
-  const CDbMode defaultMode(std::string(), m_pDbData);  // rows without a mode letter: id 0
+  CDbMode defaultMode(std::string(), m_pDbData);  // rows without a mode letter
+  defaultMode.m_nID = 0;
   const CDbPrimalNode* primalNode = econ::FindPrimalNode(*this, model->m_strName);
   if (!primalNode) return;
   CTableFilTable table;
