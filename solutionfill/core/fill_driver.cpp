@@ -215,6 +215,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     uom->m_pDbData = m_pDbData;
     model->m_paUOMs.Add(uom);
   }
+  model->m_nUOMState = 2;
 
   log.Step("...read tables.map and fil\n");
   if (mainSettings.m_UseZelunMGOn.GetValue() == 0 && !ReadTablesMap(*m_pDbData, modelFile, true, true)) return false;
@@ -248,6 +249,9 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     model->BuildMaterialBalance(primalNode, &dbCase, model, m_nVolumeBasis);
     log.Step("...done creating utility objects for nonglobal models\n");
   }
+
+  model->m_bHasPCALCPools = model->BuildPcalcPools(modelFile, true) ? 1 : 0;
+  if (model->m_bHasPCALCPools) model->BuildPcalcPoolStreams();
 
   log.Step("...create group objects\n");
   BuildGroups(modelFile, &dbCase, model, isGlobal);
@@ -293,6 +297,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...done creating global objects\n");
   } else {
     log.Step("...create local objects\n");
+    ProcessLocalTables(modelFile, model, &dbCase);
     if (mainSettings.m_UseNimboOn.GetValue() != 0) {
       const std::int32_t mainType = mainSettings.m_ModelType.GetValue();
       if (!((mainType == 1 || mainType == 3) && model->m_nInventorySpecBlendsOption >= 2))
@@ -316,13 +321,20 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...BuildGroupUnitOps\n");
     dbCase.BuildSolutionState(&model->m_nID, recursion);
     log.Step("...BuildCrdBlends\n");
+    model->BuildCrdBlends(modelFile);
     log.Step("...done creating local objects\n");
   }
 
   if (multiPeriod) {
     log.Step("...create periodic objects\n");
+    if (isGlobal) {
+      BuildDepotInventories(modelFile, &dbCase, model);
+    } else {
+      BuildInventories(modelFile, &dbCase, model);
+    }
     for (CDbPeriod* each : dbCase.m_paPeriods)
       if (each) each->m_paInventories.Sort(&CDbDataObject::CompareNodeAndId);
+    BuildGroupInventories(modelFile, &dbCase, model);
     log.Step("...done creating periodic objects\n");
   }
 
@@ -334,10 +346,12 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   model->BuildFixedCosts(modelFile, dbCase.m_nID);
   log.Step("...BuildBound\n");
   log.Step("...BuildPenalty\n");
+  BuildPenalty(modelFile, &dbCase, model, isGlobal, isLocalModel, multiPeriod);
   log.Step("...BuildEcoSum\n");
   BuildEcoSum(modelFile, &dbCase, model, isGlobal, isLocalModel);
 
   node->BuildUnitsOfMeasure(modelFile, dbCase.m_nID, model);
+  node->BuildTagQualities(modelFile, dbCase.m_nID, model);
   node->BuildGasStreams(modelFile, &dbCase, model);
 
   const bool modelDatabase = modelFile->m_dbConnectInfo.m_nType != 0 && settings.m_UseZelunMGOn.GetValue() != 0;
