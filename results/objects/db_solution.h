@@ -34,6 +34,7 @@ class CDbSpecialSubs : public CObject {
 };
 
 class CVornModelFile;
+class CRecursionRecord;
 struct CTableMapDimensions;
 
 class CDbSolution : public CObject {
@@ -145,6 +146,22 @@ class CDbSolution : public CObject {
   // The trade flags of a stream to its alternates that lack them.
   void CopyTradeFlagsToAlternates(CDbModel* model, CDbStream* stream);
   std::uint8_t m_bHasSubmodsUnits = 0;  // a SUBMODS row named a unit (never cleared)
+  // Purchases and sales of a model per period (BUY, SELL, GSELL, MARKETS and
+  // the LP columns), with their group bounds, penalties and link ends.
+  void BuildLocalPurchase(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void BuildLocalSale(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+
+  // ---- Stream, blend and group qualities of the solution fill (solutionfill/core/).
+  // The recursion results and blend-table qualities of one model, per period.
+  void BuildStreamQualities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model,
+                            const CRecursionRecord& recursion, bool isLocalModel);
+  // The source plant and pool of a transferred stream quality; both emptied first.
+  bool FindTransferSource(CDbModel* model, CDbStream* stream, CDbQuality* quality, std::string& sourcePlant,
+                          std::string& sourcePool);
+  // Transferred stream qualities take the values of their source plants.
+  void FillNodeStreamQualities(CDbCase* dbCase);
+  // Input qualities of one period worked back through formulas and INDEX pairs.
+  void BuildDerivedStreamQualities(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model);
 
   // ---- The result-table writers (writers/).
   // Writes the solution rows, defines the result tables and writes the case
