@@ -260,6 +260,57 @@ TEST_F(PrimalTreeTest, UnknownPeriodWarnsAndLandsInTheDotPeriod) {
   EXPECT_LT(lines[1].first.size(), 100u);
 }
 
+// Where a record lands after the model-type corrections: node, period, base name, full name.
+TEST_F(PrimalTreeTest, ModelTypeCorrectionsPlaceRecords) {
+  struct Case {
+    const char* what;
+    std::int32_t modelType;
+    bool column;
+    const char* name;
+    const char* node;
+    const char* period;
+    const char* base;
+    const char* full;
+  };
+  for (const Case& c : {
+           Case{"Epentrg row without a blank period", 1, false, "Epentrg 1", "", ".", "Epentrg", "Epentrg_1"},
+           Case{"multi-period column takes its last character", 1, true, "BUYABC1", "", "1", "BUYABC", "BUYABC1"},
+           Case{"XPSPAN keeps its name", 1, true, "XPSPAN", "", ".", "XPSPAN", "XPSPAN"},
+           Case{"multi-plant eight characters", 2, true, "ABCDEFGH", "H", ".", "ABCDEFG", "ABCDEFGH"},
+           Case{"ICST of no local model", 2, true, "ICSTABCx", "", ".", "ICSTABC", "ICSTABCx"},
+           Case{"ICST of a local model", 2, true, "ICSTABCa", "a", ".", "ICSTABC", "ICSTABCa"},
+       }) {
+    SCOPED_TRACE(c.what);
+    CDbSolution solution(&m_export);
+    const auto dbCase = MakeCase({"1"}, c.modelType == 1 || c.modelType == 3);
+    Writer writer(false, 9);
+    writer.rows = {{"OBJFN"}};
+    if (c.column) {
+      writer.columns = {{c.name}};
+    } else {
+      writer.rows.push_back({c.name});
+    }
+    CSolutionFileContents contents;
+    std::string error;
+    ASSERT_TRUE(ParseSolutionFile(writer.Bytes(), Layout(false, 9), contents, error));
+    CPrimalTreeContext context;
+    context.m_nModelType = c.modelType;
+    context.m_pCase = dbCase.get();
+    context.m_astrLocalModelNames = {"a"};
+    context.m_pDbData = &m_export;
+    BuildPrimalTree(solution, contents, context);
+    const CDbPrimalNode* node = FindNode(solution, c.node);
+    ASSERT_NE(node, nullptr);
+    const CDbPrimalPeriod key(c.period);
+    const CDbPrimalPeriod* period =
+        c.modelType == 1 ? node->m_paPeriods.Find(&key) : node->m_paPeriods.GetSize() ? node->m_paPeriods[0] : nullptr;
+    ASSERT_NE(period, nullptr);
+    const CDbPrimal* record = FindIn(c.column ? period->m_paColumns : period->m_paRows, c.base);
+    ASSERT_NE(record, nullptr);
+    EXPECT_EQ(record->m_strShortName, c.full);
+  }
+}
+
 TEST_F(PrimalTreeTest, TransferColumnsKeepTheirT) {
   const auto dbCase = MakeCase({"1"}, false);
   Writer writer(false, 9);
