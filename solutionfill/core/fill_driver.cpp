@@ -314,6 +314,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     ReadRecursionFil(modelFile, &dbCase);
     const CRecursionRecord& recursion = GetRecursionRecord(*modelFile);
     log.Step("...BuildStreamQualities\n");
+    BuildStreamQualities(modelFile, &dbCase, model, recursion, isLocalModel);
     log.Step("...BuildBlendQualities\n");
     log.Step("...BuildGroupQualities\n");
     log.Step("...Build special submodels\n");
