@@ -100,7 +100,7 @@ TEST_F(EconomicSummary, LocalModelDividesByDaysAndSkipsTheDummyPeriod) {
 TEST_F(EconomicSummary, GlobalRunRollsUpPlantsAndPlantLocalValues) {
   MakePeriods({"A"}, false);
   AddNode(".", 0, true);
-  CDbModel& plant = PlantWithStreams("1", 1);
+  PlantWithStreams("1", 1);
   CDbModel& global = AddModel("", 3);
   AddStream(global, "GAS", 11);
   MakeEcoSums(1);
@@ -137,7 +137,6 @@ TEST_F(EconomicSummary, GlobalRunRollsUpPlantsAndPlantLocalValues) {
   EXPECT_EQ(EcoSum("A", 7, 1), 6.0);
   EXPECT_EQ(EcoSum("A", 15, 1), -4.0);  // TransferPercent 0: minus the incoming value
   EXPECT_EQ(EcoSum("A", 16, 1), 0.0);
-  (void)plant;
 }
 
 TEST_F(EconomicSummary, DepotEntriesAndPenaltiesOfAGlobalCase) {
