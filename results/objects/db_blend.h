@@ -47,6 +47,9 @@ class CDbBlenderCapacity : public CDbDefinition {
   // ---- Result-table writers (writers/).
   // One "PrBlenderCapacityMember" record per blend.
   bool WritePrBlenderCapacityMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBlenderCapacity(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // One component of a crude blend: m_nID is "BlendID".

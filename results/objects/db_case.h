@@ -26,6 +26,9 @@ class CDbOutofTol : public CDbDataObject {
   std::int32_t m_nPropOutofTolerance = 0;   // "PropOutofTolerance"
   std::int32_t m_nDistrOutofTolerance = 0;  // "DistrOutofTolerance"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrRecursionLogModel(std::int32_t solutionId, std::int32_t caseId);
 };
 
 // A solution state: the case's final one (identifier 0) or one per pass of
@@ -55,6 +58,9 @@ class CDbMode : public CDbObject {
   std::string m_strDescription;   // "Description" (cut to 20 by the writer)
   std::string m_strTag;           // "Tag": the extended tag under tag aliases, else the short tag
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrMode(std::int32_t solutionId, std::int32_t caseId);
 };
 
 // A market ("PrMarket"; m_nID "MarketID", m_strName the short tag).
@@ -67,6 +73,9 @@ class CDbMarket : public CDbObject {
   std::string m_strDescription;   // "Description" (cut to 20 by the writer)
   std::string m_strTag;           // "Tag"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrMarket(std::int32_t solutionId, std::int32_t caseId);
 };
 
 // A case-set row ("PrCaseSet"; m_nID "CaseID").
@@ -86,6 +95,9 @@ class CDbCaseSet : public CDbObject {
   std::string m_strSelFormula;         // "SelFormula" (memo)
   std::string m_strSelModifiedFormula;  // "SelModifiedFormula" (memo)
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrCaseSet(std::int32_t solutionId);
 };
 
 class CDbCase : public CDbObject {

@@ -56,6 +56,10 @@ class CDbDefinition : public CDbObject {
   CVornDbExportData* m_pDbData = nullptr;
   std::vector<std::int32_t> m_aIntList1;  // working lists of the fill
   std::vector<std::int32_t> m_aIntList2;
+
+  // ---- The result-table writers (writers/).
+  // Kind 1 "PrUtility", 2 "PrCapacity", 3 "PrUnit", 4 "PrProcessCapacity"; kind 0 writes nothing.
+  bool WritePrDefinition(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId, std::int32_t kind);
 };
 
 using CDbDefinitionArray = CAutoDestructArray<CPtrArray, CDbDefinition*>;

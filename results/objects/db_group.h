@@ -29,6 +29,10 @@ class CDbGroup : public CDbObject {
   std::uint8_t m_bDemandPlant = 0;         // a row in "PrGroupDemandPlant"
   CDbDefinitionArray m_paMembers;          // view
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- The result-table writers (writers/).
+  // "PrGroup", its utility members and the flag tables the group has set.
+  bool WritePrGroup(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // A unit group: m_nID is "GroupUnitID".
@@ -44,4 +48,7 @@ class CDbGroupUnit : public CDbGroup {
   // ---- Result-table writers (writers/).
   // One "PrGroupUnitMember" record per member unit.
   bool WritePrGroupUnitMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrGroupUnit(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };

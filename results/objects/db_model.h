@@ -127,6 +127,10 @@ class CDbModel : public CDbObject {
   void BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, CDbObject* target, std::int32_t volumeBasis);
   // VPOOL: a stream name -> the name of the stream whose balance row stands for it.
   void ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std::string>& map);
+
+  // ---- The result-table writers (writers/).
+  // "PrModel" on the first case, then every model-level table of the case.
+  bool WritePrModel(std::int32_t solutionId, std::int32_t caseId, bool firstCase);
   // LOCTAGS rows of this model: m_paPrimals (name = global tag, alias = local
   // tag) and m_mapLocalTags (local tag -> global tag). Neither argument is used.
   void BuildLocTags(CVornModelFile* modelFile, CDbCase* dbCase);

@@ -22,6 +22,10 @@ class CDbAlternate : public CDbObject {
   std::int32_t m_nAlternateStreamID = -1;  // "AlternateStreamID" / "AlternateUtilityID"
   std::string m_strAlternateTag;           // not written
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- The result-table writers (writers/).
+  // "PrAlternateStream" with the stream flag set, else "PrAlternateUtility".
+  bool WritePrAlternate(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId, bool stream);
 };
 
 // An alternate crude with its streams.
@@ -42,6 +46,9 @@ class CDbFixedCost : public CDbObject {
   double m_dValue = kDbNotSet;   // "Value"
   std::string m_strDescription;  // "Description" (cut to 20 by the writer)
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrFixedCost(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // A KPI definition, ordered by its tag.
@@ -63,6 +70,9 @@ class CDbKpi : public CObject {
 
   // ---- Result-table writers (writers/).
   bool WritePrKpiAnchor(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrKpi(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
 };
 
 // A report-writer unit: m_nID is "UnitID", m_strName its report mask.

@@ -20,6 +20,10 @@ class CDbDepot : public CDbObject {
   std::string m_strTag;          // "Tag"
   CDbStreamArray m_paStreams;    // "PrStream", with the depot's identifier as "NodeID"
   CVornDbExportData* m_pDbData = nullptr;
+
+  // ---- The result-table writers (writers/).
+  // "PrDepot" on the first case, then the depot's streams on every case.
+  bool WritePrDepot(std::int32_t solutionId, std::int32_t caseId, bool firstCase);
 };
 
 class CDbNode : public CDbObject {
@@ -45,4 +49,8 @@ class CDbNode : public CDbObject {
   // A depot named like the node; a model whose name is the node's and empty.
   bool HasOwnDepot() const;
   bool HasUnnamedModel() const;
+
+  // ---- The result-table writers (writers/).
+  // "PrNode" on the first case, then the node's depots and models.
+  bool WritePrNode(std::int32_t solutionId, std::int32_t caseId, bool firstCase);
 };

@@ -12,6 +12,8 @@
 #include "results/objects/db_transaction.h"
 #include "results/objects/db_value_records.h"
 
+class CDbPrimal;
+
 class CDbPeriod : public CDbObject {
  public:
   // The identifier of a case's dummy period (and of a primal period not yet matched).
@@ -109,4 +111,10 @@ class CDbPeriod : public CDbObject {
   // far in this period, one slot per unit.
   std::vector<double> m_adProcLimMin;
   std::vector<double> m_adProcLimMax;
+
+  // ---- The result-table writers (writers/).
+  // "PrPeriod", then every per-period table of the case.
+  bool WritePrPeriod(std::int32_t solutionId, std::int32_t caseId);
+  // A "PrReportRow" record for every report-row mask the row's name matches.
+  bool WritePrReportRow(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId, const CDbPrimal& row);
 };

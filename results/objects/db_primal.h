@@ -8,6 +8,8 @@
 
 #include "results/objects/db_object.h"
 
+class CDbCase;
+
 // One LP row or column of a period, ordered by its name.
 class CDbPrimal : public CObject {
  public:
@@ -62,6 +64,7 @@ class CDbPrimalNode : public CObject {
   CAutoDestructArray<CPtrArray, CDbPrimalPeriod*> m_paPeriods;
   CVornDbExportData* m_pDbData;
 
-  // ---- The result-table writers (writers/): the primal rows and columns of the node.
-  bool WritePrPrimal(std::int32_t solutionId, bool firstCase);
+  // ---- The result-table writers (writers/): the primal rows and columns of the
+  // node, with their report rows and the node's marginal-value KPI values.
+  bool WritePrPrimal(std::int32_t solutionId, CDbCase* dbCase);
 };

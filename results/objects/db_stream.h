@@ -51,9 +51,9 @@ class CDbStream : public CDbDefinition {
   CAutoDestructArray<CPtrArray, CDbStreamLookup*> m_paLookups;
   std::uint8_t m_bIsPurchased = 0;  // the model's BUY table has a row for the stream
   std::uint8_t m_bIsSold = 0;       // the model's SELL table has a row for the stream
-  // The purchase price and sale cost of the "BUY" "IPRICE" and "SELL" "ICOST" cells.
-  float m_fBuyIPrice = kDbNotSetF;
-  float m_fSellICost = kDbNotSetF;
+  // The purchase price and sale cost of the "BUY" "IPRICE" and "SELL" "ICOST" cells; 0 when not given.
+  float m_fBuyIPrice = 0.0f;
+  float m_fSellICost = 0.0f;
 
   // Every scalar of source into this stream: not the owner and not the owned lists.
   void Copy(const CDbStream& source);

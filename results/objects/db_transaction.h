@@ -81,6 +81,9 @@ class CDbInventory : public CDbGroupTransaction {
   double m_dPenaltyCost = kDbNotSet;          // "PenaltyCost"
   std::int32_t m_nVWBasisID = 0;              // "VWBasisID" (short)
   CAutoDestructArray<CPtrArray, CDbOpenInventoryQuality*> m_paOpenInventoryQualities;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrInventory(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A utility purchase or sale ("PrUtilityPurchase", "PrUtilitySale": "UtilityID", "NodeID").
@@ -122,4 +125,7 @@ class CDbBound : public CDbCapacityLimit {
 
   std::string m_strLPColumnName;  // "LPColumnName" (the writer cuts it to 128)
   std::string m_strDescription;   // "Description" (cut to 20 by the writer)
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBound(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };

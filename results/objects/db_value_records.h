@@ -332,6 +332,10 @@ class CDbLinkData : public CDbDataObject {
 class CDbLink : public CDbDataObject {
  public:
   CDbLink(std::int32_t id, std::int32_t nodeId) : CDbDataObject(id, nodeId) {}
+  // One end of a link: m_nID the stream, m_nNodeID the unit, m_dValue the
+  // quantity. The periods hold source ends in m_paLinks1, destination ends
+  // in m_paLinks2, utility source and destination ends in m_paLinks3 and 4.
+  std::int32_t m_nUnitTypeID = 0;  // 0 BUY, 1 Submod, 2 Blend, 3 SELL, 4 Tank
 
   std::int32_t m_nWorkValue = 0;  // working value of the fill
   double m_dValue = kDbNotSet;

@@ -59,7 +59,7 @@ TEST_F(GroupBuilders, GroupsOfALocalModelWithNumbersMembersPricesAndReportGroups
   EXPECT_EQ(Members("A", Group(model, "G3"), 2), (M{{2, 2, 1}}));
   EXPECT_FLOAT_EQ(model.m_paStreams.Find(CDbStream("AAA"))->m_fBuyIPrice, -2.5f);
   EXPECT_FLOAT_EQ(model.m_paStreams.Find(CDbStream("BBB"))->m_fSellICost, 2.5f);
-  EXPECT_EQ(model.m_paStreams.Find(CDbStream("BBB"))->m_fBuyIPrice, kDbNotSetF);
+  EXPECT_EQ(model.m_paStreams.Find(CDbStream("BBB"))->m_fBuyIPrice, 0.0f);
 
   // Report groups count on from the highest number; an empty one still has its group-period.
   const CDbGroup& purchased = Group(model, "#PURC");
