@@ -13,7 +13,9 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
+#include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/solver_side_files.h"
+#include "standins/tresk.h"
 #include "solutionfill/core/testing/recording_log.h"
 
 namespace {
@@ -192,6 +194,33 @@ TEST_F(FillDriverTest, MissingTableMapOrPrimalNodeEndsTheFill) {
   m_solution->m_paPrimalNodes.RemoveAll();
   EXPECT_FALSE(Fill());
   EXPECT_EQ(m_log.lines.back(), "...create stream objects\n");
+}
+
+TEST_F(FillDriverTest, StatusTextsGoToTheOwnerWindow) {
+  static std::vector<std::pair<std::uintptr_t, std::string>> sent;
+  sent.clear();
+  SetStatusSender([](void*, std::uint32_t message, std::uintptr_t wParam, const std::string& text) {
+    if (message == 1230) sent.emplace_back(wParam, text);
+  });
+  int window = 0;
+  m_export.m_pOwnerWnd = &window;
+  WriteTables({}, Directory({"AB"}, {1.0f}, {0}, {}, {}));
+  ASSERT_TRUE(Fill());
+  SetStatusSender(nullptr);
+  ASSERT_GE(sent.size(), 3u);
+  EXPECT_EQ(sent.front(), (std::pair<std::uintptr_t, std::string>{1446, " "}));  // the main call
+  EXPECT_EQ(sent[sent.size() - 2].second, LoadTreskString(2530));
+  EXPECT_EQ(sent.back().second, LoadTreskString(2531));
+  EXPECT_EQ(FilledModel()->m_strTag, "");
+}
+
+TEST_F(FillDriverTest, ModelTypeAndWhereTheStreamVtwsGo) {
+  WriteTables({}, Directory({"AB"}, {2.0f}, {0}, {}, {}));
+  Model().m_settings.m_ModelType.SetValue(7);
+  ASSERT_TRUE(Fill());
+  EXPECT_EQ(FilledModel()->m_nModelTypeID, 0);
+  EXPECT_TRUE(FilledModel()->m_paVTWs.IsEmpty());
+  EXPECT_EQ(Case().m_pFirstPeriod->m_paVTWs.GetSize(), 1);
 }
 
 TEST(BuildSolutionState, MergesThePassesOfAModel) {
