@@ -90,7 +90,7 @@ bool CDbSolution::WriteToDatabase(bool firstCase, bool needMultipleExecutions) {
 
   Log(data, "Write primal node data to database\n");
   for (CDbPrimalNode* node : m_paPrimalNodes)
-    if (node != nullptr && !node->WritePrPrimal(m_nSolutionID, firstCase)) return false;
+    if (node != nullptr && !node->WritePrPrimal(m_nSolutionID, dbCase)) return false;
 
   if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), settings.m_nDatabaseKindCache) &&
       data.m_pSqlServer != nullptr)

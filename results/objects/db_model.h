@@ -127,10 +127,6 @@ class CDbModel : public CDbObject {
   void BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, CDbObject* target, std::int32_t volumeBasis);
   // VPOOL: a stream name -> the name of the stream whose balance row stands for it.
   void ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std::string>& map);
-
-  // ---- The result-table writers (writers/).
-  // "PrModel" on the first case, then every model-level table of the case.
-  bool WritePrModel(std::int32_t solutionId, std::int32_t caseId, bool firstCase);
   // LOCTAGS rows of this model: m_paPrimals (name = global tag, alias = local
   // tag) and m_mapLocalTags (local tag -> global tag). Neither argument is used.
   void BuildLocTags(CVornModelFile* modelFile, CDbCase* dbCase);
@@ -142,6 +138,10 @@ class CDbModel : public CDbObject {
   void BuildPcalcPoolStreams();
   // The component fractions of the crude blends of the table CRDBLEND.
   void BuildCrdBlends(CVornModelFile* modelFile);
+
+  // ---- The result-table writers (writers/).
+  // "PrModel" on the first case, then every model-level table of the case.
+  bool WritePrModel(std::int32_t solutionId, std::int32_t caseId, bool firstCase);
 
   // ---- Result-table writers (writers/).
   // The export's error messages of this model, then its crude receipts and shipments.

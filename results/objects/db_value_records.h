@@ -56,6 +56,9 @@ class CDbBonusInteraction : public CDbObject {
   double m_dActivity = kDbNotSet;          // "Activity"
   std::int32_t m_nInteractionTypeID = 0;   // "InteractionTypeID" (short)
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBonusInteraction(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t nodeId, std::int32_t blendId, std::int32_t qualityId);
 };
 
 // "PrBlendQuality" ("BlendID", "NodeID").
@@ -77,6 +80,9 @@ class CDbBlendQuality : public CDbDataObject {
   std::int32_t m_nReportOrder = kDbNoReportOrder;   // "ReportOrder" (short), set by the fill
   CAutoDestructArray<CPtrArray, CDbBonusInteraction*> m_paBonusInteractions;
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBlendQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrGroupQuality" ("GroupID", "NodeID").
@@ -93,6 +99,9 @@ class CDbGroupQuality : public CDbDataObject {
   double m_dMarginalValue = 0.0;      // "MarginalValue"
   std::uint8_t m_bWorkFlag = 0;       // working flag of the fill
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrGroupQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrOpenInventoryQuality" ("StreamID", "NodeID"), held by its inventory.
@@ -139,6 +148,9 @@ class CDbBlendRecipe : public CDbDataObject {
 
   // ---- Result-table writers (writers/).
   bool WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blendId);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blendId);
 };
 
 // "PrBlendQuantity" ("BlendID", "NodeID") with its recipes.
@@ -158,6 +170,9 @@ class CDbBlendQuantity : public CDbDataObject {
   // ---- Result-table writers (writers/).
   // The quantity, then every recipe; a failed recipe does not fail the quantity.
   bool WritePrRWBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrBlenderBlendQuantity" ("BlendID", "ModelID"), held by its blender-capacity limit.
@@ -168,6 +183,9 @@ class CDbBlenderBlendQuantity : public CDbDataObject {
 
   double m_dActivity = kDbNotSet;  // "Activity"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBlenderBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blenderCapacityId);
 };
 
 // "PrGroupInventoryQuantity" ("GroupID", "NodeID").
@@ -179,6 +197,9 @@ class CDbGroupInventoryQuantity : public CDbDataObject {
   double m_dVolActivity = kDbNotSet;  // "VolActivity"
   double m_dWgtActivity = kDbNotSet;  // "WgtActivity"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrGroupInventoryQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A member of a group in a period: one "PrGroupMember" row ("MemberID", "MemberNodeID").
@@ -190,6 +211,9 @@ class CDbGroupMember : public CDbDataObject {
   std::int32_t m_nMarketID = 0;        // "MarketID"
   std::int32_t m_nMemberPeriodID = 0;  // "MemberPeriodID"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrGroupMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t groupPeriodId, std::int32_t groupNodeId, std::int32_t groupId);
 };
 
 // A group of a node in a period with its members; the rows take its node,
@@ -224,6 +248,9 @@ class CDbKpiValue : public CDbDataObject {
   double m_dValue = kDbNotSet;      // "Value"
   double m_dWorkValue = kDbNotSet;  // working value of the fill
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrKpiValue(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrEconomicSummary" ("EconomicSummaryTypeID" short, "ModelID").
@@ -234,6 +261,9 @@ class CDbEcoSum : public CDbDataObject {
 
   double m_dActivity = 0.0;  // "Activity"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrEconomicSummary(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrLocalCostPrice" ("StreamID", "ModelID").
@@ -245,6 +275,9 @@ class CDbLocalCostPrice : public CDbDataObject {
   double m_dLocalCost = 0.0;   // "LocalCost"
   double m_dLocalPrice = 0.0;  // "LocalPrice"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrLocalCostPrice(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrMaterialBalance" ("StreamID", "ModelID") or "PrUtilityBalance" ("UtilityID", "ModelID").
@@ -260,6 +293,9 @@ class CDbMaterialBalance : public CDbDataObject {
   std::int32_t m_nOutofBalanceFlag = 0;    // "OutofBalanceFlag" (short)
   std::uint8_t m_bVWBasisConverted = 0;    // "VWBasisConverted": 1 when this is 1, else 0
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrBalance(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool stream);
 };
 
 // "PrGeneralRecursion" ("SequenceID", "ModelID").
@@ -273,6 +309,9 @@ class CDbGeneralRecursion : public CDbDataObject {
   double m_dCoefficientValue = kDbNotSet;  // "CoefficientValue"
   double m_dInitialValue = kDbNotSet;      // "InitialValue"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrGeneralRecursion(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrPenalty" ("PenaltyTypeID" short, "ModelID").
@@ -285,6 +324,9 @@ class CDbPenalty : public CDbDataObject {
   std::string m_strTag1;     // "Tag1" (cut to 128 by the writer)
   std::string m_strTag2;     // "Tag2" (cut to 128 by the writer)
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrPenalty(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrPRow" ("PRowID", "ModelID"), ordered by node, unit, then P-row.
@@ -301,6 +343,9 @@ class CDbPRow : public CDbDataObject {
   std::string m_strPRowText;            // "PRowText"
   std::string m_strTag;                 // "Tag"
   CVornDbExportData* m_pDbData;
+
+  // ---- The result-table writers (writers/).
+  bool WritePrPRow(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrLink" / "PrUtilityLink" ("StreamID" or "UtilityID", "ModelID") and the
@@ -326,6 +371,9 @@ class CDbLinkData : public CDbDataObject {
   // ---- Result-table writers (writers/).
   // "LGLINKS"; the solution identifier is not used.
   bool WriteLGLINKS(std::int32_t solutionId, std::int32_t caseId, const std::string& periodText);
+
+  // ---- The result-table writers (writers/).
+  bool WritePrLink(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool stream);
 };
 
 // A link record of the fill: m_nID the link kind (0 to 4), m_nNodeID the linked item.
