@@ -8,6 +8,7 @@
 #include "results/trancol_export.h"
 #include "writers/matrix/matrix_tables.h"
 
+#include "writers/legacy/legacy_tables.h"
 #include "writers/queries/report_queries.h"
 
 bool CVornDbExport::FillCaseSolution(bool, int, const std::string&) { return true; }
@@ -16,7 +17,9 @@ bool CVornDbExport::WriteCaseSolution(bool) { return true; }
 
 void CVornDbExport::ReleaseCaseSolution() {}
 
-bool CVornDbExport::WritePrSpreadsheetTables(CVornModelFile*, int) { return true; }
+bool CVornDbExport::WritePrSpreadsheetTables(CVornModelFile* model, int modelNumber) {
+  return model == nullptr || ::WritePrSpreadsheetTables(*this, *model, modelNumber);
+}
 
 bool CVornDbExport::CreateReportQueries(CVornModelFile* model) {
   return model == nullptr || ::CreateReportQueries(*this, *model);
@@ -28,7 +31,9 @@ void CVornDbExport::WriteMatrixDatabase(const std::string& matrixPath, const std
   WriteMpsTables(*this, matrix);
 }
 
-bool CVornDbExport::WriteLegacyTables(CVornModelFile*, bool, bool) { return true; }
+bool CVornDbExport::WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase) {
+  return model == nullptr || ::WriteLegacyTables(*this, *model, local, firstCase);
+}
 
 int CVornDbExport::GetZelunSolutionIndex() const { return ::GetZelunSolutionIndex(*this); }
 
