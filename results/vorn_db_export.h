@@ -8,6 +8,8 @@
 
 #include "caseset/vorn_db_export_data.h"
 
+class CDbManager;
+
 class CVornDbExport : public CVornDbExportData {
  public:
   // The logger stays the caller's; the export log and the SQL Server driver write through it.
@@ -24,7 +26,7 @@ class CVornDbExport : public CVornDbExportData {
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                            int caseNumber, bool skip, bool limitPenalty);
 
-  // The Trancol export of a case (flag 1: the solver's own Trancol file).
+  // The Trancol export of a case (flag 1: only remove the case's Trancol file).
   // False when nothing was exported.
   bool ExportTrancol(int caseNumber, int unused, int flag);
 
@@ -71,4 +73,7 @@ class CVornDbExport : public CVornDbExportData {
  private:
   // The SQL Server driver of the process (m_pSqlServer points at it).
   std::unique_ptr<DbSqlSvr> m_pSqlServerDriver;
+  // ---- The result database manager of the case being output, from its
+  // fill to its release (vorn_db_export_case.cpp).
+  ErasedOwner<CDbManager> m_pDbManager{nullptr, nullptr};
 };
