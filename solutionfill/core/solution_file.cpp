@@ -336,8 +336,9 @@ bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbC
   context.m_bGlobalOptimizationBounding = main.m_settings.m_Zelun_GO_UseGlobalOptimizationBounding.GetValue() != 0;
   context.m_astrBoundingColumns = GetTableMapDimensions(*model).m_astrBoundingColumns;
   context.m_pDbData = exportData;
+  // Only multi-plant models have TRANSFER; its absence is no error.
   CTableFilTable transfer;
-  if (ReadFilTable(*exportData, "TRANSFER", model, &transfer, true)) {
+  if (ReadFilTable(*exportData, "TRANSFER", model, &transfer, false)) {
     for (const std::string& row : transfer.m_aRowNames) context.m_astrTransferColumns.push_back("T" + row.substr(0, 6));
   }
   BuildPrimalTree(solution, contents, context);
