@@ -13,6 +13,7 @@
 #include "platform/object.h"
 #include "platform/ole_date_time.h"
 
+class CDbCase;
 class CDbSolution;
 class CVornDbExportData;
 class CVornModelFile;
@@ -110,6 +111,18 @@ class CDbManager : public CObject {
   bool CreateTableIndex(CVornModelFile* model, const std::string& table);
 
   CDbSolution* GetSolution() const { return m_pSolution.get(); }
+
+  // ---- Filling the result objects of a case (db_manager_fill.cpp).
+  // The case (the given one, else the export context's current case) with
+  // its dummy node, market and mode, solution state, notes, case-set row and
+  // periods, the primal values and the transfers, then every other result
+  // object through the solution fill. False only when the solution file
+  // cannot be read.
+  bool FillSolution(CVornModelFile* model, bool useGivenCase, std::int32_t givenCaseId,
+                    const std::string& givenCaseName);
+  bool FillSolution(CVornModelFile* model) { return FillSolution(model, false, 1, std::string()); }
+  // The solver's solution file of the case into the solution's primal values.
+  bool ReadSolutionFile(CVornModelFile* model, CDbCase* dbCase, const std::vector<std::string>& localModelNames);
 
   CVornModelFile* m_pModel;  // not owned
   CAutoDestructArray<CPtrArray, CDbEnumTable*> m_paEnumTables;

@@ -10,6 +10,7 @@
 
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "modelfile/vorn_model_file.h"
+#include "solutionfill/core/testing/solution_file_writer.h"
 #include "tableio/db/db_connect_info.h"
 
 namespace {
@@ -31,16 +32,30 @@ class CapturedLog final : public ILogging {
 class VornDbExportOutput : public ::testing::Test {
  protected:
   VornDbExportOutput() {
+    // A model directory with a solution file, so the fill of a case succeeds.
+    m_dir = std::filesystem::temp_directory_path() / ("vorn_export_" + std::to_string(::getpid()));
+    std::filesystem::create_directories(m_dir / "M");
+    m_export.m_strHomeDirectory = m_dir.string();
     m_export.m_pModel = std::make_unique<CVornModelFile>();
+    m_export.m_pModel->m_strModelName = "M";
+    m_export.m_pModel->m_strModelDir = (m_dir / "M").string();
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 10.0}};
+    solution.Save((m_dir / "M" / "Solution.Fil").string());
     m_export.m_strDatabaseDirectory = "/results";
     m_export.m_strDatabaseDescription = "Results";
     m_log.m_text.clear();  // the driver's line
+  }
+  ~VornDbExportOutput() override {
+    m_export.m_pModel->m_outputTables.RemoveAll();
+    std::filesystem::remove_all(m_dir);
   }
   CModelSettings& Settings() { return m_export.m_pModel->m_settings; }
   bool Output(bool firstCase, int caseNumber, bool skip = false, bool limitPenalty = false) {
     return m_export.WriteDatabaseOutput(firstCase, false, 1, "", caseNumber, skip, limitPenalty);
   }
 
+  std::filesystem::path m_dir;
   CapturedLog m_log;
   CVornDbExport m_export{&m_log};
 };
