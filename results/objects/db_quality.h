@@ -33,6 +33,10 @@ class CDbQuality : public CDbObject {
   // m_strQualityNote as the susceptibility utility tag and m_nWorkValue2 /
   // m_nWorkValue3 as the interaction quality and stream.
   float m_fPenaltyPrice = 0.0f;  // the "PENALTY" of the table "SCALE"
+  // ---- Blend-quality builder flags (solutionfill/core/).
+  std::uint8_t m_bNRowDone = 0;  // a minimum row of the quality was handled in the current blend column
+  std::uint8_t m_bXRowDone = 0;  // a maximum row likewise
+  std::uint8_t m_bHasPRow = 0;   // the quality has a property row in BLNSPEC
 
   // ---- Result-table writers (writers/).
   bool WritePrQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId);
