@@ -35,6 +35,7 @@ class CDbSpecialSubs : public CObject {
 
 class CVornModelFile;
 class CRecursionRecord;
+class CKeshControl;
 struct CTableMapDimensions;
 
 class CDbSolution : public CObject {
@@ -134,6 +135,8 @@ class CDbSolution : public CObject {
   void BuildGroupInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   // Capacity, process-unit, blender and pump limits of every period, with their penalties.
   void BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornModelFile* modelFile);
+  // Capacity, process-unit, blender and pump limits of every period, with their penalties.
+  void BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornModelFile* modelFile);
   // The groups of a model object: GROUPS with its BUY and SELL members, the
   // report groups of a local model, and the blend-mix groups.
   void BuildGroups(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal);
@@ -152,6 +155,8 @@ class CDbSolution : public CObject {
   // the LP columns), with their group bounds, penalties and link ends.
   void BuildLocalPurchase(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   void BuildLocalSale(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // Utility purchases and sales per period with their shadow prices, group bounds and link ends.
+  void BuildUtilities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
 
   // ---- Stream, blend and group qualities of the solution fill (solutionfill/core/).
   // The recursion results and blend-table qualities of one model, per period.
@@ -164,6 +169,27 @@ class CDbSolution : public CObject {
   void FillNodeStreamQualities(CDbCase* dbCase);
   // Input qualities of one period worked back through formulas and INDEX pairs.
   void BuildDerivedStreamQualities(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model);
+  // Blend qualities of every period from BLNSPEC, the recipes and the blend-model library.
+  // The fourth argument is not used.
+  void BuildBlendQualities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, const void* unused);
+  // One BLNSPEC cell position (blend column, specification row) for all periods.
+  void CalcBlendSpecs(const CTableFilTable& blnspec, bool hasZblnspec, const CTableFilTable& zblnspec, bool hasPinv,
+                      const CTableFilTable& pinv, int column, int row, CVornModelFile* modelFile, CDbCase* dbCase,
+                      CDbModel* model, const CKeshControl& control);
+  // The quantity-weighted average of the recipe's component qualities.
+  void CalcRecipeBlendQuality(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model, CDbBlend* blend,
+                              CDbQuality* quality);
+  // The blend-model control file "KeshControl.dat": 0 not read, 1 read, 2 failed.
+  int ReadKeshControl(CVornModelFile* modelFile, CKeshControl& control);
+  // The blend-model library's value of the quality for the blend in the period; 1e30 when none.
+  double KeshCalcQuality(CDbModel* model, CDbQuality* quality, CDbBlend* blend, CDbPeriod* period,
+                         const CKeshControl& control);
+  // values[k] for the k-th name of width characters in names.
+  void CollectBlendQualityValues(CDbModel* model, CDbBlend* blend, CDbPeriod* period, const std::string& names,
+                                 int width, double* values);
+  // Qualities of the blend that follow from the source blend quality through formulas or INDEX pairs.
+  void DeriveBlendQualities(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model, CDbQuality* quality,
+                            CDbBlendQuality* source, const CTableFilTable& specTable, CDbBlend* blend);
 
   // ---- The result-table writers (writers/).
   // Writes the solution rows, defines the result tables and writes the case
