@@ -138,6 +138,8 @@ class CDbModel : public CDbObject {
   void BuildPcalcPoolStreams();
   // The component fractions of the crude blends of the table CRDBLEND.
   void BuildCrdBlends(CVornModelFile* modelFile);
+  // The alternate record of a utility (by its tag) copied into record; false when it has none.
+  bool FindAlternateUtility(const CDbDefinition& utility, CDbAlternate& record) const;
 
   // ---- The result-table writers (writers/).
   // "PrModel" on the first case, then every model-level table of the case.
