@@ -7,6 +7,9 @@
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "caseset/config/export_config_fixture.h"
+#include "solutionfill/core/testing/solution_file_writer.h"
+
+#include <sqlite3.h>
 
 namespace {
 
@@ -150,6 +153,9 @@ TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
   std::ofstream(dir_ / "SolverOutput" / "2" / "Solution_2.Fil") << "solution";
   std::ofstream(dir_ / "SolverOutput" / "2" / "Other_2.txt") << "kept";
   std::ofstream(dir_ / "registry.ini") << "[HKEY_CURRENT_USER\\Software\\QuorvaneTech\\VornWin\\Adapter]\nLogging=True\n";
+  solution_file_testing::Writer solution(false, 9);
+  solution.rows = {{"OBJFN", 2, 1003.0}};
+  solution.Save((dir_ / "Solution.Fil").string());
 
   ExportConfigFixture config;
   config.homeDirectory = dir_.parent_path().string();
@@ -184,6 +190,47 @@ TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
   EXPECT_EQ(ReadFile(dir_ / "Status3.xml"),
             "<case id = \"3\"><solutionID> 77 </solutionID><objectiveFunction> 1003.000000 </objectiveFunction>"
             "<solutionStatus> 0 </solutionStatus><percentComplete> 100 </percentComplete></case>");
+}
+
+// Every written case leaves its rows in the model's results database: the
+// case and its period on every case, the model on the worker's first case.
+TEST_F(MpiWorker, ResultTablesOfEachCase) {
+  CaseList(Cases("A", 1, 3));
+  Outcomes("* time=0.01\n");
+  solution_file_testing::Writer solution(false, 9);
+  solution.rows = {{"OBJFN", 2, 12.0}};
+  solution.columns = {{"BUYA", 2, 3.0}};
+  solution.Save((dir_ / "Solution.Fil").string());
+
+  ExportConfigFixture config;
+  config.homeDirectory = dir_.parent_path().string();
+  config.modelDirectory = dir_.string();
+  config.databaseDirectory = dir_.string();
+  config.databaseDescription = "Results";
+  config.cases = {{1, "one", {}}, {2, "two", {}}, {3, "three", {}}};
+  ASSERT_TRUE(config.WriteModel());
+  ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+
+  const std::string args = "3 0 127.0.0.1 " + std::to_string(FreePort());
+  ASSERT_EQ(Run("ostrel", 2, "", args), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 0) << Log(0);
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((dir_ / "Results.Mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  const auto rows = [db](const char* sql) {
+    std::string text;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql, -1, &stmt, nullptr) != SQLITE_OK) return std::string(sqlite3_errmsg(db));
+    while (sqlite3_step(stmt) == SQLITE_ROW) text += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) + std::string(" ");
+    sqlite3_finalize(stmt);
+    return text;
+  };
+  EXPECT_EQ(rows("SELECT CaseID || ':' || Description FROM PrCase ORDER BY CaseID"), "1:one 2:two 3:three ")
+      << ReadFile(dir_ / "DbExport000001.log");
+  EXPECT_EQ(rows("SELECT CaseID || ':' || count(*) FROM PrPeriod GROUP BY CaseID ORDER BY CaseID"), "1:1 2:1 3:1 ");
+  EXPECT_EQ(rows("SELECT count(*) FROM PrModel"), "1 ");
+  EXPECT_EQ(rows("SELECT CaseID || ':' || ColumnName FROM PrPrimalColumn ORDER BY CaseID"), "1:BUYA 2:BUYA 3:BUYA ");
+  sqlite3_close(db);
 }
 
 }  // namespace

@@ -1,8 +1,9 @@
 // Writes a demo case set into a run directory: a case list of cases over a
 // few solver files, the stand-in solver's outcomes for them (solve times, a
 // LOADSOL fall-back or two), prepared solver output files per case, and the
-// export configuration with the model file, so the workers write each case
-// through the database output. The run directory is also the model's directory.
+// export configuration with the model file and its solution file, so the
+// workers write each case through the database output. The run directory is
+// also the model's directory.
 //
 //   make_demo_cases RUNDIR [CASES]      (CASES defaults to 20)
 #include <cstdio>
@@ -13,6 +14,7 @@
 #include <utility>
 
 #include "caseset/config/export_config_fixture.h"
+#include "solutionfill/core/testing/solution_file_writer.h"
 #include "standins/file_name_manager.h"
 
 int main(int argc, char** argv) {
@@ -57,6 +59,11 @@ int main(int argc, char** argv) {
     if (c % 4 == 0) exportCase.settings.push_back({"LimitPenalty", 500.0 * c});
     config.cases.push_back(std::move(exportCase));
   }
+  // The model's solution file, which each case's database output reads into its primal rows and columns.
+  solution_file_testing::Writer solution(false, 9);
+  solution.rows = {{"OBJFN", 2, 1000.0}};
+  solution.columns = {{"BUYCRD", 2, 100.0, 10.0}};
+  solution.Save((dir / "Solution.Fil").string());
   if (!config.WriteModel() || !config.WriteConfig((dir / kExportConfigFileName).string())) {
     std::fprintf(stderr, "make_demo_cases: cannot write the model file or the export configuration into %s\n",
                  dir.c_str());
