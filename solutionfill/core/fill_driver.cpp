@@ -294,6 +294,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     }
     log.Step("...BuildGlobalGroupQualities\n");
     log.Step("...BuildBlendQualities\n");
+    if (mainSettings.m_UseNimboOn.GetValue() != 0) BuildBlendQualities(modelFile, &dbCase, model, nullptr);
     log.Step("...done creating global objects\n");
   } else {
     log.Step("...create local objects\n");
@@ -305,7 +306,9 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
       CopyAlternateStreamVtws(*model, dbCase);
     }
     log.Step("...BuildLocalPurchase\n");
+    BuildLocalPurchase(modelFile, &dbCase, model);
     log.Step("...BuildLocalSale\n");
+    BuildLocalSale(modelFile, &dbCase, model);
     if (m_bSingleModel && zeroPSSection) model->BuildAlternateCrudes(primalNode, &dbCase);
     log.Step("...BuildUtilities\n");
     log.Step("...BuildRecipes\n");
@@ -316,6 +319,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...BuildStreamQualities\n");
     BuildStreamQualities(modelFile, &dbCase, model, recursion, isLocalModel);
     log.Step("...BuildBlendQualities\n");
+    BuildBlendQualities(modelFile, &dbCase, model, &recursion);
     log.Step("...BuildGroupQualities\n");
     log.Step("...Build special submodels\n");
     log.Step("...BuildUnitOps\n");
