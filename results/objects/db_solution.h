@@ -155,6 +155,11 @@ class CDbSolution : public CObject {
   void BuildLocalSale(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   // Utility purchases and sales per period with their shadow prices, group bounds and link ends.
   void BuildUtilities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // Blend quantities and recipes per period from BLNMIX and the blend columns,
+  // the blend VTW and the blender link ends; a second run rebuilds in place.
+  void BuildRecipes(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The blend targets of BLNTARG.
+  void BuildBlendTargets(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
 
   // ---- Stream, blend and group qualities of the solution fill (solutionfill/core/).
   // The recursion results and blend-table qualities of one model, per period.
