@@ -318,6 +318,9 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
   release(model);
   for (CVornModelFile* local : localModels) release(local);
 
+  if (global && settings.m_UseNimboOn.GetValue() != 0 && settings.m_UseZelunMGOn.GetValue() == 0)
+    solution.FillNodeStreamQualities(dbCase);
+
   m_dtFillEnd = plat::OleDateTime::GetCurrentTime();
   Log(data, "CDbManager::FillSolution end\n");
   return true;
