@@ -193,6 +193,13 @@ class CDbSolution : public CObject {
   // Qualities of the blend that follow from the source blend quality through formulas or INDEX pairs.
   void DeriveBlendQualities(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model, CDbQuality* quality,
                             CDbBlendQuality* source, const CTableFilTable& specTable, CDbBlend* blend);
+  // Report orders of the blend qualities after the BLNSPEC rows, and of the streams BLNXXX lists.
+  void OrderBlendQualitiesBySpecs(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void OrderStreamsByBlnxxx(CVornModelFile* modelFile, CDbModel* model);
+  // Group qualities of GBLNSPEC (global run), and of BLNSPEX (or BLNSPEC) and PBLNSPEC; the
+  // fourth argument is not used.
+  void BuildGlobalGroupQualities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  void BuildGroupQualities(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, const void* unused);
 
   // ---- The result-table writers (writers/).
   // Writes the solution rows, defines the result tables and writes the case

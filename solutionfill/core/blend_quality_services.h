@@ -20,3 +20,12 @@ CDbBlendQuality* FindBlendQuality(const CDbPeriod& period, std::int32_t blendId,
 // A missing one is appended, the list re-sorted and its report order set to the new count.
 CDbBlendQuality& EnsureBlendQuality(CDbPeriod& period, std::int32_t blendId, std::int32_t nodeId,
                                     std::int32_t qualityId, CVornDbExportData* owner);
+
+class CDbCase;
+class CDbGroup;
+class CDbModel;
+// The blend amount of a group in a period: its member blends' quantities (a
+// member of another period times that period's days), plus the group's
+// inventory quantity when the members give any.
+double SumGroupBlendQuantity(const CDbGroup& group, const CDbCase& dbCase, const CDbModel& model,
+                             const CDbPeriod& period, std::int32_t volume);
