@@ -68,6 +68,13 @@ CDbModel* FindNamedModel(const CDbCase& dbCase, const std::string& name) {
   return node ? fill::FindNodeModel(*node, name) : nullptr;
 }
 
+CVornModelFile* LocalDefinition(const CVornDbExportData* exportData, const std::string& modelName) {
+  if (!exportData || !exportData->m_paLocalModelFiles) return nullptr;
+  for (CVornModelFile* local : *exportData->m_paLocalModelFiles)
+    if (local && local->m_strModelName == modelName) return local;
+  return nullptr;
+}
+
 bool IsSpecificGravity(const std::string& tag) {
   return tag.size() == 3 && std::toupper(static_cast<unsigned char>(tag[0])) == 'S' &&
          std::toupper(static_cast<unsigned char>(tag[1])) == 'P' &&
@@ -202,17 +209,15 @@ void CDbSolution::SetStreamQualityValuesForTransfers(CDbCase* dbCase) {
         CDbVTW* vtw = period->m_paVTWs.Find(&probeVtw);
         if (!vtw) vtw = period->m_paVTWs.LinearFind(&probeVtw);
         if (!vtw) continue;
-        double localVtw = 0.0;
-        if (m_pDbData && m_pDbData->m_paLocalModelFiles)
-          for (const CVornModelFile* local : *m_pDbData->m_paLocalModelFiles)
-            if (local && local->m_strModelName == destination->m_strModelName) {
-              localVtw = local->m_settings.m_VTW.GetValue();
-              break;
-            }
-        vtw->m_dValue = localVtw * to->m_dValue;
+        const CVornModelFile* local = LocalDefinition(m_pDbData, destination->m_strModelName);
+        vtw->m_dValue = (local ? local->m_settings.m_VTW.GetValue() : 0.0) * to->m_dValue;
         if (std::find(changedModels.begin(), changedModels.end(), destination) == changedModels.end())
           changedModels.push_back(destination);
       }
     }
   }
+  // A changed specific gravity changes the weights of the model's recipes.
+  for (CDbModel* changed : changedModels)
+    if (CVornModelFile* local = LocalDefinition(m_pDbData, changed->m_strModelName))
+      BuildRecipes(local, dbCase, changed);
 }
