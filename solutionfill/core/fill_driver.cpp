@@ -311,8 +311,11 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     BuildLocalSale(modelFile, &dbCase, model);
     if (m_bSingleModel && zeroPSSection) model->BuildAlternateCrudes(primalNode, &dbCase);
     log.Step("...BuildUtilities\n");
+    BuildUtilities(modelFile, &dbCase, model);
     log.Step("...BuildRecipes\n");
+    BuildRecipes(modelFile, &dbCase, model);
     log.Step("...BuildBlendTargets\n");
+    BuildBlendTargets(modelFile, &dbCase, model);
     log.Step("...Build qualities\n");
     ReadRecursionFil(modelFile, &dbCase);
     const CRecursionRecord& recursion = GetRecursionRecord(*modelFile);
@@ -346,6 +349,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   log.Step("...ProcessGlobalPROCLIM\n");
   log.Step("...SetProcLimMinMax\n");
   log.Step("...BuildCapacityLimits\n");
+  BuildCapacityLimits(&dbCase, model, modelFile);
   SendStatusMessage(LoadTreskString(kTreskCapacityLimitsDone));
   log.Step("...BuildFixedCosts\n");
   model->BuildFixedCosts(modelFile, dbCase.m_nID);
