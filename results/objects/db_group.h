@@ -8,6 +8,8 @@
 
 #include "results/objects/db_definition.h"
 
+class CDbCase;
+
 class CDbGroup : public CDbObject {
  public:
   explicit CDbGroup(const std::string& name) : CDbObject(name) { m_paMembers.m_bOwnsElements = 0; }
@@ -44,6 +46,12 @@ class CDbGroupUnit : public CDbGroup {
   }
 
   CDbDefinitionArray m_paMemberUnits;  // view of the model's units; one "PrGroupUnitMember" row each
+
+  // ---- Builders of the solution fill (solutionfill/economics/).
+  std::int32_t m_nUnitCount = 0;  // units added so far
+  // Adds the unit and sums its operations of every real period into the
+  // group's operations; always true.
+  bool AddUnit(CDbDefinition* unit, std::int32_t modelId, CDbCase* dbCase);
 
   // ---- Result-table writers (writers/).
   // One "PrGroupUnitMember" record per member unit.

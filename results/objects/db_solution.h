@@ -17,6 +17,8 @@
 
 using CStringArrayExt = std::vector<std::string>;
 
+class CVornModelFile;
+
 // The crude-unit special submodels, from the model tables "CRDDISTL" and "CRDCUTS".
 class CDbSpecialSubs : public CObject {
  public:
@@ -31,6 +33,20 @@ class CDbSpecialSubs : public CObject {
   std::vector<std::int32_t> m_aCutTypes;         // one "TYPE" value per cut (blank: -1)
   CStringArrayExt m_astrCutNames;                // row names of "CRDCUTS"
   CStringArrayExt m_astrColumnNames;             // column names of "CRDDISTL"
+
+  // ---- Builders of the solution fill (solutionfill/economics/). The lists
+  // above are, in order: each crude unit's CRDDISTL cells, the pool and the
+  // type of each cut per column, the vacuum-tower sharing per column, the
+  // default type of each cut.
+  // Crude units, cuts and pools of CRDDISTL, CRDCUTS and CRDPOOLS; one row
+  // per crude unit is appended to submods. The case is not used.
+  void BuildSpecialSubmodels(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, CTableFilTable& submods,
+                             CVornDbExportData* exportData);
+  // The pools of CRDCUTS itself; false when it cannot be read. The model is not used.
+  bool ReadCrudeCutPools(CVornModelFile* modelFile, CDbModel* model, CVornDbExportData* exportData);
+  // The table of report unit reportIndex from the chosen columns of the crude submodels "S" + column.
+  void BuildReportTable(CVornModelFile* modelFile, CTableFilTable& table, const std::int32_t& reportIndex,
+                        CVornDbExportData* exportData);
 };
 
 class CVornModelFile;
@@ -160,6 +176,22 @@ class CDbSolution : public CObject {
   void BuildRecipes(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   // The blend targets of BLNTARG.
   void BuildBlendTargets(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+
+  // ---- Unit groups and links of the solution fill (solutionfill/economics/).
+  // Unit groups of the SUBMODS column "COMBINE" with their summed operations.
+  void BuildGroupUnitOps(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // Pairs each real period's link ends into material and utility link records.
+  void FillInventoryLinks(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The unit tag of a link end ("BUY", a unit, "B" + blend, "SELL", "T" + stream); empty when unknown.
+  std::string GetLinkUnitTag(const CDbLink* link, const CDbModel* model) const;
+  // Unit qualities, operations, property rows, link ends and cross references of every SUBMODS unit.
+  void BuildUnitOps(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, const CRecursionRecord& recursion);
+  // The rows of one unit's table, for every period.
+  void BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, CTableFilTable& table, CDbPrimalNode* primalNode,
+                     CDbCase* dbCase, CDbModel* model, const CRecursionRecord& recursion);
+  // Folds the product operations of a crude report unit that belong to one cut into the first of them.
+  void MergeCutOperations(CDbDefinition* unit, const CTableFilTable& table, CDbPrimalNode* primalNode,
+                          CDbCase* dbCase, CDbModel* model);
 
   // ---- Stream, blend and group qualities of the solution fill (solutionfill/core/).
   // The recursion results and blend-table qualities of one model, per period.

@@ -411,6 +411,12 @@ class CDbUnitOp : public CDbDataObject {
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder" (short)
   CVornDbExportData* m_pDbData;
 
+  // ---- Builders of the solution fill (solutionfill/economics/). m_nWorkFlag
+  // is 1 while the feed sense may still be decided by a later coefficient.
+  // The link quantity: -activity of a loss row (feed flag 0); |activity| when
+  // above the main model's report filter (feed flag from its sign); else 0.
+  double GetActivityMagnitude();
+
   // ---- Result-table writers (writers/).
   // The table by kind and groupFlag; a process limit gets the model's
   // identifier as periodId, which it does not write.
