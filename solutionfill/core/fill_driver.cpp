@@ -325,9 +325,13 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     BuildBlendQualities(modelFile, &dbCase, model, &recursion);
     log.Step("...BuildGroupQualities\n");
     log.Step("...Build special submodels\n");
+    m_specialSubs.BuildSpecialSubmodels(modelFile, &dbCase, model, m_tableFil, m_pDbData);
     log.Step("...BuildUnitOps\n");
+    BuildUnitOps(modelFile, &dbCase, model, recursion);
     log.Step("...BuildGroupUnitOps\n");
+    BuildGroupUnitOps(modelFile, &dbCase, model);
     dbCase.BuildSolutionState(&model->m_nID, recursion);
+    if (!multiPeriod) FillInventoryLinks(modelFile, &dbCase, model);
     log.Step("...BuildCrdBlends\n");
     model->BuildCrdBlends(modelFile);
     log.Step("...done creating local objects\n");
@@ -343,6 +347,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     for (CDbPeriod* each : dbCase.m_paPeriods)
       if (each) each->m_paInventories.Sort(&CDbDataObject::CompareNodeAndId);
     BuildGroupInventories(modelFile, &dbCase, model);
+    if (!isGlobal) FillInventoryLinks(modelFile, &dbCase, model);
     log.Step("...done creating periodic objects\n");
   }
 
