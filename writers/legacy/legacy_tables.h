@@ -51,7 +51,9 @@ bool WriteLGFILTER(CVornDbExportData& exportData, CVornModelFile& model);
 bool CreateLGVTWSRT(CVornDbExportData& exportData, CVornModelFile& model);
 bool CreateLegacyQueries(CVornDbExportData& exportData, CVornModelFile& model);
 
-// The report-writer tables of the legacy pass (true until they are built).
+// The report-writer tables of the legacy pass: cuts the run identifier to 4
+// characters and sets the model's report-writer-groups flag; the RW* tables
+// themselves are not written yet. Always true.
 bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The legacy writers of one model in their order (local: a reported local

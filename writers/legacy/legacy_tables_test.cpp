@@ -296,6 +296,29 @@ TEST_F(LegacyTablesTest, LegacyQueriesAreReplacedAndReadTheLegacyTables) {
   EXPECT_EQ(Rows("SELECT count(*) FROM LGVTWSRT"), "0\n");
 }
 
+TEST_F(LegacyTablesTest, TheFirstCaseWritesTheRunTablesAndEveryCaseItsOwn) {
+  exportData.m_strRunID = "RUN123";
+  exportData.m_strDatabaseDirectory = home.Path();
+  exportData.m_strDatabaseDescription = "Pass";
+  solution_file_testing::Writer file(false, 9);
+  file.rows = {{"OBJFN", 2, 1.0}};
+  file.columns = {{"PURCABC", 2, 2.0}};
+  SaveSolution(file);
+  WriteFile("Result.flo", "LINKS\n" + Link("AB", "CD", "S1", "1", "2"));
+  ASSERT_TRUE(WriteLegacyTables(exportData, Model(), false, true));
+  EXPECT_EQ(exportData.m_strRunID, "RUN1");
+  for (const char* table : {"LGPRIMLR", "LGPRIMLC", "LGPERIOD", "LGSETTNG", "LGLINKS", "LGRUNID", "LGECOID", "LGCASE"})
+    EXPECT_EQ(Rows(std::string("SELECT count(DISTINCT RUNID) FROM ") + table), "1\n") << table;
+  EXPECT_EQ(Rows("SELECT count(*) FROM LGRUNID"), "1\n");
+
+  SetCurrentCase(2);
+  exportData.m_nOutputCaseNumber = 2;
+  ASSERT_TRUE(WriteLegacyTables(exportData, Model(), false, false));
+  EXPECT_EQ(Rows("SELECT count(*) FROM LGRUNID"), "1\n");
+  EXPECT_EQ(Rows("SELECT \"CASE\" FROM LGCASE ORDER BY 1"), "0\n2\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM LGPRIMLC WHERE \"CASE\"=2"), "1\n");
+}
+
 TEST(LegacyQueryTextsTest, StatementsThatAreNoViewsRunOnTheirTables) {
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
