@@ -14,7 +14,7 @@ const plat::StringTableRegistrar kFillTexts(
         {kTreskPurchaseTagUnknown, "Purchase tag %s of model %s names no stream or utility."},
         {kTreskPurchaseWarning, "Purchase %s has no matching stream."},
         {kTreskStatusSixCompare, "Infeasible"},
-        {kTreskMaterialBalanceHeader, "  *** Material balance findings:"},
+        {kTreskMaterialBalanceHeader, "Material balance findings"},
         {kTreskKpiFpi, "Feasibility index"},
         {kTreskFormulaPRow, "Formula property row of %s"},
         {kTreskIndexPRow, "Index property row of %s"},
