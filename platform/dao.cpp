@@ -391,7 +391,9 @@ void CDaoTableDef::Append() {
   CheckOpen();
   if (!m_bNew) throw CDaoException(kDaoErrEngine, "Table '" + m_strName + "' is already in the database.");
   if (m_newFields.empty()) throw CDaoException(kDaoErrEngine, "Table '" + m_strName + "' has no fields.");
-  std::string sql = "CREATE TABLE " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
+  // Workers sharing a results file may both find a table missing and both create it from
+  // the same definition: the second creation finds the table made and goes on with it.
+  std::string sql = "CREATE TABLE IF NOT EXISTS " + DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
   for (std::size_t i = 0; i < m_newFields.size(); ++i) {
     if (i > 0) sql += ", ";
     sql += DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_newFields[i].m_strName)) + " " +
@@ -476,7 +478,7 @@ void CDaoTableDef::CreateIndex(const CDaoIndexInfo& info) {
   if (m_bNew) throw CDaoException(kDaoErrEngine, "Append table '" + m_strName + "' before its indexes.");
   if (info.m_fields.empty()) throw CDaoException(kDaoErrEngine, "Index '" + info.m_strName + "' has no fields.");
   std::string name = EqualNoCase(info.m_strName, m_strName) ? info.m_strName + "_Key" : info.m_strName;
-  std::string sql = std::string("CREATE ") + (info.m_bUnique || info.m_bPrimary ? "UNIQUE " : "") + "INDEX " +
+  std::string sql = std::string("CREATE ") + (info.m_bUnique || info.m_bPrimary ? "UNIQUE " : "") + "INDEX IF NOT EXISTS " +
                     DaoQuoteIdentifier(plat::Cp1252ToUtf8(name)) + " ON " +
                     DaoQuoteIdentifier(plat::Cp1252ToUtf8(m_strName)) + " (";
   for (std::size_t i = 0; i < info.m_fields.size(); ++i) {

@@ -227,6 +227,30 @@ TEST_F(DaoTest, RowsAreCommittedInBatchesAndTwoWritersShareTheFile) {
   EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream ORDER BY 1"), "1\n2\n3\n4\n");
 }
 
+// Two workers that both found a table missing both create it, with its key
+// index: the second creation goes on with the table the first one made.
+TEST_F(DaoTest, TwoWritersCreatingOneTableBothGoOn) {
+  CDaoDatabase a;
+  a.Create(Path());
+  CDaoDatabase b;
+  b.Open(Path());
+  for (CDaoDatabase* db : {&a, &b}) {
+    MakeTable(*db, "PrInventory");
+    CDaoTableDef def(db);
+    def.Open("PrInventory");
+    CDaoIndexInfo index;
+    index.m_strName = "PrInventory";
+    index.m_fields = {{"CASE", false}};
+    def.CreateIndex(index);
+    CDaoRecordset rs(db);
+    rs.Open(&def);
+    AddRow(rs, db == &a ? 1 : 2);
+  }
+  a.Close();
+  b.Close();
+  EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrInventory ORDER BY 1"), "1\n2\n");
+}
+
 // Fails every write step of appending rows in turn; each time the rows whose
 // commit succeeded are intact and the file passes its integrity check.
 TEST_F(DaoTest, FaultLoopKeepsCommittedRows) {
