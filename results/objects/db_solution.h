@@ -151,6 +151,8 @@ class CDbSolution : public CObject {
   void BuildGroupInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   // Capacity, process-unit, blender and pump limits of every period, with their penalties.
   void BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornModelFile* modelFile);
+  // The activity, bounds and marginal value of the BOUNDS table's LP columns, per period.
+  void BuildBound(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal);
   // The groups of a model object: GROUPS with its BUY and SELL members, the
   // report groups of a local model, and the blend-mix groups.
   void BuildGroups(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal);
