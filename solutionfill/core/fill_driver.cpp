@@ -262,8 +262,9 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   }
 
   m_lstWorkStrings.clear();
-  if (fill::ReadModelTable(m_pDbData, "WSPECS", modelFile, m_tableFil, true))
-    m_lstWorkStrings = m_tableFil.m_aRowNames;
+  CTableFilTable weightSpecs;
+  if (fill::ReadModelTable(m_pDbData, "WSPECS", modelFile, weightSpecs, true))
+    m_lstWorkStrings = weightSpecs.m_aRowNames;
   if (m_lstWorkStrings.empty()) m_lstWorkStrings = {"SUL", "BTU"};
 
   std::int32_t economicNodeId = nodeId;
@@ -293,6 +294,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
       }
     }
     log.Step("...BuildGlobalGroupQualities\n");
+    BuildGlobalGroupQualities(modelFile, &dbCase, model);
     log.Step("...BuildBlendQualities\n");
     if (mainSettings.m_UseNimboOn.GetValue() != 0) BuildBlendQualities(modelFile, &dbCase, model, nullptr);
     log.Step("...done creating global objects\n");
@@ -324,6 +326,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...BuildBlendQualities\n");
     BuildBlendQualities(modelFile, &dbCase, model, &recursion);
     log.Step("...BuildGroupQualities\n");
+    BuildGroupQualities(modelFile, &dbCase, model, &recursion);
     log.Step("...Build special submodels\n");
     m_specialSubs.BuildSpecialSubmodels(modelFile, &dbCase, model, m_tableFil, m_pDbData);
     log.Step("...BuildUnitOps\n");
@@ -382,6 +385,8 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
 
   log.Step("...reset report order for streams, blends, etc\n");
   if (mainSettings.m_SortStreamsAlphabeticallyOn.GetValue() != 0) RenumberItems(*model);
+  OrderBlendQualitiesBySpecs(modelFile, &dbCase, model);
+  OrderStreamsByBlnxxx(modelFile, model);
   model->CopyAlternateVtw(&dbCase);
 
   SendStatusMessage(LoadTreskString(kTreskFillDone));
