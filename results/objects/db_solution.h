@@ -194,6 +194,11 @@ class CDbSolution : public CObject {
   // Folds the product operations of a crude report unit that belong to one cut into the first of them.
   void MergeCutOperations(CDbDefinition* unit, const CTableFilTable& table, CDbPrimalNode* primalNode,
                           CDbCase* dbCase, CDbModel* model);
+  // A second property row after source with the property converted back
+  // through a formula or the INDEX table; true when a conversion decided
+  // (the caller then skips an id). counter is unchanged on return.
+  bool BuildPRows(CVornModelFile* modelFile, CDbPeriod* period, CDbModel* model, const std::string& quality,
+                  const CDbPRow* source, std::int32_t& counter);
 
   // ---- Stream, blend and group qualities of the solution fill (solutionfill/core/).
   // The recursion results and blend-table qualities of one model, per period.

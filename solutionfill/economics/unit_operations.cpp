@@ -214,6 +214,7 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
     unit->m_bCrudeUnitFlag = 1;
   std::int32_t operationCounter = 1;
   std::int32_t pRowCounter = 0;
+  bool extraId = false;  // the latest conversion of this unit took the id after its row
   std::string ratioText;
   std::string ratioTag;
   const CStringArrayExt& cutNames = m_specialSubs.m_astrCutNames;
@@ -424,7 +425,7 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
     if (kind != Kind::kAccumulation) continue;
 
     // Property rows of the accumulation row.
-    ++pRowCounter;
+    pRowCounter += extraId ? 2 : 1;
     const int d8 = rowName.size() >= 8 && std::isdigit(static_cast<unsigned char>(rowName[7])) ? rowName[7] - '0' : 0;
     for (Visit& visit : visits) {
       if (!visit.contributed || !visit.period) continue;
@@ -454,7 +455,11 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
         row->m_strTag = tagText;
         row->m_nNumberofDecimals = rowName.size() > 7 && d8 < 5 ? d8 : 0;
       }
+      const CDbPRow* made = row.get();
       visit.period->m_paPRows.Add(std::move(row));
+      const std::string quality = Mid(rowName, 2, 3);
+      if (FindNamed<CDbQuality>(model->m_paQualities, quality))
+        extraId = BuildPRows(modelFile, visit.period, model, quality, made, pRowCounter);
       for (const std::string& column : contributing) {
         const CDbStream* stream = FindNamed<CDbStream>(model->m_paStreams, column.substr(0, 3));
         if (!stream) continue;
@@ -462,9 +467,9 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
         const CStreamToPRowCrossReference probe(stream->m_nID, modelId);
         CStreamToPRowCrossReference* ref = refs.Find(&probe);
         if (!ref) {
-          auto made = std::make_unique<CStreamToPRowCrossReference>(stream->m_nID, modelId);
-          ref = made.get();
-          refs.Add(std::move(made));
+          auto newRef = std::make_unique<CStreamToPRowCrossReference>(stream->m_nID, modelId);
+          ref = newRef.get();
+          refs.Add(std::move(newRef));
           refs.Sort(&CDbDataObject::CompareNodeAndId);
         }
         auto info = std::make_unique<CPRowInfo>();
