@@ -362,6 +362,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   log.Step("...BuildFixedCosts\n");
   model->BuildFixedCosts(modelFile, dbCase.m_nID);
   log.Step("...BuildBound\n");
+  BuildBound(modelFile, &dbCase, model, isGlobal);
   log.Step("...BuildPenalty\n");
   BuildPenalty(modelFile, &dbCase, model, isGlobal, isLocalModel, multiPeriod);
   log.Step("...BuildEcoSum\n");
