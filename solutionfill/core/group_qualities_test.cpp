@@ -78,6 +78,8 @@ TEST_F(GroupQualities, GlobalSpecificationsMakeQualitiesAndTakeTheSpecWithoutAmo
     AddRow(primal, "NSULG1", 2, "BS");
     AddRow(primal, "XAROG1", 1, "LL");
   }
+  const CDbQuality sulphurProbe("SUL");
+  model.m_paQualities.Find(&sulphurProbe)->m_fFactor = 0.0f;  // no scale factor: the amount alone divides
   m_solution->BuildGlobalGroupQualities(&Main(), m_case, &model);
 
   const CDbQuality probe("ARO");

@@ -3,6 +3,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/property_calculation.h"
 #include "solutionfill/core/solver_side_files.h"
+#include "solutionfill/core/stream_quality_services.h"
 #include "solutionfill/core/testing/fill_case_fixture.h"
 
 namespace {
@@ -245,6 +246,29 @@ TEST_F(StreamQualities, TransferredQualitiesTakeTheSourcePlantsValue) {
   EXPECT_EQ(Find(period, 2, 1)->m_nOriginID, 1);  // no transfer data for BLD
   m_solution->FillNodeStreamQualities(m_case);
   EXPECT_EQ(transferred->m_dValue, 42.0);
+}
+
+TEST_F(StreamQualities, BlankCodeWithoutPeriodsAndQualitiesOfRecursedRows) {
+  CDbModel& model = AddModel("M", 1);
+  AddStream(model, "POL", 1);
+  const CRecursionRecord recursion = Recursion({2, 2, 2, 2, 2}, {"XSULPOL     ", "XARO"}, {"", ""}, {" "});
+  // A case without periods: the blank code has nowhere to go.
+  m_solution->BuildStreamQualities(&Main(), m_case, &model, recursion, false);
+  EXPECT_TRUE(model.m_paQualities.IsEmpty());
+
+  MakePeriods({"A"}, false);
+  Main().m_settings.m_UseNimboOn.SetValue(1);
+  RecursedQualityRowNames(Main()) = {"XSULPOL     "};
+  m_solution->m_lstWorkStrings = {"SUL"};
+  m_solution->BuildStreamQualities(&Main(), m_case, &model, recursion, false);
+  ASSERT_EQ(model.m_paQualities.GetSize(), 1);  // only the whole name as read counts
+  const CDbQuality& made = *model.m_paQualities.GetAt(0);
+  EXPECT_EQ(made.m_strName, "SUL");
+  EXPECT_EQ(made.m_nID, 1);
+  EXPECT_EQ(made.m_nVWBasisID, 0);  // a weight specification
+  const CDbStreamQuality* entry = Find(Period("A"), 1, 1);
+  ASSERT_NE(entry, nullptr);
+  EXPECT_EQ(entry->m_dValue, 0.5);
 }
 
 }  // namespace
