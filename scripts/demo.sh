@@ -7,6 +7,9 @@ root=$PWD
 
 bash scripts/install-deps.sh
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ostrel-ccache}
+# Paths relative to the clone, so that a fresh clone in another folder reuses the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
 cmake -S "$root" -B "$root/build" "${gen[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null

@@ -13,6 +13,9 @@ werror=${OSTREL_WERROR:-OFF}
 
 # ccache keeps its cache outside the clone so that CI runs on fresh clones reuse it.
 export CCACHE_DIR=${CCACHE_DIR:-$HOME/.cache/ostrel-ccache}
+# Paths relative to the clone, so that a fresh clone in another folder reuses the cache.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$root}
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 export CCACHE_MAXSIZE=${CCACHE_MAXSIZE:-5G}
 gen=()
 command -v ninja >/dev/null && gen=(-G Ninja)
