@@ -36,12 +36,10 @@ if [ "${OSTREL_SKIP_SANITIZE:-0}" != 1 ]; then
 fi
 
 # ThreadSanitizer run of the socket thread's tests (OSTREL_SKIP_TSAN=1 skips it).
-# UCX's memory hooks, pulled in with MPI, crash under ThreadSanitizer unless switched off.
 if [ "${OSTREL_SKIP_TSAN:-0}" != 1 ]; then
   tsan=${OSTREL_TSAN_BUILD_DIR:-$root/build-tsan}
   cmake -S "$root" -B "$tsan" "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR="$werror" \
         -DOSTREL_TSAN=ON -DOSTREL_BENCH=OFF
-  cmake --build "$tsan" -j "$jobs" --target runner_tests
-  UCX_MEM_MMAP_HOOK_MODE=none TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} \
-    "$tsan/runner/runner_tests" --gtest_filter='SlaveThread*'
+  cmake --build "$tsan" -j "$jobs" --target slave_thread_tests
+  TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/runner/slave_thread_tests"
 fi
