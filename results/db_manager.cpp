@@ -11,8 +11,10 @@
 #include "platform/dao.h"
 #include "platform/string_table.h"
 #include "results/objects/db_solution.h"
+#include "solutionfill/core/fill_services.h"
 #include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
+#include "writers/legacy/report_writer_groups.h"
 #include "writers/schema/result_schema.h"
 #include "writers/schema/table_definition.h"
 
@@ -238,8 +240,10 @@ CDbManager::CDbManager(CVornModelFile* model, CVornDbExportData* exportContext)
       m_version(exportContext),
       m_pSolution(std::make_unique<CDbSolution>(exportContext)),
       m_pDbData(exportContext) {
-  // From the first manager on, the table API gives new Access tables their key index.
+  // From the first manager on, the table API gives new Access tables their key index and the
+  // fill makes the report-writer objects through the writers.
   SetTableKeyColumnsLookup(&LookUpKeyColumns);
+  SetReportWriterGroupsFill(&FillReportWriterGroups);
   auto add = [this](std::int32_t id, const char* table, const char* idColumn) {
     auto owned = std::make_unique<CDbEnumTable>(id, table, idColumn, m_pDbData);
     CDbEnumTable* enumTable = owned.get();

@@ -384,6 +384,8 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   }
   if (modelDatabase && !CloseModelDatabase(*modelFile)) return false;
 
+  if (PFNREPORTWRITERGROUPSFILL fill = GetReportWriterGroupsFill(); fill != nullptr && m_pDbData != nullptr)
+    fill(*m_pDbData, modelFile, &dbCase, model);  // its result is not used
   log.Step("...reset report order for streams, blends, etc\n");
   if (mainSettings.m_SortStreamsAlphabeticallyOn.GetValue() != 0) RenumberItems(*model);
   OrderBlendQualitiesBySpecs(modelFile, &dbCase, model);

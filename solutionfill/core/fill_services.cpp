@@ -55,6 +55,13 @@ void ReportWarningLine(CVornDbExportData& exportData, const std::string& line) {
 
 void SetStatusSender(PFNSTATUSSENDER sender) { g_pfnStatusSender = sender; }
 
+namespace {
+PFNREPORTWRITERGROUPSFILL g_pfnReportWriterGroupsFill = nullptr;
+}  // namespace
+
+void SetReportWriterGroupsFill(PFNREPORTWRITERGROUPSFILL fill) { g_pfnReportWriterGroupsFill = fill; }
+PFNREPORTWRITERGROUPSFILL GetReportWriterGroupsFill() { return g_pfnReportWriterGroupsFill; }
+
 void SendStatusText(const CVornDbExportData* exportData, std::uintptr_t wParam, const std::string& text) {
   if (!exportData || !exportData->m_pOwnerWnd || !g_pfnStatusSender) return;
   g_pfnStatusSender(exportData->m_pOwnerWnd, kStatusTextMessage, wParam, text);

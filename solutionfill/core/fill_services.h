@@ -8,7 +8,10 @@
 #include <initializer_list>
 #include <string>
 
+class CDbCase;
+class CDbModel;
 class CVornDbExportData;
+class CVornModelFile;
 
 // The host's message callback (entry 0 of the export's callbacks, cached in
 // m_pfnMessageCallback); 0 when none is installed.
@@ -28,6 +31,14 @@ using PFNSTATUSSENDER = void (*)(void* window, std::uint32_t message, std::uintp
 void SetStatusSender(PFNSTATUSSENDER sender);
 // Sends the text when the export context has an owner window and a sender is installed.
 void SendStatusText(const CVornDbExportData* exportData, std::uintptr_t wParam, const std::string& text);
+
+// The report-writer fill of one model lives with the writers, beside this
+// floor; the export installs it, and without it the fill makes no
+// report-writer objects.
+using PFNREPORTWRITERGROUPSFILL = bool (*)(CVornDbExportData& exportData, CVornModelFile* model, CDbCase* dbCase,
+                                          CDbModel* dbModel);
+void SetReportWriterGroupsFill(PFNREPORTWRITERGROUPSFILL fill);
+PFNREPORTWRITERGROUPSFILL GetReportWriterGroupsFill();
 
 // Shared-resource texts of the fill; a text used as a format takes the
 // arguments its comment names, in that order.
