@@ -11,12 +11,6 @@ namespace {
 
 bool HasWildcards(const std::string& text) { return text.find_first_of("*?") != std::string::npos; }
 
-// Options a back end falls back on when it was built without any.
-const CIOOptions& DefaultOptions() {
-  static const CIOOptions options;
-  return options;
-}
-
 // The Excel file format numbers of the names of ids 10227-10251 and 10259, in id order.
 struct ExcelFormat {
   std::uint32_t id;
@@ -183,7 +177,7 @@ int CBaseTbl::SetResultFields(const std::string& list) {
     AddMatchingFields(m_resultFields, items, true);
     return 1;
   }
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   for (const std::string& item : items) {
     const int index = FindColumn(item);
     if (index < 0 && !options.AllowColumnAdditions) {
@@ -286,20 +280,20 @@ int CBaseTbl::SetExcelFileFormat(const std::string& name) {
 // ---- Reports.
 
 int CBaseTbl::ReportErrorText(const std::string& text) {
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   if (options.ShowErrorBoxes) ShowErrorMessage(text);
   if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsError) << '\n' << text << "\n\n";
   return 0;
 }
 
 void CBaseTbl::ReportWarningText(const std::string& text) {
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   if (options.ShowWarningBoxes) ShowInfoMessage(text);
   if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsWarning) << '\n' << text << "\n\n";
 }
 
 void CBaseTbl::LogNote(const std::string& text) {
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   if (options.LogEnabled && m_pLog) *m_pLog << text << "\n\n";
 }
 
@@ -365,4 +359,9 @@ int RunLoadProtocol(CBaseTbl& backEnd, const CIoTableDescription& description,
   }
   if (!backEnd.Close(1)) return 4;
   return backEnd.m_bWarning ? 21 : 0;
+}
+
+const CIOOptions& CBaseTbl::Options() const {
+  static const CIOOptions defaults;
+  return m_pOptions ? *m_pOptions : defaults;
 }

@@ -144,6 +144,8 @@ class CBaseTbl : public CObject {
   std::int32_t m_nUnused[2] = {-1, -1};
   std::int32_t m_nExcelFileFormat = -1;
   CIOOptions* m_pOptions;
+  // The table's options, or the defaults when it was built without any.
+  const CIOOptions& Options() const;
   std::string m_strDataSourceName;
   std::string m_strUser;
   std::string m_strPassword;

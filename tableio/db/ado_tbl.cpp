@@ -21,11 +21,6 @@ enum : std::uint32_t {
   kIdsCannotReadValue = 10319,
 };
 
-const CIOOptions& DefaultOptions() {
-  static const CIOOptions options;
-  return options;
-}
-
 bool IsTextOrDate(int adoType) {
   switch (adoType) {
     case plat::adDate:
@@ -150,7 +145,7 @@ int CAdoTbl::Open(const CIoTableDescription& description) {
 }
 
 int CAdoTbl::ReadColumnInfo() {
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   const std::string sql = BuildColumnProbe(m_strDbmsName, m_strTableName);
   std::unique_ptr<plat::AdoRecordset> rs;
   try {

@@ -26,11 +26,6 @@ enum : std::uint32_t {
   kIdsCannotMove = 10320,
 };
 
-const CIOOptions& DefaultOptions() {
-  static const CIOOptions options;
-  return options;
-}
-
 bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
   if (text.size() < prefix.size()) return false;
   for (std::size_t i = 0; i < prefix.size(); ++i)
@@ -233,7 +228,7 @@ std::string CMfcOdbcTbl::StatementTableName() const {
 
 int CMfcOdbcTbl::ReadColumnInfo() {
   if (m_pDatabase == nullptr) return ReportErrorArg(kIdsCannotOpenTable, m_strTableName);
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   CRecordset rs(m_pDatabase);
   try {
     rs.Open(CRecordset::snapshot, BuildColumnProbe(m_strDbmsName, StatementTableName()));

@@ -40,11 +40,6 @@ enum : std::uint32_t {
   kIdsPassword = 10327,
 };
 
-const CIOOptions& DefaultOptions() {
-  static const CIOOptions options;
-  return options;
-}
-
 // ODBC 3 date codes as the ODBC 2 codes the library uses.
 int Odbc2Type(int type) {
   switch (type) {
@@ -205,7 +200,7 @@ int CODBCTbl::Close(int /*commit*/) {
 int CODBCTbl::Connect() {
   m_typeInfo.RemoveAll();
   Disconnect();
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   // A data source name holding "=" is a complete connection string.
   std::string text = m_strDataSourceName.find('=') != std::string::npos
                          ? m_strDataSourceName
@@ -237,7 +232,7 @@ int CODBCTbl::Disconnect() {
 }
 
 int CODBCTbl::ReportOdbcError(const plat::odbc::Error& error, bool disconnect, std::uint32_t messageId) {
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   if (options.LogEnabled) {
     for (const plat::odbc::Diagnostic& d : error.Diagnostics()) {
       // A driver may echo the connection string: the password never reaches a report.
@@ -375,7 +370,7 @@ int CODBCTbl::ReadColumnInfo() {
     schema = m_strTableName.substr(0, dot);
     table = m_strTableName.substr(dot + 1);
   }
-  const CIOOptions& options = m_pOptions ? *m_pOptions : DefaultOptions();
+  const CIOOptions& options = Options();
   try {
     int added = 0;
     // Servers that fold unquoted names to lower case keep them so in their catalogue.
