@@ -36,6 +36,20 @@ bool CTableFilTable::IsBlank(int index) const {
   return GetValue(index, value);
 }
 
+bool CTableFilTable::GetCell(int row, int column, float& value) const {
+  value = kBlankCell;
+  const int columns = GetColumnCount();
+  if (row < 0 || column < 0 || column >= columns || row >= GetRowCount()) return false;
+  const long long index = static_cast<long long>(row) * columns + column;
+  if (index >= GetCellCount()) return false;
+  return !GetValue(static_cast<int>(index), value);
+}
+
+std::string CTableFilTable::GetRowText(int row, std::size_t width) const {
+  if (row < 0 || static_cast<std::size_t>(row) >= m_aRowTexts.size()) return std::string();
+  return m_aRowTexts[static_cast<std::size_t>(row)].substr(0, width);
+}
+
 bool CTableFilTable::FindOrAddRow(const std::string& name, const std::string& text, int& index) {
   index = FindRow(name);
   if (index >= 0) return true;

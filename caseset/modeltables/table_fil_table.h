@@ -34,6 +34,10 @@ class CTableFilTable : public CObject {
   // when value is blank. index must not be negative.
   bool GetValue(int index, float& value) const;
   bool IsBlank(int index) const;
+  // value := the cell at (row, column); false when it is blank or outside the grid.
+  bool GetCell(int row, int column, float& value) const;
+  // The row's text cut to width characters; "" when the row has no text.
+  std::string GetRowText(int row, std::size_t width) const;
 
   // The row of that name, appended (with text and blank cells) when missing.
   bool FindOrAddRow(const std::string& name, const std::string& text, int& index);

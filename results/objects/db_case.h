@@ -116,6 +116,12 @@ class CDbCase : public CDbObject {
   // 1 when the periods come from the model's period list, 0 for one default period.
   std::int32_t m_bModelPeriods = 0;
   CDbPeriod* m_pFirstPeriod = nullptr;  // the first period of m_paPeriods (not owned)
+  // The index of the first real period (1 after the dummy period of a
+  // multi-period case, else 0), never past the end of the period list.
+  int FirstRealPeriodIndex() const {
+    const int first = m_bModelPeriods > 0 ? 1 : 0;
+    return first < m_paPeriods.GetSize() ? first : m_paPeriods.GetSize();
+  }
   CAutoDestructArray<CPtrArray, CDbCaseSet*> m_paCaseSets;              // "PrCaseSet"
   CAutoDestructArray<CPtrArray, CDbMode*> m_paModes;                    // "PrMode"
   CAutoDestructArray<CPtrArray, CDbMarket*> m_paMarkets;                // "PrMarket"

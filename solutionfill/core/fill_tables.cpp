@@ -23,12 +23,7 @@ bool ReadModelTable(CVornDbExportData* exportData, const char* name, CVornModelF
 }
 
 bool GetCell(const CTableFilTable& table, int row, int column, float& value) {
-  value = CTableFilTable::kBlankCell;
-  const int columns = table.GetColumnCount();
-  if (row < 0 || column < 0 || column >= columns || row >= table.GetRowCount()) return false;
-  const long long index = static_cast<long long>(row) * columns + column;
-  if (index >= table.GetCellCount()) return false;
-  return !table.GetValue(static_cast<int>(index), value);
+  return table.GetCell(row, column, value);
 }
 
 std::string RowDescription(const CTableFilTable& table, int row) {
@@ -36,10 +31,7 @@ std::string RowDescription(const CTableFilTable& table, int row) {
   return RowText(table, row);
 }
 
-std::string RowText(const CTableFilTable& table, int row) {
-  if (row < 0 || static_cast<std::size_t>(row) >= table.m_aRowTexts.size()) return std::string();
-  return Left(table.m_aRowTexts[row], kDescriptionWidth);
-}
+std::string RowText(const CTableFilTable& table, int row) { return table.GetRowText(row, kDescriptionWidth); }
 
 const CVornModelFile* MainModel(const CVornDbExportData* exportData) {
   return exportData ? exportData->m_pModel.get() : nullptr;
@@ -62,10 +54,7 @@ bool IsMultiPeriodModel(const CVornModelFile& model) {
   return type == 1 || type == 3;
 }
 
-int FirstPeriodIndex(const CDbCase& dbCase) {
-  const int first = dbCase.m_bModelPeriods > 0 ? 1 : 0;
-  return first < dbCase.m_paPeriods.GetSize() ? first : dbCase.m_paPeriods.GetSize();
-}
+int FirstPeriodIndex(const CDbCase& dbCase) { return dbCase.FirstRealPeriodIndex(); }
 
 CDbPeriod* FirstRealPeriod(const CDbCase& dbCase) {
   const int first = FirstPeriodIndex(dbCase);

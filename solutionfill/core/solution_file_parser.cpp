@@ -1,58 +1,29 @@
 #include "solutionfill/core/solution_file_parser.h"
 
 #include <cmath>
-#include <cstring>
+#include <utility>
 
 #include "caseset/modeltables/model_database.h"
-#include "foundation/string_utils.h"
 
 namespace {
 
-std::int32_t Int32At(const char* p) {
-  std::uint32_t v = 0;
-  for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<unsigned char>(p[i]);
-  return static_cast<std::int32_t>(v);
-}
-
-float FloatAt(const char* p) {
-  const std::uint32_t bits = static_cast<std::uint32_t>(Int32At(p));
-  float v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
-double DoubleAt(const char* p) {
-  std::uint64_t bits = 0;
-  for (int i = 7; i >= 0; --i) bits = (bits << 8) | static_cast<unsigned char>(p[i]);
-  double v;
-  std::memcpy(&v, &bits, sizeof v);
-  return v;
-}
-
-std::string FieldAt(const char* p, std::size_t width) {
-  std::string text;
-  CStringFromField(p, width, text);
-  return text;
-}
-
-void ReadRecord(const char* p, const CSolutionFileLayout& layout, CSolutionFileRecord& record) {
-  record.m_nSequenceID = Int32At(p);
-  p += 4;
-  record.m_strName = FieldAt(p, layout.m_nNameWidth);
-  p += layout.m_nNameWidth;
-  record.m_nStatus = Int32At(p);
-  p += 4;
-  for (double& value : record.m_aValues) {
-    if (layout.m_bDoublePrecision) {
-      value = ZeroIfTiny(DoubleAt(p));
-    } else {
-      value = ZeroIfTinyF(FloatAt(p));
-    }
-    p += layout.ValueSize();
+void CleanRecord(CRawSolutionRecord& raw, const CSolutionFileLayout& layout, CSolutionFileRecord& record) {
+  record.m_nSequenceID = raw.m_nSequenceID;
+  record.m_strName = std::move(raw.m_strName);
+  record.m_nStatus = raw.m_nStatus;
+  for (int i = 0; i < 6; ++i) {
+    record.m_aValues[i] = layout.m_bDoublePrecision ? ZeroIfTiny(raw.m_aValues[i])
+                                                    : ZeroIfTinyF(static_cast<float>(raw.m_aValues[i]));
   }
   record.m_bActivityAboveTolerance = layout.m_bDoublePrecision
                                          ? std::fabs(record.m_aValues[0]) > 1e-6
                                          : std::fabs(static_cast<float>(record.m_aValues[0])) > 1e-6f;
+}
+
+void CleanRecords(std::vector<CRawSolutionRecord>& raw, const CSolutionFileLayout& layout,
+                  std::vector<CSolutionFileRecord>& records) {
+  records.resize(raw.size());
+  for (std::size_t i = 0; i < raw.size(); ++i) CleanRecord(raw[i], layout, records[i]);
 }
 
 }  // namespace
@@ -60,40 +31,18 @@ void ReadRecord(const char* p, const CSolutionFileLayout& layout, CSolutionFileR
 bool ParseSolutionFile(const std::string& bytes, const CSolutionFileLayout& layout, CSolutionFileContents& contents,
                        std::string& error) {
   contents = CSolutionFileContents();
-  if (bytes.size() < layout.HeaderSize()) {
-    error = "the file is shorter than its header";
-    return false;
-  }
-  const char* data = bytes.data();
-  const std::int32_t rows = Int32At(data);
-  const std::int32_t total = Int32At(data + 4);
-  if (rows < 1 || total < rows) {
+  CRawSolutionFile raw;
+  if (!raw.Parse(bytes, layout, error)) return false;
+  if (raw.m_nRowCount < 1) {
     error = "impossible record counts";
     return false;
   }
-  // Both counts are positive here, so the product cannot overflow 64 bits.
-  const std::uint64_t needed =
-      layout.HeaderSize() + static_cast<std::uint64_t>(total) * static_cast<std::uint64_t>(layout.RecordSize());
-  if (needed > bytes.size()) {
-    error = "the file is shorter than its record counts";
-    return false;
-  }
-  contents.m_nRowCount = rows;
-  contents.m_nColumnCount = total - rows;
-  contents.m_nHeaderCode = Int32At(data + 8);
-  contents.m_dObjectiveValue = layout.m_bDoublePrecision ? DoubleAt(data + 16) : FloatAt(data + 16);
-  contents.m_strHeaderText = FieldAt(data + (layout.m_bDoublePrecision ? 24 : 20), 2);
-  contents.m_aRows.resize(static_cast<std::size_t>(rows));
-  contents.m_aColumns.resize(static_cast<std::size_t>(total - rows));
-  const char* p = data + layout.HeaderSize();
-  for (CSolutionFileRecord& record : contents.m_aRows) {
-    ReadRecord(p, layout, record);
-    p += layout.RecordSize();
-  }
-  for (CSolutionFileRecord& record : contents.m_aColumns) {
-    ReadRecord(p, layout, record);
-    p += layout.RecordSize();
-  }
+  contents.m_nRowCount = raw.m_nRowCount;
+  contents.m_nColumnCount = raw.m_nColumnCount;
+  contents.m_nHeaderCode = raw.m_nHeaderCode;
+  contents.m_dObjectiveValue = raw.m_dObjectiveValue;
+  contents.m_strHeaderText = std::move(raw.m_strHeaderText);
+  CleanRecords(raw.m_aRows, layout, contents.m_aRows);
+  CleanRecords(raw.m_aColumns, layout, contents.m_aColumns);
   return true;
 }
-

@@ -1,27 +1,16 @@
 #pragma once
-// The byte layout of the solver's solution file, parsed without trusting
-// it: the counts of its header are checked against its length before any
-// record is read. Little-endian, no padding: the header (104 bytes in single
-// precision, 120 in double) holds the row count, the row-plus-column total,
-// a header code, an unused word, the objective value and a two-character
-// header text; each record holds a sequence id, a name of 9 (or 61) bytes, a
-// status code and six reals.
+// The solution file as the fill uses it: the raw records of
+// results/objects/solverfiles/raw_solution_file.h with the fill's rules on
+// top: the near-zero clamp of every value and at least one row.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct CSolutionFileLayout {
-  bool m_bDoublePrecision = false;
-  std::size_t m_nNameWidth = 9;  // 61 with UseNimboOn
+#include "results/objects/solverfiles/raw_solution_file.h"
 
-  std::size_t HeaderSize() const { return m_bDoublePrecision ? 120 : 104; }
-  std::size_t ValueSize() const { return m_bDoublePrecision ? 8 : 4; }
-  std::size_t RecordSize() const { return 4 + m_nNameWidth + 4 + 6 * ValueSize(); }
-};
-
-// One record as read: the values after the near-zero clamp, widened to double.
+// One record as the fill takes it: the values after the near-zero clamp.
 struct CSolutionFileRecord {
   std::int32_t m_nSequenceID = 0;
   std::string m_strName;
@@ -41,8 +30,6 @@ struct CSolutionFileContents {
 };
 
 // Parses the bytes of a whole file. False, with the reason in error, when the
-// row count is below 1, the total is below the row count, or the file is
-// shorter than the header and the records its counts announce.
+// raw reader refuses the file or the file has no row.
 bool ParseSolutionFile(const std::string& bytes, const CSolutionFileLayout& layout, CSolutionFileContents& contents,
                        std::string& error);
-

@@ -8,8 +8,9 @@
 #include "caseset/config/vorn_period.h"
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
+#include "caseset/modeltables/model_database.h"
 #include "platform/string_table.h"
-#include "solutionfill/core/solution_file_parser.h"
+#include "results/objects/solverfiles/raw_solution_file.h"
 #include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
 #include "writers/schema/table_definition.h"
@@ -70,7 +71,7 @@ std::string PeriodOf(const CVornDbExportData& exportData, std::int32_t modelType
 }
 
 bool WriteEntries(CVornDbExportData& exportData, CVornModelFile& model, bool rows,
-                  const std::vector<CSolutionFileRecord>& entries, std::int32_t caseNumber, bool& balanceSeen) {
+                  const std::vector<CRawSolutionRecord>& entries, std::int32_t caseNumber, bool& balanceSeen) {
   LegacyTable table(exportData, model, rows ? "LGPRIMLR" : "LGPRIMLC");
   const char* names[] = {"ACTIVITY", rows ? "SLACK" : "COST", rows ? "LORHS" : "LOBND", rows ? "HIRHS" : "HIBND",
                          "MARVALUE"};
@@ -82,10 +83,12 @@ bool WriteEntries(CVornDbExportData& exportData, CVornModelFile& model, bool row
   if (!table.EndDefine()) return false;
 
   const std::int32_t modelType = model.m_settings.m_ModelType.GetValue();
-  for (const CSolutionFileRecord& entry : entries) {
-    const double* v = entry.m_aValues;
+  for (const CRawSolutionRecord& entry : entries) {
+    // Values 1 to 5 are cleaned; a column's sixth, which stands in for a zero cost, is taken as read.
+    double v[5];
+    for (int i = 0; i < 5; ++i) v[i] = ZeroIfTinyF(static_cast<float>(entry.m_aValues[i]));
     double second = v[1];
-    if (!rows && second == 0.0) second = v[5];
+    if (!rows && second == 0.0) second = entry.m_aValues[5];
     const std::string period = TrimRight(PeriodOf(exportData, modelType, rows, entry.m_strName, balanceSeen));
     bool ok = table.Add() && table.SetText("RUNID", exportData.m_strRunID) && table.SetShort("CASE", caseNumber) &&
               (period.empty() || table.SetText("PERIOD", period)) && table.SetText("NAME", entry.m_strName) &&
@@ -124,9 +127,9 @@ bool WritePrimalTables(CVornDbExportData& exportData, CVornModelFile& model) {
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   file.close();
   // The file comes from the solver: its counts are checked against its length.
-  CSolutionFileContents contents;
+  CRawSolutionFile contents;
   std::string error;
-  if (!ParseSolutionFile(bytes, CSolutionFileLayout{}, contents, error)) {
+  if (!contents.Parse(bytes, CSolutionFileLayout{}, error)) {
     ReportToHost(exportData, kIdsSolutionFileCounts, path);
     return false;
   }

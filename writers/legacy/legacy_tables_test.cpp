@@ -16,7 +16,7 @@
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/access/testing/access_fixture.h"
 #include "modelfile/vorn_model_file.h"
-#include "solutionfill/core/testing/solution_file_writer.h"
+#include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "writers/queries/legacy_queries.h"
 
 namespace {
@@ -121,6 +121,19 @@ TEST_F(LegacyTablesTest, PrimalRowPeriodsFollowTheModelType) {
   SetCurrentCase(99);
   ASSERT_TRUE(WritePrimalTables(exportData, Model()));
   EXPECT_EQ(Rows("SELECT PERIOD FROM LGPRIMLR WHERE \"CASE\"=99 ORDER BY rowid"), "J\nH\nK\n");
+}
+
+TEST_F(LegacyTablesTest, AColumnsSixthValueIsTakenAsReadAndAFileWithoutRowsIsRead) {
+  SetCurrentCase(1);
+  solution_file_testing::Writer file(false, 9);
+  file.columns = {{"PURCABC", 2, 1.0, 0.0, 0.0, 1e30, 0.0, 5e-8}, {"SELLABC", 2, 1.0, 4e-8, 0.0, 1e30, 0.0, 2.0}};
+  SaveSolution(file);
+  ASSERT_TRUE(WritePrimalTables(exportData, Model()));
+  EXPECT_EQ(Rows("SELECT count(*) FROM LGPRIMLR"), "0\n");
+  // A tiny sixth value stays what the solver wrote; a tiny cost is 0 and gives way to the sixth.
+  EXPECT_EQ(Rows("SELECT NAME, COST = CAST(5e-8 AS REAL) OR abs(COST - 5e-8) < 1e-15 FROM LGPRIMLC ORDER BY rowid"),
+            "PURCABC|1\nSELLABC|0\n");
+  EXPECT_EQ(Rows("SELECT COST FROM LGPRIMLC WHERE NAME='SELLABC'"), "2.0\n");
 }
 
 TEST_F(LegacyTablesTest, AMissingOrDamagedSolutionFileFailsWithAMessage) {

@@ -5,6 +5,7 @@
 #include <memory>
 #include <tuple>
 
+#include "caseset/modeltables/model_table_reader.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_blend.h"
 #include "results/objects/db_case.h"
@@ -13,7 +14,6 @@
 #include "results/objects/db_period.h"
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
-#include "solutionfill/core/fill_tables.h"
 
 std::int32_t g_nNextRwID = -1;
 
@@ -27,10 +27,12 @@ int CRwGroup::CompareElements(const void* a, const void* b) {
 
 namespace {
 
+constexpr std::size_t kDescriptionWidth = 50;
+
 template <class Group>
 bool ReadGroups(CVornDbExportData& exportData, const char* tableName, CAutoDestructArray<CPtrArray, Group*>& groups) {
   CTableFilTable table;
-  if (!exportData.m_pModel || !fill::ReadModelTable(&exportData, tableName, exportData.m_pModel.get(), table, false))
+  if (!exportData.m_pModel || !ReadFilTable(exportData, tableName, exportData.m_pModel.get(), &table, false))
     return true;
   const int columns = table.GetColumnCount();
   const bool hasText = !table.m_aRowTexts.empty();
@@ -48,11 +50,11 @@ bool ReadGroups(CVornDbExportData& exportData, const char* tableName, CAutoDestr
       group = new Group(name);
       groups.Add(group);
     }
-    if (hasText) group->m_strDescription = fill::RowText(table, row);
+    if (hasText) group->m_strDescription = table.GetRowText(row, kDescriptionWidth);
     for (int column = 0; column < columns; ++column) {
       float value = 0.0f;
       const std::string& member = table.m_aColumnNames[static_cast<std::size_t>(column)];
-      if (member == "ROWNAMES" || !fill::GetCell(table, row, column, value)) continue;
+      if (member == "ROWNAMES" || !table.GetCell(row, column, value)) continue;
       if (std::find(group->m_lstMembers.begin(), group->m_lstMembers.end(), member) == group->m_lstMembers.end())
         group->m_lstMembers.push_back(member);
     }
@@ -91,7 +93,7 @@ std::string GroupTag(const std::string& name) { return name.substr(0, 3); }
 // The visited periods of the case: from the first real one to the end.
 std::vector<CDbPeriod*> VisitedPeriods(const CDbCase& dbCase) {
   std::vector<CDbPeriod*> periods;
-  for (int i = fill::FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
+  for (int i = dbCase.FirstRealPeriodIndex(); i < dbCase.m_paPeriods.GetSize(); ++i)
     if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) periods.push_back(period);
   return periods;
 }

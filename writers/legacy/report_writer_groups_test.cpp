@@ -13,13 +13,13 @@
 #include "results/objects/db_period.h"
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
-#include "solutionfill/core/testing/fill_case_fixture.h"
+#include "results/objects/testing/case_fixture.h"
 
 namespace {
 
-using fill_testing::kBlank;
+using objects_testing::kBlank;
 
-class ReportWriterGroupsTest : public fill_testing::FillCaseFixture {
+class ReportWriterGroupsTest : public objects_testing::CaseFixture {
  protected:
   CDbDefinition& AddUnit(CDbModel& model, const std::string& name, std::int32_t id, std::int32_t item) {
     auto unit = std::make_unique<CDbDefinition>(id, &m_export);

@@ -1,0 +1,95 @@
+#pragma once
+// Writes solution files in the solver's layout for tests and the demo case
+// set: a header with the counts, the objective and a header text, then the
+// row records and the column records. Header only, so it stays out of the
+// library.
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace solution_file_testing {
+
+struct Record {
+  std::string name;
+  std::int32_t status = 2;
+  double activity = 0.0;
+  double slack = 0.0;  // the cost of a column
+  double lo = 0.0;
+  double hi = 1e30;
+  double marginal = 0.0;
+  double sixth = 0.0;  // a column's cost when its own is 0
+  std::int32_t sequence = 0;  // 0: the record's position from 1
+};
+
+class Writer {
+ public:
+  Writer(bool doublePrecision, std::size_t nameWidth) : m_bDouble(doublePrecision), m_nNameWidth(nameWidth) {}
+
+  std::vector<Record> rows;
+  std::vector<Record> columns;
+  std::int32_t headerCode = 7;
+  double objective = 0.0;
+  std::string headerText = "OK";
+  // When set, written as the header's counts instead of the real ones.
+  bool overrideCounts = false;
+  std::int32_t rowCount = 0;
+  std::int32_t total = 0;
+
+  std::string Bytes() const {
+    std::string out;
+    Int(out, overrideCounts ? rowCount : static_cast<std::int32_t>(rows.size()));
+    Int(out, overrideCounts ? total : static_cast<std::int32_t>(rows.size() + columns.size()));
+    Int(out, headerCode);
+    Int(out, 0);
+    Real(out, objective);
+    Chars(out, headerText, 2);
+    out.resize(m_bDouble ? 120 : 104, ' ');
+    std::int32_t sequence = 0;
+    for (const Record& r : rows) WriteRecord(out, r, ++sequence);
+    for (const Record& r : columns) WriteRecord(out, r, ++sequence);
+    return out;
+  }
+
+  void Save(const std::string& path) const {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    const std::string bytes = Bytes();
+    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+
+ private:
+  static void Int(std::string& out, std::int32_t value) {
+    const auto v = static_cast<std::uint32_t>(value);
+    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xff);
+  }
+  void Real(std::string& out, double value) const {
+    if (m_bDouble) {
+      std::uint64_t bits;
+      std::memcpy(&bits, &value, 8);
+      for (int i = 0; i < 8; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
+    } else {
+      const float f = static_cast<float>(value);
+      std::uint32_t bits;
+      std::memcpy(&bits, &f, 4);
+      for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
+    }
+  }
+  static void Chars(std::string& out, const std::string& text, std::size_t width) {
+    std::string field = text.substr(0, width);
+    field.resize(width, '\0');
+    out += field;
+  }
+  void WriteRecord(std::string& out, const Record& r, std::int32_t position) const {
+    Int(out, r.sequence ? r.sequence : position);
+    Chars(out, r.name, m_nNameWidth);
+    Int(out, r.status);
+    for (double v : {r.activity, r.slack, r.lo, r.hi, r.marginal, r.sixth}) Real(out, v);
+  }
+
+  bool m_bDouble;
+  std::size_t m_nNameWidth;
+};
+
+}  // namespace solution_file_testing
