@@ -204,15 +204,15 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
   const bool access = IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue());
   if (solveOn && settings.m_UseNimboOn.GetValue() == 0 && settings.m_UseExtendedTagsOn.GetValue() == 0 &&
       settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0 && (access || settings.m_CreateAccessDbAlso.GetValue() != 0)) {
-    // The engine's local-model output runs only when the case-result preparation supplied its context.
-    if (m_pEngineOutputContext && m_pfnGlobalModelOutput && IsGlobalModel(model)) {
-      const int result = m_pfnGlobalModelOutput(m_strPaddedModel.c_str(), 256, m_pfnHostCallbacks.data(),
-                                                m_pEngineOutputContext);
-      if (result != 0 && result != 1) return false;
-    }
+    // The engine's local-model output (DODBLOCAL) runs for the model and every local model only where a host
+    // installed it; this system's own legacy tables are written either way.
+    const bool engine = m_pEngineOutputContext && m_pfnGlobalModelOutput;
+    if (!engine) log("Engine local-model database output (DODBLOCAL) not available here: skipped\n");
+    if (engine && !RunEngineLocalModelOutput(model)) return false;
     if (!WriteLegacyTables(&model, false, firstCase)) return false;
     if (m_paLocalModelFiles)
       for (CVornModelFile* local : *m_paLocalModelFiles) {
+        if (engine && !RunEngineLocalModelOutput(*local)) return false;
         const bool reported =
             m_plstReportedLocalModels &&
             std::find(m_plstReportedLocalModels->begin(), m_plstReportedLocalModels->end(), local->m_strModelName) !=

@@ -67,6 +67,9 @@ class CVornDbExport : public CVornDbExportData {
   // The legacy tables of a model, or of a reported local model (local true);
   // false at the first failing writer.
   bool WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase);
+  // The engine's local-model database output of a model, through the entry a
+  // host installed; false when it answers anything but 0 or 1.
+  bool RunEngineLocalModelOutput(const CVornModelFile& model);
   // The Zelun solution index whose nonlinear solution refines the matrix.
   int GetZelunSolutionIndex() const;
 

@@ -6,6 +6,7 @@
 #include "results/vorn_db_export.h"
 
 #include "dbdrivers/access/output_table_api.h"
+#include "modelfile/vorn_model_file.h"
 #include "results/db_manager.h"
 #include "results/trancol_export.h"
 #include "writers/matrix/matrix_tables.h"
@@ -42,6 +43,13 @@ void CVornDbExport::WriteMatrixDatabase(const std::string& matrixPath, const std
   CMpsFile matrix;
   ReadMpsFile(matrixPath.c_str(), &matrix, solutionPath.c_str());
   WriteMpsTables(*this, matrix);
+}
+
+bool CVornDbExport::RunEngineLocalModelOutput(const CVornModelFile& model) {
+  std::string padded = model.m_strModelName;
+  padded.resize(256, ' ');
+  const int result = m_pfnGlobalModelOutput(padded.c_str(), 256, m_pfnHostCallbacks.data(), m_pEngineOutputContext);
+  return result == 0 || result == 1;
 }
 
 bool CVornDbExport::WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase) {

@@ -10,7 +10,7 @@
 
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "modelfile/vorn_model_file.h"
-#include "solutionfill/core/testing/solution_file_writer.h"
+#include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "tableio/db/db_connect_info.h"
 
 namespace {
@@ -192,6 +192,52 @@ TEST(VornDbExportTest, PeriodStartDateFromThePeriodsTable) {
   EXPECT_FALSE(start.IsValid());
   EXPECT_EQ(start.GetValue(), 0.0);
   fs::remove_all(home);
+}
+
+TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
+  Settings().m_UseOldOutputDatabaseFormatOn.SetValue(1);
+  Settings().m_DatabaseOutputFormat.SetValue("Access");
+  m_export.m_paLocalModelFiles = std::make_unique<CVornModelFileArray>();
+  for (const char* name : {"L1", "L2"}) {
+    std::filesystem::create_directories(m_dir / name);
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 1.0}};
+    solution.Save((m_dir / name / "Solution.Fil").string());
+    auto local = std::make_unique<CVornModelFile>();
+    local->m_strModelName = name;
+    local->m_strModelDir = (m_dir / name).string();
+    local->m_settings.m_DatabaseOutputFormat.SetValue("Access");
+    m_export.m_paLocalModelFiles->Add(local.release());
+  }
+  m_export.m_plstReportedLocalModels = std::make_unique<std::vector<std::string>>(1, "L1");
+
+  // Without the engine the pass says so once and writes this system's tables for the model and the reported local model.
+  ASSERT_TRUE(Output(true, 1));
+  EXPECT_TRUE(m_log.Has("Engine local-model database output (DODBLOCAL) not available here: skipped\n"));
+  EXPECT_TRUE(std::filesystem::exists(m_dir / "M" / "Results.Mdb"));
+  EXPECT_TRUE(std::filesystem::exists(m_dir / "L1" / "Results.Mdb"));
+  EXPECT_FALSE(std::filesystem::exists(m_dir / "L2" / "Results.Mdb"));
+
+  // A host's engine output runs for the model and every local model, reported or not; 0 and 1 are success.
+  static std::vector<std::string> s_calls;
+  static int s_answer = 0;
+  m_export.m_pEngineOutputContext = &s_calls;
+  m_export.m_pfnGlobalModelOutput = [](const char* name, int length, PFNHOSTCALLBACK*, void*) {
+    s_calls.push_back(std::string(name, static_cast<std::size_t>(length)));
+    return s_answer;
+  };
+  const std::string padding(253, ' ');
+  for (const auto& [answer, ok, calls] :
+       {std::tuple{0, true, std::vector<std::string>{"M" + padding + "  ", "L1" + padding + " ", "L2" + padding + " "}},
+        std::tuple{2, false, std::vector<std::string>{"M" + padding + "  "}}}) {
+    s_calls.clear();
+    s_answer = answer;
+    m_log.m_text.clear();
+    EXPECT_EQ(Output(false, 2), ok) << answer;
+    EXPECT_EQ(s_calls, calls) << answer;
+    EXPECT_FALSE(m_log.Has("DODBLOCAL"));
+  }
+  m_export.m_paLocalModelFiles->GetAt(0)->m_outputTables.RemoveAll();
 }
 
 }  // namespace

@@ -4,22 +4,7 @@
 #include "modelfile/vorn_model_file.h"
 #include "tableio/db/db_connect_info.h"
 #include "writers/legacy/legacy_tables.h"
-#include "writers/legacy/report_writer_groups.h"
-
-bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model) {
-  const std::int32_t modelType = model.m_settings.m_ModelType.GetValue();
-  if (modelType == 2 || modelType == 3) return true;
-  if (exportData.m_strRunID.size() > 4) exportData.m_strRunID.resize(4);
-  CRwGrpBlnArray blendGroups;
-  CRwGrpStrArray streamGroups;
-  CRwGrpUntArray unitGroups;
-  ReadRWGRPBLN(exportData, &model, blendGroups);
-  ReadRWGRPSTR(exportData, &model, streamGroups);
-  ReadRWGRPUNT(exportData, &model, unitGroups);
-  model.m_bReportWriterGroups = blendGroups.IsEmpty() && streamGroups.IsEmpty() && unitGroups.IsEmpty() ? 0 : 1;
-  // The RW* tables are copies of legacy tables the engine writes; without the engine there is nothing to regroup.
-  return true;
-}
+#include "writers/legacy/report_writer_tables.h"
 
 namespace {
 

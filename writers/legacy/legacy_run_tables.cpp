@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr std::uint32_t kIdsDepotsColumnMissing = 15616;  // %1 column, %2 table
-
 // The categories of the legacy economic summary: 483.. for a single model, 583.. for a global one.
 const plat::StringTableRegistrar kEconomicCategoryTexts(
     plat::StringTable::Program,
@@ -37,7 +35,7 @@ const plat::StringTableRegistrar kEconomicCategoryTexts(
         {586, "Global Sales"},      {587, "Global Objective Function"},
         {588, "Inventory Change"},  {589, "Holding Costs"},
         {590, "Penalty Costs"},
-        {kIdsDepotsColumnMissing, "Required column %1 is missing in %2"},
+        {kIdsLegacyColumnMissing, "Required column %1 is missing in %2"},
     });
 
 constexpr int kEconomicCategoryBase = 482;
@@ -256,7 +254,7 @@ bool WriteLGDEPOTS(CVornDbExportData& exportData, CVornModelFile& model) {
   if (depots.GetStatus() == kIoTableCannotOpen) return true;
   if (!ReportModelTableStatus(depots)) return false;
   if (depots.m_nTextColumn < 0) {
-    ShowFormattedError2(kIdsDepotsColumnMissing, "TEXT", depots.GetDisplayName());
+    ShowFormattedError2(kIdsLegacyColumnMissing, "TEXT", depots.GetDisplayName());
     return false;
   }
   LegacyTable table(exportData, model, "LGDEPOTS");

@@ -16,6 +16,7 @@ class CVornModelFile;
 // Message ids of the legacy writers (program texts).
 inline constexpr std::uint32_t kIdsSolutionFileCounts = 282;    // %1: the path
 inline constexpr std::uint32_t kIdsSolutionFileNotOpened = 283;  // %1: the path
+inline constexpr std::uint32_t kIdsLegacyColumnMissing = 15616;  // %1: the column, %2: the table
 
 // ModelType 1 with VornSkedOn on.
 bool IsVornSkedModel(const CVornModelFile& model);
@@ -50,11 +51,6 @@ std::string GetStatusText(std::int32_t status);
 bool WriteLGFILTER(CVornDbExportData& exportData, CVornModelFile& model);
 bool CreateLGVTWSRT(CVornDbExportData& exportData, CVornModelFile& model);
 bool CreateLegacyQueries(CVornDbExportData& exportData, CVornModelFile& model);
-
-// The report-writer tables of the legacy pass: cuts the run identifier to 4
-// characters and sets the model's report-writer-groups flag; the RW* tables
-// themselves are not written yet. Always true.
-bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The legacy writers of one model in their order (local: a reported local
 // model of a global model); false at the first failing writer. After a local
