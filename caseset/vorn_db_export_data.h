@@ -171,6 +171,8 @@ class CVornDbExportData {
   PFNTABLEPROGRESS m_pfnTableProgress = nullptr;
   void* m_pOwnerWnd = nullptr;
   std::string m_strConfigFileName = kExportConfigFileName;
+  // The directory the configuration was read from: the run directory; empty before a read.
+  std::string m_strConfigDirectory;
   std::string m_strSystem;
   std::string m_strCompanyName;
   std::string m_strProgramVersion;

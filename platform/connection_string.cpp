@@ -50,6 +50,59 @@ void EraseKeys(std::vector<ConnectionItem>& items, std::initializer_list<std::st
               items.end());
 }
 
+bool IsWordChar(char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// Where the secret value of the item at text[at] lies, when a secret key starts there.
+struct SecretSpan {
+  std::size_t begin = 0;
+  std::size_t end = 0;
+};
+
+bool SecretAt(std::string_view text, std::size_t at, SecretSpan& span) {
+  if (at > 0 && IsWordChar(text[at - 1])) return false;
+  std::size_t i = std::string_view::npos;
+  for (std::string_view key : {"password", "passwd", "pwd"}) {
+    if (text.size() - at >= key.size() && Lower(text.substr(at, key.size())) == key) {
+      i = at + key.size();
+      break;
+    }
+  }
+  if (i == std::string_view::npos) return false;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i >= text.size() || text[i] != '=') return false;
+  ++i;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  span.begin = i;
+  if (i < text.size() && (text[i] == '{' || text[i] == '\'' || text[i] == '"')) {
+    // Braces close at a "}" that is not doubled; quotes at one that is not doubled.
+    const char close = text[i] == '{' ? '}' : text[i];
+    std::size_t j = i + 1;
+    while (j < text.size()) {
+      if (text[j] == close) {
+        if (j + 1 < text.size() && text[j + 1] == close) {
+          j += 2;
+          continue;
+        }
+        ++j;
+        break;
+      }
+      ++j;
+    }
+    span.end = j;
+    return true;
+  }
+  // A value masked before stays as it is, so masking twice changes nothing.
+  if (text.substr(i, 8) == "********") {
+    span.end = i + 8;
+    return true;
+  }
+  // A plain value runs to the item's end; in a message the rest of the line goes with it.
+  std::size_t j = i;
+  while (j < text.size() && text[j] != ';' && text[j] != '\n' && text[j] != '\r') ++j;
+  span.end = j;
+  return true;
+}
+
 TranslatedConnection Refuse(std::string message) {
   TranslatedConnection out;
   out.message = std::move(message);
@@ -206,6 +259,49 @@ std::string ConnectionPair(std::string_view key, std::string_view value) {
     if (c == '}') out.push_back('}');
   }
   out += "}";
+  return out;
+}
+
+std::vector<std::string> FindConnectionSecrets(std::string_view text) {
+  std::vector<std::string> secrets;
+  SecretSpan span;
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    if (!SecretAt(text, at, span)) continue;
+    std::string_view value = text.substr(span.begin, span.end - span.begin);
+    if (!value.empty() && (value.front() == '{' || value.front() == '\'' || value.front() == '"') && value.size() >= 2 &&
+        value.back() == (value.front() == '{' ? '}' : value.front()))
+      value = value.substr(1, value.size() - 2);
+    value = Trim(value);
+    if (!value.empty() && value != "********") secrets.emplace_back(value);
+    at = span.end > at ? span.end - 1 : at;
+  }
+  return secrets;
+}
+
+std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::string>& knownSecrets) {
+  constexpr std::string_view kMask = "********";
+  std::string out;
+  out.reserve(text.size());
+  SecretSpan span;
+  for (std::size_t at = 0; at < text.size();) {
+    if (SecretAt(text, at, span)) {
+      out.append(text.substr(at, span.begin - at));
+      if (span.end > span.begin) out.append(kMask);
+      at = span.end;
+      continue;
+    }
+    out.push_back(text[at]);
+    ++at;
+  }
+  // A driver may echo the bare value elsewhere in its message.
+  std::vector<std::string> secrets = FindConnectionSecrets(text);
+  secrets.insert(secrets.end(), knownSecrets.begin(), knownSecrets.end());
+  std::sort(secrets.begin(), secrets.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  for (const std::string& secret : secrets) {
+    if (secret.empty()) continue;
+    for (std::size_t at = out.find(secret); at != std::string::npos; at = out.find(secret, at + kMask.size()))
+      out.replace(at, secret.size(), kMask);
+  }
   return out;
 }
 

@@ -36,6 +36,17 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>
 // leading or trailing blanks (a "}" inside is doubled).
 std::string ConnectionPair(std::string_view key, std::string_view value);
 
+// The values of the secret items of a connection text: every PWD, Password
+// or Passwd item (any letter case, also as the end of a longer key such as
+// "Jet OLEDB:Database Password"), in the ODBC, OLE DB and libpq forms.
+std::vector<std::string> FindConnectionSecrets(std::string_view text);
+
+// The text with the value of every secret item (see FindConnectionSecrets)
+// and every other occurrence of those values or of knownSecrets replaced by
+// "********". The one way a connection string, or a driver's message that
+// may echo one, reaches a log, a message, an exception text or a database.
+std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::string>& knownSecrets = {});
+
 // The configured SQL Server ODBC driver.
 std::string SqlServerOdbcDriver();
 

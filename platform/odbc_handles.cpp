@@ -7,6 +7,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "platform/connection_string.h"
 #include "platform/text_encoding.h"
 
 namespace plat::odbc {
@@ -159,7 +160,14 @@ std::shared_ptr<Connection> Connection::Open(std::string_view connectionString, 
   SQLRETURN rc = SQLDriverConnect(connection->m_dbc, nullptr, reinterpret_cast<SQLCHAR*>(text.data()),
                                   static_cast<SQLSMALLINT>(text.size()), completed.data(),
                                   static_cast<SQLSMALLINT>(completed.size()), &completedLength, SQL_DRIVER_NOPROMPT);
-  Check(rc, SQL_HANDLE_DBC, connection->m_dbc, "");
+  if (!Succeeded(rc) && rc != SQL_NO_DATA) {
+    // A driver may echo the connection string, password included.
+    std::vector<Diagnostic> diagnostics = rc == SQL_INVALID_HANDLE ? std::vector<Diagnostic>{{"HY000", 0, "Invalid handle."}}
+                                                                   : ReadDiagnostics(SQL_HANDLE_DBC, connection->m_dbc);
+    const std::vector<std::string> secrets = FindConnectionSecrets(connectionString);
+    for (Diagnostic& d : diagnostics) d.message = MaskConnectionSecrets(d.message, secrets);
+    throw Error(rc, std::move(diagnostics), "");
+  }
   connection->m_connected = true;
   connection->m_completed = FromBuffer(completed.data(), completed.size());
   return connection;

@@ -356,7 +356,7 @@ class COrvidWriter final : public IOrvid {
     try {
       OpenSink();
     } catch (const std::exception& e) {
-      m_lastError = std::string("Cannot connect: ") + e.what();
+      m_lastError = Masked(std::string("Cannot connect: ") + e.what());
     }
   }
 
@@ -399,6 +399,11 @@ class COrvidWriter final : public IOrvid {
   bool SetDateTimeValue(const char* field, double date) override { return Set(field, DateValue{date}); }
 
  private:
+  // An error text as the caller may log it: a driver may echo the connection string.
+  std::string Masked(const std::string& text) const {
+    return plat::MaskConnectionSecrets(text, plat::FindConnectionSecrets(m_connectionString));
+  }
+
   void OpenSink() {
     plat::TranslatedConnection translated = plat::TranslateConnectionString(m_connectionString);
     if (!translated.ok) throw std::runtime_error(translated.message);
@@ -463,7 +468,7 @@ class COrvidWriter final : public IOrvid {
         written = static_cast<std::int32_t>(rows.rows.size());
       } catch (const std::exception& e) {
         ok = false;
-        m_lastError = m_kind + " bulk write of " + rows.table + " failed: " + e.what();
+        m_lastError = Masked(m_kind + " bulk write of " + rows.table + " failed: " + e.what());
         m_sink.reset();  // a broken connection is opened again by the next write
         m_retry.emplace(std::move(rows), next);
       }

@@ -1,9 +1,11 @@
 #include "tableio/base_tbl.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "foundation/messages.h"
 #include "foundation/string_utils.h"
+#include "platform/connection_string.h"
 #include "tableio/io_strings.h"
 #include "tableio/io_table.h"
 
@@ -23,6 +25,26 @@ constexpr ExcelFormat kExcelFormats[] = {
     {10248, -4158}, {10249, 19}, {10250, 21}, {10251, 20}, {10259, 36}};
 constexpr int kExcelFormatWks = 4;
 constexpr int kExcelFormatDefault = 39;
+
+// A table specification as a report may show it: the first argument (a data
+// source name, perhaps a whole connection string) masked, the second (the
+// user) kept, every further one (the password) hidden.
+std::string MaskTableSpec(const std::string& spec) {
+  const std::size_t open = spec.find('(');
+  if (open == std::string::npos) return plat::MaskConnectionSecrets(spec);
+  std::size_t close = spec.rfind(')');
+  if (close == std::string::npos || close < open) close = spec.size();
+  std::string out = spec.substr(0, open + 1);
+  std::size_t from = open + 1;
+  for (int i = 0; from <= close; ++i) {
+    const std::size_t comma = std::min(spec.find(',', from), close);
+    const std::string part = spec.substr(from, comma - from);
+    if (i > 0) out += ",";
+    out += i == 0 ? plat::MaskConnectionSecrets(part) : i == 1 ? part : std::string("********");
+    from = comma + 1;
+  }
+  return out + plat::MaskConnectionSecrets(spec.substr(std::min(close, spec.size())));
+}
 
 }  // namespace
 
@@ -249,7 +271,7 @@ int CBaseTbl::ParseTableSpec(const std::string& spec) {
   std::vector<std::string> arguments;
   int kind = 6;
   if (!::ParseTableSpec(arguments, spec, kind))
-    return ReportErrorText("[" + spec + "] " + LoadResString(kIdsInvalidTableType));
+    return ReportErrorText("[" + MaskTableSpec(spec) + "] " + LoadResString(kIdsInvalidTableType));
   if (kind == 0 || kind == 7) return 1;
   if (kind == 4 || kind == 9) return SetExcelFileFormat(arguments.size() > 1 ? arguments[1] : std::string());
   m_strDataSourceName = arguments.size() > 0 ? arguments[0] : std::string();
@@ -279,22 +301,33 @@ int CBaseTbl::SetExcelFileFormat(const std::string& name) {
 
 // ---- Reports.
 
+std::string CBaseTbl::MaskSecrets(const std::string& text) const {
+  // A data source name holding "=" is a whole connection string, perhaps with a password of its own.
+  std::vector<std::string> secrets = plat::FindConnectionSecrets(m_strDataSourceName);
+  if (!m_strPassword.empty()) secrets.push_back(m_strPassword);
+  return plat::MaskConnectionSecrets(text, secrets);
+}
+
 int CBaseTbl::ReportErrorText(const std::string& text) {
   const CIOOptions& options = Options();
-  if (options.ShowErrorBoxes) ShowErrorMessage(text);
-  if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsError) << '\n' << text << "\n\n";
+  if (!options.ShowErrorBoxes && !(options.LogEnabled && m_pLog)) return 0;
+  const std::string masked = MaskSecrets(text);
+  if (options.ShowErrorBoxes) ShowErrorMessage(masked);
+  if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsError) << '\n' << masked << "\n\n";
   return 0;
 }
 
 void CBaseTbl::ReportWarningText(const std::string& text) {
   const CIOOptions& options = Options();
-  if (options.ShowWarningBoxes) ShowInfoMessage(text);
-  if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsWarning) << '\n' << text << "\n\n";
+  if (!options.ShowWarningBoxes && !(options.LogEnabled && m_pLog)) return;
+  const std::string masked = MaskSecrets(text);
+  if (options.ShowWarningBoxes) ShowInfoMessage(masked);
+  if (options.LogEnabled && m_pLog) *m_pLog << LoadResString(kIdsWarning) << '\n' << masked << "\n\n";
 }
 
 void CBaseTbl::LogNote(const std::string& text) {
   const CIOOptions& options = Options();
-  if (options.LogEnabled && m_pLog) *m_pLog << text << "\n\n";
+  if (options.LogEnabled && m_pLog) *m_pLog << MaskSecrets(text) << "\n\n";
 }
 
 int CBaseTbl::ReportError(std::uint32_t id) { return ReportErrorText(LoadResString(id)); }

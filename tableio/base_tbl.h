@@ -113,7 +113,8 @@ class CBaseTbl : public CObject {
   // The number of an Excel file format name; 0 and a report for an unknown name.
   int SetExcelFileFormat(const std::string& name);
 
-  // ---- Reports: errors return 0.
+  // ---- Reports: errors return 0. Every text is masked first (the password,
+  // and every password item of a connection text, become "********").
   int ReportErrorText(const std::string& text);
   void ReportWarningText(const std::string& text);
   void LogNote(const std::string& text);
@@ -129,6 +130,8 @@ class CBaseTbl : public CObject {
   // line feeds and the detail; reported as an error. Returns 0.
   int ReportException(const std::exception& error, std::uint32_t id, const std::string& a,
                       const std::string& detail);
+  // The text as a report writes it (see above).
+  std::string MaskSecrets(const std::string& text) const;
 
   // ---- Fields.
   CIoTableDescription m_description;

@@ -162,6 +162,10 @@ TEST_F(BaseTbl, TableSpecsAndExcelFormats) {
   m_log.str("");
   EXPECT_EQ(m_table->ParseTableSpec("XLS(a)"), 0);
   EXPECT_EQ(m_log.str(), "Error\n[XLS(a)] Invalid Table Type Specified.\n\n");
+  // A refused specification is echoed without its password.
+  m_log.str("");
+  EXPECT_EQ(m_table->ParseTableSpec("ODBC(DSN=x;PWD=top,user,secret,extra)"), 0);
+  EXPECT_EQ(m_log.str(), "Error\n[ODBC(DSN=x;PWD=********,user,********,********)] Invalid Table Type Specified.\n\n");
   EXPECT_EQ(m_table->ParseTableSpec("OLE2(Excel5,Excel3)"), 1);
   EXPECT_EQ(m_table->m_nExcelFileFormat, 29);
 

@@ -4,6 +4,7 @@
 // the named models.
 
 #include <clocale>
+#include <filesystem>
 #include <exception>
 #include <utility>
 
@@ -95,6 +96,7 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
   const std::string fileName = path ? std::string(path) : m_strConfigFileName;
   plat::XmlDocument document;
   if (!document.LoadFile(fileName)) return false;
+  m_strConfigDirectory = std::filesystem::path(fileName).parent_path().string();
   try {
     const XmlNode root = document.DocumentElement();
     for (const XmlNode& child : root.ChildNodes()) {

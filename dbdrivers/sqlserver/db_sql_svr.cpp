@@ -11,6 +11,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "foundation/locale_switch.h"
 #include "foundation/registry.h"
+#include "platform/connection_string.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "standins/tresk.h"
@@ -68,11 +69,15 @@ DbSqlSvr::~DbSqlSvr() {
   m_pConnection.reset();
 }
 
+// Every text is masked: a driver's or the writer's message may echo the connection string.
 void DbSqlSvr::Write(const std::string& text) {
-  if (m_pLogging) m_pLogging->Write(text);
+  if (m_pLogging) m_pLogging->Write(plat::MaskConnectionSecrets(text, plat::FindConnectionSecrets(m_strConnectionString)));
 }
 
-void DbSqlSvr::ReportError(const char* text) { plat::ShowMessageBox(text ? text : "", "", plat::BoxButtons::Ok); }
+void DbSqlSvr::ReportError(const char* text) {
+  plat::ShowMessageBox(plat::MaskConnectionSecrets(text ? text : "", plat::FindConnectionSecrets(m_strConnectionString)),
+                       "", plat::BoxButtons::Ok);
+}
 
 void DbSqlSvr::SetConnectionString(const std::string& connectionString) {
   m_pConnection.reset();
@@ -253,8 +258,9 @@ int DbSqlSvr::EndRecord(const std::string& table, int lgFlag) {
 }
 
 std::string DbSqlSvr::GetFailureFilePath() const {
-  if (m_strModelDirectory.empty()) return "c:\\SqlUpdateError.txt";
-  return m_strModelDirectory + "/SqlUpdateError.txt";
+  const std::string& directory = m_strModelDirectory.empty() ? m_strRunDirectory : m_strModelDirectory;
+  if (directory.empty()) return "SqlUpdateError.txt";
+  return directory + "/SqlUpdateError.txt";
 }
 
 void DbSqlSvr::UpdateTableDataToDatabase(const char* table) {
@@ -311,6 +317,7 @@ void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::str
         logging->SetEnabled(strcasecmp(loggingSwitch.c_str(), "False") != 0);
         logging->SetDirectory(modelDirectory);
       }
+      driver->SetRunDirectory(exportData.m_strConfigDirectory);
       driver->StartSQLServer(modelDirectory, connectionString);
     }
   }

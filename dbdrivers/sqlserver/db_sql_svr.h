@@ -66,8 +66,10 @@ class DbSqlSvr {
 
   // The text that UpdateRecord returns.
   const std::string& GetNoOpText() const { return m_strNoOps; }
-  // The failure file of a flush that failed in an unknown way.
+  // The failure file of a flush that failed in an unknown way: in the model
+  // directory, else in the run directory, else in the current directory.
   std::string GetFailureFilePath() const;
+  void SetRunDirectory(const std::string& directory) { m_strRunDirectory = directory; }
 
   static constexpr int kMaxRerunAttempts = 1000;
 
@@ -86,6 +88,7 @@ class DbSqlSvr {
   ILogging* m_pLogging;  // not owned
   std::int32_t m_nOpen = 0;
   std::string m_strModelDirectory;
+  std::string m_strRunDirectory;
   std::string m_strConnectionString;
   plat::AdoConnectionPtr m_pConnection;
 };

@@ -122,8 +122,12 @@ TEST_F(DbSqlSvrTest, StartsOnlyWithAConnectionStringAndLogsItsCatalogue) {
             " - StartSQLServer (  ) - - - - - - - - - - - \n"
             " - StartSQLServer ( Results ) - - - - - - - - - - - \n"
             "mtd: ~DbSqlSvr\n");
+  // Without a model directory the failure file goes to the run directory, never to a Windows drive name.
   DbSqlSvr fresh(&m_log);
-  EXPECT_EQ(fresh.GetFailureFilePath(), "c:\\SqlUpdateError.txt");
+  EXPECT_EQ(fresh.GetFailureFilePath(), "SqlUpdateError.txt");
+  fresh.SetRunDirectory("/runs/r1");
+  fresh.StartSQLServer("", "Data Source=srv");
+  EXPECT_EQ(fresh.GetFailureFilePath(), "/runs/r1/SqlUpdateError.txt");
 }
 
 TEST_F(DbSqlSvrTest, ConnectionStringValues) {
@@ -270,6 +274,17 @@ TEST_F(DbSqlSvrTest, RerunsStopAfterAThousandAttempts) {
   EXPECT_EQ(m_log.Count("Quitting rerunning of insert for PrStream as attempts (1001) exceeded max attempts (1000).\n"),
             1);
   EXPECT_EQ(g_fake.script.size(), 1u);  // one write and 1000 reruns
+}
+
+// The writer's error text may echo the connection string: the export log gets it masked.
+TEST_F(DbSqlSvrTest, TheLogNeverShowsThePassword) {
+  DbSqlSvr driver(&m_log);
+  driver.StartSQLServer("", "Initial Catalog=R;User ID=sa;Password=Top$ecret");
+  driver.BulkWriteDirect("PrStream", 1);
+  g_fake.script.assign(1, Script{5, "login failed for 'Initial Catalog=R;User ID=sa;Password=Top$ecret' (Top$ecret)"});
+  driver.BulkWriteDirect("PrCase", 1);
+  EXPECT_EQ(m_log.Count("Top$ecret"), 0) << m_log.m_text;
+  EXPECT_EQ(m_log.Count("login failed for 'Initial Catalog=R;User ID=sa;Password=********"), 1) << m_log.m_text;
 }
 
 TEST_F(DbSqlSvrTest, AFailedFlushIsReportedByTheKindOfItsException) {

@@ -99,10 +99,8 @@ CAdoTbl::~CAdoTbl() {
 }
 
 int CAdoTbl::ReportComError(const plat::ComError& error, std::uint32_t messageId, const std::string& statement) {
-  std::string description = error.Description();
-  if (!m_strPassword.empty()) ReplaceSubstring(description, m_strPassword, "********");
   std::string text = FormatString1(LoadResString(messageId), m_strTableName) + "\n\n" + error.ErrorMessage() + "\n" +
-                     description;
+                     error.Description();
   if (!statement.empty()) text += "\n\n" + statement;
   return ReportErrorText(text);
 }

@@ -185,6 +185,17 @@ TEST_F(DbBackEndsTest, RefusedConnectionsGiveStatusOneAndMaskThePassword) {
   EXPECT_NE(mfcLog.str().find("Unable to open database [NoSuchSource]"), std::string::npos) << mfcLog.str();
   EXPECT_EQ(mfcLog.str().find("s3cret"), std::string::npos);
 
+  // A data source name holding "=" is a whole connection string: its password is masked too.
+  description.m_strDataSourceName = "Driver=NoSuchDriver;Database=x;PWD=dsnSecret";
+  std::ostringstream stringLog;
+  CODBCTbl byString(&stringLog, &options);
+  EXPECT_EQ(byString.Open(description), 0);
+  CMfcOdbcTbl mfcByString(&stringLog, &options);
+  EXPECT_EQ(mfcByString.Open(description), 0);
+  EXPECT_NE(stringLog.str().find("PWD=********"), std::string::npos) << stringLog.str();
+  EXPECT_EQ(stringLog.str().find("dsnSecret"), std::string::npos) << stringLog.str();
+  EXPECT_EQ(stringLog.str().find("s3cret"), std::string::npos) << stringLog.str();
+
   for (int type : {2, 8}) {
     CIoTable t("", "Sample", "id", "*", "*", type, "NoSuchSource", "scott", "s3cret");
     EXPECT_EQ(t.GetStatus(), 1) << type;

@@ -161,11 +161,8 @@ int CMfcOdbcTbl::Open(const CIoTableDescription& description) {
       if (!m_ownDatabase->Open("", false, false, connect, true)) return 0;
     } catch (const CDBException& e) {
       m_ownDatabase.reset();
-      // A driver may echo the connect string: the password never reaches a report.
-      std::string text = e.m_strError;
-      if (!m_strPassword.empty()) ReplaceSubstring(text, m_strPassword, "********");
-      return ReportException(CDBException(e.m_nRetCode, text, e.m_strStateNativeOrigin), kIdsCannotOpenDatabase,
-                             m_strSourceName, "");
+      // A driver may echo the connect string: the report masks the password.
+      return ReportException(e, kIdsCannotOpenDatabase, m_strSourceName, "");
     }
     m_pDatabase = m_ownDatabase.get();
   }

