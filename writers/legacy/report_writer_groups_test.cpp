@@ -173,4 +173,137 @@ TEST_F(ReportWriterGroupsTest, GlobalModelsAndModelsWithoutGroupsGetNoCopies) {
   EXPECT_EQ(model.m_paRwStreams[0]->m_strName, "C5");
 }
 
+const CDbRwStream* FindRwStream(const CDbModel& model, const std::string& name) {
+  for (const CDbRwStream* s : model.m_paRwStreams)
+    if (s->m_strName == name) return s;
+  return nullptr;
+}
+
+TEST_F(ReportWriterGroupsTest, StreamGroupsOfSevenCharactersMoveRecipesOrUnitRowsIntoTheGroup) {
+  Main().m_settings.m_ModelType.SetValue(0);
+  const std::vector<std::string> members = {"C1", "C2", "C4", "C5", "C6"};
+  // Rows: AAABURG {C1, C2}, BBBSCRU {C1, C2}, CCCSVAC {C4, C5}, DDDXURG, EEEBZZZ and FFFBURGX {C6}.
+  WriteTables({{"RWGRPSTR",
+                {"AAABURG", "BBBSCRU", "CCCSVAC", "DDDXURG", "EEEBZZZ", "FFFBURGX"},
+                members,
+                {"A", "B", "C", "D", "E", "F"},
+                {1, 1, kBlank, kBlank, kBlank, 1, 1, kBlank, kBlank, kBlank, kBlank, kBlank, 1, 1, kBlank,
+                 kBlank, kBlank, kBlank, kBlank, 1, kBlank, kBlank, kBlank, kBlank, 1, kBlank, kBlank, kBlank,
+                 kBlank, 1}}});
+  MakePeriods({"A"}, false);
+  CDbModel& model = AddModel("M", 1);
+  for (int id = 1; id <= 6; ++id) AddStream(model, "C" + std::to_string(id), id);
+  AddStream(model, "URG", 20);
+  AddBlend(model, "URG", 20);
+  CDbDefinition& scru = AddUnit(model, "SCRU", 0, 1);
+  scru.m_aIntList1 = {1, 2};
+  scru.m_aIntList2 = {1, 1};
+  CDbDefinition& svac = AddUnit(model, "SVAC", 1, 4);
+  svac.m_aIntList1 = {4, 5};
+  svac.m_aIntList2 = {1, 1};
+  CDbPeriod& a = Period("A");
+  AddUnitRow(a, 0, 1, 1, 2.0, 1);
+  AddUnitRow(a, 0, 1, 2, 3.0, 1);
+  AddUnitRow(a, 1, 1, 4, 5.0, 1);
+  AddUnitRow(a, 1, 1, 5, 1.5, 0);
+  for (auto [component, volume] : {std::pair{1, 1.0}, {2, 2.0}, {3, 4.0}, {6, 0.5}}) AddRecipe(a, 20, 1, component, volume);
+
+  ASSERT_TRUE(FillReportWriterGroups(m_export, &Main(), m_case, &model));
+  const struct {
+    const char* group;
+    const char* tag;
+    bool made;
+  } forms[] = {{"AAABURG", "AAA", true},  {"BBBSCRU", "BBB", true},  {"CCCSVAC", "CCC", true},
+               {"DDDXURG", "DDD", false}, {"EEEBZZZ", "EEE", false}, {"FFFBURGX", "FFF", false}};
+  for (const auto& f : forms) EXPECT_EQ(FindRwStream(model, f.tag) != nullptr, f.made) << f.group;
+  const CDbRwStream* aaa = FindRwStream(model, "AAA");
+  const CDbRwStream* bbb = FindRwStream(model, "BBB");
+  const CDbRwStream* ccc = FindRwStream(model, "CCC");
+  ASSERT_TRUE(aaa && bbb && ccc);
+  EXPECT_EQ(aaa->m_lstMembers, (std::vector<std::int32_t>{1, 2}));
+  EXPECT_EQ(aaa->m_bDummyFlag, 1);
+  EXPECT_EQ(aaa->m_strDescription, "A");
+
+  // The blend keeps the components outside the group and gets one recipe of the group's.
+  const CDbBlendQuantity probe(20, 1);
+  const CDbBlendQuantity* urg = a.m_paRwBlendQuantities.Find(&probe);
+  ASSERT_NE(urg, nullptr);
+  std::vector<std::pair<std::int32_t, double>> recipes;
+  for (const CDbBlendRecipe* r : urg->m_paRecipes) recipes.emplace_back(r->m_nID, r->m_dVolActivity);
+  EXPECT_EQ(recipes, (std::vector<std::pair<std::int32_t, double>>{{3, 4.0}, {6, 0.5}, {aaa->m_nID, 3.0}}));
+
+  // A unit's member rows become one row: summed when their feed flags agree, else the later ones subtracted.
+  std::vector<std::tuple<std::int32_t, std::int32_t, double, int>> rows;
+  for (const CDbUnitOp* r : a.m_paRwUnitOps) rows.emplace_back(r->m_nID, r->m_nItemID, r->m_dActivity, r->m_bMixedFeed);
+  EXPECT_EQ(rows, (std::vector<std::tuple<std::int32_t, std::int32_t, double, int>>{
+                      {0, bbb->m_nID, 5.0, 1}, {1, ccc->m_nID, 3.5, 0}}));
+}
+
+TEST_F(ReportWriterGroupsTest, AMemberOfTwoGroupsGoesToTheFirstAndGroupIdentifiersOnlyGrow) {
+  Main().m_settings.m_ModelType.SetValue(0);
+  WriteTables({{"RWGRPBLN", {"ONE1", "TWO2"}, {"B1", "B2"}, {"One", "Two"}, {1, kBlank, 1, 1}},
+               {"RWGRPUNT", {"UG1", "UG2"}, {"U1", "U2"}, {"Ug one", "Ug two"}, {1, kBlank, 1, 1}}});
+  MakePeriods({"A"}, false);
+  g_nNextRwID = -1;
+  std::vector<std::int32_t> firstGroupIds;
+  // Three models in turn (as later models and cases of one worker): stream counts and report orders differ.
+  for (const auto& [name, id, streams] : {std::tuple{"M1", 1, 3}, {"M2", 2, 2}, {"M3", 3, 14}}) {
+    CDbModel& model = AddModel(name, id);
+    for (int s = 0; s < streams; ++s) {
+      CDbStream& stream = AddStream(model, "S" + std::to_string(s), 100 + s);
+      stream.m_nReportOrder = id == 1 ? s + 1 : 0;
+    }
+    AddStream(model, "B1", 10).m_nReportOrder = 0;
+    AddStream(model, "B2", 11).m_nReportOrder = 0;
+    AddBlend(model, "B1", 10);
+    AddBlend(model, "B2", 11);
+    AddUnit(model, "U1", 0, 10);
+    AddUnit(model, "U2", 1, 11);
+    ASSERT_TRUE(FillReportWriterGroups(m_export, &Main(), m_case, &model));
+    const CDbRwStream* one = FindRwStream(model, "ONE");
+    const CDbRwStream* two = FindRwStream(model, "TWO");
+    ASSERT_TRUE(one && two) << name;
+    EXPECT_EQ(one->m_lstMembers, (std::vector<std::int32_t>{10})) << name;
+    EXPECT_EQ(two->m_lstMembers, (std::vector<std::int32_t>{11})) << name;
+    firstGroupIds.push_back(one->m_nID);
+    std::vector<std::pair<std::string, std::vector<std::int32_t>>> unitGroups;
+    for (const CDbRwUnit* unit : model.m_paRwUnits)
+      if (unit->m_strName.rfind("UG", 0) == 0) unitGroups.emplace_back(unit->m_strName, unit->m_aMembers);
+    EXPECT_EQ(unitGroups, (std::vector<std::pair<std::string, std::vector<std::int32_t>>>{{"UG1", {0}}, {"UG2", {1}}}))
+        << name;
+  }
+  // M1: report orders up to 3 and 5 streams give 6; M2 follows the two groups of M1; M3's 16 streams push it to 17.
+  EXPECT_EQ(firstGroupIds, (std::vector<std::int32_t>{6, 9, 17}));
+}
+
+TEST_F(ReportWriterGroupsTest, EveryGroupGetsAFactorInEveryPeriodAndOneWithoutMemberFactors) {
+  Main().m_settings.m_ModelType.SetValue(1);
+  WriteTables({{"RWGRPBLN", {"ONE", "TWO", "THR"}, {"B1", "B2", "B3", "B4", "B5"}, {},
+                {1, 1, kBlank, kBlank, kBlank, kBlank, kBlank, 1, 1, kBlank, kBlank, kBlank, kBlank, kBlank, 1}}});
+  MakePeriods({"A", "B"}, true);
+  CDbModel& model = AddModel("M", 1);
+  for (int id = 1; id <= 5; ++id) {
+    AddStream(model, "B" + std::to_string(id), id);
+    AddBlend(model, "B" + std::to_string(id), id);
+  }
+  const double factors[2][4] = {{0.7, 0.9, 0.5, 0.7}, {0.6, 1.0, 0.6, 0.8}};
+  for (int p = 0; p < 2; ++p)
+    for (int member = 1; member <= 4; ++member) AddVtw(Period(p == 0 ? "A" : "B"), member, 1, factors[p][member - 1]);
+
+  ASSERT_TRUE(FillReportWriterGroups(m_export, &Main(), m_case, &model));
+  // Every group is handled, however many member factors were found before it; B5 has none, so THR gets 1.0.
+  const std::pair<const char*, double> expected[2][3] = {{{"ONE", 0.8}, {"TWO", 0.6}, {"THR", 1.0}},
+                                                         {{"ONE", 0.8}, {"TWO", 0.7}, {"THR", 1.0}}};
+  for (int p = 0; p < 2; ++p) {
+    const CDbPeriod& period = Period(p == 0 ? "A" : "B");
+    for (const auto& [tag, value] : expected[p]) {
+      const CDbVTW probe(FindRwStream(model, tag)->m_nID, 1);
+      const CDbVTW* factor = period.m_paRwVTWs.Find(&probe);
+      ASSERT_NE(factor, nullptr) << tag << " " << p;
+      EXPECT_NEAR(factor->m_dValue, value, 1e-12) << tag << " " << p;
+    }
+    EXPECT_EQ(period.m_paRwVTWs.GetSize(), 3) << "the members' own factors leave the list";
+  }
+}
+
 }  // namespace
