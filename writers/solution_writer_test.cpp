@@ -14,6 +14,7 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
+#include "writers/testing/recording_orvid.h"
 
 namespace {
 
@@ -127,35 +128,12 @@ TEST_F(SolutionWriterTest, AFailedSolutionRowEndsTheCaseAndIsTriedAgain) {
   EXPECT_EQ(log.m_text.find("Write case data to database\n", log.m_text.rfind("start\n")), std::string::npos);
 }
 
-std::vector<std::string> g_calls;
-
-class RecordingOrvid : public IOrvid {
- public:
-  void Initialize(const std::string&, const std::string&) override {}
-  std::string GetLastError() override { return ""; }
-  void Connect(const std::string&) override {}
-  bool StartTable(const char* table, std::int32_t*, std::int32_t*, std::int32_t*) override {
-    return Add(std::string("start ") + table);
-  }
-  bool EndRow() override { return Add("end"); }
-  bool SetTextValue(const char* f, const char* t) override { return Add(std::string(f) + "=" + t); }
-  bool SetShortValue(const char* f, std::int16_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-
- private:
-  static bool Add(const std::string& call) {
-    g_calls.push_back(call);
-    return true;
-  }
-};
+std::vector<std::string>& g_calls = writers_testing::g_orvidCalls;
 
 // A SQL Server results database alone: nothing is defined, no Access file is
 // made, and the buffered solution row goes out at the end of the case.
 TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
-  g_calls.clear();
-  IOrvid::SetFactoryForTesting([]() -> IOrvid* { return new RecordingOrvid(); });
+  writers_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
@@ -168,7 +146,6 @@ TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
   EXPECT_EQ(std::vector<std::string>(at + 1, at + 3), (std::vector<std::string>{"SolutionID=7", "SystemVersion=12.1"}));
   EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start PrSolutionID"), 0);
   exportData.m_pSqlServer = nullptr;
-  IOrvid::SetFactoryForTesting(nullptr);
 }
 
 }  // namespace

@@ -253,7 +253,11 @@ bool WriteLGDEPOTS(CVornDbExportData& exportData, CVornModelFile& model) {
   CVornIoTable depots("DEPOTS", model, 0);
   if (depots.GetStatus() == kIoTableCannotOpen) return true;
   if (!ReportModelTableStatus(depots)) return false;
-  if (depots.m_nTextColumn < 0) {
+  // The description is the last data column named TEXT.
+  int textColumn = -1;
+  for (int j = 0; j < depots.GetColumnCount(); ++j)
+    if (std::string(depots.GetColumnName(j)) == "TEXT") textColumn = j;
+  if (textColumn < 0) {
     ShowFormattedError2(kIdsLegacyColumnMissing, "TEXT", depots.GetDisplayName());
     return false;
   }
@@ -267,7 +271,7 @@ bool WriteLGDEPOTS(CVornDbExportData& exportData, CVornModelFile& model) {
   for (int i = 0; i < depots.GetRowCount(); ++i)
     if (!(table.Add() && table.SetText("RUNID", exportData.m_strRunID) && table.SetShort("CASE", caseNumber) &&
           table.SetText("Code", depots.GetKeyText(i, 0).substr(0, 1)) &&
-          table.SetText("DESC", depots.GetRowText(i).substr(0, 20)) && table.Update()))
+          table.SetText("DESC", depots.GetCellText(i, textColumn).substr(0, 20)) && table.Update()))
       return false;
   return true;
 }

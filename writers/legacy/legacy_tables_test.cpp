@@ -10,14 +10,20 @@
 #include <string>
 
 #include "caseset/config/assembled_case.h"
+#include "caseset/config/local_model.h"
 #include "caseset/config/per_case.h"
 #include "caseset/config/vorn_period.h"
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/access/testing/access_fixture.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "modelfile/vorn_model_file.h"
+#include "modelfile/vorn_model_file_table.h"
+#include "tableio/worksheet/testing/sheet_fixture.h"
+#include "tableio/worksheet/wks_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "writers/queries/legacy_queries.h"
+#include "writers/testing/recording_orvid.h"
 
 namespace {
 
@@ -330,6 +336,230 @@ TEST_F(LegacyTablesTest, TheFirstCaseWritesTheRunTablesAndEveryCaseItsOwn) {
   EXPECT_EQ(Rows("SELECT count(*) FROM LGRUNID"), "1\n");
   EXPECT_EQ(Rows("SELECT \"CASE\" FROM LGCASE ORDER BY 1"), "0\n2\n");
   EXPECT_EQ(Rows("SELECT count(*) FROM LGPRIMLC WHERE \"CASE\"=2"), "1\n");
+}
+
+TEST_F(LegacyTablesTest, TheRunRowNamesTheModelTypeAndLeavesAPlaceholderDescriptionUnset) {
+  exportData.m_dtDateRunStart = plat::OleDateTime(2024, 3, 1, 13, 4, 5);
+  exportData.m_strSystem = "SYS";
+  const struct {
+    int modelType;
+    int sked;
+    const char* description;
+    const char* row;
+  } cases[] = {
+      {0, 0, "Description of the refinery run", "VORN|Description of the ref"},
+      {1, 0, "_", "PVORN|NULL"},
+      {1, 1, "", "VORN-SX|NULL"},
+      {2, 0, "x", "MVORN|x"},
+      {3, 0, "x", "XVORN|x"},
+      {7, 0, "x", "NULL|x"},
+  };
+  int n = 0;
+  for (const auto& c : cases) {
+    exportData.m_strRunID = "T" + std::to_string(++n);
+    Settings().m_ModelType.SetValue(c.modelType);
+    Settings().m_VornSkedOn.SetValue(c.sked);
+    exportData.m_strDatabaseDescription = c.description;
+    ASSERT_TRUE(WriteLGRUNID(exportData, Model()));
+    EXPECT_EQ(Rows("SELECT ifnull(MODTYPE, 'NULL'), ifnull(\"DESC\", 'NULL') FROM LGRUNID WHERE RUNID='" +
+                   exportData.m_strRunID + "'"),
+              std::string(c.row) + "\n")
+        << c.modelType << " " << c.sked;
+  }
+  EXPECT_EQ(Rows("SELECT DISTINCT \"DATE\", TIME, SYSTEM, MODEL FROM LGRUNID"), "2024-03-01 13:04:05|13:04:05|SYS|M1\n");
+}
+
+TEST_F(LegacyTablesTest, LocalModelsAreListedForAGlobalModelOnly) {
+  exportData.m_paLocalModels = std::make_unique<CLocalModelArray>();
+  for (const auto& [code, text] : {std::pair{"A", "plantA"}, {"B", "plantB"}}) {
+    auto local = std::make_unique<CLocalModel>();
+    local->m_strCodeString = code;
+    local->m_strTextString = text;
+    exportData.m_paLocalModels->Add(local.release());
+  }
+  const struct {
+    int modelType;
+    int on;
+    const char* rows;
+  } cases[] = {{0, 1, "0\n"}, {1, 1, "0\n"}, {2, 0, "0\n"}, {2, 1, "2\n"}, {3, 1, "2\n"}};
+  Settings().m_ModelType.SetValue(2);
+  ASSERT_TRUE(WriteLGMODELS(exportData, Model()));  // the table, with the rows of run "R1"
+  int n = 0;
+  for (const auto& c : cases) {
+    exportData.m_strRunID = "T" + std::to_string(++n);
+    Settings().m_ModelType.SetValue(c.modelType);
+    Settings().m_CreateLGMODELS.SetValue(c.on);
+    ASSERT_TRUE(WriteLGMODELS(exportData, Model()));
+    EXPECT_EQ(Rows("SELECT count(*) FROM LGMODELS WHERE RUNID='" + exportData.m_strRunID + "'"), c.rows)
+        << c.modelType << " " << c.on;
+  }
+  EXPECT_EQ(Rows("SELECT Code, Model, Directory FROM LGMODELS WHERE RUNID='T4' ORDER BY rowid"),
+            "A|plantA|" + home.Path() + "/plantA\nB|plantB|" + home.Path() + "/plantB\n");
+}
+
+TEST_F(LegacyTablesTest, TableFilesAreListedWithTheirSheetAndOnlyUsableOnesEnabled) {
+  const struct {
+    const char* table;
+    const char* file;
+    bool enabled;
+    int category;
+  } files[] = {
+      {"BUY", "buy.xls[Sheet1]", true, 0},
+      {"BUY", "more.xls", false, 0},
+      {"CRUDECUTS", "cuts.xls", true, 14},
+  };
+  for (const auto& f : files) {
+    CVornModelFileTable* table = Model().FindTable(f.table);
+    if (!table) {
+      Model().m_tables.Add(std::make_unique<CVornModelFileTable>(f.table, f.category));
+      table = Model().FindTable(f.table);
+    }
+    table->AddFile(f.file, f.enabled, plat::OleDateTime());
+  }
+  ASSERT_TRUE(WriteLGTABLES(exportData, Model()));
+  const std::string dir = Model().m_strModelDir;
+  EXPECT_EQ(Rows("SELECT \"TABLE\", WORKBOOK, quote(SHEET), quote(ENABLED) FROM LGTABLES ORDER BY rowid"),
+            "BUY|" + dir + "/buy.xls|'sheet1'|1\nBUY|" + dir + "/more.xls|NULL|NULL\nCRUDECUT|" + dir +
+                "/cuts.xls|NULL|NULL\n");
+
+  // A cut table counts as usable with UseNimboOn and Zelun_ShortcutDistlOn; export kind 2 lists nothing.
+  Settings().m_UseNimboOn.SetValue(1);
+  Settings().m_Zelun_ShortcutDistlOn.SetValue(1);
+  exportData.m_nSolutionID = 9;
+  ASSERT_TRUE(WritePrSpreadsheetTables(exportData, Model(), 3));
+  EXPECT_EQ(Rows("SELECT SolutionID, ModelID, TableName, quote(Sheet), quote(Enabled) FROM PrSpreadsheetTables ORDER "
+                 "BY rowid"),
+            "9|3|BUY|'sheet1'|1\n9|3|BUY|NULL|NULL\n9|3|CRUDECUT|NULL|1\n");
+  exportData.m_nExportKind = 2;
+  ASSERT_TRUE(WritePrSpreadsheetTables(exportData, Model(), 4));
+  EXPECT_EQ(Rows("SELECT count(*) FROM PrSpreadsheetTables WHERE ModelID=4"), "0\n");
+}
+
+TEST_F(LegacyTablesTest, ASqlServerDatabaseGetsTheSpreadsheetRowsSentWithoutDefinitions) {
+  writers_testing::ScopedRecordingOrvid recording;
+  DbSqlSvr driver(&log);
+  exportData.m_pSqlServer = &driver;
+  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
+  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+  Model().m_tables.Add(std::make_unique<CVornModelFileTable>("BUY", 0));
+  Model().FindTable("BUY")->AddFile("buy.xls", true, plat::OleDateTime());
+  testing::internal::CaptureStderr();
+  EXPECT_TRUE(WritePrSpreadsheetTables(exportData, Model(), 1));
+  EXPECT_TRUE(WriteLegacyTables(exportData, Model(), false, true));
+  testing::internal::GetCapturedStderr();
+  std::string calls;
+  for (const std::string& call : writers_testing::g_orvidCalls) calls += call + ";";
+  EXPECT_NE(calls.find("start PrSpreadsheetTables;SolutionID=0;ModelID=1;TableName=BUY;Workbook="), std::string::npos)
+      << calls;
+  EXPECT_EQ(calls.find("LG"), std::string::npos) << "no legacy table without an Access database: " << calls;
+  EXPECT_FALSE(std::filesystem::exists(DatabasePath()));
+  exportData.m_pSqlServer = nullptr;
+}
+
+TEST_F(LegacyTablesTest, DepotsAreWrittenFromTheDepotsTableOrFailWithTheMessageOfItsStatus) {
+  Settings().m_ModelType.SetValue(2);
+  const wks_test::Grid depots = {{"ROWNAMES", "TEXT", "CAP"}, {"NORTH", "Northern depot of the region", "#1"},
+                                 {"S", "South", "#2"}};
+  const struct {
+    const char* what;
+    std::vector<std::string> files;  // the sources listed for DEPOTS; only depots.xls is written
+    wks_test::Grid grid;
+    bool ok;
+    const char* shown;
+    const char* rows;
+  } cases[] = {
+      {"codes keep their first character, texts 20", {"depots.xls"}, depots, true, "",
+       "N|Northern depot of th\nS|South\n"},
+      {"the last TEXT column", {"depots.xls"}, {{"ROWNAMES", "TEXT", "TEXT"}, {"E", "first", "last"}}, true, "",
+       "E|last\n"},
+      {"no TEXT column", {"depots.xls"}, {{"ROWNAMES", "CAP"}, {"N", "#1"}}, false,
+       "Required column TEXT is missing in", ""},
+      {"a source that cannot be read", {"depots.xls", "gone.xls"}, depots, false,
+       "Unable to retrieve data from existing table", ""},
+      {"mixed row names", {"depots.xls"}, {{"ROWNAMES", "TEXT"}, {"#1", "One"}, {"N", "North"}}, false,
+       "Mixed numeric/text data cells in ROWNAMES column", ""},
+      {"no DEPOTS table", {}, depots, true, "", ""},
+  };
+  int caseNumber = 4;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    SetCurrentCase(++caseNumber);
+    Model().m_tables.RemoveAll();
+    if (!c.files.empty()) {
+      Model().m_tables.Add(std::make_unique<CVornModelFileTable>("DEPOTS", 0));
+      for (const std::string& file : c.files) Model().FindTable("DEPOTS")->AddFile(file, true, plat::OleDateTime());
+    }
+    wks_test::WriteSheet(2, c.grid, Model().m_strModelDir + "/depots.xls");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(WriteLGDEPOTS(exportData, Model()), c.ok);
+    const std::string shown = testing::internal::GetCapturedStderr();
+    CloseCachedWorkbook(true);
+    EXPECT_NE(shown.find(c.shown), std::string::npos) << shown;
+    EXPECT_EQ(Rows("SELECT Code, \"DESC\" FROM LGDEPOTS WHERE \"CASE\"=" + std::to_string(caseNumber) +
+                   " ORDER BY rowid"),
+              c.rows);
+  }
+  Settings().m_ModelType.SetValue(1);  // only a global model has depots
+  SetCurrentCase(99);
+  Model().m_tables.Add(std::make_unique<CVornModelFileTable>("DEPOTS", 0));
+  Model().FindTable("DEPOTS")->AddFile("depots.xls", true, plat::OleDateTime());
+  wks_test::WriteSheet(2, depots, Model().m_strModelDir + "/depots.xls");
+  EXPECT_TRUE(WriteLGDEPOTS(exportData, Model()));
+  CloseCachedWorkbook(true);
+  EXPECT_EQ(Rows("SELECT count(*) FROM LGDEPOTS WHERE \"CASE\"=99"), "0\n");
+}
+
+TEST_F(LegacyTablesTest, ALocalModelGetsItsOwnTablesOnlyAndItsDatabaseIsClosed) {
+  exportData.m_strDatabaseDirectory = home.Path();
+  exportData.m_strDatabaseDescription = "Locals";
+  const struct {
+    const char* what;
+    int modelType;
+    bool firstCase;
+    int queries;
+    const char* tables;
+    const char* runId;
+  } cases[] = {
+      {"first case with queries", 0, true, 1, "LGCASE,LGECOID,LGFILTER,LGPERIOD,LGPRIMLC,LGPRIMLR,LGRUNID,LGSETTNG,"
+       "LGTABLES,LGVTWSRT,", "RUN1"},
+      {"first case without queries", 0, true, 0, "LGCASE,LGECOID,LGPERIOD,LGPRIMLC,LGPRIMLR,LGRUNID,LGSETTNG,LGTABLES,",
+       "RUN123"},
+      {"a later case", 0, false, 1, "LGCASE,LGPERIOD,LGPRIMLC,LGPRIMLR,LGSETTNG,", "RUN1"},
+      {"a global local model", 2, true, 0, "LGCASE,LGECOID,LGPERIOD,LGPRIMLC,LGPRIMLR,LGRUNID,LGSETTNG,LGTABLES,",
+       "RUN123"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string dir = home.Path() + "/L1";
+    std::filesystem::remove_all(dir);
+    std::filesystem::create_directories(dir);
+    // The table API finds a local model among the export context's local model files.
+    exportData.m_paLocalModelFiles = std::make_unique<CVornModelFileArray>();
+    exportData.m_paLocalModelFiles->Add(new CVornModelFile);
+    CVornModelFile& local = *exportData.m_paLocalModelFiles->GetAt(0);
+    local.m_strModelName = "L1";
+    local.m_strModelDir = dir;
+    local.m_settings.m_DatabaseOutputFormat.SetValue("Access");
+    local.m_settings.m_ModelType.SetValue(c.modelType);
+    local.m_tables.Add(std::make_unique<CVornModelFileTable>("DEPOTS", 0));
+    local.FindTable("DEPOTS")->AddFile("depots.xls", true, plat::OleDateTime());
+    wks_test::WriteSheet(2, {{"ROWNAMES", "TEXT"}, {"N", "North"}}, dir + "/depots.xls");
+    std::ofstream(dir + "/Result.flo") << "LINKS\n" << Link("AB", "CD", "S1", "1", "2");
+    solution_file_testing::Writer file(false, 9);
+    file.rows = {{"OBJFN", 2, 1.0}};
+    file.Save(dir + "/Solution.Fil");
+    Settings().m_CreateReportWriterQueriesOn.SetValue(c.queries);
+    exportData.m_strRunID = "RUN123";
+    ASSERT_TRUE(WriteLegacyTables(exportData, local, true, c.firstCase));
+    CloseCachedWorkbook(true);
+    EXPECT_FALSE(local.m_daoDatabase && local.m_daoDatabase->IsOpen());
+    EXPECT_TRUE(local.m_outputTables.IsEmpty());
+    EXPECT_EQ(Query("SELECT group_concat(name || ',', '') FROM (SELECT name FROM sqlite_master WHERE type='table' "
+                    "AND name LIKE 'LG%' ORDER BY name)",
+                    dir + "/Results.Mdb"),
+              std::string(c.tables) + "\n");
+    EXPECT_EQ(exportData.m_strRunID, c.runId) << "the report-writer tables run only with the queries";
+  }
 }
 
 TEST(LegacyQueryTextsTest, StatementsThatAreNoViewsRunOnTheirTables) {

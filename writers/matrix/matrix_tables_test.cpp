@@ -12,6 +12,7 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "platform/testing/odbc_test_env.h"
 #include "standins/orvid.h"
+#include "writers/testing/recording_orvid.h"
 
 namespace {
 
@@ -130,35 +131,12 @@ TEST_F(MatrixTablesTest, SolutionIndexFromTheCaseWhenItsFileExists) {
   exportData.m_pCurrentCase = nullptr;
 }
 
-std::vector<std::string> g_calls;
-
-class RecordingOrvid : public IOrvid {
- public:
-  void Initialize(const std::string&, const std::string&) override {}
-  std::string GetLastError() override { return ""; }
-  void Connect(const std::string&) override {}
-  bool StartTable(const char* table, std::int32_t*, std::int32_t*, std::int32_t*) override {
-    return Add(std::string("start ") + table);
-  }
-  bool EndRow() override { return Add("end"); }
-  bool SetTextValue(const char* f, const char* t) override { return Add(std::string(f) + "=" + t); }
-  bool SetShortValue(const char* f, std::int16_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-
- private:
-  static bool Add(const std::string& call) {
-    g_calls.push_back(call);
-    return true;
-  }
-};
+std::vector<std::string>& g_calls = writers_testing::g_orvidCalls;
 
 // SQL Server alone: no definitions and no Access file; the rows go to the
 // driver and are flushed once at the end.
 TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
-  g_calls.clear();
-  IOrvid::SetFactoryForTesting([]() -> IOrvid* { return new RecordingOrvid(); });
+  writers_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
@@ -180,7 +158,6 @@ TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
   EXPECT_EQ(calls.substr(calls.size() - 7), "start ;") << calls;
   EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start "), 1);
   exportData.m_pSqlServer = nullptr;
-  IOrvid::SetFactoryForTesting(nullptr);
 }
 
 }  // namespace

@@ -43,10 +43,10 @@ struct AccessFixture {
   CModelSettings& Settings() { return exportData.m_pModel->m_settings; }
   std::string DatabasePath() const { return home.Path() + "/M1/Results.Mdb"; }
 
-  // The rows of a query on the file, "|" between columns, one line per row.
-  std::string Query(const std::string& sql) const {
+  // The rows of a query on the file (the main model's by default), "|" between columns, one line per row.
+  std::string Query(const std::string& sql, const std::string& path = std::string()) const {
     sqlite3* db = nullptr;
-    sqlite3_open_v2(DatabasePath().c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_open_v2((path.empty() ? DatabasePath() : path).c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     sqlite3_stmt* stmt = nullptr;
     std::string out;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) out = std::string("error: ") + sqlite3_errmsg(db);
