@@ -23,6 +23,11 @@
 #include "tableio/io_row.h"
 #include "tableio/io_table_description.h"
 
+// How a database's string literals treat a backslash: as a character
+// (standard SQL), as an escape (MySQL and MariaDB), or as a character that a
+// server setting may turn into an escape (PostgreSQL).
+enum class SqlStringDialect { kStandard, kBackslashEscapes, kPostgres };
+
 class CBaseTbl : public CObject {
  public:
   // log may be null (nothing is logged); options are not owned and must outlive the table.
@@ -158,6 +163,8 @@ class CBaseTbl : public CObject {
   bool m_bReuse = true;
   std::string m_strSourceName;
   std::string m_strTableName;
+  // Set by the database back ends from the DBMS name their driver reports.
+  SqlStringDialect m_stringDialect = SqlStringDialect::kStandard;
   // A doubtful key cell was read; a worksheet load ends with status 21.
   int m_bWarning = 0;
   int m_bOpen = 0;

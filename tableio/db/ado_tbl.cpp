@@ -137,6 +137,10 @@ int CAdoTbl::Open(const CIoTableDescription& description) {
     m_strDbmsName.clear();
   }
   m_bJet = IsJetDbms(m_strDbmsName);
+  m_stringDialect = StringDialectOf(m_strDbmsName);
+  // Names go out unquoted here: a table name must be plain, delimited, or bracketed where the dialect allows.
+  if (!QuoteTableName("", HasBracketQuotes(m_strDbmsName), m_strTableName, m_strStatementTable))
+    return ReportErrorArg(kIdsUnquotableName, m_strTableName);
   if (!ReadColumnInfo()) return 0;
   m_bOpen = 1;
   return 1;
@@ -144,7 +148,7 @@ int CAdoTbl::Open(const CIoTableDescription& description) {
 
 int CAdoTbl::ReadColumnInfo() {
   const CIOOptions& options = Options();
-  const std::string sql = BuildColumnProbe(m_strDbmsName, m_strTableName);
+  const std::string sql = BuildColumnProbe(m_strDbmsName, m_strStatementTable);
   std::unique_ptr<plat::AdoRecordset> rs;
   try {
     rs = m_connection->Execute(sql, nullptr, -1);
@@ -187,7 +191,7 @@ int CAdoTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& 
   if (!m_connection || m_connection->GetState() != plat::adStateOpen) return ReportErrorArg(kIdsCannotOpenTable, m_strTableName);
 
   std::string sql;
-  if (!BuildSelectUnquoted(*this, m_strTableName, m_columnKinds, m_bJet, sql)) return 0;
+  if (!BuildSelectUnquoted(*this, m_strStatementTable, m_columnKinds, m_bJet, sql)) return 0;
   LogNote(sql);
   m_recordset.reset();
   try {

@@ -211,16 +211,19 @@ int CMfcOdbcTbl::ReadIdentifierQuote() {
     m_strIdentifierQuote.clear();
   }
   m_bJet = IsJetDbms(m_strDbmsName);
+  m_stringDialect = StringDialectOf(m_strDbmsName);
   // A Jet file quotes names with the backtick.
   if (m_nConnectionKind == kKindAccessFile && (m_bJet || m_strIdentifierQuote.empty())) m_strIdentifierQuote = "`";
+  // The quote decides how statements write the table name; a name it cannot quote is not used.
+  const bool plain = IsPlainName(m_strTableName);
+  const std::string quote = HasBracketQuotes(m_strDbmsName) ? std::string("[") : plain ? std::string() : m_strIdentifierQuote;
+  if (plain && quote.empty()) {
+    m_strStatementTable = m_strTableName;
+    return 1;
+  }
+  if (!CanQuoteIdentifier(quote, m_strTableName)) return ReportErrorArg(kIdsUnquotableName, m_strTableName);
+  m_strStatementTable = QuoteIdentifier(quote, m_strTableName);
   return 1;
-}
-
-std::string CMfcOdbcTbl::StatementTableName() const {
-  std::string upper = m_strDbmsName;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (m_bJet || upper.find("SQL SERVER") != std::string::npos) return "[" + m_strTableName + "]";
-  return IsPlainName(m_strTableName) ? m_strTableName : QuoteIdentifier(m_strIdentifierQuote, m_strTableName);
 }
 
 int CMfcOdbcTbl::ReadColumnInfo() {
@@ -313,7 +316,8 @@ std::string CMfcOdbcTbl::GetCreateParams(int sqlType) {
 
 std::string CMfcOdbcTbl::FormatLiteral(const std::string& value, int sqlType) {
   std::string out;
-  return EscapeLiteral(GetLiteralPrefix(sqlType), value, GetLiteralSuffix(sqlType), out) ? out : std::string();
+  const bool ok = EscapeLiteral(GetLiteralPrefix(sqlType), value, GetLiteralSuffix(sqlType), out, m_stringDialect);
+  return ok ? out : std::string();
 }
 
 int CMfcOdbcTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,

@@ -68,9 +68,10 @@ class CMfcOdbcTbl : public CBaseTbl {
   int GetConnectionKind() const { return m_nConnectionKind; }
   bool IsQuery() const { return m_bQuery; }
   const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
-  // The table name as a statement writes it: in brackets for Jet and SQL
-  // Server sources, quoted for the others when it is a plain name.
-  std::string StatementTableName() const;
+  // The table name as a statement writes it (set with the identifier quote):
+  // in brackets for Jet and SQL Server sources, else as given when it is a
+  // plain name and quoted when it is not.
+  const std::string& StatementTableName() const { return m_strStatementTable; }
   // True when the source is a Jet database (its patterns use "*" and "?").
   bool IsJetSource() const { return m_bJet; }
 
@@ -80,6 +81,7 @@ class CMfcOdbcTbl : public CBaseTbl {
   int m_nConnectionKind = kKindNotSet;
   bool m_bQuery = false;
   std::string m_strIdentifierQuote;
+  std::string m_strStatementTable;
   std::string m_strDbmsName;
   bool m_bJet = false;
 };

@@ -281,13 +281,22 @@ int CODBCTbl::ReadTypeInfo() {
 
 int CODBCTbl::ReadIdentifierQuote() {
   if (!m_connection) return FailStatement(kIdsGetInfoFailed, true);
+  std::string dbmsName;
   try {
     m_strIdentifierQuote = m_connection->IdentifierQuote();
-    m_bJet = IsJetDbms(m_connection->DbmsName());
+    dbmsName = m_connection->DbmsName();
   } catch (const plat::odbc::Error& e) {
     return ReportOdbcError(e, true, kIdsGetInfoFailed);
   }
+  m_bJet = IsJetDbms(dbmsName);
+  m_stringDialect = StringDialectOf(dbmsName);
   if (m_strIdentifierQuote == " ") ReportWarning(kIdsNoDelimitedIdentifiers);
+  // The quote decides how statements write the table name; a name it cannot quote is not used.
+  if (!QuoteTableName(m_strIdentifierQuote, HasBracketQuotes(dbmsName), m_strTableName, m_strStatementTable)) {
+    ReportErrorArg(kIdsUnquotableName, m_strTableName);
+    Disconnect();
+    return 0;
+  }
   return 1;
 }
 
@@ -349,7 +358,7 @@ std::string CODBCTbl::FormatLiteral(const std::string& value, int sqlType) {
     suffix = GetLiteralSuffix(sqlType);
   }
   std::string out;
-  return EscapeLiteral(prefix, value, suffix, out) ? out : std::string();
+  return EscapeLiteral(prefix, value, suffix, out, m_stringDialect) ? out : std::string();
 }
 
 int CODBCTbl::ReadColumnInfo() {
@@ -421,7 +430,7 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
   if (!m_statement) return FailStatement(kIdsNoMatch, true);
 
   std::string sql;
-  if (!BuildSelect(*this, m_strIdentifierQuote, m_strTableName, false, sql)) {
+  if (!BuildSelect(*this, m_strIdentifierQuote, m_strStatementTable, false, sql)) {
     Disconnect();
     return 0;
   }
@@ -488,7 +497,7 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
 
 namespace {
 COdbcWriteContext WriteContext(CODBCTbl& t) {
-  return COdbcWriteContext{t, t.GetConnection(), t.GetIdentifierQuote(), t.m_strTableName, t.IsJetSource(),
+  return COdbcWriteContext{t, t.GetConnection(), t.GetIdentifierQuote(), t.GetStatementTableName(), t.IsJetSource(),
                            [&t] { t.Disconnect(); }};
 }
 }  // namespace

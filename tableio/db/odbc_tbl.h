@@ -78,6 +78,8 @@ class CODBCTbl : public CBaseTbl {
   int FailStatement(std::uint32_t messageId, bool disconnect);
 
   const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
+  // The table name as statements write it (set with the identifier quote).
+  const std::string& GetStatementTableName() const { return m_strStatementTable; }
   // The open connection; null when the table is not connected.
   const std::shared_ptr<plat::odbc::Connection>& GetConnection() const { return m_connection; }
   const CIoSqlTypeInfoArray& GetTypeCatalogue() const { return m_typeInfo; }
@@ -86,6 +88,7 @@ class CODBCTbl : public CBaseTbl {
 
  protected:
   std::string m_strIdentifierQuote;
+  std::string m_strStatementTable;
   std::shared_ptr<plat::odbc::Connection> m_connection;
   std::unique_ptr<plat::odbc::Statement> m_statement;
   CIoSqlTypeInfoArray m_typeInfo;

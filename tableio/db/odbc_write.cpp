@@ -151,11 +151,16 @@ std::string ColumnDefinition(CBaseTbl& t, const CColumn& column) {
 }
 }  // namespace
 
-std::string BuildAddColumn(CBaseTbl& t, const std::string& q, const std::string& table, const CColumn& column,
-                           bool jetSource) {
+bool BuildAddColumn(CBaseTbl& t, const std::string& q, const std::string& table, const CColumn& column, bool jetSource,
+                    std::string& sql) {
+  std::string name;
+  // The Jet form takes a plain name as it is; every other name is quoted.
+  if (jetSource && CanQuoteIdentifier("", column.m_strName)) name = column.m_strName;
+  else if (!QuoteColumnName(t, q, column.m_strName, name)) return false;
   const std::string definition = ColumnDefinition(t, column);
-  if (jetSource) return "ALTER TABLE " + table + " ADD (" + column.m_strName + " " + definition + ")";
-  return "ALTER TABLE " + table + " ADD " + QuoteIdentifier(q, column.m_strName) + " " + definition;
+  sql = jetSource ? "ALTER TABLE " + table + " ADD (" + name + " " + definition + ")"
+                  : "ALTER TABLE " + table + " ADD " + name + " " + definition;
+  return true;
 }
 
 COdbcWriteContext MfcOdbcWriteContext(CBaseTbl& table, CDatabase& database, const std::string& identifierQuote,
@@ -190,7 +195,9 @@ int OdbcTransferRows(COdbcWriteContext& c, CIoRowArray& sourceRows, const std::v
     std::string select;
     for (int k = 0; k < t.m_keyFields.GetSize(); ++k) {
       if (t.m_keyFields[k]->GetIndex() < 0) continue;
-      select += (select.empty() ? "" : ", ") + QuoteIdentifier(q, t.m_keyFields[k]->GetName());
+      std::string name;
+      if (!QuoteColumnName(t, q, t.m_keyFields[k]->GetName(), name)) return 0;
+      select += (select.empty() ? "" : ", ") + name;
       boundKeys.push_back(k);
     }
     if (!boundKeys.empty()) {
@@ -393,8 +400,9 @@ int OdbcCreateTable(COdbcWriteContext& c, CColumnArray& keyColumns, CColumnArray
       for (int i = 0; i < array->GetSize(); ++i) {
         const CColumn& column = *(*array)[i];
         if (!column.IsSelected()) continue;
-        columns += (columns.empty() ? "" : ",") + QuoteIdentifier(c.identifierQuote, column.m_strName) + " " +
-                   ColumnDefinition(c.table, column);
+        std::string name;
+        if (!QuoteColumnName(c.table, c.identifierQuote, column.m_strName, name)) return 0;
+        columns += (columns.empty() ? "" : ",") + name + " " + ColumnDefinition(c.table, column);
       }
     }
     sql = "CREATE TABLE " + c.tableName + " (" + columns + ")";
@@ -429,7 +437,8 @@ int OdbcRecreateTable(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& key
 int OdbcAddColumn(COdbcWriteContext& c, std::unique_ptr<CColumn> column) {
   CBaseTbl& t = c.table;
   if (!column || NotConnected(c)) return -1;
-  const std::string sql = BuildAddColumn(t, c.identifierQuote, c.tableName, *column, c.jetSource);
+  std::string sql;
+  if (!BuildAddColumn(t, c.identifierQuote, c.tableName, *column, c.jetSource, sql)) return -1;
   try {
     Execute(c, sql);
   } catch (const plat::odbc::Error& error) {

@@ -63,6 +63,7 @@ int OdbcRecreateTable(COdbcWriteContext& c, CIoRowArray& rows, CColumnArray& key
 // The new column's index in the table's columns, or -1.
 int OdbcAddColumn(COdbcWriteContext& c, std::unique_ptr<CColumn> column);
 // The ALTER TABLE statement of an added column (the Jet form "ADD (name type)"
-// for a Jet source, "ADD name type" for every other).
-std::string BuildAddColumn(CBaseTbl& t, const std::string& q, const std::string& table, const CColumn& column,
-                           bool jetSource);
+// for a Jet source, "ADD name type" for every other), the name quoted as
+// every other; false (and a report) when the name cannot be quoted.
+bool BuildAddColumn(CBaseTbl& t, const std::string& q, const std::string& table, const CColumn& column, bool jetSource,
+                    std::string& sql);

@@ -249,6 +249,72 @@ TEST_F(OdbcWriteBackEndTest, RecreateAddColumnDropAndCreate) {
   }
 }
 
+// A table name and values made to break out of their quotes stay a name and
+// values: the statements quote and escape them for the database at hand.
+TEST_F(OdbcWriteBackEndTest, HostileNamesAndValuesStayData) {
+  const std::string hostile = "x\"]`; DROP TABLE wt; --";
+  std::string quoted = "\"";
+  for (char c : hostile) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
+  quoted += "\"";
+  const std::string values[] = {"ends with \\", "it\\'s", "\\'); DROP TABLE wt; --"};
+  // A server that reads a backslash in a string as an escape: the literals must say so.
+  if (m_targets.size() > 2) {
+    ASSERT_TRUE(plat::testing::PgTestServer::Shared().Psql("ALTER DATABASE wiring SET standard_conforming_strings = off"));
+  }
+  for (const Target& target : m_targets) {
+    SCOPED_TRACE(target.name + " type " + std::to_string(target.type));
+    Reset(target);
+    target.database->ExecuteSQL("DROP TABLE IF EXISTS " + quoted);
+    target.database->ExecuteSQL("CREATE TABLE " + quoted +
+                                " (\"NAME\" VARCHAR(20), \"QTY\" DOUBLE PRECISION, \"NOTE\" VARCHAR(40))");
+    auto loaded = target.load("NAME", "*", "QTY,NOTE");
+    CIoTableDescription description;
+    description.Copy(loaded->m_description);
+    description.m_strTable = hostile;
+    auto open = [&] {
+      m_log.str("");
+      std::unique_ptr<CBaseTbl> table;
+      if (target.type == 2)
+        table = std::make_unique<CODBCTbl>(&m_log, &m_options);
+      else
+        table = std::make_unique<CMfcOdbcTbl>(&m_log, &m_options);
+      EXPECT_EQ(table->Open(description), 1) << m_log.str();
+      return table;
+    };
+    auto table = open();
+    CColumnArray keys = Columns({{"NAME", kSqlVarChar, 20}});
+    CColumnArray data = Columns({{"QTY", kSqlInteger, 4}, {"NOTE", kSqlVarChar, 40}});
+    CIoRowArray rows;
+    for (int i = 0; i < 3; ++i)
+      rows.Add(Row("R" + std::to_string(i), std::make_unique<CIoLongCell>(i, false, false), values[i]));
+    ASSERT_EQ(table->RecreateTable(rows, keys, data), 1) << m_log.str();
+    table->Close(1);
+    EXPECT_EQ(Reload(target), "A1|1|one\nA2|2|two\n");  // the other table is untouched
+
+    auto reader = open();
+    CIoRowArray read;
+    CColumnArray readKeys;
+    CColumnArray readData;
+    ASSERT_EQ(reader->ReadAll(read, readKeys, readData, "NAME", "*", "NOTE"), 1) << m_log.str();
+    std::vector<std::string> notes;
+    for (int i = 0; i < read.GetSize(); ++i) {
+      std::string note = read.GetCellText(i, 0);
+      while (!note.empty() && note.back() == ' ') note.pop_back();  // a server's CHAR column pads
+      notes.push_back(note);
+    }
+    std::sort(notes.begin(), notes.end());
+    std::vector<std::string> expected(std::begin(values), std::end(values));
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(notes, expected);
+    // A key value ending in a backslash matches its own row only.
+    int messageId = 0;
+    CIoLongCell nine(9, false, false);
+    ASSERT_EQ(reader->UpdateRowsByKeys("NOTE", values[0], "QTY", nine, messageId), 1) << m_log.str();
+    reader->Close(1);
+    target.database->ExecuteSQL("DROP TABLE " + quoted);
+  }
+}
+
 // An ADO table inherits the MFC ODBC writes but has no database of that
 // kind: each write is refused with a report instead of touching a null one.
 TEST_F(OdbcWriteBackEndTest, AdoTablesRefuseTheInheritedWrites) {

@@ -254,11 +254,30 @@ TEST_F(OdbcWriteTest, CreateDropRecreateAndAddColumn) {
   EXPECT_EQ(m_table->m_columns.GetSize(), before + 1);
   EXPECT_NE(m_log.str().find("[EXTRA] column added to Target Table."), std::string::npos);
   m_connection->ExecuteDirect("UPDATE T SET EXTRA = 'ok'");
-  // The Jet form of the statement.
-  CColumn wide("Wide", kSqlVarChar, 0, 0, 1, 0);
-  EXPECT_EQ(BuildAddColumn(*m_table, "`", "T", wide, true), "ALTER TABLE T ADD (Wide VARCHAR(255))");
-  CColumn number("N", kSqlDouble, 8, 0, 1, 0);
-  EXPECT_EQ(BuildAddColumn(*m_table, "`", "T", number, true), "ALTER TABLE T ADD (N DOUBLE PRECISION)");
+  // The Jet form of the statement: a plain name as it is, any other quoted, or refused without a quote.
+  struct AddCase {
+    std::string name, q;
+    int type;
+    bool jet, ok;
+    std::string sql;
+  };
+  const AddCase adds[] = {
+      {"Wide", "`", kSqlVarChar, true, true, "ALTER TABLE T ADD (Wide VARCHAR(255))"},
+      {"N", "`", kSqlDouble, true, true, "ALTER TABLE T ADD (N DOUBLE PRECISION)"},
+      {"x DOUBLE); DROP TABLE T; --", "`", kSqlDouble, true, true,
+       "ALTER TABLE T ADD (`x DOUBLE); DROP TABLE T; --` DOUBLE PRECISION)"},
+      {"a`b", "`", kSqlDouble, false, true, "ALTER TABLE T ADD `a``b` DOUBLE PRECISION"},
+      {"x DOUBLE; DROP TABLE T", " ", kSqlDouble, false, false, ""},
+      {"x DOUBLE; DROP TABLE T", "", kSqlDouble, true, false, ""},
+      {"Plain_1", "", kSqlDouble, false, true, "ALTER TABLE T ADD Plain_1 DOUBLE PRECISION"},
+  };
+  for (const AddCase& a : adds) {
+    CColumn column(a.name, static_cast<std::int16_t>(a.type), 0, 0, 1, 0);
+    std::string sql;
+    EXPECT_EQ(BuildAddColumn(*m_table, a.q, "T", column, a.jet, sql), a.ok) << a.name;
+    EXPECT_EQ(sql, a.sql) << a.name;
+  }
+  EXPECT_NE(m_log.str().find("cannot be written safely"), std::string::npos);
 }
 
 TEST_F(OdbcWriteTest, MfcOdbcConduct) {

@@ -1,5 +1,6 @@
 #include "tableio/db/sql_statements.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdlib>
 #include <vector>
@@ -16,6 +17,7 @@ const plat::StringTableRegistrar kTexts(
         {kIdsStatementWithoutKey,
          "A statement without a key condition would change every row of table %1; it was not run."},
         {kIdsInvalidLiteral, "The value [%1] is not a valid literal for the type of its column."},
+        {kIdsUnquotableName, "The name [%1] cannot be written safely in a statement of this database; it was not used."},
     });
 
 enum class Equality { FormatLiteral, Delimited, Unquoted };
@@ -53,13 +55,71 @@ bool IsDateText(const std::string& value) {
   return true;
 }
 
+bool IsControl(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+bool IsNameLetter(char c) {
+  return std::isalpha(static_cast<unsigned char>(c)) || c == '_' || static_cast<unsigned char>(c) >= 0x80;
+}
+
+bool IsPlainName(const std::string& name) {
+  if (name.empty() || !IsNameLetter(name[0])) return false;
+  return std::all_of(name.begin(), name.end(),
+                     [](char c) { return IsNameLetter(c) || std::isdigit(static_cast<unsigned char>(c)); });
+}
+
+// A part of a table name that may stand unquoted: a name, a number or a piece of a file path.
+bool IsPlainTablePart(char c) {
+  return IsNameLetter(c) || std::isdigit(static_cast<unsigned char>(c)) || c == '/' || c == '\\' || c == ':';
+}
+
+// True when the name is made of plain parts and parts delimited by open ...
+// close (the close character doubled inside), joined by ".".
+bool IsDelimitedTableName(const std::string& name, const std::string& q, bool brackets) {
+  if (name.empty()) return false;
+  const bool quotes = q.size() == 1 && q != " ";
+  bool partStart = true;
+  for (std::size_t i = 0; i < name.size(); ++i) {
+    const char c = name[i];
+    if (IsControl(c)) return false;
+    if ((quotes && c == q[0]) || (brackets && c == '[')) {
+      if (!partStart) return false;
+      const char close = c == '[' ? ']' : c;
+      std::size_t j = i + 1;
+      for (;; ++j) {
+        if (j >= name.size()) return false;
+        if (IsControl(name[j])) return false;
+        if (name[j] != close) continue;
+        if (j + 1 < name.size() && name[j + 1] == close) {
+          ++j;
+          continue;
+        }
+        break;
+      }
+      if (j == i + 1) return false;  // an empty identifier
+      i = j;
+      if (i + 1 < name.size() && name[i + 1] != '.') return false;
+      partStart = false;
+      continue;
+    }
+    if (c == '.') {
+      if (partStart) return false;
+      partStart = true;
+      continue;
+    }
+    if (!IsPlainTablePart(c)) return false;
+    partStart = false;
+  }
+  return !partStart;
+}
+
 bool Refuse(CBaseTbl& t, const std::string& value) {
   t.ReportErrorArg(kIdsInvalidLiteral, value);
   return false;
 }
 
 bool DelimitedLiteral(CBaseTbl& t, const std::string& value, int sqlType, std::string& out) {
-  if (!EscapeLiteral(t.GetLiteralPrefix(sqlType), value, t.GetLiteralSuffix(sqlType), out)) return Refuse(t, value);
+  if (!EscapeLiteral(t.GetLiteralPrefix(sqlType), value, t.GetLiteralSuffix(sqlType), out, t.m_stringDialect))
+    return Refuse(t, value);
   return true;
 }
 
@@ -85,7 +145,8 @@ bool LikeTerm(CBaseTbl& t, const std::string& value, int sqlType, bool jetWildca
   // A pattern is text: numeric and date columns compare it in plain quotes.
   if (prefix != "'" && prefix != "\"") prefix = suffix = "'";
   std::string literal;
-  if (!EscapeLiteral(prefix, LikePattern(value, jetWildcards), suffix, literal)) return Refuse(t, value);
+  if (!EscapeLiteral(prefix, LikePattern(value, jetWildcards), suffix, literal, t.m_stringDialect))
+    return Refuse(t, value);
   out = " LIKE " + literal;
   return true;
 }
@@ -106,7 +167,8 @@ bool KeyValueTerms(CBaseTbl& t, const std::string& q, Equality equality, const s
       }
       if (!keysMustExist) continue;
     }
-    const std::string name = equality == Equality::Unquoted ? field->GetName() : QuoteIdentifier(q, field->GetName());
+    std::string name;
+    if (!QuoteColumnName(t, equality == Equality::Unquoted ? std::string() : q, field->GetName(), name)) return false;
     const int type = index >= 0 ? ColumnType(t, index) : 0;
     std::string term = name;
     if (nullTest) {
@@ -120,7 +182,8 @@ bool KeyValueTerms(CBaseTbl& t, const std::string& q, Equality equality, const s
       auto it = textColumns->find(field->GetName());
       const bool isText = it == textColumns->end() || it->second != 0;
       std::string literal;
-      if (!EscapeLiteral(isText ? "'" : "", value, isText ? "'" : "", literal)) return Refuse(t, value);
+      if (!EscapeLiteral(isText ? "'" : "", value, isText ? "'" : "", literal, t.m_stringDialect))
+        return Refuse(t, value);
       term += isText ? " = " + std::string(" ") + literal + " " : " = " + literal;
     } else {
       std::string literal;
@@ -130,6 +193,23 @@ bool KeyValueTerms(CBaseTbl& t, const std::string& q, Equality equality, const s
       term += "=" + literal;
     }
     terms.push_back(std::move(term));
+  }
+  return true;
+}
+
+// The names a SELECT reads: the extract fields (when asked), then the resolved key fields.
+bool SelectedNames(CBaseTbl& t, const std::string& q, bool extract, std::vector<std::string>& names) {
+  std::string name;
+  if (extract) {
+    for (const CIoKeyCell* field : t.m_extractFields) {
+      if (!QuoteColumnName(t, q, field->GetName(), name)) return false;
+      names.push_back(name);
+    }
+  }
+  for (const CIoKeyCell* field : t.m_keyFields) {
+    if (field->GetIndex() == -1) continue;
+    if (!QuoteColumnName(t, q, field->GetName(), name)) return false;
+    names.push_back(name);
   }
   return true;
 }
@@ -165,40 +245,80 @@ std::string Upper(std::string text) {
 
 }  // namespace
 
+SqlStringDialect StringDialectOf(const std::string& dbmsName) {
+  const std::string upper = Upper(dbmsName);
+  if (upper.find("MYSQL") != std::string::npos || upper.find("MARIADB") != std::string::npos)
+    return SqlStringDialect::kBackslashEscapes;
+  if (upper.find("POSTGRES") != std::string::npos) return SqlStringDialect::kPostgres;
+  return SqlStringDialect::kStandard;
+}
+
 std::string QuoteIdentifier(const std::string& q, const std::string& name) {
   if (q.empty() || q == " ") return q + name + q;
+  const std::string close = q == "[" ? "]" : q;
   std::string out = q;
   for (std::size_t i = 0; i < name.size(); ++i) {
-    if (name.compare(i, q.size(), q) == 0) {
-      out += q + q;
-      i += q.size() - 1;
+    if (name.compare(i, close.size(), close) == 0) {
+      out += close + close;
+      i += close.size() - 1;
     } else {
       out += name[i];
     }
   }
-  return out + q;
+  return out + close;
 }
 
-bool EscapeLiteral(const std::string& prefix, const std::string& value, const std::string& suffix, std::string& out) {
-  const bool dateDelimiters = prefix.find('#') != std::string::npos || prefix.find('{') != std::string::npos;
-  if (dateDelimiters && !IsDateText(value)) return false;
-  if (prefix.empty() && suffix.empty()) {
-    if (!IsNumber(value)) return false;
-    out = value;
+bool CanQuoteIdentifier(const std::string& q, const std::string& name) {
+  if (name.empty() || std::any_of(name.begin(), name.end(), IsControl)) return false;
+  return (!q.empty() && q != " ") || IsPlainName(name);
+}
+
+bool QuoteColumnName(CBaseTbl& t, const std::string& q, const std::string& name, std::string& out) {
+  if (!CanQuoteIdentifier(q, name)) {
+    t.ReportErrorArg(kIdsUnquotableName, name);
+    return false;
+  }
+  out = QuoteIdentifier(q, name);
+  return true;
+}
+
+bool QuoteTableName(const std::string& q, bool brackets, const std::string& name, std::string& out) {
+  if (IsDelimitedTableName(name, q, brackets)) {
+    out = name;
     return true;
   }
-  const char quote = prefix.back();
-  out = prefix;
+  const std::string quote = !q.empty() && q != " " ? q : brackets ? std::string("[") : std::string();
+  if (!CanQuoteIdentifier(quote, name)) return false;
+  out = QuoteIdentifier(quote, name);
+  return true;
+}
+
+bool EscapeLiteral(const std::string& prefix, const std::string& value, const std::string& suffix, std::string& out,
+                   SqlStringDialect dialect) {
+  if (value.find('\0') != std::string::npos) return false;
+  const bool dateDelimiters = prefix.find('#') != std::string::npos || prefix.find('{') != std::string::npos;
+  if (dateDelimiters && !IsDateText(value)) return false;
+  const char quote = prefix.empty() ? '\0' : prefix.back();
   if (quote == '\'' || quote == '"') {
+    const bool escapes = dialect != SqlStringDialect::kStandard && value.find('\\') != std::string::npos;
+    // An escape string reads a doubled backslash as one, whatever the server's setting.
+    out = escapes && dialect == SqlStringDialect::kPostgres && prefix == "'" ? std::string("E'") : prefix;
     for (char c : value) {
       out.push_back(c);
-      if (c == quote) out.push_back(c);
+      if (c == quote || (escapes && c == '\\')) out.push_back(c);
     }
-  } else {
-    if (!suffix.empty() && value.find(suffix[0]) != std::string::npos) return false;
-    out += value;
+    out += suffix;
+    return true;
   }
-  out += suffix;
+  const bool hex = prefix.size() >= 2 && (prefix.compare(prefix.size() - 2, 2, "0x") == 0 ||
+                                          prefix.compare(prefix.size() - 2, 2, "0X") == 0);
+  if (hex) {
+    if (!std::all_of(value.begin(), value.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+      return false;
+  } else if (!dateDelimiters && !IsNumber(value)) {
+    return false;
+  }
+  out = prefix + value + suffix;
   return true;
 }
 
@@ -208,10 +328,12 @@ bool IsJetDbms(const std::string& dbmsName) {
          upper.find("MDB") != std::string::npos;
 }
 
+bool HasBracketQuotes(const std::string& dbmsName) {
+  return IsJetDbms(dbmsName) || Upper(dbmsName).find("SQL SERVER") != std::string::npos;
+}
+
 std::string BuildColumnProbe(const std::string& dbmsName, const std::string& table) {
-  const std::string upper = Upper(dbmsName);
-  if (IsJetDbms(dbmsName) || upper.find("SQL SERVER") != std::string::npos)
-    return "SELECT TOP 1 * FROM " + table;
+  if (HasBracketQuotes(dbmsName)) return "SELECT TOP 1 * FROM " + table;
   return "SELECT * FROM " + table + " WHERE 1=0";
 }
 
@@ -236,7 +358,8 @@ bool BuildRowKeyWhere(CBaseTbl& t, const std::string& q, const CIoRow& row, std:
     const CIoKeyCell* field = t.m_keyFields[i];
     if (field->GetIndex() == -1) continue;
     const CIoCell* cell = row.m_keyCells[i];
-    std::string term = QuoteIdentifier(q, field->GetName());
+    std::string term;
+    if (!QuoteColumnName(t, q, field->GetName(), term)) return false;
     if (cell->IsNull()) {
       term += " IS NULL";
     } else {
@@ -252,9 +375,7 @@ bool BuildRowKeyWhere(CBaseTbl& t, const std::string& q, const CIoRow& row, std:
 
 bool BuildSelect(CBaseTbl& t, const std::string& q, const std::string& table, bool jetWildcards, std::string& sql) {
   std::vector<std::string> names;
-  for (const CIoKeyCell* field : t.m_extractFields) names.push_back(QuoteIdentifier(q, field->GetName()));
-  for (const CIoKeyCell* field : t.m_keyFields)
-    if (field->GetIndex() != -1) names.push_back(QuoteIdentifier(q, field->GetName()));
+  if (!SelectedNames(t, q, true, names)) return false;
   std::string where;
   if (!BuildKeyValueWhere(t, q, jetWildcards, where)) return false;
   sql = "SELECT " + JoinNames(names) + " FROM " + table + where;
@@ -264,9 +385,7 @@ bool BuildSelect(CBaseTbl& t, const std::string& q, const std::string& table, bo
 bool BuildSelectUnquoted(CBaseTbl& t, const std::string& table, const std::map<std::string, int>& textColumns,
                          bool jetWildcards, std::string& sql) {
   std::vector<std::string> names;
-  for (const CIoKeyCell* field : t.m_extractFields) names.push_back(field->GetName());
-  for (const CIoKeyCell* field : t.m_keyFields)
-    if (field->GetIndex() != -1) names.push_back(field->GetName());
+  if (!SelectedNames(t, "", true, names)) return false;
   std::string where;
   if (!BuildKeyValueWhereUnquoted(t, textColumns, jetWildcards, where)) return false;
   sql = "SELECT " + JoinNames(names) + " FROM " + table + where;
@@ -276,8 +395,7 @@ bool BuildSelectUnquoted(CBaseTbl& t, const std::string& table, const std::map<s
 bool BuildSelectKeys(CBaseTbl& t, const std::string& q, const std::string& table, bool jetWildcards,
                      std::string& sql) {
   std::vector<std::string> names;
-  for (const CIoKeyCell* field : t.m_keyFields)
-    if (field->GetIndex() != -1) names.push_back(QuoteIdentifier(q, field->GetName()));
+  if (!SelectedNames(t, q, false, names)) return false;
   std::string where;
   if (!BuildKeyValueWhere(t, q, jetWildcards, where)) return false;
   sql = "SELECT " + JoinNames(names) + " FROM " + table + where;
@@ -290,7 +408,9 @@ bool BuildCreateTable(CBaseTbl& t, const std::string& q, const std::string& tabl
   for (const CColumnArray* columns : {&keyColumns, &dataColumns}) {
     for (const CColumn* column : *columns) {
       if (column == nullptr || !column->IsSelected()) continue;
-      std::string definition = QuoteIdentifier(q, column->m_strName) + " " + t.GetTypeName(column->m_nSqlType);
+      std::string definition;
+      if (!QuoteColumnName(t, q, column->m_strName, definition)) return false;
+      definition += " " + t.GetTypeName(column->m_nSqlType);
       // A size outside 1 to 255 is refused by some sources (0 everywhere, above 255 by Jet): write 255.
       if (!t.GetCreateParams(column->m_nSqlType).empty()) {
         const int size = column->m_nSize < 1 || column->m_nSize > 255 ? 255 : column->m_nSize;
@@ -312,8 +432,9 @@ bool BuildInsert(CBaseTbl& t, const std::string& q, const std::string& table, co
   std::vector<std::string> values;
   auto add = [&](const CColumn& column, const CIoCell& cell, int sqlType) {
     std::string literal;
-    if (!DelimitedLiteral(t, cell.Format(), sqlType, literal)) return false;
-    names.push_back(QuoteIdentifier(q, column.m_strName));
+    std::string name;
+    if (!QuoteColumnName(t, q, column.m_strName, name) || !DelimitedLiteral(t, cell.Format(), sqlType, literal)) return false;
+    names.push_back(std::move(name));
     values.push_back(std::move(literal));
     return true;
   };
@@ -355,9 +476,11 @@ bool BuildUpdateByKeyValues(CBaseTbl& t, const std::string& q, const std::string
     const int index = t.FindColumn(field->GetName());
     if (index < 0) continue;
     std::string literal = "NULL";
+    std::string name;
+    if (!QuoteColumnName(t, q, field->GetName(), name)) return false;
     if (!value.IsNull() && !DelimitedLiteral(t, value.Format(), ColumnType(t, index), literal)) return false;
     if (!assignments.empty()) assignments += ", ";
-    assignments += QuoteIdentifier(q, field->GetName()) + "=" + literal;
+    assignments += name + "=" + literal;
   }
   std::vector<std::string> terms;
   if (!KeyValueTerms(t, q, Equality::Delimited, nullptr, jetWildcards, true, terms)) return false;
@@ -379,9 +502,11 @@ bool BuildUpdateRow(CBaseTbl& t, const std::string& q, const std::string& table,
     const int index = t.FindColumn(target->m_strName);
     const int type = index >= 0 ? ColumnType(t, index) : target->m_nSqlType;
     std::string literal = "NULL";
+    std::string name;
+    if (!QuoteColumnName(t, q, target->m_strName, name)) return false;
     if (!cell->IsNull() && !DelimitedLiteral(t, cell->Format(), type, literal)) return false;
     if (!assignments.empty()) assignments += ",";
-    assignments += QuoteIdentifier(q, target->m_strName) + "=" + literal;
+    assignments += name + "=" + literal;
   }
   if (assignments.empty()) {
     sql.clear();
@@ -394,7 +519,8 @@ bool BuildUpdateRow(CBaseTbl& t, const std::string& q, const std::string& table,
     const CIoKeyCell* field = t.m_keyFields[i];
     if (field->GetIndex() == -1) continue;
     const std::string text = cell->Format();
-    std::string term = QuoteIdentifier(q, field->GetName());
+    std::string term;
+    if (!QuoteColumnName(t, q, field->GetName(), term)) return false;
     if (cell->IsNull() || text == "NULL") {
       term += " IS NULL";
     } else if (text == "NOT NULL") {

@@ -16,10 +16,14 @@
 //   refused (10329) instead of being left out.
 // A bad index into a field, value or cell array throws CInvalidArgException.
 //
-// Names are written q + name + q, with q doubled inside the name; table
-// names are written as given. Key values with "*", "?" or "..." become LIKE
-// patterns: with Jet wildcards ("*", "?") when the source is a Jet database,
-// else with "%" and "_".
+// Names are written q + name + q, with q doubled inside the name, or in
+// brackets with "]" doubled for Jet and SQL Server; a name that the dialect
+// cannot quote (no quote character and not a plain name, or a control
+// character) is refused (10353). Table names are written as given when they
+// are made of plain or properly delimited parts. Key values with "*", "?" or
+// "..." become LIKE patterns: with Jet wildcards ("*", "?") when the source
+// is a Jet database, else with "%" and "_". String literals are escaped for
+// the back end's string dialect (see SqlStringDialect).
 
 #include <map>
 #include <string>
@@ -29,16 +33,42 @@
 // Message ids of the refusals (table I/O string table).
 constexpr std::uint32_t kIdsStatementWithoutKey = 10351;
 constexpr std::uint32_t kIdsInvalidLiteral = 10352;
+constexpr std::uint32_t kIdsUnquotableName = 10353;
 constexpr std::uint32_t kIdsKeyColumnMustExist = 10329;
 
-// q + name + q, every q inside the name doubled (q may be empty or a blank).
+// The string dialect of a DBMS name as the driver reports it.
+SqlStringDialect StringDialectOf(const std::string& dbmsName);
+
+// q + name + q, every q inside the name doubled; q "[" is the bracket form of
+// Jet and SQL Server ("[" name "]", every "]" doubled). With q empty or a
+// blank the name is written as given: check it with CanQuoteIdentifier.
 std::string QuoteIdentifier(const std::string& q, const std::string& name);
+// True when QuoteIdentifier(q, name) writes the name as one identifier: never
+// for an empty name or one with a control character; without a quote (q empty
+// or a blank) only for a plain name: a letter or "_" first, then letters,
+// digits and "_" (bytes above 127 count as letters).
+bool CanQuoteIdentifier(const std::string& q, const std::string& name);
+// QuoteIdentifier when CanQuoteIdentifier, else a report (10353) and false.
+bool QuoteColumnName(CBaseTbl& t, const std::string& q, const std::string& name, std::string& out);
+// The table name as statements write it. A name made of parts joined by "."
+// stays as given when every part is plain (letters, digits, "_", bytes above
+// 127, and the path characters "/", "\\" and ":") or delimited by q, or by
+// brackets where the dialect has them, with the closing character doubled
+// inside: a schema or catalogue, a file path, a name the model already
+// quotes. Any other name is quoted whole with q, else with brackets where the
+// dialect has them. False when neither can quote it.
+bool QuoteTableName(const std::string& q, bool brackets, const std::string& name, std::string& out);
 
 // prefix + value + suffix, or false when the value cannot stand between
-// them: a quote that ends the prefix is doubled inside the value; without
-// delimiters the value must be a number; between date delimiters ("#",
-// "{d '", "{t '", "{ts '") it must be made of digits, blanks and - : . /
-bool EscapeLiteral(const std::string& prefix, const std::string& value, const std::string& suffix, std::string& out);
+// them: a quote that ends the prefix is doubled inside the value (and so is a
+// backslash where the dialect escapes with it; PostgreSQL gets the escape
+// string form E'...' for a value with a backslash); a text with a NUL byte is
+// refused; between date delimiters ("#", "{d '", "{t '", "{ts '") the value
+// must be made of digits, blanks and - : . /; after the binary prefix "0x" it
+// must be hexadecimal digits; without delimiters, or between any others, it
+// must be a number.
+bool EscapeLiteral(const std::string& prefix, const std::string& value, const std::string& suffix, std::string& out,
+                   SqlStringDialect dialect = SqlStringDialect::kStandard);
 
 // The statement that reads a table's columns without its rows: "SELECT TOP 1
 // * FROM t" for Access and SQL Server sources, "SELECT * FROM t WHERE 1=0"
@@ -46,6 +76,8 @@ bool EscapeLiteral(const std::string& prefix, const std::string& value, const st
 std::string BuildColumnProbe(const std::string& dbmsName, const std::string& table);
 // True when the DBMS name is that of a Jet (Access) database.
 bool IsJetDbms(const std::string& dbmsName);
+// True when the dialect quotes names in brackets (Jet and SQL Server).
+bool HasBracketQuotes(const std::string& dbmsName);
 
 // " WHERE " and the key-value conditions joined by " AND ", or "".
 bool BuildKeyValueWhere(CBaseTbl& t, const std::string& q, bool jetWildcards, std::string& where);

@@ -285,6 +285,13 @@ TEST(SqlStatementsTest, EscapeLiteralRules) {
       {"#", "2021#", "#", false, ""},
       {"{ts '", "2021-03-15 07:05:09", "'}", true, "{ts '2021-03-15 07:05:09'}"},
       {"{d '", "x'}", "'}", false, ""},
+      // Behind a prefix that is no quote the value must fit its type.
+      {"0x", "00ff", "", true, "0x00ff"},
+      {"0x", "00 OR 1=1; DROP TABLE t --", "", false, ""},
+      {"0X", "", "", true, "0X"},
+      {"$", "12.5", "", true, "$12.5"},
+      {"$", "1; DROP TABLE t", "", false, ""},
+      {"'", std::string("a\0b", 3), "'", false, ""},
   };
   for (const Case& c : cases) {
     std::string out;
@@ -293,6 +300,89 @@ TEST(SqlStatementsTest, EscapeLiteralRules) {
       EXPECT_EQ(out, c.out);
     }
   }
+  // A backslash is doubled where the dialect escapes with it; PostgreSQL gets an escape string.
+  struct DialectCase {
+    SqlStringDialect dialect;
+    std::string quote, value, out;
+  };
+  const DialectCase dialects[] = {
+      {SqlStringDialect::kStandard, "'", R"(C:\dir\)", R"('C:\dir\')"},
+      {SqlStringDialect::kBackslashEscapes, "'", R"(C:\dir\)", R"('C:\\dir\\')"},
+      {SqlStringDialect::kBackslashEscapes, "\"", R"(a\")", R"("a\\""")"},
+      {SqlStringDialect::kPostgres, "'", R"(x\')", R"(E'x\\''')"},
+      {SqlStringDialect::kPostgres, "'", "plain", "'plain'"},
+  };
+  for (const DialectCase& c : dialects) {
+    std::string out;
+    EXPECT_TRUE(EscapeLiteral(c.quote, c.value, c.quote, out, c.dialect));
+    EXPECT_EQ(out, c.out) << c.value;
+  }
+  EXPECT_EQ(StringDialectOf("MySQL"), SqlStringDialect::kBackslashEscapes);
+  EXPECT_EQ(StringDialectOf("MariaDB"), SqlStringDialect::kBackslashEscapes);
+  EXPECT_EQ(StringDialectOf("PostgreSQL"), SqlStringDialect::kPostgres);
+  EXPECT_EQ(StringDialectOf("Microsoft SQL Server"), SqlStringDialect::kStandard);
+}
+
+// One quoting function for every dialect: the driver's quote, or brackets,
+// with the closing character doubled; a name that cannot be quoted is refused.
+TEST(SqlStatementsTest, NamesAreQuotedForTheirDialectOrRefused) {
+  EXPECT_EQ(QuoteIdentifier("[", "x]; DROP TABLE Results; --"), "[x]]; DROP TABLE Results; --]");
+  EXPECT_EQ(QuoteIdentifier("`", "a`b"), "`a``b`");
+  struct NameCase {
+    std::string q, name;
+    bool ok;
+  };
+  const NameCase names[] = {
+      {"\"", "any name; at all", true}, {"", "Plain_1", true},  {" ", "Plain_1", true},
+      {"", "1st", false},               {" ", "a b", false},     {"", "a;b", false},
+      {"\"", "", false},                {"\"", "a\nb", false},  {"", "Z\xFCrich", true},
+  };
+  for (const NameCase& c : names) EXPECT_EQ(CanQuoteIdentifier(c.q, c.name), c.ok) << "[" << c.q << "] " << c.name;
+
+  struct TableCase {
+    std::string q;
+    bool brackets;
+    std::string name;
+    bool ok;
+    std::string out;
+  };
+  const TableCase tables[] = {
+      {"\"", false, "Results", true, "Results"},
+      {"\"", false, "dbo.Results", true, "dbo.Results"},
+      {"\"", false, "/data/prices.dbf", true, "/data/prices.dbf"},
+      {"\"", false, R"("public"."Order Details")", true, R"("public"."Order Details")"},
+      {"\"", false, "Order Details", true, R"("Order Details")"},
+      {"\"", false, R"(x"; DROP TABLE t; --)", true, R"("x""; DROP TABLE t; --")"},
+      {"\"", false, R"("x"; DROP TABLE t; --")", true, R"("""x""; DROP TABLE t; --""")"},
+      {"\"", false, "[a]", true, R"("[a]")"},  // brackets mean nothing to this dialect
+      {"\"", true, "dbo.[Order Details]", true, "dbo.[Order Details]"},
+      {"", true, "x]; DROP TABLE t; --", true, "[x]]; DROP TABLE t; --]"},
+      {" ", false, "Order Details", false, ""},
+      {"", false, "t; DROP TABLE x", false, ""},
+      {"\"", false, "a--b", true, R"("a--b")"},
+      {"\"", false, "", false, ""},
+  };
+  for (const TableCase& c : tables) {
+    std::string out;
+    EXPECT_EQ(QuoteTableName(c.q, c.brackets, c.name, out), c.ok) << c.name;
+    if (c.ok) {
+      EXPECT_EQ(out, c.out) << c.name;
+    }
+  }
+
+  // A column name from a sheet's header row on a source without a quote character.
+  VocabularyTbl t;
+  CColumnArray keys;
+  keys.Add(std::make_unique<CColumn>("K", std::int16_t{1}, 20, std::int16_t{0}, std::int16_t{1}, 0));
+  CColumnArray data;
+  data.Add(std::make_unique<CColumn>("V DOUBLE); DROP TABLE T; --", std::int16_t{8}, 8, std::int16_t{0},
+                                     std::int16_t{1}, 0));
+  std::string sql = "unchanged";
+  EXPECT_FALSE(BuildCreateTable(t, " ", "T", keys, data, sql));
+  EXPECT_EQ(sql, "unchanged");
+  EXPECT_NE(t.Log().find("cannot be written safely"), std::string::npos) << t.Log();
+  ASSERT_TRUE(BuildCreateTable(t, "\"", "T", keys, data, sql));
+  EXPECT_EQ(sql, R"(CREATE TABLE T ("K" CHAR(20),"V DOUBLE); DROP TABLE T; --" DOUBLE))");
 }
 
 TEST(KeyPatternsTest, MatchAndTranslate) {
