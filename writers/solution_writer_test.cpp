@@ -14,7 +14,7 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
-#include "writers/testing/recording_orvid.h"
+#include "standins/testing/recording_orvid.h"
 
 namespace {
 
@@ -128,12 +128,12 @@ TEST_F(SolutionWriterTest, AFailedSolutionRowEndsTheCaseAndIsTriedAgain) {
   EXPECT_EQ(log.m_text.find("Write case data to database\n", log.m_text.rfind("start\n")), std::string::npos);
 }
 
-std::vector<std::string>& g_calls = writers_testing::g_orvidCalls;
+std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 
 // A SQL Server results database alone: nothing is defined, no Access file is
 // made, and the buffered solution row goes out at the end of the case.
 TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
-  writers_testing::ScopedRecordingOrvid recording;
+  orvid_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");

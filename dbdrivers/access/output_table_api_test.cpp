@@ -10,6 +10,7 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "modelfile/output_table.h"
 #include "platform/testing/sqlite_fault_vfs.h"
+#include "standins/testing/recording_orvid.h"
 
 namespace {
 
@@ -151,36 +152,10 @@ TEST_F(OutputTableApiTest, OpeningFailures) {
 
 // With SQL Server besides Access, each call reaches both; the driver gets the
 // writer's field names without the Access prefix.
-struct Recorded {
-  std::vector<std::string> calls;
-};
-Recorded g_recorded;
-
-class RecordingOrvid : public IOrvid {
- public:
-  void Initialize(const std::string&, const std::string&) override {}
-  std::string GetLastError() override { return ""; }
-  void Connect(const std::string&) override {}
-  bool StartTable(const char* table, std::int32_t*, std::int32_t*, std::int32_t*) override {
-    return Add(std::string("start ") + table);
-  }
-  bool EndRow() override { return Add("end"); }
-  bool SetTextValue(const char* f, const char* t) override { return Add(std::string(f) + "=" + t); }
-  bool SetShortValue(const char* f, std::int16_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-  bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
-
- private:
-  static bool Add(const std::string& call) {
-    g_recorded.calls.push_back(call);
-    return true;
-  }
-};
+std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 
 TEST_F(OutputTableApiTest, SqlServerAndAccessTogetherWithPrefixedAccessFields) {
-  g_recorded = Recorded{};
-  IOrvid::SetFactoryForTesting([]() -> IOrvid* { return new RecordingOrvid(); });
+  orvid_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
@@ -202,10 +177,9 @@ TEST_F(OutputTableApiTest, SqlServerAndAccessTogetherWithPrefixedAccessFields) {
   driver.UpdateTableDataToDatabase(nullptr);
   FlushOutputTables(exportData);
   EXPECT_EQ(Query("SELECT LG_CaseID, LG_Title FROM PrCase"), "4|a long tit\n");
-  EXPECT_EQ(g_recorded.calls, (std::vector<std::string>{"start PrCase", "CaseID=4", "Title=a long tit", "end", "start "}));
+  EXPECT_EQ(g_calls, (std::vector<std::string>{"start PrCase", "CaseID=4", "Title=a long tit", "end", "start "}));
   EXPECT_EQ(t->m_nLgFlag, 1);
   exportData.m_pSqlServer = nullptr;
-  IOrvid::SetFactoryForTesting(nullptr);
 }
 
 // Fails every write step of three cases' output in turn: every row the API

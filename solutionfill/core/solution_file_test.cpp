@@ -100,27 +100,14 @@ TEST(SolutionFileParse, ReadsEachLayoutWithClampedValues) {
 }
 
 TEST(SolutionFileParse, RefusesCountsTheFileCannotHold) {
-  struct Case {
-    const char* what;
-    std::int32_t rows;
-    std::int32_t total;
-    std::size_t cut;  // bytes removed from the end
-  };
-  for (const Case& c : {Case{"no rows", 0, 0, 0}, Case{"negative rows", -1, 5, 0}, Case{"total below rows", 2, 1, 0},
-                        Case{"total past the file", 2, 2000000000, 0}, Case{"last record cut", 2, 3, 1},
-                        Case{"maximal counts", 0x7fffffff, 0x7fffffff, 0}}) {
+  // The raw reader's refusals, and a file without rows, which the fill does not take.
+  std::vector<solution_file_testing::DamagedCounts> cases = solution_file_testing::DamagedCountCases();
+  cases.push_back({"no rows", 0, 0, 0});
+  for (const solution_file_testing::DamagedCounts& c : cases) {
     SCOPED_TRACE(c.what);
-    Writer writer(false, 9);
-    writer.rows = {{"R1"}, {"R2"}};
-    writer.columns = {{"C1"}};
-    writer.overrideCounts = true;
-    writer.rowCount = c.rows;
-    writer.total = c.total;
-    std::string bytes = writer.Bytes();
-    bytes.resize(bytes.size() - c.cut);
     CSolutionFileContents contents;
     std::string error;
-    EXPECT_FALSE(ParseSolutionFile(bytes, Layout(false, 9), contents, error));
+    EXPECT_FALSE(ParseSolutionFile(solution_file_testing::DamagedFile(c), Layout(false, 9), contents, error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(contents.m_aRows.empty());
   }

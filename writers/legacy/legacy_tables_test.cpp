@@ -23,7 +23,7 @@
 #include "tableio/worksheet/wks_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "writers/queries/legacy_queries.h"
-#include "writers/testing/recording_orvid.h"
+#include "standins/testing/recording_orvid.h"
 
 namespace {
 
@@ -436,7 +436,7 @@ TEST_F(LegacyTablesTest, TableFilesAreListedWithTheirSheetAndOnlyUsableOnesEnabl
 }
 
 TEST_F(LegacyTablesTest, ASqlServerDatabaseGetsTheSpreadsheetRowsSentWithoutDefinitions) {
-  writers_testing::ScopedRecordingOrvid recording;
+  orvid_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
@@ -448,7 +448,7 @@ TEST_F(LegacyTablesTest, ASqlServerDatabaseGetsTheSpreadsheetRowsSentWithoutDefi
   EXPECT_TRUE(WriteLegacyTables(exportData, Model(), false, true));
   testing::internal::GetCapturedStderr();
   std::string calls;
-  for (const std::string& call : writers_testing::g_orvidCalls) calls += call + ";";
+  for (const std::string& call : orvid_testing::g_orvidCalls) calls += call + ";";
   EXPECT_NE(calls.find("start PrSpreadsheetTables;SolutionID=0;ModelID=1;TableName=BUY;Workbook="), std::string::npos)
       << calls;
   EXPECT_EQ(calls.find("LG"), std::string::npos) << "no legacy table without an Access database: " << calls;

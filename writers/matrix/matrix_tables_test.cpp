@@ -12,7 +12,7 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "platform/testing/odbc_test_env.h"
 #include "standins/orvid.h"
-#include "writers/testing/recording_orvid.h"
+#include "standins/testing/recording_orvid.h"
 
 namespace {
 
@@ -131,12 +131,12 @@ TEST_F(MatrixTablesTest, SolutionIndexFromTheCaseWhenItsFileExists) {
   exportData.m_pCurrentCase = nullptr;
 }
 
-std::vector<std::string>& g_calls = writers_testing::g_orvidCalls;
+std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 
 // SQL Server alone: no definitions and no Access file; the rows go to the
 // driver and are flushed once at the end.
 TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
-  writers_testing::ScopedRecordingOrvid recording;
+  orvid_testing::ScopedRecordingOrvid recording;
   DbSqlSvr driver(&log);
   exportData.m_pSqlServer = &driver;
   Settings().m_DatabaseOutputFormat.SetValue("SQL Server");

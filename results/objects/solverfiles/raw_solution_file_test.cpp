@@ -59,26 +59,10 @@ TEST(RawSolutionFile, ReadsAFileWithoutRowsAndRefusesCountsItCannotHold) {
   ASSERT_EQ(file.m_aColumns.size(), 2u);
   EXPECT_EQ(file.m_aColumns[1].m_strName, "C2");
 
-  struct Case {
-    const char* what;
-    std::int32_t rows;
-    std::int32_t total;
-    std::size_t cut;  // bytes removed from the end
-  };
-  for (const Case& c : {Case{"negative rows", -1, 5, 0}, Case{"total below rows", 2, 1, 0},
-                        Case{"total past the file", 2, 2000000000, 0}, Case{"last record cut", 2, 3, 1},
-                        Case{"maximal counts", 0x7fffffff, 0x7fffffff, 0}, Case{"header cut", 2, 3, 200}}) {
+  for (const solution_file_testing::DamagedCounts& c : solution_file_testing::DamagedCountCases()) {
     SCOPED_TRACE(c.what);
-    Writer writer(false, 9);
-    writer.rows = {{"R1"}, {"R2"}};
-    writer.columns = {{"C1"}};
-    writer.overrideCounts = true;
-    writer.rowCount = c.rows;
-    writer.total = c.total;
-    std::string bytes = writer.Bytes();
-    bytes.resize(bytes.size() - c.cut);
     error.clear();
-    EXPECT_FALSE(file.Parse(bytes, Layout(false, 9), error));
+    EXPECT_FALSE(file.Parse(solution_file_testing::DamagedFile(c), Layout(false, 9), error));
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(file.m_aRows.empty() && file.m_aColumns.empty());
   }

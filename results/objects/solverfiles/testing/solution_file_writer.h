@@ -92,4 +92,31 @@ class Writer {
   std::size_t m_nNameWidth;
 };
 
+// A single-precision file of two rows and a column whose header counts are
+// replaced (and whose end is cut by some bytes): counts the bytes cannot back.
+struct DamagedCounts {
+  const char* what;
+  std::int32_t rows;
+  std::int32_t total;
+  std::size_t cut;  // bytes removed from the end
+};
+
+inline std::vector<DamagedCounts> DamagedCountCases() {
+  return {{"negative rows", -1, 5, 0},          {"total below rows", 2, 1, 0},
+          {"total past the file", 2, 2000000000, 0}, {"last record cut", 2, 3, 1},
+          {"maximal counts", 0x7fffffff, 0x7fffffff, 0}, {"header cut", 2, 3, 200}};
+}
+
+inline std::string DamagedFile(const DamagedCounts& c) {
+  Writer writer(false, 9);
+  writer.rows = {{"R1"}, {"R2"}};
+  writer.columns = {{"C1"}};
+  writer.overrideCounts = true;
+  writer.rowCount = c.rows;
+  writer.total = c.total;
+  std::string bytes = writer.Bytes();
+  bytes.resize(bytes.size() - c.cut);
+  return bytes;
+}
+
 }  // namespace solution_file_testing

@@ -1,14 +1,14 @@
 #pragma once
 // Test support: a bulk writer that records every call the SQL Server driver
-// makes ("start TABLE", "FIELD=value", "end"), installed through the
-// writer's test factory for the life of the object.
+// makes ("start TABLE", "FIELD=value", "end"), installed through the bulk
+// writer's test factory for the life of a ScopedRecordingOrvid.
 
 #include <string>
 #include <vector>
 
 #include "standins/orvid.h"
 
-namespace writers_testing {
+namespace orvid_testing {
 
 inline std::vector<std::string> g_orvidCalls;
 
@@ -46,4 +46,4 @@ class ScopedRecordingOrvid {
   ScopedRecordingOrvid& operator=(const ScopedRecordingOrvid&) = delete;
 };
 
-}  // namespace writers_testing
+}  // namespace orvid_testing
