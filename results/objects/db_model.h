@@ -141,6 +141,10 @@ class CDbModel : public CDbObject {
   // The alternate record of a utility (by its tag) copied into record; false when it has none.
   bool FindAlternateUtility(const CDbDefinition& utility, CDbAlternate& record) const;
 
+  // The values per period of every KPI but the built-in FPI, STATUS,
+  // PENALTIES, SOB and UOB; the MARGVAL, DJ and PI KPIs only mark the primal node.
+  void BuildKpiValues(CDbPrimalNode* primalNode, CDbCase* dbCase);
+
   // ---- The result-table writers (writers/).
   // "PrModel" on the first case, then every model-level table of the case.
   bool WritePrModel(std::int32_t solutionId, std::int32_t caseId, bool firstCase);

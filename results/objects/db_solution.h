@@ -143,6 +143,13 @@ class CDbSolution : public CObject {
   void SetStreamQualityValuesForTransfers(CDbCase* dbCase);
   void AddGlobalEcoSums(CDbCase* dbCase, CDbModel* model);
   void BuildEcoSum(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal, bool isLocalModel);
+  // The built-in KPIs with their values (not on a local-model run), then the
+  // rows of SOLNKPIS; true when the model object has any KPI. isGlobal is not used.
+  bool AddKpiValues(CVornModelFile* modelFile, CDbModel* model, CDbCase* dbCase, bool isGlobal, bool isLocalModel);
+  // The KPIs and thresholds of the model's SOLNKPIS; suffixed takes only the
+  // rows whose last character is the model object's name, without it. False
+  // when the table or its YELLOW or RED column is missing.
+  bool AddSolnKpiLimits(CVornModelFile* modelFile, CDbModel* model, bool suffixed);
   // The penalties of "penalty.dat"; then category 17 of the model's economic summary.
   void BuildPenalty(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal, bool isLocalModel,
                     bool isMultiPeriod);

@@ -367,6 +367,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   BuildPenalty(modelFile, &dbCase, model, isGlobal, isLocalModel, multiPeriod);
   log.Step("...BuildEcoSum\n");
   BuildEcoSum(modelFile, &dbCase, model, isGlobal, isLocalModel);
+  if (AddKpiValues(modelFile, model, &dbCase, isGlobal, isLocalModel)) model->BuildKpiValues(primalNode, &dbCase);
 
   node->BuildUnitsOfMeasure(modelFile, dbCase.m_nID, model);
   node->BuildTagQualities(modelFile, dbCase.m_nID, model);

@@ -209,7 +209,8 @@ TEST_F(FillDriverTest, StatusTextsGoToTheOwnerWindow) {
   SetStatusSender(nullptr);
   ASSERT_GE(sent.size(), 3u);
   EXPECT_EQ(sent.front(), (std::pair<std::uintptr_t, std::string>{1446, " "}));  // the main call
-  EXPECT_EQ(sent[sent.size() - 2].second, LoadTreskString(2530));
+  EXPECT_EQ(sent[sent.size() - 3].second, LoadTreskString(2530));
+  EXPECT_EQ(sent[sent.size() - 2], (std::pair<std::uintptr_t, std::string>{257, "PrKpi"}));
   EXPECT_EQ(sent.back().second, LoadTreskString(2531));
   EXPECT_EQ(FilledModel()->m_strTag, "");
 }
