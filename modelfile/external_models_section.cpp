@@ -6,10 +6,12 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "foundation/timing_scope.h"
+#include "modelfile/model_file_writer.h"
 #include "modelfile/tulo_block.h"
 #include "modelfile/tulo_instance.h"
 #include "modelfile/vorn_model_file.h"
@@ -42,36 +44,23 @@ class CurrentDirectoryScope {
   std::filesystem::path m_previous;
 };
 
-// Stores the engine's blocks of a model into a temporary file beside path and
-// renames it into place when the archive was written whole.
+// Stores the engine's blocks of a model and puts them in place of the data
+// file when the archive was written whole.
 bool StoreDataFile(CTULOInstance& engine, const CVornModelFile& model, const std::string& path,
                    const std::string& version) {
-  const std::string temp = path + ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) {
-      const int error = errno;
-      if (!model.m_bSilent) ShowErrorMessage("Unable to save external model data: " + std::to_string(error));
-      return false;
-    }
-    try {
-      plat::Archive ar(out);
-      engine.Archive(model.m_strModelName, model.m_strModelDir, model.m_bSilent, ar, version);
-      ar.Flush();
-      out.close();
-      if (!out) throw CArchiveException(CArchiveException::genericException, "the data file could not be written");
-    } catch (const CException& e) {
-      out.close();
-      std::remove(temp.c_str());
-      if (!model.m_bSilent) ShowErrorMessage(std::string("Unable to save external model data: ") + e.what());
-      return false;
-    }
+  std::ostringstream out(std::ios::binary);
+  try {
+    plat::Archive ar(out);
+    engine.Archive(model.m_strModelName, model.m_strModelDir, model.m_bSilent, ar, version);
+    ar.Flush();
+    if (!out) throw CArchiveException(CArchiveException::genericException, "the data file could not be written");
+  } catch (const CException& e) {
+    if (!model.m_bSilent) ShowErrorMessage(std::string("Unable to save external model data: ") + e.what());
+    return false;
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    if (!model.m_bSilent) ShowErrorMessage("Unable to save external model data: " + std::to_string(ec.value()));
+  if (!GetModelFileSystem().Write(path, out.str())) {
+    const int error = errno;
+    if (!model.m_bSilent) ShowErrorMessage("Unable to save external model data: " + std::to_string(error));
     return false;
   }
   return true;

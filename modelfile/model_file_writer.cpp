@@ -1,15 +1,12 @@
 #include "modelfile/model_file_writer.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <clocale>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
-#include <system_error>
 
 #include "foundation/locale_switch.h"
 #include "foundation/path_utils.h"
@@ -19,6 +16,7 @@
 #include "modelfile/vorn_model_file.h"
 #include "modelfile/vorn_setting_xml_writer.h"
 #include "modelfile/user_equation_section.h"
+#include "platform/file_replace.h"
 
 namespace {
 
@@ -27,24 +25,20 @@ constexpr const char* kDefaultComment = "This file is maintained by VORN.  Do no
 class CRealModelFileSystem : public IModelFileSystem {
  public:
   bool Write(const std::string& path, const std::string& bytes) override {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < bytes.size()) {
-      const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-      if (n < 0 && errno == EINTR) continue;
-      ok = n > 0;
-      if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    return ::close(fd) == 0 && ok;
+    return plat::ReplaceFileContents(path, bytes);
+  }
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
+    return plat::WriteReplacementFile(target, bytes, temporary);
   }
   bool Copy(const std::string& from, const std::string& to) override {
-    std::error_code ec;
-    return std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing, ec) && !ec;
+    std::ifstream in(from, std::ios::binary);
+    if (!in) return false;
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return !in.bad() && plat::ReplaceFileContents(to, bytes, plat::FileMode(from));
   }
-  bool Rename(const std::string& from, const std::string& to) override { return std::rename(from.c_str(), to.c_str()) == 0; }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return plat::CommitReplacementFile(from, to);
+  }
   bool Remove(const std::string& path) override {
     std::error_code ec;
     std::filesystem::remove(path, ec);
@@ -190,12 +184,12 @@ bool CVornModelFile::WriteModelFile(const std::string& version, const std::strin
   }
 
   IModelFileSystem& fs = GetModelFileSystem();
-  const std::string temporary = ChangeFileExtension(path, "tmp");
+  std::string temporary;
   const auto fail = [&] {
-    fs.Remove(temporary);
+    if (!temporary.empty()) fs.Remove(temporary);
     return false;
   };
-  if (!fs.Write(temporary, bytes)) return fail();
+  if (!fs.WriteBeside(path, bytes, temporary)) return fail();
 
   std::uint64_t oldSize = 0;
   const std::string stamped = MakeModelTimeStampedName(path, now);

@@ -1,9 +1,10 @@
 #pragma once
 // Saving the model file (CVornModelFile::Save and WriteModelFile live in
-// model_file_writer.cpp): the document is built and written to a temporary
-// file in the model directory first; only then are the backups made and the
-// temporary file renamed over the model file, so a failure at any step leaves
-// the previous model file as it was and removes the temporary file.
+// model_file_writer.cpp): the document is built and written to a new file
+// with a unique name in the model directory first, with the mode of the model
+// file; only then are the backups made and the new file renamed over the
+// model file, so a failure at any step leaves the previous model file as it
+// was and removes the new file.
 //
 // Every file change goes through IModelFileSystem, the seam where tests make
 // a chosen step fail.
@@ -20,9 +21,12 @@ class CVornModelFile;
 class IModelFileSystem {
  public:
   virtual ~IModelFileSystem() = default;
-  // Creates or truncates path and writes all bytes to stable storage.
+  // Replaces path's contents with bytes in one step (plat::ReplaceFileContents).
   virtual bool Write(const std::string& path, const std::string& bytes) = 0;
-  // Copies from over to, replacing to.
+  // Writes bytes to stable storage in a new file with a unique name beside
+  // target and target's mode (plat::WriteReplacementFile); temporary names it.
+  virtual bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) = 0;
+  // Replaces to with a copy of from, which keeps from's mode.
   virtual bool Copy(const std::string& from, const std::string& to) = 0;
   // Renames from to to, replacing to in one step.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -42,12 +43,13 @@ std::string ReadAll(const fs::path& path) {
 class CFaultyFileSystem : public IModelFileSystem {
  public:
   explicit CFaultyFileSystem(int failAt) : m_real(GetModelFileSystem()), m_failAt(failAt) {}
-  bool Write(const std::string& path, const std::string& bytes) override {
+  bool Write(const std::string& path, const std::string& bytes) override { return !Fails() && m_real.Write(path, bytes); }
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
     if (Fails()) {
-      m_real.Write(path, bytes.substr(0, bytes.size() / 2));
+      m_real.WriteBeside(target, bytes.substr(0, bytes.size() / 2), temporary);
       return false;
     }
-    return m_real.Write(path, bytes);
+    return m_real.WriteBeside(target, bytes, temporary);
   }
   bool Copy(const std::string& from, const std::string& to) override { return !Fails() && m_real.Copy(from, to); }
   bool Rename(const std::string& from, const std::string& to) override { return !Fails() && m_real.Rename(from, to); }
@@ -83,6 +85,11 @@ class ModelFileSave : public ::testing::Test {
     std::set<std::string> names;
     for (const auto& entry : fs::directory_iterator(Dir())) names.insert(entry.path().filename().string());
     return names;
+  }
+  bool NoTemporaryFile() const {
+    for (const std::string& name : Files())
+      if (name.find(".tmp") != std::string::npos) return false;
+    return true;
   }
   // The names of the time-stamped copies in the directory.
   std::vector<std::string> StampedCopies() const {
@@ -148,7 +155,7 @@ TEST_F(ModelFileSave, PlainSaveKeepsTheOldFileAsBackupAndTimeStampedCopy) {
   const std::vector<std::string> stamped = StampedCopies();
   ASSERT_EQ(stamped.size(), 1u);
   EXPECT_EQ(ReadAll(Dir() / stamped[0]), kOldModel);
-  EXPECT_FALSE(fs::exists(Dir() / "VornModel.tmp"));
+  EXPECT_TRUE(NoTemporaryFile());
 
   CVornModelFile again;
   again.LoadFromDirectory("M", Dir().string());
@@ -156,6 +163,27 @@ TEST_F(ModelFileSave, PlainSaveKeepsTheOldFileAsBackupAndTimeStampedCopy) {
   EXPECT_EQ(again.m_settings.m_ModelExt.GetValue(), "Xlsx");
   EXPECT_EQ(again.m_settings.m_DbInfoDatabase.GetValue(), "Planning");
   ASSERT_NE(again.FindTable("BOUNDS"), nullptr);
+}
+
+// A model file only its owner may read stays so, and so do its backups; a
+// link planted at the temporary name an earlier save used is not followed.
+TEST_F(ModelFileSave, APrivateModelStaysPrivateAndNoPlantedLinkIsFollowed) {
+  WriteOld(kOldModel);
+  ASSERT_EQ(::chmod(ModelPath().c_str(), 0600), 0);
+  const fs::path victim = m_parent / "victim.txt";
+  std::ofstream(victim) << "victim";
+  fs::create_symlink(victim, Dir() / "VornModel.tmp");
+  CVornModelFile model;
+  Load(model);
+  model.m_bPlainXmlOnSave = true;
+  ASSERT_TRUE(model.Save("18.0.0", "", true));
+  EXPECT_EQ(ReadAll(victim), "victim");
+  for (const fs::path& file : {ModelPath(), Dir() / "VornModel.Bak", Dir() / StampedCopies().at(0)}) {
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write)
+        << file;
+  }
+  fs::remove(Dir() / "VornModel.tmp");
+  EXPECT_TRUE(NoTemporaryFile());
 }
 
 TEST_F(ModelFileSave, NoBackupWithoutAnOldFile) {
@@ -240,7 +268,7 @@ TEST_F(ModelFileSave, EveryFailedStepLeavesThePreviousFile) {
       SetModelFileSystem(nullptr);
       injected = faulty.Failed();
 
-      EXPECT_FALSE(fs::exists(Dir() / "VornModel.tmp"));
+      EXPECT_TRUE(NoTemporaryFile());
       CVornModelFile reloaded;
       ASSERT_TRUE(reloaded.LoadFromDirectory("M", Dir().string()));
       if (!saved) {

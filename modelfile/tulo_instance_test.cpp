@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "modelfile/external_models_section.h"
+#include "modelfile/model_file_writer.h"
 #include "modelfile/tulo_block.h"
 #include "modelfile/vorn_model_file.h"
 
@@ -651,6 +652,27 @@ TEST_F(TuloTest, AMissingDataFileKeepsTheSection) {
             std::vector<std::string>{"<ExternalModels><Expanded>true</Expanded><DataType>Binary</DataType></ExternalModels>"});
 }
 
+// The real file system, except that replacing a data file fails half-way.
+class CFailingDataFileSystem : public IModelFileSystem {
+ public:
+  CFailingDataFileSystem() : m_real(GetModelFileSystem()) {}
+  bool Write(const std::string& path, const std::string& bytes) override {
+    if (path.ends_with(".vrnb")) return false;
+    return m_real.Write(path, bytes);
+  }
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
+    return m_real.WriteBeside(target, bytes, temporary);
+  }
+  bool Copy(const std::string& from, const std::string& to) override { return m_real.Copy(from, to); }
+  bool Rename(const std::string& from, const std::string& to) override { return m_real.Rename(from, to); }
+  bool Remove(const std::string& path) override { return m_real.Remove(path); }
+  bool Exists(const std::string& path) override { return m_real.Exists(path); }
+  bool Size(const std::string& path, std::uint64_t& size) override { return m_real.Size(path, size); }
+
+ private:
+  IModelFileSystem& m_real;
+};
+
 TEST_F(TuloTest, AFailedDataFileWriteLeavesThePreviousFile) {
   WriteModel("r.mdl", kReactor);
   WriteModel("VornModel.vrnx", kModelWithExternalModels);
@@ -658,10 +680,12 @@ TEST_F(TuloTest, AFailedDataFileWriteLeavesThePreviousFile) {
   model.m_bSilent = true;
   ASSERT_TRUE(model.Load("model", m_root.string(), "", 0, true, false));
   WriteModel("externalmodel18.vrnb", "previous");
-  fs::create_directories(m_root / "model" / "externalmodel18.vrnb.tmp~");  // the temporary file cannot be made
+  CFailingDataFileSystem failing;
+  SetModelFileSystem(&failing);
   plat::XmlDocument doc;
   plat::XmlNode root = doc.AppendElement("VornConfiguration");
   EXPECT_FALSE(WriteExternalModelsData(model, root, "20.0.0"));
+  SetModelFileSystem(nullptr);
   std::ifstream in(m_root / "model" / "externalmodel18.vrnb");
   std::string text;
   std::getline(in, text);

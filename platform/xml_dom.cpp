@@ -12,6 +12,7 @@
 #include <pugixml.hpp>
 #include <sstream>
 
+#include "platform/file_replace.h"
 #include "platform/text_encoding.h"
 
 namespace plat {
@@ -428,26 +429,6 @@ std::string XmlDocument::IndentedXmlUtf8() const {
 
 std::string XmlDocument::IndentedXml() const { return FromUtf8(IndentedXmlUtf8()); }
 
-bool XmlDocument::Save(const std::string& path) const {
-  const std::string temp = path + ".tmp~";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    std::string text = IndentedXmlUtf8();
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      std::remove(temp.c_str());
-      return false;
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    return false;
-  }
-  return true;
-}
+bool XmlDocument::Save(const std::string& path) const { return ReplaceFileContents(path, IndentedXmlUtf8()); }
 
 }  // namespace plat

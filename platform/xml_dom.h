@@ -126,8 +126,8 @@ class XmlDocument {
   std::string IndentedXml() const;
   // The same, as UTF-8 bytes, the form written to files.
   std::string IndentedXmlUtf8() const;
-  // Writes IndentedXmlUtf8 to a temporary file beside path and renames it
-  // over path, so a failed write leaves the old file intact.
+  // Replaces path with IndentedXmlUtf8 (ReplaceFileContents: the old file's
+  // mode is kept and a failed write leaves it intact).
   bool Save(const std::string& path) const;
 
   void Clear();

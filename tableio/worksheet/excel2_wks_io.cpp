@@ -451,7 +451,7 @@ void excel2WksIO::SetAlignment(int row, int column, int alignment) {
   StoreChangedCell(row, column, std::move(copy));
 }
 
-bool excel2WksIO::SaveMerged(const std::string& path, const SaveExtras& extras) {
+bool excel2WksIO::SaveMerged(std::string& bytes, const SaveExtras& extras) {
   struct Change {
     int row;
     int column;
@@ -530,18 +530,11 @@ bool excel2WksIO::SaveMerged(const std::string& path, const SaveExtras& extras) 
   emitAll();
   out.insert(out.end(), m_records.begin() + m_walkEnd, m_records.end());
 
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  if (!file) return false;
-  file.write(reinterpret_cast<const char*>(out.data()), static_cast<std::streamsize>(out.size()));
-  file.close();
-  if (!file) {
-    std::remove(path.c_str());
-    return false;
-  }
+  bytes.assign(out.begin(), out.end());
   return true;
 }
 
-bool excel2WksIO::Save(const std::string& path) { return SaveMerged(path, SaveExtras{}); }
+bool excel2WksIO::SaveToBytes(std::string& bytes) { return SaveMerged(bytes, SaveExtras{}); }
 
 void excel2WksIO::GetActiveCell(int* row, int* column) {
   const RecordView view = View(m_selectionPos);

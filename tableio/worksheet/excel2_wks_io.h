@@ -26,7 +26,7 @@ class excel2WksIO : public TWksIOInnards {
   void WriteText(int row, int column, const std::string& text, int alignment) override;
   void WriteNumber(int row, int column, double value, int format) override;
   void SetAlignment(int row, int column, int alignment) override;
-  bool Save(const std::string& path) override;
+  bool SaveToBytes(std::string& bytes) override;
   void GetActiveCell(int* row, int* column) override;
   void SetActiveCell(int row, int column) override;
   int HasFormula(int row, int column) override;
@@ -81,7 +81,7 @@ class excel2WksIO : public TWksIOInnards {
     Position extraAfterPos = kNoRecord;
     std::vector<RecordBytes> extraRecords;
   };
-  bool SaveMerged(const std::string& path, const SaveExtras& extras);
+  bool SaveMerged(std::string& bytes, const SaveExtras& extras);
 
   // The row's default attribute bytes of its ROW record, when it has some.
   bool RowDefaultAttributes(int row, std::uint8_t attributes[3]);

@@ -255,7 +255,7 @@ void excel3WksIO::SetAlignment(int row, int column, int alignment) {
   StoreChangedCell(row, column, std::move(copy));
 }
 
-bool excel3WksIO::Save(const std::string& path) {
+bool excel3WksIO::SaveToBytes(std::string& bytes) {
   if (!m_bWritable) return false;
   SaveExtras extras;
   const bool newXfs = m_xfRecords.size() > static_cast<std::size_t>(m_nFileXfs);
@@ -264,7 +264,7 @@ bool excel3WksIO::Save(const std::string& path) {
     extras.extraAfterPos = m_lastXfPos != kNoRecord ? m_lastXfPos : 0;
     extras.extraRecords.assign(m_xfRecords.begin() + m_nFileXfs, m_xfRecords.end());
   }
-  return SaveMerged(path, extras);
+  return SaveMerged(bytes, extras);
 }
 
 int excel3WksIO::XfLayout() { return 0; }

@@ -18,7 +18,7 @@ class excel3WksIO : public excel2WksIO {
   void WriteText(int row, int column, const std::string& text, int alignment) override;
   void WriteNumber(int row, int column, double value, int format) override;
   void SetAlignment(int row, int column, int alignment) override;
-  bool Save(const std::string& path) override;
+  bool SaveToBytes(std::string& bytes) override;
   int XfLayout() override;
   int ScanDimensions() override;
 

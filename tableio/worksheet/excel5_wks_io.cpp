@@ -138,7 +138,7 @@ void excel5WksIO::ScanHeader() {
   ScanHeaderWith(ids);
 }
 
-bool excel5WksIO::Save(const std::string&) {
+bool excel5WksIO::SaveToBytes(std::string&) {
   plat::ShowMessageBox("Save not implemented", "Excel5");
   return false;
 }

@@ -17,7 +17,7 @@ class excel5WksIO : public excel4WksIO {
 
   void SelectSheet(const std::string& sheetName) override;
   void ScanHeader() override;
-  bool Save(const std::string& path) override;
+  bool SaveToBytes(std::string& bytes) override;
   bool GetFormatString(int formatIndex, std::string& text) override;
   int ClassifyFormat(const std::string& text) override;
   int XfLayout() override;

@@ -67,7 +67,7 @@ class excel8WksIO : public TWksIOInnards {
   void WriteText(int, int, const std::string&, int) override {}
   void WriteNumber(int, int, double, int) override {}
   void SetAlignment(int, int, int) override {}
-  bool Save(const std::string&) override { return false; }
+  bool SaveToBytes(std::string&) override { return false; }
   void GetActiveCell(int* row, int* column) override;
   void SetActiveCell(int, int) override {}
 

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <vector>
 
+#include "platform/file_replace.h"
 #include "platform/path_resolver.h"
 #include "tableio/worksheet/compound_file.h"
 #include "tableio/worksheet/excel2_wks_io.h"
@@ -238,11 +239,9 @@ int CWksFile::Save(bool reopen, const char* backupExtension, const char* newPath
   const bool targetExists = PathExists(target);
   if (targetExists && IsReadOnlyFile(target)) return 0;
 
-  const std::string temporary = ReplaceExtension(target, "$$$");
-  if (!m_pReader->Save(temporary)) {
-    std::remove(temporary.c_str());
-    return 0;
-  }
+  std::string bytes;
+  std::string temporary;
+  if (!m_pReader->SaveToBytes(bytes) || !plat::WriteReplacementFile(target, bytes, temporary)) return 0;
   // The backup is a second name of the old contents, so the target keeps them
   // until the rename below replaces it in one step.
   const std::string backup = backupExtension ? ReplaceExtension(target, backupExtension) : target;
@@ -255,10 +254,7 @@ int CWksFile::Save(bool reopen, const char* backupExtension, const char* newPath
       return 0;
     }
   }
-  if (RenameStep()(temporary.c_str(), target.c_str()) != 0) {
-    std::remove(temporary.c_str());
-    return 0;
-  }
+  if (!plat::CommitReplacementFile(temporary, target, RenameStep())) return 0;
   m_strPath = target;
   if (reopen) {
     m_pReader.reset();

@@ -1,7 +1,7 @@
 #pragma once
 // One open worksheet file: its format is detected, the matching reader is
 // created and every cell read and write goes through it. Saving writes a
-// temporary "$$$" file first and renames it over the target, so a failed save
+// new file beside it first and renames it over the target, so a failed save
 // never damages the file. One multi-sheet workbook can stay open in a
 // process-wide cache, so that tables read from several of its sheets open it
 // once (one thread only).
@@ -73,8 +73,9 @@ class CWksFile {
   int IsReadOnly() const { return m_bReadOnly; }
   int IsAvailable() const { return m_bAvailable; }
 
-  // Writes the reader's contents to target.$$$ and renames it over the target
-  // (the new path, else the file's own). With a backup extension the old
+  // Writes the reader's contents to a new file beside the target with a
+  // unique name and the target's mode (plat::WriteReplacementFile) and
+  // renames it over the target (the new path, else the file's own). With a backup extension the old
   // target is kept under that extension. Returns 1 when saved; on any failure
   // 0 with the target as it was. Read-only targets and readers that cannot
   // write are refused.

@@ -187,6 +187,23 @@ TEST_F(WksFile, SaveKeepsABackupAndRereads) {
   EXPECT_FALSE(fs::exists(Path("copy.$$$")));
 }
 
+// A workbook only its owner may read stays so; a link planted at the old
+// temporary name is not followed.
+TEST_F(WksFile, SaveKeepsThePrivateModeAndFollowsNoPlantedLink) {
+  const std::string path = Path("data.xls");
+  wks_test::WriteSheet(2, {{"A", "#1"}}, path);
+  fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write);
+  std::ofstream(Path("victim")) << "victim";
+  fs::create_symlink(Path("victim"), Path("data.$$$"));
+  CWksFile file(path, "", kWksNoAutomation);
+  file.WriteText(0, 0, "changed", -1);
+  ASSERT_EQ(file.Save(false, nullptr, nullptr), 1);
+  EXPECT_EQ(ReadAll(Path("victim")), "victim");
+  EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+  const auto files = std::distance(fs::directory_iterator(m_dir), fs::directory_iterator());
+  EXPECT_EQ(files, 3);  // the workbook, the victim and the planted link: no temporary file is left
+}
+
 int FailingRename(const char*, const char*) {
   errno = EACCES;
   return -1;

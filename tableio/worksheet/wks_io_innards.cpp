@@ -5,6 +5,8 @@
 #include <iterator>
 #include <limits>
 
+#include "platform/file_replace.h"
+
 namespace {
 constexpr std::uint16_t kEof = 0x000A;
 }
@@ -240,7 +242,12 @@ int TWksIOInnards::ReadText(int row, int column, char* buffer, int length, int m
 void TWksIOInnards::WriteText(int, int, const std::string&, int) {}
 void TWksIOInnards::WriteNumber(int, int, double, int) {}
 void TWksIOInnards::SetAlignment(int, int, int) {}
-bool TWksIOInnards::Save(const std::string&) { return false; }
+bool TWksIOInnards::SaveToBytes(std::string&) { return false; }
+
+bool TWksIOInnards::Save(const std::string& path) {
+  std::string bytes;
+  return SaveToBytes(bytes) && plat::ReplaceFileContents(path, bytes);
+}
 
 void TWksIOInnards::GetActiveCell(int* row, int* column) {
   if (row != nullptr) *row = 0;

@@ -68,9 +68,12 @@ class TWksIOInnards {
   virtual void WriteText(int row, int column, const std::string& text, int alignment);
   virtual void WriteNumber(int row, int column, double value, int format);
   virtual void SetAlignment(int row, int column, int alignment);
-  // Writes the whole file, changed cells included; true when all of it was
-  // written. A failure leaves no output file. The reader stays as it was.
-  virtual bool Save(const std::string& path);
+  // The whole file, changed cells included; false when the format cannot be
+  // saved. The reader stays as it was.
+  virtual bool SaveToBytes(std::string& bytes);
+  // Replaces path with SaveToBytes (plat::ReplaceFileContents); true when all
+  // of it was written. A failure leaves path as it was.
+  bool Save(const std::string& path);
 
   virtual void GetActiveCell(int* row, int* column);
   virtual void SetActiveCell(int row, int column);
