@@ -198,6 +198,22 @@ class CDbSolution : public CObject {
   // The rows of one unit's table, for every period.
   void BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, CTableFilTable& table, CDbPrimalNode* primalNode,
                      CDbCase* dbCase, CDbModel* model, const CRecursionRecord& recursion);
+  // The look-ups of recursion-dependent unit coefficients, once per model:
+  // the model's recursed pool names with their PGUESS guesses, ROWSORG and,
+  // for a multi-period model, "TVPROP.DAT".
+  void BuildRecursionRows(CVornModelFile* modelFile, const CRecursionRecord& recursion);
+  // The coefficient of (row, column) in period index a: a recursed pool
+  // coefficient (poolCoefficient) or a general recursion coefficient; value
+  // is left alone when no source has one.
+  void GetRecursedCoefficient(CVornModelFile* modelFile, const std::string& row, const std::string& column,
+                              std::int32_t a, const CRecursionRecord& recursion, float& value, bool poolCoefficient);
+  // value times the recursed factor of firstPart + secondPart, or replaced by
+  // the TVPROP value of secondPart in period a; false when neither exists.
+  bool ApplyRecursedFactor(CVornModelFile* modelFile, const std::string& firstPart, const std::string& secondPart,
+                           std::int32_t a, const CRecursionRecord& recursion, float& value);
+  // A global case: the property rows fed by transferred streams, computed
+  // again with the qualities of the plants that send them.
+  void ReProcessPRowsForTransfers(CDbCase* dbCase);
   // Folds the product operations of a crude report unit that belong to one cut into the first of them.
   void MergeCutOperations(CDbDefinition* unit, const CTableFilTable& table, CDbPrimalNode* primalNode,
                           CDbCase* dbCase, CDbModel* model);

@@ -282,6 +282,7 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...SetStreamQualityValuesForTransfers\n");
     SetStreamQualityValuesForTransfers(&dbCase);
     log.Step("...ReProcessPRowsForTransfers\n");
+    ReProcessPRowsForTransfers(&dbCase);
     log.Step("...SetStreamDescriptionsForDepots\n");
     SetStreamDescriptionsForDepots(&dbCase, model);
     log.Step("...AddReportGroupsLocalCosts\n");

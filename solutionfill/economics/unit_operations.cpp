@@ -107,6 +107,7 @@ void CDbSolution::BuildUnitOps(CVornModelFile* modelFile, CDbCase* dbCase, CDbMo
   if (!modelFile || !dbCase || !model) return;
   CDbPrimalNode* primalNode = econ::FindPrimalNode(*this, model->m_strName);
   if (!primalNode || !m_bHasSubmodsUnits) return;
+  BuildRecursionRows(modelFile, recursion);
 
   int reportColumn = -1;
   int marginalColumn = -1;
@@ -174,7 +175,7 @@ void CDbSolution::BuildUnitOps(CVornModelFile* modelFile, CDbCase* dbCase, CDbMo
 
 void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, CTableFilTable& table,
                                 CDbPrimalNode* primalNode, CDbCase* dbCase, CDbModel* model,
-                                const CRecursionRecord& /*recursion*/) {
+                                const CRecursionRecord& recursion) {
   if (!unit || !modelFile || !primalNode || !dbCase || !model) return;
   const CVornModelFile* main = fill::MainModel(m_pDbData);
   const bool mainMultiPeriod = main && fill::IsMultiPeriodModel(*main);
@@ -210,8 +211,25 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
 
   // A unit named after a crude column (its last three characters) is a crude unit.
   int cutColumn = -1;
-  if (unitName.size() >= 3 && FindStringIndex(m_specialSubs.m_astrColumnNames, unitName.substr(unitName.size() - 3), cutColumn))
-    unit->m_bCrudeUnitFlag = 1;
+  const bool crudeUnit = unitName.size() >= 3 &&
+                         FindStringIndex(m_specialSubs.m_astrColumnNames, unitName.substr(unitName.size() - 3), cutColumn);
+  if (crudeUnit) unit->m_bCrudeUnitFlag = 1;
+  // A crude unit that shares the vacuum tower sends the cuts its NVAC row marks to the tower's column.
+  int redirectRow = -1;
+  int redirectColumn = -1;
+  const std::vector<std::int32_t>& sharesTower = m_specialSubs.m_aCutList;
+  if (crudeUnit && !reportUnit && static_cast<std::size_t>(cutColumn) < sharesTower.size() &&
+      sharesTower[static_cast<std::size_t>(cutColumn)] == 1) {
+    for (int r = 0; r < table.GetRowCount() && redirectRow < 0; ++r) {
+      if (!BeginsWith(table.m_aRowNames[static_cast<std::size_t>(r)], "NVAC")) continue;
+      redirectRow = r;
+      for (int j = 0; j < table.GetColumnCount() && redirectColumn < 0; ++j) {
+        float cell;
+        if (fill::GetCell(table, r, j, cell) && std::trunc(cell) == -1.0f) redirectColumn = j;
+      }
+    }
+    if (redirectColumn < 0) redirectRow = -1;
+  }
   std::int32_t operationCounter = 1;
   std::int32_t pRowCounter = 0;
   bool extraId = false;  // the latest conversion of this unit took the id after its row
@@ -356,9 +374,19 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
           if (found != periodMap.end() && found->second > 0 && fill::GetCell(table, r, found->second, own)) vp = own;
         }
         std::string primalName = reportUnit ? column.substr(0, 7) : unitName + column.substr(0, 3);
+        float coefficient = static_cast<float>(vp);
+        float redirect;
+        if (kind == Kind::kMaterial && redirectRow >= 0 && fill::GetCell(table, redirectRow, j, redirect) &&
+            std::trunc(redirect) == 1.0f &&
+            ApplyRecursedFactor(modelFile, item, Mid(table.m_aRowNames[static_cast<std::size_t>(redirectRow)], 5, 3),
+                                visit.index, recursion, coefficient))
+          primalName = unitName + table.m_aColumnNames[static_cast<std::size_t>(redirectColumn)].substr(0, 3);
         const CDbPrimal* primal = econ::FindColumn(*visit.primal, primalName);
         if (!primal) continue;
         if (std::fabs(primal->m_dActivity) > 1e-5) visit.active = true;
+        GetRecursedCoefficient(modelFile, rowName, primalName, visit.index, recursion, coefficient,
+                               kind == Kind::kAccumulation);
+        vp = coefficient;
         if (kind == Kind::kAccumulation) {
           visit.contributed = true;
           visit.sum += vp * primal->m_dActivity;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "results/objects/db_case.h"
 #include "solutionfill/core/solver_side_files.h"
@@ -153,6 +154,57 @@ TEST_F(UnitOperations, ReportCellZeroStopsReportingAndUnknownUnitsAreSkipped) {
   EXPECT_EQ(m_unit->m_nReportFlag, 0);
   ASSERT_EQ(Period("A").m_paUnitOperationMaterials.GetSize(), 1);
   EXPECT_DOUBLE_EQ(Period("A").m_paUnitOperationMaterials.GetAt(0)->m_dActivity, 5.0);
+}
+
+// A record whose first names are recursed pool names (values of one period).
+CRecursionRecord PoolRecord(const std::vector<std::string>& names, const std::vector<float>& values) {
+  CRecursionRecord record;
+  const auto count = static_cast<std::int32_t>(names.size());
+  record.m_anHeader = {count, count, count, count, count, count, 1, 0};
+  record.m_astrPrimaryNames = names;
+  record.m_astrSecondaryNames.assign(names.size(), "");
+  record.m_astrPeriodCodes = {"1"};
+  record.m_afValues = values;
+  return record;
+}
+
+TEST_F(UnitOperations, PropertyRowsTakeTheRecursedPoolCoefficient) {
+  WriteTables({Table{"U1", {"PSULA12"}, {"ABC", "DEF"}, {}, {999, 0.5}}});
+  Column("U1ABC", 2.0, 0.0);
+  Column("U1DEF", 2.0, 0.0);
+  m_solution->m_tableFil.m_aRowNames = {"U1"};
+  m_solution->m_bHasSubmodsUnits = 1;
+
+  m_solution->BuildUnitOps(&Main(), m_case, m_model, PoolRecord({"QSULABC"}, {0.3f}));
+
+  ASSERT_EQ(Period("A").m_paPRows.GetSize(), 1);
+  EXPECT_DOUBLE_EQ(Period("A").m_paPRows[0]->m_dActivity, (0.3f * 2.0 + 0.5 * 2.0) / 4.0)
+      << "ABC's cell is the recursed quality, DEF keeps its own";
+}
+
+TEST_F(UnitOperations, ACrudeUnitSharingTheVacuumTowerSendsMarkedCutsToIt) {
+  WriteTables({Table{"SCD1", {"VBALDSL", "NVACXYZ"}, {"LV1", "VAC"}, {}, {-2, kBlank, 1, -1}}});
+  AddStream(*m_model, "DSL", 23);
+  auto unit = std::make_unique<CDbDefinition>(12, &m_export);
+  unit->m_strName = "SCD1";
+  m_model->m_paUnits.Add(std::move(unit));
+  m_model->m_paUnits.Sort(&CDbObject::CompareDbObjectName);
+  Column("SCD1LV1", 10.0, 0.0);
+  Column("SCD1VAC", 4.0, 0.0);
+  m_solution->m_tableFil.m_aRowNames = {"SCD1"};
+  m_solution->m_bHasSubmodsUnits = 1;
+  m_solution->m_specialSubs.m_astrColumnNames = {"CD1"};
+  const CRecursionRecord record = PoolRecord({"QDSLXYZ"}, {0.25f});
+
+  for (const std::int32_t shares : {1, 0}) {
+    m_solution->m_specialSubs.m_aCutList = {shares};
+    Period("A").m_paUnitOperationMaterials.RemoveAll();
+    m_solution->BuildUnitOps(&Main(), m_case, m_model, record);
+    const CDbUnitOp* op = Op(Period("A").m_paUnitOperationMaterials, 23);
+    ASSERT_NE(op, nullptr);
+    // Shared: the cut's factor (0.25) times the tower column; otherwise the unit's own column.
+    EXPECT_DOUBLE_EQ(op->m_dActivity, shares ? -2.0 * 0.25 * 4.0 : -2.0 * 10.0) << shares;
+  }
 }
 
 }  // namespace
