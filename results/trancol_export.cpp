@@ -196,6 +196,8 @@ bool ExportTrancolFile(CVornDbExport& exportData, int caseNumber, const CLPColAr
   ILogging* log = exportData.m_pLogging;
   if (log != nullptr) log->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
   WriteTrancolTables(exportData, rows, columns, lpColumns);
+  // The rows still held would keep the results file locked while this worker solves its next case.
+  FlushOutputTables(exportData);
   if (log != nullptr) log->SetFileName(MakeCaseFileName("DbExport", -1, ".log"));
   return true;
 }

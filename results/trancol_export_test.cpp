@@ -13,38 +13,13 @@
 #include "dbdrivers/access/output_table_api.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
+#include "results/testing/trancol_file_writer.h"
 #include "results/trancol_file.h"
 #include "results/vorn_db_export.h"
 
 namespace {
 
 using Name = std::optional<std::string>;
-
-// The bytes of a Trancol file as the solver side writes it.
-class TrancolBytes {
- public:
-  TrancolBytes& Int(std::int32_t value) { return Put(&value, sizeof value); }
-  TrancolBytes& Names(const std::vector<Name>& names) {
-    Int(static_cast<std::int32_t>(names.size()));
-    for (const Name& name : names) {
-      Int(name ? static_cast<std::int32_t>(name->size()) : 0);
-      if (name) Put(name->data(), name->size());
-    }
-    return *this;
-  }
-  TrancolBytes& Doubles(const std::vector<double>& values) {
-    for (double v : values) Put(&v, sizeof v);
-    return *this;
-  }
-  TrancolBytes& Raw(const std::string& bytes) { return Put(bytes.data(), bytes.size()); }
-  std::string m_bytes;
-
- private:
-  TrancolBytes& Put(const void* data, std::size_t size) {
-    m_bytes.append(static_cast<const char*>(data), size);
-    return *this;
-  }
-};
 
 class CapturedLog final : public ILogging {
  public:

@@ -98,16 +98,24 @@ void Copy(char* field, size_t size, const std::string& text) {
   std::snprintf(field, size, "%s", text.c_str());
 }
 
-// Leaves the case's prepared solver output files in the run directory.
+// Leaves the case's prepared solver output files in the run directory, each
+// subdirectory's files in the run directory's subdirectory of that name (a
+// model's directory). A file appears whole: it is written under a temporary
+// name and then renamed.
 void PlaceOutputFiles(const Solver& s, int caseNumber) {
   namespace fs = std::filesystem;
   const fs::path from = fs::path(s.runDir) / "SolverOutput" / std::to_string(caseNumber);
   std::error_code ec;
   if (!fs::is_directory(from, ec)) return;
-  for (const auto& entry : fs::directory_iterator(from, ec))
-    if (entry.is_regular_file(ec))
-      fs::copy_file(entry.path(), fs::path(s.runDir) / entry.path().filename(),
-                    fs::copy_options::overwrite_existing, ec);
+  for (auto it = fs::recursive_directory_iterator(from, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    const fs::path target = fs::path(s.runDir) / fs::relative(it->path(), from, ec);
+    fs::create_directories(target.parent_path(), ec);
+    fs::path part = target;
+    part += ".part";
+    if (fs::copy_file(it->path(), part, fs::copy_options::overwrite_existing, ec)) fs::rename(part, target, ec);
+  }
 }
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
-// Writes a small export configuration and a model file for tests and the
-// demo case set: a single model in its own directory, the values that switch
-// the database output on, and assembled cases with setting rows.
+// Writes an export configuration and a model file for tests and the
+// generated case sets: the main model in its own directory, the local models
+// of a global model, the values that switch the database output on,
+// assembled cases with setting rows and case-set fields, and error messages.
 
 #include <string>
 #include <utility>
@@ -16,12 +17,27 @@ struct ExportConfigFixture {
     int number = 0;
     std::string title;
     std::vector<std::pair<std::string, double>> settings;  // setting name, number
+    std::string setNodeType;  // not empty: the case is a node of a case set
+    int setParent = 0;
+    std::string selExp;  // selection formula
+    int selValue = -1;   // -1: not given
+  };
+  // A local model of a global model: its code (the node name) and directory.
+  struct LocalModel {
+    std::string code;
+    std::string directory;
+    bool report = true;
+  };
+  struct ErrorMessage {
+    std::string code, message, row, column, model;
   };
   std::string homeDirectory;   // the parent of the model directory
   std::string modelDirectory;  // holds VornModel.vrnx; its last component is the model's name
   std::string databaseDirectory;
   std::string databaseDescription;
   std::vector<Case> cases;
+  std::vector<LocalModel> localModels;  // in the order of their directories
+  std::vector<ErrorMessage> errorMessages;
 
   static std::string ModelName(const std::string& modelDirectory) {
     const std::size_t slash = modelDirectory.find_last_of('/');
@@ -38,12 +54,42 @@ struct ExportConfigFixture {
     root.AppendTextElement("DatabaseDescription", databaseDescription);
     root.AppendTextElement("SolutionID", "1");
     root.AppendElement("VornModelFile").AppendTextElement("ModelFileDir", modelDirectory);
+    if (!localModels.empty()) {
+      plat::XmlNode files = root.AppendElement("VornModelFileArray");
+      plat::XmlNode locals = root.AppendElement("LocalModelArray");
+      for (std::size_t i = 0; i < localModels.size(); ++i) {
+        files.AppendElement("VornModelFile").AppendTextElement("ModelFileDir", localModels[i].directory);
+        plat::XmlNode local = locals.AppendElement("LocalModel");
+        local.AppendTextElement("LocalModelID", std::to_string(i + 1));
+        local.AppendTextElement("ValidFlag", "1");
+        local.AppendTextElement("ReportFlag", localModels[i].report ? "1" : "0");
+        local.AppendTextElement("CodeString", localModels[i].code);
+        local.AppendTextElement("TextString", localModels[i].code);
+      }
+    }
+    if (!errorMessages.empty()) {
+      plat::XmlNode list = root.AppendElement("ErrorMessages");
+      for (const ErrorMessage& e : errorMessages) {
+        plat::XmlNode item = list.AppendElement("ErrorMessage");
+        item.AppendTextElement("Code", e.code);
+        item.AppendTextElement("Message", e.message);
+        item.AppendTextElement("Row", e.row);
+        item.AppendTextElement("Col", e.column);
+        item.AppendTextElement("Model", e.model);
+      }
+    }
     plat::XmlNode list = root.AppendElement("AssembledCases");
     for (const Case& c : cases) {
       plat::XmlNode item = list.AppendElement("AssembledCase");
       item.AppendTextElement("Number", std::to_string(c.number));
       item.AppendTextElement("ModelName", ModelName(modelDirectory));
       item.AppendTextElement("Title", c.title);
+      if (!c.setNodeType.empty()) {
+        item.AppendTextElement("SetNodeType", c.setNodeType);
+        item.AppendTextElement("SetParent", std::to_string(c.setParent));
+      }
+      if (!c.selExp.empty()) item.AppendTextElement("SelExp", c.selExp);
+      if (c.selValue != -1) item.AppendTextElement("SelValue", std::to_string(c.selValue));
       plat::XmlNode rows = item.AppendElement("CaseSettings");
       for (const auto& [name, value] : c.settings) {
         plat::XmlNode row = rows.AppendElement("CaseSetting");

@@ -91,6 +91,53 @@ inline Files MakeClassicFiles(const std::vector<Table>& tables, int slots = 500,
   return {index.m_bytes, cache.m_bytes};
 }
 
+// The matrix directory of a classic "tables.map" (it follows the table
+// section): stream and utility codes, per-stream VTW, property bits and
+// balance basis, the alternate stream pairs (alternate, base), the basis and
+// recursion words, the submodel names and the bounding column names.
+struct MatrixDirectory {
+  struct Stream {
+    std::string code;
+    float vtw = 1.0e30f;
+    std::int16_t propertyBits = 0;
+    std::int16_t balanceBasis = 0;  // above 0: balanced by volume
+  };
+  std::vector<Stream> streams;
+  std::vector<std::string> utilities;
+  std::vector<std::pair<std::string, std::string>> groupPairs;
+  std::vector<std::pair<std::string, std::string>> alternateStreams;  // alternate, base
+  std::vector<std::string> submodels;
+  std::int32_t volumeBasis = 0;
+  std::int32_t recursionExpected = 0;
+  std::vector<std::string> boundingColumns;
+};
+
+inline std::string ClassicDirectory(const MatrixDirectory& d) {
+  constexpr int kCrossTableRows = 4000;
+  constexpr int kAttribute2Slots = 4000;
+  ByteWriter w;
+  const auto count = [](std::size_t n) { return static_cast<std::int32_t>(n); };
+  w.Int32(0).Int32(count(d.streams.size())).Int32(count(d.utilities.size()));
+  for (const auto& s : d.streams) w.Fixed(s.code, 4, '\0');
+  for (const auto& u : d.utilities) w.Fixed(u, 4, '\0');
+  for (const auto& s : d.streams) w.Int16(s.propertyBits);
+  w.Pad(4 * kCrossTableRows * 2);
+  w.Int32(count(d.groupPairs.size())).Int32(count(d.alternateStreams.size())).Int32(0).Int32(0);
+  for (const auto& p : d.groupPairs) w.Fixed(p.first, 4, '\0');
+  for (const auto& p : d.groupPairs) w.Fixed(p.second, 4, '\0');
+  for (const auto& p : d.alternateStreams) w.Fixed(p.first, 4, '\0');
+  for (const auto& p : d.alternateStreams) w.Fixed(p.second, 4, '\0');
+  for (const auto& s : d.streams) w.Float(s.vtw);
+  for (std::size_t i = 0; i < kAttribute2Slots; ++i) w.Int16(i < d.streams.size() ? d.streams[i].balanceBasis : 0);
+  w.Int32(d.volumeBasis).Int32(d.recursionExpected).Int32(count(d.submodels.size()));
+  for (const auto& s : d.submodels) w.Fixed(s, 8, '\0');
+  for (std::size_t i = 0; i < d.submodels.size(); ++i) w.Int16(0);
+  w.Int32(count(d.boundingColumns.size()));
+  for (const auto& b : d.boundingColumns) w.Fixed(b, 10, '\0');
+  w.Pad(3 * 16384);
+  return w.m_bytes;
+}
+
 // A compact cache record.
 inline std::string CompactRecord(const Table& t) {
   ByteWriter w;

@@ -1,0 +1,244 @@
+// Writing a generated run directory: the models of a kind, the case set, the
+// case list and outcomes, and the per-case solver files.
+
+#include "tools/model_generator/model_generator.h"
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <system_error>
+
+#include "caseset/config/export_config_fixture.h"
+#include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
+#include "modelfile/vorn_model_file_table.h"
+#include "results/testing/trancol_file_writer.h"
+#include "standins/file_name_manager.h"
+#include "tools/model_generator/generated_model.h"
+#include "tools/model_generator/model_rules.h"
+
+namespace model_gen {
+namespace {
+
+namespace fs = std::filesystem;
+namespace r = model_rules;
+
+bool Fail(std::string& error, const std::string& text) {
+  error = text;
+  return false;
+}
+
+bool SaveFile(const fs::path& path, const std::string& bytes, std::string& error) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  file.close();
+  return file ? true : Fail(error, "cannot write " + path.string());
+}
+
+// The settings every generated model shares, then the model's own.
+void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& model) {
+  CSettingItemList& list = model.m_settings.m_list;
+  int position = 0;
+  const auto set = [&](const std::string& name, const std::string& value) { list.SetValueText(name, value, position); };
+  set("ModelType", std::to_string(modelType));
+  set("TITLE1", "Generated planning model ");
+  set("TITLE2", content.name);
+  set("TranColReportOn", "1");
+  set("PeriodLength", "1");
+  set("DatabaseDirectory", "2");  // the results database lies in the home directory
+  for (const auto& [name, value] : content.settings) set(name, value);
+}
+
+bool WriteModel(const fs::path& home, const ModelContent& content, int modelType, std::string& error) {
+  const fs::path dir = home / content.name;
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const auto files = table_fixtures::MakeClassicFiles(content.tables, 500, modelType,
+                                                      table_fixtures::ClassicDirectory(content.directory));
+  if (content.tables.size() > 500) return Fail(error, "more than 500 tables in " + content.name);
+  if (!SaveFile(dir / "tables.map", files.index, error) || !SaveFile(dir / "tables.fil", files.cache, error))
+    return false;
+  for (const auto& [name, bytes] : content.files)
+    if (!SaveFile(dir / name, bytes, error)) return false;
+
+  CVornModelFile model;
+  model.LoadFromDirectory(content.name, dir.string());
+  model.m_bEncryptOnSave = false;
+  ApplySettings(content, modelType, model);
+  for (const Sheet& sheet : content.sheets) {
+    wks_test::WriteSheet(2, sheet.grid, (dir / sheet.file).string());
+    auto table = std::make_unique<CVornModelFileTable>(sheet.table, 0);
+    table->AddFile(sheet.file, true, plat::OleDateTime());
+    model.m_tables.Add(std::move(table));
+  }
+  model.m_tables.Sort(&CVornModelFileTable::CompareElements);
+  if (!model.Save("18.0.0", "", false)) return Fail(error, "cannot write the model file of " + content.name);
+  return true;
+}
+
+// The per-period and per-case tables of the single plant's own model.
+void AddPeriodTables(const GeneratorOptions& options, ModelContent& model) {
+  const int periods = PeriodCount(options);
+  if (periods > 1) {
+    CTableBuilder table("PERIODS", {"LEN", "PVF", "RECURSE"});
+    for (int p = 0; p < periods; ++p)
+      table.Row(std::string(1, r::PeriodCode(p)), {{"LEN", r::PeriodDays(p)}, {"PVF", 1.0}, {"RECURSE", 1}},
+                "Month " + std::to_string(p + 1));
+    model.AddTable(table.Build());
+    return;
+  }
+  // A single period takes its name and length from the case's PERCASE row.
+  model.sheets.push_back({"PERCASE", "percase.xls",
+                          {{"ROWNAMES", "TEXT", "CASE", "LEN"},
+                           {"JAN", "January", "#1", "#31"},
+                           {"FEB", "February", "#2", "#28"},
+                           {"MAR", "March", "#3", "#31"}}});
+}
+
+std::string PenaltyFile(const PlantScope& scope) {
+  std::string text;
+  for (int p = 0; p < scope.periods; ++p) {
+    text += "Epenrow1 " + scope.Name("URONPRM", p) + " 2.0\n";
+    text += "Epenrow2 " + scope.Name("MSULDSL", p) + " 1.5\n";
+    text += "Epentrg1 " + scope.Name("DPRMTGT", p) + " 1.0\n";
+  }
+  return text;
+}
+
+std::string TrancolFile(const CLpBuilder& lp) {
+  std::vector<TrancolBytes::Name> basis, nonBasis;
+  std::vector<double> costs, reduced;
+  for (const LpRecord& column : lp.Columns()) {
+    if (column.activity != 0.0 && basis.size() < 4) basis.emplace_back(column.name);
+    if (column.activity == 0.0 && nonBasis.size() < 3) nonBasis.emplace_back(column.name);
+  }
+  for (std::size_t i = 1; i < basis.size(); ++i) costs.push_back(-1.0 * static_cast<double>(i));
+  for (std::size_t i = 0; i < nonBasis.size(); ++i) reduced.push_back(0.5 * static_cast<double>(i));
+  std::vector<double> matrix;
+  for (std::size_t i = 0; i < basis.size() * nonBasis.size(); ++i) matrix.push_back(0.01 * static_cast<double>(i));
+  return TrancolBytes().Int(0).Names(basis).Names(nonBasis).Doubles(costs).Doubles(reduced).Doubles(matrix).m_bytes;
+}
+
+}  // namespace
+
+bool ParseModelKind(const std::string& text, ModelKind& kind) {
+  for (ModelKind k : {ModelKind::kStandard, ModelKind::kMultiPeriod, ModelKind::kGlobal, ModelKind::kLocal})
+    if (text == ModelKindName(k)) {
+      kind = k;
+      return true;
+    }
+  return false;
+}
+
+const char* ModelKindName(ModelKind kind) {
+  switch (kind) {
+    case ModelKind::kStandard: return "standard";
+    case ModelKind::kMultiPeriod: return "multiperiod";
+    case ModelKind::kGlobal: return "global";
+    case ModelKind::kLocal: return "local";
+  }
+  return "";
+}
+
+int PeriodCount(const GeneratorOptions& options) {
+  if (options.periods > 0) return options.kind == ModelKind::kStandard ? 1 : options.periods;
+  return options.kind == ModelKind::kStandard ? 1 : 3;
+}
+
+int ModelTypeOf(const GeneratorOptions& options) {
+  const bool periods = PeriodCount(options) > 1;
+  if (options.kind == ModelKind::kGlobal) return periods ? 3 : 2;
+  return periods ? 1 : 0;
+}
+
+RunLayout LayoutOf(const GeneratorOptions& options) {
+  RunLayout layout;
+  switch (options.kind) {
+    case ModelKind::kGlobal:
+      layout.mainModel = "Network";
+      layout.localModels = {"PlantA", "PlantB"};
+      layout.plantCodes = {"A", "B"};
+      layout.depot = "D";
+      break;
+    case ModelKind::kLocal: layout.mainModel = "PlantA"; break;
+    default: layout.mainModel = "Refinery"; break;
+  }
+  return layout;
+}
+
+bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& options, std::string& error) {
+  if (options.cases < 0) return Fail(error, "the number of cases must not be negative");
+  if (options.crudes < 2 || options.crudes > 2 + 1296) return Fail(error, "the number of crudes must be 2 to 1298");
+  if (options.extraUnits < 0 || options.extraUnits > 400) return Fail(error, "the number of extra units must be 0 to 400");
+  if (options.periods < 0 || options.periods > 9) return Fail(error, "the number of periods must be 0 to 9");
+  if (options.kind == ModelKind::kGlobal) return Fail(error, "the global model is not generated yet");
+
+  const fs::path dir = fs::absolute(runDirectory).lexically_normal();
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const RunLayout layout = LayoutOf(options);
+  const int modelType = ModelTypeOf(options);
+  const int periods = PeriodCount(options);
+
+  ModelContent main;
+  main.name = layout.mainModel;
+  CLpBuilder lp;
+  PlantScope scope;
+  scope.periods = periods;
+  scope.periodNames = periods > 1;
+  BuildPlant(options, scope, main, lp);
+  AddPeriodTables(options, main);
+  main.files["penalty.dat"] = PenaltyFile(scope);
+  lp.Row("OBJFN").activity = lp.Objective();
+  lp.Column("Epencol", 1.0, 10.0);
+  if (!WriteModel(dir, main, modelType, error)) return false;
+
+  solution_file_testing::Writer solution(false, 9);
+  solution.rows = lp.Rows();
+  solution.columns = lp.Columns();
+  solution.objective = lp.Objective();
+  solution.Save((dir / main.name / "Solution.Fil").string());
+
+  ExportConfigFixture config;
+  config.homeDirectory = dir.string();
+  config.modelDirectory = (dir / main.name).string();
+  config.databaseDirectory = dir.string();
+  config.databaseDescription = "Generated model";
+  config.errorMessages = {{"E101", "Generated warning of the matrix", "VBALNAP", "SRFMNAP", main.name},
+                          {"E102", "Generated note of the case set", "", "", main.name}};
+
+  std::ofstream list(dir / "cases.txt");
+  std::ofstream outcomes(dir / "SolverOutcomes.txt");
+  if (!list || !outcomes) return Fail(error, "cannot write into " + dir.string());
+  static const char* const kFiles[] = {"Refinery.str", "Blending.str", "Logistics.str"};
+  outcomes << "# the stand-in solver's outcome per case (see standins/CASE_SOLVER.md)\n* time=" << options.solveTime
+           << "\n";
+  const auto names = CreateFileNameManager();
+  const std::string trancol = TrancolFile(lp);
+  char objective[64];
+  std::snprintf(objective, sizeof objective, "%.6f", lp.Objective());
+  for (int c = 1; c <= options.cases; ++c) {
+    // Each case starts from the solution of the case before it in its group.
+    const int loadSol = c > 3 ? c - 3 : 0;
+    list << c << ' ' << kFiles[c % 3] << ' ' << loadSol << " 0 x 0\n";
+    outcomes << c << " status=1 objective=" << objective << (c % 7 == 0 ? " loadsol=0" : "") << '\n';
+    const fs::path out = dir / "SolverOutput" / std::to_string(c) / main.name;
+    fs::create_directories(out, ec);
+    if (!SaveFile(out / names->GetTrancolFileName(c), trancol, error)) return false;
+    ExportConfigFixture::Case exportCase;
+    exportCase.number = c;
+    exportCase.title = "Generated case " + std::to_string(c);
+    // Every fourth case changes a setting of the model for itself only.
+    if (c % 4 == 0) exportCase.settings.push_back({"LimitPenalty", 500.0 * c});
+    if (c % 5 == 0) {
+      exportCase.setNodeType = "Parametric";
+      exportCase.setParent = c - 1;
+    }
+    config.cases.push_back(std::move(exportCase));
+  }
+  if (!config.WriteConfig((dir / kExportConfigFileName).string()))
+    return Fail(error, "cannot write the export configuration into " + dir.string());
+  return true;
+}
+
+}  // namespace model_gen
