@@ -17,9 +17,9 @@ struct ExportConfigFixture {
     int number = 0;
     std::string title;
     std::vector<std::pair<std::string, double>> settings;  // setting name, number
-    std::string setNodeType;  // not empty: the case is a node of a case set
+    std::string setNodeType = {};  // not empty: the case is a node of a case set
     int setParent = 0;
-    std::string selExp;  // selection formula
+    std::string selExp = {};  // selection formula
     int selValue = -1;   // -1: not given
   };
   // A local model of a global model: its code (the node name) and directory.
