@@ -22,7 +22,7 @@ using LpRecord = solution_file_testing::Record;
 inline constexpr double kBlank = 1e30;
 
 struct Sheet {
-  std::string table;
+  std::string table;  // empty: a worksheet file of the model that no table lists
   std::string file;
   wks_test::Grid grid;
 };
@@ -124,9 +124,10 @@ struct PlantScope {
   std::string code;      // the node name in a global case, else empty
   int periods = 1;
   bool periodNames = false;
+  // A negative period: a name of no particular period.
   std::string Name(const std::string& base, int period) const {
     std::string name = base;
-    if (periodNames) name += model_rules::PeriodCode(period);
+    if (periodNames && period >= 0) name += model_rules::PeriodCode(period);
     return name + code;
   }
 };

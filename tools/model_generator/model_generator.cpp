@@ -44,8 +44,11 @@ void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& m
   set("TITLE1", "Generated planning model ");
   set("TITLE2", content.name);
   set("TranColReportOn", "1");
+  set("OutputMpsDatabaseTables", "1");
   set("PeriodLength", "1");
   set("DatabaseDirectory", "2");  // the results database lies in the home directory
+  // Fixed dates, so that two runs of the same case set write the same rows.
+  for (const char* date : {"StartDate", "CommonStartDate", "SkedDate"}) set(date, "2024-01-01 00:00:00");
   for (const auto& [name, value] : content.settings) set(name, value);
 }
 
@@ -67,6 +70,7 @@ bool WriteModel(const fs::path& home, const ModelContent& content, int modelType
   ApplySettings(content, modelType, model);
   for (const Sheet& sheet : content.sheets) {
     wks_test::WriteSheet(2, sheet.grid, (dir / sheet.file).string());
+    if (sheet.table.empty()) continue;
     auto table = std::make_unique<CVornModelFileTable>(sheet.table, 0);
     table->AddFile(sheet.file, true, plat::OleDateTime());
     model.m_tables.Add(std::move(table));
@@ -85,6 +89,8 @@ void AddPeriodTables(const GeneratorOptions& options, ModelContent& model) {
       table.Row(std::string(1, r::PeriodCode(p)), {{"LEN", r::PeriodDays(p)}, {"PVF", 1.0}, {"RECURSE", 1}},
                 "Month " + std::to_string(p + 1));
     model.AddTable(table.Build());
+    // Inventoried blends are reported through their period-spanning groups.
+    model.Set("XDR_InventorySpecBlendsInRecursedPools", "2");
     return;
   }
   // A single period takes its name and length from the case's PERCASE row.
@@ -189,6 +195,8 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   BuildPlant(options, scope, main, lp);
   AddPeriodTables(options, main);
   main.files["penalty.dat"] = PenaltyFile(scope);
+  // The hydrogen balance definition of the model directory.
+  main.sheets.push_back({"", "HBALDEF.Xls", {{"TAG", "QUALITY"}, {"RFT", "SUL"}, {"LPG", ""}}});
   lp.Row("OBJFN").activity = lp.Objective();
   lp.Column("Epencol", 1.0, 10.0);
   if (!WriteModel(dir, main, modelType, error)) return false;
@@ -230,6 +238,7 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
     exportCase.title = "Generated case " + std::to_string(c);
     // Every fourth case changes a setting of the model for itself only.
     if (c % 4 == 0) exportCase.settings.push_back({"LimitPenalty", 500.0 * c});
+    if (c == 1) exportCase.setNodeType = "Base";
     if (c % 5 == 0) {
       exportCase.setNodeType = "Parametric";
       exportCase.setParent = c - 1;

@@ -47,6 +47,12 @@ class CPlantBuilder {
   std::string N(const std::string& base, int period) const { return m_scope.Name(base, period); }
   int Periods() const { return m_scope.periods; }
 
+  std::vector<std::string> PeriodColumns() const {
+    std::vector<std::string> codes;
+    for (int p = 0; p < Periods(); ++p) codes.emplace_back(1, r::PeriodCode(p));
+    return codes;
+  }
+
   std::vector<std::string> CrudeTags() const {
     std::vector<std::string> tags;
     for (int k = 0; k < m_crudes; ++k) tags.push_back(r::CrudeTag(k));
@@ -191,6 +197,15 @@ class CPlantBuilder {
     submods.Row("SHDT", {{"COMBINE", 1}, {"SUL", 0.1}}, "Distillate hydrotreater");
     for (int u = 0; u < m_options.extraUnits; ++u) submods.Row(r::ExtraUnitName(u), {}, "Extra unit " + r::ExtraUnitTag(u));
     m_model.AddTable(submods.Build());
+    // The crude unit's report unit, and the cut types and pools of its column.
+    m_model.AddTable(CTableBuilder("CRDDISTL", {"CDU"}).Row("REPORT1", {{"CDU", 1}}, "Crude unit, both sections").Build());
+    CTableBuilder cuts("CRDCUTS", {"TYPE"}), pools("CRDPOOLS", {"CDU"});
+    for (int cut = 0; cut < r::kCutCount; ++cut) {
+      cuts.Row(r::kCuts[cut], {{"TYPE", cut == 3 ? 3 : 1}});
+      pools.Row(r::kCuts[cut], {{"CDU", 1}});
+    }
+    m_model.AddTable(cuts.Build());
+    m_model.AddTable(pools.Build());
 
     // The crude unit: a column per crude.
     const std::vector<std::string> crudes = CrudeTags();
@@ -331,13 +346,14 @@ class CPlantBuilder {
       m_lp.Balance(N("UBALPWX", p), -r::UtilityPrice("PWX"));
       m_lp.Column(N("SELLSTM", p), 0.0, 0.0);
       m_lp.Column(N("ABUYENR", p)).hi = 50.0;
+      m_lp.Column(N("ASELEXP", p)).hi = 10.0;
     }
   }
 
   // ---- Groups and group specifications
   void Groups() {
     std::vector<std::string> members = CrudeTags();
-    for (const char* tag : {"PRM", "DSL", "RES", "POW", "PWX"}) members.push_back(tag);
+    for (const char* tag : {"PRM", "DSL", "RES", "POW", "PWX", "STM"}) members.push_back(tag);
     std::vector<std::string> columns = {"GROUP"};
     columns.insert(columns.end(), members.begin(), members.end());
     CTableBuilder groups("GROUPS", columns);
@@ -347,7 +363,21 @@ class CPlantBuilder {
     groups.Row("GSL", {{"GROUP", 2}, {"PRM", 1}}, "Gasolines");
     groups.Row("FUE", {{"GROUP", 3}, {"DSL", 1}, {"RES", 1}}, "Fuels");
     groups.Row("ENR", {{"GROUP", 4}, {"POW", 1}, {"PWX", 1}}, "Energy");
+    groups.Row("EXP", {{"GROUP", 5}, {"STM", 1}}, "Energy export");
     m_model.AddTable(groups.Build());
+    if (m_scope.periodNames) {
+      // A blend mix spanning the periods, with a specification of its own, and a group inventory.
+      CTableBuilder periodsOfMix("PBLNPER", PeriodColumns());
+      Cells every;
+      for (const std::string& code : PeriodColumns()) every.emplace_back(code, 1);
+      m_model.AddTable(periodsOfMix.Row("PGS", every, "Gasoline over the periods").Build());
+      m_model.AddTable(CTableBuilder("PBLNMIX", {"PGS"}).Row("PRM", {{"PGS", 1}}).Build());
+      m_model.AddTable(CTableBuilder("PBLNSPEC", {"PGS"}).Row("NRON", {{"PGS", r::kPremiumMinRon}}).Build());
+      LpRecord& spanning = m_lp.Row(m_scope.Name("NRONPGS", -1));
+      spanning.activity = 0.0;
+      for (int p = 0; p < Periods(); ++p) spanning.slack += (r::PremiumRon(P, m_crudes, p) - r::kPremiumMinRon) * r::PremiumVolume(P, m_crudes, p);
+      spanning.marginal = -0.2;
+    }
     m_model.AddTable(CTableBuilder("BLNSPEX", {"GSL"}).Row("NRON", {{"GSL", r::kPremiumMinRon}}).Build());
     for (int p = 0; p < Periods(); ++p) {
       const double prm = r::PremiumVolume(P, m_crudes, p);
@@ -387,6 +417,10 @@ class CPlantBuilder {
                          .Row("SUL", {{"SCALE", 1}}, "Sulfur")
                          .Row("SPG", {}, "Specific gravity")
                          .Build());
+    // Butane lifts the octane of the premium blend; an additive's susceptibility is paid in power.
+    m_model.AddTable(CTableBuilder("PBONUS", {"RON"}).Row("BUTPRM", {{"RON", 0.5}}).Build());
+    m_model.AddTable(CTableBuilder("ADDITIVE", {"POW", "SUS", "RON"}).Row("TEL", {{"POW", 0}, {"SUS", 0}, {"RON", 1}}).Build());
+    m_model.AddTable(CTableBuilder("INITSUSC", {"PRM"}, false).Row("RON", {{"PRM", 0.3}}).Build());
     m_model.AddTable(CTableBuilder("CRDBLEND", {"CMX"}).Row("ANS", {{"CMX", 1}}).Row("BRT", {{"CMX", 3}}).Build());
     m_model.AddTable(CTableBuilder("GASES", {"X"}).Row("LPG", {{"X", 1}}).Build());
     m_model.AddTable(CTableBuilder("UNITS", {"STDCONV"}).Row("LPG", {{"STDCONV", 1.8}}, "MT").Build());
@@ -408,15 +442,23 @@ class CPlantBuilder {
     m_model.AddTable(CTableBuilder("REPORT", {"VAL"})
                          .Row("FIXLAB", {{"VAL", 120}}, "Labour")
                          .Row("FIXMNT", {{"VAL", 80}}, "Maintenance")
-                         .Row("SCDU", {}, "Crude unit report")
-                         .Row("SRFM", {}, "Reformer report")
+                         .Row("CCAP***", {}, "Capacity rows")
+                         .Row("VBALPRM", {}, "Premium balance")
                          .Build());
     m_model.sheets.push_back({"REPORT", "report.xls",
                               {{"ROWNAMES", "TEXT", "VAL"},
                                {"FIXLAB", "Labour", "#120"},
                                {"FIXMNT", "Maintenance", "#80"},
-                               {"SCDU", "Crude unit report", ""},
-                               {"SRFM", "Reformer report", ""}}});
+                               {"CCAP***", "Capacity rows", ""},
+                               {"VBALPRM", "Premium balance", ""}}});
+    // Logistics events of the plant.
+    m_model.sheets.push_back({"RECEIVE", "receive.xls",
+                              {{"Code", "Date", "Time", "Amount", "Rate", "Cost"},
+                               {"ANS", "@d2024-01-05", "@t06:00:00", "#500", "#50", "#61"},
+                               {"BRT", "@d2024-01-12", "@t18:00:00", "#400", "#40", "#63"}}});
+    m_model.sheets.push_back({"SHIP", "ship.xls",
+                              {{"Code", "Date", "Amount", "Rate", "Price", "Line"},
+                               {"PRM", "@d2024-01-10", "#300", "#30", "#96", "Pipeline 1"}}});
     m_model.AddTable(CTableBuilder("BOUNDS", {"FREE"})
                          .Row("PURCANS", {}, "Crude ANS")
                          .Row("PURCBUT", {}, "Butane")
@@ -442,7 +484,16 @@ class CPlantBuilder {
                               "Premium tank")
                          .Row("DSL", {{"OPEN", 30}, {"MIN", 10}, {"MAX", 80}, {"TARG", 30}, {"HCOST", 0.1}, {"VOL", 1}},
                               "Diesel tank")
+                         .Row("FUE", {{"MIN", 20}, {"MAX", 150}, {"TARG", 50}, {"PCOST", 1}, {"HCOST", 0.05}}, "Fuel tanks")
                          .Build());
+    for (int p = 0; p < Periods(); ++p) {
+      LpRecord& low = m_lp.Row(N("NINVFUE", p));
+      low.activity = 50.0;
+      low.status = p == 0 ? 5 : 2;
+      low.marginal = -0.05;
+      m_lp.Row(N("XINVFUE", p)).activity = 50.0;
+      m_lp.Column(N("IDEFFUE", p), p == 1 ? 2.5 : 0.0, 0.0);
+    }
     for (int p = 0; p < Periods(); ++p)
       for (const char* tag : {"PRM", "DSL"}) {
         m_lp.Column(N(std::string("IDEF") + tag, p), p == 1 ? 1.5 : 0.0, 0.0);
@@ -459,15 +510,19 @@ class CPlantBuilder {
     recursion.ends[0] = 1;  // recursed pool qualities
     recursion.ends[1] = 1;  // PCALC'd pool qualities: none
     recursion.ends[2] = 2;  // one general recursion pair
-    recursion.ends[3] = 2;
-    recursion.ends[4] = 2;
+    recursion.ends[3] = 3;  // one distribution row
+    recursion.ends[4] = 3;  // then the susceptibilities
     side_file_testing::RecursionFile::Name pool{"RSULDST", "", {}};
     side_file_testing::RecursionFile::Name general{"PSPGAVG", "SRFMNAP", {}};
+    side_file_testing::RecursionFile::Name distribution{"DDSTDHT", "", {}};
+    side_file_testing::RecursionFile::Name susceptibility{"SRONPRM", "", {}};
     for (int p = 0; p < Periods(); ++p) {
       pool.values.push_back(r::DstPoolSulfur(P, m_crudes, p));
       general.values.push_back(r::Spg("NAP") + 0.01);
+      distribution.values.push_back(r::kHydrotreaterYield);
+      susceptibility.values.push_back(0.35);
     }
-    recursion.names = {pool, general};
+    recursion.names = {pool, general, distribution, susceptibility};
     for (int pass = 0; pass < r::kRecursionPasses; ++pass)
       recursion.passes.push_back({r::PassObjective(pass), 'O', r::PassIterations(pass), pass < 2 ? 2 - pass : 0, 0});
     m_model.files["Recursion.fil"] = recursion.Bytes(false);
