@@ -124,15 +124,19 @@ struct PlantScope {
   std::string code;      // the node name in a global case, else empty
   int periods = 1;
   bool periodNames = false;
-  // A negative period: a name of no particular period.
+  bool inGlobal() const { return !code.empty(); }
+  // A negative period: a name of no particular period (the period "." of a plant).
   std::string Name(const std::string& base, int period) const {
     std::string name = base;
     if (periodNames && period >= 0) name += model_rules::PeriodCode(period);
+    if (periodNames && period < 0 && !code.empty()) name += '.';
     return name + code;
   }
 };
 
 // Adds one plant's tables, directory, side files and LP records.
 void BuildPlant(const GeneratorOptions& options, const PlantScope& scope, ModelContent& model, CLpBuilder& lp);
+// Adds the global model's tables and directory and its own and its depot's LP records.
+void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& model, CLpBuilder& lp);
 
 }  // namespace model_gen

@@ -84,13 +84,12 @@ bool WriteModel(const fs::path& home, const ModelContent& content, int modelType
 void AddPeriodTables(const GeneratorOptions& options, ModelContent& model) {
   const int periods = PeriodCount(options);
   if (periods > 1) {
+    if (options.kind == ModelKind::kGlobal) return;  // the global model lists its periods itself
     CTableBuilder table("PERIODS", {"LEN", "PVF", "RECURSE"});
     for (int p = 0; p < periods; ++p)
       table.Row(std::string(1, r::PeriodCode(p)), {{"LEN", r::PeriodDays(p)}, {"PVF", 1.0}, {"RECURSE", 1}},
                 "Month " + std::to_string(p + 1));
     model.AddTable(table.Build());
-    // Inventoried blends are reported through their period-spanning groups.
-    model.Set("XDR_InventorySpecBlendsInRecursedPools", "2");
     return;
   }
   // A single period takes its name and length from the case's PERCASE row.
@@ -177,29 +176,48 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   if (options.crudes < 2 || options.crudes > 2 + 1296) return Fail(error, "the number of crudes must be 2 to 1298");
   if (options.extraUnits < 0 || options.extraUnits > 400) return Fail(error, "the number of extra units must be 0 to 400");
   if (options.periods < 0 || options.periods > 9) return Fail(error, "the number of periods must be 0 to 9");
-  if (options.kind == ModelKind::kGlobal) return Fail(error, "the global model is not generated yet");
 
   const fs::path dir = fs::absolute(runDirectory).lexically_normal();
   std::error_code ec;
   fs::create_directories(dir, ec);
   const RunLayout layout = LayoutOf(options);
-  const int modelType = ModelTypeOf(options);
   const int periods = PeriodCount(options);
+  const int plantType = periods > 1 ? 1 : 0;
 
   ModelContent main;
   main.name = layout.mainModel;
+  std::vector<ModelContent> plants;
   CLpBuilder lp;
-  PlantScope scope;
-  scope.periods = periods;
-  scope.periodNames = periods > 1;
-  BuildPlant(options, scope, main, lp);
+  std::string penalties;
+  const auto plant = [&](ModelContent& content, int index, const std::string& code) {
+    PlantScope scope;
+    scope.plant = index;
+    scope.code = code;
+    scope.periods = periods;
+    scope.periodNames = periods > 1;
+    BuildPlant(options, scope, content, lp);
+    if (periods > 1) content.Set("XDR_InventorySpecBlendsInRecursedPools", "2");
+    penalties += PenaltyFile(scope);
+  };
+  if (options.kind == ModelKind::kGlobal) {
+    BuildGlobal(options, periods, main, lp);
+    for (std::size_t i = 0; i < layout.localModels.size(); ++i) {
+      plants.emplace_back();
+      plants.back().name = layout.localModels[i];
+      plant(plants.back(), static_cast<int>(i), layout.plantCodes[i]);
+    }
+  } else {
+    plant(main, 0, std::string());
+  }
   AddPeriodTables(options, main);
-  main.files["penalty.dat"] = PenaltyFile(scope);
+  main.files["penalty.dat"] = penalties;
   // The hydrogen balance definition of the model directory.
   main.sheets.push_back({"", "HBALDEF.Xls", {{"TAG", "QUALITY"}, {"RFT", "SUL"}, {"LPG", ""}}});
   lp.Row("OBJFN").activity = lp.Objective();
   lp.Column("Epencol", 1.0, 10.0);
-  if (!WriteModel(dir, main, modelType, error)) return false;
+  if (!WriteModel(dir, main, ModelTypeOf(options), error)) return false;
+  for (const ModelContent& content : plants)
+    if (!WriteModel(dir, content, plantType, error)) return false;
 
   solution_file_testing::Writer solution(false, 9);
   solution.rows = lp.Rows();
@@ -212,6 +230,8 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   config.modelDirectory = (dir / main.name).string();
   config.databaseDirectory = dir.string();
   config.databaseDescription = "Generated model";
+  for (std::size_t i = 0; i < layout.localModels.size(); ++i)
+    config.localModels.push_back({layout.plantCodes[i], (dir / layout.localModels[i]).string(), true});
   config.errorMessages = {{"E101", "Generated warning of the matrix", "VBALNAP", "SRFMNAP", main.name},
                           {"E102", "Generated note of the case set", "", "", main.name}};
 

@@ -201,6 +201,35 @@ inline double ExtraFeedPrice(int period) { return 70.0 + period; }
 // The marginal value of a stream's balance row.
 inline double StreamValue(const std::string& tag, int period) { return 70.0 + (tag[0] % 10) + 0.25 * period; }
 
+// ---- The global model: two plants, a depot, transfers, global purchases and sales
+
+inline constexpr double kResidueToDepotShare = 0.2;  // of plant A's residue, by pipeline to the depot
+inline constexpr double kLpgToPlantBShare = 0.1;     // of plant A's LPG, by rail to plant B
+inline double LpgMade(int plant, int crudes, int period) {
+  return CutProduction(plant, 0, crudes, period) + ReformerFeed(plant, crudes, period) * kReformerLpgYield;
+}
+inline double ResidueToDepot(int crudes, int period) { return CutProduction(0, 3, crudes, period) * kResidueToDepotShare; }
+inline double LpgToPlantB(int crudes, int period) { return LpgMade(0, crudes, period) * kLpgToPlantBShare; }
+// What a plant makes of a product.
+inline double ProductMade(const std::string& tag, int plant, int crudes, int period) {
+  if (tag == "PRM") return PremiumVolume(plant, crudes, period);
+  if (tag == "DSL") return DieselVolume(plant, crudes, period);
+  if (tag == "RES") return CutProduction(plant, 3, crudes, period);
+  if (tag == "LPG") return LpgMade(plant, crudes, period);
+  return 0.0;
+}
+// What a plant sells of a product in a global case (after the transfers).
+inline double PlantSale(const std::string& tag, int plant, int crudes, int period) {
+  double sale = ProductMade(tag, plant, crudes, period);
+  if (tag == "RES" && plant == 0) sale -= ResidueToDepot(crudes, period);
+  if (tag == "LPG") sale += plant == 0 ? -LpgToPlantB(crudes, period) : LpgToPlantB(crudes, period);
+  return sale;
+}
+// The plant's own cost of a bought crude: the freight; the global purchase carries the price.
+inline double CrudeFreight(int plant) { return 1.0 + 0.5 * plant; }
+inline constexpr double kTransferCost = 0.8;
+inline constexpr double kInternalButanePrice = 1.5;  // IPRICE of plant A's butane supply
+
 // ---- Recursion and the case's solve
 
 inline constexpr int kRecursionPasses = 3;
@@ -210,5 +239,9 @@ inline int PassIterations(int pass) { return 40 + 5 * pass; }
 // ---- Periods of a multi-period model
 
 inline double PeriodDays(int period) { return period == 1 ? 28.0 : 31.0; }
+// The global builders take a multi-period model's objective coefficients per period and report them per day.
+inline double PerPeriod(double perDay, int period, bool multiPeriodGlobal) {
+  return multiPeriodGlobal ? perDay * PeriodDays(period) : perDay;
+}
 
 }  // namespace model_rules

@@ -45,6 +45,10 @@ class CPlantBuilder {
 
  private:
   std::string N(const std::string& base, int period) const { return m_scope.Name(base, period); }
+  // A money coefficient of a column the global builders report.
+  double Money(double perDay, int period) const {
+    return r::PerPeriod(perDay, period, m_scope.inGlobal() && m_scope.periodNames);
+  }
   int Periods() const { return m_scope.periods; }
 
   std::vector<std::string> PeriodColumns() const {
@@ -94,16 +98,20 @@ class CPlantBuilder {
 
   // ---- Purchases and sales
   void Trade() {
-    CTableBuilder buy("BUY", {"VOL", "WGT", "IPRICE", "GROUP"});
-    for (int k = 0; k < m_crudes; ++k) buy.Row(r::CrudeTag(k), {{"VOL", 1}, {"GROUP", 1}}, "Crude " + r::CrudeTag(k));
+    // COST and PRICE are the plant's local costs and prices in a global case.
+    CTableBuilder buy("BUY", {"VOL", "WGT", "IPRICE", "GROUP", "COST"});
+    for (int k = 0; k < m_crudes; ++k)
+      buy.Row(r::CrudeTag(k), {{"VOL", 1}, {"GROUP", 1}, {"COST", r::CrudePrice(k, 0) + r::CrudeFreight(P)}},
+              "Crude " + r::CrudeTag(k));
     buy.Row("BUT", {{"VOL", 1}, {"IPRICE", 1.5}}, "Butane");
     buy.Row("FAM", {{"WGT", 1}}, "Fatty acid methyl ester");
     for (int u = 0; u < m_options.extraUnits; ++u) buy.Row(r::ExtraFeedTag(u), {{"VOL", 1}}, "Feed of " + r::ExtraUnitName(u));
     buy.Row("CRU", {}, "Crude slate");
     m_model.AddTable(buy.Build());
 
-    CTableBuilder sell("SELL", {"VOL", "WGT", "MIN", "MAX", "ICOST", "VPRICE", "GROUP"});
-    sell.Row("PRM", {{"VOL", 1}, {"VPRICE", r::ProductPrice("PRM", 0)}, {"GROUP", 2}}, "Premium gasoline");
+    CTableBuilder sell("SELL", {"VOL", "WGT", "MIN", "MAX", "ICOST", "VPRICE", "GROUP", "PRICE"});
+    sell.Row("PRM", {{"VOL", 1}, {"VPRICE", r::ProductPrice("PRM", 0)}, {"GROUP", 2}, {"PRICE", r::ProductPrice("PRM", 0)}},
+             "Premium gasoline");
     sell.Row("DSL", {{"VOL", 1}, {"GROUP", 3}}, "Diesel");
     sell.Row("RES", {{"WGT", 1}, {"GROUP", 3}}, "Residue");
     sell.Row("LPG", {{"VOL", 1}, {"ICOST", 0.5}}, "Liquefied petroleum gas");
@@ -114,25 +122,30 @@ class CPlantBuilder {
     for (int p = 0; p < Periods(); ++p) {
       for (int k = 0; k < m_crudes; ++k) {
         const std::string tag = r::CrudeTag(k);
-        LpRecord& c = m_lp.Column(N("PURC" + tag, p), r::CrudeRun(P, k, m_crudes, p), -r::CrudePrice(k, p));
+        const double cost = m_scope.inGlobal() ? -Money(r::CrudeFreight(P), p) : -r::CrudePrice(k, p);
+        LpRecord& c = m_lp.Column(N("PURC" + tag, p), r::CrudeRun(P, k, m_crudes, p), cost);
         c.hi = r::CduCapacity(P);
         c.marginal = 0.0;
       }
       m_lp.Column(N("ABUYCRU", p)).hi = r::CduCapacity(P);
-      m_lp.Column(N("PURCBUT", p), r::ButaneBought(P, p), -r::ButanePrice(p));
-      m_lp.Column(N("PURCFAM", p), r::FameBought(P, m_crudes, p), -r::FamePrice(p));
+      // In a global case the plant's purchase carries the freight, the global purchase the price.
+      const auto price = [&](double own) { return m_scope.inGlobal() ? -Money(r::CrudeFreight(P), p) : -own; };
+      m_lp.Column(N("PURCBUT", p), r::ButaneBought(P, p), price(r::ButanePrice(p)));
+      m_lp.Column(N("PURCFAM", p), r::FameBought(P, m_crudes, p), price(r::FamePrice(p)));
       for (int u = 0; u < m_options.extraUnits; ++u)
-        m_lp.Column(N("PURC" + r::ExtraFeedTag(u), p), r::ExtraFeed(P, u, p), -r::ExtraFeedPrice(p));
+        m_lp.Column(N("PURC" + r::ExtraFeedTag(u), p), r::ExtraFeed(P, u, p), price(r::ExtraFeedPrice(p)));
 
+      // A plant of a global case sells to the global model's market M.
       const auto sale = [&](const std::string& tag, double activity) {
-        m_lp.Column(N("SELL" + tag, p), activity, r::ProductPrice(tag, p));
+        m_lp.Column(N((m_scope.inGlobal() ? "SEL" + tag + "M" : "SELL" + tag), p), activity,
+                    Money(r::ProductPrice(tag, p), p));
       };
-      sale("PRM", r::PremiumVolume(P, m_crudes, p));
-      sale("DSL", r::DieselVolume(P, m_crudes, p));
-      sale("RES", r::CutProduction(P, 3, m_crudes, p));
-      sale("LPG", r::CutProduction(P, 0, m_crudes, p) + r::ReformerFeed(P, m_crudes, p) * r::kReformerLpgYield);
+      for (const char* tag : {"PRM", "DSL", "RES", "LPG"})
+        sale(tag, m_scope.inGlobal() ? r::PlantSale(tag, P, m_crudes, p) : r::ProductMade(tag, P, m_crudes, p));
       for (int u = 0; u < m_options.extraUnits; ++u)
         sale(r::ExtraProductTag(u), r::ExtraFeed(P, u, p) * r::kExtraYield);
+      if (m_scope.inGlobal() && P == 0)
+        m_lp.Column(N("IPRCBUT", p), r::ButaneBought(P, p), -Money(r::kInternalButanePrice, p));
       LpRecord& group = m_lp.Column(N("ASELFUE", p));
       group.hi = 400;
       group.marginal = 0.0;

@@ -6,6 +6,7 @@
 #include "caseset/config/assembled_case.h"
 #include "caseset/config/local_model.h"
 #include "caseset/modeltables/vorn_io_table.h"
+#include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/messages.h"
 #include "modelfile/setting_item.h"
@@ -245,6 +246,9 @@ bool WritePrSpreadsheetTables(CVornDbExportData& exportData, CVornModelFile& mod
   int sqlServer = -1;
   if (IsSqlServerDatabase(model.m_settings.m_DatabaseOutputFormat.GetValue(), sqlServer) && exportData.m_pSqlServer)
     exportData.m_pSqlServer->UpdateTableDataToDatabase(nullptr);
+  // The models of a global case write through connections of their own to the same results file:
+  // rows left pending here would lock the next model's writes out.
+  FlushOutputTables(exportData);
   return ok;
 }
 
