@@ -98,6 +98,16 @@ TEST_F(TrancolExportTest, OneBasisNameGivesOnlyTheReducedCostRow) {
             "0|1|N1|4.0\n0|2|N2|-6.0\n");
 }
 
+// The rows are committed: a worker that goes on to its next case holds no lock on the results file.
+TEST_F(TrancolExportTest, LeavesTheResultsFileUnlocked) {
+  WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1"}).Doubles({4.0}).Doubles({9}));
+  ASSERT_TRUE(Export());
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open((home.Path() + "/M1/Results.Mdb").c_str(), &db), SQLITE_OK);
+  EXPECT_EQ(sqlite3_exec(db, "BEGIN IMMEDIATE; ROLLBACK;", nullptr, nullptr, nullptr), SQLITE_OK);
+  sqlite3_close(db);
+}
+
 TEST_F(TrancolExportTest, BasisRowsTakeCostsAndNegatedSensitivities) {
   // Status 11 is reported and the data used. B = 4, N = 2: costs[0] and the last basis name are not used.
   WriteFile(TrancolBytes()

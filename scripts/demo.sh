@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up on a fresh Debian 12 machine and runs the main job on the
-# demo case set: 20 cases on 3 workers, with the test console showing progress.
+# generated global model (two plants and a depot, 3 periods): 20 cases on 3
+# workers, with the test console showing progress. Ends with a summary of the
+# run and where its results are.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -17,19 +19,42 @@ cmake --build "$root/build" -j "$(nproc)" --target ostrel palvane test_console m
 
 run=${OSTREL_DEMO_DIR:-$root/build/demo-run}
 rm -rf "$run"
-"$root/build/tools/make_demo_cases" "$run" 20
+"$root/build/tools/make_demo_cases" "$run" 20 --kind global --periods 3
 
 # The console plays the main application; it ends when the 3 workers have closed their links.
-"$root/build/tools/test_console" --port-file "$run/console.port" --workers 3 --timeout 300 </dev/null &
+"$root/build/tools/test_console" --port-file "$run/console.port" --workers 3 --timeout 300 </dev/null \
+  >"$run/console.txt" 2>&1 &
 console=$!
 for _ in $(seq 100); do [ -s "$run/console.port" ] && break; sleep 0.1; done
 port=$(cat "$run/console.port")
 
 echo "Running 4 processes (rank 0 and 3 workers) on $run"
 status=0
-timeout -k 5 600 /usr/bin/mpiexec.mpich -n 4 "$root/build/runner/ostrel" demo "$run" cases.txt 1 0 127.0.0.1 "$port" || status=$?
+timeout -k 5 600 /usr/bin/mpiexec.mpich -n 4 "$root/build/runner/ostrel" demo "$run" cases.txt 1 0 127.0.0.1 "$port" \
+  >"$run/job.txt" 2>&1 || status=$?
 wait "$console" || true
-echo "Job exit status: $status"
-echo "Rank zero's log:"
-cat "$run/OstrelRankZero.log" 2>/dev/null || true
+
+# The summary: every listed case is written, failed or not run.
+db="$run/Results.Mdb"
+listed=$(grep -c . "$run/cases.txt" || true)
+written=0
+[ -f "$db" ] && written=$(sqlite3 "$db" "SELECT count(DISTINCT CaseID) FROM PrCase" 2>/dev/null || echo 0)
+notrun=$(sed -n 's/^\([0-9][0-9]*\) cases* were never dispatched.*/\1/p' "$run/OstrelRankZero.log" 2>/dev/null | tail -1)
+notrun=${notrun:-0}
+failed=$((listed - written - notrun))
+errors=$(grep -c "Error" "$run/job.txt" || true)
+echo
+echo "Summary of the demo run ($listed cases listed, job exit status $status):"
+echo "  cases solved and written: $written"
+echo "  cases failed:             $failed"
+echo "  cases not run:            $notrun"
+if [ "$errors" -gt 0 ]; then
+  echo "  error lines of the job:   $errors (in $run/job.txt)"
+  grep "Error" "$run/job.txt" | head -5 | sed 's/^/    /'
+fi
+echo "  results database:         $db (SQLite)"
+echo "  logs:                     $run/OstrelRankZero.log, $run/OstrelRank<n>.log"
+echo "Look at what was written:"
+echo "  sqlite3 -header -column $db \"SELECT CaseID, Description, ObjectiveFunction FROM PrCase\""
+echo "  sqlite3 -header -column $db \"SELECT CaseID, PeriodID, NodeID, StreamID, Activity, Price FROM PrSale WHERE CaseID = 1\""
 exit "$status"

@@ -113,8 +113,9 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
                      .Row("RESADP", {{"WGT", 1}}, "Residue to the depot")
                      .Row("LPGABR", {{"VOL", 1}}, "LPG from plant A to plant B")
                      .Build());
-  model.AddTable(CTableBuilder("DINV", {"OPEN", "MIN", "MAX", "TARG", "HCOST", "VOL"})
-                     .Row("RESD", {{"OPEN", 10}, {"MIN", 0}, {"MAX", 50}, {"TARG", 10}, {"HCOST", 0.05}}, "Depot residue tank")
+  model.AddTable(CTableBuilder("DINV", {"OPEN", "MIN", "MAX", "TARG", "HCOST", "VOL", "WGT"})
+                     .Row("RESD", {{"OPEN", 10}, {"MIN", 0}, {"MAX", 50}, {"TARG", 10}, {"HCOST", 0.05}, {"WGT", 1}},
+                          "Depot residue tank")
                      .Build());
   // The plants' process limits overridden for the whole network, and KPIs per plant (suffixed) and of the network.
   model.AddTable(CTableBuilder("PROCLIM", {"MIN", "MAX"}).Row("ZSEVA", {{"MIN", 90}, {"MAX", 101}}, "Severity at A").Build());

@@ -41,8 +41,7 @@ void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& m
   int position = 0;
   const auto set = [&](const std::string& name, const std::string& value) { list.SetValueText(name, value, position); };
   set("ModelType", std::to_string(modelType));
-  set("TITLE1", "Generated planning model ");
-  set("TITLE2", content.name);
+  set("TITLE1", "Generated planning model " + content.name);
   set("TranColReportOn", "1");
   set("OutputMpsDatabaseTables", "1");
   set("PeriodLength", "1");

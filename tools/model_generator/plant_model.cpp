@@ -495,8 +495,8 @@ class CPlantBuilder {
                          .Row("PRM", {{"OPEN", 20}, {"MIN", 5}, {"MAX", 60}, {"TARG", 20}, {"PCOST", 2}, {"HCOST", 0.1},
                                       {"VOL", 1}, {"SUL", 0.001}},
                               "Premium tank")
-                         .Row("DSL", {{"OPEN", 30}, {"MIN", 10}, {"MAX", 80}, {"TARG", 30}, {"HCOST", 0.1}, {"VOL", 1}},
-                              "Diesel tank")
+                         .Row("DSL", {{"OPEN", 30}, {"MIN", 10}, {"MAX", 80}, {"TARG", 30}, {"HCOST", 0.1}},
+                              "Diesel tank, by weight")
                          .Row("FUE", {{"MIN", 20}, {"MAX", 150}, {"TARG", 50}, {"PCOST", 1}, {"HCOST", 0.05}}, "Fuel tanks")
                          .Build());
     for (int p = 0; p < Periods(); ++p) {
