@@ -61,7 +61,6 @@ const std::map<std::string, std::string> kMultiPeriodOnly = {
 };
 // Known gaps: tables the model's features should fill, with the issue that builds what fills them.
 const std::map<std::string, int> kKnownGaps = {
-    {"PrKpi", 28}, {"PrKpiValue", 28}, {"PrKpiAnchor", 28},
     // The alternate utility pairs are not read from the table index; the REPORT worksheet's key
     // column counts as a value, so no report-writer unit is made and no report row matches.
     {"PrAlternateUtility", 29}, {"PrReportRow", 29},
@@ -167,8 +166,9 @@ class MpiModelKinds : public MpiRun {
     return "(SELECT ProcessCapacityID FROM PrProcessCapacity WHERE CaseID = 1 AND ModelID = " + model +
            " AND Tag = '" + tag + "')";
   }
+  // A KPI's id is the same in every case; the definitions of any case give it.
   static std::string Kpi(const std::string& model, const std::string& tag) {
-    return "(SELECT KpiID FROM PrKpi WHERE CaseID = 1 AND NodeID = " + model + " AND Tag = '" + tag + "')";
+    return "(SELECT KpiID FROM PrKpi WHERE NodeID = " + model + " AND Tag = '" + tag + "' LIMIT 1)";
   }
   // The period id of period index p (0 for a single-period model).
   std::string Period(int p) const {
@@ -211,7 +211,10 @@ class MpiModelKinds : public MpiRun {
              Limit(m, "SEV") + at,
          r::Severity(plant, p), 28},
         {"KPI of crude ANS bought", "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "PURCANS") + at,
-         r::CrudeRun(plant, 0, k, p), 28},
+         r::CrudeRun(plant, 0, k, p)},
+        // Every case's write drops the KPI definitions of the cases written before it.
+        {"KPI definition kept for case 1", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m + " AND Tag = 'PURCANS'",
+         1.0, 25},
     };
   }
 
