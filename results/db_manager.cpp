@@ -306,7 +306,8 @@ bool CDbManager::WriteSolution(bool firstCase) {
       if (table != nullptr) table->WriteTable();
     WriteSettingDefaults();
   }
-  DropResultTable(*model, "PrKpi");
+  // PrKpi is kept: dropping it before every case's write would lose the KPI rows of the cases
+  // written before, and fail the writes of the workers writing at the same time.
   const bool written = m_pSolution->WriteToDatabase(firstCase, m_pDbData->m_bNeedMultipleExecutions);
   m_dtWriteEnd = plat::OleDateTime::GetCurrentTime();
   return written;

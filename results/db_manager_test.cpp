@@ -131,9 +131,9 @@ TEST_F(DbManagerTest, TheFirstCaseWritesVersionEnumerationAndSettingDefaultTable
   EXPECT_EQ(Query("SELECT count(*) FROM PrDatabaseVersion"), "1\n");
 }
 
-// PrKpi is dropped before every case; the next definition pass must make it
-// anew rather than find the handle of the dropped table.
-TEST_F(DbManagerTest, EveryCaseFindsPrKpiAfterItWasDropped) {
+// PrKpi is kept from case to case (dropping it would lose the rows of the
+// cases written before); a later case writes into the same table.
+TEST_F(DbManagerTest, ALaterCaseWritesIntoTheSamePrKpi) {
   ASSERT_TRUE(WriteCase(true));
   testing::internal::CaptureStderr();
   const bool second = WriteCase(false);
