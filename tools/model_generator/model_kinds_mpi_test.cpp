@@ -201,7 +201,7 @@ class MpiModelKinds : public MpiRun {
          r::DstPoolSulfur(plant, k, p)},
         {"recursed P-row of the hydrotreater feed",
          "SELECT Activity FROM PrPRow WHERE ModelID = " + m + " AND UnitID = " + Unit(m, "SHDT") + " AND Tag = 'PSULAVG'" + at,
-         r::DstPoolSulfur(plant, k, p), 28},
+         r::DstPoolSulfur(plant, k, p)},
         {"utilisation of the feed sulfur limit",
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "HDT") + at,
