@@ -31,6 +31,13 @@ inline CMatrixDirectory& GetMatrixDirectory(CVornModelFile& model) {
   return GetMatrixDirectoryData(model).m_MatrixDirectory;
 }
 
+// The row factors of the model's table index, from the named values of its
+// directory: an LP row name -> its factor (m_dValue) and basis flag
+// (m_nNumber, 1 volume). Only the compact index carries them; empty until read.
+inline const CNamedValueTable& GetRowFactors(CVornModelFile& model) {
+  return GetMatrixDirectoryData(model).m_NamedValues;
+}
+
 // Message ids of the model-table readers.
 inline constexpr std::uint32_t kIdsTableMissingInMap = 534;  // %1: the table
 inline constexpr std::uint32_t kIdsUnableToOpenFile = 2510;  // %1: the path

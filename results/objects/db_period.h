@@ -4,6 +4,7 @@
 // kind. m_paStreamQualityView is a view of m_paStreamQualities.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -111,6 +112,9 @@ class CDbPeriod : public CDbObject {
   // far in this period, one slot per unit.
   std::vector<double> m_adProcLimMin;
   std::vector<double> m_adProcLimMax;
+  // The first slot of each model's units in those arrays, by ModelID; unit
+  // id i of the model has the slot first + i - 1.
+  std::map<std::int32_t, std::size_t> m_mapProcLimFirstSlot;
 
   // ---- The result-table writers (writers/).
   // "PrPeriod", then every per-period table of the case.

@@ -6,6 +6,7 @@
 // destroys the whole tree.
 
 #include <cstdint>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -156,6 +157,19 @@ class CDbSolution : public CObject {
   void BuildInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   void BuildDepotInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
   void BuildGroupInventories(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model);
+  // The minima (R not beginning "G") and maxima of "proclim.dat" into the
+  // process-limit slots of the model's units; records of other plants (with
+  // isGlobal or isLocalModel), periods or units are passed over.
+  void SetProcLimMinMax(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal,
+                        bool isLocalModel, bool isMultiPeriod);
+  // The global model's zproclim (else PROCLIM) rows applied to the plants'
+  // units; the model object is not used.
+  void ProcessGlobalPROCLIM(CVornModelFile* modelFile, CDbModel* model, CDbCase* dbCase);
+  // One row of that table applied to one unit of a plant in every period:
+  // its limits (entry and slots) and its utilisation.
+  void ApplyProcLimRow(CDbCase* dbCase, const CDbDefinition* unit, CDbModel* model, const CTableFilTable& table,
+                       int row, const std::map<std::string, int>& minColumns,
+                       const std::map<std::string, int>& maxColumns);
   // Capacity, process-unit, blender and pump limits of every period, with their penalties.
   void BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornModelFile* modelFile);
   // The activity, bounds and marginal value of the BOUNDS table's LP columns, per period.

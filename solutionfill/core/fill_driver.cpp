@@ -1,9 +1,6 @@
 // CDbSolution::FillSolution: the result objects of one model of a solved
 // case, made in a fixed order of logged steps, and the small helpers the
 // driver owns (status texts, units of measure, solution states).
-//
-// Builders that are not part of this program yet are passed over; their
-// steps still write their log lines so that the export log keeps its shape.
 
 #include <algorithm>
 #include <string>
@@ -356,7 +353,9 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   }
 
   log.Step("...ProcessGlobalPROCLIM\n");
+  if (isGlobal && settings.m_UseZelunMGOn.GetValue() == 0) ProcessGlobalPROCLIM(modelFile, model, &dbCase);
   log.Step("...SetProcLimMinMax\n");
+  SetProcLimMinMax(modelFile, &dbCase, model, isGlobal, isLocalModel, multiPeriod);
   log.Step("...BuildCapacityLimits\n");
   BuildCapacityLimits(&dbCase, model, modelFile);
   SendStatusMessage(LoadTreskString(kTreskCapacityLimitsDone));

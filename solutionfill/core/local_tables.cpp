@@ -503,7 +503,6 @@ class CLocalTables {
     const bool skipDummy = m_main && fill::IsMultiPeriodModel(*m_main);
     std::int32_t count = 0;
     float minDefault = CTableFilTable::kBlankCell, maxDefault = CTableFilTable::kBlankCell;
-    std::map<const CDbPeriod*, std::size_t> bases;
     for (int i = 0; i < table.GetRowCount(); ++i) {
       const std::string& row = table.m_aRowNames[i];
       if (row.size() < 4) continue;
@@ -541,9 +540,9 @@ class CLocalTables {
         const CDbPeriod probe(primalPeriod->m_strName);
         CDbPeriod* period = m_case.m_paPeriods.Find(&probe);
         if (!period) continue;
-        auto base = bases.find(period);
-        if (base == bases.end()) {
-          base = bases.emplace(period, period->m_adProcLimMin.size()).first;
+        auto base = period->m_mapProcLimFirstSlot.find(m_model.m_nID);
+        if (base == period->m_mapProcLimFirstSlot.end()) {
+          base = period->m_mapProcLimFirstSlot.emplace(m_model.m_nID, period->m_adProcLimMin.size()).first;
           period->m_adProcLimMin.resize(base->second + table.GetRowCount(), kDbNotSet);
           period->m_adProcLimMax.resize(base->second + table.GetRowCount(), kDbNotSet);
         }

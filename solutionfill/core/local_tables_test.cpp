@@ -187,6 +187,9 @@ TEST_F(LocalTables, ProcessLimitUnitsWithTheirLimitsPerPeriod) {
   ASSERT_EQ(p1.m_adProcLimMin.size(), 1u + 5u);
   ASSERT_EQ(p2.m_adProcLimMin.size(), 5u);
   EXPECT_TRUE(Period(".").m_adProcLimMin.empty());
+  // The model's first slot stays with the period for the later process-limit steps.
+  EXPECT_EQ(p1.m_mapProcLimFirstSlot.at(model.m_nID), 1u);
+  EXPECT_EQ(p2.m_mapProcLimFirstSlot.at(model.m_nID), 0u);
   // ATM (slot 0): the second row overwrites the first; its MIN is 2, its MAX default blank.
   EXPECT_EQ(p1.m_adProcLimMin[1], 2.0);
   EXPECT_EQ(p1.m_adProcLimMax[1], 1e30);

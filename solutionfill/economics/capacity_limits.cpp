@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_fil_table.h"
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
@@ -16,6 +17,7 @@
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/fill_tables.h"
 #include "solutionfill/economics/economics_fill.h"
+#include "solutionfill/economics/group_fill.h"
 #include "standins/tresk.h"
 
 namespace {
@@ -72,6 +74,25 @@ void AddPenalty(CDbPeriod& period, std::int32_t type, std::int32_t modelId, doub
   period.m_paPenalties.Add(std::move(penalty));
 }
 
+// The factor of a unit's G row that the table index scales: 1 for a row it
+// does not list; for 999 the stream named like the unit gives its specific
+// gravity (basis flag 1) or specific volume, else 1.
+double RowFactor(const CNamedValueTable& rowFactors, const std::string& gName, const std::string& unitName,
+                 const CDbModel& model, const CDbPeriod& period) {
+  const CNamedValueTable::Entry* entry = rowFactors.Find(gName);
+  if (!entry) return 1.0;
+  if (std::abs(entry->m_dValue - 999.0) > 0.01) return entry->m_dValue;
+  const CDbQuality qualityProbe(entry->m_nNumber == 1 ? "SPG" : "SPV");
+  const CDbStream* stream = fill::FindModelStream(model, unitName);
+  const CDbQuality* quality = model.m_paQualities.Find(&qualityProbe);
+  if (!stream || !quality) return 1.0;
+  for (const CDbStreamQuality* value : period.m_paStreamQualities)
+    if (value && value->m_nID == stream->m_nID && value->m_nNodeID == model.m_nID &&
+        value->m_nQualityID == quality->m_nID)
+      return value->m_dValue;
+  return 1.0;
+}
+
 double Slot(const std::vector<double>& slots, int k) {
   return k >= 0 && static_cast<std::size_t>(k) < slots.size() ? slots[static_cast<std::size_t>(k)] : kDbNotSet;
 }
@@ -90,6 +111,8 @@ void CDbSolution::BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornMod
   const bool signReverse = main && main->m_settings.m_SignReverseSectionOn.GetValue() == 1;
   const bool zelun = econ::UseZelun(m_pDbData);
   const std::int32_t modelId = model->m_nID;
+  static const CNamedValueTable kNoRowFactors;
+  const CNamedValueTable& rowFactors = modelFile ? GetRowFactors(*modelFile) : kNoRowFactors;
 
   // Calls fn(primal period, case period, days) for the periods a section walks.
   auto forPeriods = [&](bool skipDummy, auto fn) {
@@ -137,11 +160,11 @@ void CDbSolution::BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornMod
     const std::string zName = name("ZLIM", 'Z'), gName = name("GLIM", 'G'), lName = name("LLIM", 'L'),
                       upName = name("uLIM", 'u'), downName = name("dLIM", 'd');
     forPeriods(true, [&](const CDbPrimalPeriod& pp, CDbPeriod& period, double days) {
-      const int k = period.m_paProcessCapacityLimits.GetSize();
+      const int slot = econ::ProcLimSlot(period, modelId, unit->m_nID);
       CDbCapacityLimit& limit = AddLimit(period.m_paProcessCapacityLimits, unit->m_nID, modelId, m_pDbData);
       if (plain) {
-        limit.m_dMinValue = Slot(period.m_adProcLimMin, k);
-        limit.m_dMaxValue = Slot(period.m_adProcLimMax, k);
+        limit.m_dMinValue = Slot(period.m_adProcLimMin, slot);
+        limit.m_dMaxValue = Slot(period.m_adProcLimMax, slot);
         limit.m_dActivity = 0.0;
         limit.m_dMarginalValue = 0.0;
         return;
@@ -170,15 +193,14 @@ void CDbSolution::BuildCapacityLimits(CDbCase* dbCase, CDbModel* model, CVornMod
         MakeEmpty(limit);
         return;
       }
-      limit.m_dMinValue = Slot(period.m_adProcLimMin, k);
-      limit.m_dMaxValue = Slot(period.m_adProcLimMax, k);
+      limit.m_dMinValue = Slot(period.m_adProcLimMin, slot);
+      limit.m_dMaxValue = Slot(period.m_adProcLimMax, slot);
       if (m_bParametricOverrides) {
         GetParametricOverride(lName, pp.m_strName, model->m_strName, &limit.m_dMinValue, "MIN");
         GetParametricOverride(gName, pp.m_strName, model->m_strName, &limit.m_dMaxValue, "MIN");
       }
       limit.m_dActivity = 0.0;
-      const double factor = 1.0;
-      const double m = factor * z->m_dActivity;
+      const double m = RowFactor(rowFactors, gName, u, *model, period) * z->m_dActivity;
       if (z->m_dActivity != 0.0) {
         if (g && !::IsInfiniteValue(limit.m_dMaxValue) && !(l && l->m_strStatus == "UL")) {
           limit.m_dActivity = limit.m_dMaxValue - (g->m_dActivity + up) / m;

@@ -62,6 +62,7 @@ TEST_F(CapacityLimits, ProcessUnitsTakeTheirSlotsAndRowMarginals) {
   used.m_bSpecialUnitFlag = 1;
   Period("A").m_adProcLimMin = {1, 2, 3};
   Period("A").m_adProcLimMax = {10, 20, 30};
+  Period("A").m_mapProcLimFirstSlot[1] = 0;
   CDbPrimalPeriod& a = PrimalPeriod("P", "A");
   Column(a, "ZLIMSPC", 0);
   Row(a, "GLIMSPC", 0, 40);
@@ -112,6 +113,77 @@ TEST_F(CapacityLimits, BlenderCostPenaltyMemberBlendsAndPumpMarginals) {
   ASSERT_EQ(Period("A").m_paPumpCapacityLimits.GetSize(), 1);
   EXPECT_EQ(Period("A").m_paPumpCapacityLimits[0]->m_nID, 11);
   EXPECT_EQ(Period("A").m_paPumpCapacityLimits[0]->m_dMarginalValue, 0.5);
+}
+
+TEST_F(CapacityLimits, AUnitReadsTheSlotOfItsModelWhateverTheEntriesBeforeIt) {
+  WriteTables({});
+  MakePeriods({"A"}, true);
+  // Model 1's table had two rows for its one unit: model 2's slots begin at 2.
+  Period("A").m_adProcLimMin = {1, 2, 3};
+  Period("A").m_adProcLimMax = {10, 20, 30};
+  Period("A").m_mapProcLimFirstSlot = {{1, 0}, {2, 2}};
+  CDbModel& first = AddModel("P", 1);
+  CDbModel& second = AddModel("Q", 2);
+  Add(first.m_paProcessCapacities, 1, "ONE");
+  Add(second.m_paProcessCapacities, 1, "TWO");
+  PrimalPeriod("P", "A");
+  PrimalPeriod("Q", "A");
+
+  m_solution->BuildCapacityLimits(m_case, &first, &Main());
+  m_solution->BuildCapacityLimits(m_case, &second, &Main());
+
+  const auto& limits = Period("A").m_paProcessCapacityLimits;
+  ASSERT_EQ(limits.GetSize(), 2);
+  EXPECT_EQ(limits[1]->m_dMinValue, 3.0);
+  EXPECT_EQ(limits[1]->m_dMaxValue, 30.0);
+}
+
+TEST_F(CapacityLimits, TheRowFactorScalesTheUnitActivityOfAGRow) {
+  WriteTables({});
+  CDbModel& model = MakeCase();
+  CDbDefinition& unit = Add(model.m_paProcessCapacities, 1, "USE");
+  unit.m_bSpecialUnitFlag = 1;
+  Period("A").m_adProcLimMax = {30};
+  Period("A").m_adProcLimMin = {kBlank};
+  Period("A").m_mapProcLimFirstSlot[1] = 0;
+  CDbPrimalPeriod& a = PrimalPeriod("P", "A");
+  Column(a, "ZLIMUSE", 2);
+  Row(a, "GLIMUSE", 8);
+  AddStream(model, "USE", 21);
+  for (const auto& [name, id] : {std::pair{"SPG", 61}, std::pair{"SPV", 62}}) {
+    auto quality = std::make_unique<CDbQuality>(id, &m_export);
+    quality->m_strName = name;
+    model.m_paQualities.Add(std::move(quality));
+  }
+  model.m_paQualities.Sort(&CDbObject::CompareDbObjectName);
+  auto spg = std::make_unique<CDbStreamQuality>(21, 1, 61, &m_export);
+  spg->m_dValue = 4;
+  Period("A").m_paStreamQualities.Add(std::move(spg));
+
+  struct Case {
+    double factor;     // 0: no row factor
+    std::int32_t basis;
+    double activity;
+  };
+  const Case cases[] = {
+      {0, 0, 30 - 8.0 / 2},                 // not listed: 1
+      {2, 0, 30 - 8.0 / (2 * 2)},           // a scaled G row
+      {999.005, 1, 30 - 8.0 / (4 * 2)},     // 999 on a volume basis: the SPG of the stream named like the unit
+      {999, 0, 30 - 8.0 / 2},               // 999 on a weight basis: no SPV value, so 1
+  };
+  CNamedValueTable& factors = GetMatrixDirectoryData(Main()).m_NamedValues;
+  for (const Case& c : cases) {
+    factors.RemoveAll();
+    if (c.factor != 0) {
+      CNamedValueTable::Entry& entry = factors.Add("GLIMUSE");
+      entry.m_dValue = c.factor;
+      entry.m_nNumber = c.basis;
+    }
+    Period("A").m_paProcessCapacityLimits.RemoveAll();
+    m_solution->BuildCapacityLimits(m_case, &model, &Main());
+    ASSERT_EQ(Period("A").m_paProcessCapacityLimits.GetSize(), 1);
+    EXPECT_DOUBLE_EQ(Period("A").m_paProcessCapacityLimits[0]->m_dActivity, c.activity) << c.factor;
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "solutionfill/economics/economics_fill.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include "caseset/modeltables/table_fil_table.h"
@@ -126,6 +127,34 @@ void SetGroupValues(CDbGroupTransaction& group, const CDbPrimal& column, double 
   group.m_dMarginalValue = PerDay(column.m_dMarginalValue, divisor);
   group.m_dMaxValue = column.m_dHiRHS;
   group.m_dMinValue = column.m_dLoRHS;
+}
+
+int ProcLimSlot(const CDbPeriod& period, std::int32_t modelId, std::int32_t unitId) {
+  const auto first = period.m_mapProcLimFirstSlot.find(modelId);
+  if (first == period.m_mapProcLimFirstSlot.end() || unitId < 1) return -1;
+  const std::size_t slot = first->second + static_cast<std::size_t>(unitId) - 1;
+  if (slot >= period.m_adProcLimMin.size() || slot >= period.m_adProcLimMax.size()) return -1;
+  return static_cast<int>(slot);
+}
+
+bool CSideFileRecordReader::NextWord() { return !m_pending.empty() || static_cast<bool>(m_in >> m_pending); }
+
+bool CSideFileRecordReader::NextName(std::string& name) {
+  constexpr std::size_t kNameWidth = 9;
+  if (!NextWord()) return false;
+  name = m_pending.substr(0, kNameWidth);
+  m_pending.erase(0, name.size());
+  return true;
+}
+
+bool CSideFileRecordReader::Next(std::string& row, std::string& column, float& value) {
+  if (!NextName(row) || !NextName(column) || !NextWord()) return false;
+  const char* start = m_pending.c_str();
+  char* end = nullptr;
+  value = std::strtof(start, &end);
+  if (end == start) return false;
+  m_pending.erase(0, static_cast<std::size_t>(end - start));
+  return true;
 }
 
 std::string Left(const std::string& text, std::size_t n) { return text.substr(0, n); }

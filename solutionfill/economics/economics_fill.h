@@ -5,6 +5,7 @@
 // value is an expected case for these builders, never an error.
 
 #include <cstdint>
+#include <istream>
 #include <string>
 
 class CDbCase;
@@ -47,6 +48,10 @@ bool MainIsMultiPeriod(const CVornDbExportData* exportData);
 // The basis flag of a table row: from volumeBasis, 1 with a VOL value, then 0 with a WGT value.
 std::int32_t RowBasis(const CTableFilTable& table, int row, int volColumn, int wgtColumn, std::int32_t volumeBasis);
 
+// The slot of unit id unitId of model modelId in the period's process-limit
+// arrays, or -1 when the model has no slots there (or the unit none).
+int ProcLimSlot(const CDbPeriod& period, std::int32_t modelId, std::int32_t unitId);
+
 // The economic-summary entry (category, modelId) of a period, or null.
 CDbEcoSum* FindEcoSum(const CDbPeriod& period, std::int32_t category, std::int32_t modelId);
 // As FindEcoSum; a missing entry is made with Activity 0 and the list re-sorted.
@@ -61,6 +66,23 @@ void SetSaleValues(CDbSale& sale, const CDbPrimal& column, double divisor, bool 
 void SetGroupValues(CDbGroupTransaction& group, const CDbPrimal& column, double divisor);
 // A marginal value per day; a value that is not set stays so.
 double PerDay(double value, double divisor);
+
+// The records of the solver's small text side files ("penalty.dat",
+// "proclim.dat"): a row name, a column name and a number, separated by
+// white space. As the solver's reader does, a name takes at most 9
+// characters and a longer word gives the next field the rest.
+class CSideFileRecordReader {
+ public:
+  explicit CSideFileRecordReader(std::istream& in) : m_in(in) {}
+  // The next record; false at the end, or where the number field holds no number.
+  bool Next(std::string& row, std::string& column, float& value);
+
+ private:
+  bool NextWord();
+  bool NextName(std::string& name);
+  std::istream& m_in;
+  std::string m_pending;
+};
 
 // The first n characters, and the three characters from position k ("" past the end).
 std::string Left(const std::string& text, std::size_t n);

@@ -4,7 +4,6 @@
 
 #include <clocale>
 #include <cmath>
-#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -24,33 +23,8 @@
 
 namespace {
 
-constexpr std::size_t kFieldWidth = 9;  // a longer word is read as two fields
 constexpr std::int32_t kPenaltyCategory = 17;
 constexpr std::int32_t kSupplyDemandPenalty = 1;
-
-// White-space separated fields of at most kFieldWidth characters.
-class CFieldReader {
- public:
-  explicit CFieldReader(std::istream& in) : m_in(in) {}
-  bool Next(std::string& field) {
-    if (m_pending.empty() && !(m_in >> m_pending)) return false;
-    field = m_pending.substr(0, kFieldWidth);
-    m_pending.erase(0, field.size());
-    return true;
-  }
-
- private:
-  std::istream& m_in;
-  std::string m_pending;
-};
-
-bool ReadRecord(CFieldReader& reader, std::string& row, std::string& column, float& factor) {
-  std::string number;
-  if (!reader.Next(row) || !reader.Next(column) || !reader.Next(number)) return false;
-  char* end = nullptr;
-  factor = std::strtof(number.c_str(), &end);
-  return end != number.c_str();
-}
 
 struct CPenaltyKind {
   std::int32_t m_nType = 0;
@@ -172,10 +146,10 @@ void CDbSolution::BuildPenalty(CVornModelFile* modelFile, CDbCase* dbCase, CDbMo
     CDbPeriod* defaultPeriod = dbCase->m_paPeriods.GetSize() > 0 ? dbCase->m_paPeriods[0] : nullptr;
     const CDbPrimalPeriod* defaultPrimal = primal->m_paPeriods.GetSize() > 0 ? primal->m_paPeriods[0] : nullptr;
     const CPenaltyClassifier classifier(m_pDbData, *model, isGlobal, hasPools);
-    CFieldReader reader(file);
+    econ::CSideFileRecordReader reader(file);
     std::string row, column;
     float factor = 0.0f;
-    while (ReadRecord(reader, row, column, factor)) {
+    while (reader.Next(row, column, factor)) {
       if (row.rfind("Epenrow", 0) != 0 && row.rfind("Epentrg", 0) != 0) continue;
       if (isGlobal || isLocalModel) {
         const std::string plant = isMultiPeriod ? econ::CharAt(column, 8) : econ::CharAt(column, 7);
