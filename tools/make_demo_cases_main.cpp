@@ -4,10 +4,11 @@
 // and the prepared solver output of every case.
 //
 //   make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local]
-//                   [--crudes N] [--units N] [--periods N] [--time S]
+//                   [--size 1k|10k] [--crudes N] [--units N] [--periods N] [--time S]
 //
 // CASES defaults to 20. --crudes (at least 2), --units (extra units) and
-// --periods scale the model up; --time is the stand-in's solve time per case.
+// --periods scale the model up, --size sets them for a Standard case of about
+// 1,000 or 10,000 result rows; --time is the stand-in's solve time per case.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,7 +20,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local] [--crudes N] "
-               "[--units N] [--periods N] [--time S]\n");
+               "[--size 1k|10k] [--units N] [--periods N] [--time S]\n");
   return 2;
 }
 
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
     const bool hasValue = i + 1 < argc;
     if (word == "--kind" && hasValue) {
       if (!model_gen::ParseModelKind(argv[++i], options.kind)) return Usage();
+    } else if (word == "--size" && hasValue) {
+      if (!model_gen::ApplySize(argv[++i], options)) return Usage();
     } else if (word == "--crudes" && hasValue) {
       if (!ReadInt(argv[++i], options.crudes)) return Usage();
     } else if (word == "--units" && hasValue) {

@@ -21,6 +21,16 @@ struct ExportConfigFixture {
     int setParent = 0;
     std::string selExp = {};  // selection formula
     int selValue = -1;   // -1: not given
+    std::vector<int> siblings = {};
+    std::vector<std::pair<std::string, std::vector<std::string>>> tables = {};  // case table, its cross-tab lines
+  };
+  // The scenario logic of an assembled case: the case whose results its formula reads, its parent and base.
+  struct Logic {
+    int assembledCase = 0;
+    int caseNumber = 0;
+    int parentCase = 0;
+    int baseCase = 0;
+    std::string tolerance;
   };
   // A local model of a global model: its code (the node name) and directory.
   struct LocalModel {
@@ -38,6 +48,8 @@ struct ExportConfigFixture {
   std::vector<Case> cases;
   std::vector<LocalModel> localModels;  // in the order of their directories
   std::vector<ErrorMessage> errorMessages;
+  bool doDbSolution = false;  // the run writes its solution row
+  std::vector<Logic> logics;
 
   static std::string ModelName(const std::string& modelDirectory) {
     const std::size_t slash = modelDirectory.find_last_of('/');
@@ -53,6 +65,7 @@ struct ExportConfigFixture {
     root.AppendTextElement("DatabaseDirectory", databaseDirectory);
     root.AppendTextElement("DatabaseDescription", databaseDescription);
     root.AppendTextElement("SolutionID", "1");
+    if (doDbSolution) root.AppendTextElement("DoDbSolution", "1");
     root.AppendElement("VornModelFile").AppendTextElement("ModelFileDir", modelDirectory);
     if (!localModels.empty()) {
       plat::XmlNode files = root.AppendElement("VornModelFileArray");
@@ -90,11 +103,36 @@ struct ExportConfigFixture {
       }
       if (!c.selExp.empty()) item.AppendTextElement("SelExp", c.selExp);
       if (c.selValue != -1) item.AppendTextElement("SelValue", std::to_string(c.selValue));
+      if (!c.siblings.empty()) {
+        plat::XmlNode siblings = item.AppendElement("SetSiblings");
+        for (int sibling : c.siblings) siblings.AppendTextElement("SetSiblingValue", std::to_string(sibling));
+      }
+      if (!c.tables.empty()) {
+        plat::XmlNode tables = item.AppendElement("CaseTables");
+        for (const auto& [name, lines] : c.tables) {
+          plat::XmlNode table = tables.AppendElement("CaseTable");
+          table.AppendTextElement("CaseNumber", std::to_string(c.number));
+          table.AppendTextElement("Name", name);
+          plat::XmlNode crossTab = table.AppendElement("CrossTabLines");
+          for (const std::string& line : lines) crossTab.AppendTextElement("CrossTabLineValue", line);
+        }
+      }
       plat::XmlNode rows = item.AppendElement("CaseSettings");
       for (const auto& [name, value] : c.settings) {
         plat::XmlNode row = rows.AppendElement("CaseSetting");
         row.AppendTextElement("Row", name);
         row.AppendTextElement("Value", std::to_string(value));
+      }
+    }
+    if (!logics.empty()) {
+      plat::XmlNode list = root.AppendElement("ScenarioExecutionLogics");
+      for (const Logic& logic : logics) {
+        plat::XmlNode item = list.AppendElement("ScenarioExecutionLogic");
+        item.AppendTextElement("AssembledCase", std::to_string(logic.assembledCase));
+        item.AppendTextElement("Case", std::to_string(logic.caseNumber));
+        item.AppendTextElement("ParentCase", std::to_string(logic.parentCase));
+        item.AppendTextElement("BaseCase", std::to_string(logic.baseCase));
+        if (!logic.tolerance.empty()) item.AppendTextElement("SelFormulaTolerance", logic.tolerance);
       }
     }
     return document.Save(path);

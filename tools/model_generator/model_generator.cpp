@@ -123,6 +123,37 @@ std::string TrancolFile(const CLpBuilder& lp) {
   return TrancolBytes().Int(0).Names(basis).Names(nonBasis).Doubles(costs).Doubles(reduced).Doubles(matrix).m_bytes;
 }
 
+// The case set's scenario: case 1 is the base; cases 2 and 3 carry selection
+// formulas over the base's results (true for 2, false for 3); cases 4 to 6
+// are a parametric chain that tightens the reformer's capacity, whose second
+// step the solver finds infeasible.
+constexpr int kParametricSteps[] = {4, 5, 6};
+constexpr int kInfeasibleStep = 5;
+
+ExportConfigFixture::Case CaseOf(int c, int cases) {
+  ExportConfigFixture::Case exportCase;
+  exportCase.number = c;
+  exportCase.title = "Generated case " + std::to_string(c);
+  if (c == 1) {
+    exportCase.setNodeType = "Base";
+  } else if (c == 2 || c == 3) {
+    exportCase.setNodeType = "Case";
+    exportCase.setParent = 1;
+    exportCase.selExp = c == 2 ? "Parent:PURC:ANS:Activity > 10" : "Parent:PURC:ANS:Activity > 100";
+    exportCase.selValue = 0;
+  } else if (c >= kParametricSteps[0] && c <= kParametricSteps[2]) {
+    exportCase.setNodeType = "ParametricNode";
+    exportCase.setParent = 1;
+    exportCase.selExp = "Base:OBJFN > 0";
+    exportCase.selValue = 0;
+    for (int step : kParametricSteps)
+      if (step <= cases) exportCase.siblings.push_back(step);
+    const int limit = 40 - 5 * (c - kParametricSteps[0]);
+    exportCase.tables.push_back({"CAPS", {"CCAPRFM\tMAX\t" + std::to_string(limit)}});
+  }
+  return exportCase;
+}
+
 }  // namespace
 
 bool ParseModelKind(const std::string& text, ModelKind& kind) {
@@ -142,6 +173,20 @@ const char* ModelKindName(ModelKind kind) {
     case ModelKind::kLocal: return "local";
   }
   return "";
+}
+
+bool ApplySize(const std::string& size, GeneratorOptions& options) {
+  // A Standard case has about 1,000 result rows besides the settings; each extra unit adds about 37.
+  if (size == "1k") {
+    options.crudes = 2;
+    options.extraUnits = 0;
+  } else if (size == "10k") {
+    options.crudes = 2;
+    options.extraUnits = 240;
+  } else {
+    return false;
+  }
+  return true;
 }
 
 int PeriodCount(const GeneratorOptions& options) {
@@ -229,6 +274,7 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   config.modelDirectory = (dir / main.name).string();
   config.databaseDirectory = dir.string();
   config.databaseDescription = "Generated model";
+  config.doDbSolution = true;
   for (std::size_t i = 0; i < layout.localModels.size(); ++i)
     config.localModels.push_back({layout.plantCodes[i], (dir / layout.localModels[i]).string(), true});
   config.errorMessages = {{"E101", "Generated warning of the matrix", "VBALNAP", "SRFMNAP", main.name},
@@ -248,21 +294,15 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
     // Each case starts from the solution of the case before it in its group.
     const int loadSol = c > 3 ? c - 3 : 0;
     list << c << ' ' << kFiles[c % 3] << ' ' << loadSol << " 0 x 0\n";
-    outcomes << c << " status=1 objective=" << objective << (c % 7 == 0 ? " loadsol=0" : "") << '\n';
+    outcomes << c << (c == kInfeasibleStep ? " status=5" : " status=1") << " objective=" << objective
+             << (c % 7 == 0 ? " loadsol=0" : "") << '\n';
     const fs::path out = dir / "SolverOutput" / std::to_string(c) / main.name;
     fs::create_directories(out, ec);
     if (!SaveFile(out / names->GetTrancolFileName(c), trancol, error)) return false;
-    ExportConfigFixture::Case exportCase;
-    exportCase.number = c;
-    exportCase.title = "Generated case " + std::to_string(c);
+    config.cases.push_back(CaseOf(c, options.cases));
     // Every fourth case changes a setting of the model for itself only.
-    if (c % 4 == 0) exportCase.settings.push_back({"LimitPenalty", 500.0 * c});
-    if (c == 1) exportCase.setNodeType = "Base";
-    if (c % 5 == 0) {
-      exportCase.setNodeType = "Parametric";
-      exportCase.setParent = c - 1;
-    }
-    config.cases.push_back(std::move(exportCase));
+    if (c % 4 == 0) config.cases.back().settings.push_back({"LimitPenalty", 500.0 * c});
+    if (c >= 2 && c <= kParametricSteps[2] && c <= options.cases) config.logics.push_back({c, 1, 1, 1, "0.001"});
   }
   if (!config.WriteConfig((dir / kExportConfigFileName).string()))
     return Fail(error, "cannot write the export configuration into " + dir.string());

@@ -38,6 +38,10 @@ struct GeneratorOptions {
 bool ParseModelKind(const std::string& text, ModelKind& kind);
 const char* ModelKindName(ModelKind kind);
 
+// Sets the scale of a named size: "1k" (a Standard case of about 1,000 result
+// rows besides the settings) or "10k" (about 10,000). False for another name.
+bool ApplySize(const std::string& size, GeneratorOptions& options);
+
 // The number of periods the model of these options has.
 int PeriodCount(const GeneratorOptions& options);
 // The model type setting: 0 Standard, 1 MultiPeriod, 2 MultiPlant, 3 MultiPeriodPlant.
