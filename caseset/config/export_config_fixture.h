@@ -49,6 +49,7 @@ struct ExportConfigFixture {
   std::vector<LocalModel> localModels;  // in the order of their directories
   std::vector<ErrorMessage> errorMessages;
   bool doDbSolution = false;  // the run writes its solution row
+  std::string runId;          // the legacy tables' run identifier
   std::vector<Logic> logics;
 
   static std::string ModelName(const std::string& modelDirectory) {
@@ -66,6 +67,7 @@ struct ExportConfigFixture {
     root.AppendTextElement("DatabaseDescription", databaseDescription);
     root.AppendTextElement("SolutionID", "1");
     if (doDbSolution) root.AppendTextElement("DoDbSolution", "1");
+    if (!runId.empty()) root.AppendTextElement("RunID", runId);
     root.AppendElement("VornModelFile").AppendTextElement("ModelFileDir", modelDirectory);
     if (!localModels.empty()) {
       plat::XmlNode files = root.AppendElement("VornModelFileArray");

@@ -53,6 +53,7 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
   model.AddTable(CTableBuilder("MODES", {"X"}).Row("P", {}, "Pipeline").Row("R", {}, "Rail").Build());
   model.AddTable(CTableBuilder("MARKETS", {"X"}).Row("M", {}, "Main market").Row("N", {}, "North market").Build());
   model.AddTable(CTableBuilder("DEPOTS", {"X"}).Row("D", {}, "Coastal depot").Build());
+  model.sheets.push_back({"DEPOTS", "depots.xls", {{"ROWNAMES", "TEXT"}, {"D", "Coastal depot"}}});
   // The plants call their FAME "FAM"; the global model calls it "BIO".
   model.AddTable(CTableBuilder("LOCTAGS", {"X"}).Row("FAMA", {}, "BIO").Row("FAMB", {}, "BIO").Build());
 

@@ -44,6 +44,7 @@ void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& m
   set("TITLE1", "Generated planning model " + content.name);
   set("TranColReportOn", "1");
   set("OutputMpsDatabaseTables", "1");
+  set("UseOldOutputDatabaseFormatOn", "1");
   set("PeriodLength", "1");
   set("DatabaseDirectory", "2");  // the results database lies in the home directory
   // Fixed dates, so that two runs of the same case set write the same rows.
@@ -105,6 +106,35 @@ std::string PenaltyFile(const PlantScope& scope) {
     text += "Epenrow1 " + scope.Name("URONPRM", p) + " 2.0\n";
     text += "Epenrow2 " + scope.Name("MSULDSL", p) + " 1.5\n";
     text += "Epentrg1 " + scope.Name("DPRMTGT", p) + " 1.0\n";
+  }
+  return text;
+}
+
+// The flow file of a case: the stream links of the case's LP, in the fixed columns the legacy link table reads.
+std::string FlowFile(const CLpBuilder& lp, int periods) {
+  std::string text = "* stream links of the case\n";
+  char line[80];
+  for (int p = 0; p < periods; ++p) {
+    text += periods > 1 ? std::string("LINKS ") + r::PeriodCode(p) + "\n" : std::string("LINKS\n");
+    for (const LpRecord& column : lp.Columns()) {
+      const std::string& name = column.name;
+      if (name.size() < 7 || column.activity == 0.0 || (periods > 1 && name[7] != r::PeriodCode(p))) continue;
+      const bool bought = name.compare(0, 4, "PURC") == 0, sold = name.compare(0, 4, "SELL") == 0;
+      if (!bought && !sold) continue;
+      std::snprintf(line, sizeof line, "%-4.4s  %-4.4s    %-3.3s    %11.4f    %11.4f\n", bought ? "BUY" : "SCDU",
+                    bought ? "SCDU" : "SELL", name.substr(4, 3).c_str(), column.activity, column.activity);
+      text += line;
+    }
+    text += periods > 1 ? std::string("UTLINKS ") + r::PeriodCode(p) + "\n" : std::string("UTLINKS\n");
+    for (const char* utility : {"FUL", "POW", "STM"}) {
+      const std::string name = std::string("PURC") + utility + (periods > 1 ? std::string(1, r::PeriodCode(p)) : "");
+      for (const LpRecord& column : lp.Columns())
+        if (column.name == name) {
+          std::snprintf(line, sizeof line, "%-4.4s  %-4.4s    %-3.3s    %11.4f    %11.4f\n", "BUY", "SCDU", utility,
+                        column.activity, column.activity);
+          text += line;
+        }
+    }
   }
   return text;
 }
@@ -275,6 +305,7 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   config.databaseDirectory = dir.string();
   config.databaseDescription = "Generated model";
   config.doDbSolution = true;
+  config.runId = "GEN1";
   for (std::size_t i = 0; i < layout.localModels.size(); ++i)
     config.localModels.push_back({layout.plantCodes[i], (dir / layout.localModels[i]).string(), true});
   config.errorMessages = {{"E101", "Generated warning of the matrix", "VBALNAP", "SRFMNAP", main.name},
@@ -299,6 +330,11 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
     const fs::path out = dir / "SolverOutput" / std::to_string(c) / main.name;
     fs::create_directories(out, ec);
     if (!SaveFile(out / names->GetTrancolFileName(c), trancol, error)) return false;
+    // The legacy link table reads the flow file of each case, named by the case, in the model's directory.
+    char flow[32];
+    std::snprintf(flow, sizeof flow, "Resul%03d.flo", c);
+    if (options.kind != ModelKind::kGlobal && !SaveFile(dir / main.name / flow, FlowFile(lp, periods), error))
+      return false;
     config.cases.push_back(CaseOf(c, options.cases));
     // Every fourth case changes a setting of the model for itself only.
     if (c % 4 == 0) config.cases.back().settings.push_back({"LimitPenalty", 500.0 * c});

@@ -31,6 +31,7 @@ const std::map<std::string, std::string> kNeverFilled = {
     {"PrVornMsg", "no component writes messages into it"},
     {"PrRangeCost", "the range export defines it and writes no rows"},
     {"PrRangeRHS", "the range export defines it and writes no rows"},
+    {"LGVTWSRT", "the legacy pass creates it empty, for a saved query to fill"},
 };
 // Tables only a global model fills.
 const std::map<std::string, std::string> kGlobalOnly = {
@@ -46,6 +47,13 @@ const std::map<std::string, std::string> kGlobalOnly = {
     {"RW_Transfers", "transfers belong to global models"},
     {"RW_TransfersV", "transfers belong to global models"},
     {"RW_TransfersW", "transfers belong to global models"},
+    {"LGDEPOTS", "depots belong to global models"},
+    {"LGMODELS", "the local models belong to global models"},
+};
+// Tables a global model leaves empty.
+const std::map<std::string, std::string> kNotGlobal = {
+    {"LGLINKS", "the flow file's links are written for models that are not global"},
+    {"LGULINKS", "the flow file's links are written for models that are not global"},
 };
 // Tables only a multi-period model fills.
 const std::map<std::string, std::string> kMultiPeriodOnly = {
@@ -98,10 +106,12 @@ class MpiModelKinds : public MpiRun {
     EXPECT_EQ(Number("SELECT count(DISTINCT CaseID) FROM PrCase"), options.cases);
   }
 
-  std::optional<double> Number(const std::string& sql) const {
+  // The query's number; nothing when it gives none or cannot be prepared (then error says why).
+  std::optional<double> Number(const std::string& sql, std::string* error = nullptr) const {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql;
+      if (error) *error = sqlite3_errmsg(m_db);
+      else ADD_FAILURE() << sqlite3_errmsg(m_db) << "\n" << sql;
       return std::nullopt;
     }
     std::optional<double> value;
@@ -111,19 +121,29 @@ class MpiModelKinds : public MpiRun {
     return value;
   }
 
-  // Every table has rows unless it is listed as empty for the kind or as a known gap.
+  // Every table and view has rows unless it is listed as empty for the kind or as a known gap. A saved
+  // query over the engine's own legacy tables (the LG* tables of its local-model output and the RW*
+  // tables made from them), which nothing here writes, cannot run.
   void CheckTables(const std::vector<const std::map<std::string, std::string>*>& emptyLists) const {
-    std::vector<std::string> tables;
+    std::vector<std::pair<std::string, bool>> tables;  // name, is a view
     sqlite3_stmt* statement = nullptr;
-    ASSERT_EQ(sqlite3_prepare_v2(m_db, "SELECT name FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name", -1,
-                                 &statement, nullptr),
+    ASSERT_EQ(sqlite3_prepare_v2(m_db, "SELECT name, type = 'view' FROM sqlite_master WHERE type IN ('table', 'view') ORDER BY name",
+                                 -1, &statement, nullptr),
               SQLITE_OK);
     while (sqlite3_step(statement) == SQLITE_ROW)
-      tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)));
+      tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(statement, 0)),
+                          sqlite3_column_int(statement, 1) != 0);
     sqlite3_finalize(statement);
     ASSERT_GT(tables.size(), 100u);
-    for (const std::string& table : tables) {
-      const double rows = Number("SELECT count(*) FROM \"" + table + "\"").value_or(-1);
+    for (const auto& [table, view] : tables) {
+      std::string error;
+      const std::optional<double> counted = Number("SELECT count(*) FROM \"" + table + "\"", &error);
+      if (!counted) {
+        const bool engineTable = error.starts_with("no such table: main.LG") || error.starts_with("no such table: main.RW");
+        EXPECT_TRUE(view && engineTable) << table << ": " << error;
+        continue;
+      }
+      const double rows = *counted;
       const auto gap = kKnownGaps.find(table);
       if (gap != kKnownGaps.end()) {
         EXPECT_EQ(rows, 0) << table << " has rows now: take it off the known gaps (issue " << gap->second << ")";
@@ -256,7 +276,7 @@ TEST_F(MpiModelKinds, LocalModelOnItsOwn) {
 
 TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   RunKind(Options(ModelKind::kGlobal));
-  CheckTables({&kNeverFilled});
+  CheckTables({&kNeverFilled, &kNotGlobal});
   const int k = m_options.crudes;
   std::vector<Expected> values = PlantValues("A", 0, 0);
   for (const Expected& e : PlantValues("B", 1, 1)) values.push_back(e);

@@ -1,6 +1,7 @@
 // One plant of the generated model: its model tables, matrix directory and
 // side files, and its LP records, all from model_rules.h.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -167,6 +168,7 @@ class CPlantBuilder {
                          .Row("NRON", {{"PRM", r::kPremiumMinRon}}, "Research octane")
                          .Row("XSUL", {{"DSL", r::kDieselMaxSulfur}}, "Sulfur")
                          .Row("PSPG", {{"PRM", 1}, {"DSL", 1}}, "Specific gravity")
+                         .Row("XRVP", {{"PRM", 9.0}}, "Vapour pressure")
                          .Row("TYPE", {{"PRM", 1}})
                          .Build());
     m_model.AddTable(CTableBuilder("BLNTARG", {"PRM"}).Row("RFT", {{"PRM", 0.6}}).Build());
@@ -195,6 +197,9 @@ class CPlantBuilder {
       sul.slack = (r::DieselSulfur() - r::kDieselMaxSulfur) * dslWeight;
       sul.hi = r::kDieselMaxSulfur * dslWeight;
       sul.marginal = 0.0;
+      LpRecord& rvp = m_lp.Row(N("XRVPPRM", p));
+      rvp.activity = 8.0 * prm;
+      rvp.hi = 9.0 * prm;
       LpRecord& gbl = m_lp.Row(N("BCAPGBL", p));
       gbl.activity = prm;
       gbl.hi = 2.0 * prm;
@@ -282,7 +287,7 @@ class CPlantBuilder {
 
     for (int p = 0; p < Periods(); ++p) {
       for (int k = 0; k < m_crudes; ++k) m_lp.Column(N("SCDU" + crudes[k], p), r::CrudeRun(P, k, m_crudes, p), -0.6);
-      m_lp.Column(N("SRFMNAP", p), r::ReformerFeed(P, m_crudes, p), -1.1);
+      m_lp.Column(N("SRFMNAP", p), r::ReformerFeed(P, m_crudes, p), -1.1).hi = 40.0;
       m_lp.Column(N("SHDTDST", p), r::HydrotreaterFeed(P, m_crudes, p), -0.9);
       for (int u = 0; u < m_options.extraUnits; ++u)
         m_lp.Column(N(r::ExtraUnitName(u) + r::ExtraFeedTag(u), p), r::ExtraFeed(P, u, p), -0.5);
@@ -550,6 +555,24 @@ class CPlantBuilder {
     for (int p = 0; p < Periods(); ++p)
       proclim += N("GLIMSEV", p) + " " + N("ZLIMSEV", p) + " " + Number(r::kSeveritySolverMax) + "\n";
     m_model.files["proclim.dat"] = proclim;
+
+    // The blend-model library computes the vapour pressure: one group of one quality.
+    const auto fields = [](std::initializer_list<int> values) {
+      std::string line;
+      for (int v : values) line += Number(v).insert(0, 10 - std::min<std::size_t>(10, Number(v).size()), ' ') + " ";
+      return line + "\n";
+    };
+    m_model.files["KeshControl.dat"] = fields({0, 0, 5}) + fields({1, 1, 1, 1}) + fields({0}) +
+                                       fields({1, 0, 1, 0, 0, 0}) + "  FN\n" + " RVP\n" + "E00000001\n";
+
+    // Recursed coefficients the look-up finds by column and row: the crude unit's sulfur, unchanged.
+    if (m_scope.periodNames) {
+      std::vector<side_file_testing::TvpropEntry> entries;
+      for (int p = 0; p < Periods(); ++p)
+        for (int k = 0; k < m_crudes; ++k)
+          entries.push_back({N("SCDU" + r::CrudeTag(k), p), N("PSULAVG", p), static_cast<float>(r::CrudeSulfur(k))});
+      m_model.files["TVPROP.DAT"] = side_file_testing::TvpropBytes(entries);
+    }
   }
 
   const GeneratorOptions& m_options;
