@@ -119,7 +119,7 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
                           "Depot residue tank")
                      .Build());
   // The plants' process limits overridden for the whole network, and KPIs per plant (suffixed) and of the network.
-  model.AddTable(CTableBuilder("PROCLIM", {"MIN", "MAX"}).Row("ZSEVA", {{"MIN", 90}, {"MAX", 101}}, "Severity at A").Build());
+  model.AddTable(CTableBuilder("PROCLIM", {"MIN", "MAX"}).Row("ZSEVA", {{"MIN", 90}, {"MAX", r::kNetworkSeverityMax}}, "Severity at A").Build());
   model.AddTable(CTableBuilder("SOLNKPIS", {"YELLOW", "RED"})
                      .Row("PURCANSA", {{"YELLOW", 90}, {"RED", 100}}, "ANS bought at A")
                      .Row("TLPGABR", {{"YELLOW", 5}, {"RED", 10}}, "LPG sent to B")

@@ -229,7 +229,7 @@ class MpiModelKinds : public MpiRun {
         {"utilisation of the severity limit raised in proclim.dat",
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "SEV") + at,
-         r::Severity(plant, p), 28},
+         r::Severity(plant, p)},
         {"KPI of crude ANS bought", "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "PURCANS") + at,
          r::CrudeRun(plant, 0, k, p)},
         {"KPI definition kept for case 1", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m + " AND Tag = 'PURCANS'",

@@ -108,6 +108,9 @@ inline double FamePrice(int period) { return 110.0 + period; }
 inline double Severity(int plant, int period) { return 95.0 + period + 0.5 * plant; }
 inline constexpr double kSeverityTableMax = 100.0;
 inline constexpr double kSeveritySolverMax = 102.0;
+// The global model's process-limit table holds plant A's severity at this maximum.
+inline constexpr double kNetworkSeverityMax = 101.0;
+inline double SeverityMax(int plant, bool global) { return global && plant == 0 ? kNetworkSeverityMax : kSeveritySolverMax; }
 inline constexpr double kHydrotreaterSulfurMax = 1.5;
 
 // ---- Blends

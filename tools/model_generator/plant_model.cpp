@@ -323,14 +323,15 @@ class CPlantBuilder {
       m_lp.Column(N("uCAPCDU", p), 0.0, 0.0);
       m_lp.Column(N("dCAPCDU", p), 0.5, 0.0);
 
-      // Process limits: G-row activity (maximum - actual) times Z, so the utilisation is the actual value.
-      const double feed = r::ReformerFeed(P, m_crudes, p);
+      // Process limits: the G row's activity and the slack above the limit make (maximum - actual)
+      // times Z, so the utilisation is the actual value.
+      const double feed = r::ReformerFeed(P, m_crudes, p), above = 0.2;
       m_lp.Column(N("ZLIMSEV", p), feed, 0.0);
       LpRecord& g = m_lp.Row(N("GLIMSEV", p));
-      g.activity = (r::kSeveritySolverMax - r::Severity(P, p)) * feed;
+      g.activity = (r::SeverityMax(P, m_scope.inGlobal()) - r::Severity(P, p)) * feed - above;
       g.marginal = -0.3;
       m_lp.Row(N("LLIMSEV", p)).activity = (90.0 - r::Severity(P, p)) * feed;
-      m_lp.Column(N("uLIMSEV", p), 0.2, 0.0);
+      m_lp.Column(N("uLIMSEV", p), above, 0.0);
       m_lp.Column(N("dLIMSEV", p), 0.0, 0.0);
       const double hdt = r::HydrotreaterFeed(P, m_crudes, p);
       m_lp.Column(N("ZSULHDT", p), hdt, 0.0);
@@ -553,7 +554,7 @@ class CPlantBuilder {
 
     std::string proclim;
     for (int p = 0; p < Periods(); ++p)
-      proclim += N("GLIMSEV", p) + " " + N("ZLIMSEV", p) + " " + Number(r::kSeveritySolverMax) + "\n";
+      proclim += N("GLIMSEV", p) + " " + N("ZLIMSEV", p) + " " + Number(r::SeverityMax(P, m_scope.inGlobal())) + "\n";
     m_model.files["proclim.dat"] = proclim;
 
     // The blend-model library computes the vapour pressure: one group of one quality.
