@@ -54,6 +54,23 @@ const std::map<std::string, std::string> kGlobalOnly = {
 const std::map<std::string, std::string> kNotGlobal = {
     {"LGLINKS", "the flow file's links are written for models that are not global"},
     {"LGULINKS", "the flow file's links are written for models that are not global"},
+    {"PrRWStream", "report-writer groups belong to models that are not global"},
+    {"PrRWBlend", "report-writer groups belong to models that are not global"},
+    {"PrRWUnit", "report-writer groups belong to models that are not global"},
+    {"PrRWVTW", "report-writer groups belong to models that are not global"},
+    {"PrRWBlendQuantity", "report-writer groups belong to models that are not global"},
+    {"PrRWBlendRecipe", "report-writer groups belong to models that are not global"},
+    {"PrRWUnitMaterial", "report-writer groups belong to models that are not global"},
+    {"PrRWUnitCapacity", "report-writer groups belong to models that are not global"},
+    {"PrRWUnitUtility", "report-writer groups belong to models that are not global"},
+    {"RW_BlendActivity", "report-writer groups belong to models that are not global"},
+    {"RW_BlendComponentActivity", "report-writer groups belong to models that are not global"},
+    {"RW_Blends", "report-writer groups belong to models that are not global"},
+    {"RW_UnitCapacities", "report-writer groups belong to models that are not global"},
+    {"RW_UnitMaterials", "report-writer groups belong to models that are not global"},
+    {"RW_UnitMaterialsUOM", "report-writer groups belong to models that are not global"},
+    {"RW_UnitUtilities", "report-writer groups belong to models that are not global"},
+    {"RW_VTWFactors", "report-writer groups belong to models that are not global"},
 };
 // Tables only a multi-period model fills.
 const std::map<std::string, std::string> kMultiPeriodOnly = {
@@ -72,10 +89,6 @@ const std::map<std::string, int> kKnownGaps = {
     // The alternate utility pairs are not read from the table index; the REPORT worksheet's key
     // column counts as a value, so no report-writer unit is made and no report row matches.
     {"PrAlternateUtility", 29}, {"PrReportRow", 29},
-    {"PrRWStream", 30}, {"PrRWBlend", 30}, {"PrRWUnit", 30}, {"PrRWVTW", 30}, {"PrRWBlendQuantity", 30},
-    {"PrRWBlendRecipe", 30}, {"PrRWUnitMaterial", 30}, {"PrRWUnitCapacity", 30}, {"PrRWUnitUtility", 30},
-    {"RW_BlendActivity", 30}, {"RW_BlendComponentActivity", 30}, {"RW_Blends", 30}, {"RW_UnitCapacities", 30},
-    {"RW_UnitMaterials", 30}, {"RW_UnitMaterialsUOM", 30}, {"RW_UnitUtilities", 30}, {"RW_VTWFactors", 30},
 };
 
 // A value the results database must hold; gapIssue > 0: it waits for that issue and must still differ.

@@ -478,6 +478,13 @@ class CPlantBuilder {
     m_model.sheets.push_back({"SHIP", "ship.xls",
                               {{"Code", "Date", "Amount", "Rate", "Price", "Line"},
                                {"PRM", "@d2024-01-10", "#300", "#30", "#96", "Pipeline 1"}}});
+    // Report-writer groups: crudes, the conversion units and the gasoline blends each reported as one.
+    CTableBuilder crudeGroup("RWGRPSTR", CrudeTags());
+    Cells crudes;
+    for (const std::string& tag : CrudeTags()) crudes.emplace_back(tag, 1);
+    m_model.AddTable(crudeGroup.Row("GCR", crudes, "All crudes").Build());
+    m_model.AddTable(CTableBuilder("RWGRPUNT", {"SRFM", "SHDT"}).Row("SCV", {{"SRFM", 1}, {"SHDT", 1}}, "Conversion").Build());
+    m_model.AddTable(CTableBuilder("RWGRPBLN", {"PRM"}).Row("GSB", {{"PRM", 1}}, "Gasoline blends").Build());
     m_model.AddTable(CTableBuilder("BOUNDS", {"FREE"})
                          .Row("PURCANS", {}, "Crude ANS")
                          .Row("PURCBUT", {}, "Butane")
