@@ -2,7 +2,9 @@
 // console as the main application, each job under a hard timeout.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <regex>
+#include <thread>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
@@ -74,6 +76,46 @@ TEST_F(MpiWorker, NoListener) {
     EXPECT_NE(ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log")).find("Failed to connect to VORN socket."),
               std::string::npos);
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 6);
+}
+
+// The desktop application accepts the links and never reads: each worker's
+// send gives up after the bound, its link ends and the job ends.
+TEST_F(MpiWorker, ListenerThatNeverReads) {
+  const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
+  const int small = 4096;
+  ::setsockopt(listener, SOL_SOCKET, SO_RCVBUF, &small, sizeof small);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listener, 8), 0);
+  socklen_t length = sizeof addr;
+  ::getsockname(listener, reinterpret_cast<sockaddr*>(&addr), &length);
+  std::vector<int> accepted;
+  std::thread acceptor([&] {
+    for (int i = 0; i < 2; ++i) accepted.push_back(::accept(listener, nullptr, nullptr));
+  });
+
+  CaseList(Cases("A", 1, 4));
+  Outcomes("* reportsize=8000000\n");
+  std::ofstream(dir_ / "registry.ini") << "[HKEY_CURRENT_USER\\Software\\QuorvaneTech\\VornWin\\Adapter]\nSendTimeout=dword:1\n";
+  const auto start = std::chrono::steady_clock::now();
+  const int rc = Run("ostrel", 3, "OSTREL_REGISTRY=" + (dir_ / "registry.ini").string(),
+                     "2 0 127.0.0.1 " + std::to_string(ntohs(addr.sin_port)));
+  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  acceptor.join();
+  for (int fd : accepted) ::close(fd);
+  ::close(listener);
+
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_LT(seconds, 30);
+  for (int w = 1; w <= 2; ++w) {
+    const std::string thread = ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log"));
+    EXPECT_NE(thread.find("Error while sending data in SendAndReceiveData. Error: 110"), std::string::npos) << thread;
+    EXPECT_NE(Log(w).find("Slave Thread exited on Processor " + std::to_string(w)), std::string::npos);
+  }
+  EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
 }
 
 // Failures on one worker: the worker answers its case as failed, takes no

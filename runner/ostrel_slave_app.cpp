@@ -47,6 +47,9 @@ COstrelSlaveApp::COstrelSlaveApp(int rank, const OstrelArgs& args) {
   ReadAppRegistryString(logging, "VornWin", "Adapter", "Logging", "False");
   m_logging.SetEnabled(!EqualsNoCase(logging, "False"));
   m_pDbData = std::make_unique<CVornDbExport>(&m_logging);
+  std::uint32_t sendTimeout = 0;
+  ReadRegistryDword(sendTimeout, BuildAppKey("VornWin", "Adapter"), "SendTimeout", 0);
+  if (sendTimeout > 0) m_nSendTimeoutMs = static_cast<int>(std::min<std::uint32_t>(sendTimeout, 86400) * 1000);
 
   m_nRank = rank;
   SetLogLevel(args.logLevel);
@@ -109,10 +112,17 @@ bool COstrelSlaveApp::PostStatus(int caseNumber, const std::vector<std::string>&
     LogMsg(-1, 150, caseNumber, m_nRank);
     return false;
   }
-  auto buffer = std::make_unique<CStrevDataBuffer>(bytes.get(), size);
-  std::lock_guard<std::mutex> lock(m_csOutQueue);
-  m_aOutQueue.Add(std::move(buffer));
+  QueueMessage(std::make_unique<CStrevDataBuffer>(bytes.get(), size));
   return true;
+}
+
+void COstrelSlaveApp::QueueMessage(std::unique_ptr<CStrevDataBuffer> buffer) {
+  std::lock_guard<std::mutex> lock(m_csOutQueue);
+  if (m_bLinkEnded.load()) {
+    ++m_nUnsentMessages;
+    return;
+  }
+  m_aOutQueue.Add(std::move(buffer));
 }
 
 bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
@@ -123,9 +133,7 @@ bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes
     return false;
   }
   if (!m_bExportConfig) {
-    auto buffer = std::make_unique<CStrevDataBuffer>(reportBytes, result.m_nReportSize);
-    std::lock_guard<std::mutex> lock(m_csOutQueue);
-    m_aOutQueue.Add(std::move(buffer));
+    QueueMessage(std::make_unique<CStrevDataBuffer>(reportBytes, result.m_nReportSize));
     return true;
   }
   return WriteDatabaseResults(caseNumber, reportBytes, result, exportConfigPath);
@@ -275,6 +283,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   params.m_pbStop = &stop;
   params.m_pcsQueue = &m_csOutQueue;
   params.m_paQueue = &m_aOutQueue;
+  params.m_pbLinkEnded = &m_bLinkEnded;
+  params.m_nSendTimeoutMs = m_nSendTimeoutMs;
 
   // The export logs of the cases go into the run directory.
   m_logging.SetDirectory(m_strRunDir);
@@ -409,9 +419,12 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   m_solverLibrary.DestroyPalvane(&m_hSolver);
   {
     std::lock_guard<std::mutex> lock(m_csOutQueue);
+    m_nUnsentMessages += m_aOutQueue.GetSize();
     m_aOutQueue.m_bOwnsElements = 1;
     m_aOutQueue.RemoveAll();
   }
+  if (m_nUnsentMessages > 0)
+    LogF(-1, "Processor %d: %d messages for VORN were not sent: the link to it had ended.", rank, m_nUnsentMessages);
   m_pCaseData.reset();
   m_pSolveResult.reset();
   m_pReportBytes.reset();

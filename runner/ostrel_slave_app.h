@@ -3,6 +3,7 @@
 // through the case-solver library, sends the case's report to the main
 // application through the socket thread's queue and returns the record.
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -49,6 +50,8 @@ class COstrelSlaveApp : public COstrelApp {
                           int status);
   // Queues one status object for the main application; false when it cannot be serialised.
   bool PostStatus(int caseNumber, const std::vector<std::string>& texts, int status, double value);
+  // Appends a message to the outgoing queue; once the link has ended it is dropped and counted.
+  void QueueMessage(std::unique_ptr<CStrevDataBuffer> buffer);
 
   CStrevDataBufferArray m_aOutQueue;
   Logging m_logging;
@@ -63,6 +66,9 @@ class COstrelSlaveApp : public COstrelApp {
   int m_nArg8 = 0;
   int m_nArg9 = 0;
   bool m_bFirstCase = true;
+  int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
+  std::atomic<bool> m_bLinkEnded{false};  // set by the socket thread when it ends
+  int m_nUnsentMessages = 0;              // messages dropped because the link had ended
 
  private:
   // Sends the record to rank zero with the reply tag.

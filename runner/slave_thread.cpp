@@ -89,7 +89,10 @@ void CopyText(char (&dest)[N], const char* source) {
 }  // namespace
 
 CSlaveThread::CSlaveThread(const SlaveThreadParams& params)
-    : m_nRank(params.m_nRank), m_nLogLevel(params.m_nLogLevel), m_nPort(params.m_nPort) {
+    : m_nRank(params.m_nRank),
+      m_nLogLevel(params.m_nLogLevel),
+      m_nPort(params.m_nPort),
+      m_nSendTimeoutMs(params.m_nSendTimeoutMs > 0 ? params.m_nSendTimeoutMs : kDefaultSendTimeoutMs) {
   CopyText(m_szHost, params.m_szHost);
   CopyText(m_szLogPath, params.m_szLogPath);
   m_serverAddr.sin_family = AF_INET;
@@ -201,13 +204,24 @@ bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
   std::size_t sent = 0;
   const auto total = static_cast<std::size_t>(size);
   int failures = 0;
+  const auto bound = std::chrono::milliseconds(m_nSendTimeoutMs);
+  auto lastProgress = std::chrono::steady_clock::now();
   while (sent < total) {
     const ssize_t n = ::send(m_socket, data + sent, total - sent, MSG_NOSIGNAL);
     if (n > 0) {
       sent += static_cast<std::size_t>(n);
+      lastProgress = std::chrono::steady_clock::now();
       continue;
     }
     if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) {
+      // A peer that takes nothing for the whole bound is gone as far as this run is concerned.
+      if (std::chrono::steady_clock::now() - lastProgress >= bound) {
+        ThreadLog(-1, FormatMessage(164, {ETIMEDOUT, size}).c_str());
+        ::close(m_socket);
+        m_socket = -1;
+        m_bConnected = false;
+        return false;
+      }
       // A peer that stops reading can still ask to stop; the rest of the message is then dropped.
       if (WaitWritable(m_socket)) {
         const int stop = ReceiveStop();
@@ -224,9 +238,32 @@ bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
   return true;
 }
 
+namespace {
+
+// Nothing queued can be sent any more: drop it with one line and tell the worker to queue no more.
+void EndLink(CSlaveThread& link, const SlaveThreadParams& params) {
+  int dropped = 0;
+  {
+    std::lock_guard<std::mutex> lock(*params.m_pcsQueue);
+    CStrevDataBufferArray& queue = *params.m_paQueue;
+    dropped = queue.GetSize();
+    queue.m_bOwnsElements = 1;
+    queue.RemoveAll();
+    if (params.m_pbLinkEnded) params.m_pbLinkEnded->store(true);
+  }
+  if (dropped > 0)
+    link.ThreadLog(-1, ("The link to VORN ended: " + std::to_string(dropped) + " queued messages were dropped.").c_str());
+  link.Close();
+}
+
+}  // namespace
+
 unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
   auto link = std::make_unique<CSlaveThread>(*pParams);
-  if (!link->Connect()) return 0;
+  if (!link->Connect()) {
+    EndLink(*link, *pParams);
+    return 0;
+  }
 
   CStrevDataBufferArray& queue = *pParams->m_paQueue;
   while (!g_bUserStop.load()) {
@@ -241,7 +278,7 @@ unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
       link->SendAndReceiveData(0, nullptr);
     }
     if (g_bUserStop.load()) break;
-    // A failed reconnect ends the link; the message stays queued for the worker.
+    // A failed reconnect or send ends the link.
     if (!link->m_bConnected) break;
 
     // Read the stop flag before looking at the queue, so a message queued
@@ -267,6 +304,6 @@ unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
     if (stop) break;
     std::this_thread::sleep_for(kIdleWait);
   }
-  link->Close();
+  EndLink(*link, *pParams);
   return 0;
 }

@@ -21,6 +21,9 @@ using CStrevDataBufferArray = CAutoDestructArray<CPtrArray, CStrevDataBuffer*>;
 // the worker loop, the case output and the case solver's callback.
 extern std::atomic<bool> g_bUserStop;
 
+// The bound of a send that makes no progress, unless the registry value "SendTimeout" (seconds) says otherwise.
+inline constexpr int kDefaultSendTimeoutMs = 30000;
+
 // Built by the worker in its own frame; the thread reads it for its whole life,
 // so the worker joins the thread before leaving that frame.
 struct SlaveThreadParams {
@@ -32,11 +35,16 @@ struct SlaveThreadParams {
   std::atomic<bool>* m_pbStop = nullptr;        // the worker loop's stop flag
   std::mutex* m_pcsQueue = nullptr;             // guards *m_paQueue
   CStrevDataBufferArray* m_paQueue = nullptr;   // the worker's outgoing queue
+  // Set under *m_pcsQueue when the thread ends: from then on nothing queued can be sent.
+  std::atomic<bool>* m_pbLinkEnded = nullptr;
+  // How long a send may wait for the main application to take a byte before the link fails.
+  int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
 };
 
 // The thread's entry point. Sends everything queued before it honours the
-// worker's stop flag; ends at once, leaving the queue as it is, on a user
-// stop or when the link cannot be made. Returns 0.
+// worker's stop flag; ends at once on a user stop, when the link cannot be
+// made or when it fails. Whatever is still queued when it ends is dropped
+// with one log line, and the link-ended flag is set. Returns 0.
 unsigned int SlaveThreadProc(SlaveThreadParams* pParams);
 
 class CSlaveThread : public CObject {
@@ -53,7 +61,9 @@ class CSlaveThread : public CObject {
 
   // One poll of the connection and, when data is not null, one whole message
   // sent. False after a receive error or a closed connection. A received byte
-  // or a closed connection sets the user-stop byte and nothing is sent.
+  // or a closed connection sets the user-stop byte and nothing is sent. A
+  // send that sees no byte taken for the send timeout fails the link
+  // (m_bConnected false, message 164).
   bool SendAndReceiveData(int size, const std::uint8_t* data);
 
   // A leveled line in the thread's own log (level -1 is always written).
@@ -77,6 +87,7 @@ class CSlaveThread : public CObject {
   char m_szHost[100] = {};
   char m_szLogPath[500] = {};
   std::uint16_t m_nPort = 0;
+  int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
   int m_socket = -1;
   sockaddr_in m_serverAddr = {};
 };

@@ -81,6 +81,7 @@ class SlaveThreadTest : public ::testing::Test {
     m_params.m_pbStop = &m_stop;
     m_params.m_pcsQueue = &m_lock;
     m_params.m_paQueue = &m_queue;
+    m_params.m_pbLinkEnded = &m_linkEnded;
   }
   void TearDown() override {
     g_bUserStop.store(false);
@@ -103,6 +104,7 @@ class SlaveThreadTest : public ::testing::Test {
 
   fs::path m_dir;
   std::atomic<bool> m_stop{false};
+  std::atomic<bool> m_linkEnded{false};
   std::mutex m_lock;
   CStrevDataBufferArray m_queue;
   SlaveThreadParams m_params;
@@ -154,12 +156,14 @@ TEST_F(SlaveThreadTest, UserStopEndsTheThreadWithoutSending) {
     hold.unlock();
     m_thread.join();
     EXPECT_TRUE(g_bUserStop.load());
-    EXPECT_EQ(m_queue.GetSize(), 2);
+    // Nothing can be sent any more: the queue is dropped and the worker told so.
+    EXPECT_EQ(m_queue.GetSize(), 0);
+    EXPECT_TRUE(m_linkEnded.load());
+    EXPECT_NE(Log().find("The link to VORN ended: 2 queued messages were dropped."), std::string::npos) << Log();
     if (!closeInstead) {
       EXPECT_EQ(listener.ReadToEof(), "");
     }
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_queue.RemoveAll();
+    m_linkEnded.store(false);
   }
 }
 
@@ -169,7 +173,8 @@ TEST_F(SlaveThreadTest, HostThatIsNotADottedAddressEndsTheLink) {
   Start(1);
   m_thread.join();
   EXPECT_NE(Log().find("Failed to connect to VORN socket. Error:"), std::string::npos);
-  EXPECT_EQ(m_queue.GetSize(), 1);
+  EXPECT_EQ(m_queue.GetSize(), 0);
+  EXPECT_TRUE(m_linkEnded.load());
   EXPECT_FALSE(g_bUserStop.load());
 }
 
@@ -209,6 +214,28 @@ TEST_F(SlaveThreadTest, PeerThatStopsReadingCanStillStopTheRun) {
   listener.SendByte();
   m_thread.join();
   EXPECT_TRUE(g_bUserStop.load());
+}
+
+// A peer that accepts and never reads: the send gives up after the bound, the
+// link ends as a failed one does and the queue is dropped, so the worker can exit.
+TEST_F(SlaveThreadTest, PeerThatNeverReadsFailsTheLinkWithinTheBound) {
+  Listener listener(4096);
+  Queue(std::string(16 * 1024 * 1024, 'n'));
+  Queue("never sent");
+  m_stop.store(true);
+  m_params.m_nSendTimeoutMs = 300;
+  const auto start = std::chrono::steady_clock::now();
+  Start(listener.m_port);
+  listener.Accept();
+  m_thread.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_NE(Log().find("Error while sending data in SendAndReceiveData. Error: 110 NoOfBytes: 16777216"),
+            std::string::npos)
+      << Log();
+  EXPECT_NE(Log().find("The link to VORN ended: 2 queued messages were dropped."), std::string::npos) << Log();
+  EXPECT_EQ(m_queue.GetSize(), 0);
+  EXPECT_TRUE(m_linkEnded.load());
+  EXPECT_FALSE(g_bUserStop.load());
 }
 
 TEST_F(SlaveThreadTest, PeerClosingDuringASendIsAnErrorNotADeath) {
