@@ -1,8 +1,11 @@
 #include "runner/case_schedule.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
 #include <sstream>
+#include <unordered_map>
+#include <utility>
 
 #include "runner/runner_messages.h"
 
@@ -15,66 +18,109 @@ bool EqualNoCase(std::string_view a, std::string_view b) {
   return true;
 }
 
-}  // namespace
-
-int ReadLeadingInt(std::string_view text) {
+// Decimal value of the leading characters, saturated well outside the int range.
+long long ReadLeadingWide(std::string_view text) {
   size_t i = 0;
   while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  constexpr long long kCeiling = static_cast<long long>(INT_MAX) * 4;
   long long value = 0;
-  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
-    value = value * 10 + (text[i] - '0');
-    if (value > static_cast<long long>(INT_MAX) + 1) value = static_cast<long long>(INT_MAX) + 1;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
+    value = std::min(value * 10 + (text[i] - '0'), kCeiling);
+  return negative ? -value : value;
+}
+
+std::string LineCount(int n) { return n == 1 ? "1 line" : std::to_string(n) + " lines"; }
+
+// Reads what is left of the list: how many lines, and how many of them hold more than blanks.
+std::pair<int, int> CountRest(std::istream& in) {
+  int lines = 0;
+  int filled = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++lines;
+    if (line.find_first_not_of(" \t\r\f\v") != std::string::npos) ++filled;
   }
-  if (negative) value = -value;
-  if (value > INT_MAX) value = INT_MAX;
-  return static_cast<int>(value);
+  return {lines, filled};
+}
+
+}  // namespace
+
+int ReadLeadingInt(std::string_view text) {
+  return static_cast<int>(std::clamp<long long>(ReadLeadingWide(text), INT_MIN, INT_MAX));
+}
+
+bool ReadLeadingInt32(std::string_view text, int& value) {
+  const long long wide = ReadLeadingWide(text);
+  if (wide < INT_MIN || wide > INT_MAX) return false;
+  value = static_cast<int>(wide);
+  return true;
 }
 
 void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
+  // Where each case number first stood, to refuse a repeated one.
+  std::unordered_map<int, int> firstLine;
+  const auto endHere = [&](int lineNumber, const char* why) {
+    const auto [rest, filled] = CountRest(in);
+    m_nUnreadLines += filled;
+    log(-1, FormatText("Case list line %d %s: the list ends there; %s after it %s not read.", lineNumber, why,
+                       LineCount(rest).c_str(), rest == 1 ? "was" : "were"));
+  };
+  const auto refuse = [&](int lineNumber, const char* why, const std::string& line) {
+    ++m_nRefusedLines;
+    log(-1, FormatText("Case list line %d %s and was skipped: %s", lineNumber, why, line.c_str()));
+  };
+
   std::string line;
   int lineNumber = 0;
   while (std::getline(in, line)) {
     ++lineNumber;
-    bool last = false;
+    bool cut = false;
     if (line.size() > kMaxLineLength) {
       line.resize(kMaxLineLength);
-      last = true;
-      log(-1, FormatText("Case list line %d is longer than %zu characters: it was cut and ends the list.",
-                         lineNumber, kMaxLineLength));
+      cut = true;
     } else if (!line.empty() && line.back() == '\r') {
       line.pop_back();
     }
-    if (line.empty() || line[0] == ' ') break;
+    if (line.empty()) return endHere(lineNumber, "is empty");
+    if (line[0] == ' ') return endHere(lineNumber, "begins with a blank");
 
     std::istringstream words(line);
     std::string word[6];
     for (std::string& w : word) words >> w;
+    int caseNumber = 0;
+    int values[3] = {0, 0, 0};
     if (word[1].empty()) {
-      log(-1, FormatText("Case list line %d has no solver file name and was skipped: %s", lineNumber, line.c_str()));
+      refuse(lineNumber, "has no solver file name", line);
+    } else if (word[1].find('\0') != std::string::npos) {
+      refuse(lineNumber, "has a NUL byte in its solver file name", line);
+    } else if (!ReadLeadingInt32(word[0], caseNumber) || !ReadLeadingInt32(word[2], values[0]) ||
+               !ReadLeadingInt32(word[3], values[1]) || !ReadLeadingInt32(word[5], values[2])) {
+      refuse(lineNumber, "has a number that does not fit 32 bits", line);
+    } else if (caseNumber < 0) {
+      refuse(lineNumber, "has a negative case number", line);
+    } else if (const auto [at, added] = firstLine.emplace(caseNumber, lineNumber); !added) {
+      log(-1, FormatText("Case list line %d repeats case %d of line %d: the case is run once, as line %d gives it.",
+                         lineNumber, caseNumber, at->second, at->second));
     } else {
-      const int caseNumber = ReadLeadingInt(word[0]);
-      if (caseNumber < 0) {
-        log(-1, FormatText("Case list line %d has a negative case number and was skipped: %s", lineNumber,
-                           line.c_str()));
-      } else {
-        ++m_nCaseCount;
-        int g = FindTree(word[1]);
-        if (g < 0) {
-          m_aTrees.push_back(std::make_unique<CStrevTreeInfo>(word[1]));
-          g = static_cast<int>(m_aTrees.size()) - 1;
-        }
-        CStrevTreeInfo& tree = *m_aTrees[g];
-        tree.AddCase(caseNumber);
-        // The values go to the first entry of this case number, as the list has always been read.
-        const int at = tree.FindCase(caseNumber);
-        tree.m_anLoadSolCase[at] = ReadLeadingInt(word[2]);
-        tree.m_anListValue4[at] = ReadLeadingInt(word[3]);
-        tree.m_anListValue6[at] = ReadLeadingInt(word[5]);
+      ++m_nCaseCount;
+      m_aListed.push_back(caseNumber);
+      int g = FindTree(word[1]);
+      if (g < 0) {
+        m_aTrees.push_back(std::make_unique<CStrevTreeInfo>(word[1]));
+        g = static_cast<int>(m_aTrees.size()) - 1;
       }
+      CStrevTreeInfo& tree = *m_aTrees[g];
+      tree.AddCase(caseNumber);
+      const int entry = tree.FindCase(caseNumber);
+      tree.m_anLoadSolCase[entry] = values[0];
+      tree.m_anListValue4[entry] = values[1];
+      tree.m_anListValue6[entry] = values[2];
     }
-    if (last) break;
+    if (cut) {
+      const std::string why = FormatText("is longer than %zu characters: it was cut", kMaxLineLength);
+      return endHere(lineNumber, why.c_str());
+    }
   }
 }
 

@@ -22,8 +22,11 @@ class CCaseSchedule {
 
   // Reads the case list: one case per line, six words (case, solver file,
   // word 3, word 4, ignored, word 6). The list ends at the end of input, an
-  // empty line or a line starting with a space. Lines without a solver file,
-  // or with a negative case number, are logged and skipped.
+  // empty line or a line starting with a space; an end before the end of
+  // input is logged with the count of lines left unread. Lines without a
+  // solver file, with a NUL in it, with a negative case number or a number
+  // that does not fit 32 bits are logged and refused; a repeated case number
+  // is logged and only its first line is kept.
   void ReadCaseList(std::istream& in, const LogFn& log);
 
   // The next case for worker w whose current group is g (-1 for none); g is
@@ -49,6 +52,9 @@ class CCaseSchedule {
 
   int m_nCaseCount = 0;
   std::vector<std::unique_ptr<CStrevTreeInfo>> m_aTrees;
+  std::vector<int> m_aListed;  // the cases read, in list order
+  int m_nRefusedLines = 0;     // case lines logged and skipped
+  int m_nUnreadLines = 0;      // lines holding more than blanks after the end of the list
 
  private:
   int Take(int w, int g);
@@ -57,3 +63,6 @@ class CCaseSchedule {
 // Decimal value of the leading characters (blanks, optional sign, digits), 0
 // without digits; clamped to the int range.
 int ReadLeadingInt(std::string_view text);
+
+// The same, but false (value unchanged) when the number does not fit 32 bits.
+bool ReadLeadingInt32(std::string_view text, int& value);

@@ -36,27 +36,47 @@ TEST(CaseListTest, Parsing) {
     std::string text;
     std::string groups;
     int count;
-    int logLines;  // level -1 lines expected
+    int logLines;         // level -1 lines expected
+    std::string logText;  // expected in the first of them
+    int refused = 0;      // lines logged and skipped
+    int unread = 0;       // lines with something on them after the end of the list
   } cases[] = {
-      {"", "", 0, 0},
-      {"\n1 A 0 0 x 0\n", "", 0, 0},                                    // first line empty
-      {"1 A 0 0 x 0\n 2 A 0 0 x 0\n3 A 0 0 x 0\n", "A:1", 1, 0},        // a leading blank ends the list
-      {"1 A 0 0 x 0\n\t2 A 0 0 x 0\n", "A:1,2", 2, 0},                  // a tab does not
-      {"1 A\r\n2 a\r\n\r\n3 B\r\n", "A:1,2", 2, 0},                     // CR LF; letter case joins groups
-      {"0 A 0 0 x 0\n", "A:0", 1, 0},                                   // case 0 is a case
-      {"5 A\n5 A\n", "A:5,5", 2, 0},                                    // duplicates stay
-      {"7\n8 B\n", "B:8", 1, 1},                                        // no solver file: skipped
-      {"-1 A\n-999 A\n9 A\n", "A:9", 1, 2},                             // would be read as stop records
-      {"1 A\n2 " + longName + "\n3 A\n", "A:1;" + longName.substr(0, 596) + ":2", 2, 1},  // cut line ends the list
-      {"1 A\n2 " + std::string(596, 'M') + "\n3 A\n", "A:1,3;" + std::string(596, 'M') + ":2", 3, 0},  // 598: whole
+      {"", "", 0, 0, ""},
+      {"\n1 A 0 0 x 0\n", "", 0, 1, "-1 Case list line 1 is empty: the list ends there; 1 line after it was not read.", 0,
+       1},
+      {"1 A 0 0 x 0\n 2 A 0 0 x 0\n3 A 0 0 x 0\n", "A:1", 1, 1,
+       "-1 Case list line 2 begins with a blank: the list ends there; 1 line after it was not read.", 0, 1},
+      {"1 A\n2 A\n\n3 A\n4 A\n\n", "A:1,2", 2, 1, "line 3 is empty: the list ends there; 3 lines after it were not read.",
+       0, 2},                                                            // a blank line in the middle
+      {"1 A\n2 A\n\n", "A:1,2", 2, 1, "line 3 is empty: the list ends there; 0 lines after it were not read."},
+      {"1 A 0 0 x 0\n\t2 A 0 0 x 0\n", "A:1,2", 2, 0, ""},               // a tab does not end the list
+      {"1 A\r\n2 a\r\n\r\n3 B\r\n", "A:1,2", 2, 1, "line 3 is empty", 0, 1},  // CR LF; letter case joins groups
+      {"0 A 0 0 x 0\n", "A:0", 1, 0, ""},                                // case 0 is a case
+      {"5 A 1\n5 A 2\n", "A:5", 1, 1, "-1 Case list line 2 repeats case 5 of line 1: the case is run once"},
+      {"6 A\n7 A\n6 B\n", "A:6,7", 2, 1, "Case list line 3 repeats case 6 of line 1"},  // also under another file
+      {"7\n8 B\n", "B:8", 1, 1, "-1 Case list line 1 has no solver file name and was skipped: 7", 1},
+      {"-1 A\n-999 A\n9 A\n", "A:9", 1, 2, "line 1 has a negative case number and was skipped", 2},
+      {"4294967297 A\n2 A 99999999999\n3 A 0 -2147483649\n4 A 0 0 x 2147483647\n", "A:4", 1, 3,
+       "-1 Case list line 1 has a number that does not fit 32 bits and was skipped: 4294967297 A", 3},
+      {std::string("1 A\0B 0 0 x 0\n2 A\n", 18), "A:2", 1, 1, "-1 Case list line 1 has a NUL byte in its solver file name", 1},
+      {"1 A\n2 " + longName + "\n3 A\n", "A:1;" + longName.substr(0, 596) + ":2", 2, 1,
+       "line 2 is longer than 598 characters: it was cut: the list ends there; 1 line after it was not read.", 0, 1},
+      {"1 A\n2 " + std::string(596, 'M') + "\n3 A\n", "A:1,3;" + std::string(596, 'M') + ":2", 3, 0, ""},  // 598: whole
   };
   for (const Case& c : cases) {
+    SCOPED_TRACE(c.text.substr(0, 40));
     Parsed p;
     Read(p, c.text);
-    std::string groups = Groups(p.schedule);
-    EXPECT_EQ(groups, c.groups) << c.text.substr(0, 40);
-    EXPECT_EQ(p.schedule.m_nCaseCount, c.count) << c.text.substr(0, 40);
-    EXPECT_EQ(static_cast<int>(p.log.size()), c.logLines) << c.text.substr(0, 40);
+    EXPECT_EQ(Groups(p.schedule), c.groups);
+    EXPECT_EQ(p.schedule.m_nCaseCount, c.count);
+    EXPECT_EQ(static_cast<int>(p.schedule.m_aListed.size()), c.count);
+    ASSERT_EQ(static_cast<int>(p.log.size()), c.logLines);
+    if (!c.logText.empty()) {
+      EXPECT_NE(p.log[0].find(c.logText), std::string::npos) << p.log[0];
+    }
+    for (const std::string& line : p.log) EXPECT_EQ(line.substr(0, 3), "-1 ");
+    EXPECT_EQ(p.schedule.m_nRefusedLines, c.refused);
+    EXPECT_EQ(p.schedule.m_nUnreadLines, c.unread);
   }
 }
 
@@ -64,16 +84,16 @@ TEST(CaseListTest, ValuesAndMissingWords) {
   Parsed p;
   Read(p, "1 A 3 4 ignored 6\n2 A\n1 a 7 8 x 9\n3 A 2x -5\n");
   const CStrevTreeInfo& a = *p.schedule.m_aTrees[0];
-  ASSERT_EQ(a.m_nCount, 4);
-  // The duplicate's values overwrite the first entry; the second keeps -1.
-  EXPECT_EQ((std::vector<int>{7, 0, -1, 2}), a.m_anLoadSolCase);
-  EXPECT_EQ((std::vector<int>{8, 0, -1, -5}), a.m_anListValue4);
-  EXPECT_EQ((std::vector<int>{9, 0, -1, 0}), a.m_anListValue6);
+  ASSERT_EQ(a.m_nCount, 3);
+  // A repeated case keeps the values of its first line.
+  EXPECT_EQ((std::vector<int>{3, 0, 2}), a.m_anLoadSolCase);
+  EXPECT_EQ((std::vector<int>{4, 0, -5}), a.m_anListValue4);
+  EXPECT_EQ((std::vector<int>{6, 0, 0}), a.m_anListValue6);
   CCaseData data;
   InitCaseData(data);
   p.schedule.SetCaseData(data, 1, 0);
   EXPECT_EQ(data.m_nStatus, 0);
-  EXPECT_EQ(data.m_nLoadSolCase, 7);
+  EXPECT_EQ(data.m_nLoadSolCase, 3);
   EXPECT_STREQ(data.m_szStrevFileName, "A");
 }
 
@@ -82,6 +102,12 @@ TEST(CaseListTest, ReadLeadingInt) {
                                                {"", 0},      {"  7", 7},        {"99999999999", 2147483647},
                                                {"-99999999999", -2147483647 - 1}};
   for (const auto& [text, value] : cases) EXPECT_EQ(ReadLeadingInt(text), value) << text;
+  int value = 5;
+  EXPECT_TRUE(ReadLeadingInt32("-2147483648", value));
+  EXPECT_EQ(value, -2147483647 - 1);
+  EXPECT_FALSE(ReadLeadingInt32("2147483648", value));
+  EXPECT_FALSE(ReadLeadingInt32("-2147483649", value));
+  EXPECT_EQ(value, -2147483647 - 1);
 }
 
 // Drives the schedule as rank zero does: first requests in rank order, then
@@ -159,13 +185,12 @@ TEST(GetNextCaseTest, FailedWorkerLeavesItsGroup) {
   EXPECT_EQ(d.schedule.CountUndispatched(), 0);
 }
 
-TEST(GetNextCaseTest, CaseZeroAndDuplicates) {
+TEST(GetNextCaseTest, CaseZeroAndARepeatedCase) {
   Driver d(Lines("A", {0, 5, 5}), 3);
-  // The third worker finds both 5s held by number: it gets nothing rather than a held case.
+  // The repeated 5 is read once: the third worker gets nothing.
   EXPECT_EQ(d.dispatched, (std::vector<std::string>{"1:0", "2:5"}));
-  EXPECT_EQ(d.Return(2), 5);
-  EXPECT_EQ(d.Return(1), -1);
   EXPECT_EQ(d.Return(2), -1);
+  EXPECT_EQ(d.Return(1), -1);
   EXPECT_EQ(d.schedule.m_aTrees[0]->m_nCount, 0);
 }
 
