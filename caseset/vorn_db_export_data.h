@@ -101,14 +101,18 @@ class CVornDbExportData {
   // ---- Reading the export configuration (caseset/config/)
   // Reads the document at path (null: m_strConfigFileName) into this object;
   // useShortPlantTags names the models of a global model by short plant tags.
-  // False when the file cannot be read or parsed, or an element reader fails;
-  // what was read before a failure stays.
+  // False when the file cannot be read or parsed, a model file that is
+  // present cannot be loaded, or an element reader fails; what was read
+  // before a failure stays, and m_strReadErrorFile and m_strReadError say
+  // which file failed and why.
   bool ReadDataFromXmlFile(const char* path, bool useShortPlantTags);
   bool ReadDataFromXmlFile(const std::string& path, bool useShortPlantTags) {
     return ReadDataFromXmlFile(path.c_str(), useShortPlantTags);
   }
 
   void ReadVornModelFile(const plat::XmlNode& node);
+  // Records why a model file failed to load and ends the reading.
+  [[noreturn]] void FailOnModel(const CVornModelFile& model);
   void ReadVornModelFileArray(const plat::XmlNode& node);
   void ReadLocalModels(const plat::XmlNode& node);
   void ReadAssembledCases(const plat::XmlNode& node);
@@ -227,6 +231,8 @@ class CVornDbExportData {
   DbSqlSvr* m_pSqlServer = nullptr;  // the SQL Server driver, owned by the export
   PFNHOSTCALLBACK m_pfnMessageCallback = nullptr;
   bool m_bLoaded = false;  // the configuration was read completely
+  std::string m_strReadErrorFile;  // the file a failed reading stopped at
+  std::string m_strReadError;      // and why
 
  private:
   // The short plant tag of a local model's code (the code itself without a tag processor).

@@ -56,6 +56,8 @@ class CVornModelFile : public CObject {
   bool LoadFromDirectory(const std::string& modelName, const std::string& modelDir);
   // Reads (deciphering when needed), parses and dispatches the sections.
   bool LoadXml(const std::string& path, bool skipExternalModels);
+  // Why the last load returned false (empty after a load that succeeded).
+  std::string m_strLoadError;
 
   // ---- Saving (model_file_writer.cpp)
   bool Save(const std::string& version, const std::string& comment, bool backup);

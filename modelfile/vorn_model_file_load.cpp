@@ -70,6 +70,7 @@ bool CVornModelFile::Load(const std::string& modelName, const std::string& paren
   CTimingScope timing("Load Model File");
   m_strReportConfiguration.clear();
   CLocaleSwitch locale(LC_NUMERIC, "C");
+  m_strLoadError.clear();
   ResetForLoad(modelName, JoinPath(parentDir, modelName));
   if (FileExists(m_strModelFilePath, true)) {
     ReleaseUserEquations();
@@ -84,8 +85,12 @@ bool CVornModelFile::Load(const std::string& modelName, const std::string& paren
 
 bool CVornModelFile::LoadFromDirectory(const std::string& modelName, const std::string& modelDir) {
   CLocaleSwitch locale(LC_NUMERIC, "C");
+  m_strLoadError.clear();
   ResetForLoad(modelName, modelDir);
-  if (!FileExists(m_strModelFilePath, true)) return false;
+  if (!FileExists(m_strModelFilePath, true)) {
+    m_strLoadError = "there is no model file";
+    return false;
+  }
   ReleaseUserEquations();
   if (!LoadXml(m_strModelFilePath, false)) return false;
   PostLoadSetup(true);
@@ -99,10 +104,14 @@ bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
   m_strReportConfiguration.clear();
   m_strVersion.clear();
 
+  m_strLoadError.clear();
   std::string text;
   bool deciphered = false;
-  ReadModelText(path, text, deciphered, kModelFileKey);
-  if (!m_bEncryptOnSave && !m_bPlainXmlOnSave) return false;
+  const bool readable = ReadModelText(path, text, deciphered, kModelFileKey) != 0;
+  if (!m_bEncryptOnSave && !m_bPlainXmlOnSave) {
+    m_strLoadError = "the model is set to be saved neither enciphered nor as plain XML";
+    return false;
+  }
 
   bool result = false;
   try {
@@ -124,8 +133,14 @@ bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
       }
       EndSections();
       result = true;
+    } else if (!readable) {
+      m_strLoadError = "the file is empty or cannot be read";
+    } else {
+      m_strLoadError = (deciphered ? "neither XML nor an enciphered model file (" : "not well-formed XML (") +
+                       doc.ParseError() + ")";
     }
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    m_strLoadError = e.what();
     result = false;
   }
   AfterLoadXml();

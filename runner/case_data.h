@@ -12,6 +12,12 @@
 
 inline constexpr std::int32_t kStopCase = -1;         // m_nCaseNumber of the stop record
 inline constexpr std::int32_t kUserStop = -999;       // status and case of a user-stop answer
+inline constexpr std::int32_t kCaseFailed = -1;       // status of a case that failed on its worker
+// Status of a case answered by a worker that could not start; one message with
+// the cause (text, kStartFailureTag) follows the record.
+inline constexpr std::int32_t kWorkerNotStarted = -2;
+inline constexpr int kStartFailureTag = 998;
+inline constexpr int kStartFailureTextSize = 1000;
 inline constexpr int kReplyTag = 999;                 // tag of every record sent to rank zero
 inline constexpr std::size_t kTransferredBytes = 1008;  // bytes 0..1007 travel; the rest keeps the receiver's
 inline constexpr std::size_t kTransferredNameChars = kTransferredBytes - offsetof(CCaseData, m_szStrevFileName);

@@ -5,6 +5,8 @@
 #include <map>
 #include <sstream>
 
+#include "runner/case_account.h"
+
 namespace {
 
 struct Parsed {
@@ -208,6 +210,77 @@ TEST(GetNextCaseTest, EveryCaseOnceForALargeGroup) {
   }
   EXPECT_EQ(seen.size(), 1200u);
   for (const auto& [c, n] : seen) EXPECT_EQ(n, 1) << c;
+}
+
+}  // namespace
+
+namespace {
+
+// What became of the listed cases, and the exit status it gives.
+TEST(CaseAccountTest, EndsAndExitStatuses) {
+  struct End {
+    const char* name;
+    std::vector<std::pair<int, ECaseState>> states;  // of cases 1 to 4; the rest stay waiting
+    bool stopped;
+    int refused, unread, startFailures;
+    int exitStatus;
+    const char* totals;
+  } ends[] = {
+      {"all solved", {{1, ECaseState::Solved}, {2, ECaseState::Solved}, {3, ECaseState::Solved}, {4, ECaseState::Solved}},
+       false, 0, 0, 0, kExitAllSolved, "Cases in the list: 4; written: 4; failed: 0; never dispatched: 0; not run after the stop: 0."},
+      {"one failed", {{1, ECaseState::Solved}, {2, ECaseState::Failed}, {3, ECaseState::Solved}, {4, ECaseState::Solved}},
+       false, 0, 0, 0, kExitCasesNotSolved, "written: 3; failed: 1; never dispatched: 0;"},
+      {"never answered", {{1, ECaseState::Solved}, {2, ECaseState::Running}, {3, ECaseState::Solved}, {4, ECaseState::Solved}},
+       false, 0, 0, 0, kExitCasesNotSolved, "written: 3; failed: 1;"},
+      {"left waiting", {{1, ECaseState::Solved}, {2, ECaseState::Solved}}, false, 0, 0, 0, kExitCasesNotSolved,
+       "written: 2; failed: 0; never dispatched: 2; not run after the stop: 0."},
+      {"stopped", {{1, ECaseState::Solved}, {2, ECaseState::Stopped}}, true, 0, 0, 0, kExitCasesNotSolved,
+       "written: 1; failed: 0; never dispatched: 0; not run after the stop: 3."},
+      {"a refused line", {{1, ECaseState::Solved}, {2, ECaseState::Solved}, {3, ECaseState::Solved}, {4, ECaseState::Solved}},
+       false, 1, 0, 0, kExitCasesNotSolved, "written: 4;"},
+      {"lines left unread", {{1, ECaseState::Solved}, {2, ECaseState::Solved}, {3, ECaseState::Solved}, {4, ECaseState::Solved}},
+       false, 0, 2, 0, kExitCasesNotSolved, "written: 4;"},
+      {"no worker started", {{1, ECaseState::Failed}, {2, ECaseState::Failed}}, false, 0, 0, 2, kExitNotStarted,
+       "written: 0; failed: 2; never dispatched: 2;"},
+      {"one worker started", {{1, ECaseState::Failed}, {2, ECaseState::Solved}}, false, 0, 0, 1, kExitCasesNotSolved,
+       "written: 1; failed: 1; never dispatched: 2;"},
+  };
+  for (const End& e : ends) {
+    SCOPED_TRACE(e.name);
+    CCaseAccount account;
+    account.SetCases({1, 2, 3, 4});
+    for (const auto& [c, state] : e.states) account.SetState(c, state);
+    account.SetState(99, ECaseState::Solved);  // not listed: ignored
+    const int status = account.ExitStatus(e.stopped, e.refused, e.unread, e.startFailures);
+    EXPECT_EQ(status, e.exitStatus);
+    const std::vector<std::string> lines = account.Summary(e.stopped, true, e.refused, e.unread, status);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_NE(lines.front().find(e.totals), std::string::npos) << lines.front();
+    EXPECT_EQ(lines.back().rfind("Exit status " + std::to_string(status) + ": ", 0), 0u) << lines.back();
+  }
+}
+
+TEST(CaseAccountTest, EveryCaseNotSolvedIsNamedByItsState) {
+  std::vector<int> cases;
+  for (int c = 1; c <= 130; ++c) cases.push_back(c);
+  CCaseAccount account;
+  account.SetCases(cases);
+  for (int c = 1; c <= 70; ++c) account.SetState(c, ECaseState::Solved);
+  account.SetState(5, ECaseState::Failed);
+  account.SetState(9, ECaseState::Failed);
+  account.SetState(71, ECaseState::Stopped);
+  const std::vector<std::string> lines = account.Summary(true, false, 2, 3, kExitCasesNotSolved);
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], "Cases in the list: 130; solved: 68; failed: 2; never dispatched: 0; not run after the stop: 60.");
+  EXPECT_EQ(lines[1], "Failed cases: 5, 9.");
+  // Cut to a readable length, with what was left out counted.
+  EXPECT_EQ(lines[2].rfind("Cases not run after the stop: 71, 72, ", 0), 0u);
+  EXPECT_NE(lines[2].find(", 119, 120 and 10 more."), std::string::npos) << lines[2];
+  EXPECT_EQ(lines[3], "Case list lines refused: 2; lines after the end of the list not read: 3.");
+  EXPECT_EQ(lines[4], "Exit status 1: not every case in the list was solved.");
+  EXPECT_EQ(CaseNumberList({}, 3), "");
+  EXPECT_EQ(CaseNumberList({1, 2, 3}, 3), "1, 2, 3");
+  EXPECT_EQ(CaseNumberList({1, 2, 3, 4}, 3), "1, 2, 3 and 1 more");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "runner/case_data.h"
 #include "runner/mpi_run_fixture.h"
+#include "runner/runner_messages.h"
 
 namespace {
 
@@ -11,6 +12,14 @@ std::string Lines(const std::string& name, int from, int to) {
   std::string out;
   for (int c = from; c <= to; ++c) out += std::to_string(c) + " " + name + " 0 0 x 0\n";
   return out;
+}
+
+// The last line of a log.
+std::string LastLine(const std::string& log) {
+  const size_t end = log.find_last_not_of('\n');
+  if (end == std::string::npos) return "";
+  const size_t start = log.rfind('\n', end);
+  return log.substr(start == std::string::npos ? 0 : start + 1, end - (start == std::string::npos ? 0 : start + 1) + 1);
 }
 
 TEST_F(MpiRun, EveryCaseRetiredOnce) {
@@ -24,12 +33,15 @@ TEST_F(MpiRun, EveryCaseRetiredOnce) {
   const std::string zero = Log(0);
   EXPECT_NE(zero.find("Total parallel solution time"), std::string::npos);
   EXPECT_NE(zero.find("After Calling MPI_Finalize() on Rank 0"), std::string::npos);
-  EXPECT_EQ(zero.find("never dispatched"), std::string::npos);
+  EXPECT_NE(zero.find("Cases in the list: 30; solved: 30; failed: 0; never dispatched: 0; not run after the stop: 0.\n"
+                      "Exit status 0: every case in the list was solved.\n"),
+            std::string::npos)
+      << zero;
 }
 
 TEST_F(MpiRun, FailedAndLeavingWorkersDoNotStrandCases) {
   CaseList(Lines("A", 1, 12));
-  ASSERT_EQ(Run("ostrel_case_responder", 4, "OSTREL_RESPONDER=fail=1,leave=2,delay=5"), 0)
+  ASSERT_EQ(Run("ostrel_case_responder", 4, "OSTREL_RESPONDER=fail=1,leave=2,delay=5"), 1)
       << ReadFile(dir_ / "out.txt");
   const Received r = ReadReceived(3);
   EXPECT_EQ(r.cases.size(), 12u);
@@ -37,37 +49,103 @@ TEST_F(MpiRun, FailedAndLeavingWorkersDoNotStrandCases) {
   const std::string zero = Log(0);
   EXPECT_NE(zero.find("Processing failed on the Slave side for Case: 1 on Processor: 1"), std::string::npos);
   EXPECT_NE(zero.find("Processing failed on the Slave side for Case: 2 on Processor: 2"), std::string::npos);
+  EXPECT_NE(zero.find("Cases in the list: 12; solved: 10; failed: 2; never dispatched: 0; not run after the stop: 0.\n"
+                      "Failed cases: 1, 2.\n"),
+            std::string::npos)
+      << zero;
 }
 
 TEST_F(MpiRun, UserStopWithBusyWorkers) {
   CaseList(Lines("A", 1, 40));
-  ASSERT_EQ(Run("ostrel_case_responder", 4, "OSTREL_RESPONDER=userstop=2,delay=30"), 0)
+  ASSERT_EQ(Run("ostrel_case_responder", 4, "OSTREL_RESPONDER=userstop=2,delay=30"), 1)
       << ReadFile(dir_ / "out.txt");
   const std::string zero = Log(0);
   EXPECT_NE(zero.find("User stopped in VORN message received in Rank 0 from Rank: 2"), std::string::npos);
   const Received r = ReadReceived(3);
   EXPECT_LT(r.cases.size(), 10u);
-  EXPECT_EQ(zero.find("never dispatched"), std::string::npos);
+  // Every case not answered as done is named: case 2 was stopped, the rest never went out.
+  const int solved = static_cast<int>(r.cases.size()) - 1;
+  EXPECT_NE(zero.find(FormatText("Cases in the list: 40; solved: %d; failed: 0; never dispatched: 0; not run after "
+                                 "the stop: %d.\nCases not run after the stop: 2, ",
+                                 solved, 40 - solved)),
+            std::string::npos)
+      << zero;
 }
 
-TEST_F(MpiRun, SingleProcessEndsAtOnce) {
-  CaseList(Lines("A", 1, 3));
-  ASSERT_EQ(Run("ostrel_case_responder", 1), 0) << ReadFile(dir_ / "out.txt");
-  EXPECT_NE(Log(0).find("Wait index undefined on :"), std::string::npos);
-}
-
-TEST_F(MpiRun, MissingCaseListEndsTheJob) {
-  const int rc = Run("ostrel", 3, "", Link());
-  EXPECT_NE(rc, 0);
-  EXPECT_NE(rc, 124) << "the job hung";
-  const std::string zero = Log(0);
-  EXPECT_NE(zero.find("Unable to open Case Strev Pair File: " + (dir_ / "cases.txt").string()), std::string::npos);
-  EXPECT_NE(zero.find("CreateStrevTree function failed."), std::string::npos);
+// How a run ends: rank zero's last lines and the job's exit status, also when
+// the run cannot start. Said on the terminal once where the user must act.
+TEST_F(MpiRun, HowARunEnds) {
+  struct Ending {
+    const char* name;
+    const char* program;
+    const char* list;  // null: no case list file
+    int processes;
+    const char* args;  // log level and the rest
+    int exitStatus;
+    std::vector<std::string> zeroLines;  // expected in rank zero's log, in this order
+    const char* terminal;                // expected once on the terminal, or null
+  } endings[] = {
+      {"empty list", "ostrel_case_responder", "", 3, "2", 0,
+       {"Cases in the list: 0; solved: 0;", "Exit status 0: every case in the list was solved."}, nullptr},
+      {"log level 0", "ostrel_case_responder", "1 A\n2 A\n", 3, "0", 0,
+       {"Cases in the list: 2; solved: 2; failed: 0; never dispatched: 0; not run after the stop: 0.",
+        "Exit status 0: every case in the list was solved."},
+       nullptr},
+      {"blank line in the middle", "ostrel_case_responder", "1 A\n2 A\n3 A\n\n4 A\n5 A\n", 3, "0", 1,
+       {"Case list line 4 is empty: the list ends there; 2 lines after it were not read.",
+        "Cases in the list: 3; solved: 3;", "Case list lines refused: 0; lines after the end of the list not read: 2.",
+        "Exit status 1: not every case in the list was solved."},
+       nullptr},
+      {"repeated cases", "ostrel_case_responder", "1 A\n2 A\n1 B\n2 A\n", 3, "0", 0,
+       {"Case list line 3 repeats case 1 of line 1: the case is run once, as line 1 gives it.",
+        "Case list line 4 repeats case 2 of line 2", "Cases in the list: 2; solved: 2;", "Exit status 0"},
+       nullptr},
+      {"numbers that do not fit", "ostrel_case_responder", "4294967297 A\n2 A\n", 3, "0", 1,
+       {"Case list line 1 has a number that does not fit 32 bits and was skipped: 4294967297 A",
+        "Case list lines refused: 1;", "Exit status 1"},
+       nullptr},
+      {"one process", "ostrel", "1 A\n2 A\n3 A\n", 1, "2", 2,
+       {"There is no worker process to run the 3 cases: start the job with at least 2 processes.",
+        "Cases never dispatched: 1, 2, 3.", "Exit status 2: the run could not start."},
+       "There is no worker process to run the 3 cases: start the job with at least 2 processes."},
+      {"no case list", "ostrel", nullptr, 3, "2", 2,
+       {"Unable to open Case Strev Pair File: ", "CreateStrevTree function failed.",
+        "Exit status 2: the run could not start."},
+       "cases.txt cannot be read: No such file or directory"},
+  };
+  for (const Ending& e : endings) {
+    SCOPED_TRACE(e.name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    if (e.list) CaseList(std::string(e.list));
+    const std::string args = std::string(e.args) + (std::string(e.program) == "ostrel" ? " 0 127.0.0.1 1" : "");
+    const int rc = Run(e.program, e.processes, "", args);
+    ASSERT_NE(rc, 124) << "the job hung";
+    EXPECT_EQ(rc, e.exitStatus) << ReadFile(dir_ / "out.txt");
+    const std::string zero = Log(0);
+    size_t at = 0;
+    for (const std::string& line : e.zeroLines) {
+      at = zero.find(line, at);
+      ASSERT_NE(at, std::string::npos) << line << "\n" << zero;
+    }
+    EXPECT_EQ(LastLine(zero).rfind("Exit status " + std::to_string(e.exitStatus) + ": ", 0), 0u) << zero;
+    const std::string terminal = ReadFile(dir_ / "out.txt");
+    if (e.terminal) {
+      EXPECT_EQ(CountOf(terminal, e.terminal), 1) << terminal;
+    } else {
+      EXPECT_EQ(terminal, "");
+    }
+    // Every process ends in order: the workers got their stop record.
+    for (int w = 1; w < e.processes && std::string(e.program) != "ostrel"; ++w) {
+      EXPECT_NE(ReadFile(dir_ / ("received" + std::to_string(w) + ".txt")).find(" -1 -1 -1 -1 0"), std::string::npos);
+    }
+  }
 }
 
 TEST_F(MpiRun, EmptyCaseListUnknownLocale) {
   CaseList("");
   ASSERT_EQ(Run("ostrel", 3, "LANG=xx_YY.UTF-8 LC_ALL=xx_YY.UTF-8", Link()), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(LastLine(Log(0)), "Exit status 0: every case in the list was solved.");
   for (int rank = 0; rank < 3; ++rank) {
     EXPECT_NE(Log(rank).find("Total parallel solution time"), std::string::npos) << rank;
     EXPECT_NE(Log(rank).find("After Calling MPI_Finalize() on Rank " + std::to_string(rank)), std::string::npos);
@@ -79,7 +157,7 @@ TEST_F(MpiRun, TooFewArguments) {
   const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
   const std::string cmd = "timeout 30 " + bin + " x " + dir_.string() + " > " + (dir_ / "out.txt").string() + " 2>&1";
   const int rc = std::system(cmd.c_str());
-  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) != 0);
+  EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 2);  // the run could not start
   EXPECT_NE(ReadFile(dir_ / "out.txt").find("usage: "), std::string::npos);
 }
 

@@ -61,20 +61,29 @@ TEST_F(MpiWorker, StopFromTheConsole) {
   CaseList(Cases("A", 1, 30));
   Outcomes("* time=0.05\n");
   ConsoleProcess console(dir_, {"--workers", "3", "--stop-after-first"});
-  ASSERT_EQ(Run("ostrel", 4, "", Link(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+  ASSERT_EQ(Run("ostrel", 4, "", Link(console.Port())), 1) << ReadFile(dir_ / "out.txt");
   const std::string zero = Log(0);
   const size_t stopAt = zero.find("User stopped in VORN message received in Rank 0 from Rank:");
   ASSERT_NE(stopAt, std::string::npos) << zero;
   EXPECT_EQ(zero.find("SetCaseData in RankZeroWaitLoop", stopAt), std::string::npos);
   EXPECT_LT(CountOf(AllWorkerLogs(3), "******* Solved Case"), 10);
+  // Every case is either solved or named as not run.
+  std::smatch m;
+  ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; never dispatched: "
+                                                    "0; not run after the stop: (\\d+)\\.\n")))
+      << zero;
+  EXPECT_EQ(std::stoi(m[1]) + std::stoi(m[2]), 30);
+  EXPECT_NE(zero.find("Cases not run after the stop: "), std::string::npos);
 }
 
 TEST_F(MpiWorker, NoListener) {
   CaseList(Cases("A", 1, 6));
   ASSERT_EQ(Run("ostrel", 3, "", Link()), 0) << ReadFile(dir_ / "out.txt");
-  for (int w = 1; w <= 2; ++w)
+  for (int w = 1; w <= 2; ++w) {
     EXPECT_NE(ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log")).find("Failed to connect to VORN socket."),
               std::string::npos);
+    EXPECT_NE(Log(w).find("messages for VORN were not sent: the link to it had ended."), std::string::npos);
+  }
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 6);
 }
 
@@ -126,38 +135,41 @@ TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
     const char* workerLog;  // expected in some worker's log
     int failedCase;
     int solvedLines;  // "Solved Case" lines: a case without report was solved but not output
+    const char* terminal;  // said once on the terminal, or null
   } scenarios[] = {
-      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7},
-      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8},
-      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8},
-      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7},
+      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7, nullptr},
+      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
+      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
+      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "could not be created"},
   };
   for (const Scenario& s : scenarios) {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     CaseList(Cases("A", 1, 8));
     Outcomes(std::string("* time=0.02\n") + s.outcomes);
-    ASSERT_EQ(Run("ostrel", 4, "", Link()), 0) << s.outcomes << ReadFile(dir_ / "out.txt");
+    // Some cases failed: the run ended, but not well.
+    ASSERT_EQ(Run("ostrel", 4, "", Link()), 1) << s.outcomes << ReadFile(dir_ / "out.txt");
     const std::string zero = Log(0);
     EXPECT_EQ(CountOf(zero, "Processing failed on the Slave side"), 1) << s.outcomes << zero;
     if (s.failedCase > 0) {
       EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(s.failedCase)),
                 std::string::npos);
+      EXPECT_NE(zero.find("Failed cases: " + std::to_string(s.failedCase) + ".\n"), std::string::npos) << zero;
     }
-    EXPECT_EQ(zero.find("never dispatched"), std::string::npos) << s.outcomes;
+    EXPECT_NE(zero.find("Cases in the list: 8; solved: 7; failed: 1; never dispatched: 0; not run after the stop: 0."),
+              std::string::npos)
+        << s.outcomes << zero;
+    const std::string terminal = ReadFile(dir_ / "out.txt");
+    if (s.terminal) {
+      EXPECT_EQ(CountOf(terminal, s.terminal), 1) << terminal;
+      EXPECT_NE(zero.find("Processor 2 could not start: "), std::string::npos);
+    } else {
+      EXPECT_EQ(terminal, "");
+    }
     const std::string workers = AllWorkerLogs(3);
     EXPECT_NE(workers.find(s.workerLog), std::string::npos) << s.outcomes;
     EXPECT_EQ(CountOf(workers, "******* Solved Case"), s.solvedLines) << s.outcomes;
   }
-}
-
-TEST_F(MpiWorker, MissingSolverLibrary) {
-  CaseList(Cases("A", 1, 4));
-  ASSERT_EQ(Run("ostrel", 3, "OSTREL_CASE_SOLVER=/nonexistent/libpalvane.so", Link()), 0)
-      << ReadFile(dir_ / "out.txt");
-  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 2);
-  EXPECT_NE(Log(1).find("Cannot load the case-solver library /nonexistent/libpalvane.so"), std::string::npos);
-  EXPECT_NE(Log(0).find("2 cases were never dispatched."), std::string::npos);
 }
 
 TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
@@ -177,12 +189,69 @@ TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
   EXPECT_EQ(CaseLines(out, 1).size(), 2u);
 }
 
-TEST_F(MpiWorker, ExportConfigurationNotReadable) {
-  CaseList(Cases("A", 1, 3));
-  std::ofstream(dir_ / "VornDbExportData.xml") << "<VornDbExport>";
-  ASSERT_EQ(Run("ostrel", 3, "", Link()), 0) << ReadFile(dir_ / "out.txt");
-  EXPECT_NE(Log(1).find("m_pDbData->ReadDataFromXmlFile failed"), std::string::npos);
-  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 2);
+// Workers that cannot start: the cause is said once on the terminal, the cases
+// sent to them are failed, nothing is written and the run could not start.
+TEST_F(MpiWorker, StartFailures) {
+  const std::string configPath = (dir_ / "VornDbExportData.xml").string();
+  const std::string modelPath = (dir_ / "VornModel.vrnx").string();
+  struct Failure {
+    const char* name;
+    std::string env;
+    std::string outcomes;
+    const char* config;    // the export configuration's text; null: a good one
+    const char* model;     // the model file's text; null: a good one
+    std::string terminal;  // the line on the terminal, from its start
+  } failures[] = {
+      {"missing solver library", "OSTREL_CASE_SOLVER=/nonexistent/libpalvane.so", "", nullptr, nullptr,
+       "Cannot load the case-solver library /nonexistent/libpalvane.so: "},
+      {"not a library", "OSTREL_CASE_SOLVER=" + (dir_ / "cases.txt").string(), "", nullptr, nullptr,
+       "Cannot load the case-solver library " + (dir_ / "cases.txt").string() + ": "},
+      {"no entry point", "OSTREL_CASE_SOLVER=libm.so.6", "", nullptr, nullptr,
+       "The case-solver library libm.so.6 has no entry point CreatePalvane"},
+      {"solver not created", "", "rank=1 createfail\nrank=2 createfail\n", nullptr, nullptr, "The case solver of "},
+      {"empty export configuration", "", "", "", nullptr,
+       "The export configuration " + configPath + " cannot be read: the file is empty"},
+      {"truncated export configuration", "", "", "<VornDbExportData><SolutionID>1</Sol", nullptr,
+       "The export configuration " + configPath + " cannot be read: not well-formed XML ("},
+      {"export configuration not XML", "", "", "VornDbExportData", nullptr,
+       "The export configuration " + configPath + " cannot be read: not well-formed XML ("},
+      {"empty model file", "", "", nullptr, "",
+       "The model file " + modelPath + " cannot be loaded: the file is empty or cannot be read"},
+      {"truncated model file", "", "", nullptr, "<?xml version=\"1.0\"?><VornConfiguration><Version>18",
+       "The model file " + modelPath + " cannot be loaded: not well-formed XML ("},
+  };
+  for (const Failure& f : failures) {
+    SCOPED_TRACE(f.name);
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    CaseList(Cases("A", 1, 4));
+    Outcomes(f.outcomes);
+    ExportConfigFixture config;
+    config.homeDirectory = dir_.parent_path().string();
+    config.modelDirectory = dir_.string();
+    config.databaseDirectory = dir_.string();
+    config.databaseDescription = "Results";
+    config.cases = {{1, "one", {}}, {2, "two", {}}, {3, "three", {}}, {4, "four", {}}};
+    ASSERT_TRUE(config.WriteModel());
+    ASSERT_TRUE(config.WriteConfig(configPath));
+    if (f.model) std::ofstream(modelPath, std::ios::binary | std::ios::trunc) << f.model;
+    if (f.config) std::ofstream(configPath, std::ios::binary | std::ios::trunc) << f.config;
+    const std::string& terminal = f.terminal;
+    const int rc = Run("ostrel", 3, f.env, Link());
+    ASSERT_NE(rc, 124) << "the job hung";
+    EXPECT_EQ(rc, 2) << ReadFile(dir_ / "out.txt");
+    const std::string out = ReadFile(dir_ / "out.txt");
+    EXPECT_EQ(CountOf(out, "\n"), 1) << out;
+    EXPECT_EQ(out.rfind(terminal, 0), 0u) << out;
+    const std::string zero = Log(0);
+    EXPECT_EQ(CountOf(zero, "could not start: " + terminal), 2) << zero;
+    EXPECT_NE(zero.find("Cases in the list: 4; "), std::string::npos) << zero;
+    EXPECT_NE(zero.find("; failed: 2; never dispatched: 2; not run after the stop: 0.\nFailed cases: 1, 2.\n"
+                        "Cases never dispatched: 3, 4.\nExit status 2: the run could not start.\n"),
+              std::string::npos)
+        << zero;
+    EXPECT_FALSE(fs::exists(dir_ / "Results.Mdb"));
+  }
 }
 
 // With an export configuration the run directory is also the model's

@@ -1,6 +1,9 @@
 #include "runner/ostrel_rank_zero_app.h"
 
+#include <cerrno>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <thread>
 
@@ -17,12 +20,16 @@ bool COstrelRankZeroApp::CreateStrevTree(const std::string& runDir, const std::s
   const std::string path = runDir + "/" + caseListName;
   std::ifstream in(path, std::ios::binary);
   if (!in) {
+    const int error = errno;
     LogMsg(-1, 129, path.c_str());
+    std::fprintf(stderr, "The case list %s cannot be read: %s\n", path.c_str(), std::strerror(error));
+    m_bCaseListFailed = true;
     return false;
   }
   m_schedule.ReadCaseList(in, [this](int level, const std::string& text) { Log(level, text); });
   m_nCaseCount = m_schedule.m_nCaseCount;
   m_nTreeCount = static_cast<int>(m_schedule.m_aTrees.size());
+  m_account.SetCases(m_schedule.m_aListed);
   return true;
 }
 
@@ -38,6 +45,8 @@ bool COstrelRankZeroApp::SendCase(int w, int caseNumber, int g, unsigned int set
     return false;
   }
   LogMsg(2, 131, w, caseNumber);
+  m_anWorkerCase[w - 1] = caseNumber;
+  m_account.SetState(caseNumber, ECaseState::Running);
   MPI_Irecv(&m_ppRecvData[w - 1], 1, m_caseType, w, kReplyTag, MPI_COMM_WORLD, &m_pRequests[w - 1]);
   ++m_nSendCount;
   return true;
@@ -45,9 +54,17 @@ bool COstrelRankZeroApp::SendCase(int w, int caseNumber, int g, unsigned int set
 
 bool COstrelRankZeroApp::SendFirstRequests() {
   const int workers = m_nProcessCount > 1 ? m_nProcessCount - 1 : 0;
+  if (workers == 0 && m_nCaseCount > 0) {
+    m_bNoWorkers = true;
+    const std::string text = FormatText(
+        "There is no worker process to run the %d cases: start the job with at least 2 processes.", m_nCaseCount);
+    Log(-1, text);
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
   m_pRequests.assign(workers, MPI_REQUEST_NULL);
   m_ppSendData.resize(workers);
   m_ppRecvData.resize(workers);
+  m_anWorkerCase.assign(workers, -1);
   for (int i = 0; i < workers; ++i) {
     InitCaseData(m_ppSendData[i]);
     InitCaseData(m_ppRecvData[i]);
@@ -75,15 +92,59 @@ int COstrelRankZeroApp::WaitAnyReply(MPI_Status& status) {
   }
 }
 
+void COstrelRankZeroApp::TakeStartFailure(int w) {
+  char text[kStartFailureTextSize] = {};
+  MPI_Recv(text, kStartFailureTextSize, MPI_CHAR, w, kStartFailureTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+  text[kStartFailureTextSize - 1] = '\0';
+  ++m_nStartFailures;
+  LogF(-1, "Processor %d could not start: %s", w, text);
+  // Workers that fail alike say it once on the terminal.
+  if (m_startFailures.insert(text).second) std::fprintf(stderr, "%s\n", text);
+}
+
+COstrelRankZeroApp::EReply COstrelRankZeroApp::TakeReply(int w, int& g) {
+  CCaseData& reply = m_ppRecvData[w - 1];
+  TerminateStrevFileName(reply);
+  const int held = m_anWorkerCase[w - 1];
+  m_anWorkerCase[w - 1] = -1;
+  g = -1;
+  if (reply.m_nStatus == kUserStop && reply.m_nCaseNumber == kUserStop) {
+    // The worker stopped before the case's output was made.
+    m_account.SetState(held, ECaseState::Stopped);
+    return EReply::UserStop;
+  }
+  ++m_nDoneCount;
+  g = m_schedule.RetireCase(w, reply.m_nCaseNumber, reply.m_szStrevFileName);
+  if (reply.m_nStatus == kWorkerNotStarted) TakeStartFailure(w);
+  const bool failed = reply.m_nStatus < 0 || g < 0 || reply.m_nCaseNumber != held;
+  m_account.SetState(held, failed ? ECaseState::Failed : ECaseState::Solved);
+  if (!failed) return EReply::Solved;
+  LogMsg(-1, 135, reply.m_nCaseNumber, w, g);
+  return EReply::Failed;
+}
+
 void COstrelRankZeroApp::DrainReplies() {
   for (;;) {
     MPI_Status status;
-    if (WaitAnyReply(status) == MPI_UNDEFINED) return;
+    const int index = WaitAnyReply(status);
+    if (index == MPI_UNDEFINED) return;
+    int g = -1;
+    if (TakeReply(index + 1, g) == EReply::UserStop) LogMsg(2, 171, index + 1);
+  }
+}
+
+void COstrelRankZeroApp::SendStopRecords() {
+  CCaseData stop;
+  InitCaseData(stop);
+  for (int w = 1; w < m_nProcessCount; ++w) {
+    CCaseData& send = static_cast<std::size_t>(w) <= m_ppSendData.size() ? m_ppSendData[w - 1] : stop;
+    SetStopRecord(send);
+    MPI_Send(&send, 1, m_caseType, w, m_nSendCount, MPI_COMM_WORLD);
+    LogMsg(2, 137, w);
   }
 }
 
 bool COstrelRankZeroApp::RankZeroWaitLoop() {
-  bool userStop = false;
   while (!IsStopped() && m_nDoneCount != m_nCaseCount) {
     MPI_Status status{};
     status.MPI_SOURCE = -1;
@@ -94,17 +155,14 @@ bool COstrelRankZeroApp::RankZeroWaitLoop() {
       break;
     }
     const int w = index + 1;
-    CCaseData& reply = m_ppRecvData[index];
-    TerminateStrevFileName(reply);
-    if (reply.m_nStatus == kUserStop && reply.m_nCaseNumber == kUserStop) {
+    int g = -1;
+    const EReply reply = TakeReply(w, g);
+    if (reply == EReply::UserStop) {
       LogMsg(-1, 171, w);
-      userStop = true;
+      m_bUserStop = true;
       break;
     }
-    ++m_nDoneCount;
-    int g = m_schedule.RetireCase(w, reply.m_nCaseNumber, reply.m_szStrevFileName);
-    if (reply.m_nStatus < 0 || g < 0) {
-      LogMsg(-1, 135, reply.m_nCaseNumber, w, g);
+    if (reply == EReply::Failed) {
       // A failed worker leaves its group, so the group's cases go to the others.
       m_schedule.DetachWorker(w);
       continue;
@@ -113,17 +171,7 @@ bool COstrelRankZeroApp::RankZeroWaitLoop() {
     if (caseNumber != -1) SendCase(w, caseNumber, g, 136);
   }
 
-  if (!userStop && !IsStopped()) {
-    const int left = m_schedule.CountUndispatched();
-    if (left > 0) LogF(-1, "%d cases were never dispatched.", left);
-  }
-
-  for (int w = 1; w < m_nProcessCount; ++w) {
-    CCaseData& send = m_ppSendData[w - 1];
-    SetStopRecord(send);
-    MPI_Send(&send, 1, m_caseType, w, m_nSendCount, MPI_COMM_WORLD);
-    LogMsg(2, 137, w);
-  }
+  SendStopRecords();
   // The receive records may be freed only when no receive into them is posted.
   DrainReplies();
   m_pRequests.clear();
@@ -131,4 +179,21 @@ bool COstrelRankZeroApp::RankZeroWaitLoop() {
   m_ppRecvData.clear();
   LogMsg(2, 181);
   return true;
+}
+
+int COstrelRankZeroApp::GetExitStatus() const {
+  if (m_bCaseListFailed || m_bNoWorkers) return kExitNotStarted;
+  return m_account.ExitStatus(m_bUserStop || IsStopped(), m_schedule.m_nRefusedLines, m_schedule.m_nUnreadLines,
+                              m_nStartFailures);
+}
+
+void COstrelRankZeroApp::LogRunSummary(bool written) {
+  const int status = GetExitStatus();
+  if (m_bCaseListFailed) {
+    LogF(-1, "Exit status %d: the run could not start.", status);
+    return;
+  }
+  for (const std::string& line : m_account.Summary(m_bUserStop || IsStopped(), written, m_schedule.m_nRefusedLines,
+                                                   m_schedule.m_nUnreadLines, status))
+    Log(-1, line);
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <chrono>
 #include <ctime>
@@ -80,23 +81,38 @@ void COstrelSlaveApp::ReturnRecord(CCaseData& record) {
   MPI_Send(&record, 1, m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
 }
 
-void COstrelSlaveApp::AnswerUntilStop(CCaseData* caseInHand) {
-  if (caseInHand) {
-    if (caseInHand->m_nStatus >= 0) caseInHand->m_nStatus = -1;
-    ReturnRecord(*caseInHand);
-  }
+void COstrelSlaveApp::AnswerUntilStop(CCaseData* caseInHand, const std::string& startFailure) {
+  const auto answer = [&](CCaseData& record) {
+    if (startFailure.empty()) {
+      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
+      ReturnRecord(record);
+      return;
+    }
+    record.m_nStatus = kWorkerNotStarted;
+    ReturnRecord(record);
+    // Rank zero receives the cause right after the record.
+    char text[kStartFailureTextSize] = {};
+    std::snprintf(text, sizeof text, "%s", startFailure.c_str());
+    MPI_Send(text, static_cast<int>(std::strlen(text)) + 1, MPI_CHAR, 0, kStartFailureTag, MPI_COMM_WORLD);
+  };
+  if (caseInHand) answer(*caseInHand);
   CCaseData record;
   InitCaseData(record);
   for (;;) {
     MPI_Status status;
     if (MPI_Recv(&record, 1, m_caseType, 0, MPI_ANY_TAG, MPI_COMM_WORLD, &status) != MPI_SUCCESS) return;
+    TerminateStrevFileName(record);
     if (record.m_nCaseNumber == kStopCase) {
       LogMsg(2, 144, m_nRank);
       return;
     }
-    record.m_nStatus = -1;
-    ReturnRecord(record);
+    answer(record);
   }
+}
+
+void COstrelSlaveApp::FailStart(const std::string& cause) {
+  Log(-1, cause);
+  AnswerUntilStop(nullptr, cause);
 }
 
 bool COstrelSlaveApp::PostStatus(int caseNumber, const std::vector<std::string>& texts, int status, double value) {
@@ -133,6 +149,12 @@ bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes
     return false;
   }
   if (!m_bExportConfig) {
+    if (g_bUserStop && m_pCaseData) {
+      // The link drops what is queued on a stop: the report would never reach the main application.
+      m_pCaseData->m_nStatus = kUserStop;
+      m_pCaseData->m_nCaseNumber = kUserStop;
+      return false;
+    }
     QueueMessage(std::make_unique<CStrevDataBuffer>(reportBytes, result.m_nReportSize));
     return true;
   }
@@ -261,15 +283,14 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
 
   g_pLogWorker = this;
   if (!m_solverLibrary.Load(CCaseSolverLibrary::DefaultPath())) {
-    Log(-1, m_solverLibrary.GetError());
-    AnswerUntilStop(nullptr);
+    FailStart(m_solverLibrary.GetError());
     return;
   }
   m_solverLibrary.CreatePalvane(&m_hSolver, arg1.c_str(), runDir.c_str(), rank, m_nLogLevel, m_nArg5, m_nArg8,
                                 LogCallback, IsUserStopRequested, 0);
   if (!m_hSolver) {
     LogF(-1, "The case solver could not be created on rank %d.", rank);
-    AnswerUntilStop(nullptr);
+    FailStart("The case solver of " + CCaseSolverLibrary::DefaultPath() + " could not be created (CreatePalvane failed).");
     return;
   }
 
@@ -295,7 +316,11 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     if (!m_pDbData->ReadDataFromXmlFile(exportConfigPath, false)) {
       Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
       m_solverLibrary.DestroyPalvane(&m_hSolver);
-      AnswerUntilStop(nullptr);
+      const std::string& file = m_pDbData->m_strReadErrorFile;
+      if (file.empty() || file == exportConfigPath)
+        FailStart("The export configuration " + exportConfigPath + " cannot be read: " + m_pDbData->m_strReadError);
+      else
+        FailStart("The model file " + file + " cannot be loaded: " + m_pDbData->m_strReadError);
       return;
     }
     // Every case starts from the settings as loaded.
@@ -306,10 +331,10 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   std::thread socketThread;
   try {
     socketThread = std::thread(SlaveThreadProc, &params);
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& e) {
     LogMsg(-1, 142);
     m_solverLibrary.DestroyPalvane(&m_hSolver);
-    AnswerUntilStop(nullptr);
+    FailStart(RunnerText(142) + ": " + e.what());
     return;
   }
 
@@ -338,6 +363,15 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
       stop = true;
       break;
     }
+    if (g_bUserStop) {
+      // The user stopped the run after this worker's last output: this case is not run.
+      record.m_nStatus = kUserStop;
+      record.m_nCaseNumber = kUserStop;
+      ReturnRecord(record);
+      answerLeft = true;
+      stop = true;
+      break;
+    }
     const int caseNumber = record.m_nCaseNumber;
     if (ILogging* exportLog = m_pDbData->GetLogging()) {
       // Each case's export lines go to that case's file.
@@ -358,7 +392,7 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     m_pDbData->m_dtSolveEnd = plat::OleDateTime::GetCurrentTime();
     if (!solved) {
       // A failed case must read as failed on rank zero, whatever the solver left.
-      if (record.m_nStatus >= 0) record.m_nStatus = -1;
+      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
       ReturnRecord(record);
       answerLeft = true;
       stop = true;
@@ -389,7 +423,7 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     const Clock::time_point outputStart = Clock::now();
     if (!WriteCaseResults(rank, m_pReportBytes.get(), *m_pSolveResult, exportConfigPath)) {
       // The case is lost: rank zero must hear so, and this worker takes no more cases.
-      if (record.m_nStatus >= 0) record.m_nStatus = -1;
+      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
       ReturnRecord(record);
       answerLeft = true;
       stop = true;
@@ -397,14 +431,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     }
     LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, SecondsSince(outputStart));
 
-    if (g_bUserStop) {
-      record.m_nStatus = kUserStop;
-      record.m_nCaseNumber = kUserStop;
-      ReturnRecord(record);
-      answerLeft = true;
-      stop = true;
-      break;
-    }
+    // The output is made, so the case goes back as done even when the user has
+    // stopped meanwhile; the stop answers the next record.
     ReturnRecord(record);
     m_pSolveResult.reset();
     m_pReportBytes.reset();

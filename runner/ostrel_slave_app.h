@@ -29,8 +29,9 @@ class COstrelSlaveApp : public COstrelApp {
 
   // Answers every record that still comes from rank zero with status -1 until
   // the stop record, so rank zero never waits for a worker that left its loop.
-  // A record in hand (caseInHand) is answered first.
-  void AnswerUntilStop(CCaseData* caseInHand);
+  // A record in hand (caseInHand) is answered first. With a start failure the
+  // status is kWorkerNotStarted and each answer is followed by the cause.
+  void AnswerUntilStop(CCaseData* caseInHand, const std::string& startFailure = std::string());
 
   // The output of one solved case; false when the worker must leave its loop.
   bool WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
@@ -73,6 +74,8 @@ class COstrelSlaveApp : public COstrelApp {
  private:
   // Sends the record to rank zero with the reply tag.
   void ReturnRecord(CCaseData& record);
+  // The worker cannot run cases: logs the cause and answers until the stop record.
+  void FailStart(const std::string& cause);
 
   CCaseSolverLibrary m_solverLibrary;
   bool m_bExportConfig = false;

@@ -5,9 +5,12 @@
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <filesystem>
 #include <locale>
+#include <system_error>
 
 #include "foundation/language_resources.h"
+#include "runner/case_account.h"
 #include "runner/case_schedule.h"
 #include "runner/ostrel_rank_zero_app.h"
 #include "runner/ostrel_slave_app.h"
@@ -77,7 +80,7 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   const std::optional<OstrelArgs> parsed = ParseArguments(argc, argv);
   if (!parsed) {
     std::fprintf(stderr, "%s\n", UsageLine(argc > 0 ? argv[0] : nullptr).c_str());
-    return 2;
+    return kExitNotStarted;
   }
   const OstrelArgs& args = *parsed;
 
@@ -103,16 +106,21 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
 
   if (rank == 0) {
     auto& zero = static_cast<COstrelRankZeroApp&>(*role);
-    unsigned int failed = 0;
-    if (!zero.CreateStrevTree(args.runDir, args.caseList)) failed = 101;
-    else if (!zero.SendFirstRequests()) failed = 103;
-    else if (!zero.RankZeroWaitLoop()) failed = 104;
-    if (failed) {
-      zero.Log(-1, RunnerText(failed));
-      zero.CloseLog();
-      // The workers wait for records that will never come: end the whole job.
-      MPI_Abort(MPI_COMM_WORLD, 1);
-      return -1;
+    if (!zero.CreateStrevTree(args.runDir, args.caseList)) {
+      zero.Log(-1, RunnerText(101));
+      // The workers end in order: they were only waiting for their first record.
+      zero.SendStopRecords();
+    } else {
+      unsigned int failed = 0;
+      if (!zero.SendFirstRequests()) failed = 103;
+      else if (!zero.RankZeroWaitLoop()) failed = 104;
+      if (failed) {
+        zero.Log(-1, RunnerText(failed));
+        zero.CloseLog();
+        // The workers wait for records that will never come: end the whole job.
+        MPI_Abort(MPI_COMM_WORLD, kExitNotStarted);
+        return kExitNotStarted;
+      }
     }
     zero.LogF(1, "Total parallel solution time %g seconds.", SecondsSince(start));
   } else {
@@ -128,6 +136,14 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   role->LogF(2, "After Calling MPI_Finalize() on Rank %d. Total MPI Finalize time %g seconds.", rank,
              SecondsSince(finalizeStart));
   std::fflush(stdout);
+  // Rank zero's last lines say what became of every case; its exit status is the job's.
+  int exitStatus = kExitAllSolved;
+  if (rank == 0) {
+    auto& zero = static_cast<COstrelRankZeroApp&>(*role);
+    std::error_code ec;
+    zero.LogRunSummary(std::filesystem::exists(args.runDir + "/VornDbExportData.xml", ec));
+    exitStatus = zero.GetExitStatus();
+  }
   role.reset();
-  return 0;
+  return exitStatus;
 }

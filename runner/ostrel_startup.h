@@ -37,6 +37,7 @@ class IOstrelWorker {
   virtual void Run(COstrelApp& role, const OstrelArgs& args) = 0;
 };
 
-// The whole life of one process. Returns the exit code: 0 after an orderly
-// run, 2 for missing arguments. A failed rank-zero phase aborts the job.
+// The whole life of one process. Returns the exit code (case_account.h):
+// rank zero's says how the run ended, a worker's is 0, and missing arguments
+// give kExitNotStarted everywhere.
 int OstrelMain(int argc, char** argv, IOstrelWorker* worker = nullptr);

@@ -3,9 +3,14 @@
 // per-case rows, error messages, case lists, model files, local models and
 // the named models.
 
+#include <cerrno>
 #include <clocale>
-#include <filesystem>
+#include <cstring>
 #include <exception>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
 #include <utility>
 
 #include "caseset/config/assembled_case.h"
@@ -94,8 +99,26 @@ std::string CVornDbExportData::GetParentPath(const std::string& path) {
 bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlantTags) {
   CLocaleSwitch locale(LC_NUMERIC, "C");
   const std::string fileName = path ? std::string(path) : m_strConfigFileName;
+  m_strReadErrorFile = fileName;
+  m_strReadError.clear();
+  std::string bytes;
+  {
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in) {
+      m_strReadError = std::strerror(errno);
+      return false;
+    }
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  if (bytes.empty()) {
+    m_strReadError = "the file is empty";
+    return false;
+  }
   plat::XmlDocument document;
-  if (!document.LoadFile(fileName)) return false;
+  if (!document.LoadBytes(bytes)) {
+    m_strReadError = "not well-formed XML (" + document.ParseError() + ")";
+    return false;
+  }
   m_strConfigDirectory = std::filesystem::path(fileName).parent_path().string();
   try {
     const XmlNode root = document.DocumentElement();
@@ -146,27 +169,39 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
     BuildNameModels(useShortPlantTags);
     // The logics take their formulas from assembled cases that may follow them in the document.
     AttachSelectionFormulas(*this);
-  } catch (const std::exception&) {
+  } catch (const std::exception& e) {
+    if (m_strReadError.empty()) m_strReadError = e.what();
     return false;
   }
+  m_strReadErrorFile.clear();
   m_bLoaded = true;
   return true;
 }
 
 // ---- Model files, local models and named models
 
+// A model file that is there but cannot be loaded ends the reading: its cases
+// would otherwise be written with the default settings.
+void CVornDbExportData::FailOnModel(const CVornModelFile& model) {
+  m_strReadErrorFile = model.m_strModelFilePath;
+  m_strReadError = model.m_strLoadError.empty() ? "it cannot be loaded" : model.m_strLoadError;
+  throw std::runtime_error(m_strReadError);
+}
+
 void CVornDbExportData::ReadVornModelFile(const XmlNode& node) {
   if (m_nExportKind == 2) {
     m_pModel = std::make_unique<CVornModelFile>();
-    m_pModel->LoadFromDirectory(m_strPaddedModel, m_strModelDirectory);
+    if (!m_pModel->LoadFromDirectory(m_strPaddedModel, m_strModelDirectory)) FailOnModel(*m_pModel);
     return;
   }
   const XmlNode first = FirstChild(node);
   if (!first.IsElement() || first.Name() != "ModelFileDir") return;
   const std::string directory = ConfigText(first);
   m_pModel = std::make_unique<CVornModelFile>();
-  // A model whose file is missing stays as the loader left it.
-  m_pModel->Load(GetLastPathComponent(directory), GetParentPath(directory), m_strCalculateTableExt, 0, true, false);
+  // A model whose file is missing gets the default settings; one that is there must load.
+  if (!m_pModel->Load(GetLastPathComponent(directory), GetParentPath(directory), m_strCalculateTableExt, 0, true,
+                      false))
+    FailOnModel(*m_pModel);
 }
 
 void CVornDbExportData::ReadVornModelFileArray(const XmlNode& node) {
@@ -176,7 +211,8 @@ void CVornDbExportData::ReadVornModelFileArray(const XmlNode& node) {
     if (!first.IsElement() || first.Name() != "ModelFileDir") return;
     const std::string directory = ConfigText(first);
     CVornModelFile* model = m_paLocalModelFiles->GetAt(m_paLocalModelFiles->Add(std::make_unique<CVornModelFile>()));
-    model->Load(GetLastPathComponent(directory), GetParentPath(directory), m_strCalculateTableExt, 0, true, false);
+    if (!model->Load(GetLastPathComponent(directory), GetParentPath(directory), m_strCalculateTableExt, 0, true, false))
+      FailOnModel(*model);
   });
 }
 

@@ -81,8 +81,12 @@ TEST_F(ExportConfigReader, ValuesOfTheRunFollowTheTextRules) {
 
 TEST_F(ExportConfigReader, DocumentsThatCannotBeReadReadNothing) {
   EXPECT_FALSE(m_data.ReadDataFromXmlFile((m_dir / "missing.xml").string(), false));
+  EXPECT_EQ(m_data.m_strReadErrorFile, (m_dir / "missing.xml").string());
+  EXPECT_EQ(m_data.m_strReadError, "No such file or directory");
   EXPECT_FALSE(ReadText(""));
+  EXPECT_EQ(m_data.m_strReadError, "the file is empty");
   EXPECT_FALSE(ReadText("<Export><System>a</System>"));
+  EXPECT_EQ(m_data.m_strReadError.rfind("not well-formed XML (", 0), 0u) << m_data.m_strReadError;
   EXPECT_FALSE(m_data.IsModelDataLoaded());
   EXPECT_TRUE(m_data.m_strSystem.empty());
 
@@ -234,6 +238,34 @@ TEST_F(ExportConfigReader, TheMainModelLoadsFromItsDirectory) {
   EXPECT_EQ(named->m_nModelIndex, -1);
   EXPECT_EQ(named->m_strModelName, "Refinery");
   EXPECT_EQ(m_data.m_paModelFiles[0], m_data.m_pModel.get());
+}
+
+// A model file that is there but does not load ends the reading with its path
+// and the cause, for the main model and for each further model.
+TEST_F(ExportConfigReader, AModelFileThatDoesNotLoadFailsTheReading) {
+  const struct {
+    const char* text;
+    const char* cause;
+  } files[] = {{"", "the file is empty or cannot be read"},
+               {"<VornConfiguration><Version>1", "not well-formed XML ("},
+               {"garbage", "neither XML nor an enciphered model file ("}};
+  for (const auto& f : files) {
+    for (const bool further : {false, true}) {
+      SCOPED_TRACE(std::string(f.text) + (further ? " (further model)" : ""));
+      CVornDbExportData data(nullptr);
+      fs::create_directories(m_dir / "Bad");
+      std::ofstream(m_dir / "Bad" / "VornModel.vrnx", std::ios::binary) << f.text;
+      const std::string body = further ? "<VornModelFileArray><VornModelFile>" + ModelFileDir("Bad") +
+                                             "</VornModelFile></VornModelFileArray>"
+                                       : "<VornModelFile>" + ModelFileDir("Bad") + "</VornModelFile>";
+      const fs::path path = m_dir / "VornDbExportData.xml";
+      std::ofstream(path, std::ios::binary) << "<Export>" + body + "</Export>";
+      EXPECT_FALSE(data.ReadDataFromXmlFile(path.string(), false));
+      EXPECT_FALSE(data.IsModelDataLoaded());
+      EXPECT_EQ(fs::path(data.m_strReadErrorFile), m_dir / "Bad" / "VornModel.vrnx");
+      EXPECT_EQ(data.m_strReadError.rfind(f.cause, 0), 0u) << data.m_strReadError;
+    }
+  }
 }
 
 TEST_F(ExportConfigReader, AModelElementWithoutModelFileDirFirstLoadsNothing) {
