@@ -247,7 +247,34 @@ class MpiModelKinds : public MpiRun {
          r::CrudeRun(plant, 0, k, p)},
         {"KPI definition kept for case 1", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m + " AND Tag = 'PURCANS'",
          1.0},
+        {"KPI anchor MARGVAL: the largest marginal of the period's rows and columns",
+         "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "MARGVAL") + at,
+         std::max(LargestMarginal("PrPrimalRow", m, p), LargestMarginal("PrPrimalColumn", m, p))},
+        {"KPI anchor PI: the largest marginal of the period's rows",
+         "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "PI") + at,
+         LargestMarginal("PrPrimalRow", m, p)},
     };
+  }
+  // The largest magnitude of a marginal value among the primal rows or columns of model m in period p of case 1.
+  double LargestMarginal(const std::string& table, const std::string& m, int p) const {
+    return Number("SELECT max(abs(MarginalValue)) FROM " + table + " WHERE CaseID = 1 AND NodeID = " + m +
+                  " AND PeriodID = " + Period(p))
+        .value_or(-1.0);
+  }
+  // The built-in KPIs of the model of the run (node "."): STATUS is the case's final status, and no
+  // recursion pass of case 1 was infeasible.
+  std::vector<Expected> BuiltInKpis(int p) const {
+    const std::string m = Model("."), at = " AND PeriodID = " + Period(p) + " AND CaseID = 1";
+    auto value = [&](const char* tag) {
+      return "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, tag) + at;
+    };
+    return {{"KPI STATUS of case 1", value("STATUS"),
+             Number("SELECT SolutionStatus FROM PrCase WHERE CaseID = 1").value_or(-1.0)},
+            {"KPI FPI of case 1", value("FPI"), 0.0},
+            {"KPI OPI of case 1", value("OPI"), 0.0},
+            {"built-in KPIs of the model", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m +
+                                               " AND Tag IN ('FPI', 'STATUS', 'PENALTIES', 'SOB', 'UOB', 'OPI')",
+             6.0}};
   }
 
   model_gen::GeneratorOptions m_options;
@@ -265,7 +292,9 @@ model_gen::GeneratorOptions Options(ModelKind kind) {
 TEST_F(MpiModelKinds, Standard) {
   RunKind(Options(ModelKind::kStandard));
   CheckTables({&kNeverFilled, &kGlobalOnly, &kMultiPeriodOnly});
-  CheckValues(PlantValues(".", 0, 0));
+  std::vector<Expected> values = PlantValues(".", 0, 0);
+  for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
+  CheckValues(values);
 }
 
 TEST_F(MpiModelKinds, MultiPeriod) {
@@ -278,13 +307,16 @@ TEST_F(MpiModelKinds, MultiPeriod) {
                     "SELECT Closing FROM PrInventory WHERE CaseID = 1 AND NodeID = " + m + " AND StreamID = " +
                         Stream(m, "PRM") + " AND PeriodID = " + Period(1),
                     20.0 - 1.5});
+  for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
 }
 
 TEST_F(MpiModelKinds, LocalModelOnItsOwn) {
   RunKind(Options(ModelKind::kLocal));
   CheckTables({&kNeverFilled, &kGlobalOnly});
-  CheckValues(PlantValues(".", 0, 0));
+  std::vector<Expected> values = PlantValues(".", 0, 0);
+  for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
+  CheckValues(values);
 }
 
 TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
@@ -310,6 +342,7 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   values.push_back({"LPG plant A sells",
                     "SELECT Activity FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "LPG") + at,
                     r::PlantSale("LPG", 0, k, 0)});
+  for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
 }
 

@@ -494,6 +494,8 @@ class CPlantBuilder {
                          .Row("NRONPRM", {{"YELLOW", 89}, {"RED", 88}}, "Premium octane")
                          .Row("ZLIMSEV", {{"YELLOW", 1}, {"RED", 0}}, "Severity limit")
                          .Row("PURCANS", {{"YELLOW", 90}, {"RED", 100}}, "ANS bought")
+                         .Row("MARGVAL", {}, "Largest marginal value")
+                         .Row("PI", {}, "Largest row marginal")
                          .Build());
     for (int p = 0; p < Periods(); ++p) {
       m_lp.Column(N("URONPRM", p), 0.25, 0.0);
