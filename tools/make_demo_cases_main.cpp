@@ -4,11 +4,12 @@
 // and the prepared solver output of every case.
 //
 //   make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local]
-//                   [--size 1k|10k] [--crudes N] [--units N] [--periods N] [--time S]
+//                   [--size 1k|10k] [--crudes N] [--units N] [--periods N] [--nimbo] [--time S]
 //
 // CASES defaults to 20. --crudes (at least 2), --units (extra units) and
 // --periods scale the model up, --size sets them for a Standard case of about
-// 1,000 or 10,000 result rows; --time is the stand-in's solve time per case.
+// 1,000 or 10,000 result rows; --nimbo writes the nonlinear mode's model and
+// files; --time is the stand-in's solve time per case.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,7 +21,7 @@ namespace {
 int Usage() {
   std::fprintf(stderr,
                "usage: make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local] [--crudes N] "
-               "[--size 1k|10k] [--units N] [--periods N] [--time S]\n");
+               "[--size 1k|10k] [--units N] [--periods N] [--nimbo] [--time S]\n");
   return 2;
 }
 
@@ -52,6 +53,8 @@ int main(int argc, char** argv) {
       if (!ReadInt(argv[++i], options.extraUnits)) return Usage();
     } else if (word == "--periods" && hasValue) {
       if (!ReadInt(argv[++i], options.periods)) return Usage();
+    } else if (word == "--nimbo") {
+      options.nimbo = true;
     } else if (word == "--time" && hasValue) {
       options.solveTime = std::atof(argv[++i]);
     } else if (positional == 0 && !word.empty() && word[0] != '-') {

@@ -54,8 +54,27 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
   model.AddTable(CTableBuilder("MARKETS", {"X"}).Row("M", {}, "Main market").Row("N", {}, "North market").Build());
   model.AddTable(CTableBuilder("DEPOTS", {"X"}).Row("D", {}, "Coastal depot").Build());
   model.sheets.push_back({"DEPOTS", "depots.xls", {{"ROWNAMES", "TEXT"}, {"D", "Coastal depot"}}});
-  // The plants call their FAME "FAM"; the global model calls it "BIO".
-  model.AddTable(CTableBuilder("LOCTAGS", {"X"}).Row("FAMA", {}, "BIO").Row("FAMB", {}, "BIO").Build());
+  // The plants call their FAME "FAM", the global model "BIO"; plant B's diesel is "DIE" in the network.
+  model.AddTable(
+      CTableBuilder("LOCTAGS", {"X"}).Row("FAMA", {}, "BIO").Row("FAMB", {}, "BIO").Row("DSLB", {}, "DIE").Build());
+  if (options.nimbo) {
+    // The network's own specifications of the plants' blends: row kind, quality, plant; columns by blend or by its
+    // network tag.
+    model.AddTable(CTableBuilder("BLNSPEC", {"PRM", "DIE"})
+                       .Row("XSPGA", {{"PRM", r::kNetworkPremiumMaxSpg}}, "Gravity of A's premium")
+                       .Row("XSPGB", {{"DIE", r::kNetworkDieselMaxSpg}}, "Gravity of B's diesel")
+                       .Build());
+    // Their slacks: the blends' own gravities less the maxima, per unit of blend.
+    for (int p = 0; p < periods; ++p) {
+      const double premium = r::PremiumVolume(0, crudes, p), diesel = r::DieselVolume(1, crudes, p);
+      LpRecord& a = lp.Row(own("XSPGPRM", p) + "A");
+      a.activity = r::PremiumSpg(0, crudes, p) * premium;
+      a.slack = (r::PremiumSpg(0, crudes, p) - r::kNetworkPremiumMaxSpg) * premium;
+      LpRecord& b = lp.Row(own("XSPGDIE", p) + "B");
+      b.activity = r::DieselSpg() * diesel;
+      b.slack = (r::DieselSpg() - r::kNetworkDieselMaxSpg) * diesel;
+    }
+  }
 
   CTableBuilder gsupply("GSUPPLY", {"VOL", "WGT"});
   for (int k = 0; k < crudes; ++k) gsupply.Row(r::CrudeTag(k), {{"VOL", 1}}, "Crude " + r::CrudeTag(k));

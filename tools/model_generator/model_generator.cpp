@@ -36,7 +36,7 @@ bool SaveFile(const fs::path& path, const std::string& bytes, std::string& error
 }
 
 // The settings every generated model shares, then the model's own.
-void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& model) {
+void ApplySettings(const ModelContent& content, int modelType, bool nimbo, CVornModelFile& model) {
   CSettingItemList& list = model.m_settings.m_list;
   int position = 0;
   const auto set = [&](const std::string& name, const std::string& value) { list.SetValueText(name, value, position); };
@@ -52,10 +52,14 @@ void ApplySettings(const ModelContent& content, int modelType, CVornModelFile& m
   set("DatabaseDirectory", "2");  // the results database lies in the home directory
   // Fixed dates, so that two runs of the same case set write the same rows.
   for (const char* date : {"StartDate", "CommonStartDate", "SkedDate"}) set(date, "2024-01-01 00:00:00");
+  if (nimbo) {
+    set("UseNimboOn", "1");
+    set("WriteDatabase", "1");  // with it the parametric overrides are read
+  }
   for (const auto& [name, value] : content.settings) set(name, value);
 }
 
-bool WriteModel(const fs::path& home, const ModelContent& content, int modelType, std::string& error) {
+bool WriteModel(const fs::path& home, const ModelContent& content, int modelType, bool nimbo, std::string& error) {
   const fs::path dir = home / content.name;
   std::error_code ec;
   fs::create_directories(dir, ec);
@@ -70,7 +74,7 @@ bool WriteModel(const fs::path& home, const ModelContent& content, int modelType
   CVornModelFile model;
   model.LoadFromDirectory(content.name, dir.string());
   model.m_bEncryptOnSave = false;
-  ApplySettings(content, modelType, model);
+  ApplySettings(content, modelType, nimbo, model);
   for (const Sheet& sheet : content.sheets) {
     wks_test::WriteSheet(2, sheet.grid, (dir / sheet.file).string());
     if (sheet.table.empty()) continue;
@@ -139,6 +143,41 @@ std::string FlowFile(const CLpBuilder& lp, int periods) {
         }
     }
   }
+  return text;
+}
+
+// "ParametricOverrides.dat": the premium's minimum octane, for every plant and period.
+std::string ParametricOverrides(const RunLayout& layout, int periods) {
+  std::string text;
+  char line[64];
+  const std::vector<std::string> models = layout.plantCodes.empty() ? std::vector<std::string>{"*"} : layout.plantCodes;
+  for (const std::string& model : models)
+    for (int p = 0; p < periods; ++p) {
+      const std::string period = periods > 1 ? std::string(1, r::PeriodCode(p)) : "*";
+      std::snprintf(line, sizeof line, "NRONPRM %.1f %s %s MIN\n", r::kOverriddenMinRon, period.c_str(), model.c_str());
+      text += line;
+    }
+  return text + "*END\n";
+}
+
+// The extended matrix file of the nonlinear mode: the crude unit's coefficients, the right-hand sides and the
+// bounds of the purchase columns.
+std::string MatrixFile(const CLpBuilder& lp) {
+  std::string text = "XLINEAR\n";
+  char line[96];
+  for (const LpRecord& column : lp.Columns())
+    if (column.name.compare(0, 4, "SCDU") == 0) {
+      std::snprintf(line, sizeof line, " EVBAL%s 1 %s\n", column.name.substr(4, 3).c_str(), column.name.c_str());
+      text += line;
+      std::snprintf(line, sizeof line, " LCCAPCDU 1 %s\n", column.name.c_str());
+      text += line;
+    }
+  text += "RHS\n RHS CCAPCDU 100\nRANGES\n RNG CCAPCDU 20\nBOUNDS\n";
+  for (const LpRecord& column : lp.Columns())
+    if (column.name.compare(0, 4, "PURC") == 0 && column.hi < 1e29) {
+      std::snprintf(line, sizeof line, " UP BND %s %g\n", column.name.c_str(), column.hi);
+      text += line;
+    }
   return text;
 }
 
@@ -292,15 +331,20 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   main.sheets.push_back({"", "HBALDEF.Xls", {{"TAG", "QUALITY"}, {"RFT", "SUL"}, {"LPG", ""}}});
   lp.Row("OBJFN").activity = lp.Objective();
   lp.Column("Epencol", 1.0, 10.0);
-  if (!WriteModel(dir, main, ModelTypeOf(options), error)) return false;
+  if (options.nimbo) {
+    main.files["ParametricOverrides.dat"] = ParametricOverrides(layout, periods);
+    main.files["xmps.mps"] = MatrixFile(lp);
+  }
+  if (!WriteModel(dir, main, ModelTypeOf(options), options.nimbo, error)) return false;
   for (const ModelContent& content : plants)
-    if (!WriteModel(dir, content, plantType, error)) return false;
+    if (!WriteModel(dir, content, plantType, options.nimbo, error)) return false;
 
-  solution_file_testing::Writer solution(false, 9);
+  // The nonlinear mode's solution file has double-precision values and long names.
+  solution_file_testing::Writer solution(options.nimbo, options.nimbo ? 61 : 9);
   solution.rows = lp.Rows();
   solution.columns = lp.Columns();
   solution.objective = lp.Objective();
-  solution.Save((dir / main.name / "Solution.Fil").string());
+  solution.Save((dir / main.name / (options.nimbo ? "solutionfil.fil" : "Solution.Fil")).string());
 
   ExportConfigFixture config;
   config.homeDirectory = dir.string();

@@ -32,6 +32,9 @@ struct GeneratorOptions {
   int extraUnits = 0;  // units beyond the crude unit, reformer and hydrotreater
   int periods = 0;     // 0: the kind's own (Standard 1, the others 3); global with 1 is a MultiPlant model
   double solveTime = 0.2;
+  // The nonlinear mode (setting UseNimboOn): double-precision solver files with long names,
+  // parametric overrides, the matrix file, the global model's own blend specifications.
+  bool nimbo = false;
 };
 
 // Reads "standard", "multiperiod", "global" or "local".

@@ -123,6 +123,12 @@ inline double DieselVolume(int plant, int crudes, int period) {
 }
 inline double FameBought(int plant, int crudes, int period) { return DieselVolume(plant, crudes, period) * FameFraction(); }
 inline constexpr double kPremiumMinRon = 88.0;
+// In the nonlinear (Nimbo) mode "ParametricOverrides.dat" lowers the premium's minimum octane.
+inline constexpr double kOverriddenMinRon = 84.0;
+inline double PremiumMinRon(bool nimbo) { return nimbo ? kOverriddenMinRon : kPremiumMinRon; }
+// The global model's own specifications of the nonlinear mode: the gravity maxima of A's premium and B's diesel.
+inline constexpr double kNetworkPremiumMaxSpg = 0.80;
+inline constexpr double kNetworkDieselMaxSpg = 0.90;
 inline constexpr double kDieselMaxSulfur = 0.0015;
 
 // ---- Qualities of the streams (blank: the stream has none)
@@ -169,6 +175,13 @@ inline double PremiumRon(int plant, int crudes, int period) {
                but = ButaneBought(plant, period);
   return (rft * Ron("RFT") + nap * Ron("NAP") + but * Ron("BUT")) / (rft + nap + but);
 }
+// Gravities of the blends, by volume.
+inline double PremiumSpg(int plant, int crudes, int period) {
+  const double rft = Reformate(plant, crudes, period), nap = NaphthaToBlend(plant, crudes, period),
+               but = ButaneBought(plant, period);
+  return (rft * Spg("RFT") + nap * Spg("NAP") + but * Spg("BUT")) / (rft + nap + but);
+}
+inline double DieselSpg() { return (1.0 - FameFraction()) * Spg("DHT") + FameFraction() * Spg("FAM"); }
 inline double DieselSulfur() {
   const double dht = (1.0 - FameFraction()) * Vtw("DHT"), fam = FameFraction() * Vtw("FAM");
   return (dht * Sulfur("DHT") + fam * Sulfur("FAM")) / (dht + fam);

@@ -186,10 +186,11 @@ class CPlantBuilder {
       const double dsl = r::DieselVolume(P, m_crudes, p);
       m_lp.Column(N("FBLNDSL", p), dsl, 0.0);
       // Specification rows: the slack is the quality's distance from the specification times the amount.
+      const double minRon = r::PremiumMinRon(m_options.nimbo);
       LpRecord& ron = m_lp.Row(N("NRONPRM", p));
       ron.activity = r::PremiumRon(P, m_crudes, p) * prm;
-      ron.slack = (r::PremiumRon(P, m_crudes, p) - r::kPremiumMinRon) * prm;
-      ron.lo = r::kPremiumMinRon * prm;
+      ron.slack = (r::PremiumRon(P, m_crudes, p) - minRon) * prm;
+      ron.lo = minRon * prm;
       ron.marginal = -0.8;
       const double dslWeight = dsl * ((1 - r::FameFraction()) * r::Vtw("DHT") + r::FameFraction() * r::Vtw("FAM"));
       LpRecord& sul = m_lp.Row(N("XSULDSL", p));
@@ -540,7 +541,9 @@ class CPlantBuilder {
     recursion.ends[2] = 2;  // one general recursion pair
     recursion.ends[3] = 3;  // one distribution row
     recursion.ends[4] = 3;  // then the susceptibilities
-    side_file_testing::RecursionFile::Name pool{"RSULDST", "", {}};
+    // In the nonlinear mode a recursed name carries the period and the plant code.
+    const std::string suffix = m_options.nimbo ? N("", m_scope.periodNames ? 0 : -1) : std::string();
+    side_file_testing::RecursionFile::Name pool{"RSULDST" + suffix, "", {}};
     side_file_testing::RecursionFile::Name general{"PSPGAVG", "SRFMNAP", {}};
     side_file_testing::RecursionFile::Name distribution{"DDSTDHT", "", {}};
     side_file_testing::RecursionFile::Name susceptibility{"SRONPRM", "", {}};
@@ -553,13 +556,13 @@ class CPlantBuilder {
     recursion.names = {pool, general, distribution, susceptibility};
     for (int pass = 0; pass < r::kRecursionPasses; ++pass)
       recursion.passes.push_back({r::PassObjective(pass), 'O', r::PassIterations(pass), pass < 2 ? 2 - pass : 0, 0});
-    m_model.files["Recursion.fil"] = recursion.Bytes(false);
+    m_model.files["Recursion.fil"] = recursion.Bytes(m_options.nimbo);
 
     side_file_testing::PvtwFile pvtw;
     pvtw.periodCodes = codes;
     for (const auto& stream : m_model.directory.streams)
       pvtw.streams.push_back({stream.code, std::vector<double>(static_cast<std::size_t>(Periods()), r::Vtw(stream.code))});
-    m_model.files["PVTW.DAT"] = pvtw.Bytes(false);
+    m_model.files["PVTW.DAT"] = pvtw.Bytes(m_options.nimbo);
 
     std::string proclim;
     for (int p = 0; p < Periods(); ++p)
