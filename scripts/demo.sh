@@ -34,14 +34,19 @@ timeout -k 5 600 /usr/bin/mpiexec.mpich -n 4 "$root/build/runner/ostrel" demo "$
   >"$run/job.txt" 2>&1 || status=$?
 wait "$console" || true
 
-# The summary: every listed case is written, failed or not run.
+# The summary: every listed case is written, failed or not run, as rank zero's account says.
 db="$run/Results.Mdb"
-listed=$(grep -c . "$run/cases.txt" || true)
-written=0
-[ -f "$db" ] && written=$(sqlite3 "$db" "SELECT count(DISTINCT CaseID) FROM PrCase" 2>/dev/null || echo 0)
-notrun=$(sed -n 's/^\([0-9][0-9]*\) cases* were never dispatched.*/\1/p' "$run/OstrelRankZero.log" 2>/dev/null | tail -1)
-notrun=${notrun:-0}
-failed=$((listed - written - notrun))
+account=$(grep "^Cases in the list:" "$run/OstrelRankZero.log" 2>/dev/null | tail -1 || true)
+number() { sed -n "s/.*$1: \([0-9][0-9]*\).*/\1/p" <<<"$account"; }
+listed=$(number "Cases in the list")
+written=$(number "written")
+failed=$(number "failed")
+undispatched=$(number "never dispatched")
+stopped=$(number "not run after the stop")
+notrun=$(( ${undispatched:-0} + ${stopped:-0} ))
+listed=${listed:-$(grep -c . "$run/cases.txt" || true)}
+written=${written:-0}
+failed=${failed:-0}
 errors=$(grep -c "Error" "$run/job.txt" || true)
 echo
 echo "Summary of the demo run ($listed cases listed, job exit status $status):"
