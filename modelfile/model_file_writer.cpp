@@ -174,7 +174,7 @@ bool CVornModelFile::WriteModelFile(const std::string& version, const std::strin
     BuildDocument(*this, version, comment, doc);
     if (encipher) {
       std::string sealed;
-      if (!EncipherModelText(doc.IndentedXml(), kModelFileKey, sealed)) return false;
+      if (!EncipherModelText(doc.IndentedXml(), sealed)) return false;
       bytes = WithCrLf(sealed);
     } else {
       bytes = doc.IndentedXmlUtf8();

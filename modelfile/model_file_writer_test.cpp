@@ -194,7 +194,7 @@ TEST_F(ModelFileSave, NoBackupWithoutAnOldFile) {
   EXPECT_EQ(Files(), std::set<std::string>{kModelFileName});
   std::string text;
   bool deciphered = false;
-  ReadModelText(ModelPath().string(), text, deciphered, kModelFileKey);
+  ReadModelText(ModelPath().string(), text, deciphered);
   EXPECT_TRUE(deciphered);  // enciphered by default
   EXPECT_NE(text.find("<!--my comment-->"), std::string::npos);
 }
@@ -237,7 +237,7 @@ TEST_F(ModelFileSave, ALoadThatResetAFormulaRangeSavesTheModel) {
   EXPECT_EQ(ReadAll(Dir() / "VornModel.Bak"), old);
   std::string text;
   bool deciphered = false;
-  ReadModelText(ModelPath().string(), text, deciphered, kModelFileKey);
+  ReadModelText(ModelPath().string(), text, deciphered);
   plat::XmlDocument saved;
   ASSERT_TRUE(saved.LoadXml(text));
   EXPECT_EQ(saved.SelectSingleNode("/VornConfiguration/Version").Text(), "17.9.0");

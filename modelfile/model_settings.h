@@ -7,6 +7,8 @@
 // position through m_list.CopyFrom.
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "modelfile/setting_item.h"
 #include "modelfile/setting_item_list.h"
@@ -41,6 +43,9 @@ class CModelSettings {
   // The output-database kind of the SQL Server test: -1 until it is first
   // asked; copies between blocks leave it alone.
   std::int32_t m_nDatabaseKindCache = -1;
+  // The enciphered settings of the model file that no key deciphered (they
+  // read as empty), for the log of their user; copies leave it alone.
+  std::vector<std::string> m_undecipheredSettings;
 };
 
 // The process-wide defaults, never changed after they are built. Built before

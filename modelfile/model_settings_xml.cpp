@@ -10,8 +10,8 @@
 #include "foundation/logging.h"
 #include "modelfile/model_setting_convert.h"
 #include "modelfile/model_settings.h"
+#include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_setting_xml_writer.h"
-#include "standins/miskel.h"
 
 namespace {
 
@@ -96,16 +96,12 @@ void ApplyToItem(CModelSettings& settings, const std::string& itemName, const st
 }  // namespace
 
 std::string EncipherSettingText(const std::string& plain) {
-  IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
-  if (!miskel->Initialize()) throw std::runtime_error("the cipher cannot start");
-  return miskel->Encipher(plain, kModelSettingsKey);
+  std::string stored;
+  if (!EncipherModelText(plain, stored)) throw std::runtime_error("the cipher cannot encipher a setting");
+  return stored;
 }
 
-std::string DecipherSettingText(const std::string& stored) {
-  IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
-  miskel->Initialize();
-  return miskel->Decipher(stored, kModelSettingsKey);
-}
+bool DecipherSettingText(const std::string& stored, std::string& plain) { return DecipherModelText(stored, plain); }
 
 void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, const plat::XmlNode& section,
                      int& position) {
@@ -128,7 +124,11 @@ void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, con
     bool ignored = false;
     for (std::string_view sked : kIgnoredOnRead) ignored = ignored || name == sked;
     if (ignored) continue;
-    if (settingtext::EqualsIgnoringCase(name, kDatabaseOutputConnection)) value = DecipherSettingText(value);
+    if (settingtext::EqualsIgnoringCase(name, kDatabaseOutputConnection)) {
+      std::string plain;
+      if (!DecipherSettingText(value, plain)) settings.m_undecipheredSettings.push_back(name);
+      value = plain;
+    }
     if (settingtext::EqualsIgnoringCase(name, "MSCALE") && settingtext::ParseDouble(value) == 0.0) value = "1.0";
     if (settingtext::EqualsIgnoringCase(name, "Zelun_UseGOCRInitialization")) value = "0";
     settings.m_list.SetValueText(name, value, position);

@@ -18,18 +18,18 @@ class ModelSettingConvert;
 class ILogging;
 
 inline constexpr const char* kDatabaseOutputConnection = "DatabaseOutputConnection";
-// The key of the model file and of the stored DatabaseOutputConnection.
-inline constexpr const char* kModelSettingsKey = "A1C0E9F27B4D6E8051F3B2A9C7D4E6F10B8A2C4D6E9F1A3B5C7D9E0F2A4B6C8D";
-
-// The stored form of a DatabaseOutputConnection value (one cipher instance per call).
+// The stored form of a DatabaseOutputConnection value, enciphered with the
+// model key (model_text_cipher.h). Throws std::runtime_error when the cipher fails.
 std::string EncipherSettingText(const std::string& plain);
-// The plain value; a stored value that cannot be deciphered reads as empty text.
-std::string DecipherSettingText(const std::string& stored);
+// The plain value; false (and an empty plain value) when no key deciphers it.
+bool DecipherSettingText(const std::string& stored, std::string& plain);
 
 // Reads each "Setting" child of the section into settings, by name, in any
 // order; position is the reader's list position (start with
 // CSettingItemList::kNoPosition). Unknown names and "Setting" elements without
 // a "Name" or "Value" child are skipped; the six Sked settings keep their values.
+// An enciphered value that no key deciphers reads as empty and its name goes
+// to settings.m_undecipheredSettings.
 void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, const plat::XmlNode& section,
                      int& position);
 

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
 #include <limits>
 #include <memory>
 
 #include "foundation/logging.h"
 #include "modelfile/model_setting_convert.h"
 #include "modelfile/model_settings.h"
+#include "modelfile/model_text_cipher.h"
 #include "standins/miskel.h"
 
 namespace {
@@ -145,6 +149,43 @@ TEST(SettingsXmlTest, DatabaseOutputConnectionIsStoredEnciphered) {
   std::string damaged = stored;
   damaged[damaged.size() / 2] = damaged[damaged.size() / 2] == 'A' ? 'B' : 'A';
   EXPECT_EQ(reader.Load(SettingXml("DatabaseOutputConnection", damaged)).m_DatabaseOutputConnection.GetValue(), "");
+}
+
+// A site's own key enciphers new values; values enciphered with the built-in
+// key before still read; a value no key fits reads as empty and is named.
+TEST(SettingsXmlTest, ASiteKeyEnciphersAndTheBuiltInKeyStillReads) {
+  const std::string plain = "DSN=results;PWD=secret";
+  SettingsLoad builtIn;
+  builtIn.Load("").m_DatabaseOutputConnection.SetValue(plain);
+  plat::XmlDocument old;
+  ASSERT_TRUE(old.LoadXml(builtIn.Saved()));
+  const std::string oldStored = old.DocumentElement().Child("Setting").Child("Value").Text();
+
+  const std::string registry = ::testing::TempDir() + "/site_key_registry.ini";
+  std::ofstream(registry) << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\QuorvaneVorn]\nModelCipherKey=our own key\n";
+  setenv("OSTREL_REGISTRY", registry.c_str(), 1);
+  ResetModelCipherKey();
+  SettingsLoad site;
+  site.Load("").m_DatabaseOutputConnection.SetValue(plain);
+  plat::XmlDocument sealed;
+  ASSERT_TRUE(sealed.LoadXml(site.Saved()));
+  const std::string siteStored = sealed.DocumentElement().Child("Setting").Child("Value").Text();
+  std::string text;
+  ASSERT_TRUE(DecipherModelText(siteStored, text));
+  EXPECT_EQ(text, plain);
+  SettingsLoad reader;
+  EXPECT_EQ(reader.Load(SettingXml("DatabaseOutputConnection", oldStored)).m_DatabaseOutputConnection.GetValue(), plain);
+  EXPECT_TRUE(reader.Load(SettingXml("DatabaseOutputConnection", siteStored)).m_undecipheredSettings.empty());
+
+  // Without the site key its values cannot be read, and the load says which.
+  unsetenv("OSTREL_REGISTRY");
+  ResetModelCipherKey();
+  EXPECT_FALSE(DecipherModelText(siteStored, text));
+  SettingsLoad without;
+  CModelSettings& settings = without.Load(SettingXml("DatabaseOutputConnection", siteStored));
+  EXPECT_EQ(settings.m_DatabaseOutputConnection.GetValue(), "");
+  EXPECT_EQ(settings.m_undecipheredSettings, std::vector<std::string>{"DatabaseOutputConnection"});
+  std::remove(registry.c_str());
 }
 
 TEST(SettingsXmlTest, LegacySettingsFeedTheXdrGroup) {

@@ -1,28 +1,78 @@
 #include "modelfile/model_text_cipher.h"
 
 #include <exception>
+#include <mutex>
+#include <optional>
+#include <vector>
 
+#include "foundation/registry.h"
 #include "standins/miskel.h"
 
-bool DecipherModelText(const std::string& text, const std::string& key, std::string& out) {
+namespace {
+
+// The key of the files and values written before a site set its own.
+constexpr const char* kBuiltInKey = "A1C0E9F27B4D6E8051F3B2A9C7D4E6F10B8A2C4D6E9F1A3B5C7D9E0F2A4B6C8D";
+constexpr const char* kSiteKeyPath = "SOFTWARE\\QuorvaneTech\\QuorvaneVorn";
+constexpr const char* kSiteKeyValue = "ModelCipherKey";
+
+struct SiteKey {
+  std::mutex mutex;
+  std::optional<std::string> key;  // read once; empty text: no site key
+};
+
+SiteKey& Site() {
+  static SiteKey site;
+  return site;
+}
+
+// The keys in the order a reading tries them; the first enciphers.
+std::vector<std::string> Keys() {
+  SiteKey& site = Site();
+  std::lock_guard<std::mutex> lock(site.mutex);
+  if (!site.key) {
+    std::string key;
+    ReadRegistryString(key, kSiteKeyPath, kSiteKeyValue, "", RegistryRoot::LocalMachine);
+    site.key = key;
+  }
+  if (site.key->empty()) return {kBuiltInKey};
+  return {*site.key, kBuiltInKey};
+}
+
+IMiskel::MiskelPtr StartedCipher() {
+  IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
+  if (!miskel || !miskel->Initialize()) return nullptr;
+  return miskel;
+}
+
+}  // namespace
+
+bool EncipherModelText(const std::string& text, std::string& out) {
   out.clear();
   try {
-    IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
-    if (!miskel || !miskel->Initialize()) return false;
-    return miskel->Decipher(text, key, out);
+    IMiskel::MiskelPtr miskel = StartedCipher();
+    if (!miskel) return false;
+    out = miskel->Encipher(text, Keys().front());
+    return true;
   } catch (const std::exception&) {
     return false;
   }
 }
 
-bool EncipherModelText(const std::string& text, const std::string& key, std::string& out) {
+bool DecipherModelText(const std::string& text, std::string& out) {
   out.clear();
   try {
-    IMiskel::MiskelPtr miskel = IMiskel::CreateInstance();
-    if (!miskel || !miskel->Initialize()) return false;
-    out = miskel->Encipher(text, key);
-    return true;
+    IMiskel::MiskelPtr miskel = StartedCipher();
+    if (!miskel) return false;
+    for (const std::string& key : Keys())
+      if (miskel->Decipher(text, key, out)) return true;
   } catch (const std::exception&) {
-    return false;
   }
+  out.clear();
+  return false;
+}
+
+void ResetModelCipherKey() {
+  SiteKey& site = Site();
+  std::lock_guard<std::mutex> lock(site.mutex);
+  site.key.reset();
 }

@@ -29,13 +29,11 @@ class CDaoDatabase;
 
 // The model file's name inside a model directory.
 inline constexpr const char* kModelFileName = "VornModel.vrnx";
-// The key that enciphers the model file as a whole.
-inline constexpr const char* kModelFileKey = "A1C0E9F27B4D6E8051F3B2A9C7D4E6F10B8A2C4D6E9F1A3B5C7D9E0F2A4B6C8D";
-
 // The file's bytes, with a UTF-8 byte-order mark removed; when they do not
-// begin with "<" they are deciphered with key (deciphered then tells). 1 when
-// the file is missing or was read with content, 0 when it is empty or unreadable.
-int ReadModelText(const std::string& path, std::string& text, bool& deciphered, const std::string& key);
+// begin with "<" they are deciphered with the model keys (model_text_cipher.h;
+// deciphered then tells). 1 when the file is missing or was read with content,
+// 0 when it is empty or unreadable.
+int ReadModelText(const std::string& path, std::string& text, bool& deciphered);
 // The whole file; false when it cannot be read or is empty.
 bool ReadModelFileText(const std::string& path, std::string& text);
 

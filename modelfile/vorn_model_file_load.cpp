@@ -32,7 +32,7 @@ bool ReadModelFileText(const std::string& path, std::string& text) {
   return !text.empty();
 }
 
-int ReadModelText(const std::string& path, std::string& text, bool& deciphered, const std::string& key) {
+int ReadModelText(const std::string& path, std::string& text, bool& deciphered) {
   deciphered = false;
   text.clear();
   if (!FileExists(path, true)) return 1;
@@ -44,7 +44,7 @@ int ReadModelText(const std::string& path, std::string& text, bool& deciphered, 
                      (text.size() >= 2 && text[0] == '\0' && text[1] == '<');
   if ((!text.empty() && text[0] == '<') || utf16) return result;
   std::string plain;
-  DecipherModelText(text, key, plain);
+  DecipherModelText(text, plain);
   text = std::move(plain);
   deciphered = true;
   return result;
@@ -107,7 +107,7 @@ bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
   m_strLoadError.clear();
   std::string text;
   bool deciphered = false;
-  const bool readable = ReadModelText(path, text, deciphered, kModelFileKey) != 0;
+  const bool readable = ReadModelText(path, text, deciphered) != 0;
   if (!m_bEncryptOnSave && !m_bPlainXmlOnSave) {
     m_strLoadError = "the model is set to be saved neither enciphered nor as plain XML";
     return false;

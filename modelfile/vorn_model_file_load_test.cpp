@@ -140,7 +140,7 @@ TEST(VornModelFileLoadTest, LoadsAFullModelFile) {
 
 TEST(VornModelFileLoadTest, AnEncipheredModelFileLoadsAsItsPlainText) {
   std::string sealed;
-  ASSERT_TRUE(EncipherModelText(kFullModel, kModelFileKey, sealed));
+  ASSERT_TRUE(EncipherModelText(kFullModel, sealed));
   ASSERT_NE(sealed[0], '<');
   ModelDir plainDir("plain");
   plainDir.WriteModelFile(kFullModel);

@@ -9,6 +9,7 @@
 #include <mutex>
 
 #include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
 #include "foundation/locale_switch.h"
 #include "foundation/registry.h"
 #include "platform/connection_string.h"
@@ -316,6 +317,13 @@ void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::str
       if (logging) {
         logging->SetEnabled(strcasecmp(loggingSwitch.c_str(), "False") != 0);
         logging->SetDirectory(modelDirectory);
+      }
+      // A connection that read as empty because no key deciphered it says so before the driver starts.
+      if (logging && exportData.m_pModel) {
+        for (const std::string& name : exportData.m_pModel->m_settings.m_undecipheredSettings)
+          logging->Write("The setting " + name +
+                         " of the model file cannot be deciphered with the site key (registry value ModelCipherKey) "
+                         "or the built-in key: it reads as empty.\n");
       }
       driver->SetRunDirectory(exportData.m_strConfigDirectory);
       driver->StartSQLServer(modelDirectory, connectionString);

@@ -10,6 +10,7 @@
 #include <stdexcept>
 
 #include "caseset/vorn_db_export_data.h"
+#include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
 
 namespace {
@@ -170,7 +171,11 @@ TEST_F(DbSqlSvrTest, StartsOncePerProcessAndNamesTheLogPerCase) {
     DbSqlSvr driver(&log);
     data.m_pSqlServer = &driver;
     data.m_nExportKind = c.exportKind;
+    data.m_pModel = std::make_unique<CVornModelFile>();
+    data.m_pModel->m_settings.m_undecipheredSettings = {"DatabaseOutputConnection"};
     InitializeSqlServerConnection(data, "/models/m1", "Initial Catalog=R", 12);
+    // A connection no key deciphered is named in the log.
+    EXPECT_EQ(log.Count("The setting DatabaseOutputConnection of the model file cannot be deciphered"), 1);
     EXPECT_EQ(log.m_enabled, c.enabled) << (c.value ? c.value : "none") << " kind " << c.exportKind;
     EXPECT_TRUE(driver.IsOpen());
     EXPECT_EQ(log.m_fileName, "DbExport000012.log");
