@@ -84,6 +84,13 @@ bool CLanguageLibrary::Load(const std::string& path) {
   return true;
 }
 
+bool IsBareLanguageCode(std::string_view code) {
+  if (code.empty() || code.size() > 16) return false;
+  for (char c : code)
+    if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '-') return false;
+  return true;
+}
+
 CResourceModule& GetProcessResourceModule() {
   static CResourceModule module;
   return module;
@@ -100,9 +107,16 @@ HRESOURCELIB LoadLanguageResourceDll(std::string_view name, CResourceModule* mod
   // The default is not used for loading: only a stored value selects a library.
   if (!ReadRegistryString(language, kLangKey, "Language", "ENU")) return nullptr;
   if (EqualsNoCase(language, "ENU")) return nullptr;
-  const std::string fileName = language + "_" + std::string(name) + ".dll";
   std::uint32_t level = 1;
   ReadRegistryDword(level, kLangKey, "ReportingLevel", 1);
+  // The code names a file beside the executable: a path or ".." would leave that folder.
+  if (!IsBareLanguageCode(language)) {
+    if (static_cast<std::int32_t>(level) <= 1)
+      plat::ShowMessageBox("The language code \"" + language + "\" is not a bare code; the built-in texts stay.", "",
+                           plat::BoxButtons::Ok);
+    return nullptr;
+  }
+  const std::string fileName = language + "_" + std::string(name) + ".dll";
   return LoadResourceDll(fileName, static_cast<std::int32_t>(level), module);
 }
 

@@ -44,9 +44,14 @@ CResourceModule& GetProcessResourceModule();
 // The full path of the running executable.
 std::string GetExecutablePath();
 
+// True for a code that can only name a file beside the executable: 1 to 16
+// letters, digits, "_" or "-" (no separator, no dot).
+bool IsBareLanguageCode(std::string_view code);
+
 // Loads the language library of the program or component name ("Ostrel",
 // "VornDbExport") as the per-user language settings ask. Returns the
-// library, or null when none was loaded (no setting, "ENU", or a failure).
+// library, or null when none was loaded (no setting, "ENU", a code that is
+// not bare (reported in a box at a reporting level of 1 or less), or a failure).
 HRESOURCELIB LoadLanguageResourceDll(std::string_view name, CResourceModule* module);
 
 // Loads fileName from the folder of the module's file (the executable when

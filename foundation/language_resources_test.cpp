@@ -42,7 +42,7 @@ TEST_F(LanguageResourcesTest, SelectionAndReporting) {
   fs::create_directories(dir_ / "DIR_Ostrel.dll");
 
   struct Case {
-    const char* values;
+    std::string values;
     bool loads;
     const char* box;  // expected standard-error text, "" for none
   } cases[] = {
@@ -55,6 +55,10 @@ TEST_F(LanguageResourcesTest, SelectionAndReporting) {
       {"Language=DIR\n", false, "LoadLibrary failure for DLL \"DIR_Ostrel.dll\""},
       {"Language=BAD\nReportingLevel=dword:2\n", false, ""},
       {"Language=BAD\nReportingLevel=2\n", false, "LoadLibrary failure"},  // a text level is not read: level 1
+      // A code is a bare name: a path, absolute or with "..", would read a file from elsewhere.
+      {"Language=" + (dir_ / "DEU").string() + "\n", false, "is not a bare code"},
+      {"Language=../" + dir_.filename().string() + "/DEU\n", false, "is not a bare code"},
+      {"Language=DE.U\nReportingLevel=dword:2\n", false, ""},
       {"Language=DEU\n", true, ""},
   };
   for (const Case& c : cases) {

@@ -371,7 +371,8 @@ void CTULOBlock::SetControlFlag(bool control) {
 }
 
 bool CTULOBlock::SendIncludeState(CTULOInstance& engine) {
-  engine.ExecuteCommand((m_bIsSuppressed ? "exclude blocks " : "include blocks ") + m_strName);
+  if (IsTuloCommandName(m_strName))
+    engine.ExecuteCommand((m_bIsSuppressed ? "exclude blocks " : "include blocks ") + m_strName);
   return true;
 }
 

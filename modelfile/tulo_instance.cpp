@@ -4,6 +4,7 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
 #include <clocale>
 #include <cstdlib>
 #include <exception>
@@ -91,6 +92,20 @@ void OnTuloEvent(int32_t handle, int32_t event, const uint8_t* /*eventData32*/) 
 
 TuloApi& GetTuloApi() { return State().api; }
 
+bool IsTuloCommandName(const std::string& name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
+    const auto u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || u >= 0x80 || std::string_view("_.-$#@").find(c) != std::string_view::npos;
+  });
+}
+
+bool QuoteTuloString(const std::string& text, std::string& quoted) {
+  for (char c : text)
+    if (c == '"' || static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+  quoted = "\"" + text + "\"";
+  return true;
+}
+
 void CTULOInstance::LibraryCloser::operator()(void* handle) const {
   if (handle != nullptr) dlclose(handle);
 }
@@ -118,7 +133,7 @@ void* LoadTuloHostLibrary() {
       const size_t colon = rest.find(':');
       const std::string dir(rest.substr(0, colon));
       rest = colon == std::string_view::npos ? std::string_view() : rest.substr(colon + 1);
-      if (dir.empty()) continue;
+      if (dir.empty() || dir.front() != '/') continue;  // relative to the current directory
       const std::string candidate = JoinDir(dir, kTuloHostLibraryName);
       if (std::filesystem::exists(candidate, ec))
         if (void* handle = dlopen(candidate.c_str(), RTLD_NOW | RTLD_LOCAL)) return handle;
@@ -227,7 +242,9 @@ int CTULOInstance::Initialize(int traceLevel, int solver, bool inputOutputMap, c
       if (!ExecuteCommand(std::string("load library \"") + library + "\"")) return kTuloCommandFailed;
   }
   if (!ExecuteCommand(SolverCommand(solver))) return kTuloCommandFailed;
-  if (solver == 0 && !modelDir.empty()) ExecuteCommand("quill.workingdir = \"" + modelDir + "\"");
+  std::string quotedDir;
+  if (solver == 0 && !modelDir.empty() && QuoteTuloString(modelDir, quotedDir))
+    ExecuteCommand("quill.workingdir = " + quotedDir);
   return kTuloOk;
 }
 
@@ -261,31 +278,38 @@ int GetTuloTraceLevel() { return State().traceLevel; }
 
 int CTULOInstance::AddBlock(std::string& blockName, const std::string& modelName, const std::string& relativePath,
                             const std::string& fullPath, int modelType) {
+  // A name or a path that the command syntax cannot carry never reaches the host.
+  std::string modelPath;
+  std::string quotedPath;
+  if (!IsTuloCommandName(blockName) || !QuoteTuloString("model=" + fullPath, modelPath) ||
+      !QuoteTuloString(fullPath, quotedPath))
+    return kTuloAddCommandFailed;
   std::string command;
   switch (modelType) {
     case kTuloPelm:
     case kTuloPelmNew:
       // Without the model-reader component the host reads the model from its path.
-      command = "add block " + blockName + " as pelmexp(\"model=" + fullPath + "\")";
+      command = "add block " + blockName + " as pelmexp(" + modelPath + ")";
       break;
     case kTuloFlowsheet: {
-      if (!ExecuteCommand("load library (\"" + fullPath + "\")")) return kTuloAddCommandFailed;
       const size_t slash = fullPath.find_last_of("/\\");
       std::string library = fullPath.substr(slash == std::string::npos ? 0 : slash + 1);
       library = library.substr(0, library.find('.'));
+      if (!IsTuloCommandName(library)) return kTuloAddCommandFailed;
+      if (!ExecuteCommand("load library (" + quotedPath + ")")) return kTuloAddCommandFailed;
       command = "add block " + blockName + " as " + library;
       break;
     }
     case kTuloStrev:
     case kTuloOpenForm:
     case kTuloHybrid:
-      command = "add block " + blockName + " as strevadap(\"model=" + fullPath + "\")";
+      command = "add block " + blockName + " as strevadap(" + modelPath + ")";
       break;
     case kTuloClosedForm:
-      command = "add block " + blockName + " as morladap(\"model=" + fullPath + "\")";
+      command = "add block " + blockName + " as morladap(" + modelPath + ")";
       break;
     case kTuloRtm:
-      command = "read block as " + blockName + " from \"" + fullPath + "\"";
+      command = "read block as " + blockName + " from " + quotedPath;
       break;
     default:
       return kTuloUnknownModelType;
@@ -394,7 +418,7 @@ bool CTULOInstance::BuildInputOutputLists(int inputOutputMap) {
 bool CTULOInstance::DeleteBlocks() {
   if (State().simulationHandle == -1) return true;
   for (CTULOBlock* block : m_blocks) {
-    if (!ExecuteCommand("delete block " + block->m_strName)) return false;
+    if (!IsTuloCommandName(block->m_strName) || !ExecuteCommand("delete block " + block->m_strName)) return false;
     block->m_internalVariables.RemoveAll();
     block->m_parameters.RemoveAll();
     block->m_inputs.RemoveAll();

@@ -55,7 +55,8 @@ class CTULOInstance : public CObject {
   // Adds an external model as a block: blockName (in; out for a type-7 model,
   // which the host names), the model it belongs to, its path relative to the
   // model directory and in full, and its model type. Returns a
-  // TuloAddBlockResult; on failure the engine keeps nothing of the block.
+  // TuloAddBlockResult; on failure the engine keeps nothing of the block. A
+  // block name or path that no command can carry is refused (1).
   int AddBlock(std::string& blockName, const std::string& modelName, const std::string& relativePath,
                const std::string& fullPath, int modelType);
   // The block of that name and model (binary search), or null.
@@ -102,5 +103,17 @@ bool IsTuloInitialized();
 int GetTuloSimulationHandle();
 int GetTuloTraceLevel();
 
-// Loads the host library (see kTuloHostLibraryName); null when it cannot be loaded.
+// The host's command syntax: names stand bare, texts and paths between
+// double quotes, which the host reads without escapes.
+// True for a block or library name a command can carry: letters, digits,
+// "_", ".", "-", "$", "#", "@" and bytes above 127; no blank, quote,
+// bracket, separator or control character.
+bool IsTuloCommandName(const std::string& name);
+// The text between double quotes; false when it holds a double quote or a
+// control character, which no host string can carry.
+bool QuoteTuloString(const std::string& text, std::string& quoted);
+
+// Loads the host library (see kTuloHostLibraryName); null when it cannot be
+// loaded. Only absolute folders of PATH are searched: "." or an empty entry
+// would load a library from the current directory.
 void* LoadTuloHostLibrary();

@@ -308,6 +308,57 @@ TEST_F(TuloTest, EveryModelTypeSendsItsCommand) {
   EXPECT_EQ(engine.CountModelBlocks("m"), 7);
 }
 
+// A name or a path that the host's command syntax cannot carry never becomes
+// a command: the block is refused and the host hears nothing of it.
+TEST_F(TuloTest, NamesAndPathsACommandCannotCarryAreRefused) {
+  CTULOInstance& engine = Engine();
+  const std::string path = WriteModel("m.mdl", kReactor);
+  const std::string quoted = WriteModel("q\"uote.mdl", kReactor);
+  struct Case {
+    std::string block, path;
+    int type;
+  };
+  const Case cases[] = {
+      {"B1 as strevadap(\"model=/etc/x\")", path, kTuloStrev},
+      {"B1\ndelete block B0", path, kTuloStrev},
+      {"", path, kTuloPelm},
+      {"B2", quoted, kTuloStrev},
+      {"B3", path + "\nblocks none", kTuloRtm},
+      {"B4", m_root.string() + "/model/lib x.mdl", kTuloFlowsheet},
+  };
+  const std::string before = m_host.Commands();
+  for (const Case& c : cases) {
+    std::string name = c.block;
+    EXPECT_EQ(engine.AddBlock(name, "M", "x", c.path, c.type), kTuloAddCommandFailed) << c.block;
+  }
+  EXPECT_EQ(m_host.Commands(), before);
+  EXPECT_EQ(engine.m_blocks.GetSize(), 0);
+  std::string fine = "Unit-1.A$";
+  EXPECT_EQ(engine.AddBlock(fine, "M", "x", path, kTuloStrev), kTuloBlockAdded);
+
+  // A working directory no string can carry is not sent.
+  ASSERT_EQ(engine.Initialize(0, 0, false, "1e-6", "/models/\"; blocks none"), kTuloOk);
+  EXPECT_EQ(m_host.Commands().find("workingdir"), std::string::npos);
+}
+
+// "." or an empty PATH entry would load a host library from the current directory.
+TEST_F(TuloTest, TheHostIsNeverLoadedFromARelativePathEntry) {
+  fs::remove(m_root / "top" / "xeq" / kTuloHostLibraryName);
+  fs::create_directories(m_root / "cwd");
+  fs::create_symlink(kHostLibrary, m_root / "cwd" / kTuloHostLibraryName);
+  const fs::path previous = fs::current_path();
+  fs::current_path(m_root / "cwd");
+  setenv("PATH", (".::" + m_savedPath).c_str(), 1);
+  void* handle = LoadTuloHostLibrary();
+  fs::current_path(previous);
+  EXPECT_EQ(handle, nullptr);
+  if (handle != nullptr) dlclose(handle);
+  setenv("PATH", ((m_root / "cwd").string() + ":" + m_savedPath).c_str(), 1);
+  handle = LoadTuloHostLibrary();  // an absolute entry is searched
+  EXPECT_NE(handle, nullptr);
+  if (handle != nullptr) dlclose(handle);
+}
+
 TEST_F(TuloTest, HybridBlocksRenameTheirVariables) {
   CTULOInstance& engine = Engine();
   std::string name = "H";
