@@ -86,11 +86,9 @@ double RowFactor(const CNamedValueTable& rowFactors, const std::string& gName, c
   const CDbStream* stream = fill::FindModelStream(model, unitName);
   const CDbQuality* quality = model.m_paQualities.Find(&qualityProbe);
   if (!stream || !quality) return 1.0;
-  for (const CDbStreamQuality* value : period.m_paStreamQualities)
-    if (value && value->m_nID == stream->m_nID && value->m_nNodeID == model.m_nID &&
-        value->m_nQualityID == quality->m_nID)
-      return value->m_dValue;
-  return 1.0;
+  const CDbStreamQuality* value =
+      econ::FindQualityRecord(period.m_paStreamQualities, stream->m_nID, model.m_nID, quality->m_nID);
+  return value ? value->m_dValue : 1.0;
 }
 
 double Slot(const std::vector<double>& slots, int k) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <type_traits>
 
 class CDbCase;
 class CDbEcoSum;
@@ -51,6 +52,17 @@ std::int32_t RowBasis(const CTableFilTable& table, int row, int volColumn, int w
 // The slot of unit id unitId of model modelId in the period's process-limit
 // arrays, or -1 when the model has no slots there (or the unit none).
 int ProcLimSlot(const CDbPeriod& period, std::int32_t modelId, std::int32_t unitId);
+
+// The first record (item id, node id, quality id) of a list of stream or
+// blend qualities, by a linear search (the lists' stored order varies); null when none.
+template <class List>
+auto FindQualityRecord(const List& list, std::int32_t id, std::int32_t nodeId, std::int32_t qualityId)
+    -> std::remove_reference_t<decltype(*list.begin())> {
+  for (auto* record : list)
+    if (record && record->m_nID == id && record->m_nNodeID == nodeId && record->m_nQualityID == qualityId)
+      return record;
+  return nullptr;
+}
 
 // The economic-summary entry (category, modelId) of a period, or null.
 CDbEcoSum* FindEcoSum(const CDbPeriod& period, std::int32_t category, std::int32_t modelId);

@@ -214,25 +214,13 @@ void CDbModel::BuildKpiValues(CDbPrimalNode* primalNode, CDbCase* dbCase) {
         const CDbQuality* quality = m_paQualities.Find(&qualityProbe);
         const CDbStream* stream = m_paStreams.Find(&streamProbe);
         if (quality && stream) {
-          const CDbBlendQuality* blendValue = nullptr;
-          for (const CDbBlendQuality* each : period->m_paBlendQualities)
-            if (each && each->m_nID == stream->m_nID && each->m_nNodeID == modelId &&
-                each->m_nQualityID == quality->m_nID) {
-              blendValue = each;
-              break;
-            }
-          if (blendValue) {
+          if (const CDbBlendQuality* blendValue =
+                  econ::FindQualityRecord(period->m_paBlendQualities, stream->m_nID, modelId, quality->m_nID)) {
             add(blendValue->m_dBlendValue, blendValue->m_dMarginalValue);
             continue;
           }
-          const CDbStreamQuality* streamValue = nullptr;
-          for (const CDbStreamQuality* each : period->m_paStreamQualities)
-            if (each && each->m_nID == stream->m_nID && each->m_nNodeID == modelId &&
-                each->m_nQualityID == quality->m_nID) {
-              streamValue = each;
-              break;
-            }
-          if (streamValue) {
+          if (const CDbStreamQuality* streamValue =
+                  econ::FindQualityRecord(period->m_paStreamQualities, stream->m_nID, modelId, quality->m_nID)) {
             add(streamValue->m_dValue, 0.0);
             continue;
           }

@@ -249,14 +249,9 @@ void CDbSolution::ReProcessPRowsForTransfers(CDbCase* dbCase) {
         const CDbQuality* toQuality = to->m_paQualities.Find(&qualityProbe);
         const CDbQuality* fromQuality = from->m_paQualities.Find(&qualityProbe);
         if (!toQuality || !fromQuality) continue;
-        bool recursedSource = true;
-        for (const CDbStreamQuality* each : period->m_paStreamQualities)
-          if (each && each->m_nID == transfer->m_nFromStreamID && each->m_nNodeID == from->m_nID &&
-              each->m_nQualityID == fromQuality->m_nID) {
-            recursedSource = each->m_nOriginID == 2;
-            break;
-          }
-        if (!recursedSource) continue;
+        const CDbStreamQuality* sourceValue = econ::FindQualityRecord(
+            period->m_paStreamQualities, transfer->m_nFromStreamID, from->m_nID, fromQuality->m_nID);
+        if (sourceValue && sourceValue->m_nOriginID != 2) continue;  // only a recursed source quality is taken
 
         CVornModelFile* local = nullptr;
         if (m_pDbData->m_paLocalModelFiles)
@@ -308,12 +303,9 @@ void CDbSolution::ReProcessPRowsForTransfers(CDbCase* dbCase) {
           if (!column) continue;
           float value = cell;
           if (const CDbStream* stream = fill::FindModelStream(*to, head))
-            for (const CDbStreamQuality* each : period->m_paStreamQualities)
-              if (each && each->m_nID == stream->m_nID && each->m_nNodeID == to->m_nID &&
-                  each->m_nQualityID == toQuality->m_nID) {
-                value = static_cast<float>(each->m_dValue);
-                break;
-              }
+            if (const CDbStreamQuality* received =
+                    econ::FindQualityRecord(period->m_paStreamQualities, stream->m_nID, to->m_nID, toQuality->m_nID))
+              value = static_cast<float>(received->m_dValue);
           GetRecursedCoefficient(local, rowName, columnName, a, recursion, value, true);
           sum += value * column->m_dActivity;
           if (kind == 'A') weight += column->m_dActivity;
