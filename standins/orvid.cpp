@@ -90,8 +90,12 @@ double ValueNumber(const Value& value) {
 class Sink {
  public:
   virtual ~Sink() = default;
-  // Writes all rows in one transaction; throws std::runtime_error with the server's text.
+  // Each throws std::runtime_error with the server's text; the rows of every
+  // table written between Begin and Commit land together.
+  virtual void Begin() = 0;
   virtual void Write(const TableRows& rows) = 0;
+  virtual void Commit() = 0;
+  virtual void Rollback() noexcept = 0;
 };
 
 struct StmtFree {
@@ -104,18 +108,14 @@ class OdbcSink : public Sink {
 
   explicit OdbcSink(const std::string& odbcString) : m_connection(plat::odbc::Connection::Open(odbcString)) {}
 
-  void Write(const TableRows& data) override {
-    m_connection->BeginTransaction();
+  void Begin() override { m_connection->BeginTransaction(); }
+  void Write(const TableRows& data) override { WriteRows(data); }
+  void Commit() override { m_connection->Commit(); }
+  void Rollback() noexcept override {
     try {
-      WriteRows(data);
-      m_connection->Commit();
-    } catch (...) {
-      try {
-        m_connection->Rollback();
-      } catch (const std::exception&) {
-        // the write's own error is the one to report
-      }
-      throw;
+      m_connection->Rollback();
+    } catch (const std::exception&) {
+      // the write's own error is the one to report
     }
   }
 
@@ -282,6 +282,10 @@ class PostgresCopySink : public Sink {
     PQsetClientEncoding(m_conn.get(), "UTF8");
   }
 
+  void Begin() override { Exec("BEGIN"); }
+  void Commit() override { Exec("COMMIT"); }
+  void Rollback() noexcept override { PgResult(PQexec(m_conn.get(), "ROLLBACK")); }
+
   void Write(const TableRows& data) override {
     PGconn* conn = m_conn.get();
     std::string sql = "COPY " + QuoteName(data.table) + " (";
@@ -330,6 +334,10 @@ class PostgresCopySink : public Sink {
 
  private:
   static constexpr std::size_t kChunk = 1 << 20;
+  void Exec(const char* sql) {
+    PgResult result(PQexec(m_conn.get(), sql));
+    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
+  }
   static std::string Trim(const char* text) {
     std::string out = text ? plat::Utf8ToCp1252(text) : std::string();
     while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
@@ -366,9 +374,10 @@ class COrvidWriter final : public IOrvid {
     bool nothingNew = std::all_of(m_current.rows.begin(), m_current.rows.end(),
                                   [](const std::vector<Value>& row) { return row.empty(); });
     if (m_retry && m_retry->second == name && m_current.table == name && nothingNew) {
-      TableRows rows = std::move(m_retry->first);
+      // The rerun replays every table of the transaction that failed.
+      std::vector<TableRows> tables = std::move(m_retry->first);
       m_retry.reset();
-      return WriteOut(std::move(rows), name, columns, recordCount, timeMillis);
+      return WriteOut(std::move(tables), name, columns, recordCount, timeMillis);
     }
     m_retry.reset();
     if (name == m_current.table && !name.empty()) return BeginRow();
@@ -378,7 +387,10 @@ class COrvidWriter final : public IOrvid {
     m_index.clear();
     m_inRow = false;
     bool ok = true;
-    if (!done.rows.empty()) ok = WriteOut(std::move(done), name, columns, recordCount, timeMillis);
+    std::vector<TableRows> tables;
+    if (!done.rows.empty()) tables.push_back(std::move(done));
+    if (!tables.empty() || (name.empty() && !m_written.empty()))
+      ok = WriteOut(std::move(tables), name, columns, recordCount, timeMillis);
     if (!name.empty()) ok = BeginRow() && ok;
     return ok;
   }
@@ -449,29 +461,54 @@ class COrvidWriter final : public IOrvid {
     return true;
   }
 
-  bool WriteOut(TableRows rows, const std::string& next, std::int32_t* columns, std::int32_t* recordCount,
-                std::int32_t* timeMillis) {
-    // A row begun and never given a value is no row.
-    rows.rows.erase(std::remove_if(rows.rows.begin(), rows.rows.end(),
-                                   [](const std::vector<Value>& row) { return row.empty(); }),
-                    rows.rows.end());
-    if (rows.rows.empty()) return true;
-    const auto columnCount = static_cast<std::int32_t>(rows.columns.size());
+  // Writes the tables into the open transaction (beginning one when needed,
+  // replaying a rerun's tables from the start); next empty commits it. A
+  // failure rolls the whole transaction back and keeps all its tables for a rerun.
+  bool WriteOut(std::vector<TableRows> tables, const std::string& next, std::int32_t* columns,
+                std::int32_t* recordCount, std::int32_t* timeMillis) {
+    for (TableRows& rows : tables)
+      // A row begun and never given a value is no row.
+      rows.rows.erase(std::remove_if(rows.rows.begin(), rows.rows.end(),
+                                     [](const std::vector<Value>& row) { return row.empty(); }),
+                      rows.rows.end());
+    std::erase_if(tables, [](const TableRows& rows) { return rows.rows.empty(); });
+    if (tables.empty() && !(next.empty() && m_bInTransaction)) return true;
+    const auto columnCount = tables.empty() ? 0 : static_cast<std::int32_t>(tables.back().columns.size());
     auto start = std::chrono::steady_clock::now();
     bool ok = true;
     std::int32_t written = 0;
     m_lastError.clear();
-    {
-      try {
-        if (!m_sink) OpenSink();
-        m_sink->Write(rows);
-        written = static_cast<std::int32_t>(rows.rows.size());
-      } catch (const std::exception& e) {
-        ok = false;
-        m_lastError = Masked(m_kind + " bulk write of " + rows.table + " failed: " + e.what());
-        m_sink.reset();  // a broken connection is opened again by the next write
-        m_retry.emplace(std::move(rows), next);
+    std::string table = tables.empty() ? std::string() : tables.back().table;
+    try {
+      if (!m_sink) OpenSink();
+      if (!m_bInTransaction) {
+        m_sink->Begin();
+        m_bInTransaction = true;
       }
+      for (TableRows& rows : tables) {
+        table = rows.table;
+        m_sink->Write(rows);
+        written += static_cast<std::int32_t>(rows.rows.size());
+        m_written.push_back(std::move(rows));
+      }
+      if (next.empty()) {
+        m_sink->Commit();
+        m_bInTransaction = false;
+        m_written.clear();
+      }
+    } catch (const std::exception& e) {
+      ok = false;
+      written = 0;
+      m_lastError = Masked(m_kind + " bulk write of " + table + " failed: " + e.what());
+      if (m_sink) m_sink->Rollback();
+      m_bInTransaction = false;
+      m_sink.reset();  // a broken connection is opened again by the next write
+      // Everything of the rolled-back transaction waits for the rerun, in its order.
+      std::vector<TableRows> all = std::move(m_written);
+      m_written.clear();
+      for (TableRows& rows : tables)
+        if (!rows.rows.empty()) all.push_back(std::move(rows));
+      m_retry.emplace(std::move(all), next);
     }
     auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
     if (columns) *columns = columnCount;
@@ -488,8 +525,11 @@ class COrvidWriter final : public IOrvid {
   TableRows m_current;
   std::map<std::string, std::size_t> m_index;
   bool m_inRow = false;
-  // The rows of a failed write and the table name whose repeated start retries them.
-  std::optional<std::pair<TableRows, std::string>> m_retry;
+  // The tables written into the open transaction, kept until it commits.
+  std::vector<TableRows> m_written;
+  bool m_bInTransaction = false;
+  // The tables of a failed transaction and the table name whose repeated start retries them.
+  std::optional<std::pair<std::vector<TableRows>, std::string>> m_retry;
 };
 
 }  // namespace

@@ -1,11 +1,14 @@
 #pragma once
 // The bulk writer of the data-connection library: it gathers the rows of one
 // table (one call per value, EndRow after each row) and writes them in one
-// bulk operation, in one transaction, when a table of another name starts
-// (StartTable with an empty name writes what it holds). The server is reached
-// through ODBC with parameter arrays; a PostgreSQL server through COPY FROM
-// STDIN. A write that failed is kept for a repeated StartTable of the same
-// name before any new value (the caller's rerun), and given up after that.
+// bulk operation when a table of another name starts. The tables written
+// since the last flush are one transaction, committed by the flush
+// (StartTable with an empty name, which writes what it holds first), so the
+// tables of one case land together. The server is reached through ODBC with
+// parameter arrays; a PostgreSQL server through COPY FROM STDIN. A failed
+// write rolls the transaction back; all its tables are kept for a repeated
+// StartTable of the same name before any new value (the caller's rerun),
+// which writes them again, and given up after that.
 
 #include <cstdint>
 #include <string>
