@@ -200,6 +200,11 @@ class CVornDbExportData {
   bool m_bNoAddinsDuringExcelLaunch = false;
   bool m_bNeedMultipleExecutions = false;
   std::int32_t m_bDatabaseError = 0;  // set by every failing table operation; only Reset clears it
+  // ---- The case being written (set by the export around a case's tables)
+  bool m_bCaseOutput = false;        // each results database joins the case's transaction
+  bool m_bDefiningRun = false;       // this process writes the run's once-per-database tables and rows
+  bool m_bResultTablesDefined = false;  // the definition pass found every result table (cleared with the tables)
+  std::string m_strDatabaseFailure;  // the case's first failed database operation: table and cause
   std::int32_t m_nSolutionID = 0;
   std::int32_t m_nPasses = 0;
   std::int16_t m_nIterations = 0;

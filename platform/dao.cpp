@@ -204,7 +204,11 @@ void CDaoDatabase::Open(const std::string& path, bool /*exclusive*/, bool readOn
 void CDaoDatabase::Close() {
   if (m_db == nullptr) return;
   std::string failure;
-  if (m_bInTransaction) {
+  if (m_bCaseLost) failure = "The rows of the case were rolled back by the database engine.";
+  // A database closed inside a case commits what the case wrote into it.
+  m_bInCase = false;
+  m_bCaseLost = false;
+  if (m_bInTransaction && failure.empty()) {
     try {
       CommitPending();
     } catch (const CDaoException& e) {
@@ -227,7 +231,15 @@ std::string CDaoDatabase::GetVersion() const {
   return version == 30 ? "3.0" : "4.0";
 }
 
+void CDaoDatabase::KeepCaseTransaction() {
+  if (!m_bInCase || m_db == nullptr || sqlite3_get_autocommit(m_db) == 0) return;
+  // The engine undid the case after a failed write: what follows must not land on its own.
+  m_bCaseLost = true;
+  m_bInTransaction = false;
+}
+
 void CDaoDatabase::BeginRows() {
+  KeepCaseTransaction();
   if (m_bInTransaction) return;
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing", rc);
@@ -238,12 +250,44 @@ void CDaoDatabase::BeginRows() {
 
 void CDaoDatabase::RowWritten() {
   ++m_nPendingRows;
+  if (m_bInCase) return;
   if (m_nPendingRows >= kBatchRows ||
       std::chrono::steady_clock::now() - m_batchStart >= std::chrono::milliseconds(kBatchMillis))
     CommitPending();
 }
 
+void CDaoDatabase::BeginCase() {
+  if (m_bInCase) return;
+  CommitPending();
+  int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing the case", rc);
+  m_bInTransaction = true;
+  m_bInCase = true;
+  m_bCaseLost = false;
+  m_nPendingRows = 0;
+}
+
+void CDaoDatabase::CommitCase() {
+  if (!m_bInCase) return;
+  m_bInCase = false;
+  if (m_bCaseLost) {
+    m_bCaseLost = false;
+    RollbackCase();
+    throw CDaoException(kDaoErrEngine, "The rows of the case were rolled back by the database engine.");
+  }
+  CommitPending();
+}
+
+void CDaoDatabase::RollbackCase() {
+  m_bInCase = false;
+  m_bCaseLost = false;
+  if (m_db != nullptr && sqlite3_get_autocommit(m_db) == 0) sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  m_bInTransaction = false;
+  m_nPendingRows = 0;
+}
+
 void CDaoDatabase::CommitPending() {
+  if (m_bInCase) return;
   if (!m_bInTransaction || m_db == nullptr) return;
   int rc = sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) {
@@ -262,6 +306,15 @@ void CDaoDatabase::CommitPending() {
 
 std::string CDaoDatabase::EndRowsAfterFailure() {
   if (!m_bInTransaction || m_db == nullptr) return std::string();
+  if (m_bInCase) {
+    // The case fails as a whole; only note whether the engine has already undone it.
+    if (sqlite3_get_autocommit(m_db) != 0) {
+      m_bCaseLost = true;
+      m_bInTransaction = false;
+      return " The case's earlier rows were rolled back.";
+    }
+    return std::string();
+  }
   if (sqlite3_get_autocommit(m_db) != 0) {
     // The engine rolled the whole transaction back.
     int lost = m_nPendingRows;
@@ -279,6 +332,7 @@ std::string CDaoDatabase::EndRowsAfterFailure() {
 
 void CDaoDatabase::ExecSchema(const std::string& sql) {
   CommitPending();
+  if (m_bInCase) BeginRows();
   char* error = nullptr;
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {

@@ -9,6 +9,9 @@
 // gathered in one transaction and committed in batches (every kBatchRows rows,
 // after kBatchMillis, before any schema change or statement, on CommitPending
 // and on Close); a failed row keeps the rows before it: the batch is committed.
+// Between BeginCase and CommitCase/RollbackCase the database is in one
+// transaction instead: rows, statements and schema changes of one case land
+// together or not at all, and no batch is committed in between.
 // Every failure is thrown as CDaoException. Text is Windows-1252 inside and
 // UTF-8 in the file.
 
@@ -123,8 +126,19 @@ class CDaoDatabase {
   void DeleteQueryDef(const std::string& name);
 
   // Commits the rows gathered so far; rolls back and throws when the commit fails.
+  // Inside a case it does nothing: the case commits its rows as one.
   void CommitPending();
   int GetPendingRows() const { return m_nPendingRows; }
+
+  // Begins the transaction of one case, taking the write lock now (waiting
+  // on the busy timeout); what was gathered before is committed first.
+  void BeginCase();
+  bool InCase() const { return m_bInCase; }
+  // Commits the case; throws (after rolling back) when the commit fails or the
+  // engine had already rolled the case back after a failed write.
+  void CommitCase();
+  // Rolls the case back; never throws.
+  void RollbackCase();
 
   // For the table definitions, recordsets and queries of this database.
   sqlite3* Handle() const;
@@ -141,12 +155,15 @@ class CDaoDatabase {
 
  private:
   void OpenFile(const std::string& path, int flags);
+  void KeepCaseTransaction();
   void ThrowEngineError(const std::string& context, int rc) const;
 
   sqlite3* m_db = nullptr;
   std::string m_path;
   bool m_bReadOnly = false;
   bool m_bInTransaction = false;
+  bool m_bInCase = false;
+  bool m_bCaseLost = false;  // the engine rolled the case's transaction back
   int m_nPendingRows = 0;
   std::chrono::steady_clock::time_point m_batchStart;
 };

@@ -243,7 +243,11 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
   dbCase->m_paSolutionStates.Add(state);
 
   dbCase->m_nSolveTime = WholeSeconds(data.m_dtSolveEnd - data.m_dtSolveStart);
-  dbCase->m_nTotalTime = WholeSeconds(plat::OleDateTime::GetCurrentTime() - data.m_dtDateRunStart);
+  // Without a run start date the total time is unknown: 0, not a span from the year 1899.
+  const double runStart = data.m_dtDateRunStart.GetValue();
+  dbCase->m_nTotalTime = data.m_dtDateRunStart.IsValid() && runStart != 0.0
+                             ? WholeSeconds(plat::OleDateTime::GetCurrentTime() - data.m_dtDateRunStart)
+                             : 0;
   dbCase->m_strOptimizer = settings.m_UseCplex.GetValue() != 0 ? "CPLEX" : "XPRESS";
   dbCase->m_strOptimizerVersion = data.m_strOptimizerVersion;
 

@@ -8,9 +8,14 @@
 #include <cmath>
 #include <cstdio>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+
 #include "caseset/config/assembled_case.h"
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_fil_table.h"
+#include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/language_resources.h"
 #include "modelfile/vorn_model_file.h"
@@ -18,6 +23,7 @@
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
+#include "writers/schema/table_definition.h"
 
 namespace {
 
@@ -104,6 +110,75 @@ void CVornDbExport::InitializeSqlServerConnection(const std::string& modelDirect
 
 bool CVornDbExport::IsSqlServerOpen() const { return m_pSqlServer && m_pSqlServer->IsOpen(); }
 
+bool CVornDbExport::ReadDataFromXmlFile(const char* path, bool useShortPlantTags) {
+  const bool read = CVornDbExportData::ReadDataFromXmlFile(path, useShortPlantTags);
+  // The file's identity and time stamp: the same for every worker of a job, new for every run.
+  const std::string file = path != nullptr ? std::string(path) : m_strConfigFileName;
+  std::error_code ec;
+  std::string key = std::filesystem::weakly_canonical(file, ec).string();
+  struct stat st {};
+  if (::stat(file.c_str(), &st) == 0)
+    key += "|" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_size) + "|" +
+           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
+  m_strRunKey = key + "|" + std::to_string(m_nSolutionID) + "|" + m_strRunID;
+  return read;
+}
+
+bool CVornDbExport::BeginCaseUnit(bool firstCase) {
+  if (m_bCaseUnitOpen) return true;
+  m_bCaseUnitOpen = true;
+  bool defines = false;
+  if (m_pSqlServer) m_pSqlServer->TakeWriteFailure();
+  if (!BeginCaseOutput(*this, m_strRunKey, defines)) return false;
+  // Without a results database that records the run (or a run key), each process counts its first case.
+  m_bDefinesRun = firstCase;
+  if (m_pModel && !m_strRunKey.empty()) {
+    CModelSettings& settings = m_pModel->m_settings;
+    if (IsAccessDatabaseWritten(*m_pModel)) {
+      m_bDefinesRun = defines;
+    } else if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), settings.m_nDatabaseKindCache) &&
+               IsSqlServerOpen()) {
+      if (!m_pSqlServer->ClaimRun(m_strRunKey, defines)) {
+        NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
+        return false;
+      }
+      m_bDefinesRun = defines;
+    }
+  }
+  m_bDefiningRun = m_bDefinesRun;
+  return true;
+}
+
+bool CVornDbExport::EndCaseUnit(bool ok) {
+  if (m_pSqlServer) {
+    const std::string failure = m_pSqlServer->TakeWriteFailure();
+    if (!failure.empty()) NoteDatabaseFailure(*this, "", failure);
+  }
+  ok = ok && m_bDatabaseError == 0;
+  const bool committed = EndCaseOutput(*this, ok);
+  ok = ok && committed;
+  if (m_pSqlServer && !m_pSqlServer->EndRunClaim(ok)) {
+    NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
+    ok = false;
+  }
+  m_bCaseUnitOpen = false;
+  if (ok) return true;
+  if (m_strDatabaseFailure.empty()) m_strDatabaseFailure = "the results could not be written";
+  if (m_pLogging) m_pLogging->Write("The rows of the case were not written: " + m_strDatabaseFailure + "\n");
+  // Tables made in the rolled-back case are gone: the next case opens and defines them afresh.
+  std::vector<CVornModelFile*> models;
+  if (m_pModel) models.push_back(m_pModel.get());
+  if (m_paLocalModelFiles)
+    for (CVornModelFile* local : *m_paLocalModelFiles) models.push_back(local);
+  for (CVornModelFile* model : models) {
+    if (model == nullptr || !model->m_daoDatabase) continue;
+    std::int32_t ignored = 0;
+    CloseDatabase(*model->m_daoDatabase, model->m_outputTables, ignored);
+  }
+  m_bResultTablesDefined = false;
+  return false;
+}
+
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {
   if (skip) return true;
@@ -139,6 +214,11 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
       settings.m_UseHtmlReportsOn.GetValue() == 0 && settings.m_UseTxtReportsOn.GetValue() == 0)
     return true;
 
+  // The case's rows land as one unit or not at all; a failed operation anywhere fails the case.
+  m_bDatabaseError = 0;
+  m_strDatabaseFailure.clear();
+  m_bCaseUnitOpen = false;
+  m_bDefinesRun = firstCase;
   if (solveOn) {
     // The model tables of this case are read afresh.
     model.m_tableMaps.RemoveAll();
@@ -152,8 +232,14 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
     if (!FillCaseSolution(useGivenCase, givenCaseId, givenCaseName)) {
       log(LoadTreskString(2565) + "\n");
       ReleaseCaseSolution();
-      return false;
+      m_strDatabaseFailure = LoadTreskString(2565);
+      return EndCaseUnit(false);
     }
+    if (!BeginCaseUnit(firstCase)) {
+      ReleaseCaseSolution();
+      return EndCaseUnit(false);
+    }
+    firstCase = m_bDefinesRun;
     const plat::OleDateTime fillEnd = plat::OleDateTime::GetCurrentTime();
     log("Write solution data to database\n");
     const plat::OleDateTime writeStart = plat::OleDateTime::GetCurrentTime();
@@ -161,7 +247,7 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
       log("Failed to write solution data to database\n");
       log(LoadTreskString(2564) + "\n");
       ReleaseCaseSolution();
-      return false;
+      return EndCaseUnit(false);
     }
     const plat::OleDateTime writeEnd = plat::OleDateTime::GetCurrentTime();
     log("Succeeded to write solution data to database\n");
@@ -195,6 +281,7 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
       const std::string matrixName = zelun ? names->GetMatrixFileName(m_nOutputCaseNumber) : "xmps.mps";
       const std::string solutionName = names->GetNonlinearSolutionFileName(GetZelunSolutionIndex());
       names.reset();
+      if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
       WriteMatrixDatabase(GetModelFilePath(matrixName), GetModelFilePath(solutionName));
       log("Finished creating mpsbcd database for Strev or Zelun\n");
     }
@@ -204,21 +291,23 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
   const bool access = IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue());
   if (solveOn && settings.m_UseNimboOn.GetValue() == 0 && settings.m_UseExtendedTagsOn.GetValue() == 0 &&
       settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0 && (access || settings.m_CreateAccessDbAlso.GetValue() != 0)) {
+    if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+    firstCase = m_bDefinesRun;
     // The engine's local-model output (DODBLOCAL) runs for the model and every local model only where a host
     // installed it; this system's own legacy tables are written either way.
     const bool engine = m_pEngineOutputContext && m_pfnGlobalModelOutput;
     if (!engine) log("Engine local-model database output (DODBLOCAL) not available here: skipped\n");
-    if (engine && !RunEngineLocalModelOutput(model)) return false;
-    if (!WriteLegacyTables(&model, false, firstCase)) return false;
+    if (engine && !RunEngineLocalModelOutput(model)) return EndCaseUnit(false);
+    if (!WriteLegacyTables(&model, false, firstCase)) return EndCaseUnit(false);
     if (m_paLocalModelFiles)
       for (CVornModelFile* local : *m_paLocalModelFiles) {
-        if (engine && !RunEngineLocalModelOutput(*local)) return false;
+        if (engine && !RunEngineLocalModelOutput(*local)) return EndCaseUnit(false);
         const bool reported =
             m_plstReportedLocalModels &&
             std::find(m_plstReportedLocalModels->begin(), m_plstReportedLocalModels->end(), local->m_strModelName) !=
                 m_plstReportedLocalModels->end();
-        if (reported && !WriteLegacyTables(local, true, firstCase)) return false;
+        if (reported && !WriteLegacyTables(local, true, firstCase)) return EndCaseUnit(false);
       }
   }
-  return true;
+  return EndCaseUnit(true);
 }

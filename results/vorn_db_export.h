@@ -16,13 +16,24 @@ class CVornDbExport : public CVornDbExportData {
   explicit CVornDbExport(ILogging* logging);
   ~CVornDbExport() override;
 
-  // The database output of one case. skip: nothing happens (true). firstCase
-  // switches on the once-per-database steps; useGivenCase builds the case
+  // Reads the export configuration (CVornDbExportData) and names the run:
+  // the workers of one job read the same file, so they share its run key.
+  bool ReadDataFromXmlFile(const char* path, bool useShortPlantTags);
+  bool ReadDataFromXmlFile(const std::string& path, bool useShortPlantTags) {
+    return ReadDataFromXmlFile(path.c_str(), useShortPlantTags);
+  }
+
+  // The database output of one case. skip: nothing happens (true). The
+  // case's rows are written as one unit: a false result leaves none of them.
+  // The once-per-database steps run with the case of the one process that
+  // defines the run in the results database (firstCase where no results
+  // database can tell). useGivenCase builds the case
   // object for givenCaseId/givenCaseName instead of the current case;
   // caseNumber is printed in the log and names the SQL Server export log;
   // limitPenalty sets LimitPenalty to 1. False when the SQL Server connection
   // is not open after its set-up, when filling or writing the result tables
-  // fails, or when a legacy table writer fails.
+  // fails, when any database operation of the case fails (GetDatabaseFailure
+  // says which), or when a legacy table writer fails.
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                            int caseNumber, bool skip, bool limitPenalty);
 
@@ -36,6 +47,10 @@ class CVornDbExport : public CVornDbExportData {
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
+  // The first failed database operation of the last case (table and cause); empty when none.
+  const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
+  // The run key shared by the workers of one job (from the export configuration file).
+  const std::string& GetRunKey() const { return m_strRunKey; }
 
   // The start date of the first period: the first row's "StartDat" cell of
   // the model table PERIODS ("StartDate" with UseZelunMGOn); invalid (value 0)
@@ -74,6 +89,14 @@ class CVornDbExport : public CVornDbExportData {
   int GetZelunSolutionIndex() const;
 
  private:
+  // Begins the case's unit of output once; false after a noted failure.
+  bool BeginCaseUnit(bool firstCase);
+  // Ends it: commits when ok and nothing failed; the case's result.
+  bool EndCaseUnit(bool ok);
+
+  std::string m_strRunKey;
+  bool m_bCaseUnitOpen = false;
+  bool m_bDefinesRun = false;
   // The SQL Server driver of the process (m_pSqlServer points at it).
   std::unique_ptr<DbSqlSvr> m_pSqlServerDriver;
   // ---- The result database manager of the case being output, from its

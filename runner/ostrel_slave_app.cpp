@@ -202,7 +202,14 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   const bool skip = status.GetSolveStatus() == 2 && m_nArg9 != 0;
   const bool keep = skip && m_bFirstCase;
   LogF(3, "SQL Server: Is this case number %d the first case? %s", caseNumber, m_bFirstCase ? "true" : "false");
-  m_pDbData->WriteDatabaseOutput(m_bFirstCase, false, 1, "", currentCase, skip, false);
+  const bool written = m_pDbData->WriteDatabaseOutput(m_bFirstCase, false, 1, "", currentCase, skip, false);
+  if (!written) {
+    // None of the case's rows stayed: the case goes back as failed, and this log says why.
+    LogF(-1, "The results of case %d were not written to the results database: %s", caseNumber,
+         m_pDbData->GetDatabaseFailure().c_str());
+    if (model) model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
+    return false;
+  }
   if (m_bFirstCase && !keep) m_bFirstCase = false;
 
   if (model) {

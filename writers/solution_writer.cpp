@@ -64,8 +64,9 @@ bool CDbSolution::WriteToDatabase(bool firstCase, bool needMultipleExecutions) {
   if (firstCase && !needMultipleExecutions && accessWritten) WriteSolutionIdTable(data, model, m_nSolutionID);
 
   Log(data, "Write solution id to PrSolution table\n");
-  // A configuration without "DoDbSolution" writes no solution row.
-  if (data.m_pbDoDbSolution.value_or(false)) {
+  // A configuration without "DoDbSolution" writes no solution row; the row belongs to the run,
+  // so only the process that defines the run in the results database writes it.
+  if (firstCase && data.m_pbDoDbSolution.value_or(false)) {
     COutputTable* handle = OpenResultTable(data, "PrSolution");
     if (handle == nullptr) return false;
     if (accessWritten && !DefineResultTable(data, handle, *FindResultTable("PrSolution"))) return false;
@@ -81,7 +82,12 @@ bool CDbSolution::WriteToDatabase(bool firstCase, bool needMultipleExecutions) {
   }
   Log(data, "Done writing solution id to PrSolution table\n");
 
-  if (accessWritten && !DefineTables()) return false;
+  // The pass runs once per process (and again once its tables were closed), not per case.
+  const bool defined = data.m_bResultTablesDefined && model.m_outputTables.GetSize() > 0;
+  if (accessWritten && (firstCase || !defined)) {
+    if (!DefineTables()) return false;
+    data.m_bResultTablesDefined = true;
+  }
 
   Log(data, "Write case data to database\n");
   // The fill always makes one case; an empty solution writes no case rows.

@@ -83,7 +83,123 @@ std::string CaseList(const std::vector<std::int32_t>* selectedCases, const char*
   return list + ")";
 }
 
+std::string DaoText(const CDaoException& e) {
+  std::string text;
+  for (int i = 0; i < e.GetErrorCount(); ++i) {
+    if (i > 0) text += "; ";
+    text += std::to_string(e.GetErrorInfo(i).m_lErrorCode) + "-" + e.GetErrorInfo(i).m_strDescription;
+  }
+  return text;
+}
+
+std::string SqlLiteral(const std::string& text) {
+  std::string out = "'";
+  for (char c : text) {
+    if (c == '\'') out += '\'';
+    out += c;
+  }
+  return out + "'";
+}
+
+// Inside the case's transaction: true (after adding the row) when the run has no row yet.
+bool ClaimRun(CDaoDatabase& database, const std::string& runKey) {
+  const std::string table = DaoQuoteIdentifier(kRunTable);
+  database.Execute("CREATE TABLE IF NOT EXISTS " + table +
+                   " (\"RunKey\" VARCHAR(255) PRIMARY KEY, \"DefinedAt\" DATETIME, \"Host\" VARCHAR(255), "
+                   "\"Process\" INTEGER)");
+  {
+    CDaoRecordset found(&database);
+    found.Open(dbOpenDynaset, "SELECT 1 FROM " + table + " WHERE \"RunKey\" = " + SqlLiteral(runKey));
+    if (!found.IsEOF()) return false;
+  }
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  database.Execute("INSERT INTO " + table + " (\"RunKey\", \"DefinedAt\", \"Host\", \"Process\") VALUES (" +
+                   SqlLiteral(runKey) + ", datetime('now', 'localtime'), " + SqlLiteral(host) + ", " +
+                   std::to_string(::getpid()) + ")");
+  return true;
+}
+
+std::vector<CVornModelFile*> RunModels(CVornDbExportData& exportData) {
+  std::vector<CVornModelFile*> models;
+  if (exportData.m_pModel) models.push_back(exportData.m_pModel.get());
+  if (exportData.m_paLocalModelFiles)
+    for (CVornModelFile* model : *exportData.m_paLocalModelFiles)
+      if (model != nullptr && model != exportData.m_pModel.get()) models.push_back(model);
+  return models;
+}
+
+// Drops the handle of a table whose opening failed, so the next opening tries again.
+void ForgetHandle(COutputTableArray& tables, const COutputTable* handle) {
+  for (int i = tables.GetSize() - 1; i >= 0; --i)
+    if (tables[i] == handle) {
+      tables.RemoveAt(i);
+      return;
+    }
+}
+
 }  // namespace
+
+void NoteDatabaseFailure(CVornDbExportData& exportData, const std::string& table, const std::string& cause) {
+  exportData.m_bDatabaseError = 1;
+  if (!exportData.m_strDatabaseFailure.empty()) return;
+  exportData.m_strDatabaseFailure = table.empty() ? cause : "table " + table + ": " + cause;
+}
+
+void NoteDatabaseFailure(CVornDbExportData& exportData, const std::string& table, const CDaoException& exception) {
+  NoteDatabaseFailure(exportData, table, DaoText(exception));
+}
+
+bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, bool& definesRun) {
+  definesRun = false;
+  exportData.m_bCaseOutput = true;
+  exportData.m_bDefiningRun = false;
+  CVornModelFile* main = exportData.m_pModel.get();
+  if (main == nullptr || !WantsAccess(*main)) return true;
+  if (!main->m_daoDatabase) main->m_daoDatabase = std::make_shared<CDaoDatabase>();
+  CDaoDatabase& database = *main->m_daoDatabase;
+  if (!OpenOrCreateResultDatabase(exportData, main, false, exportData.m_strHomeDirectory, database,
+                                  main->m_outputTables) ||
+      !database.IsOpen()) {
+    NoteDatabaseFailure(exportData, "", "cannot open the results database " +
+                                            GetModelResultDatabasePath(*main, exportData.m_strHomeDirectory));
+    std::int32_t ignored = 0;
+    CloseDatabase(database, main->m_outputTables, ignored);
+    exportData.m_bResultTablesDefined = false;
+    return false;
+  }
+  try {
+    database.BeginCase();
+    definesRun = ClaimRun(database, runKey);
+  } catch (const CDaoException& e) {
+    NoteDatabaseFailure(exportData, kRunTable, e);
+    database.RollbackCase();
+    return false;
+  }
+  exportData.m_bDefiningRun = definesRun;
+  return true;
+}
+
+bool EndCaseOutput(CVornDbExportData& exportData, bool commit) {
+  exportData.m_bCaseOutput = false;
+  exportData.m_bDefiningRun = false;
+  bool ok = true;
+  for (CVornModelFile* model : RunModels(exportData)) {
+    if (!model->m_daoDatabase || !model->m_daoDatabase->InCase()) continue;
+    CDaoDatabase& database = *model->m_daoDatabase;
+    if (!commit || !ok) {
+      database.RollbackCase();
+      continue;
+    }
+    try {
+      database.CommitCase();
+    } catch (const CDaoException& e) {
+      NoteDatabaseFailure(exportData, "", "committing the case into " + database.GetName() + " failed: " + DaoText(e));
+      ok = false;
+    }
+  }
+  return ok;
+}
 
 bool ShowSharedError(std::uint32_t id, const std::string& a, const std::string& b) {
   const std::string insertions[] = {a, b};
@@ -170,11 +286,14 @@ bool OpenOrCreateResultDatabase(CVornDbExportData& exportData, CVornModelFile* m
       std::string detail = e.GetErrorCount() > 0 ? "; Error message = " + e.GetErrorInfo(0).m_strDescription : "";
       ShowSharedError(kIdsDbOperationFailed, LoadTreskString(kIdsCannotOpenResultDb), detail);
       ReportDaoErrors(e);
-      exportData.m_bDatabaseError = 1;
+      NoteDatabaseFailure(exportData, "", "cannot open the results database " + path + ": " + DaoText(e));
       return false;
     }
   }
-  if (WantsSqlServer(*model) && !StartSqlServer(exportData, *model)) return false;
+  if (WantsSqlServer(*model) && !StartSqlServer(exportData, *model)) {
+    NoteDatabaseFailure(exportData, "", "the SQL Server output is not open");
+    return false;
+  }
   plat::ResetFloatingPointControl();
   return true;
 }
@@ -198,12 +317,14 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
   handle->m_pDatabase = &database;
   tables.Add(std::move(owned));
 
+  // Dropping tables and cleaning up earlier rows belong to the run, not to each worker.
+  const bool runLevel = !exportData.m_bCaseOutput || exportData.m_bDefiningRun;
   bool newTable = false;
   if (open) {
     try {
       CDaoTableDefInfo info;
       database.GetTableDefInfo(table, info);
-      if (deleteTables && model != nullptr && model->m_settings.m_DatabasePurgeOn.GetValue() != 0) {
+      if (deleteTables && runLevel && model != nullptr && model->m_settings.m_DatabasePurgeOn.GetValue() != 0) {
         database.DeleteTableDef(table);
         newTable = true;
       } else {
@@ -225,6 +346,8 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
       if (IsLockError(e)) {
         ReportDaoErrors(e);
         errorFlag = 1;
+        NoteDatabaseFailure(exportData, table, e);
+        ForgetHandle(tables, handle);
         return nullptr;
       }
       handle->m_pTableDef.reset();
@@ -239,13 +362,17 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
         ShowSharedError(kIdsDbOperationFailed, LoadTreskString(kIdsCannotCreateTable), table);
         ReportDaoErrors(e);
         errorFlag = 1;
+        NoteDatabaseFailure(exportData, table, e);
+        ForgetHandle(tables, handle);
         return nullptr;
       }
     }
   }
   handle->m_bNewTable = newTable;
-  DeleteSelectedCaseRows(exportData, table, model, database, selectedCases);
-  DeleteUnreferencedSolutionRows(exportData, table, model, database, selectedCases);
+  if (runLevel) {
+    DeleteSelectedCaseRows(exportData, table, model, database, selectedCases);
+    DeleteUnreferencedSolutionRows(exportData, table, model, database, selectedCases);
+  }
   plat::ResetFloatingPointControl();
   return handle;
 }

@@ -25,6 +25,27 @@ inline constexpr std::uint32_t kIdsCloseOtherProgram = 2569;
 inline constexpr std::uint32_t kIdsCannotOpenDbFile = 2570;
 inline constexpr std::uint32_t kIdsDbFileInUse = 2571;
 
+// Records a failed operation of the case being written: sets the error flag
+// and keeps the first failure (table and cause) for the worker's log.
+void NoteDatabaseFailure(CVornDbExportData& exportData, const std::string& table, const std::string& cause);
+void NoteDatabaseFailure(CVornDbExportData& exportData, const std::string& table, const CDaoException& exception);
+
+// The run table of an Access results database: one row per run whose
+// once-per-database tables and rows are in it.
+inline constexpr const char* kRunTable = "OstrelRuns";
+
+// Begins the output of a case: the main model's Access database (opened or
+// created when the results go there) takes the write lock and holds the
+// case's rows in one transaction; every other database joins at its opening.
+// definesRun is true when runKey has no row in the run table yet: the row is
+// added in the case's transaction and this process writes the run's
+// once-per-database tables and rows with the case. False after a noted failure.
+bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, bool& definesRun);
+// Ends the output of a case: commits (commit true) every database of the
+// run's models that holds the case, main model first, or rolls them back.
+// False after a noted failure of a commit.
+bool EndCaseOutput(CVornDbExportData& exportData, bool commit);
+
 // A model's database: the directory chosen by its DatabaseDirectory setting
 // (0 or 1: home/model name, 2: home, 3: DatabaseSharedDir when it exists,
 // else as 1; other values: none), "/" and its DatabaseOutputFile.

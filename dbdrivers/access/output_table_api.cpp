@@ -48,14 +48,22 @@ void FailTable(CVornDbExportData& exportData, const char* operation, const COutp
                const CDaoException& e) {
   ShowSharedError(kIdsDbOperationFailed, operation, handle.m_strName);
   ReportDaoErrors(e);
-  exportData.m_bDatabaseError = 1;
+  NoteDatabaseFailure(exportData, handle.m_strName, std::string(operation) + ": " + e.what());
 }
 
 void FailField(CVornDbExportData& exportData, const char* operation, const std::string& field,
                const COutputTable& handle, const CDaoException& e) {
   ShowSharedError(kIdsFieldOperationFailed, operation, field, handle.m_strName);
   ReportDaoErrors(e);
-  exportData.m_bDatabaseError = 1;
+  NoteDatabaseFailure(exportData, handle.m_strName, std::string(operation) + " " + field + ": " + e.what());
+}
+
+// A handle of an open Access database that has no recordset could not be
+// opened for rows: writing through it must fail, not succeed without writing.
+bool NotWritable(CVornDbExportData& exportData, const COutputTable& handle, const char* operation) {
+  if (handle.m_pRecordset || handle.m_pDatabase == nullptr || !handle.m_pDatabase->IsOpen()) return false;
+  NoteDatabaseFailure(exportData, handle.m_strName, std::string(operation) + ": the table is not open for new rows");
+  return true;
 }
 
 int DefineField(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
@@ -88,7 +96,7 @@ int DefineField(CVornDbExportData& exportData, COutputTable* handle, const char*
 template <class SetAccess>
 int SetValue(CVornDbExportData& exportData, COutputTable* handle, const std::string& name, const char* operation,
              SetAccess set) {
-  if (handle == nullptr) return 0;
+  if (handle == nullptr || NotWritable(exportData, *handle, operation)) return 0;
   if (handle->m_pRecordset) {
     try {
       set(*handle->m_pRecordset, name);
@@ -135,6 +143,7 @@ COutputTable* COpenTable(CVornDbExportData& exportData, const char* table, int t
   const std::string failure = "Failed to open table: " + tableName + "\n";
   auto fail = [&]() -> COutputTable* {
     if (ILogging* log = exportData.GetLogging()) log->Write(failure);
+    NoteDatabaseFailure(exportData, tableName, "the table cannot be opened");
     return nullptr;
   };
   if (mode != 0 || target == nullptr) return fail();
@@ -146,13 +155,24 @@ COutputTable* COpenTable(CVornDbExportData& exportData, const char* table, int t
   } catch (const CDaoException& e) {
     ShowSharedError(kIdsDbOperationFailed, "COpenTable", tableName);
     ReportDaoErrors(e);
-    exportData.m_bDatabaseError = 1;
+    NoteDatabaseFailure(exportData, tableName, e);
     return fail();
   }
   if (!OpenOrCreateResultDatabase(exportData, target, false, exportData.m_strHomeDirectory, database,
                                   target->m_outputTables)) {
     CloseDatabase(database, target->m_outputTables, exportData.m_bDatabaseError);
+    if (target == exportData.m_pModel.get()) exportData.m_bResultTablesDefined = false;
     return fail();
+  }
+  if (exportData.m_bCaseOutput && database.IsOpen() && !database.InCase()) {
+    // A database opened while a case is written holds the case's rows in its transaction too.
+    try {
+      database.BeginCase();
+    } catch (const CDaoException& e) {
+      ReportDaoErrors(e);
+      NoteDatabaseFailure(exportData, tableName, e);
+      return fail();
+    }
   }
   std::int32_t found = 0;
   COutputTable* handle =
@@ -236,7 +256,7 @@ int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool r
       ShowSharedError(kIdsDbOperationFailed, "CEndDefineFields", handle->m_strName);
       ReportDaoErrors(e);
     }
-    exportData.m_bDatabaseError = 1;
+    NoteDatabaseFailure(exportData, handle->m_strName, std::string("CEndDefineFields: ") + e.what());
     return 0;
   }
   plat::ResetFloatingPointControl();
@@ -244,7 +264,7 @@ int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool r
 }
 
 int CAddNewRecord(CVornDbExportData& exportData, COutputTable* handle) {
-  if (handle == nullptr) return 0;
+  if (handle == nullptr || NotWritable(exportData, *handle, "CAddNewRecord")) return 0;
   if (handle->m_pRecordset) {
     try {
       handle->m_pRecordset->AddNew();
@@ -364,7 +384,7 @@ int CSetMemoValue(CVornDbExportData& exportData, COutputTable* handle, const cha
 }
 
 int CUpdateRecord(CVornDbExportData& exportData, COutputTable* handle, const std::vector<std::string>* statements) {
-  if (handle == nullptr) return 0;
+  if (handle == nullptr || NotWritable(exportData, *handle, "CUpdateRecord")) return 0;
   if (handle->m_pRecordset) {
     try {
       handle->m_pRecordset->Update();
@@ -394,7 +414,7 @@ int FlushOutputTables(CVornDbExportData& exportData) {
     } catch (const CDaoException& e) {
       ShowSharedError(kIdsDbOperationFailed, "FlushOutputTables", model->m_daoDatabase->GetName());
       ReportDaoErrors(e);
-      exportData.m_bDatabaseError = 1;
+      NoteDatabaseFailure(exportData, "", "writing into " + model->m_daoDatabase->GetName() + " failed: " + e.what());
       ok = 0;
     }
   }

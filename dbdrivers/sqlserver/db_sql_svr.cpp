@@ -8,6 +8,8 @@
 #include <fstream>
 #include <mutex>
 
+#include <unistd.h>
+
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "foundation/locale_switch.h"
@@ -183,6 +185,7 @@ int DbSqlSvr::BulkWriteDirect(const std::string& table, int lgFlag) {
   }
   std::int32_t columns = -1, count = -1, time = -1;
   bool ok = m_pOrvid->StartTable(table.c_str(), &columns, &count, &time);
+  bool written = time == -1 || ok;
   if (time != -1) {
     const char* kWritten = "%s, BulkWriteDirect, RecordCount: %ld, Time: %ld\n";
     Write(Format(kWritten, m_strPrevTable, count, time));
@@ -199,7 +202,7 @@ int DbSqlSvr::BulkWriteDirect(const std::string& table, int lgFlag) {
             break;
           }
           Write(Format("Rerunning stmt for %s, attempt %ld\n", m_strPrevTable, attempt, 0));
-          m_pOrvid->StartTable(table.c_str(), &columns, &count, &time);
+          written = m_pOrvid->StartTable(table.c_str(), &columns, &count, &time);
           Write(Format(kWritten, m_strPrevTable, count, time));
           std::string again = m_pOrvid->GetLastError();
           std::string line;
@@ -215,8 +218,77 @@ int DbSqlSvr::BulkWriteDirect(const std::string& table, int lgFlag) {
       }
     }
   }
+  if (!written && m_strWriteFailure.empty()) {
+    const std::string error = Trim(m_pOrvid->GetLastError());
+    m_strWriteFailure = "bulk write of " + m_strPrevTable + " failed" + (error.empty() ? "" : ": " + OneLine(error));
+  }
   m_strPrevTable = table;
   return ok ? 1 : 0;
+}
+
+std::string DbSqlSvr::TakeWriteFailure() {
+  std::string failure;
+  failure.swap(m_strWriteFailure);
+  return failure;
+}
+
+bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
+  definesRun = false;
+  plat::AdoConnectionPtr connection = GetConnection();
+  if (!connection) {
+    m_strWriteFailure = "cannot connect to the results database to record the run";
+    return false;
+  }
+  std::string key = "'";
+  for (char c : runKey.substr(0, 400)) {
+    if (c == '\'') key += '\'';
+    key += c;
+  }
+  key += "'";
+  try {
+    // Made by the first process of the first run; a failure here means it is there already.
+    connection->Execute("CREATE TABLE \"OstrelRuns\" (\"RunKey\" VARCHAR(400) PRIMARY KEY, \"Host\" VARCHAR(255))");
+  } catch (const plat::ComError&) {
+  }
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  try {
+    connection->BeginTrans();
+    try {
+      connection->Execute("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") VALUES (" + key + ", '" +
+                          std::string(host).substr(0, 200) + "')");
+      m_bRunClaimOpen = true;
+      definesRun = true;
+      return true;
+    } catch (const plat::ComError&) {
+      connection->RollbackTrans();
+    }
+    // Not added: another process has the run, or the server refused the statement.
+    std::unique_ptr<plat::AdoRecordset> found =
+        connection->Execute("SELECT 1 FROM \"OstrelRuns\" WHERE \"RunKey\" = " + key);
+    if (found && !found->IsEOF()) return true;
+    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns";
+  } catch (const plat::ComError& e) {
+    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns: " + std::string(e.what());
+  }
+  return false;
+}
+
+bool DbSqlSvr::EndRunClaim(bool commit) {
+  if (!m_bRunClaimOpen) return true;
+  m_bRunClaimOpen = false;
+  if (!m_pConnection) return !commit;
+  try {
+    if (commit) {
+      m_pConnection->CommitTrans();
+      return true;
+    }
+    m_pConnection->RollbackTrans();
+  } catch (const plat::ComError& e) {
+    if (commit && m_strWriteFailure.empty()) m_strWriteFailure = "the run's row could not be committed: " + std::string(e.what());
+    return false;
+  }
+  return true;
 }
 
 int DbSqlSvr::SetDateTimeValue(const std::string& table, int lgFlag, const char* field, int, double date) {

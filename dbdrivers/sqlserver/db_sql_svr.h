@@ -64,6 +64,17 @@ class DbSqlSvr {
   // the failure file "SqlUpdateError.txt".
   void UpdateTableDataToDatabase(const char* table);
 
+  // ---- The run in the server's results database. ClaimRun adds runKey to
+  // the run table "OstrelRuns" in a transaction of the ADO connection that
+  // stays open until EndRunClaim: another process adding the same key waits
+  // for it, then finds the key there. definesRun is true for the process
+  // whose row stays; false return when the server could not be asked.
+  bool ClaimRun(const std::string& runKey, bool& definesRun);
+  // Commits (commit true) or rolls back an open claim; false when the commit failed.
+  bool EndRunClaim(bool commit);
+  // The failure of a bulk write since the last call that the reruns did not clear; empty when none.
+  std::string TakeWriteFailure();
+
   // The text that UpdateRecord returns.
   const std::string& GetNoOpText() const { return m_strNoOps; }
   // The failure file of a flush that failed in an unknown way: in the model
@@ -91,6 +102,8 @@ class DbSqlSvr {
   std::string m_strRunDirectory;
   std::string m_strConnectionString;
   plat::AdoConnectionPtr m_pConnection;
+  bool m_bRunClaimOpen = false;
+  std::string m_strWriteFailure;
 };
 
 // The once-per-process start of the SQL Server output of an export: the
