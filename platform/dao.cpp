@@ -6,6 +6,8 @@
 #include <cctype>
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <mutex>
 
 #include "platform/ole_date_time.h"
 #include "platform/text_encoding.h"
@@ -126,15 +128,36 @@ CDaoDatabase::~CDaoDatabase() {
   }
 }
 
+std::shared_ptr<CDaoDatabase::Core> CDaoDatabase::SharedCore(const std::string& path,
+                                                             const std::shared_ptr<Core>& add) {
+  static std::mutex mutex;
+  static std::map<std::string, std::weak_ptr<Core>> cores;
+  std::error_code ec;
+  const std::string key = std::filesystem::weakly_canonical(plat::Cp1252ToUtf8(path), ec).string();
+  std::lock_guard<std::mutex> lock(mutex);
+  if (add) {
+    cores[key] = add;
+    return add;
+  }
+  auto it = cores.find(key);
+  if (it == cores.end()) return nullptr;
+  std::shared_ptr<Core> core = it->second.lock();
+  if (!core || core->m_db == nullptr) {
+    cores.erase(it);
+    return nullptr;
+  }
+  return core;
+}
+
 void CDaoDatabase::SetVfsForTesting(const std::string& vfsName) { TestVfs() = vfsName; }
 
 sqlite3* CDaoDatabase::Handle() const {
-  if (m_db == nullptr) throw CDaoException(kDaoErrNotOpen, "The database is not open.");
-  return m_db;
+  if (m_core->m_db == nullptr) throw CDaoException(kDaoErrNotOpen, "The database is not open.");
+  return m_core->m_db;
 }
 
 void CDaoDatabase::ThrowEngineError(const std::string& context, int rc) const {
-  const char* message = m_db ? sqlite3_errmsg(m_db) : sqlite3_errstr(rc);
+  const char* message = m_core->m_db ? sqlite3_errmsg(m_core->m_db) : sqlite3_errstr(rc);
   int primary = rc & 0xFF;
   std::int32_t code = kDaoErrEngine;
   if (primary == SQLITE_BUSY) code = kDaoErrTableInUse;
@@ -155,22 +178,22 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
     throw CDaoException((rc & 0xFF) == SQLITE_CANTOPEN ? kDaoErrFileNotFound : kDaoErrEngine,
                         "Cannot open '" + path + "': " + plat::Utf8ToCp1252(message));
   }
-  m_db = db;
+  m_core->m_db = db;
   m_path = path;
   m_bReadOnly = (flags & SQLITE_OPEN_READONLY) != 0;
-  sqlite3_busy_timeout(m_db, kBusyTimeoutMillis);
-  sqlite3_extended_result_codes(m_db, 1);
+  sqlite3_busy_timeout(m_core->m_db, kBusyTimeoutMillis);
+  sqlite3_extended_result_codes(m_core->m_db, 1);
   // A double-quoted name is always an identifier: an unknown column is an error, not a string literal.
-  sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
-  sqlite3_db_config(m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
+  sqlite3_db_config(m_core->m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
+  sqlite3_db_config(m_core->m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   // Reading the schema proves the file is a database; WAL lets several workers write it.
   const char* setup = m_bReadOnly ? "PRAGMA schema_version;"
                                   : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
-  rc = sqlite3_exec(m_db, setup, nullptr, nullptr, nullptr);
+  rc = sqlite3_exec(m_core->m_db, setup, nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
-    std::string message = sqlite3_errmsg(m_db);
-    sqlite3_close(m_db);
-    m_db = nullptr;
+    std::string message = sqlite3_errmsg(m_core->m_db);
+    sqlite3_close(m_core->m_db);
+    m_core->m_db = nullptr;
     throw CDaoException((rc & 0xFF) == SQLITE_NOTADB ? kDaoErrFormat : kDaoErrEngine,
                         "Cannot open '" + path + "': " + plat::Utf8ToCp1252(message));
   }
@@ -183,14 +206,15 @@ void CDaoDatabase::Create(const std::string& path, const char* /*locale*/, int o
     throw CDaoException(kDaoErrDatabaseExists, "Database '" + path + "' already exists.");
   OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   std::string version = "PRAGMA user_version=" + std::string((options & dbVersion30) ? "30" : "40") + ";";
-  int rc = sqlite3_exec(m_db, version.c_str(), nullptr, nullptr, nullptr);
+  int rc = sqlite3_exec(m_core->m_db, version.c_str(), nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
-    std::string message = sqlite3_errmsg(m_db);
-    sqlite3_close(m_db);
-    m_db = nullptr;
+    std::string message = sqlite3_errmsg(m_core->m_db);
+    sqlite3_close(m_core->m_db);
+    m_core->m_db = nullptr;
     std::filesystem::remove(plat::Cp1252ToUtf8(path), ec);
     throw CDaoException(kDaoErrEngine, "Cannot create '" + path + "': " + plat::Utf8ToCp1252(message));
   }
+  SharedCore(path, m_core);
 }
 
 void CDaoDatabase::Open(const std::string& path, bool /*exclusive*/, bool readOnly, const std::string& /*connect*/) {
@@ -198,27 +222,47 @@ void CDaoDatabase::Open(const std::string& path, bool /*exclusive*/, bool readOn
   std::error_code ec;
   if (!std::filesystem::is_regular_file(plat::Cp1252ToUtf8(path), ec))
     throw CDaoException(kDaoErrFileNotFound, "Could not find file '" + path + "'.");
+  if (!readOnly) {
+    if (std::shared_ptr<Core> core = SharedCore(path, nullptr)) {
+      m_core = std::move(core);
+      m_path = path;
+      m_bReadOnly = false;
+      return;
+    }
+  }
   OpenFile(path, readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE);
+  if (!readOnly) SharedCore(path, m_core);
 }
 
 void CDaoDatabase::Close() {
-  if (m_db == nullptr) return;
+  if (m_core->m_db == nullptr) return;
+  if (m_core.use_count() > 1) {
+    // Another database of this process goes on with the connection and with a case's transaction.
+    try {
+      CommitPending();
+    } catch (const CDaoException&) {
+      m_core = std::make_shared<Core>();
+      throw;
+    }
+    m_core = std::make_shared<Core>();
+    return;
+  }
   std::string failure;
-  if (m_bCaseLost) failure = "The rows of the case were rolled back by the database engine.";
+  if (m_core->m_bCaseLost) failure = "The rows of the case were rolled back by the database engine.";
   // A database closed inside a case commits what the case wrote into it.
-  m_bInCase = false;
-  m_bCaseLost = false;
-  if (m_bInTransaction && failure.empty()) {
+  m_core->m_bInCase = false;
+  m_core->m_bCaseLost = false;
+  if (m_core->m_bInTransaction && failure.empty()) {
     try {
       CommitPending();
     } catch (const CDaoException& e) {
       failure = e.what();
     }
   }
-  sqlite3_close_v2(m_db);
-  m_db = nullptr;
-  m_bInTransaction = false;
-  m_nPendingRows = 0;
+  sqlite3_close_v2(m_core->m_db);
+  m_core->m_db = nullptr;
+  m_core->m_bInTransaction = false;
+  m_core->m_nPendingRows = 0;
   if (!failure.empty()) throw CDaoException(kDaoErrEngine, failure);
 }
 
@@ -232,46 +276,46 @@ std::string CDaoDatabase::GetVersion() const {
 }
 
 void CDaoDatabase::KeepCaseTransaction() {
-  if (!m_bInCase || m_db == nullptr || sqlite3_get_autocommit(m_db) == 0) return;
+  if (!m_core->m_bInCase || m_core->m_db == nullptr || sqlite3_get_autocommit(m_core->m_db) == 0) return;
   // The engine undid the case after a failed write: what follows must not land on its own.
-  m_bCaseLost = true;
-  m_bInTransaction = false;
+  m_core->m_bCaseLost = true;
+  m_core->m_bInTransaction = false;
 }
 
 void CDaoDatabase::BeginRows() {
   KeepCaseTransaction();
-  if (m_bInTransaction) return;
+  if (m_core->m_bInTransaction) return;
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing", rc);
-  m_bInTransaction = true;
-  m_nPendingRows = 0;
-  m_batchStart = std::chrono::steady_clock::now();
+  m_core->m_bInTransaction = true;
+  m_core->m_nPendingRows = 0;
+  m_core->m_batchStart = std::chrono::steady_clock::now();
 }
 
 void CDaoDatabase::RowWritten() {
-  ++m_nPendingRows;
-  if (m_bInCase) return;
-  if (m_nPendingRows >= kBatchRows ||
-      std::chrono::steady_clock::now() - m_batchStart >= std::chrono::milliseconds(kBatchMillis))
+  ++m_core->m_nPendingRows;
+  if (m_core->m_bInCase) return;
+  if (m_core->m_nPendingRows >= kBatchRows ||
+      std::chrono::steady_clock::now() - m_core->m_batchStart >= std::chrono::milliseconds(kBatchMillis))
     CommitPending();
 }
 
 void CDaoDatabase::BeginCase() {
-  if (m_bInCase) return;
+  if (m_core->m_bInCase) return;
   CommitPending();
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing the case", rc);
-  m_bInTransaction = true;
-  m_bInCase = true;
-  m_bCaseLost = false;
-  m_nPendingRows = 0;
+  m_core->m_bInTransaction = true;
+  m_core->m_bInCase = true;
+  m_core->m_bCaseLost = false;
+  m_core->m_nPendingRows = 0;
 }
 
 void CDaoDatabase::CommitCase() {
-  if (!m_bInCase) return;
-  m_bInCase = false;
-  if (m_bCaseLost) {
-    m_bCaseLost = false;
+  if (!m_core->m_bInCase) return;
+  m_core->m_bInCase = false;
+  if (m_core->m_bCaseLost) {
+    m_core->m_bCaseLost = false;
     RollbackCase();
     throw CDaoException(kDaoErrEngine, "The rows of the case were rolled back by the database engine.");
   }
@@ -279,47 +323,47 @@ void CDaoDatabase::CommitCase() {
 }
 
 void CDaoDatabase::RollbackCase() {
-  m_bInCase = false;
-  m_bCaseLost = false;
-  if (m_db != nullptr && sqlite3_get_autocommit(m_db) == 0) sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
-  m_bInTransaction = false;
-  m_nPendingRows = 0;
+  m_core->m_bInCase = false;
+  m_core->m_bCaseLost = false;
+  if (m_core->m_db != nullptr && sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  m_core->m_bInTransaction = false;
+  m_core->m_nPendingRows = 0;
 }
 
 void CDaoDatabase::CommitPending() {
-  if (m_bInCase) return;
-  if (!m_bInTransaction || m_db == nullptr) return;
-  int rc = sqlite3_exec(m_db, "COMMIT;", nullptr, nullptr, nullptr);
+  if (m_core->m_bInCase) return;
+  if (!m_core->m_bInTransaction || m_core->m_db == nullptr) return;
+  int rc = sqlite3_exec(m_core->m_db, "COMMIT;", nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) {
-    m_bInTransaction = false;
-    m_nPendingRows = 0;
+    m_core->m_bInTransaction = false;
+    m_core->m_nPendingRows = 0;
     return;
   }
-  std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_db));
-  int lost = m_nPendingRows;
-  if (sqlite3_get_autocommit(m_db) == 0) sqlite3_exec(m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
-  m_bInTransaction = false;
-  m_nPendingRows = 0;
+  std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_core->m_db));
+  int lost = m_core->m_nPendingRows;
+  if (sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  m_core->m_bInTransaction = false;
+  m_core->m_nPendingRows = 0;
   throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine,
                       "Cannot commit " + std::to_string(lost) + " rows: " + message);
 }
 
 std::string CDaoDatabase::EndRowsAfterFailure() {
-  if (!m_bInTransaction || m_db == nullptr) return std::string();
-  if (m_bInCase) {
+  if (!m_core->m_bInTransaction || m_core->m_db == nullptr) return std::string();
+  if (m_core->m_bInCase) {
     // The case fails as a whole; only note whether the engine has already undone it.
-    if (sqlite3_get_autocommit(m_db) != 0) {
-      m_bCaseLost = true;
-      m_bInTransaction = false;
+    if (sqlite3_get_autocommit(m_core->m_db) != 0) {
+      m_core->m_bCaseLost = true;
+      m_core->m_bInTransaction = false;
       return " The case's earlier rows were rolled back.";
     }
     return std::string();
   }
-  if (sqlite3_get_autocommit(m_db) != 0) {
+  if (sqlite3_get_autocommit(m_core->m_db) != 0) {
     // The engine rolled the whole transaction back.
-    int lost = m_nPendingRows;
-    m_bInTransaction = false;
-    m_nPendingRows = 0;
+    int lost = m_core->m_nPendingRows;
+    m_core->m_bInTransaction = false;
+    m_core->m_nPendingRows = 0;
     return lost > 0 ? " " + std::to_string(lost) + " earlier rows were not kept." : std::string();
   }
   try {
@@ -332,7 +376,7 @@ std::string CDaoDatabase::EndRowsAfterFailure() {
 
 void CDaoDatabase::ExecSchema(const std::string& sql) {
   CommitPending();
-  if (m_bInCase) BeginRows();
+  if (m_core->m_bInCase) BeginRows();
   char* error = nullptr;
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {

@@ -112,7 +112,7 @@ class CDaoDatabase {
   void Open(const std::string& path, bool exclusive = false, bool readOnly = false, const std::string& connect = "");
   // Commits what is pending and closes; a failed commit still closes, then throws.
   void Close();
-  bool IsOpen() const { return m_db != nullptr; }
+  bool IsOpen() const { return m_core->m_db != nullptr; }
   const std::string& GetName() const { return m_path; }
   std::string GetVersion() const;
   bool IsReadOnly() const { return m_bReadOnly; }
@@ -128,12 +128,12 @@ class CDaoDatabase {
   // Commits the rows gathered so far; rolls back and throws when the commit fails.
   // Inside a case it does nothing: the case commits its rows as one.
   void CommitPending();
-  int GetPendingRows() const { return m_nPendingRows; }
+  int GetPendingRows() const { return m_core->m_nPendingRows; }
 
   // Begins the transaction of one case, taking the write lock now (waiting
   // on the busy timeout); what was gathered before is committed first.
   void BeginCase();
-  bool InCase() const { return m_bInCase; }
+  bool InCase() const { return m_core->m_bInCase; }
   // Commits the case; throws (after rolling back) when the commit fails or the
   // engine had already rolled the case back after a failed write.
   void CommitCase();
@@ -158,14 +158,23 @@ class CDaoDatabase {
   void KeepCaseTransaction();
   void ThrowEngineError(const std::string& context, int rc) const;
 
-  sqlite3* m_db = nullptr;
+  // The connection and its transaction. Databases of one process opened on
+  // the same file share it, so one never waits for the other's write lock
+  // and a case's rows in both land in one transaction.
+  struct Core {
+    sqlite3* m_db = nullptr;
+    bool m_bInTransaction = false;
+    bool m_bInCase = false;
+    bool m_bCaseLost = false;  // the engine rolled the case's transaction back
+    int m_nPendingRows = 0;
+    std::chrono::steady_clock::time_point m_batchStart;
+  };
+  // The live connection of another database of this process on that file, or null; with add, it becomes that.
+  static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);
+
+  std::shared_ptr<Core> m_core = std::make_shared<Core>();
   std::string m_path;
   bool m_bReadOnly = false;
-  bool m_bInTransaction = false;
-  bool m_bInCase = false;
-  bool m_bCaseLost = false;  // the engine rolled the case's transaction back
-  int m_nPendingRows = 0;
-  std::chrono::steady_clock::time_point m_batchStart;
 };
 
 class CDaoTableDef {

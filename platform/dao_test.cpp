@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
 
 #include "platform/testing/odbc_test_env.h"
@@ -225,6 +226,41 @@ TEST_F(DaoTest, RowsAreCommittedInBatchesAndTwoWritersShareTheFile) {
   AddRow(rsB, 4);
   b.Close();
   EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream ORDER BY 1"), "1\n2\n3\n4\n");
+}
+
+// A case's rows, also those written through a second database of the
+// process on the same file, land together at its commit or not at all.
+TEST_F(DaoTest, ACaseLandsWholeOrNotAtAll) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  CDaoDatabase b;
+  b.Open(Path());
+  CDaoTableDef defA(&a), defB(&b);
+  defA.Open("PrStream");
+  defB.Open("PrStream");
+  auto rsA = std::make_unique<CDaoRecordset>(&a);
+  auto rsB = std::make_unique<CDaoRecordset>(&b);
+  rsA->Open(&defA);
+  rsB->Open(&defB);
+  a.BeginCase();
+  EXPECT_TRUE(b.InCase());
+  AddRow(*rsA, 1);
+  AddRow(*rsB, 2);
+  a.CommitPending();  // no batch commit inside a case
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream"), "0\n");
+  a.RollbackCase();
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream"), "0\n");
+
+  a.BeginCase();
+  AddRow(*rsA, 3);
+  AddRow(*rsB, 4);
+  rsB.reset();
+  b.Close();  // the case goes on in a
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream"), "0\n");
+  a.CommitCase();
+  EXPECT_FALSE(a.InCase());
+  EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream ORDER BY 1"), "3\n4\n");
 }
 
 // Two workers that both found a table missing both create it, with its key
