@@ -25,6 +25,18 @@ std::string Upper(const std::string& text) {
   return out;
 }
 
+// Switching a new file to WAL, or stamping its version, while another worker opens the same new file can be
+// refused with SQLITE_BUSY without the busy handler (SQLite's deadlock avoidance): try again for a while.
+int ExecSetup(sqlite3* db, const char* sql, int timeoutMillis) {
+  constexpr int kStepMillis = 5;
+  int rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  for (int waited = 0; (rc & 0xFF) == SQLITE_BUSY && waited < timeoutMillis; waited += kStepMillis) {
+    sqlite3_sleep(kStepMillis);
+    rc = sqlite3_exec(db, sql, nullptr, nullptr, nullptr);
+  }
+  return rc;
+}
+
 bool EqualNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t i = 0; i < a.size(); ++i)
@@ -189,7 +201,7 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
   // Reading the schema proves the file is a database; WAL lets several workers write it.
   const char* setup = m_bReadOnly ? "PRAGMA schema_version;"
                                   : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
-  rc = sqlite3_exec(m_core->m_db, setup, nullptr, nullptr, nullptr);
+  rc = ExecSetup(m_core->m_db, setup, kBusyTimeoutMillis);
   if (rc != SQLITE_OK) {
     std::string message = sqlite3_errmsg(m_core->m_db);
     sqlite3_close(m_core->m_db);
@@ -206,7 +218,7 @@ void CDaoDatabase::Create(const std::string& path, const char* /*locale*/, int o
     throw CDaoException(kDaoErrDatabaseExists, "Database '" + path + "' already exists.");
   OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
   std::string version = "PRAGMA user_version=" + std::string((options & dbVersion30) ? "30" : "40") + ";";
-  int rc = sqlite3_exec(m_core->m_db, version.c_str(), nullptr, nullptr, nullptr);
+  int rc = ExecSetup(m_core->m_db, version.c_str(), kBusyTimeoutMillis);
   if (rc != SQLITE_OK) {
     std::string message = sqlite3_errmsg(m_core->m_db);
     sqlite3_close(m_core->m_db);

@@ -277,7 +277,12 @@ bool OpenOrCreateResultDatabase(CVornDbExportData& exportData, CVornModelFile* m
         if (!exists) {
           const std::string& version = model->m_settings.m_AccessVersion.GetValue();
           int options = IsAccess95Database(version) || IsAccess97Database(version) ? dbVersion30 : 0;
-          database.Create(path, dbLangGeneral, options);
+          try {
+            database.Create(path, dbLangGeneral, options);
+          } catch (const CDaoException& e) {
+            // Another worker of the run created it since we looked: open theirs.
+            if (e.GetErrorCode() != kDaoErrDatabaseExists) throw;
+          }
           if (database.IsOpen()) database.Close();
         }
         database.Open(path, false, false, "");
