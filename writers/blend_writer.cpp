@@ -3,12 +3,12 @@
 
 #include "results/objects/db_blend.h"
 #include "results/objects/db_value_records.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 bool CDbRFGBlend::WritePrRFGBlend(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
-  ResultRecord record(m_pDbData, "PrRFGBlend");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrRFGBlend")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("NodeID", nodeId)
       .Long("BlendID", m_nID)
@@ -18,13 +18,13 @@ bool CDbRFGBlend::WritePrRFGBlend(std::int32_t solutionId, std::int32_t caseId, 
       .Short("RFGSeasonID", m_nRFGSeasonID)
       .Short("RFGEquationID", m_nRFGEquationID)
       .Short("PeriodID", m_nPeriodID)
-      .Commit();
+      .Update();
 }
 
 bool CDbSusceptibility::WritePrSusceptibility(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrSusceptibility");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrSusceptibility")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -33,21 +33,22 @@ bool CDbSusceptibility::WritePrSusceptibility(std::int32_t solutionId, std::int3
       .Long("UtilityID", m_nUtilityID)
       .Double("Value", m_dValue)
       .DoubleIfSet("InitialValue", m_dInitialValue)
-      .Commit();
+      .Update();
 }
 
 bool CDbBlend::WritePrBlendTarget(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId) {
-  ResultRecord record(m_pDbData, "PrBlendTarget");
+  ResultRow record(m_pDbData, "PrBlendTarget");
   if (!record.IsOpen()) return false;
   for (const CDbBlendTarget* target : m_paTargets) {
     if (target == nullptr) continue;
-    if (!record.Add() || !record.Long("SolutionID", solutionId)
-                              .Long("CaseID", caseId)
-                              .Long("ModelID", modelId)
-                              .Long("BlendID", m_nID)
-                              .Long("StreamID", target->m_nID)
-                              .Double("Value", target->m_fTargetValue)
-                              .Commit())
+    if (!record.Add()
+             .Long("SolutionID", solutionId)
+             .Long("CaseID", caseId)
+             .Long("ModelID", modelId)
+             .Long("BlendID", m_nID)
+             .Long("StreamID", target->m_nID)
+             .Double("Value", target->m_fTargetValue)
+             .Update())
       return false;
   }
   return true;
@@ -55,16 +56,17 @@ bool CDbBlend::WritePrBlendTarget(std::int32_t solutionId, std::int32_t caseId, 
 
 bool CDbBlenderCapacity::WritePrBlenderCapacityMember(std::int32_t solutionId, std::int32_t caseId,
                                                       std::int32_t modelId) {
-  ResultRecord record(m_pDbData, "PrBlenderCapacityMember");
+  ResultRow record(m_pDbData, "PrBlenderCapacityMember");
   if (!record.IsOpen()) return false;
   for (const CDbBlend* blend : m_paBlends) {
     if (blend == nullptr) continue;
-    if (!record.Add() || !record.Long("SolutionID", solutionId)
-                              .Long("CaseID", caseId)
-                              .Long("ModelID", modelId)
-                              .Long("BlenderCapacityID", m_nID)
-                              .Long("BlendID", blend->m_nID)
-                              .Commit())
+    if (!record.Add()
+             .Long("SolutionID", solutionId)
+             .Long("CaseID", caseId)
+             .Long("ModelID", modelId)
+             .Long("BlenderCapacityID", m_nID)
+             .Long("BlendID", blend->m_nID)
+             .Update())
       return false;
   }
   return true;

@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "results/objects/db_model_items.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 
@@ -39,14 +39,14 @@ KpiAnchor DeriveKpiAnchor(const std::string& tag) {
 
 bool CDbKpi::WritePrKpiAnchor(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
   const KpiAnchor anchor = DeriveKpiAnchor(m_strTag);
-  ResultRecord record(m_pDbData, "PrKpiAnchor");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrKpiAnchor")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("NodeID", nodeId)
       .Long("KpiID", m_nKpiID)
       .Text("Tag", anchor.tag)
       .Text("ReportTag", anchor.tag)
       .Text("Anchor", anchor.anchor)
-      .Commit();
+      .Update();
 }

@@ -3,7 +3,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_value_records.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 bool CDbLinkData::WriteLGLINKS(std::int32_t, std::int32_t caseId, const std::string& periodText) {
   if (m_pDbData == nullptr || !m_pDbData->m_pModel) return false;
@@ -11,9 +11,9 @@ bool CDbLinkData::WriteLGLINKS(std::int32_t, std::int32_t caseId, const std::str
   if (settings.m_UseNimboOn.GetValue() == 0 || settings.m_CreateResultFlowsheetsOn.GetValue() == 0 ||
       settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0)
     return true;
-  ResultRecord record(m_pDbData, "LGLINKS");
-  if (!record.Add()) return false;
-  return record.Text("RUNID", m_pDbData->m_strRunID)
+  return ResultRow(m_pDbData, "LGLINKS")
+      .Add()
+      .Text("RUNID", m_pDbData->m_strRunID)
       .Short("CASE", caseId)
       .Text("PERIOD", periodText)
       .Text("NodeFrom", m_strNodeFrom)
@@ -21,5 +21,5 @@ bool CDbLinkData::WriteLGLINKS(std::int32_t, std::int32_t caseId, const std::str
       .Text("STRMID", m_strSTRMID)
       .Double("RateFrom", m_dFromValue * 1000.0)
       .Double("RateTo", m_dToValue * 1000.0)
-      .Commit();
+      .Update();
 }

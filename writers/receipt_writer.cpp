@@ -3,7 +3,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_model.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 
@@ -36,44 +36,46 @@ const CDbStream* FindNamedStream(const CDbModel& model, const std::string& tag) 
 }  // namespace
 
 bool CDbModel::WritePrReceive(std::int32_t solutionId, std::int32_t caseId) {
-  ResultRecord record(m_pDbData, "PrReceive");
+  ResultRow record(m_pDbData, "PrReceive");
   if (!record.IsOpen()) return false;
   for (const CRawReceive* receipt : m_paRawReceives) {
     if (receipt == nullptr) continue;
     const CDbStream* stream = FindNamedStream(*this, receipt->m_strCode);
     if (stream == nullptr) continue;
-    if (!record.Add() || !record.Long("SolutionID", solutionId)
-                              .Long("CaseID", caseId)
-                              .Long("ModelID", m_nID)
-                              .Long("StreamID", stream->m_nID)
-                              .Date("DateTime", receipt->m_dtDate.GetValue())
-                              .Double("Amount", receipt->m_dAmount)
-                              .Double("Rate", receipt->m_dRate)
-                              .Double("Cost", receipt->m_dCost)
-                              .Short("CrudeMixFlag", receipt->m_bCrudeMix ? 1 : 0)
-                              .Commit())
+    if (!record.Add()
+             .Long("SolutionID", solutionId)
+             .Long("CaseID", caseId)
+             .Long("ModelID", m_nID)
+             .Long("StreamID", stream->m_nID)
+             .Date("DateTime", receipt->m_dtDate.GetValue())
+             .Double("Amount", receipt->m_dAmount)
+             .Double("Rate", receipt->m_dRate)
+             .Double("Cost", receipt->m_dCost)
+             .Short("CrudeMixFlag", receipt->m_bCrudeMix ? 1 : 0)
+             .Update())
       return false;
   }
   return true;
 }
 
 bool CDbModel::WritePrShip(std::int32_t solutionId, std::int32_t caseId) {
-  ResultRecord record(m_pDbData, "PrShip");
+  ResultRow record(m_pDbData, "PrShip");
   if (!record.IsOpen()) return false;
   for (const CRawShip* shipment : m_paRawShips) {
     if (shipment == nullptr) continue;
     const CDbStream* stream = FindNamedStream(*this, shipment->m_strCode);
     if (stream == nullptr) continue;
-    if (!record.Add() || !record.Long("SolutionID", solutionId)
-                              .Long("CaseID", caseId)
-                              .Long("ModelID", m_nID)
-                              .Long("StreamID", stream->m_nID)
-                              .Date("DateTime", shipment->m_dtDate.GetValue())
-                              .Double("Amount", shipment->m_dAmount)
-                              .Double("Rate", shipment->m_dRate)
-                              .Double("Price", shipment->m_dPrice)
-                              .Text("Line", shipment->m_strLine, 20)
-                              .Commit())
+    if (!record.Add()
+             .Long("SolutionID", solutionId)
+             .Long("CaseID", caseId)
+             .Long("ModelID", m_nID)
+             .Long("StreamID", stream->m_nID)
+             .Date("DateTime", shipment->m_dtDate.GetValue())
+             .Double("Amount", shipment->m_dAmount)
+             .Double("Rate", shipment->m_dRate)
+             .Double("Price", shipment->m_dPrice)
+             .Text("Line", shipment->m_strLine, 20)
+             .Update())
       return false;
   }
   return true;

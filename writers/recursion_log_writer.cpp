@@ -2,14 +2,14 @@
 
 #include "caseset/vorn_db_export_data.h"
 #include "results/objects/db_case.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 bool CDbSolutionState::WritePrRecursionLog(std::int32_t solutionId, std::int32_t caseId) {
   if (m_pDbData == nullptr) return false;
   // The final state (identifier 0) follows the passes of the recursion log.
   const bool final = m_nID == 0;
-  ResultRecord record(m_pDbData, "PrRecursionLog");
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, "PrRecursionLog");
+  if (!record.Add().IsOk()) return false;
   record.Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("SequenceID", final ? m_pDbData->m_nPasses + 1 : m_nID)
@@ -22,5 +22,5 @@ bool CDbSolutionState::WritePrRecursionLog(std::int32_t solutionId, std::int32_t
   if (counts != nullptr)
     record.Long("PropOutofTolerance", counts->m_nPropOutofTolerance)
         .Long("DistrOutofTolerance", counts->m_nDistrOutofTolerance);
-  return record.Commit();
+  return record.Update();
 }

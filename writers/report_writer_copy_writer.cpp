@@ -6,16 +6,16 @@
 #include "results/objects/db_model_items.h"
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 constexpr double kMixedFeedThreshold = 1e-7;
 }  // namespace
 
 bool CDbRwStream::WritePrRWStream(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
-  ResultRecord record(m_pDbData, "PrRWStream");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrRWStream")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("NodeID", nodeId)
       .Long("StreamID", m_nID)
@@ -25,20 +25,20 @@ bool CDbRwStream::WritePrRWStream(std::int32_t solutionId, std::int32_t caseId, 
       .Text("ReportTag", m_strReportTag)
       .Text("DomainTag", m_strDomainTag)
       .Short("DummyFlag", m_bDummyFlag)
-      .Commit();
+      .Update();
 }
 
 bool CDbRwUnit::WritePrRWUnit(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId) {
-  ResultRecord record(m_pDbData, "PrRWUnit");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrRWUnit")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("ModelID", modelId)
       .Long("UnitID", m_nID)
       .Text("Tag", m_strTag)
       .Text("Description", m_strDescription, 20)
       .Short("ReportOrder", m_nReportOrder)
-      .Commit();
+      .Update();
 }
 
 bool CDbUnitOp::WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
@@ -51,8 +51,8 @@ bool CDbUnitOp::WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, 
     if (std::fabs(m_dActivity) < kMixedFeedThreshold) return true;
     m_nFeedFlag = m_dActivity >= 0.0 ? 1 : 0;
   }
-  ResultRecord record(m_pDbData, kTables[m_nKind]);
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, kTables[m_nKind]);
+  if (!record.Add().IsOk()) return false;
   // A loss row keeps the sign of its activity and its feed flag.
   record.Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
@@ -65,19 +65,20 @@ bool CDbUnitOp::WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, 
     if (m_dActivity > 0.0) m_nFeedFlag = 1;
     if (m_dActivity < 0.0) m_nFeedFlag = 0;
   }
-  return record.Short("FeedFlag", m_nFeedFlag).Commit();
+  return record.Short("FeedFlag", m_nFeedFlag).Update();
 }
 
 bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrRWBlendQuantity");
-  if (!record.Add() || !record.Long("SolutionID", solutionId)
-                            .Long("CaseID", caseId)
-                            .Long("PeriodID", periodId)
-                            .Long("NodeID", m_nNodeID)
-                            .Long("BlendID", m_nID)
-                            .Double("VolActivity", m_dVolActivity)
-                            .Double("WgtActivity", m_dWgtActivity)
-                            .Commit())
+  if (!ResultRow(m_pDbData, "PrRWBlendQuantity")
+           .Add()
+           .Long("SolutionID", solutionId)
+           .Long("CaseID", caseId)
+           .Long("PeriodID", periodId)
+           .Long("NodeID", m_nNodeID)
+           .Long("BlendID", m_nID)
+           .Double("VolActivity", m_dVolActivity)
+           .Double("WgtActivity", m_dWgtActivity)
+           .Update())
     return false;
   for (CDbBlendRecipe* recipe : m_paRecipes)
     if (recipe != nullptr) recipe->WritePrRWBlendRecipe(solutionId, caseId, periodId, m_nID);
@@ -86,9 +87,9 @@ bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int3
 
 bool CDbBlendRecipe::WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                           std::int32_t blendId) {
-  ResultRecord record(m_pDbData, "PrRWBlendRecipe");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrRWBlendRecipe")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -97,5 +98,5 @@ bool CDbBlendRecipe::WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t 
       .Double("VolActivity", m_dVolActivity)
       .Double("WgtActivity", m_dWgtActivity)
       .Double("VolMarginalValue", m_dVolMarginalValue)
-      .Commit();
+      .Update();
 }

@@ -6,7 +6,7 @@
 #include "modelfile/setting_item.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_case.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 
@@ -31,13 +31,16 @@ std::string SettingText(const std::string& value) {
 
 bool CDbCase::WritePrSetting(CVornModelFile* modelFile, std::int32_t solutionId, std::int32_t modelId) {
   if (modelFile == nullptr) return false;
-  ResultRecord record(m_pDbData, "PrSetting");
+  ResultRow record(m_pDbData, "PrSetting");
   if (!record.IsOpen()) return false;
   std::int32_t position = 0;
   for (const CSettingItem* item : modelFile->m_settings.m_list) {
     ++position;
-    if (!record.Add()) return false;
-    record.Long("SolutionID", solutionId).Long("CaseID", m_nID).Long("ModelID", modelId).Long("SettingTypeID", position);
+    if (!record.Add().IsOk()) return false;
+    record.Long("SolutionID", solutionId)
+        .Long("CaseID", m_nID)
+        .Long("ModelID", modelId)
+        .Long("SettingTypeID", position);
     switch (item->GetType()) {
       case CSettingItem::kTypeStr:
         record.Text("TextValue", SettingText(static_cast<const CSettingStr*>(item)->GetValue()));
@@ -56,24 +59,25 @@ bool CDbCase::WritePrSetting(CVornModelFile* modelFile, std::int32_t solutionId,
       default:
         break;
     }
-    if (!record.Commit()) return false;
+    if (!record.Update()) return false;
   }
   return true;
 }
 
 bool CDbCase::WritePrMSSolutions(CVornModelFile* modelFile, std::int32_t solutionId, std::int32_t nodeId) {
   if (modelFile == nullptr) return false;
-  ResultRecord record(m_pDbData, "PrMSSolutions");
+  ResultRow record(m_pDbData, "PrMSSolutions");
   if (!record.IsOpen()) return false;
   const std::vector<double>& values = modelFile->m_adMultiStartObjectives;
   const std::int32_t count = static_cast<std::int32_t>(values.size());
   for (std::int32_t i = 0; i < count; ++i) {
-    if (!record.Add() || !record.Long("SolutionID", solutionId)
-                              .Long("CaseID", m_nID)
-                              .Long("NodeID", nodeId)
-                              .Long("SolveID", i)
-                              .Double("ObjFn", values[static_cast<std::size_t>(i)])
-                              .Commit())
+    if (!record.Add()
+             .Long("SolutionID", solutionId)
+             .Long("CaseID", m_nID)
+             .Long("NodeID", nodeId)
+             .Long("SolveID", i)
+             .Double("ObjFn", values[static_cast<std::size_t>(i)])
+             .Update())
       return false;
   }
   return true;

@@ -3,15 +3,15 @@
 
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 constexpr std::size_t kDescriptionLength = 20;
 }  // namespace
 
 bool CDbStream::WritePrStream(std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId) {
-  ResultRecord record(m_pDbData, "PrStream");
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, "PrStream");
+  if (!record.Add().IsOk()) return false;
   record.Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("NodeID", nodeId)
@@ -25,13 +25,13 @@ bool CDbStream::WritePrStream(std::int32_t solutionId, std::int32_t caseId, std:
       .Double("LiquidConversion", m_fLiquidConversion)
       .Short("GlobalReportOrder", m_nGlobalReportOrder);
   if (m_nUserDefinedReportOrder > 0) record.Short("UserDefinedReportOrder", m_nUserDefinedReportOrder);
-  return record.Commit();
+  return record.Update();
 }
 
 bool CDbStreamQuality::WritePrStreamQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrStreamQuality");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrStreamQuality")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -40,13 +40,13 @@ bool CDbStreamQuality::WritePrStreamQuality(std::int32_t solutionId, std::int32_
       .Double("Value", m_dValue)
       .DoubleIfSet("InitialValue", m_dInitialValue)
       .Short("OriginID", m_nOriginID)
-      .Commit();
+      .Update();
 }
 
 bool CDbStreamQuality::WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrUpdatedPGuess");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrUpdatedPGuess")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -54,12 +54,12 @@ bool CDbStreamQuality::WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_
       .Long("QualityID", m_nQualityID)
       .Long("UpdatedQualityID", m_nUpdatedQualityID)
       .Double("Value", m_dValue)
-      .Commit();
+      .Update();
 }
 
 bool CDbStreamQuality::WritePrUpdatedQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrUpdatedQuality");
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, "PrUpdatedQuality");
+  if (!record.Add().IsOk()) return false;
   // In these records the item identifier is the quality.
   return record.Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
@@ -68,12 +68,12 @@ bool CDbStreamQuality::WritePrUpdatedQuality(std::int32_t solutionId, std::int32
       .Long("QualityID", m_nID)
       .Text("ColumnName", m_strColumnName)
       .Double("Value", m_dValue)
-      .Commit();
+      .Update();
 }
 
 bool CDbVTW::WritePrVTW(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t rwFlag) {
-  ResultRecord record(m_pDbData, rwFlag == 1 ? "PrRWVTW" : "PrVTW");
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, rwFlag == 1 ? "PrRWVTW" : "PrVTW");
+  if (!record.Add().IsOk()) return false;
   // A factor that is not set, or 0, would make every conversion useless: 1.
   const double value = (IsInfiniteValue(m_dValue) != 0 || m_dValue == 0.0) ? 1.0 : m_dValue;
   return record.Long("SolutionID", solutionId)
@@ -82,5 +82,5 @@ bool CDbVTW::WritePrVTW(std::int32_t solutionId, std::int32_t caseId, std::int32
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Double("Value", value)
-      .Commit();
+      .Update();
 }

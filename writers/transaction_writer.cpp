@@ -2,16 +2,16 @@
 // purchases and sales of a period.
 
 #include "results/objects/db_transaction.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 constexpr std::size_t kDescriptionLength = 20;
 }  // namespace
 
 bool CDbTransaction::WritePrPurchase(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrPurchase");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrPurchase")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -25,13 +25,13 @@ bool CDbTransaction::WritePrPurchase(std::int32_t solutionId, std::int32_t caseI
       .Short("ReportGroup", m_nReportGroup)
       .Short("ReportOrder", m_nReportOrder)
       .Text("Description", m_strDescription, kDescriptionLength)
-      .Commit();
+      .Update();
 }
 
 bool CDbSale::WritePrSale(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrSale");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrSale")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
@@ -47,13 +47,13 @@ bool CDbSale::WritePrSale(std::int32_t solutionId, std::int32_t caseId, std::int
       .DoubleIfSet("VPRICE", m_dVPRICE)
       .Short("ReportOrder", m_nReportOrder)
       .Text("Description", m_strSaleDescription, kDescriptionLength)
-      .Commit();
+      .Update();
 }
 
 bool CDbTransfer::WritePrTransfer(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrTransfer");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrTransfer")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("ModelID", m_nNodeID)
@@ -69,27 +69,27 @@ bool CDbTransfer::WritePrTransfer(std::int32_t solutionId, std::int32_t caseId, 
       .Double("MinValue", m_dMinValue)
       .Double("MaxValue", m_dMaxValue)
       .Double("MarginalValue", m_dMarginalValue)
-      .Commit();
+      .Update();
 }
 
 bool CDbTransfer::WritePrUpdatedPDist(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRecord record(m_pDbData, "PrUpdatedPDist");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrUpdatedPDist")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
       .Long("NodeID", m_nNodeID)
       .Long("FromStreamID", m_nFromStreamID)
       .Long("ToStreamID", m_nToStreamID)
       .Double("Value", m_dActivity)
-      .Commit();
+      .Update();
 }
 
 bool CDbUtilityTransaction::WritePrUtilityTransaction(std::int32_t solutionId, std::int32_t caseId,
                                                       std::int32_t periodId, std::int32_t saleFlag) {
   const bool sale = saleFlag == 1;
-  ResultRecord record(m_pDbData, sale ? "PrUtilitySale" : "PrUtilityPurchase");
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, sale ? "PrUtilitySale" : "PrUtilityPurchase");
+  if (!record.Add().IsOk()) return false;
   record.Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("PeriodID", periodId)
@@ -105,5 +105,5 @@ bool CDbUtilityTransaction::WritePrUtilityTransaction(std::int32_t solutionId, s
       .Double("MarginalValue", m_dMarginalValue)
       .Short("ReportGroup", m_nReportGroup)
       .Short("ReportOrder", m_nReportOrder)
-      .Commit();
+      .Update();
 }

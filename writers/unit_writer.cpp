@@ -7,7 +7,7 @@
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_definition.h"
 #include "results/objects/db_value_records.h"
-#include "writers/result_record.h"
+#include "writers/result_row.h"
 
 namespace {
 
@@ -55,8 +55,8 @@ bool CDbUnitOp::WritePrUnitOperationRows(std::int32_t solutionId, std::int32_t c
   const char* table = UnitOpTableName(m_nKind, group);
   if (table == nullptr) return false;
 
-  ResultRecord record(m_pDbData, table);
-  if (!record.Add()) return false;
+  ResultRow record(m_pDbData, table);
+  if (!record.Add().IsOk()) return false;
   record.Long("SolutionID", solutionId).Long("CaseID", caseId);
   if (m_nKind != kProcessLimit) record.Long("PeriodID", periodId);
   record.Long("ModelID", m_nNodeID).Long(group ? "GroupUnitID" : "UnitID", m_nID).Long(ItemColumn(m_nKind), m_nItemID);
@@ -64,14 +64,14 @@ bool CDbUnitOp::WritePrUnitOperationRows(std::int32_t solutionId, std::int32_t c
     record.Double("Activity", activity).Short("FeedFlag", m_nFeedFlag);
     if (m_nKind == kMaterial) record.Double("MarginalValue", m_dMarginalValue);
   }
-  return record.Short("ReportOrder", m_nReportOrder).Commit();
+  return record.Short("ReportOrder", m_nReportOrder).Update();
 }
 
 bool CDbUnitQuality::WritePrUnitQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t modelId,
                                         std::int32_t unitId) {
-  ResultRecord record(m_pDbData, "PrUnitQuality");
-  if (!record.Add()) return false;
-  return record.Long("SolutionID", solutionId)
+  return ResultRow(m_pDbData, "PrUnitQuality")
+      .Add()
+      .Long("SolutionID", solutionId)
       .Long("CaseID", caseId)
       .Long("ModelID", modelId)
       .Long("UnitID", unitId)
@@ -79,5 +79,5 @@ bool CDbUnitQuality::WritePrUnitQuality(std::int32_t solutionId, std::int32_t ca
       .Short("QualityFlag", m_bQualityFlag)
       .Double("MultiplierValue", m_dMultiplierValue)
       .Short("ReportOrder", m_nReportOrder)
-      .Commit();
+      .Update();
 }
