@@ -23,10 +23,7 @@ bool CDbRFGBlend::WritePrRFGBlend(std::int32_t solutionId, std::int32_t caseId, 
 
 bool CDbSusceptibility::WritePrSusceptibility(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrSusceptibility")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("BlendID", m_nID)
       .Long("QualityID", m_nQualityID)

@@ -25,12 +25,7 @@ void WriteGroupRow(CVornDbExportData& data, const char* table, const CDbGroupTra
                    std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool minOnlyWhenSet,
                    bool withTarget) {
   ResultRow row(data, table);
-  row.Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
-      .Long("NodeID", record.m_nNodeID)
-      .Long("GroupID", record.m_nID);
+  row.AddPeriodRow(solutionId, caseId, periodId).Long("NodeID", record.m_nNodeID).Long("GroupID", record.m_nID);
   if (minOnlyWhenSet)
     row.DoubleIfSet("MinValue", record.m_dMinValue);
   else
@@ -44,10 +39,7 @@ void WriteGroupRow(CVornDbExportData& data, const char* table, const CDbGroupTra
 void WriteLimitRow(CVornDbExportData& data, const char* table, const char* idField, const CDbCapacityLimit& limit,
                    std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool blender) {
   ResultRow row(data, table);
-  row.Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+  row.AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", limit.m_nNodeID)
       .Long(idField, limit.m_nID)
       .Double("Activity", limit.m_dActivity)
@@ -58,11 +50,6 @@ void WriteLimitRow(CVornDbExportData& data, const char* table, const char* idFie
   row.Update();
 }
 
-// Starts a row of a per-period table with its three leading keys.
-ResultRow& StartPeriodRow(ResultRow& row, std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  return row.Add().Long("SolutionID", solutionId).Long("CaseID", caseId).Long("PeriodID", periodId);
-}
-
 }  // namespace
 
 bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
@@ -71,10 +58,7 @@ bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
   const CModelSettings& settings = data.m_pModel->m_settings;
   const std::int32_t periodId = m_nID;
   if (!ResultRow(data, "PrPeriod")
-           .Add()
-           .Long("SolutionID", solutionId)
-           .Long("CaseID", caseId)
-           .Long("PeriodID", periodId)
+           .AddPeriodRow(solutionId, caseId, periodId)
            .Text("Tag", m_strTag)
            .Text("Description", m_strDescription, 20)
            .Double("Days", m_dDays)
@@ -101,8 +85,7 @@ bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
   for (const CDbGroupTransaction* group : m_paGroupSales)
     if (group != nullptr) WriteGroupRow(data, "PrGroupSale", *group, solutionId, caseId, periodId, true, false);
   for (const CDbGroupTransaction* group : m_paGroupUtilitySales)
-    if (group != nullptr)
-      WriteGroupRow(data, "PrGroupUtilitySale", *group, solutionId, caseId, periodId, false, false);
+    if (group != nullptr) WriteGroupRow(data, "PrGroupUtilitySale", *group, solutionId, caseId, periodId, false, false);
 
   for (CDbTransfer* transfer : m_paTransfers)
     if (transfer != nullptr) transfer->WritePrTransfer(solutionId, caseId, periodId);
@@ -133,7 +116,8 @@ bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
     if (limit != nullptr)
       WriteLimitRow(data, "PrProcessCapacityLimit", "ProcessCapacityID", *limit, solutionId, caseId, periodId, false);
   for (const CDbCapacityLimit* limit : m_paCapacityLimits)
-    if (limit != nullptr) WriteLimitRow(data, "PrCapacityLimit", "CapacityID", *limit, solutionId, caseId, periodId, false);
+    if (limit != nullptr)
+      WriteLimitRow(data, "PrCapacityLimit", "CapacityID", *limit, solutionId, caseId, periodId, false);
   for (const CDbCapacityLimit* limit : m_paBlenderCapacityLimits)
     if (limit != nullptr)
       WriteLimitRow(data, "PrBlenderCapacityLimit", "BlenderCapacityID", *limit, solutionId, caseId, periodId, true);
@@ -143,7 +127,8 @@ bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
       if (quantity != nullptr) quantity->WritePrBlenderBlendQuantity(solutionId, caseId, periodId, limit->m_nID);
   }
   for (const CDbCapacityLimit* limit : m_paPumpCapacityLimits)
-    if (limit != nullptr) WriteLimitRow(data, "PrPumpCapacityLimit", "StreamID", *limit, solutionId, caseId, periodId, false);
+    if (limit != nullptr)
+      WriteLimitRow(data, "PrPumpCapacityLimit", "StreamID", *limit, solutionId, caseId, periodId, false);
 
   const bool universalIds = settings.m_UniversalIdsOn.GetValue() != 0;
   for (CDbBlendQuality* quality : m_paBlendQualities)
@@ -153,7 +138,8 @@ bool CDbPeriod::WritePrPeriod(std::int32_t solutionId, std::int32_t caseId) {
     const std::int32_t blendId = quality->m_nID > 10000 && !universalIds ? quality->m_nID - 10000 : quality->m_nID;
     for (CDbBonusInteraction* bonus : quality->m_paBonusInteractions)
       if (bonus != nullptr)
-        bonus->WritePrBonusInteraction(solutionId, caseId, periodId, quality->m_nNodeID, blendId, quality->m_nQualityID);
+        bonus->WritePrBonusInteraction(solutionId, caseId, periodId, quality->m_nNodeID, blendId,
+                                       quality->m_nQualityID);
   }
   for (CDbStreamQuality* quality : m_paStreamQualities)
     if (quality != nullptr) quality->WritePrStreamQuality(solutionId, caseId, periodId);
@@ -222,8 +208,8 @@ bool CDbBlendQuality::WritePrBlendQuality(std::int32_t solutionId, std::int32_t 
   if (m_pDbData == nullptr || !m_pDbData->m_pModel) return false;
   // Blends above 10000 are the global model's; they have rows only under universal identifiers.
   if (m_nID > 10000 && m_pDbData->m_pModel->m_settings.m_UniversalIdsOn.GetValue() == 0) return true;
-  ResultRow row(*m_pDbData, "PrBlendQuality");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBlendQuality")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("BlendID", m_nID)
       .Long("QualityID", m_nQualityID)
@@ -241,8 +227,8 @@ bool CDbBlendQuality::WritePrBlendQuality(std::int32_t solutionId, std::int32_t 
 bool CDbBonusInteraction::WritePrBonusInteraction(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                                   std::int32_t nodeId, std::int32_t blendId, std::int32_t qualityId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrBonusInteraction");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBonusInteraction")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", nodeId)
       .Long("BlendID", blendId)
       .Long("QualityID", qualityId)
@@ -254,8 +240,8 @@ bool CDbBonusInteraction::WritePrBonusInteraction(std::int32_t solutionId, std::
 
 bool CDbBlendQuantity::WritePrBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrBlendQuantity");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBlendQuantity")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("BlendID", m_nID)
       .Double("VolActivity", m_dVolActivity)
@@ -266,8 +252,8 @@ bool CDbBlendQuantity::WritePrBlendQuantity(std::int32_t solutionId, std::int32_
 bool CDbBlendRecipe::WritePrBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                         std::int32_t blendId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrBlendRecipe");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBlendRecipe")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("BlendID", blendId)
       .Long("StreamID", m_nID)
@@ -280,8 +266,8 @@ bool CDbBlendRecipe::WritePrBlendRecipe(std::int32_t solutionId, std::int32_t ca
 bool CDbBlenderBlendQuantity::WritePrBlenderBlendQuantity(std::int32_t solutionId, std::int32_t caseId,
                                                           std::int32_t periodId, std::int32_t blenderCapacityId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrBlenderBlendQuantity");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBlenderBlendQuantity")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("BlenderCapacityID", blenderCapacityId)
       .Long("BlendID", m_nID)
@@ -292,8 +278,8 @@ bool CDbBlenderBlendQuantity::WritePrBlenderBlendQuantity(std::int32_t solutionI
 bool CDbBound::WritePrBound(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
   if (m_strLPColumnName.size() > 128) m_strLPColumnName.resize(128);
-  ResultRow row(*m_pDbData, "PrBound");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrBound")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("SequenceID", m_nID)
       .Text("LPColumnName", m_strLPColumnName)
@@ -307,21 +293,20 @@ bool CDbBound::WritePrBound(std::int32_t solutionId, std::int32_t caseId, std::i
 
 bool CDbEcoSum::WritePrEconomicSummary(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrEconomicSummary");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrEconomicSummary")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Short("EconomicSummaryTypeID", m_nID)
       .Double("Activity", m_dActivity)
       .Update();
 }
 
-bool CDbGeneralRecursion::WritePrGeneralRecursion(std::int32_t solutionId, std::int32_t caseId,
-                                                  std::int32_t periodId) {
+bool CDbGeneralRecursion::WritePrGeneralRecursion(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
   if (m_strIndependentVar.size() > 128) m_strIndependentVar.resize(128);
   if (m_strDependentVar.size() > 128) m_strDependentVar.resize(128);
-  ResultRow row(*m_pDbData, "PrGeneralRecursion");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrGeneralRecursion")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("SequenceID", m_nID)
       .Text("IndependentVar", m_strIndependentVar)
@@ -334,8 +319,8 @@ bool CDbGeneralRecursion::WritePrGeneralRecursion(std::int32_t solutionId, std::
 bool CDbGroupInventoryQuantity::WritePrGroupInventoryQuantity(std::int32_t solutionId, std::int32_t caseId,
                                                               std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrGroupInventoryQuantity");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrGroupInventoryQuantity")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("GroupID", m_nID)
       .Double("VolActivity", m_dVolActivity)
@@ -362,8 +347,8 @@ bool CDbGroupMember::WritePrGroupMember(std::int32_t solutionId, std::int32_t ca
 
 bool CDbGroupQuality::WritePrGroupQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrGroupQuality");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrGroupQuality")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("GroupID", m_nID)
       .Long("QualityID", m_nQualityID)
@@ -378,7 +363,7 @@ bool CDbInventory::WritePrInventory(std::int32_t solutionId, std::int32_t caseId
   if (m_pDbData == nullptr) return false;
   CVornDbExportData& data = *m_pDbData;
   ResultRow row(data, "PrInventory");
-  if (!StartPeriodRow(row, solutionId, caseId, periodId)
+  if (!row.AddPeriodRow(solutionId, caseId, periodId)
            .Long("NodeID", m_nNodeID)
            .Long("StreamID", m_nID)
            .Double("Opening", m_dOpening)
@@ -413,8 +398,8 @@ bool CDbInventory::WritePrInventory(std::int32_t solutionId, std::int32_t caseId
 
 bool CDbKpiValue::WritePrKpiValue(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrKpiValue");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrKpiValue")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("KpiID", m_nID)
       .Double("Value", m_dValue)
@@ -423,8 +408,8 @@ bool CDbKpiValue::WritePrKpiValue(std::int32_t solutionId, std::int32_t caseId, 
 
 bool CDbLinkData::WritePrLink(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool stream) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, stream ? "PrLink" : "PrUtilityLink");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, stream ? "PrLink" : "PrUtilityLink")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("SourceID", m_nSourceID)
       .Long("SourceUnitTypeID", m_nSourceUnitTypeID)
@@ -438,8 +423,8 @@ bool CDbLinkData::WritePrLink(std::int32_t solutionId, std::int32_t caseId, std:
 
 bool CDbLocalCostPrice::WritePrLocalCostPrice(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, "PrLocalCostPrice");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrLocalCostPrice")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Double("LocalCost", m_dLocalCost)
@@ -450,8 +435,8 @@ bool CDbLocalCostPrice::WritePrLocalCostPrice(std::int32_t solutionId, std::int3
 bool CDbMaterialBalance::WritePrBalance(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                         bool stream) {
   if (m_pDbData == nullptr) return false;
-  ResultRow row(*m_pDbData, stream ? "PrMaterialBalance" : "PrUtilityBalance");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, stream ? "PrMaterialBalance" : "PrUtilityBalance")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long(stream ? "StreamID" : "UtilityID", m_nID)
       .Double("Activity", m_dActivity)
@@ -466,7 +451,7 @@ bool CDbMaterialBalance::WritePrBalance(std::int32_t solutionId, std::int32_t ca
 bool CDbPRow::WritePrPRow(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (m_pDbData == nullptr) return false;
   ResultRow row(*m_pDbData, "PrPRow");
-  StartPeriodRow(row, solutionId, caseId, periodId)
+  row.AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("UnitID", m_nUnitID)
       .Long("PRowID", m_nID)
@@ -480,8 +465,8 @@ bool CDbPenalty::WritePrPenalty(std::int32_t solutionId, std::int32_t caseId, st
   if (m_pDbData == nullptr) return false;
   if (m_strTag1.size() > 128) m_strTag1.resize(128);
   if (m_strTag2.size() > 128) m_strTag2.resize(128);
-  ResultRow row(*m_pDbData, "PrPenalty");
-  return StartPeriodRow(row, solutionId, caseId, periodId)
+  return ResultRow(*m_pDbData, "PrPenalty")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Short("PenaltyTypeID", m_nID)
       .Double("Activity", m_dActivity)

@@ -25,18 +25,16 @@ bool MatchesReportMask(const CDbRwUnit& mask, const std::string& name) {
   return text == name;
 }
 
-// The leading keys and the common columns of a primal row or column.
-ResultRow& WritePrimalKeys(ResultRow& row, std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
-                           std::int32_t nodeId, const CDbPrimal& primal, const char* nameField) {
-  return row.Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
-      .Long("NodeID", nodeId)
-      .Long("SequenceID", primal.m_nSequenceID)
-      .Text(nameField, primal.m_strAliasName, 128)
-      .Text("Status", primal.m_strStatus);
-}
+// The names a primal row and a primal column give the same values; only a row has the basis flag.
+struct PrimalFields {
+  const char* name;
+  const char* slack;
+  const char* low;
+  const char* high;
+  bool basisFlag;
+};
+constexpr PrimalFields kRowFields{"RowName", "Slack", "LoRHS", "HiRHS", true};
+constexpr PrimalFields kColumnFields{"ColumnName", "Cost", "LoBound", "HiBound", false};
 
 // The running maxima of absolute marginal values of one period.
 struct MarginalMaxima {
@@ -53,10 +51,7 @@ bool CDbPeriod::WritePrReportRow(std::int32_t solutionId, std::int32_t caseId, s
   for (const CDbRwUnit* mask : m_paRwUnits) {
     if (mask == nullptr || !MatchesReportMask(*mask, row.m_strAliasName)) continue;
     if (!ResultRow(*m_pDbData, "PrReportRow")
-             .Add()
-             .Long("SolutionID", solutionId)
-             .Long("CaseID", caseId)
-             .Long("PeriodID", m_nID)
+             .AddPeriodRow(solutionId, caseId, m_nID)
              .Long("ModelID", modelId)
              .Long("SequenceID", row.m_nSequenceID)
              .Text("Description", mask->m_strDescription, 20)
@@ -90,43 +85,36 @@ bool CDbPrimalNode::WritePrPrimal(std::int32_t solutionId, CDbCase* dbCase) {
     const std::int32_t periodId = period != nullptr ? period->m_nID : CDbPeriod::kDummyPeriodID;
     MarginalMaxima maxima;
 
-    for (const CDbPrimal* row : primalPeriod->m_paRows) {
-      if (row == nullptr) continue;
-      if (period != nullptr) {
-        const double magnitude = std::fabs(row->m_dMarginalValue);
-        maxima.overall = std::max(maxima.overall, magnitude);
-        maxima.rows = std::max(maxima.rows, magnitude);
+    // The rows or the columns of the period; with a period, their largest marginal value is noted.
+    const auto writeAll = [&](ResultRow& table, const PrimalFields& fields, const CDbPrimalArray& items,
+                              double& kindMaximum) {
+      for (const CDbPrimal* item : items) {
+        if (item == nullptr) continue;
+        if (period != nullptr) {
+          const double magnitude = std::fabs(item->m_dMarginalValue);
+          maxima.overall = std::max(maxima.overall, magnitude);
+          kindMaximum = std::max(kindMaximum, magnitude);
+        }
+        table.AddPeriodRow(solutionId, caseId, periodId)
+            .Long("NodeID", nodeId)
+            .Long("SequenceID", item->m_nSequenceID)
+            .Text(fields.name, item->m_strAliasName, 128)
+            .Text("Status", item->m_strStatus)
+            .Double("Activity", item->m_dActivity)
+            .Double(fields.slack, item->m_dSlack)
+            .DoubleIfSet(fields.low, item->m_dLoRHS)
+            .DoubleIfSet(fields.high, item->m_dHiRHS)
+            .Double("MarginalValue", item->m_dMarginalValue);
+        if (fields.basisFlag) table.Short("VWBasisConverted", item->m_nVWBasisConverted == 1 ? 1 : 0);
+        if (!table.Update()) return false;
       }
-      if (!WritePrimalKeys(rows, solutionId, caseId, periodId, nodeId, *row, "RowName")
-               .Double("Activity", row->m_dActivity)
-               .Double("Slack", row->m_dSlack)
-               .DoubleIfSet("LoRHS", row->m_dLoRHS)
-               .DoubleIfSet("HiRHS", row->m_dHiRHS)
-               .Double("MarginalValue", row->m_dMarginalValue)
-               .Short("VWBasisConverted", row->m_nVWBasisConverted == 1 ? 1 : 0)
-               .Update())
-        return false;
-    }
+      return true;
+    };
+    if (!writeAll(rows, kRowFields, primalPeriod->m_paRows, maxima.rows)) return false;
     if (period != nullptr)
       for (const CDbPrimal* row : primalPeriod->m_paRows)
         if (row != nullptr && !period->WritePrReportRow(solutionId, caseId, nodeId, *row)) return false;
-
-    for (const CDbPrimal* column : primalPeriod->m_paColumns) {
-      if (column == nullptr) continue;
-      if (period != nullptr) {
-        const double magnitude = std::fabs(column->m_dMarginalValue);
-        maxima.overall = std::max(maxima.overall, magnitude);
-        maxima.columns = std::max(maxima.columns, magnitude);
-      }
-      if (!WritePrimalKeys(columns, solutionId, caseId, periodId, nodeId, *column, "ColumnName")
-               .Double("Activity", column->m_dActivity)
-               .Double("Cost", column->m_dSlack)
-               .DoubleIfSet("LoBound", column->m_dLoRHS)
-               .DoubleIfSet("HiBound", column->m_dHiRHS)
-               .Double("MarginalValue", column->m_dMarginalValue)
-               .Update())
-        return false;
-    }
+    if (!writeAll(columns, kColumnFields, primalPeriod->m_paColumns, maxima.columns)) return false;
 
     if (period == nullptr) continue;
     const std::pair<std::int32_t, double> kpis[] = {

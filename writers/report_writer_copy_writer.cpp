@@ -70,10 +70,7 @@ bool CDbUnitOp::WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, 
 
 bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   if (!ResultRow(m_pDbData, "PrRWBlendQuantity")
-           .Add()
-           .Long("SolutionID", solutionId)
-           .Long("CaseID", caseId)
-           .Long("PeriodID", periodId)
+           .AddPeriodRow(solutionId, caseId, periodId)
            .Long("NodeID", m_nNodeID)
            .Long("BlendID", m_nID)
            .Double("VolActivity", m_dVolActivity)
@@ -88,10 +85,7 @@ bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int3
 bool CDbBlendRecipe::WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                           std::int32_t blendId) {
   return ResultRow(m_pDbData, "PrRWBlendRecipe")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("BlendID", blendId)
       .Long("StreamID", m_nID)

@@ -29,6 +29,10 @@ class ResultRow {
     m_bOk = m_pTable != nullptr && CAddNewRecord(*m_pData, m_pTable) != 0;
     return *this;
   }
+  // A new record with the three leading keys of a per-period table.
+  ResultRow& AddPeriodRow(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
+    return Add().Long("SolutionID", solutionId).Long("CaseID", caseId).Long("PeriodID", periodId);
+  }
   ResultRow& Long(const char* field, std::int32_t value) {
     return Step([&] { return CSetIntegerValue(*m_pData, m_pTable, field, Length(field), value); });
   }

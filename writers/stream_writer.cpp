@@ -30,10 +30,7 @@ bool CDbStream::WritePrStream(std::int32_t solutionId, std::int32_t caseId, std:
 
 bool CDbStreamQuality::WritePrStreamQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrStreamQuality")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Long("QualityID", m_nQualityID)
@@ -45,10 +42,7 @@ bool CDbStreamQuality::WritePrStreamQuality(std::int32_t solutionId, std::int32_
 
 bool CDbStreamQuality::WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrUpdatedPGuess")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Long("QualityID", m_nQualityID)
@@ -58,12 +52,9 @@ bool CDbStreamQuality::WritePrUpdatedPGuess(std::int32_t solutionId, std::int32_
 }
 
 bool CDbStreamQuality::WritePrUpdatedQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  ResultRow record(m_pDbData, "PrUpdatedQuality");
-  if (!record.Add().IsOk()) return false;
   // In these records the item identifier is the quality.
-  return record.Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+  return ResultRow(m_pDbData, "PrUpdatedQuality")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("QualityID", m_nID)
       .Text("ColumnName", m_strColumnName)
@@ -72,13 +63,10 @@ bool CDbStreamQuality::WritePrUpdatedQuality(std::int32_t solutionId, std::int32
 }
 
 bool CDbVTW::WritePrVTW(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t rwFlag) {
-  ResultRow record(m_pDbData, rwFlag == 1 ? "PrRWVTW" : "PrVTW");
-  if (!record.Add().IsOk()) return false;
   // A factor that is not set, or 0, would make every conversion useless: 1.
   const double value = (IsInfiniteValue(m_dValue) != 0 || m_dValue == 0.0) ? 1.0 : m_dValue;
-  return record.Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+  return ResultRow(m_pDbData, rwFlag == 1 ? "PrRWVTW" : "PrVTW")
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Double("Value", value)

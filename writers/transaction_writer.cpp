@@ -10,10 +10,7 @@ constexpr std::size_t kDescriptionLength = 20;
 
 bool CDbTransaction::WritePrPurchase(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrPurchase")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Double("Activity", m_dActivity)
@@ -30,10 +27,7 @@ bool CDbTransaction::WritePrPurchase(std::int32_t solutionId, std::int32_t caseI
 
 bool CDbSale::WritePrSale(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrSale")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Double("Activity", m_dActivity)
@@ -52,10 +46,7 @@ bool CDbSale::WritePrSale(std::int32_t solutionId, std::int32_t caseId, std::int
 
 bool CDbTransfer::WritePrTransfer(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrTransfer")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("ModelID", m_nNodeID)
       .Long("StreamID", m_nID)
       .Long("NodeFrom", m_nNodeFrom)
@@ -74,10 +65,7 @@ bool CDbTransfer::WritePrTransfer(std::int32_t solutionId, std::int32_t caseId, 
 
 bool CDbTransfer::WritePrUpdatedPDist(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
   return ResultRow(m_pDbData, "PrUpdatedPDist")
-      .Add()
-      .Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
+      .AddPeriodRow(solutionId, caseId, periodId)
       .Long("NodeID", m_nNodeID)
       .Long("FromStreamID", m_nFromStreamID)
       .Long("ToStreamID", m_nToStreamID)
@@ -89,13 +77,8 @@ bool CDbUtilityTransaction::WritePrUtilityTransaction(std::int32_t solutionId, s
                                                       std::int32_t periodId, std::int32_t saleFlag) {
   const bool sale = saleFlag == 1;
   ResultRow record(m_pDbData, sale ? "PrUtilitySale" : "PrUtilityPurchase");
-  if (!record.Add().IsOk()) return false;
-  record.Long("SolutionID", solutionId)
-      .Long("CaseID", caseId)
-      .Long("PeriodID", periodId)
-      .Long("NodeID", m_nNodeID)
-      .Long("UtilityID", m_nID)
-      .Double("Activity", m_dActivity);
+  if (!record.AddPeriodRow(solutionId, caseId, periodId).IsOk()) return false;
+  record.Long("NodeID", m_nNodeID).Long("UtilityID", m_nID).Double("Activity", m_dActivity);
   if (sale)
     record.Double("Price", m_dPrice);
   else
