@@ -113,4 +113,6 @@ class CExtendedTagProcessor : public CObject {
   std::string Field(const std::string& name, std::size_t at, std::size_t length) const;
   std::string Tag(const std::string& name, std::size_t at, bool replace) const;
   std::string QForm(std::int32_t modelType, const std::string& name, bool replace, bool row);
+  // The market, mode, period and plant fields of an LP name (lp_names.cpp).
+  class LpNameFields;
 };

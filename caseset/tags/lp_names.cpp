@@ -43,25 +43,64 @@ std::string CExtendedTagProcessor::Tag(const std::string& name, std::size_t at, 
   return replace ? GetExtendedThreeCharTag(tag) : tag;
 }
 
+// The one-character fields of one LP name: each read at its position, replaced
+// by its extended tag when replace is set and, but for PlantTag, kept as the
+// resolved field of its kind.
+class CExtendedTagProcessor::LpNameFields {
+ public:
+  LpNameFields(CExtendedTagProcessor& tags, const std::string& name, bool replace)
+      : m_tags(tags), m_name(name), m_replace(replace) {}
+
+  // A new name: the whole name on the left, the other resolved fields empty.
+  void ClearResolved() {
+    m_tags.m_strResolvedLeft = m_name;
+    m_tags.m_strResolvedMode.clear();
+    m_tags.m_strResolvedPlant.clear();
+    m_tags.m_strResolvedMarket.clear();
+    m_tags.m_strResolvedPeriod.clear();
+  }
+  std::string Market(std::size_t at) {
+    return Keep(m_tags.m_strResolvedMarket, &CExtendedTagProcessor::GetExtendedMarketTag, at);
+  }
+  std::string Plant(std::size_t at) {
+    return Keep(m_tags.m_strResolvedPlant, &CExtendedTagProcessor::GetExtendedPlantTag, at);
+  }
+  std::string Period(std::size_t at) {
+    return Keep(m_tags.m_strResolvedPeriod, &CExtendedTagProcessor::GetExtendedPeriodTag, at);
+  }
+  std::string Mode(std::size_t at) {
+    return Keep(m_tags.m_strResolvedMode, &CExtendedTagProcessor::GetExtendedModeTag, at);
+  }
+  std::string PlantTag(std::size_t at) const { return Read(&CExtendedTagProcessor::GetExtendedPlantTag, at); }
+
+ private:
+  using Extend = std::string (CExtendedTagProcessor::*)(const std::string&) const;
+  std::string Read(Extend extend, std::size_t at) const {
+    const std::string field = m_tags.Field(m_name, at, 1);
+    return m_replace ? (m_tags.*extend)(field) : field;
+  }
+  std::string Keep(std::string& resolved, Extend extend, std::size_t at) {
+    resolved = Read(extend, at);
+    return resolved;
+  }
+
+  CExtendedTagProcessor& m_tags;
+  const std::string& m_name;
+  bool m_replace;
+};
+
 std::string CExtendedTagProcessor::ParseNameSuffix(std::int32_t modelType, const std::string& name, bool replace) {
   const std::size_t length = name.size();
   if (length != 8 && length != 9) return std::string();
+  LpNameFields letter(*this, name, replace);
   std::string suffix = ":";
-  const auto period = [&](std::size_t at) {
-    m_strResolvedPeriod = replace ? GetExtendedPeriodTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPeriod;
-  };
-  const auto plant = [&](std::size_t at) {
-    m_strResolvedPlant = replace ? GetExtendedPlantTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPlant;
-  };
   if (modelType == 1) {
-    suffix += period(7);
+    suffix += letter.Period(7);
   } else if (modelType == 2) {
-    suffix += plant(7);
+    suffix += letter.Plant(7);
   } else if (modelType == 3) {
-    suffix += period(7);
-    if (length == 9) suffix += ":" + plant(8);
+    suffix += letter.Period(7);
+    if (length == 9) suffix += ":" + letter.Plant(8);
   }
   return suffix;
 }
@@ -132,11 +171,8 @@ std::string CExtendedTagProcessor::QForm(std::int32_t modelType, const std::stri
 }
 
 std::string CExtendedTagProcessor::ParseColumnName(std::int32_t modelType, const std::string& name, bool replace) {
-  m_strResolvedLeft = name;
-  m_strResolvedMode.clear();
-  m_strResolvedPlant.clear();
-  m_strResolvedMarket.clear();
-  m_strResolvedPeriod.clear();
+  LpNameFields letter(*this, name, replace);
+  letter.ClearResolved();
   const std::size_t length = name.size();
   if (length == 0) return name;
 
@@ -150,33 +186,14 @@ std::string CExtendedTagProcessor::ParseColumnName(std::int32_t modelType, const
     m_strResolvedLeft = name.substr(0, prefix);
     return m_strResolvedLeft + ParseNameSuffix(modelType, name, replace);
   };
-  const auto market = [&](std::size_t at) {
-    m_strResolvedMarket = replace ? GetExtendedMarketTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedMarket;
-  };
-  const auto plant = [&](std::size_t at) {
-    m_strResolvedPlant = replace ? GetExtendedPlantTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPlant;
-  };
-  const auto period = [&](std::size_t at) {
-    m_strResolvedPeriod = replace ? GetExtendedPeriodTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPeriod;
-  };
-  const auto mode = [&](std::size_t at) {
-    m_strResolvedMode = replace ? GetExtendedModeTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedMode;
-  };
-  const auto plantField = [&](std::size_t at) {
-    return replace ? GetExtendedPlantTag(Field(name, at, 1)) : Field(name, at, 1);
-  };
 
   if (StartsWithAny(name, 4, {"PURC"})) return prefixTag(4);
   if (StartsWithAny(name, 4, {"SELL"}) && (modelType == 0 || modelType == 1)) return prefixTag(4);
   if (StartsWithAny(name, 3, {"SEL"}) && (modelType == 2 || modelType == 3)) {
-    std::vector<std::string> fields = {"SEL", Tag(name, 3, replace), market(6)};
+    std::vector<std::string> fields = {"SEL", Tag(name, 3, replace), letter.Market(6)};
     m_strResolvedLeft = Join(fields);
-    if (length > 7) fields.push_back(modelType == 2 ? plant(7) : period(7));
-    if (length > 8) fields.push_back(plant(8));
+    if (length > 7) fields.push_back(modelType == 2 ? letter.Plant(7) : letter.Period(7));
+    if (length > 8) fields.push_back(letter.Plant(8));
     return Join(fields);
   }
   if (StartsWithAny(name, 4,
@@ -187,8 +204,8 @@ std::string CExtendedTagProcessor::ParseColumnName(std::int32_t modelType, const
   if (StartsWithAny(name, 4, {"ASUP"})) {
     std::vector<std::string> fields = {"ASUP", Tag(name, 4, replace)};
     m_strResolvedLeft = Join(fields);
-    if (length > 7) fields.push_back(plant(7));
-    if (length > 8) fields.push_back(period(8));
+    if (length > 7) fields.push_back(letter.Plant(7));
+    if (length > 8) fields.push_back(letter.Period(8));
     return Join(fields);
   }
   if (StartsWithAny(name, 7, {"OBJFN00", "Epencol", "Epentrg"})) return prefixOnly(7);
@@ -210,9 +227,10 @@ std::string CExtendedTagProcessor::ParseColumnName(std::int32_t modelType, const
   }
   if (name[0] == 'T' && (modelType == 2 || modelType == 3)) {
     if (length > 8) return name;
-    std::vector<std::string> fields = {"T", Tag(name, 1, replace), plantField(4), plantField(5), mode(6)};
+    std::vector<std::string> fields = {"T", Tag(name, 1, replace), letter.PlantTag(4), letter.PlantTag(5),
+                                       letter.Mode(6)};
     m_strResolvedLeft = Join(fields);
-    if (length == 8) fields.push_back(period(7));
+    if (length == 8) fields.push_back(letter.Period(7));
     return Join(fields);
   }
   if (StartsWithAny(name, 4, {"CCAP", "INVT"})) return prefixTag(4);
@@ -220,34 +238,12 @@ std::string CExtendedTagProcessor::ParseColumnName(std::int32_t modelType, const
 }
 
 std::string CExtendedTagProcessor::ParseRowName(std::int32_t modelType, const std::string& name, bool replace) {
-  m_strResolvedLeft = name;
-  m_strResolvedMode.clear();
-  m_strResolvedPlant.clear();
-  m_strResolvedMarket.clear();
-  m_strResolvedPeriod.clear();
+  LpNameFields letter(*this, name, replace);
+  letter.ClearResolved();
   const std::size_t length = name.size();
   if (length == 0) return name;
 
   const auto suffix = [&] { return ParseNameSuffix(modelType, name, replace); };
-  const auto market = [&](std::size_t at) {
-    m_strResolvedMarket = replace ? GetExtendedMarketTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedMarket;
-  };
-  const auto plant = [&](std::size_t at) {
-    m_strResolvedPlant = replace ? GetExtendedPlantTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPlant;
-  };
-  const auto period = [&](std::size_t at) {
-    m_strResolvedPeriod = replace ? GetExtendedPeriodTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedPeriod;
-  };
-  const auto mode = [&](std::size_t at) {
-    m_strResolvedMode = replace ? GetExtendedModeTag(Field(name, at, 1)) : Field(name, at, 1);
-    return m_strResolvedMode;
-  };
-  const auto plantField = [&](std::size_t at) {
-    return replace ? GetExtendedPlantTag(Field(name, at, 1)) : Field(name, at, 1);
-  };
 
   if (StartsWithAny(name, 4,
                     {"ABUY", "ASEL", "BCAP", "CCAP", "DBAL", "ECAP", "EVBL", "EWBL", "Eflo", "Eone",
@@ -260,8 +256,8 @@ std::string CExtendedTagProcessor::ParseRowName(std::int32_t modelType, const st
     const bool asup = name[0] == 'A';
     std::vector<std::string> fields = {name.substr(0, 4), Tag(name, 4, replace)};
     m_strResolvedLeft = Join(fields);
-    if (length > 7) fields.push_back(modelType == 1 ? period(7) : (asup ? plant(7) : market(7)));
-    if (length > 8) fields.push_back(period(8));
+    if (length > 7) fields.push_back(modelType == 1 ? letter.Period(7) : (asup ? letter.Plant(7) : letter.Market(7)));
+    if (length > 8) fields.push_back(letter.Period(8));
     return Join(fields);
   }
   if (StartsWithAny(name, 5, {"OBJFN"}) && length >= 6) {
@@ -275,7 +271,7 @@ std::string CExtendedTagProcessor::ParseRowName(std::int32_t modelType, const st
   if (StartsWithAny(name, 5, {"EPURC"}) && length == 9) {
     std::vector<std::string> fields = {"EPURC", Tag(name, 5, replace)};
     m_strResolvedLeft = Join(fields);
-    fields.push_back(period(8));
+    fields.push_back(letter.Period(8));
     return Join(fields);
   }
   if (StartsWithAny(name, 7, {"Epenrow", "Epentrg"})) {
@@ -285,9 +281,10 @@ std::string CExtendedTagProcessor::ParseRowName(std::int32_t modelType, const st
   if (name == "MINOBJ" || name == "OBJFN" || name == "XPSPAN" || name == "XPENALTY") return name;
   if (StartsWithAny(name, 2, {"et"}) && length >= 8 && (modelType == 2 || modelType == 3) &&
       name.find('.', 2) != std::string::npos) {
-    std::vector<std::string> fields = {"et", Tag(name, 2, replace), plantField(5), plantField(6), mode(7)};
+    std::vector<std::string> fields = {"et", Tag(name, 2, replace), letter.PlantTag(5), letter.PlantTag(6),
+                                       letter.Mode(7)};
     m_strResolvedLeft = Join(fields);
-    return Join(fields) + ":" + (length >= 9 ? period(8) : std::string());
+    return Join(fields) + ":" + (length >= 9 ? letter.Period(8) : std::string());
   }
   if ((name[0] == 'Q' || name[0] == 'R') && length >= 10) return QForm(modelType, name, replace, true);
   if (std::string_view("NXELGRQZ").find(name[0]) != std::string_view::npos) {
@@ -299,8 +296,8 @@ std::string CExtendedTagProcessor::ParseRowName(std::int32_t modelType, const st
     if (length > 9) return name;
     std::vector<std::string> fields = {"e", Tag(name, 1, replace), Tag(name, 4, replace)};
     m_strResolvedLeft = Join(fields);
-    fields.push_back(modelType == 1 || modelType == 3 ? period(7) : plant(7));
-    if (length == 9) fields.push_back(plant(8));
+    fields.push_back(modelType == 1 || modelType == 3 ? letter.Period(7) : letter.Plant(7));
+    if (length == 9) fields.push_back(letter.Plant(8));
     return Join(fields);
   }
   if (name[0] == 'P') return Join({"P", Tag(name, 1, replace), Field(name, 4, std::string::npos)});
