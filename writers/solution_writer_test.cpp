@@ -15,12 +15,11 @@
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
 #include "standins/testing/recording_orvid.h"
+#include "writers/testing/result_writer_fixture.h"
 
 namespace {
 
-using dbdrivers_testing::AccessFixture;
-
-class SolutionWriterTest : public ::testing::Test, public AccessFixture {
+class SolutionWriterTest : public writers_testing::ResultWriterTest {
  protected:
   SolutionWriterTest() {
     exportData.m_strCompanyName = "Acme";
@@ -135,11 +134,7 @@ std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 // A SQL Server results database alone: nothing is defined, no Access file is
 // made, and the buffered solution row goes out at the end of the case.
 TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
-  orvid_testing::ScopedRecordingOrvid recording;
-  DbSqlSvr driver(&log);
-  exportData.m_pSqlServer = &driver;
-  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
-  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+  dbdrivers_testing::RecordingSqlServer server(*this);
 
   EXPECT_TRUE(Write(7, true));
   EXPECT_FALSE(std::filesystem::exists(DatabasePath()));
@@ -147,7 +142,6 @@ TEST_F(SolutionWriterTest, SqlServerRowsAreSentAtTheEnd) {
   ASSERT_NE(at, g_calls.end());
   EXPECT_EQ(std::vector<std::string>(at + 1, at + 3), (std::vector<std::string>{"SolutionID=7", "SystemVersion=12.1"}));
   EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start PrSolutionID"), 0);
-  exportData.m_pSqlServer = nullptr;
 }
 
 }  // namespace

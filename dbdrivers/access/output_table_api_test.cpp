@@ -155,12 +155,9 @@ TEST_F(OutputTableApiTest, OpeningFailures) {
 std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 
 TEST_F(OutputTableApiTest, SqlServerAndAccessTogetherWithPrefixedAccessFields) {
-  orvid_testing::ScopedRecordingOrvid recording;
-  DbSqlSvr driver(&log);
-  exportData.m_pSqlServer = &driver;
-  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
+  dbdrivers_testing::RecordingSqlServer server(*this);
+  DbSqlSvr& driver = server.Driver();
   Settings().m_CreateAccessDbAlso.SetValue(1);
-  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
   Settings().m_AlternateDatabaseCols.SetValue(1);
 
   COutputTable* t = Open("PrCase");
@@ -179,7 +176,6 @@ TEST_F(OutputTableApiTest, SqlServerAndAccessTogetherWithPrefixedAccessFields) {
   EXPECT_EQ(Query("SELECT LG_CaseID, LG_Title FROM PrCase"), "4|a long tit\n");
   EXPECT_EQ(g_calls, (std::vector<std::string>{"start PrCase", "CaseID=4", "Title=a long tit", "end", "start "}));
   EXPECT_EQ(t->m_nLgFlag, 1);
-  exportData.m_pSqlServer = nullptr;
 }
 
 // Fails every write step of three cases' output in turn: every row the API

@@ -24,10 +24,10 @@
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "writers/queries/legacy_queries.h"
 #include "standins/testing/recording_orvid.h"
+#include "writers/testing/result_writer_fixture.h"
 
 namespace {
 
-using dbdrivers_testing::AccessFixture;
 using solution_file_testing::Record;
 
 std::string g_hostMessages;
@@ -48,17 +48,13 @@ std::string Link(const std::string& from, const std::string& to, const std::stri
   return line + "\n";
 }
 
-class LegacyTablesTest : public ::testing::Test, public AccessFixture {
+class LegacyTablesTest : public writers_testing::ResultWriterTest {
  protected:
   void SetUp() override {
     exportData.m_strRunID = "R1";
     Settings().m_DatabaseOutputFormat.SetValue("Access");
     g_hostMessages.clear();
     exportData.m_pfnHostCallbacks[0] = &RecordHostMessage;
-  }
-  std::string Rows(const std::string& sql) {
-    FlushOutputTables(exportData);
-    return Query(sql);
   }
   void WriteFile(const std::string& name, const std::string& text) {
     std::ofstream(home.Path() + "/M1/" + name, std::ios::binary) << text;
@@ -436,11 +432,7 @@ TEST_F(LegacyTablesTest, TableFilesAreListedWithTheirSheetAndOnlyUsableOnesEnabl
 }
 
 TEST_F(LegacyTablesTest, ASqlServerDatabaseGetsTheSpreadsheetRowsSentWithoutDefinitions) {
-  orvid_testing::ScopedRecordingOrvid recording;
-  DbSqlSvr driver(&log);
-  exportData.m_pSqlServer = &driver;
-  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
-  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+  dbdrivers_testing::RecordingSqlServer server(*this);
   Model().m_tables.Add(std::make_unique<CVornModelFileTable>("BUY", 0));
   Model().FindTable("BUY")->AddFile("buy.xls", true, plat::OleDateTime());
   testing::internal::CaptureStderr();
@@ -453,7 +445,6 @@ TEST_F(LegacyTablesTest, ASqlServerDatabaseGetsTheSpreadsheetRowsSentWithoutDefi
       << calls;
   EXPECT_EQ(calls.find("LG"), std::string::npos) << "no legacy table without an Access database: " << calls;
   EXPECT_FALSE(std::filesystem::exists(DatabasePath()));
-  exportData.m_pSqlServer = nullptr;
 }
 
 TEST_F(LegacyTablesTest, DepotsAreWrittenFromTheDepotsTableOrFailWithTheMessageOfItsStatus) {

@@ -13,23 +13,17 @@
 #include "platform/testing/odbc_test_env.h"
 #include "standins/orvid.h"
 #include "standins/testing/recording_orvid.h"
+#include "writers/testing/result_writer_fixture.h"
 
 namespace {
 
-using dbdrivers_testing::AccessFixture;
-
-class MatrixTablesTest : public ::testing::Test, public AccessFixture {
+class MatrixTablesTest : public writers_testing::ResultWriterTest {
  protected:
   void SetUp() override { exportData.m_nSolutionID = 4; }
 
   void Write(const std::string& text, const std::string& file = "xmps.mps") {
     const std::string path = Model().m_strModelDir + "/" + file;
     std::ofstream(path) << text;
-  }
-
-  std::string Table(const std::string& sql) {
-    FlushOutputTables(exportData);
-    return Query(sql);
   }
 
   plat::testing::ScopedOdbcIni odbc{plat::testing::ScopedOdbcIni::StandardDrivers()};
@@ -65,15 +59,15 @@ TEST_F(MatrixTablesTest, WritesTheFiveTablesOfTheMatrix) {
   ASSERT_TRUE(WriteMpsTables(exportData, matrix));
 
   // R is written as L; the other types as they are; names cut to nine characters.
-  EXPECT_EQ(Table("SELECT SolutionID, CaseID, NodeID, SequenceIDRow, Row, Type FROM PrMpsRows"),
+  EXPECT_EQ(Rows("SELECT SolutionID, CaseID, NodeID, SequenceIDRow, Row, Type FROM PrMpsRows"),
             "4|12|1|0|CAP|L\n4|12|1|1|CAP2|E\n4|12|1|2|LONGROWNA|L\n4|12|1|3|OBJ|N\n4|12|1|4|Q|G\n");
   // SequenceIDRow counts the entries of a column, not the rows.
-  EXPECT_EQ(Table("SELECT SequenceIDCol, SequenceIDRow, Col, Row, Value FROM PrMpsCols"),
+  EXPECT_EQ(Rows("SELECT SequenceIDCol, SequenceIDRow, Col, Row, Value FROM PrMpsCols"),
             "0|0|XA|CAP|2.0\n0|1|XA|LONGROWNA|5.0\n0|2|XA|OBJ|1.0\n0|3|XA|Q|4.0\n1|0|XB|CAP2|3.0\n");
-  EXPECT_EQ(Table("SELECT CaseID, SequenceIDRow, Row, Value FROM PrMpsRhs"), "12|0|CAP|10.0\n");
-  EXPECT_EQ(Table("SELECT SequenceIDRow, Row, Value FROM PrMpsRange"), "0|CAP2|12.0\n");
+  EXPECT_EQ(Rows("SELECT CaseID, SequenceIDRow, Row, Value FROM PrMpsRhs"), "12|0|CAP|10.0\n");
+  EXPECT_EQ(Rows("SELECT SequenceIDRow, Row, Value FROM PrMpsRange"), "0|CAP2|12.0\n");
   // A first unknown type writes no type and no value, a later one keeps the previous line's type; 1e30 is not written.
-  EXPECT_EQ(Table("SELECT SequenceIDCol, Col, Type, Lower, Upper FROM PrMpsBound"),
+  EXPECT_EQ(Rows("SELECT SequenceIDCol, Col, Type, Lower, Upper FROM PrMpsBound"),
             "0|XQ|NULL|NULL|NULL\n1|XA|FX|5.0|5.0\n2|XB|FR|NULL|NULL\n3|XC|BV|1.0|1.0\n"
             "4|XD|BV|2.0|2.0\n5|XE|UP|NULL|NULL\n");
   exportData.m_pCurrentCase = nullptr;
@@ -98,8 +92,8 @@ TEST_F(MatrixTablesTest, NodeIsTheModelOfTheSolutionRow) {
   Write("NAME EMPTY\n");
   ASSERT_TRUE(ReadMpsFile((Model().m_strModelDir + "/xmps.mps").c_str(), &matrix, nullptr));
   EXPECT_TRUE(WriteMpsTables(exportData, matrix));
-  EXPECT_EQ(Table("SELECT count(*) FROM PrMpsRows"), "0\n");
-  EXPECT_EQ(Table("SELECT count(*) FROM PrMpsBound"), "0\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM PrMpsRows"), "0\n");
+  EXPECT_EQ(Rows("SELECT count(*) FROM PrMpsBound"), "0\n");
 }
 
 TEST_F(MatrixTablesTest, MissingMatrixFileIsReportedAndLeavesTheMatrixEmpty) {
@@ -136,11 +130,7 @@ std::vector<std::string>& g_calls = orvid_testing::g_orvidCalls;
 // SQL Server alone: no definitions and no Access file; the rows go to the
 // driver and are flushed once at the end.
 TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
-  orvid_testing::ScopedRecordingOrvid recording;
-  DbSqlSvr driver(&log);
-  exportData.m_pSqlServer = &driver;
-  Settings().m_DatabaseOutputFormat.SetValue("SQL Server");
-  Settings().m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+  dbdrivers_testing::RecordingSqlServer server(*this);
 
   Write("XLINEAR\n RR 2 X\nBOUNDS\n UP B X 4\n");
   CMpsFile matrix;
@@ -157,7 +147,6 @@ TEST_F(MatrixTablesTest, SqlServerRowsAreBufferedAndFlushedOnce) {
             std::string::npos) << calls;
   EXPECT_EQ(calls.substr(calls.size() - 7), "start ;") << calls;
   EXPECT_EQ(std::count(g_calls.begin(), g_calls.end(), "start "), 1);
-  exportData.m_pSqlServer = nullptr;
 }
 
 }  // namespace

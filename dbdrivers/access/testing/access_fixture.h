@@ -1,6 +1,7 @@
 #pragma once
 // Test support: an export context with a main model "M1" under a temporary
-// home directory, and a reader of the model's result database file.
+// home directory, a reader of the model's result database file, and a SQL
+// Server results database whose rows are recorded.
 
 #include <sqlite3.h>
 
@@ -9,9 +10,11 @@
 #include <string>
 
 #include "caseset/vorn_db_export_data.h"
+#include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/logging.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
+#include "standins/testing/recording_orvid.h"
 
 namespace dbdrivers_testing {
 
@@ -65,6 +68,28 @@ struct AccessFixture {
   plat::testing::TempDir home;
   MemoryLog log;
   CVornDbExportData exportData;
+};
+
+// The fixture's results database on a SQL Server for the life of the object:
+// the driver's bulk calls are recorded (orvid_testing::g_orvidCalls).
+class RecordingSqlServer {
+ public:
+  explicit RecordingSqlServer(AccessFixture& fixture) : m_driver(&fixture.log), m_data(fixture.exportData) {
+    m_data.m_pSqlServer = &m_driver;
+    CModelSettings& settings = fixture.Settings();
+    settings.m_DatabaseOutputFormat.SetValue("SQL Server");
+    settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Initial Catalog=R");
+  }
+  ~RecordingSqlServer() { m_data.m_pSqlServer = nullptr; }
+  RecordingSqlServer(const RecordingSqlServer&) = delete;
+  RecordingSqlServer& operator=(const RecordingSqlServer&) = delete;
+
+  DbSqlSvr& Driver() { return m_driver; }
+
+ private:
+  orvid_testing::ScopedRecordingOrvid m_recording;
+  DbSqlSvr m_driver;
+  CVornDbExportData& m_data;
 };
 
 }  // namespace dbdrivers_testing
