@@ -6,17 +6,12 @@
 #include <cstdlib>
 
 #include "platform/connection_string.h"
+#include "platform/name_compare.h"
 
 namespace plat {
 namespace {
 
 constexpr const char* kSource = "ADO over ODBC";
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::int64_t DaysFromCivil(std::int64_t y, unsigned m, unsigned d) {
   y -= m <= 2;
@@ -159,25 +154,20 @@ const AdoField& AdoRecordset::GetItem(long index) const {
 }
 
 const AdoField& AdoRecordset::GetItem(std::string_view name) const {
-  for (const AdoField& f : m_fields)
-    if (f.m_name == name) return f;
-  for (const AdoField& f : m_fields)
-    if (EqualNoCase(f.m_name, name)) return f;
-  throw ComError(kAdoErrorItemNotFound, kSource,
-                 "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+  const std::size_t at = FindName(m_fields, name, [](const AdoField& f) -> const std::string& { return f.m_name; });
+  if (at == std::string::npos)
+    throw ComError(kAdoErrorItemNotFound, kSource,
+                   "Item cannot be found in the collection corresponding to the requested name or ordinal.");
+  return m_fields[at];
 }
 
 void AdoRecordset::Fetch() {
   m_record.clear();
   try {
-    if (!m_statement->Fetch()) {
-      m_eof = true;
-      return;
-    }
-    m_eof = false;
-    m_record.reserve(m_fields.size());
-    for (std::size_t i = 0; i < m_fields.size(); ++i)
-      m_record.push_back(ToVariant(m_statement->GetValue(i), m_fields[i].m_type));
+    std::vector<odbc::FieldValue> row;
+    m_eof = !m_statement->FetchRow(row);
+    m_record.reserve(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i) m_record.push_back(ToVariant(row[i], m_fields[i].m_type));
   } catch (const odbc::Error& e) {
     m_eof = true;
     throw ComError(kEFail, kSource, e.what());

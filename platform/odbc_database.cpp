@@ -5,17 +5,9 @@
 #include <cstdio>
 
 #include "platform/connection_string.h"
+#include "platform/name_compare.h"
 
 namespace {
-
-bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
-  return text.size() >= prefix.size() &&
-         std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-           return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-         });
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) { return a.size() == b.size() && StartsWithNoCase(a, b); }
 
 std::string JoinMessages(const plat::odbc::Error& error) {
   std::string text;
@@ -57,7 +49,7 @@ bool CDatabase::Open(std::string_view dsn, bool exclusive, bool readOnly, std::s
   if (readOnly) options |= openReadOnly;
   if (cursorLib) options |= useCursorLib;
   std::string text(connect);
-  if (StartsWithNoCase(text, "ODBC;")) text.erase(0, 5);
+  if (plat::StartsWithNoCase(text, "ODBC;")) text.erase(0, 5);
   if (!dsn.empty()) text = plat::ConnectionPair("DSN", dsn) + (text.empty() ? "" : ";" + text);
   return OpenEx(text, options);
 }
@@ -65,7 +57,7 @@ bool CDatabase::Open(std::string_view dsn, bool exclusive, bool readOnly, std::s
 bool CDatabase::OpenEx(std::string_view connect, std::uint32_t /*options*/) {
   Close();
   std::string text(connect);
-  if (StartsWithNoCase(text, "ODBC;")) text.erase(0, 5);
+  if (plat::StartsWithNoCase(text, "ODBC;")) text.erase(0, 5);
   plat::TranslatedConnection translated = plat::TranslateConnectionString(text);
   if (!translated.ok) throw Failure(translated.message, "08001");
   try {
@@ -177,15 +169,7 @@ void CRecordset::Close() {
 }
 
 void CRecordset::FetchRecord() {
-  m_record.clear();
-  if (!m_statement->Fetch()) {
-    m_eof = true;
-    return;
-  }
-  m_eof = false;
-  const std::size_t count = m_statement->Columns().size();
-  m_record.reserve(count);
-  for (std::size_t i = 0; i < count; ++i) m_record.push_back(m_statement->GetValue(i));
+  m_eof = !m_statement->FetchRow(m_record);
 }
 
 void CRecordset::MoveNext() {
@@ -223,11 +207,9 @@ void CRecordset::GetODBCFieldInfo(std::int16_t index, CODBCFieldInfo& info) cons
 
 std::int16_t CRecordset::FieldIndex(std::string_view name) const {
   if (!m_statement) throw Failure("The record set is not open.", "24000");
-  const auto& columns = m_statement->Columns();
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    if (columns[i].name == name) return static_cast<std::int16_t>(i);
-  for (std::size_t i = 0; i < columns.size(); ++i)
-    if (EqualNoCase(columns[i].name, name)) return static_cast<std::int16_t>(i);
+  const std::size_t at = plat::FindName(m_statement->Columns(), name,
+                                        [](const plat::odbc::ColumnInfo& c) -> const std::string& { return c.name; });
+  if (at != std::string::npos) return static_cast<std::int16_t>(at);
   throw Failure("Field not found: " + std::string(name) + ".", "07009");
 }
 

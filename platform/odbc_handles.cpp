@@ -8,6 +8,7 @@
 #include <mutex>
 
 #include "platform/connection_string.h"
+#include "platform/name_compare.h"
 #include "platform/text_encoding.h"
 
 namespace plat::odbc {
@@ -19,12 +20,6 @@ std::string FromDriver(std::string_view text) { return Utf8ToCp1252(text); }
 std::string FromBuffer(const SQLCHAR* buffer, std::size_t capacity) {
   const char* p = reinterpret_cast<const char*>(buffer);
   return FromDriver(std::string_view(p, strnlen(p, capacity)));
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 SQLRETURN ExecDirect(SQLHSTMT stmt, std::string_view sql) {
@@ -360,6 +355,14 @@ bool Statement::Fetch() {
   SQLRETURN rc = SQLFetch(m_stmt);
   if (rc == SQL_NO_DATA) return false;
   Check(rc, SQL_HANDLE_STMT, m_stmt, "SQLFetch");
+  return true;
+}
+
+bool Statement::FetchRow(std::vector<FieldValue>& row) {
+  row.clear();
+  if (!Fetch()) return false;
+  row.reserve(m_columns.size());
+  for (std::size_t i = 0; i < m_columns.size(); ++i) row.push_back(GetValue(i));
   return true;
 }
 

@@ -154,6 +154,9 @@ class Statement {
   const std::vector<ColumnInfo>& Columns() const { return m_columns; }
   // Fetches the next row; false at the end of the result.
   bool Fetch();
+  // Fetches the next row and reads all its columns into row (emptied first);
+  // false, with row empty, at the end of the result.
+  bool FetchRow(std::vector<FieldValue>& row);
   // Reads a column of the current row (numbered from 0). Columns must be
   // read in increasing order, each at most once per row.
   FieldValue GetValue(std::size_t column);

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/name_compare.h"
+
 namespace plat {
 namespace {
 
@@ -34,13 +36,6 @@ std::string NormaliseKey(std::string_view key) {
   }
   if (!out.empty() && out.back() == '\\') out.pop_back();
   return out;
-}
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
 }
 
 // Short root names are accepted in the file too.
