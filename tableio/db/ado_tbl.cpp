@@ -9,18 +9,6 @@
 
 namespace {
 
-enum : std::uint32_t {
-  kIdsNoMatch = 10106,
-  kIdsKeyCountDiffers = 10111,
-  kIdsKeyFieldsWrong = 10112,
-  kIdsCannotOpenDatabase = 10314,
-  kIdsCannotOpenTable = 10315,
-  kIdsCannotReadColumns = 10316,
-  kIdsUnsupportedColumnSkipped = 10317,
-  kIdsCannotCloseTable = 10318,
-  kIdsCannotReadValue = 10319,
-};
-
 bool IsTextOrDate(int adoType) {
   switch (adoType) {
     case plat::adDate:
@@ -181,13 +169,9 @@ int CAdoTbl::ReadColumnInfo() {
 int CAdoTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
                      const std::string& keyFields, const std::string& keyValues, const std::string& extractFields,
                      std::vector<std::string>* optionalList, int /*sourceNumber*/) {
-  if (!SetExtractColumns(extractFields)) return 0;
-  if (!keyFields.empty() && !SetKeyFields(keyFields)) return ReportError(kIdsKeyFieldsWrong);
-  if (!keyValues.empty() && !SetKeyValues(keyValues)) return ReportError(kIdsKeyFieldsWrong);
-  if (optionalList != nullptr) optionalList->insert(optionalList->end(), m_keyValues.begin(), m_keyValues.end());
-  if (static_cast<std::size_t>(m_keyFields.GetSize()) != m_keyValues.size()) return ReportError(kIdsKeyCountDiffers);
-  CopyKeyColumns(keyColumns);
-  CopyExtractColumns(dataColumns);
+  if (const std::uint32_t failed =
+          SetReadColumns(keyColumns, dataColumns, keyFields, keyValues, extractFields, optionalList))
+    return failed == kExtractColumnsFailed ? 0 : ReportError(failed);
   if (!m_connection || m_connection->GetState() != plat::adStateOpen) return ReportErrorArg(kIdsCannotOpenTable, m_strTableName);
 
   std::string sql;
@@ -204,21 +188,15 @@ int CAdoTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& 
   int read = 0;
   try {
     while (!m_recordset->IsEOF()) {
-      auto row = std::make_unique<CIoRow>();
-      for (int i = 0; i < m_extractFields.GetSize(); ++i)
-        row->AddDataCell(CellFromVariant(m_recordset->GetItem(static_cast<long>(i)).GetValue(),
-                                         m_columns[m_extractFields[i]->GetIndex()]->m_nSqlType));
-      for (const CIoKeyCell* field : m_keyFields) {
-        if (field->GetIndex() == -1) {
-          auto placeholder = std::make_unique<CIoStrCell>();
-          placeholder->m_nFlags &= ~kCellPending;
-          row->AddKeyCell(std::move(placeholder));
-          continue;
-        }
-        row->AddKeyCell(CellFromVariant(m_recordset->GetItem(field->GetName()).GetValue(),
-                                        m_columns[field->GetIndex()]->m_nSqlType));
-      }
-      rows.Add(std::move(row));
+      rows.Add(NewReadRow(
+          [&](int i) {
+            return CellFromVariant(m_recordset->GetItem(static_cast<long>(i)).GetValue(),
+                                   m_columns[m_extractFields[i]->GetIndex()]->m_nSqlType);
+          },
+          [&](const CIoKeyCell& field) {
+            return CellFromVariant(m_recordset->GetItem(field.GetName()).GetValue(),
+                                   m_columns[field.GetIndex()]->m_nSqlType);
+          }));
       ++read;
       m_recordset->MoveNext();
     }
@@ -248,15 +226,8 @@ int CAdoTbl::Close(int /*commit*/) {
 int ReadAdoTable(const CIoTableDescription& description, const std::string& keyFields, const std::string& keyValues,
                  const std::string& extractFields, CColumnArray& keyColumns, CColumnArray& dataColumns,
                  CIoRowArray& rows, int& readOnly, int& formatCode, int& available) {
-  try {
-    CIOOptions options;
-    SetLoaderOptions(options);
-    CAdoTbl table(nullptr, &options);
-    return RunLoadProtocol(table, description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
-                           readOnly, formatCode, available);
-  } catch (...) {
-    return 2;
-  }
+  return RunDbTableLoader<CAdoTbl>(description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
+                                    readOnly, formatCode, available);
 }
 
 int LoadAdoTable(CIoTable& table, const std::string& keyFields, const std::string& keyValues,

@@ -7,32 +7,11 @@
 
 #include "foundation/string_utils.h"
 #include "platform/connection_string.h"
+#include "platform/name_compare.h"
 #include "tableio/db/odbc_write.h"
 #include "tableio/db/sql_statements.h"
 
 namespace {
-
-enum : std::uint32_t {
-  kIdsNoMatch = 10106,
-  kIdsKeyCountDiffers = 10111,
-  kIdsKeyFieldsWrong = 10112,
-  kIdsGetInfoFailed = 10133,
-  kIdsCannotOpenDatabase = 10314,
-  kIdsCannotOpenTable = 10315,
-  kIdsCannotReadColumns = 10316,
-  kIdsUnsupportedColumnSkipped = 10317,
-  kIdsCannotCloseTable = 10318,
-  kIdsCannotReadValue = 10319,
-  kIdsCannotMove = 10320,
-};
-
-bool StartsWithNoCase(const std::string& text, const std::string& prefix) {
-  if (text.size() < prefix.size()) return false;
-  for (std::size_t i = 0; i < prefix.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(text[i])) != std::tolower(static_cast<unsigned char>(prefix[i])))
-      return false;
-  return true;
-}
 
 bool IsPlainName(const std::string& name) {
   return !name.empty() && std::all_of(name.begin(), name.end(), [](char c) {
@@ -127,14 +106,14 @@ std::unique_ptr<CIoCell> CellFromDbVariant(const CDBVariant& value, int sqlType)
   }
 }
 
-CMfcOdbcTbl::CMfcOdbcTbl(std::ostream* log, CIOOptions* options) : CBaseTbl(log, options) {}
+CMfcOdbcTbl::CMfcOdbcTbl(std::ostream* log, CIOOptions* options) : CDbTbl(log, options) {}
 
 CMfcOdbcTbl::~CMfcOdbcTbl() = default;
 
 int CMfcOdbcTbl::Open(const CIoTableDescription& description) {
   m_description.Copy(description);
   std::string table = description.m_strTable;
-  if (StartsWithNoCase(table, "Query::")) {
+  if (plat::StartsWithNoCase(table, "Query::")) {
     m_bQuery = true;
     table.erase(0, 7);
   }
@@ -323,13 +302,9 @@ std::string CMfcOdbcTbl::FormatLiteral(const std::string& value, int sqlType) {
 int CMfcOdbcTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
                          const std::string& keyFields, const std::string& keyValues, const std::string& extractFields,
                          std::vector<std::string>* optionalList, int /*sourceNumber*/) {
-  if (!SetExtractColumns(extractFields)) return 0;
-  if (!keyFields.empty() && !SetKeyFields(keyFields)) return ReportError(kIdsKeyFieldsWrong);
-  if (!keyValues.empty() && !SetKeyValues(keyValues)) return ReportError(kIdsKeyFieldsWrong);
-  if (optionalList != nullptr) optionalList->insert(optionalList->end(), m_keyValues.begin(), m_keyValues.end());
-  if (static_cast<std::size_t>(m_keyFields.GetSize()) != m_keyValues.size()) return ReportError(kIdsKeyCountDiffers);
-  CopyKeyColumns(keyColumns);
-  CopyExtractColumns(dataColumns);
+  if (const std::uint32_t failed =
+          SetReadColumns(keyColumns, dataColumns, keyFields, keyValues, extractFields, optionalList))
+    return failed == kExtractColumnsFailed ? 0 : ReportError(failed);
   if (m_pDatabase == nullptr || !m_pDatabase->IsOpen()) return 1;
 
   std::string sql;
@@ -346,23 +321,18 @@ int CMfcOdbcTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArr
 
   int read = 0;
   while (!rs.IsEOF()) {
-    auto row = std::make_unique<CIoRow>();
+    std::unique_ptr<CIoRow> row;
     CDBVariant value;
     try {
-      for (int i = 0; i < m_extractFields.GetSize(); ++i) {
-        rs.GetFieldValue(static_cast<std::int16_t>(i), value);
-        row->AddDataCell(CellFromDbVariant(value, m_columns[m_extractFields[i]->GetIndex()]->m_nSqlType));
-      }
-      for (const CIoKeyCell* field : m_keyFields) {
-        if (field->GetIndex() == -1) {
-          auto placeholder = std::make_unique<CIoStrCell>();
-          placeholder->m_nFlags &= ~kCellPending;
-          row->AddKeyCell(std::move(placeholder));
-          continue;
-        }
-        rs.GetFieldValue(field->GetName(), value);
-        row->AddKeyCell(CellFromDbVariant(value, m_columns[field->GetIndex()]->m_nSqlType));
-      }
+      row = NewReadRow(
+          [&](int i) {
+            rs.GetFieldValue(static_cast<std::int16_t>(i), value);
+            return CellFromDbVariant(value, m_columns[m_extractFields[i]->GetIndex()]->m_nSqlType);
+          },
+          [&](const CIoKeyCell& field) {
+            rs.GetFieldValue(field.GetName(), value);
+            return CellFromDbVariant(value, m_columns[field.GetIndex()]->m_nSqlType);
+          });
     } catch (const CDBException& e) {
       return ReportException(e, kIdsCannotReadValue, m_strTableName, "");
     }
@@ -383,81 +353,37 @@ int CMfcOdbcTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArr
   return 1;
 }
 
-namespace {
-COdbcWriteContext WriteContext(CMfcOdbcTbl& t) {
-  if (CDatabase* database = t.GetDatabase())
-    return MfcOdbcWriteContext(t, *database, t.GetIdentifierQuote(), t.StatementTableName(), t.IsJetSource());
-  COdbcWriteContext c{t, nullptr, t.GetIdentifierQuote(), t.StatementTableName(), t.IsJetSource(), {}};
+COdbcWriteContext CMfcOdbcTbl::WriteContext() {
+  if (m_pDatabase != nullptr)
+    return MfcOdbcWriteContext(*this, *m_pDatabase, m_strIdentifierQuote, m_strStatementTable, m_bJet);
+  COdbcWriteContext c{*this, nullptr, m_strIdentifierQuote, m_strStatementTable, m_bJet, {}};
   c.mfcStyle = true;
   return c;
 }
-}  // namespace
 
 int CMfcOdbcTbl::RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) {
   if (!DropTable(0) || !CreateTable(keyColumns, dataColumns)) return 0;
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcInsertRows(c, rows, keyColumns, dataColumns, true);
-}
-
-int CMfcOdbcTbl::TransferRows(CIoRowArray& sourceRows, int /*sourceIndex*/,
-                              const std::vector<std::string>& sourceKeyValues, CColumnArray& sourceColumns,
-                              const std::string& keyFields, const std::string& keyValues,
-                              const std::string& resultFields, const std::string& extractFields, int& messageId) {
-  auto c = WriteContext(*this);
-  return OdbcTransferRows(c, sourceRows, sourceKeyValues, sourceColumns, keyFields, keyValues, resultFields,
-                          extractFields, messageId);
-}
-
-int CMfcOdbcTbl::UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) {
-  auto c = WriteContext(*this);
-  return OdbcUpdateRow(c, rows, keyColumns, resultColumns);
-}
-
-int CMfcOdbcTbl::UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues,
-                                  const std::string& resultFields, CIoCell& value, int& messageId) {
-  auto c = WriteContext(*this);
-  return OdbcUpdateRowsByKeys(c, keyFields, keyValues, resultFields, value, messageId);
-}
-
-int CMfcOdbcTbl::DeleteRow(CIoRowArray& rows, const std::string& keyFields) {
-  auto c = WriteContext(*this);
-  return OdbcDeleteRow(c, rows, keyFields);
 }
 
 int CMfcOdbcTbl::DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
                                   const std::string& extractFields) {
   if (!SetExtractColumns(extractFields)) return 0;
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcDeleteRowsByKeys(c, keyFields, keyValues);
 }
 
-int CMfcOdbcTbl::AddColumn(std::unique_ptr<CColumn> column) {
-  auto c = WriteContext(*this);
-  return OdbcAddColumn(c, std::move(column));
-}
-
 int CMfcOdbcTbl::DropTable(int report) {
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcDropTable(c, report != 0);
-}
-
-int CMfcOdbcTbl::CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns) {
-  auto c = WriteContext(*this);
-  return OdbcCreateTable(c, keyColumns, dataColumns);
 }
 
 int ReadMfcOdbcTable(const CIoTableDescription& description, const std::string& keyFields,
                      const std::string& keyValues, const std::string& extractFields, CColumnArray& keyColumns,
                      CColumnArray& dataColumns, CIoRowArray& rows, int& readOnly, int& formatCode, int& available) {
-  try {
-    CIOOptions options;
-    SetLoaderOptions(options);
-    CMfcOdbcTbl table(nullptr, &options);
-    return RunLoadProtocol(table, description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
-                           readOnly, formatCode, available);
-  } catch (...) {
-    return 2;
-  }
+  return RunDbTableLoader<CMfcOdbcTbl>(description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
+                                       readOnly, formatCode, available);
 }
 
 int LoadMfcOdbcTable(CIoTable& table, const std::string& keyFields, const std::string& keyValues,

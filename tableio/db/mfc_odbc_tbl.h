@@ -10,10 +10,10 @@
 #include <string>
 
 #include "platform/odbc_database.h"
-#include "tableio/base_tbl.h"
+#include "tableio/db/db_tbl.h"
 #include "tableio/io_table.h"
 
-class CMfcOdbcTbl : public CBaseTbl {
+class CMfcOdbcTbl : public CDbTbl {
  public:
   // How the database is reached.
   enum ConnectionKind : int { kKindNotSet = 0, kKindAccessFile = 1, kKindDataSource = 2 };
@@ -27,32 +27,19 @@ class CMfcOdbcTbl : public CBaseTbl {
   // Leaves a database of the description open; closes and deletes its own. 1.
   int Close(int commit) override;
   int GetRowCount() override { return -1; }
-  int GetColumnCount() override { return -1; }
-  int IsLastRow() override { return 0; }
-  int IsLastColumn() override { return 0; }
-  int GetFirstDataColumn() override { return -1; }
   int ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns, const std::string& keyFields,
               const std::string& keyValues, const std::string& extractFields,
               std::vector<std::string>* optionalList = nullptr, int sourceNumber = -1) override;
   int ReadColumnInfo() override;
 
-  // The write operations, run on the open database (see odbc_write.h); a
+  // The write operations run on the open database (see odbc_write.h); a
   // table without one (an ADO table) reports that the table cannot be opened.
   int RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) override;
-  int TransferRows(CIoRowArray& sourceRows, int sourceIndex, const std::vector<std::string>& sourceKeyValues,
-                   CColumnArray& sourceColumns, const std::string& keyFields, const std::string& keyValues,
-                   const std::string& resultFields, const std::string& extractFields, int& messageId) override;
-  int UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) override;
-  int UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues, const std::string& resultFields,
-                       CIoCell& value, int& messageId) override;
-  int DeleteRow(CIoRowArray& rows, const std::string& keyFields) override;
   // The third list is an extract list that must resolve.
   int DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
                        const std::string& extractFields) override;
-  int AddColumn(std::unique_ptr<CColumn> column) override;
   // A failure (a table that does not exist) gives 0 only with report set.
   virtual int DropTable(int report);
-  virtual int CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns);
 
   // Prefix, value and suffix of the fixed vocabulary; "" when the value
   // cannot be a literal of the type.
@@ -62,28 +49,35 @@ class CMfcOdbcTbl : public CBaseTbl {
   std::string GetLiteralSuffix(int sqlType) override;
   std::string GetCreateParams(int sqlType) override;
 
+  // Also sets the statement table name: in brackets for Jet and SQL Server
+  // sources, else as given when it is a plain name and quoted when it is not.
   virtual int ReadIdentifierQuote();
 
   CDatabase* GetDatabase() const { return m_pDatabase; }
   int GetConnectionKind() const { return m_nConnectionKind; }
   bool IsQuery() const { return m_bQuery; }
-  const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
-  // The table name as a statement writes it (set with the identifier quote):
-  // in brackets for Jet and SQL Server sources, else as given when it is a
-  // plain name and quoted when it is not.
-  const std::string& StatementTableName() const { return m_strStatementTable; }
-  // True when the source is a Jet database (its patterns use "*" and "?").
-  bool IsJetSource() const { return m_bJet; }
 
  protected:
+  // The messages of this back end and the ADO one.
+  enum : std::uint32_t {
+    kIdsNoMatch = 10106,
+    kIdsGetInfoFailed = 10133,
+    kIdsCannotOpenDatabase = 10314,
+    kIdsCannotOpenTable = 10315,
+    kIdsCannotReadColumns = 10316,
+    kIdsUnsupportedColumnSkipped = 10317,
+    kIdsCannotCloseTable = 10318,
+    kIdsCannotReadValue = 10319,
+    kIdsCannotMove = 10320,
+  };
+
+  COdbcWriteContext WriteContext() override;
+
   CDatabase* m_pDatabase = nullptr;
   std::unique_ptr<CDatabase> m_ownDatabase;
   int m_nConnectionKind = kKindNotSet;
   bool m_bQuery = false;
-  std::string m_strIdentifierQuote;
-  std::string m_strStatementTable;
   std::string m_strDbmsName;
-  bool m_bJet = false;
 };
 
 // The SQL type a column of the given ODBC type is read as: texts 1, whole

@@ -21,8 +21,6 @@ enum : std::uint32_t {
   kIdsBinaryFetchFailed = 10100,
   kIdsUnknownSqlType = 10104,
   kIdsNoMatch = 10106,
-  kIdsKeyCountDiffers = 10111,
-  kIdsKeyFieldsWrong = 10112,
   kIdsBindColFailed = 10129,
   kIdsTypeInfoFailed = 10130,
   kIdsGetInfoFailed = 10133,
@@ -166,7 +164,7 @@ std::unique_ptr<CIoCell> CellFromOdbcValue(const plat::odbc::FieldValue& value, 
   }
 }
 
-CODBCTbl::CODBCTbl(std::ostream* log, CIOOptions* options) : CBaseTbl(log, options) {}
+CODBCTbl::CODBCTbl(std::ostream* log, CIOOptions* options) : CDbTbl(log, options) {}
 
 CODBCTbl::~CODBCTbl() { Disconnect(); }
 
@@ -419,14 +417,9 @@ int CODBCTbl::ReadColumnInfo() {
 int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
                       const std::string& keyFields, const std::string& keyValues, const std::string& extractFields,
                       std::vector<std::string>* optionalList, int /*sourceNumber*/) {
-  if (!SetExtractColumns(extractFields)) return FailStatement(kIdsExtractColumnMissing, true);
-  if (!keyFields.empty() && !SetKeyFields(keyFields)) return FailStatement(kIdsKeyFieldsWrong, true);
-  if (!keyValues.empty() && !SetKeyValues(keyValues)) return FailStatement(kIdsKeyFieldsWrong, true);
-  if (optionalList != nullptr) optionalList->insert(optionalList->end(), m_keyValues.begin(), m_keyValues.end());
-  if (static_cast<std::size_t>(m_keyFields.GetSize()) != m_keyValues.size())
-    return FailStatement(kIdsKeyCountDiffers, true);
-  CopyKeyColumns(keyColumns);
-  CopyExtractColumns(dataColumns);
+  if (const std::uint32_t failed =
+          SetReadColumns(keyColumns, dataColumns, keyFields, keyValues, extractFields, optionalList))
+    return FailStatement(failed == kExtractColumnsFailed ? kIdsExtractColumnMissing : failed, true);
   if (!m_statement) return FailStatement(kIdsNoMatch, true);
 
   std::string sql;
@@ -457,14 +450,10 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
     }
   }
 
-  const std::size_t extractCount = static_cast<std::size_t>(m_extractFields.GetSize());
   int read = 0;
   try {
-    while (m_statement->Fetch()) {
-      std::vector<plat::odbc::FieldValue> values;
-      values.reserve(types.size());
-      for (std::size_t i = 0; i < types.size(); ++i) values.push_back(m_statement->GetValue(i));
-      auto row = std::make_unique<CIoRow>();
+    std::vector<plat::odbc::FieldValue> values;
+    while (m_statement->FetchRow(values)) {
       auto cellAt = [&](std::size_t i) {
         std::unique_ptr<CIoCell> cell = CellFromOdbcValue(values[i], IsWideText(types[i]) ? SQL_VARCHAR : types[i]);
         if (!cell) {
@@ -473,18 +462,9 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
         }
         return cell;
       };
-      for (std::size_t i = 0; i < extractCount; ++i) row->AddDataCell(cellAt(i));
-      std::size_t next = extractCount;
-      for (const CIoKeyCell* field : m_keyFields) {
-        if (field->GetIndex() == -1) {
-          auto placeholder = std::make_unique<CIoStrCell>();
-          placeholder->m_nFlags &= ~kCellPending;
-          row->AddKeyCell(std::move(placeholder));
-        } else {
-          row->AddKeyCell(cellAt(next++));
-        }
-      }
-      rows.Add(std::move(row));
+      std::size_t next = static_cast<std::size_t>(m_extractFields.GetSize());
+      rows.Add(NewReadRow([&](int i) { return cellAt(static_cast<std::size_t>(i)); },
+                          [&](const CIoKeyCell&) { return cellAt(next++); }));
       ++read;
     }
     m_statement->CloseCursor();
@@ -495,82 +475,38 @@ int CODBCTbl::ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray&
   return 1;
 }
 
-namespace {
-COdbcWriteContext WriteContext(CODBCTbl& t) {
-  return COdbcWriteContext{t, t.GetConnection(), t.GetIdentifierQuote(), t.GetStatementTableName(), t.IsJetSource(),
-                           [&t] { t.Disconnect(); }};
+COdbcWriteContext CODBCTbl::WriteContext() {
+  return COdbcWriteContext{*this, m_connection, m_strIdentifierQuote, m_strStatementTable, m_bJet,
+                           [this] { Disconnect(); }};
 }
-}  // namespace
 
 int CODBCTbl::RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) {
   return DropTable() && CreateTable(keyColumns, dataColumns) && InsertRows(rows, keyColumns, dataColumns, 1);
 }
 
-int CODBCTbl::TransferRows(CIoRowArray& sourceRows, int /*sourceIndex*/,
-                           const std::vector<std::string>& sourceKeyValues, CColumnArray& sourceColumns,
-                           const std::string& keyFields, const std::string& keyValues,
-                           const std::string& resultFields, const std::string& extractFields, int& messageId) {
-  auto c = WriteContext(*this);
-  return OdbcTransferRows(c, sourceRows, sourceKeyValues, sourceColumns, keyFields, keyValues, resultFields,
-                          extractFields, messageId);
-}
-
-int CODBCTbl::UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) {
-  auto c = WriteContext(*this);
-  return OdbcUpdateRow(c, rows, keyColumns, resultColumns);
-}
-
-int CODBCTbl::UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues,
-                               const std::string& resultFields, CIoCell& value, int& messageId) {
-  auto c = WriteContext(*this);
-  return OdbcUpdateRowsByKeys(c, keyFields, keyValues, resultFields, value, messageId);
-}
-
-int CODBCTbl::DeleteRow(CIoRowArray& rows, const std::string& keyFields) {
-  auto c = WriteContext(*this);
-  return OdbcDeleteRow(c, rows, keyFields);
-}
-
 int CODBCTbl::DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
                                const std::string& /*resultFields*/) {
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcDeleteRowsByKeys(c, keyFields, keyValues);
 }
 
-int CODBCTbl::AddColumn(std::unique_ptr<CColumn> column) {
-  auto c = WriteContext(*this);
-  return OdbcAddColumn(c, std::move(column));
-}
-
 int CODBCTbl::DropTable() {
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcDropTable(c);
-}
-
-int CODBCTbl::CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns) {
-  auto c = WriteContext(*this);
-  return OdbcCreateTable(c, keyColumns, dataColumns);
 }
 
 int CODBCTbl::InsertRows(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
                          int useGivenKeyColumnTypes) {
-  auto c = WriteContext(*this);
+  auto c = WriteContext();
   return OdbcInsertRows(c, rows, keyColumns, dataColumns, useGivenKeyColumnTypes != 0);
 }
 
 int ReadOdbcTable(const CIoTableDescription& description, const std::string& keyFields, const std::string& keyValues,
                   const std::string& extractFields, CColumnArray& keyColumns, CColumnArray& dataColumns,
                   CIoRowArray& rows, int& readOnly, int& available) {
-  try {
-    CIOOptions options;
-    SetLoaderOptions(options);
-    CODBCTbl table(nullptr, &options);
-    int formatCode = 0;
-    return RunLoadProtocol(table, description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
-                           readOnly, formatCode, available);
-  } catch (...) {
-    return 2;
-  }
+  int formatCode = 0;
+  return RunDbTableLoader<CODBCTbl>(description, keyFields, keyValues, extractFields, keyColumns, dataColumns, rows,
+                                    readOnly, formatCode, available);
 }
 
 int LoadOdbcTable(CIoTable& table, const std::string& keyFields, const std::string& keyValues,

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "platform/odbc_handles.h"
-#include "tableio/base_tbl.h"
+#include "tableio/db/db_tbl.h"
 #include "tableio/io_table.h"
 
-class CODBCTbl : public CBaseTbl {
+class CODBCTbl : public CDbTbl {
  public:
   CODBCTbl(std::ostream* log, CIOOptions* options);
   ~CODBCTbl() override;
@@ -24,30 +24,17 @@ class CODBCTbl : public CBaseTbl {
   int OpenFromSpec(const std::string& dataSourceName, const std::string& spec, const std::string& tableName) override;
   int Close(int commit) override;
   int GetRowCount() override { return 1; }
-  int GetColumnCount() override { return -1; }
-  int IsLastRow() override { return 0; }
-  int IsLastColumn() override { return 0; }
-  int GetFirstDataColumn() override { return -1; }
   int ReadAll(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns, const std::string& keyFields,
               const std::string& keyValues, const std::string& extractFields,
               std::vector<std::string>* optionalList = nullptr, int sourceNumber = -1) override;
   int ReadColumnInfo() override;
 
-  // The write operations, each a context over this table's connection (see odbc_write.h).
+  // The write operations run over this table's connection (see odbc_write.h).
   int RecreateTable(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns) override;
-  int TransferRows(CIoRowArray& sourceRows, int sourceIndex, const std::vector<std::string>& sourceKeyValues,
-                   CColumnArray& sourceColumns, const std::string& keyFields, const std::string& keyValues,
-                   const std::string& resultFields, const std::string& extractFields, int& messageId) override;
-  int UpdateRow(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& resultColumns) override;
-  int UpdateRowsByKeys(const std::string& keyFields, const std::string& keyValues, const std::string& resultFields,
-                       CIoCell& value, int& messageId) override;
-  int DeleteRow(CIoRowArray& rows, const std::string& keyFields) override;
   int DeleteRowsByKeys(const std::string& keyFields, const std::string& keyValues,
                        const std::string& resultFields) override;
-  int AddColumn(std::unique_ptr<CColumn> column) override;
   // Succeeds whether or not the table existed.
   virtual int DropTable();
-  virtual int CreateTable(CColumnArray& keyColumns, CColumnArray& dataColumns);
   // Inserts every row with a pending key cell; useGivenKeyColumnTypes takes
   // the key literals' types from keyColumns instead of the table's columns.
   virtual int InsertRows(CIoRowArray& rows, CColumnArray& keyColumns, CColumnArray& dataColumns,
@@ -77,22 +64,16 @@ class CODBCTbl : public CBaseTbl {
   int ReportOdbcError(const plat::odbc::Error& error, bool disconnect, std::uint32_t messageId);
   int FailStatement(std::uint32_t messageId, bool disconnect);
 
-  const std::string& GetIdentifierQuote() const { return m_strIdentifierQuote; }
-  // The table name as statements write it (set with the identifier quote).
-  const std::string& GetStatementTableName() const { return m_strStatementTable; }
   // The open connection; null when the table is not connected.
   const std::shared_ptr<plat::odbc::Connection>& GetConnection() const { return m_connection; }
   const CIoSqlTypeInfoArray& GetTypeCatalogue() const { return m_typeInfo; }
-  // True when the source is a Jet database (its patterns use "*" and "?").
-  bool IsJetSource() const { return m_bJet; }
 
  protected:
-  std::string m_strIdentifierQuote;
-  std::string m_strStatementTable;
+  COdbcWriteContext WriteContext() override;
+
   std::shared_ptr<plat::odbc::Connection> m_connection;
   std::unique_ptr<plat::odbc::Statement> m_statement;
   CIoSqlTypeInfoArray m_typeInfo;
-  bool m_bJet = false;
 };
 
 // Builds the cell of a value read from a column of the given SQL type: text
