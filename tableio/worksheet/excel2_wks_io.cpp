@@ -41,11 +41,6 @@ std::string FormatFixed(double value, int decimals) {
   return std::string(buffer, result.ptr);
 }
 
-void Put16(std::vector<std::uint8_t>& out, int value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
 void PutDouble(std::vector<std::uint8_t>& out, double value) {
   std::uint64_t bits;
   std::memcpy(&bits, &value, sizeof bits);
@@ -236,24 +231,29 @@ excel2WksIO::CellValue excel2WksIO::DecodeCell(int row, int column) {
       break;
     }
     case kFormula2:
-      if (view.U8(13) == 0xFF && view.U8(14) == 0xFF) {
-        RecordView text;
-        if (view.U8(7) == 0 && FollowingString(cell, text)) {
-          value.kind = CellKind::FormulaText;
-          value.text = StringRecordText(text);
-        } else {
-          value.kind = CellKind::FormulaOther;
-        }
-      } else {
-        value.kind = CellKind::FormulaNumber;
-        value.number = view.F64(7);
-      }
+      DecodeFormulaResult(cell, view, 7, value);
       break;
     default:
       value.kind = CellKind::Other;
       break;
   }
   return value;
+}
+
+void excel2WksIO::DecodeFormulaResult(const CellLookup& cell, const RecordView& view, std::size_t offset,
+                                      CellValue& value) const {
+  if (view.U8(offset + 6) == 0xFF && view.U8(offset + 7) == 0xFF) {
+    RecordView text;
+    if (view.U8(offset) == 0 && FollowingString(cell, text)) {
+      value.kind = CellKind::FormulaText;
+      value.text = StringRecordText(text);
+    } else {
+      value.kind = CellKind::FormulaOther;
+    }
+  } else {
+    value.kind = CellKind::FormulaNumber;
+    value.number = view.F64(offset);
+  }
 }
 
 int excel2WksIO::BaseFlags(const CellAttributes& attributes) const {
@@ -400,8 +400,15 @@ bool excel2WksIO::RowDefaultAttributes(int row, std::uint8_t attributes[3]) {
   return true;
 }
 
-void excel2WksIO::WriteText(int row, int column, const std::string& text, int alignment) {
-  if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn) return;
+void excel2WksIO::Put16(std::vector<std::uint8_t>& out, int value) {
+  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
+  out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
+}
+
+// One BIFF2 label holds at most 255 characters.
+excel2WksIO::CellWriteForm excel2WksIO::WriteForm() const { return {kLabel2, kNumber2, 1, 255}; }
+
+std::vector<std::uint8_t> excel2WksIO::CellRecordStart(int row, int column, int alignment) {
   const CellLookup cell = FindCell(row, column);
   std::uint8_t attributes[3] = {0, 0, 0};
   if (cell.Found()) {
@@ -411,34 +418,31 @@ void excel2WksIO::WriteText(int row, int column, const std::string& text, int al
     RowDefaultAttributes(row, attributes);
   }
   if (alignment != -1) attributes[2] = static_cast<std::uint8_t>((attributes[2] & ~0x07) | (alignment & 0x07));
-  // One BIFF2 label holds at most 255 characters.
-  const std::size_t n = std::min<std::size_t>(text.size(), 255);
   std::vector<std::uint8_t> data;
   Put16(data, row);
   Put16(data, column);
   data.insert(data.end(), attributes, attributes + 3);
-  data.push_back(static_cast<std::uint8_t>(n));
+  return data;
+}
+
+void excel2WksIO::WriteText(int row, int column, const std::string& text, int alignment) {
+  if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn) return;
+  const CellWriteForm form = WriteForm();
+  std::vector<std::uint8_t> data = CellRecordStart(row, column, alignment);
+  const std::size_t n = std::min(text.size(), form.maxLabelLength);
+  if (form.labelLengthBytes == 1)
+    data.push_back(static_cast<std::uint8_t>(n));
+  else
+    Put16(data, static_cast<int>(n));
   data.insert(data.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
-  StoreChangedCell(row, column, MakeRecord(kLabel2, data));
+  StoreChangedCell(row, column, MakeRecord(form.labelId, data));
 }
 
 void excel2WksIO::WriteNumber(int row, int column, double value, int format) {
   if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn) return;
-  const CellLookup cell = FindCell(row, column);
-  std::uint8_t attributes[3] = {0, 0, 0};
-  if (cell.Found()) {
-    const RecordView view = CellView(cell);
-    for (int i = 0; i < 3; ++i) attributes[i] = view.U8(4 + i);
-  } else {
-    RowDefaultAttributes(row, attributes);
-  }
-  if (format != -1) attributes[2] = static_cast<std::uint8_t>((attributes[2] & ~0x07) | (format & 0x07));
-  std::vector<std::uint8_t> data;
-  Put16(data, row);
-  Put16(data, column);
-  data.insert(data.end(), attributes, attributes + 3);
+  std::vector<std::uint8_t> data = CellRecordStart(row, column, format);
   PutDouble(data, value);
-  StoreChangedCell(row, column, MakeRecord(kNumber2, data));
+  StoreChangedCell(row, column, MakeRecord(WriteForm().numberId, data));
 }
 
 void excel2WksIO::SetAlignment(int row, int column, int alignment) {

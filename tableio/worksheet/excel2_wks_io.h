@@ -54,10 +54,29 @@ class excel2WksIO : public TWksIOInnards {
 
   // What the cell at (row, column) holds.
   virtual CellValue DecodeCell(int row, int column);
+  // The result of a FORMULA record, its eight bytes at offset: a number, or
+  // with 0xFFFF in the last two, a text in the STRING record after it when
+  // the first byte is 0 (any other result is FormulaOther).
+  void DecodeFormulaResult(const CellLookup& cell, const RecordView& view, std::size_t offset, CellValue& value) const;
   // The flags every read starts with: alignment, and locked when the sheet is protected.
   int BaseFlags(const CellAttributes& attributes) const;
   // The date and time bits of a format index.
   int FormatBits(int formatIndex);
+
+  // How this format writes a cell: the LABEL and NUMBER record ids, the bytes
+  // of a label's length (1 or 2) and the most characters a label keeps.
+  struct CellWriteForm {
+    std::uint16_t labelId;
+    std::uint16_t numberId;
+    int labelLengthBytes;
+    std::size_t maxLabelLength;
+  };
+  virtual CellWriteForm WriteForm() const;
+  // The start of a written cell record: row, column and the cell's format
+  // (the three attribute bytes inline; from BIFF3 on, the XF index), with
+  // the alignment or number format applied unless it is -1.
+  virtual std::vector<std::uint8_t> CellRecordStart(int row, int column, int alignment);
+  static void Put16(std::vector<std::uint8_t>& out, int value);
 
   // Records that carry a row and a column and are replaced by a changed cell on save.
   virtual bool IsSaveCell(std::uint16_t id) const;

@@ -24,14 +24,6 @@ constexpr std::uint16_t kArray = 0x0221;
 constexpr std::uint16_t kRk = 0x027E;
 constexpr std::uint16_t kFormula4 = 0x0406;
 
-constexpr int kMaxRow = 0xFFFF;
-constexpr int kMaxColumn = 0xFF;
-
-void Put16(std::vector<std::uint8_t>& out, int value) {
-  out.push_back(static_cast<std::uint8_t>(value & 0xFF));
-  out.push_back(static_cast<std::uint8_t>((value >> 8) & 0xFF));
-}
-
 double DecodeRk(std::uint32_t rk) {
   double value;
   if ((rk & 0x02) != 0) {
@@ -165,18 +157,7 @@ excel2WksIO::CellValue excel3WksIO::DecodeCell(int row, int column) {
     case kFormula5:
     case kFormula:
     case kFormula4:
-      if (view.U8(12) == 0xFF && view.U8(13) == 0xFF) {
-        RecordView text;
-        if (view.U8(6) == 0 && FollowingString(cell, text)) {
-          value.kind = CellKind::FormulaText;
-          value.text = StringRecordText(text);
-        } else {
-          value.kind = CellKind::FormulaOther;
-        }
-      } else {
-        value.kind = CellKind::FormulaNumber;
-        value.number = view.F64(6);
-      }
+      DecodeFormulaResult(cell, view, 6, value);
       break;
     default:
       value.kind = CellKind::Other;
@@ -213,32 +194,17 @@ int excel3WksIO::XfWithAlignment(int xfIndex, int alignmentValue) {
   return static_cast<int>(m_xfRecords.size() - 1);
 }
 
-void excel3WksIO::WriteText(int row, int column, const std::string& text, int alignment) {
-  if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn) return;
+// A label keeps as many characters as fit one record.
+excel2WksIO::CellWriteForm excel3WksIO::WriteForm() const { return {kLabel, kNumber, 2, 0xFFFF - 8}; }
+
+std::vector<std::uint8_t> excel3WksIO::CellRecordStart(int row, int column, int alignment) {
   int xf = CellXfIndex(FindCell(row, column));
   if (alignment != -1) xf = XfWithAlignment(xf, alignment & 0xFF);
-  const std::size_t n = std::min<std::size_t>(text.size(), 0xFFFF - 8);
   std::vector<std::uint8_t> data;
   Put16(data, row);
   Put16(data, column);
   Put16(data, xf);
-  Put16(data, static_cast<int>(n));
-  data.insert(data.end(), text.begin(), text.begin() + static_cast<std::ptrdiff_t>(n));
-  StoreChangedCell(row, column, MakeRecord(kLabel, data));
-}
-
-void excel3WksIO::WriteNumber(int row, int column, double value, int format) {
-  if (row < 0 || column < 0 || row > kMaxRow || column > kMaxColumn) return;
-  int xf = CellXfIndex(FindCell(row, column));
-  if (format != -1) xf = XfWithAlignment(xf, format & 0xFF);
-  std::vector<std::uint8_t> data;
-  Put16(data, row);
-  Put16(data, column);
-  Put16(data, xf);
-  std::uint64_t bits;
-  std::memcpy(&bits, &value, sizeof bits);
-  for (int i = 0; i < 8; ++i) data.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-  StoreChangedCell(row, column, MakeRecord(kNumber, data));
+  return data;
 }
 
 void excel3WksIO::SetAlignment(int row, int column, int alignment) {

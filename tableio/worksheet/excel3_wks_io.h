@@ -15,8 +15,6 @@ class excel3WksIO : public excel2WksIO {
   excel3WksIO(std::unique_ptr<std::istream> stream, const std::string& path);
 
   void ScanHeader() override;
-  void WriteText(int row, int column, const std::string& text, int alignment) override;
-  void WriteNumber(int row, int column, double value, int format) override;
   void SetAlignment(int row, int column, int alignment) override;
   bool SaveToBytes(std::string& bytes) override;
   int XfLayout() override;
@@ -26,6 +24,8 @@ class excel3WksIO : public excel2WksIO {
   excel3WksIO() = default;
 
   CellValue DecodeCell(int row, int column) override;
+  CellWriteForm WriteForm() const override;
+  std::vector<std::uint8_t> CellRecordStart(int row, int column, int alignment) override;
   CellAttributes XfAttributes(int xfIndex) const;
   // The XF index that holds the alignment field value, adding an XF record when none does.
   int XfWithAlignment(int xfIndex, int alignmentValue);
