@@ -14,6 +14,16 @@
 
 #include "results/objects/db_object.h"
 
+// The shape the value records share: the item and node keys of
+// CDbDataObject and the export context their writers write through.
+class CDbValueRecord : public CDbDataObject {
+ public:
+  CDbValueRecord(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
+      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+
+  CVornDbExportData* m_pDbData;
+};
+
 // Order of the quality records: node, item, then quality.
 template <class T>
 int CompareNodeIdQuality(const void* slotA, const void* slotB) {
@@ -26,10 +36,10 @@ int CompareNodeIdQuality(const void* slotA, const void* slotB) {
 
 // "PrStreamQuality" ("StreamID", "NodeID"); also the rows of "PrUpdatedPGuess"
 // and "PrUpdatedQuality".
-class CDbStreamQuality : public CDbDataObject {
+class CDbStreamQuality : public CDbValueRecord {
  public:
   CDbStreamQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+      : CDbValueRecord(id, nodeId, owner), m_nQualityID(qualityId) {}
   static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbStreamQuality>(a, b); }
 
   std::int32_t m_nQualityID;               // "QualityID"
@@ -40,7 +50,6 @@ class CDbStreamQuality : public CDbDataObject {
   std::string m_strWorkText;               // working text of the fill
   std::string m_strColumnName;             // "ColumnName" of "PrUpdatedQuality"
   std::string m_strWorkText2;              // working text of the fill
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   bool WritePrStreamQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
@@ -62,10 +71,10 @@ class CDbBonusInteraction : public CDbObject {
 };
 
 // "PrBlendQuality" ("BlendID", "NodeID").
-class CDbBlendQuality : public CDbDataObject {
+class CDbBlendQuality : public CDbValueRecord {
  public:
   CDbBlendQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+      : CDbValueRecord(id, nodeId, owner), m_nQualityID(qualityId) {}
   static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbBlendQuality>(a, b); }
 
   std::int32_t m_nQualityID;                        // "QualityID"
@@ -79,17 +88,16 @@ class CDbBlendQuality : public CDbDataObject {
   std::uint8_t m_bWorkFlag = 0;                     // working flag of the fill
   std::int32_t m_nReportOrder = kDbNoReportOrder;   // "ReportOrder" (short), set by the fill
   CAutoDestructArray<CPtrArray, CDbBonusInteraction*> m_paBonusInteractions;
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrBlendQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrGroupQuality" ("GroupID", "NodeID").
-class CDbGroupQuality : public CDbDataObject {
+class CDbGroupQuality : public CDbValueRecord {
  public:
   CDbGroupQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+      : CDbValueRecord(id, nodeId, owner), m_nQualityID(qualityId) {}
   static int CompareElements(const void* a, const void* b) { return CompareNodeIdQuality<CDbGroupQuality>(a, b); }
 
   std::int32_t m_nQualityID;          // "QualityID"
@@ -98,53 +106,47 @@ class CDbGroupQuality : public CDbDataObject {
   double m_dMaxValue = kDbNotSet;     // "MaxValue"
   double m_dMarginalValue = 0.0;      // "MarginalValue"
   std::uint8_t m_bWorkFlag = 0;       // working flag of the fill
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrGroupQuality(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrOpenInventoryQuality" ("StreamID", "NodeID"), held by its inventory.
-class CDbOpenInventoryQuality : public CDbDataObject {
+class CDbOpenInventoryQuality : public CDbValueRecord {
  public:
   CDbOpenInventoryQuality(std::int32_t id, std::int32_t nodeId, std::int32_t qualityId,
                           CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_nQualityID(qualityId), m_pDbData(owner) {}
+      : CDbValueRecord(id, nodeId, owner), m_nQualityID(qualityId) {}
   static int CompareElements(const void* a, const void* b) {
     return CompareNodeIdQuality<CDbOpenInventoryQuality>(a, b);
   }
 
   std::int32_t m_nQualityID;    // "QualityID"
   double m_dValue = kDbNotSet;  // "Value"
-  CVornDbExportData* m_pDbData;
 };
 
 // "PrSusceptibility" ("BlendID", "NodeID").
-class CDbSusceptibility : public CDbDataObject {
+class CDbSusceptibility : public CDbValueRecord {
  public:
-  CDbSusceptibility(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   std::int32_t m_nQualityID = -1;      // "QualityID"
   std::int32_t m_nUtilityID = -1;      // "UtilityID"
   double m_dValue = kDbNotSet;         // "Value"
   double m_dInitialValue = kDbNotSet;  // "InitialValue"
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   bool WritePrSusceptibility(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrBlendRecipe" ("StreamID", "NodeID"), held by its blend quantity.
-class CDbBlendRecipe : public CDbDataObject {
+class CDbBlendRecipe : public CDbValueRecord {
  public:
-  CDbBlendRecipe(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dVolActivity = 0.0;       // "VolActivity"
   double m_dWgtActivity = 0.0;       // "WgtActivity"
   double m_dVolMarginalValue = 0.0;  // "VolMarginalValue"
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   bool WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blendId);
@@ -154,10 +156,9 @@ class CDbBlendRecipe : public CDbDataObject {
 };
 
 // "PrBlendQuantity" ("BlendID", "NodeID") with its recipes.
-class CDbBlendQuantity : public CDbDataObject {
+class CDbBlendQuantity : public CDbValueRecord {
  public:
-  CDbBlendQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   // Takes the recipe over and adds its activities to the quantity's; no sorting.
   void AddRecipe(std::unique_ptr<CDbBlendRecipe> recipe);
@@ -165,7 +166,6 @@ class CDbBlendQuantity : public CDbDataObject {
   double m_dVolActivity = 0.0;  // "VolActivity"
   double m_dWgtActivity = 0.0;  // "WgtActivity"
   CAutoDestructArray<CPtrArray, CDbBlendRecipe*> m_paRecipes;  // "PrBlendRecipe"
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   // The quantity, then every recipe; a failed recipe does not fail the quantity.
@@ -176,41 +176,35 @@ class CDbBlendQuantity : public CDbDataObject {
 };
 
 // "PrBlenderBlendQuantity" ("BlendID", "ModelID"), held by its blender-capacity limit.
-class CDbBlenderBlendQuantity : public CDbDataObject {
+class CDbBlenderBlendQuantity : public CDbValueRecord {
  public:
-  CDbBlenderBlendQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dActivity = kDbNotSet;  // "Activity"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrBlenderBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, std::int32_t blenderCapacityId);
 };
 
 // "PrGroupInventoryQuantity" ("GroupID", "NodeID").
-class CDbGroupInventoryQuantity : public CDbDataObject {
+class CDbGroupInventoryQuantity : public CDbValueRecord {
  public:
-  CDbGroupInventoryQuantity(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dVolActivity = kDbNotSet;  // "VolActivity"
   double m_dWgtActivity = kDbNotSet;  // "WgtActivity"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrGroupInventoryQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // A member of a group in a period: one "PrGroupMember" row ("MemberID", "MemberNodeID").
-class CDbGroupMember : public CDbDataObject {
+class CDbGroupMember : public CDbValueRecord {
  public:
-  CDbGroupMember(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   std::int32_t m_nMarketID = 0;        // "MarketID"
   std::int32_t m_nMemberPeriodID = 0;  // "MemberPeriodID"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrGroupMember(std::int32_t solutionId, std::int32_t caseId, std::int32_t groupPeriodId, std::int32_t groupNodeId, std::int32_t groupId);
@@ -226,13 +220,11 @@ class CDbGroupPeriod : public CDbDataObject {
 };
 
 // "PrVTW" / "PrRWVTW" ("StreamID", "NodeID").
-class CDbVTW : public CDbDataObject {
+class CDbVTW : public CDbValueRecord {
  public:
-  CDbVTW(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dValue = kDbNotSet;  // "Value"
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   // "PrVTW" for rwFlag 0, "PrRWVTW" for 1.
@@ -240,51 +232,44 @@ class CDbVTW : public CDbDataObject {
 };
 
 // "PrKpiValue" ("KpiID", "NodeID").
-class CDbKpiValue : public CDbDataObject {
+class CDbKpiValue : public CDbValueRecord {
  public:
-  CDbKpiValue(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dValue = kDbNotSet;      // "Value"
   double m_dWorkValue = kDbNotSet;  // working value of the fill
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrKpiValue(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrEconomicSummary" ("EconomicSummaryTypeID" short, "ModelID").
-class CDbEcoSum : public CDbDataObject {
+class CDbEcoSum : public CDbValueRecord {
  public:
-  CDbEcoSum(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dActivity = 0.0;  // "Activity"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrEconomicSummary(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrLocalCostPrice" ("StreamID", "ModelID").
-class CDbLocalCostPrice : public CDbDataObject {
+class CDbLocalCostPrice : public CDbValueRecord {
  public:
-  CDbLocalCostPrice(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dLocalCost = 0.0;   // "LocalCost"
   double m_dLocalPrice = 0.0;  // "LocalPrice"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrLocalCostPrice(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrMaterialBalance" ("StreamID", "ModelID") or "PrUtilityBalance" ("UtilityID", "ModelID").
-class CDbMaterialBalance : public CDbDataObject {
+class CDbMaterialBalance : public CDbValueRecord {
  public:
-  CDbMaterialBalance(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dActivity = kDbNotSet;          // "Activity"
   double m_dSlack = kDbNotSet;             // "Slack"
@@ -292,48 +277,43 @@ class CDbMaterialBalance : public CDbDataObject {
   std::int32_t m_nVWBasisID = 0;           // "VWBasisID" (short)
   std::int32_t m_nOutofBalanceFlag = 0;    // "OutofBalanceFlag" (short)
   std::uint8_t m_bVWBasisConverted = 0;    // "VWBasisConverted": 1 when this is 1, else 0
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrBalance(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId, bool stream);
 };
 
 // "PrGeneralRecursion" ("SequenceID", "ModelID").
-class CDbGeneralRecursion : public CDbDataObject {
+class CDbGeneralRecursion : public CDbValueRecord {
  public:
-  CDbGeneralRecursion(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   std::string m_strIndependentVar;         // "IndependentVar" (cut to 128 by the writer)
   std::string m_strDependentVar;           // "DependentVar" (cut to 128 by the writer)
   double m_dCoefficientValue = kDbNotSet;  // "CoefficientValue"
   double m_dInitialValue = kDbNotSet;      // "InitialValue"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrGeneralRecursion(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrPenalty" ("PenaltyTypeID" short, "ModelID").
-class CDbPenalty : public CDbDataObject {
+class CDbPenalty : public CDbValueRecord {
  public:
-  CDbPenalty(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
 
   double m_dActivity = 0.0;  // "Activity"
   std::string m_strTag1;     // "Tag1" (cut to 128 by the writer)
   std::string m_strTag2;     // "Tag2" (cut to 128 by the writer)
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrPenalty(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
 };
 
 // "PrPRow" ("PRowID", "ModelID"), ordered by node, unit, then P-row.
-class CDbPRow : public CDbDataObject {
+class CDbPRow : public CDbValueRecord {
  public:
   CDbPRow(std::int32_t id, std::int32_t nodeId, std::int32_t unitId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_nUnitID(unitId), m_pDbData(owner) {}
+      : CDbValueRecord(id, nodeId, owner), m_nUnitID(unitId) {}
   static int CompareElements(const void* slotA, const void* slotB);
 
   std::int32_t m_nUnitID;               // "UnitID"
@@ -342,7 +322,6 @@ class CDbPRow : public CDbDataObject {
   double m_dActivity = kDbNotSet;       // "Activity"
   std::string m_strPRowText;            // "PRowText"
   std::string m_strTag;                 // "Tag"
-  CVornDbExportData* m_pDbData;
 
   // ---- The result-table writers (writers/).
   bool WritePrPRow(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId);
@@ -351,10 +330,9 @@ class CDbPRow : public CDbDataObject {
 // "PrLink" / "PrUtilityLink" ("StreamID" or "UtilityID", "ModelID") and the
 // legacy "LGLINKS". Ordered by node, then item; two records are equal only
 // when their source and destination (with types) agree as well.
-class CDbLinkData : public CDbDataObject {
+class CDbLinkData : public CDbValueRecord {
  public:
-  CDbLinkData(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
   static int CompareElements(const void* slotA, const void* slotB);
 
   std::int32_t m_nSourceID = 0;               // "SourceID"
@@ -366,7 +344,6 @@ class CDbLinkData : public CDbDataObject {
   std::string m_strNodeFrom;                  // "NodeFrom" of "LGLINKS"
   std::string m_strNodeTo;                    // "NodeTo" of "LGLINKS"
   std::string m_strSTRMID;                    // "STRMID" of "LGLINKS"
-  CVornDbExportData* m_pDbData;
 
   // ---- Result-table writers (writers/).
   // "LGLINKS"; the solution identifier is not used.
@@ -391,12 +368,11 @@ class CDbLink : public CDbDataObject {
 
 // A unit operation row ("UnitID" or "GroupUnitID", "ModelID"); its kind
 // chooses the table. Ordered by node, unit, item, then kind.
-class CDbUnitOp : public CDbDataObject {
+class CDbUnitOp : public CDbValueRecord {
  public:
   enum Kind : std::int32_t { kNone = 0, kMaterial = 1, kCapacity = 2, kUtility = 3, kProcessLimit = 4 };
 
-  CDbUnitOp(std::int32_t id, std::int32_t nodeId, CVornDbExportData* owner = nullptr)
-      : CDbDataObject(id, nodeId), m_pDbData(owner) {}
+  using CDbValueRecord::CDbValueRecord;
   static int CompareElements(const void* slotA, const void* slotB);
 
   // The material stream, capacity, utility or process capacity, by kind.
@@ -409,7 +385,6 @@ class CDbUnitOp : public CDbDataObject {
   std::int32_t m_bMixedFeed = 0;        // a group row whose unit rows disagree in FeedFlag
   std::int32_t m_nWorkFlag = 1;         // working flag of the fill
   std::int32_t m_nReportOrder = kDbNoReportOrder;  // "ReportOrder" (short)
-  CVornDbExportData* m_pDbData;
 
   // ---- Builders of the solution fill (solutionfill/economics/). m_nWorkFlag
   // is 1 while the feed sense may still be decided by a later coefficient.
