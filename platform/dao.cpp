@@ -9,6 +9,7 @@
 #include <map>
 #include <mutex>
 
+#include "platform/name_compare.h"
 #include "platform/ole_date_time.h"
 #include "platform/text_encoding.h"
 
@@ -37,26 +38,13 @@ int ExecSetup(sqlite3* db, const char* sql, int timeoutMillis) {
   return rc;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i]))) return false;
-  return true;
-}
-
-bool StartsWithNoCase(const std::string& text, std::size_t pos, const char* word) {
-  for (std::size_t i = 0; word[i] != '\0'; ++i) {
-    if (pos + i >= text.size()) return false;
-    if (std::toupper(static_cast<unsigned char>(text[pos + i])) != word[i]) return false;
-  }
-  return true;
-}
+using plat::EqualNoCase;
 
 // "DELETE * FROM" is Access dialect; SQLite wants "DELETE FROM".
 std::string ToSqliteDialect(const std::string& sql) {
   std::size_t pos = 0;
   while (pos < sql.size() && std::isspace(static_cast<unsigned char>(sql[pos]))) ++pos;
-  if (!StartsWithNoCase(sql, pos, "DELETE")) return sql;
+  if (!plat::StartsWithNoCase(std::string_view(sql).substr(pos), "DELETE")) return sql;
   std::size_t star = pos + 6;
   while (star < sql.size() && std::isspace(static_cast<unsigned char>(sql[star]))) ++star;
   if (star >= sql.size() || sql[star] != '*') return sql;
