@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "solutionfill/core/testing/side_file_writers.h"
 #include "tools/model_generator/generated_model.h"
 #include "tools/model_generator/model_rules.h"
 
@@ -151,6 +152,12 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
                 "Month " + std::to_string(p + 1));
     model.AddTable(table.Build());
   }
+
+  // The transfer data: plant B's LPG takes its gravity from plant A's LPG.
+  side_file_testing::Bytes transfers(false);
+  transfers.Int(1).Field("QSPGLPGA", 8, ' ').Field("EWBLLPGB", 8, ' ').Field("BLPGPRMB", 8, ' ').Float(
+      static_cast<float>(r::Spg("LPG")));
+  model.files["TRANS.DAT"] = transfers.m_bytes;
 
   for (int p = 0; p < periods; ++p) {
     for (int k = 0; k < crudes; ++k) {

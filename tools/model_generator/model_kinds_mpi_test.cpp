@@ -343,6 +343,10 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   values.push_back({"VTW of the LPG plant B receives",
                     "SELECT Value FROM PrVTW WHERE NodeID = " + b + " AND StreamID = " + Stream(b, "LPG") + at,
                     r::Vtw("LPG")});
+  values.push_back({"origin of the gravity of the LPG plant B receives (transferred)",
+                    "SELECT OriginID FROM PrStreamQuality WHERE NodeID = " + b + " AND StreamID = " + Stream(b, "LPG") +
+                        " AND QualityID = " + Quality(b, "SPG") + at,
+                    9.0});
   values.push_back({"LPG plant A sells",
                     "SELECT Activity FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "LPG") + at,
                     r::PlantSale("LPG", 0, k, 0)});
