@@ -167,6 +167,37 @@ TEST(VornIoTable, RowTextIsEmptyWithoutATextColumn) {
 
 namespace {
 
+// A read-only load never fails to close here, so a table holding each status stands in for the loads.
+TEST(VornIoTable, TheReadersBoxNamesEachLoadFailureAndPassesEveryOtherStatus) {
+  const struct {
+    int status;
+    bool ok;
+    const char* box;
+  } cases[] = {
+      {kIoTableCannotRead, false, "Unable to retrieve data from existing table"},
+      {kIoTableCannotClose, false, "An internal Tablora error has occurred."},
+      {kIoTableOkWithWarnings, false, "Mixed numeric/text data cells in ROWNAMES column"},
+      {kIoTableOk, true, ""},
+      {kIoTableCannotOpen, true, ""},
+      {kVornIoTableDuplicate, true, ""},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.status);
+    CIoTable table;
+    table.m_nStatus = c.status;
+    table.m_strSource = "depots.xls";
+    table.m_strTable = "DEPOTS";
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(ReportModelTableStatus(table), c.ok);
+    const std::string boxes = testing::internal::GetCapturedStderr();
+    if (c.ok) {
+      EXPECT_EQ(boxes, "");
+    } else {
+      EXPECT_THAT(boxes, HasSubstr(c.box));
+    }
+  }
+}
+
 TEST(VornIoTable, MarkerRowsMergeByKeyToo) {
   ModelSheets sheets("vio");
   sheets.AddSheet("CAPS", "a.xls", {{"ROWNAMES", "A"}, {"*IFVT", "#1"}, {"r1", "#2"}});

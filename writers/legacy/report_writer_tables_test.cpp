@@ -184,6 +184,11 @@ TEST_F(ReportWriterTablesTest, GroupMembersCollapseIntoTheirGroups) {
        {Groups("RWGRPSTR", {{"GGGCRU1", {"S1", "S2"}}})},
        Rows("LGUNTOPC", {"'1', 'CRU1', 'M', 'S1', 3", "'1', 'CRU1', 'M', 'S2', 4", "'1', 'CRU2', 'M', 'S1', 5"}),
        "SELECT UNITOP, TAG, RATE FROM RWUNITOP ORDER BY rowid", "CRU1|GGG|7.0\nCRU2|S1|5.0\n"},
+      {"a null recipe value or rate reads as 0, as the table library gives a null number",
+       {Groups("RWGRPUNT", {{"UG", {"U9"}}})},
+       Rows("LGRECIPE", {"'1', 'URG', 'X', 0.2, NULL, 100, 80, NULL"}) + Rows("LGUNTOPC", {"'1', 'OP1', 'M', 'S1', NULL"}),
+       "SELECT quote(VOLRECIPE), quote(WGTRECIPE), quote(MARVALUE), (SELECT quote(RATE) FROM RWUNITOP) FROM RWRECIPE",
+       "0.2|0.0|0.0|0.0\n"},
       // Switches.
       {"a table whose switch is 0 is not written",
        {Groups("RWGRPUNT", {{"UG", {"U9"}}})},
