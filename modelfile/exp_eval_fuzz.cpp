@@ -1,17 +1,11 @@
-// Fuzz target of the expression tokenizer, compiler and evaluator: any text
+// Fuzz entry of the expression tokenizer, compiler and evaluator: any text
 // must compile or be refused with a message, and evaluate without a crash.
-// Built with libFuzzer when the compiler has it; otherwise main() replays the
-// files of the given corpus directories.
+// Built as every fuzz entry is (cmake/OstrelFuzz.cmake).
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "modelfile/exp_eval.h"
 
@@ -48,20 +42,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     __builtin_trap();
   return 0;
 }
-
-#ifndef OSTREL_LIBFUZZER
-int main(int argc, char** argv) {
-  int files = 0;
-  for (int i = 1; i < argc; ++i) {
-    for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
-      if (!entry.is_regular_file()) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      ++files;
-    }
-  }
-  std::printf("replayed %d inputs\n", files);
-  return files > 0 ? 0 : 1;
-}
-#endif

@@ -244,18 +244,4 @@ TEST_F(TrancolExportTest, ExtendedTagsRewriteNames) {
             "PURC:LIGHTCRUDE\nPURC:LIGHTCRUDE\nPURCX01\nPURCX01\n");
 }
 
-// Every file of the committed corpus parses without a fault (the fuzz target's inputs).
-TEST(TrancolFileCorpusReplay, EveryFileParses) {
-  const std::filesystem::path dir = std::filesystem::path(OSTREL_SOURCE_DIR) / "results/testdata/trancol_corpus";
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    CTrancolData data;
-    ParseTrancolData(std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()), data);
-    ++files;
-  }
-  EXPECT_GT(files, 0);
-}
-
 }  // namespace

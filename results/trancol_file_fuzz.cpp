@@ -1,4 +1,4 @@
-// libFuzzer target of the Trancol file reader. Built with clang only (target results_fuzz).
+// Fuzz entry of the Trancol file reader. Built as every fuzz entry is (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>

@@ -1,17 +1,11 @@
-// Fuzz target of the model table file readers: any bytes, read as a classic
+// Fuzz entry of the model table file readers: any bytes, read as a classic
 // or compact index with its matrix directory and as cache records at the
 // positions the index gives, must be read or refused with a reason, never
-// read outside the data. Built with libFuzzer when clang is found; otherwise
-// main() replays the files of the given corpus directories.
+// read outside the data. Built as every fuzz entry is (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "caseset/modeltables/matrix_directory.h"
 #include "caseset/modeltables/table_files.h"
@@ -57,20 +51,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   ReadTables(index, bytes, compact);
   return 0;
 }
-
-#ifndef OSTREL_LIBFUZZER
-int main(int argc, char** argv) {
-  int files = 0;
-  for (int i = 1; i < argc; ++i) {
-    for (const auto& entry : std::filesystem::directory_iterator(argv[i])) {
-      if (!entry.is_regular_file()) continue;
-      std::ifstream in(entry.path(), std::ios::binary);
-      const std::vector<char> content((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(content.data()), content.size());
-      ++files;
-    }
-  }
-  std::printf("replayed %d files\n", files);
-  return files > 0 ? 0 : 1;
-}
-#endif

@@ -1,8 +1,8 @@
 // Fuzz target of the solver file parsers: any bytes, read as a solution file
 // in any of its three layouts or as a recursion, PVTW or TVPROP file, must be
 // parsed or refused with a reason, never read outside the data, and a parsed
-// file must hold exactly what its counts give. Built with libFuzzer when clang
-// is found (target solutionfill_fuzz).
+// file must hold exactly what its counts give. Built as every fuzz entry is
+// (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>
@@ -10,14 +10,6 @@
 
 #include "solutionfill/core/solution_file_parser.h"
 #include "solutionfill/core/solver_side_files.h"
-
-#ifdef OSTREL_LIBFUZZER
-#include <cmath>
-// The clamp the library takes from the model-table input, which the fuzz
-// build does not compile.
-double ZeroIfTiny(double value) { return value != 1e30 && std::fabs(value) <= 1e-7 ? 0.0 : value; }
-float ZeroIfTinyF(float value) { return value != 1.0e30f && std::fabs(value) <= 1e-7f ? 0.0f : value; }
-#endif
 
 namespace {
 

@@ -1,6 +1,6 @@
-// libFuzzer target of the matrix reader: the input up to its first NUL byte
-// is the matrix text, the rest the nonlinear solution text. Built with clang
-// only (target writers_fuzz).
+// Fuzz entry of the matrix reader: the input up to its first NUL byte is the
+// matrix text, the rest the nonlinear solution text. Built as every fuzz entry
+// is (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>

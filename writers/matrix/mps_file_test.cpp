@@ -150,24 +150,4 @@ TEST(MpsFile, TruncatedAndOddLinesAreReadAsFarAsTheyGo) {
   EXPECT_EQ(f.m_paBounds.GetSize(), 1);
 }
 
-// Every file of the committed corpus is read without a fault (the fuzz target's inputs).
-TEST(MpsFileCorpusReplay, EveryFileReads) {
-  const std::filesystem::path dir = std::filesystem::path(OSTREL_SOURCE_DIR) / "writers/matrix/testdata/mps_corpus";
-  int files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    std::ifstream in(entry.path(), std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    const std::string data = text.str();
-    // The fuzz target's split: the text before the first NUL is the matrix, the rest the solution.
-    const std::size_t split = data.find('\0');
-    CMpsFile f("corpus");
-    std::istringstream matrix(data.substr(0, split));
-    std::istringstream solution(split == std::string::npos ? std::string() : data.substr(split + 1));
-    ReadMpsText(matrix, f, &solution);
-    ++files;
-  }
-  EXPECT_GT(files, 0);
-}
-
 }  // namespace
