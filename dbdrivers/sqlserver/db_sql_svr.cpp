@@ -18,6 +18,7 @@
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "standins/tresk.h"
+#include "tableio/db/sql_statements.h"
 
 namespace {
 
@@ -239,24 +240,31 @@ bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
     m_strWriteFailure = "cannot connect to the results database to record the run";
     return false;
   }
-  std::string key = "'";
-  for (char c : runKey.substr(0, 400)) {
-    if (c == '\'') key += '\'';
-    key += c;
+  char hostName[256] = {};
+  if (gethostname(hostName, sizeof hostName - 1) != 0) hostName[0] = '\0';
+  // The key holds the run identifier of the export configuration: both texts are literals of the server's dialect.
+  std::string key;
+  std::string host;
+  try {
+    const SqlStringDialect dialect = StringDialectOf(connection->GetDbmsName());
+    if (!EscapeLiteral("'", runKey.substr(0, 400), "'", key, dialect) ||
+        !EscapeLiteral("'", std::string(hostName).substr(0, 200), "'", host, dialect)) {
+      m_strWriteFailure = "the run key cannot be written to the run table OstrelRuns";
+      return false;
+    }
+  } catch (const plat::ComError& e) {
+    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns: " + std::string(e.what());
+    return false;
   }
-  key += "'";
   try {
     // Made by the first process of the first run; a failure here means it is there already.
     connection->Execute("CREATE TABLE \"OstrelRuns\" (\"RunKey\" VARCHAR(400) PRIMARY KEY, \"Host\" VARCHAR(255))");
   } catch (const plat::ComError&) {
   }
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
   try {
     connection->BeginTrans();
     try {
-      connection->Execute("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") VALUES (" + key + ", '" +
-                          std::string(host).substr(0, 200) + "')");
+      connection->Execute("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") VALUES (" + key + ", " + host + ")");
       m_bRunClaimOpen = true;
       definesRun = true;
       return true;

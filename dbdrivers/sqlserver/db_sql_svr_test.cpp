@@ -8,10 +8,13 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
+#include "platform/testing/pg_test_server.h"
 
 namespace {
 
@@ -337,6 +340,37 @@ TEST_F(DbSqlSvrTest, LendsOneAdoConnectionUntilItIsClosed) {
   broken.StartSQLServer("", "Driver=NoSuchDriver;Initial Catalog=R");
   EXPECT_EQ(broken.GetConnection(), nullptr);
   EXPECT_NE(m_log.m_text.find("Exception occurred while opening ADO database connection. Error: (0x"), std::string::npos);
+}
+
+// The run key holds the export configuration's run identifier: quotes and a
+// final backslash stay text, also on a server that reads backslashes as escapes.
+TEST_F(DbSqlSvrTest, RunKeysAreLiteralsOfTheServersDialect) {
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  std::vector<std::string> servers;
+  if (!plat::testing::SqliteOdbcDriverLibrary().empty())
+    servers.push_back("Driver=SQLite3;Database=" + ini.Dir().File("runs.db"));
+  plat::testing::PgTestServer& pg = plat::testing::PgTestServer::Shared();
+  if (pg.Ok() && pg.Psql("DROP DATABASE IF EXISTS runkeys; CREATE DATABASE runkeys") &&
+      pg.Psql("ALTER DATABASE runkeys SET standard_conforming_strings = off"))
+    servers.push_back(pg.OdbcConnectionString("runkeys"));
+  if (servers.empty()) GTEST_SKIP() << "no SQLite or PostgreSQL ODBC driver";
+  for (const std::string& server : servers) {
+    SCOPED_TRACE(server);
+    for (const std::string key : {"M|1|it's", "M|1|ends\\", "M|1|\\'); DROP TABLE \"OstrelRuns\"; --"}) {
+      SCOPED_TRACE(key);
+      bool defines = false;
+      DbSqlSvr first(&m_log);
+      first.StartSQLServer("", server + ";Initial Catalog=R");
+      ASSERT_TRUE(first.ClaimRun(key, defines)) << first.TakeWriteFailure();
+      EXPECT_TRUE(defines);
+      ASSERT_TRUE(first.EndRunClaim(true));
+      DbSqlSvr second(&m_log);
+      second.StartSQLServer("", server + ";Initial Catalog=R");
+      ASSERT_TRUE(second.ClaimRun(key, defines)) << second.TakeWriteFailure();
+      EXPECT_FALSE(defines);  // the row of the first claim is found under the same key
+      ASSERT_TRUE(second.EndRunClaim(true));
+    }
+  }
 }
 
 }  // namespace
