@@ -1,7 +1,12 @@
 // The records of the case set and the export configuration: construction and
 // the compare functions of their lists.
 
+#include <charconv>
 #include <cstdio>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/config/case_setting.h"
@@ -40,6 +45,31 @@ CCaseTable::CCaseTable(const std::string& name, std::int32_t caseNumber) : m_nCa
 
 int CCaseTable::CompareElements(const void* a, const void* b) {
   return CompareKeys(SlotElement<CCaseTable>(a)->m_strName, SlotElement<CCaseTable>(b)->m_strName);
+}
+
+void CCaseTable::ReadCrossTabValues() {
+  std::map<std::pair<std::string, std::string>, double> entries;
+  for (const std::string& line : m_aCrossTabLines) {
+    const std::size_t first = line.find('\t');
+    const std::size_t second = first == std::string::npos ? first : line.find('\t', first + 1);
+    if (second == std::string::npos || line.find('\t', second + 1) != std::string::npos) continue;
+    std::string row = line.substr(0, first);
+    std::string column = line.substr(first + 1, second - first - 1);
+    const char* begin = line.data() + second + 1;
+    const char* end = line.data() + line.size();
+    double number = 0;
+    const auto [at, error] = std::from_chars(begin, end, number);
+    if (row.empty() || column.empty() || begin == end || error != std::errc() || at != end) continue;
+    entries[{std::move(row), std::move(column)}] = number;
+  }
+  for (auto& [key, number] : entries) {
+    auto value = std::make_unique<CCaseValue>();
+    value->m_strRow = key.first;
+    value->m_strColumn = key.second;
+    value->m_dValue = number;
+    m_aValues.Add(std::move(value));
+  }
+  m_aValues.Sort(&CCaseValue::CompareElements);
 }
 
 int CCaseValue::CompareElements(const void* a, const void* b) {

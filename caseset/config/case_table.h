@@ -46,4 +46,10 @@ class CCaseTable : public CObject {
 
   // By name in byte order.
   static int CompareElements(const void* a, const void* b);
+
+  // Adds the value entries of the cross-tab lines: a line
+  // "row<TAB>column<TAB>number" gives the entry (row, column, number); a later
+  // line of the same row and column replaces an earlier one, and any other
+  // line gives none.
+  void ReadCrossTabValues();
 };

@@ -384,6 +384,7 @@ void CVornDbExportData::ReadCaseTableElement(const XmlNode& node, std::unique_pt
     else if (name == "ReplaceAll") record->m_bReplaceAll = ConfigFlag(child);
     else if (name == "CrossTabLines") ReadTextArray(child, "CrossTabLineValue", record->m_aCrossTabLines);
   }
+  record->ReadCrossTabValues();
 }
 
 void CVornDbExportData::ReadCaseSetting(const XmlNode& node, std::unique_ptr<CCaseSetting>& record) {

@@ -112,7 +112,11 @@ TEST_F(ExportConfigReader, AssembledCasesAreKeyedSortedAndFilled) {
         <CaseTable><CaseNumber>2</CaseNumber><Name>PERCASE</Name><Replace>1</Replace>
           <CrossTabLines><CrossTabLineValue>a</CrossTabLineValue></CrossTabLines></CaseTable>
         <CaseTable><CaseNumber>2</CaseNumber><Replace>1</Replace></CaseTable>
-        <CaseTable><Name>BUY</Name><CaseNumber>2</CaseNumber></CaseTable>
+        <CaseTable><Name>BUY</Name><CaseNumber>2</CaseNumber><CrossTabLines>
+          <CrossTabLineValue>U2&#9;MAX&#9;90</CrossTabLineValue><CrossTabLineValue>U1&#9;MIN&#9;5.5</CrossTabLineValue>
+          <CrossTabLineValue>U1&#9;MIN&#9;-7e1</CrossTabLineValue><CrossTabLineValue>U3&#9;MAX&#9;x</CrossTabLineValue>
+          <CrossTabLineValue>U4&#9;MAX&#9;1&#9;2</CrossTabLineValue><CrossTabLineValue>&#9;MAX&#9;1</CrossTabLineValue>
+        </CrossTabLines></CaseTable>
       </CaseTables>
       <CaseSettings>
         <CaseSetting><Row>SolveOn</Row><Value>0</Value></CaseSetting>
@@ -146,6 +150,13 @@ TEST_F(ExportConfigReader, AssembledCasesAreKeyedSortedAndFilled) {
 
   ASSERT_EQ(found->m_aCaseTables.GetSize(), 2);
   EXPECT_EQ(found->m_aCaseTables[0]->m_strName, "BUY");
+  // Cross-tab lines of a row, a column and a number give the table's value entries, the last one of a cell winning.
+  const CCaseTable& buy = *found->m_aCaseTables[0];
+  ASSERT_EQ(buy.m_aValues.GetSize(), 2);
+  EXPECT_EQ(buy.m_aValues[0]->m_strRow + ":" + buy.m_aValues[0]->m_strColumn, "U1:MIN");
+  EXPECT_EQ(buy.m_aValues[0]->m_dValue, -70.0);
+  EXPECT_EQ(buy.m_aValues[1]->m_strRow + ":" + buy.m_aValues[1]->m_strColumn, "U2:MAX");
+  EXPECT_EQ(buy.m_aValues[1]->m_dValue, 90.0);
   CCaseTable tableProbe("PERCASE", 0);
   const CCaseTable* percase = found->m_aCaseTables.Find(&tableProbe);
   ASSERT_NE(percase, nullptr);

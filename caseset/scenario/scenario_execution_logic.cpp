@@ -287,7 +287,8 @@ std::string CScenarioExecutionLogic::ApplyTolerance(const std::string& s, const 
   if (op == "<=" || op == "<") return ReplaceAllOf(s, right, upper);
   if (op == ">=" || op == ">") return ReplaceAllOf(s, right, lower);
   if (op == "==") return "( " + left + " <= " + upper + " && " + left + " >= " + lower + " )";
-  return "( " + left + " >= " + upper + " && " + left + " <= " + lower + " )";
+  // Unequal means outside the band from R - t to R + t.
+  return "( " + left + " >= " + upper + " || " + left + " <= " + lower + " )";
 }
 
 std::string CScenarioExecutionLogic::BuildModifiedExpression(const std::string& formula) {
@@ -356,12 +357,14 @@ void CVornDbExportData::ReadScenarioExecutionLogics(const plat::XmlNode& node) {
 }
 
 void AttachSelectionFormulas(CVornDbExportData& exportData) {
-  if (!exportData.m_paScenarioLogics || !exportData.m_paAssembledCases || !exportData.m_pModel) return;
-  for (CScenarioExecutionLogic* logic : *exportData.m_paScenarioLogics) {
-    if (!logic->GetExpression().empty()) continue;
-    const CAssembledCase probe(logic->m_nAssembledCase, exportData.m_pModel->m_strModelName);
-    if (const CAssembledCase* found = exportData.m_paAssembledCases->Find(&probe))
-      logic->SetExpression(found->m_strSelExp.c_str());
-  }
+  if (!exportData.m_paScenarioLogics) return;
+  if (exportData.m_paAssembledCases && exportData.m_pModel)
+    for (CScenarioExecutionLogic* logic : *exportData.m_paScenarioLogics) {
+      if (!logic->GetExpression().empty()) continue;
+      const CAssembledCase probe(logic->m_nAssembledCase, exportData.m_pModel->m_strModelName);
+      if (const CAssembledCase* found = exportData.m_paAssembledCases->Find(&probe))
+        logic->SetExpression(found->m_strSelExp.c_str());
+    }
+  // The list is searched by bisection, with formulas or without.
   exportData.m_paScenarioLogics->Sort(&CScenarioExecutionLogic::CompareScenarioLogic);
 }

@@ -99,6 +99,23 @@ class CScenarioExecutionLogic : public CExpEval {
   static void PropagateTruncation(CAssembledCase& assembledCase, const CVornModelFile& mainModel,
                                   CAssembledCaseArray& cases, const CScenarioLogicArray& logics);
 
+  // ---- The steps the export runs for each logic after a case's results are built
+  // Whether the chain of this logic's case is cut after the exported case.
+  bool ApplyParametricNode(const ISolvedCaseView& solution, const CVornModelFile& mainModel,
+                           const CAssembledCaseArray& cases) const {
+    return CheckParametricTruncation(solution, mainModel, cases);
+  }
+  // Cuts it: the later steps and their dependants are marked truncated.
+  void BuildParametricCases(const CVornModelFile& mainModel, CAssembledCaseArray& cases,
+                            const CScenarioLogicArray& logics) const {
+    TruncateParametricSiblings(mainModel, cases, logics);
+  }
+  // Takes the values the exported case gives the compiled formula.
+  void EvaluateForCase(const ISolvedCaseView& solution, std::int32_t currentCase, const CVornModelFile&,
+                       const CScenarioLogicArray* logics) {
+    CollectCaseValues(solution, currentCase, logics);
+  }
+
   static bool IsQualifierKeyword(const std::string& word);
   static bool IsStatusKeyword(const std::string& word);
   static bool IsObjectiveKeyword(const std::string& word);

@@ -51,6 +51,15 @@ TEST(ScenarioExecutionLogic, ReadsTheLogicsSortedAndAttachesTheirFormulas) {
   EXPECT_EQ(logics.Find(&probe), &seventh);
   const CScenarioExecutionLogic other("OBJFN > 7", 3);
   EXPECT_EQ(logics.Find(&other), nullptr);
+
+  // Without a main model or a case set the list is still sorted, so it can be searched.
+  CVornDbExportData bare(nullptr);
+  bare.ReadScenarioExecutionLogics(document.DocumentElement());
+  ASSERT_EQ(bare.m_paScenarioLogics->GetSize(), 3);
+  EXPECT_EQ((*bare.m_paScenarioLogics)[0]->m_nAssembledCase, 3);
+  EXPECT_EQ((*bare.m_paScenarioLogics)[2]->m_nAssembledCase, 7);
+  const CScenarioExecutionLogic empty("", 5);
+  EXPECT_EQ(bare.m_paScenarioLogics->Find(&empty), (*bare.m_paScenarioLogics)[1]);
 }
 
 TEST(ScenarioExecutionLogic, IdentifierGrammar) {
@@ -151,7 +160,7 @@ TEST(ScenarioExecutionLogic, ToleranceWidensEachComparison) {
       {"1", "(X > 10) || (Y < 3)", "(X >((  10) - 1 ) ) || (Y <((  3) + 1 ) )"},
       {"1", "A >= 5", "A >=((  5) - 1 ) "},
       {"1", "A&&B>1", "A&&B>1"},
-      {"1", "A != 2", "( A  >= ((  2) + 1 )  && A  <= ((  2) - 1 )  )"},
+      {"1", "A != 2", "( A  >= ((  2) + 1 )  || A  <= ((  2) - 1 )  )"},
   };
   for (const Case& c : cases) {
     CScenarioExecutionLogic logic(c.formula, 1);
@@ -172,6 +181,16 @@ TEST(ScenarioExecutionLogic, ToleranceWidensEachComparison) {
   double value = 0;
   compiled.Evaluate(&value);
   EXPECT_EQ(value, 1.0);
+
+  // Unequal holds outside the tolerance band around the right operand, and only there.
+  CScenarioExecutionLogic unequal("OBJFN != 10", 1);
+  unequal.SetSelFormulaTolerance("1");
+  ASSERT_TRUE(unequal.Compile(&position)) << unequal.m_strError;
+  for (const auto& [objective, holds] : {std::pair{12.0, 1.0}, {8.5, 1.0}, {10.5, 0.0}, {9.5, 0.0}}) {
+    unequal.GetVariable(0)->value = objective;
+    unequal.Evaluate(&value);
+    EXPECT_EQ(value, holds) << objective;
+  }
 }
 
 TEST(ScenarioExecutionLogic, BalanceParenthesesCutsUnmatchedOnes) {
