@@ -9,7 +9,6 @@
 #include <exception>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 #include <utility>
 
@@ -108,7 +107,15 @@ bool CVornDbExportData::ReadDataFromXmlFile(const char* path, bool useShortPlant
       m_strReadError = std::strerror(errno);
       return false;
     }
-    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    // Read through istream::read, which turns a failed read (a directory, an
+    // I/O error) into the bad state instead of an exception.
+    errno = 0;
+    char chunk[65536];
+    while (in.read(chunk, sizeof chunk) || in.gcount() > 0) bytes.append(chunk, static_cast<std::size_t>(in.gcount()));
+    if (in.bad()) {
+      m_strReadError = errno != 0 ? std::strerror(errno) : "the file cannot be read";
+      return false;
+    }
   }
   if (bytes.empty()) {
     m_strReadError = "the file is empty";

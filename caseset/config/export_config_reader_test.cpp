@@ -83,6 +83,9 @@ TEST_F(ExportConfigReader, DocumentsThatCannotBeReadReadNothing) {
   EXPECT_FALSE(m_data.ReadDataFromXmlFile((m_dir / "missing.xml").string(), false));
   EXPECT_EQ(m_data.m_strReadErrorFile, (m_dir / "missing.xml").string());
   EXPECT_EQ(m_data.m_strReadError, "No such file or directory");
+  fs::create_directories(m_dir / "folder.xml");
+  EXPECT_FALSE(m_data.ReadDataFromXmlFile((m_dir / "folder.xml").string(), false));
+  EXPECT_EQ(m_data.m_strReadError, "Is a directory");
   EXPECT_FALSE(ReadText(""));
   EXPECT_EQ(m_data.m_strReadError, "the file is empty");
   EXPECT_FALSE(ReadText("<Export><System>a</System>"));
