@@ -79,6 +79,26 @@ bool WaitWritable(int socket) {
   return poll(&pfd, 1, kSendRetryMs) > 0 && (pfd.revents & (POLLIN | POLLHUP)) != 0;
 }
 
+// Waits for a non-blocking connect to finish, at most timeoutMs; its error,
+// 0 when connected, ETIMEDOUT when the bound passed first.
+int WaitConnected(int socket, int timeoutMs) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+  for (;;) {
+    const auto left =
+        std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) return ETIMEDOUT;
+    pollfd pfd{socket, POLLOUT, 0};
+    const int ready = poll(&pfd, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return errno;
+    if (ready == 0) return ETIMEDOUT;
+    int error = 0;
+    socklen_t length = sizeof error;
+    if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+    return error;
+  }
+}
+
 template <std::size_t N>
 void CopyText(char (&dest)[N], const char* source) {
   const std::size_t length = strnlen(source, N - 1);
@@ -141,13 +161,19 @@ bool CSlaveThread::OpenSocket() {
     ThreadLog(-1, FormatMessage(160, {errno}).c_str());
     return false;
   }
-  if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&m_serverAddr), sizeof m_serverAddr) != 0) {
-    ThreadLog(-1, FormatMessage(162, {errno}).c_str());
-    return false;
-  }
+  // Non-blocking before the connect: a main application that never accepts
+  // holds the connect no longer than the send bound, not for the system's
+  // minutes of retries.
   if (!SetNonBlocking(m_socket)) {
     ThreadLog(-1, FormatMessage(161, {errno}).c_str());
     return false;
+  }
+  if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&m_serverAddr), sizeof m_serverAddr) != 0) {
+    const int error = errno == EINPROGRESS ? WaitConnected(m_socket, m_nSendTimeoutMs) : errno;
+    if (error != 0) {
+      ThreadLog(-1, FormatMessage(162, {error}).c_str());
+      return false;
+    }
   }
   m_bConnected = true;
   return true;

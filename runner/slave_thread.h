@@ -55,8 +55,8 @@ class CSlaveThread : public CObject {
   CSlaveThread(const CSlaveThread&) = delete;
   CSlaveThread& operator=(const CSlaveThread&) = delete;
 
-  // True when connected (blocking connect to a dotted IPv4 host) and switched
-  // to non-blocking mode.
+  // True when connected to a dotted IPv4 host in non-blocking mode; a
+  // connect not made within the send timeout fails (message 162).
   bool Connect();
 
   // One poll of the connection and, when data is not null, one whole message

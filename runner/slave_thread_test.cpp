@@ -189,6 +189,32 @@ TEST_F(SlaveThreadTest, NoListenerEndsTheLink) {
   EXPECT_NE(Log().find("Failed to connect to VORN socket. Error: 111."), std::string::npos);
 }
 
+// A main application that never accepts (its backlog full): the connect gives
+// up after the send bound instead of the system's minutes of retries.
+TEST_F(SlaveThreadTest, ListenerThatNeverAcceptsEndsTheLinkWithinTheBound) {
+  const int listening = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  ASSERT_EQ(::bind(listening, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  ASSERT_EQ(::listen(listening, 0), 0);
+  socklen_t length = sizeof addr;
+  ::getsockname(listening, reinterpret_cast<sockaddr*>(&addr), &length);
+  const int filler = ::socket(AF_INET, SOCK_STREAM, 0);  // takes the one place in the backlog
+  ASSERT_EQ(::connect(filler, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
+  Queue("never sent");
+  m_params.m_nSendTimeoutMs = 300;
+  const auto start = std::chrono::steady_clock::now();
+  Start(ntohs(addr.sin_port));
+  m_thread.join();
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+  EXPECT_NE(Log().find("Failed to connect to VORN socket. Error: 110."), std::string::npos) << Log();
+  EXPECT_EQ(m_queue.GetSize(), 0);
+  EXPECT_TRUE(m_linkEnded.load());
+  ::close(filler);
+  ::close(listening);
+}
+
 TEST_F(SlaveThreadTest, SlowReaderReceivesALargeMessageWhole) {
   Listener listener(4096);
   std::string big(4 * 1024 * 1024, '\0');
