@@ -1,5 +1,6 @@
 #include "modelfile/exp_eval.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -100,6 +101,7 @@ void CExpEval::SetExpression(const char* text) {
 }
 
 void CExpEval::ClearTokens() {
+  m_program.clear();
   m_rpn.clear();
   m_tokens.clear();
 }
@@ -508,6 +510,7 @@ void CExpEval::Parse() {
         ++i;
         break;
       case A:
+        BuildProgram();
         m_bCompiled = true;
         return;
       default:
@@ -517,8 +520,282 @@ void CExpEval::Parse() {
   Fail(kSyntax, 1927, m_tokens.back()->position);
 }
 
+// Instruction set of the compiled program. Each binary arithmetic operator
+// comes in six forms, in the order add, subtract, multiply, divide, power:
+// both operands on the stack; the right one a variable or a number (a push
+// fused into the operator); both pushes fused (variable and variable,
+// variable and number, number and variable).
+enum class CExpEval::Op : std::uint8_t {
+  kVariable, kNumber,
+  kAdd, kSubtract, kMultiply, kDivide, kPower,
+  kAddV, kSubtractV, kMultiplyV, kDivideV, kPowerV,
+  kAddN, kSubtractN, kMultiplyN, kDivideN, kPowerN,
+  kVAddV, kVSubtractV, kVMultiplyV, kVDivideV, kVPowerV,
+  kVAddN, kVSubtractN, kVMultiplyN, kVDivideN, kVPowerN,
+  kNAddV, kNSubtractV, kNMultiplyV, kNDivideV, kNPowerV,
+  kNegate, kFunction, kFunctionOfVariable, kNot, kAnd, kOr,
+  kLess, kGreater, kLessEqual, kGreaterEqual, kEqual, kNotEqual,
+  kReturn,
+};
+
+namespace {
+
+bool NegativeBaseFails(double left, double right) { return !(left >= 0.0) && std::fmod(right, 1.0) != 0.0; }
+
+}  // namespace
+
+void CExpEval::BuildProgram() {
+  m_program.clear();
+  // The operator's offset within its group of five, or -1 for a character that is not one.
+  auto arithmeticIndex = [](const CToken* token) {
+    if (token == nullptr || token->kind != kBinaryOperator) return -1;
+    switch (token->character) {
+      case '+': return 0;
+      case '-': return 1;
+      case '*': return 2;
+      case '/': return 3;
+      case '^': return 4;
+      default: return -1;
+    }
+  };
+  auto form = [](Op first, int index) { return static_cast<Op>(static_cast<int>(first) + index); };
+  auto isPush = [](const CToken* token) { return token != nullptr && (token->kind == kVariable || token->kind == kNumber); };
+  auto operand = [](const CToken* token) {
+    Operand o;
+    if (token->kind == kVariable)
+      o.variable = &token->variable->value;
+    else
+      o.number = token->value;
+    return o;
+  };
+  auto instruction = [](Op op, int position) {
+    Instruction in;
+    in.x.number = 0.0;
+    in.y.number = 0.0;
+    in.position = position;
+    in.op = op;
+    return in;
+  };
+
+  std::vector<Instruction> program;
+  program.reserve(m_rpn.size() + 1);
+  int depth = 0;  // values on the stack, the top included
+  int maxDepth = 0;
+  const std::size_t count = m_rpn.size();
+  auto at = [&](std::size_t i) { return i < count ? m_rpn[i] : nullptr; };
+  for (std::size_t i = 0; i < count; ++i) {
+    const CToken* token = m_rpn[i];
+    switch (token->kind) {
+      case kVariable:
+      case kNumber: {
+        const CToken* next = at(i + 1);
+        const bool variable = token->kind == kVariable;
+        // Two pushes that an arithmetic operator consumes at once (not two numbers).
+        if (const int index = arithmeticIndex(at(i + 2)); isPush(next) && index >= 0 &&
+                                                          (variable || next->kind == kVariable)) {
+          const Op first = !variable ? Op::kNAddV : next->kind == kVariable ? Op::kVAddV : Op::kVAddN;
+          Instruction in = instruction(form(first, index), at(i + 2)->position);
+          in.x = operand(token);
+          in.y = operand(next);
+          program.push_back(in);
+          maxDepth = std::max(maxDepth, ++depth);
+          i += 2;
+          break;
+        }
+        // A push that an arithmetic operator consumes at once is its right operand.
+        if (const int index = arithmeticIndex(next); index >= 0 && depth >= 1) {
+          Instruction in = instruction(form(variable ? Op::kAddV : Op::kAddN, index), next->position);
+          in.y = operand(token);
+          program.push_back(in);
+          ++i;
+          break;
+        }
+        // A variable that a function takes at once.
+        if (variable && next != nullptr && next->kind == kFunction) {
+          Instruction in = instruction(Op::kFunctionOfVariable, next->position);
+          in.x = operand(token);
+          in.y.function = next->function->function;
+          program.push_back(in);
+          maxDepth = std::max(maxDepth, ++depth);
+          ++i;
+          break;
+        }
+        Instruction in = instruction(variable ? Op::kVariable : Op::kNumber, token->position);
+        in.x = operand(token);
+        program.push_back(in);
+        maxDepth = std::max(maxDepth, ++depth);
+        break;
+      }
+      case kBinaryOperator: {
+        const int index = arithmeticIndex(token);
+        if (depth < 2 || index < 0) return;
+        program.push_back(instruction(form(Op::kAdd, index), token->position));
+        --depth;
+        break;
+      }
+      case kUnaryMinus:
+        if (depth < 1) return;
+        program.push_back(instruction(Op::kNegate, token->position));
+        break;
+      case kFunction: {
+        if (depth < 1) return;
+        Instruction in = instruction(Op::kFunction, token->position);
+        in.y.function = token->function->function;
+        program.push_back(in);
+        break;
+      }
+      case kNot:
+        if (depth < 1) return;
+        program.push_back(instruction(Op::kNot, token->position));
+        break;
+      case kLogical: {
+        if (depth < 2) return;
+        Op op;
+        if (std::strcmp(token->text, "&&") == 0) op = Op::kAnd;
+        else if (std::strcmp(token->text, "||") == 0) op = Op::kOr;
+        else return;
+        program.push_back(instruction(op, token->position));
+        --depth;
+        break;
+      }
+      case kRelational: {
+        if (depth < 2) return;
+        const char* text = token->text;
+        Op op;
+        if (std::strcmp(text, "<") == 0) op = Op::kLess;
+        else if (std::strcmp(text, ">") == 0) op = Op::kGreater;
+        else if (std::strcmp(text, "<=") == 0) op = Op::kLessEqual;
+        else if (std::strcmp(text, ">=") == 0) op = Op::kGreaterEqual;
+        else if (std::strcmp(text, "==") == 0) op = Op::kEqual;
+        else if (std::strcmp(text, "!=") == 0) op = Op::kNotEqual;
+        else return;
+        program.push_back(instruction(op, token->position));
+        --depth;
+        break;
+      }
+      case kEnd:
+        if (i + 1 < count) return;
+        break;
+      default:
+        return;
+    }
+  }
+  // Anything but exactly one value at the end is a structural failure, left to the token walk.
+  if (depth != 1) return;
+  program.push_back(instruction(Op::kReturn, 0));
+  // The top lives in a register; a push stores the previous top, so depth slots suffice.
+  if (m_stack.size() < static_cast<std::size_t>(maxDepth) + 1) m_stack.resize(static_cast<std::size_t>(maxDepth) + 1);
+  m_program = std::move(program);
+}
+
+int CExpEval::ArithmeticFailure(std::int32_t position, std::uint32_t messageId) {
+  m_nErrorPosition = position;
+  m_strError = Message(messageId);
+  return kArithmetic;
+}
+
+int CExpEval::BadFunctionInput(std::int32_t position) {
+  m_nErrorPosition = position;
+  m_strError = kBadFunctionInput;
+  return kArithmetic;
+}
+
+int CExpEval::NotANumberResult() {
+  m_strError = Message(1943);
+  return kArithmetic;
+}
+
 int CExpEval::Evaluate(double* result) {
   if (!m_bCompiled) return kNotCompiled;
+  return m_program.empty() ? EvaluateTokens(result) : RunProgram(result);
+}
+
+int CExpEval::RunProgram(double* result) {
+  const Instruction* in = m_program.data();
+  double* below = m_stack.data();  // the values under the top
+  double top = 0.0;
+  // The five operators on a left and a right value; a failure returns from RunProgram.
+#define OSTREL_ARITHMETIC_FORMS(ADD, SUBTRACT, MULTIPLY, DIVIDE, POWER, LEFT, RIGHT, STORE)    \
+  case Op::ADD: STORE((LEFT) + (RIGHT)); break;                                                 \
+  case Op::SUBTRACT: STORE((LEFT) - (RIGHT)); break;                                            \
+  case Op::MULTIPLY: STORE((LEFT) * (RIGHT)); break;                                            \
+  case Op::DIVIDE: {                                                                            \
+    const double right = (RIGHT);                                                               \
+    if (right == 0.0) [[unlikely]] return ArithmeticFailure(in->position, 1937);                             \
+    STORE((LEFT) / right);                                                                      \
+    break;                                                                                      \
+  }                                                                                             \
+  case Op::POWER: {                                                                             \
+    const double right = (RIGHT);                                                               \
+    const double left = (LEFT);                                                                 \
+    if (NegativeBaseFails(left, right)) [[unlikely]] return ArithmeticFailure(in->position, 1936);           \
+    STORE(std::pow(left, right));                                                               \
+    break;                                                                                      \
+  }
+#define OSTREL_SET_TOP(value) top = (value)
+#define OSTREL_POP_AND_SET(value) \
+  do {                            \
+    top = (value);                \
+    --below;                      \
+  } while (false)
+#define OSTREL_PUSH(value) \
+  do {                     \
+    *below++ = top;        \
+    top = (value);         \
+  } while (false)
+  for (;; ++in) {
+    switch (in->op) {
+      case Op::kVariable: OSTREL_PUSH(*in->x.variable); break;
+      case Op::kNumber: OSTREL_PUSH(in->x.number); break;
+      OSTREL_ARITHMETIC_FORMS(kAdd, kSubtract, kMultiply, kDivide, kPower, below[-1], top, OSTREL_POP_AND_SET)
+      OSTREL_ARITHMETIC_FORMS(kAddV, kSubtractV, kMultiplyV, kDivideV, kPowerV, top, *in->y.variable, OSTREL_SET_TOP)
+      OSTREL_ARITHMETIC_FORMS(kAddN, kSubtractN, kMultiplyN, kDivideN, kPowerN, top, in->y.number, OSTREL_SET_TOP)
+      OSTREL_ARITHMETIC_FORMS(kVAddV, kVSubtractV, kVMultiplyV, kVDivideV, kVPowerV, *in->x.variable,
+                              *in->y.variable, OSTREL_PUSH)
+      OSTREL_ARITHMETIC_FORMS(kVAddN, kVSubtractN, kVMultiplyN, kVDivideN, kVPowerN, *in->x.variable, in->y.number,
+                              OSTREL_PUSH)
+      OSTREL_ARITHMETIC_FORMS(kNAddV, kNSubtractV, kNMultiplyV, kNDivideV, kNPowerV, in->x.number, *in->y.variable,
+                              OSTREL_PUSH)
+      case Op::kNegate: top = -top; break;
+      case Op::kFunction:
+        top = in->y.function(top);
+        if (std::isnan(top)) [[unlikely]] return BadFunctionInput(in->position);
+        break;
+      case Op::kFunctionOfVariable: {
+        const double value = in->y.function(*in->x.variable);
+        if (std::isnan(value)) [[unlikely]] return BadFunctionInput(in->position);
+        OSTREL_PUSH(value);
+        break;
+      }
+      case Op::kNot: top = top == 0.0 ? 1.0 : 0.0; break;
+      case Op::kAnd: {
+        const bool left = *--below != 0.0;
+        top = left && top != 0.0 ? 1.0 : 0.0;
+        break;
+      }
+      case Op::kOr: {
+        const bool left = *--below != 0.0;
+        top = left || top != 0.0 ? 1.0 : 0.0;
+        break;
+      }
+      case Op::kLess: top = *--below < top ? 1.0 : 0.0; break;
+      case Op::kGreater: top = *--below > top ? 1.0 : 0.0; break;
+      case Op::kLessEqual: top = *--below <= top ? 1.0 : 0.0; break;
+      case Op::kGreaterEqual: top = *--below >= top ? 1.0 : 0.0; break;
+      case Op::kEqual: top = *--below == top ? 1.0 : 0.0; break;
+      case Op::kNotEqual: top = *--below != top ? 1.0 : 0.0; break;
+      case Op::kReturn:
+        *result = top;
+        return std::isnan(top) ? NotANumberResult() : kOk;
+    }
+  }
+#undef OSTREL_PUSH
+#undef OSTREL_POP_AND_SET
+#undef OSTREL_SET_TOP
+#undef OSTREL_ARITHMETIC_FORMS
+}
+
+int CExpEval::EvaluateTokens(double* result) {
   const std::size_t count = m_rpn.size();
   if (m_stack.size() < count + 1) m_stack.resize(count + 1);
   double* stack = m_stack.data();

@@ -171,8 +171,35 @@ class CExpEval : public CObject {
   bool ScanNumber(const char*& p, double& value, bool& overflow);
   bool ScanInteger(const char*& p, std::int32_t& value, bool& overflow);
 
+  // The compiled program: the reverse Polish list as a flat array of
+  // instructions with their operands inline, evaluated with the top of the
+  // value stack in a register. Pushes that a binary arithmetic operator or a
+  // function consumes at once are fused into it. Built after a successful
+  // parse when the list is sound (no operator short of operands, one value at
+  // the end); any other list is walked token by token so that it fails as it
+  // always did. Evaluating allocates nothing.
+  enum class Op : std::uint8_t;
+  union Operand {
+    double number;
+    const double* variable;
+    double (*function)(double);
+  };
+  struct Instruction {
+    Operand x;              // the pushed or left operand
+    Operand y;              // the right operand or the function
+    std::int32_t position;  // of the operator's or function's token
+    Op op;
+  };
+  void BuildProgram();
+  int RunProgram(double* result);
+  int EvaluateTokens(double* result);
+  int ArithmeticFailure(std::int32_t position, std::uint32_t messageId);
+  int BadFunctionInput(std::int32_t position);
+  int NotANumberResult();
+
   const FunctionEntry* m_pFunctionTable = nullptr;
   int m_nFunctionCount = 0;
   bool m_bFunctionTableFetched = false;
   std::vector<double> m_stack;  // the evaluation's value stack, kept between evaluations
+  std::vector<Instruction> m_program;  // empty when the list is evaluated token by token
 };

@@ -269,3 +269,114 @@ TEST(ExpEvalTest, LogicalAndRelationalOperators) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every form of the compiled program (pushes fused into operators and
+// functions, both operands on the stack, the logical and relational steps)
+// against the same arithmetic written out, at points that pass and at points
+// that fail; a failed evaluation leaves nothing behind for the next one.
+TEST(ExpEvalTest, CompiledFormsMatchTheArithmetic) {
+  using Values = std::vector<double>;  // x, y, z
+  struct Formula {
+    const char* text;
+    double (*reference)(double x, double y, double z);
+  };
+  const std::vector<Formula> formulas = {
+      {"x+y*z", [](double x, double y, double z) { return x + y * z; }},
+      {"x-y/z", [](double x, double y, double z) { return x - y / z; }},
+      {"x*2-3/y+z^2", [](double x, double y, double z) { return x * 2 - 3 / y + std::pow(z, 2.0); }},
+      {"2-x*(3+y)", [](double x, double y, double) { return 2 - x * (3 + y); }},
+      {"(x+1)*(y-2)/(z+3)", [](double x, double y, double z) { return (x + 1) * (y - 2) / (z + 3); }},
+      {"-x^y+z", [](double x, double y, double z) { return std::pow(-x, y) + z; }},
+      {"x^y^2", [](double x, double y, double) { return std::pow(x, std::pow(y, 2.0)); }},
+      {"2^x-4/z", [](double x, double, double z) { return std::pow(2.0, x) - 4 / z; }},
+      {"sqrt(x)*y+abs(z)", [](double x, double y, double z) { return std::sqrt(x) * y + std::fabs(z); }},
+      {"exp(x-y)+ln(z*z)", [](double x, double y, double z) { return std::exp(x - y) + std::log(z * z); }},
+      {"x", [](double x, double, double) { return x; }},
+      {"3", [](double, double, double) { return 3.0; }},
+      {"(x)", [](double x, double, double) { return x; }},
+      {"((x*y)-(y*z))*((z+x)/(y+1))", [](double x, double y, double z) { return (x * y - y * z) * ((z + x) / (y + 1)); }},
+  };
+  const std::vector<Values> points = {{1.5, 2.25, -0.75}, {4, 0.5, 3}, {0.1, 7, 1e-3}, {1e10, -2, 0.3}};
+  for (const Formula& formula : formulas) {
+    TestEval eval;
+    eval.SetExpression(formula.text);
+    int out;
+    ASSERT_TRUE(eval.Compile(&out)) << formula.text;
+    for (const Values& v : points) {
+      SCOPED_TRACE(std::string(formula.text) + " at " + std::to_string(v[0]) + ", " + std::to_string(v[1]) + ", " +
+                   std::to_string(v[2]));
+      eval.SetVariableValue("x", v[0]);
+      eval.SetVariableValue("y", v[1]);
+      eval.SetVariableValue("z", v[2]);
+      const double expected = formula.reference(v[0], v[1], v[2]);
+      double value = 0;
+      if (std::isnan(expected)) {
+        EXPECT_EQ(eval.Evaluate(&value), CExpEval::kArithmetic);
+      } else {
+        ASSERT_EQ(eval.Evaluate(&value), CExpEval::kOk) << eval.m_strError;
+        EXPECT_DOUBLE_EQ(value, expected);
+      }
+    }
+  }
+
+  struct Failure {
+    const char* text;
+    Values values;  // x, y
+    int messageId;  // -2: the function-input text
+    int position;
+    bool always = false;  // fails whatever the values
+  };
+  const std::vector<Failure> failures = {
+      {"x/y", {1, 0}, 1937, 1},          {"x/0", {1, 0}, 1937, 1, true},   {"2/y", {1, 0}, 1937, 1},
+      {"(x+1)/y", {1, 0}, 1937, 5},      {"(x+1)/0", {1, 0}, 1937, 5, true}, {"(x+1)/(y-y)", {1, 2}, 1937, 5, true},
+      {"x^y", {-8, 0.5}, 1936, 1},       {"x^0.5", {-8, 0}, 1936, 1},       {"2+(-8)^y", {0, 0.5}, 1936, 6},
+      {"(x-9)^(1/y)", {1, 3}, 1936, 5},  {"(-2)^y", {0, 1.5}, 1936, 4},     {"2*sqrt(x)", {-1, 0}, -2, 2},
+      {"sqrt(x-2)", {1, 0}, -2, 0},      {"y+ln(x)", {-1, 0}, -2, 2},       {"x*y", {kInf, 0}, 1943, -1},
+      {"x-x+y", {kInf, 1}, 1943, -1},
+  };
+  for (const Failure& failure : failures) {
+    SCOPED_TRACE(failure.text);
+    TestEval eval;
+    eval.SetExpression(failure.text);
+    int out;
+    ASSERT_TRUE(eval.Compile(&out));
+    eval.SetVariableValue("x", failure.values[0]);
+    eval.SetVariableValue("y", failure.values[1]);
+    eval.m_nErrorPosition = -1;
+    double value = 0;
+    EXPECT_EQ(eval.Evaluate(&value), CExpEval::kArithmetic);
+    EXPECT_EQ(eval.m_strError, failure.messageId == -2 ? std::string("Error: Bad input value to function.")
+                                                        : LoadTreskString(failure.messageId));
+    EXPECT_EQ(eval.m_nErrorPosition, failure.position);
+    if (failure.messageId == 1943) {
+      EXPECT_TRUE(std::isnan(value));
+    }
+    // The next evaluation at good values starts afresh.
+    if (!failure.always) {
+      eval.SetVariableValue("x", 10);
+      eval.SetVariableValue("y", 2);
+      EXPECT_EQ(eval.Evaluate(&value), CExpEval::kOk);
+    }
+  }
+}
+
+// A right-associative chain keeps every operand on the stack until the end.
+TEST(ExpEvalTest, DeepStack) {
+  std::string text = "x";
+  for (int i = 0; i < 240; ++i) text += "^x";
+  TestEval eval;
+  eval.SetExpression(text.c_str());
+  int out;
+  ASSERT_TRUE(eval.Compile(&out)) << eval.m_strError;
+  eval.SetVariableValue("x", 1.0);
+  double value = 0;
+  ASSERT_EQ(eval.Evaluate(&value), CExpEval::kOk);
+  EXPECT_EQ(value, 1.0);
+  eval.SetVariableValue("x", -1.0);
+  ASSERT_EQ(eval.Evaluate(&value), CExpEval::kOk);
+  EXPECT_EQ(value, -1.0);
+}
+
+}  // namespace
