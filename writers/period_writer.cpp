@@ -8,6 +8,7 @@
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_period.h"
+#include "writers/blend_rows.h"
 #include "writers/result_row.h"
 
 namespace {
@@ -239,28 +240,12 @@ bool CDbBonusInteraction::WritePrBonusInteraction(std::int32_t solutionId, std::
 }
 
 bool CDbBlendQuantity::WritePrBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  if (m_pDbData == nullptr) return false;
-  return ResultRow(*m_pDbData, "PrBlendQuantity")
-      .AddPeriodRow(solutionId, caseId, periodId)
-      .Long("NodeID", m_nNodeID)
-      .Long("BlendID", m_nID)
-      .Double("VolActivity", m_dVolActivity)
-      .Double("WgtActivity", m_dWgtActivity)
-      .Update();
+  return WriteBlendQuantityRow(*this, "PrBlendQuantity", solutionId, caseId, periodId);
 }
 
 bool CDbBlendRecipe::WritePrBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                         std::int32_t blendId) {
-  if (m_pDbData == nullptr) return false;
-  return ResultRow(*m_pDbData, "PrBlendRecipe")
-      .AddPeriodRow(solutionId, caseId, periodId)
-      .Long("NodeID", m_nNodeID)
-      .Long("BlendID", blendId)
-      .Long("StreamID", m_nID)
-      .Double("VolActivity", m_dVolActivity)
-      .Double("WgtActivity", m_dWgtActivity)
-      .Double("VolMarginalValue", m_dVolMarginalValue)
-      .Update();
+  return WriteBlendRecipeRow(*this, "PrBlendRecipe", solutionId, caseId, periodId, blendId);
 }
 
 bool CDbBlenderBlendQuantity::WritePrBlenderBlendQuantity(std::int32_t solutionId, std::int32_t caseId,

@@ -33,50 +33,44 @@ const CDbStream* FindNamedStream(const CDbModel& model, const std::string& tag) 
   return nullptr;
 }
 
-}  // namespace
-
-bool CDbModel::WritePrReceive(std::int32_t solutionId, std::int32_t caseId) {
-  ResultRow record(m_pDbData, "PrReceive");
+// One row per receipt or shipment whose stream is found, in a table opened
+// once: the keys, the stream, the date, amount and rate, then what is the
+// row kind's own (own(row, item)).
+template <class Item, class Own>
+bool WriteDatedStreamRows(CDbModel& model, const char* table, const CAutoDestructArray<CPtrArray, Item*>& items,
+                          std::int32_t solutionId, std::int32_t caseId, Own&& own) {
+  ResultRow record(model.m_pDbData, table);
   if (!record.IsOpen()) return false;
-  for (const CRawReceive* receipt : m_paRawReceives) {
-    if (receipt == nullptr) continue;
-    const CDbStream* stream = FindNamedStream(*this, receipt->m_strCode);
+  for (const Item* item : items) {
+    if (item == nullptr) continue;
+    const CDbStream* stream = FindNamedStream(model, item->m_strCode);
     if (stream == nullptr) continue;
-    if (!record.Add()
-             .Long("SolutionID", solutionId)
-             .Long("CaseID", caseId)
-             .Long("ModelID", m_nID)
-             .Long("StreamID", stream->m_nID)
-             .Date("DateTime", receipt->m_dtDate.GetValue())
-             .Double("Amount", receipt->m_dAmount)
-             .Double("Rate", receipt->m_dRate)
-             .Double("Cost", receipt->m_dCost)
-             .Short("CrudeMixFlag", receipt->m_bCrudeMix ? 1 : 0)
-             .Update())
-      return false;
+    record.Add()
+        .Long("SolutionID", solutionId)
+        .Long("CaseID", caseId)
+        .Long("ModelID", model.m_nID)
+        .Long("StreamID", stream->m_nID)
+        .Date("DateTime", item->m_dtDate.GetValue())
+        .Double("Amount", item->m_dAmount)
+        .Double("Rate", item->m_dRate);
+    own(record, *item);
+    if (!record.Update()) return false;
   }
   return true;
 }
 
+}  // namespace
+
+bool CDbModel::WritePrReceive(std::int32_t solutionId, std::int32_t caseId) {
+  return WriteDatedStreamRows(*this, "PrReceive", m_paRawReceives, solutionId, caseId,
+                              [](ResultRow& row, const CRawReceive& receipt) {
+                                row.Double("Cost", receipt.m_dCost).Short("CrudeMixFlag", receipt.m_bCrudeMix ? 1 : 0);
+                              });
+}
+
 bool CDbModel::WritePrShip(std::int32_t solutionId, std::int32_t caseId) {
-  ResultRow record(m_pDbData, "PrShip");
-  if (!record.IsOpen()) return false;
-  for (const CRawShip* shipment : m_paRawShips) {
-    if (shipment == nullptr) continue;
-    const CDbStream* stream = FindNamedStream(*this, shipment->m_strCode);
-    if (stream == nullptr) continue;
-    if (!record.Add()
-             .Long("SolutionID", solutionId)
-             .Long("CaseID", caseId)
-             .Long("ModelID", m_nID)
-             .Long("StreamID", stream->m_nID)
-             .Date("DateTime", shipment->m_dtDate.GetValue())
-             .Double("Amount", shipment->m_dAmount)
-             .Double("Rate", shipment->m_dRate)
-             .Double("Price", shipment->m_dPrice)
-             .Text("Line", shipment->m_strLine, 20)
-             .Update())
-      return false;
-  }
-  return true;
+  return WriteDatedStreamRows(*this, "PrShip", m_paRawShips, solutionId, caseId,
+                              [](ResultRow& row, const CRawShip& shipment) {
+                                row.Double("Price", shipment.m_dPrice).Text("Line", shipment.m_strLine, 20);
+                              });
 }

@@ -6,6 +6,7 @@
 #include "results/objects/db_model_items.h"
 #include "results/objects/db_stream.h"
 #include "results/objects/db_value_records.h"
+#include "writers/blend_rows.h"
 #include "writers/result_row.h"
 
 namespace {
@@ -69,14 +70,7 @@ bool CDbUnitOp::WritePrRWUnitRows(std::int32_t solutionId, std::int32_t caseId, 
 }
 
 bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId) {
-  if (!ResultRow(m_pDbData, "PrRWBlendQuantity")
-           .AddPeriodRow(solutionId, caseId, periodId)
-           .Long("NodeID", m_nNodeID)
-           .Long("BlendID", m_nID)
-           .Double("VolActivity", m_dVolActivity)
-           .Double("WgtActivity", m_dWgtActivity)
-           .Update())
-    return false;
+  if (!WriteBlendQuantityRow(*this, "PrRWBlendQuantity", solutionId, caseId, periodId)) return false;
   for (CDbBlendRecipe* recipe : m_paRecipes)
     if (recipe != nullptr) recipe->WritePrRWBlendRecipe(solutionId, caseId, periodId, m_nID);
   return true;
@@ -84,13 +78,5 @@ bool CDbBlendQuantity::WritePrRWBlendQuantity(std::int32_t solutionId, std::int3
 
 bool CDbBlendRecipe::WritePrRWBlendRecipe(std::int32_t solutionId, std::int32_t caseId, std::int32_t periodId,
                                           std::int32_t blendId) {
-  return ResultRow(m_pDbData, "PrRWBlendRecipe")
-      .AddPeriodRow(solutionId, caseId, periodId)
-      .Long("NodeID", m_nNodeID)
-      .Long("BlendID", blendId)
-      .Long("StreamID", m_nID)
-      .Double("VolActivity", m_dVolActivity)
-      .Double("WgtActivity", m_dWgtActivity)
-      .Double("VolMarginalValue", m_dVolMarginalValue)
-      .Update();
+  return WriteBlendRecipeRow(*this, "PrRWBlendRecipe", solutionId, caseId, periodId, blendId);
 }
