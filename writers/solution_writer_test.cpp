@@ -1,7 +1,6 @@
 // The solution rows and the frame of a case's writing, against a real result database file.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -114,12 +113,7 @@ TEST_F(SolutionWriterTest, AFailedSolutionRowEndsTheCaseAndIsTriedAgain) {
   ASSERT_TRUE(CloseDatabase(*Model().m_daoDatabase, Model().m_outputTables, flag));
   exportData.m_pbDoDbSolution = true;
   // An existing PrSolution without "MachineName" fails its definitions.
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(DatabasePath().c_str(), &db), SQLITE_OK);
-    sqlite3_exec(db, "ALTER TABLE PrSolution DROP COLUMN MachineName", nullptr, nullptr, nullptr);
-    sqlite3_close(db);
-  }
+  ASSERT_EQ(Execute("ALTER TABLE PrSolution DROP COLUMN MachineName"), "");
   // Only the case that defines the run writes the solution row; a later case leaves it alone.
   EXPECT_TRUE(Write(8, false));
   testing::internal::CaptureStderr();

@@ -1,7 +1,5 @@
 // The stream, quality and transaction writers against a results database file.
 
-#include <sqlite3.h>
-
 #include <string>
 
 #include "dbdrivers/access/access_result_database.h"
@@ -175,16 +173,9 @@ TEST_F(StreamWriterTest, AFailedRecordEndsTheWriterAndTheNextRecordIsStillWritte
   Define({"PrStream"});
   std::int32_t flag = 0;
   ASSERT_TRUE(CloseDatabase(*Model().m_daoDatabase, Model().m_outputTables, flag));
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(DatabasePath().c_str(), &db), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(db,
-                           "CREATE TRIGGER NoFive BEFORE INSERT ON PrStream WHEN NEW.StreamID = 5 "
-                           "BEGIN SELECT RAISE(ABORT, 'refused'); END",
-                           nullptr, nullptr, nullptr),
-              SQLITE_OK);
-    sqlite3_close(db);
-  }
+  ASSERT_EQ(Execute("CREATE TRIGGER NoFive BEFORE INSERT ON PrStream WHEN NEW.StreamID = 5 "
+                    "BEGIN SELECT RAISE(ABORT, 'refused'); END"),
+            "");
   Define({"PrStream"});
   CDbStream first(4, Data());
   CDbStream failing(5, Data());

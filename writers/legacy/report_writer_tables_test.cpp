@@ -79,13 +79,7 @@ class ReportWriterTablesTest : public ::testing::Test {
     const auto files = table_fixtures::MakeClassicFiles(groups);
     std::ofstream(m_db->Model().m_strModelDir + "/tables.map", std::ios::binary) << files.index;
     std::ofstream(m_db->Model().m_strModelDir + "/tables.fil", std::ios::binary) << files.cache;
-    sqlite3* db = nullptr;
-    EXPECT_EQ(sqlite3_open(m_db->DatabasePath().c_str(), &db), SQLITE_OK);
-    char* error = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, (std::string(kLegacyTables) + sql).c_str(), nullptr, nullptr, &error), SQLITE_OK)
-        << (error ? error : "");
-    sqlite3_free(error);
-    sqlite3_close(db);
+    EXPECT_EQ(m_db->Execute(std::string(kLegacyTables) + sql), "");
     return *m_db;
   }
   std::string Query(const std::string& sql) {

@@ -1,7 +1,6 @@
 // The definition pass against a real result database file.
 
 #include <gtest/gtest.h>
-#include <sqlite3.h>
 
 #include <string>
 
@@ -39,13 +38,6 @@ class DefineTablesTest : public ::testing::Test, public AccessFixture {
   }
   bool Exists(const std::string& table) {
     return Query("SELECT count(*) FROM sqlite_master WHERE type='table' AND name='" + table + "'") == "1\n";
-  }
-  // Runs a statement on the closed file.
-  void Exec(const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(DatabasePath().c_str(), &db), SQLITE_OK);
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
-    sqlite3_close(db);
   }
   void Reopen() {
     std::int32_t flag = 0;
@@ -94,12 +86,12 @@ TEST_F(DefineTablesTest, AlternateColumnsPrefixEveryFieldButNoTable) {
 TEST_F(DefineTablesTest, MissingFieldsOfExistingTables) {
   ASSERT_TRUE(Define());
   Reopen();
-  Exec("ALTER TABLE \"PrUtilityPurchase\" DROP COLUMN \"ShadowPrice\"");
+  EXPECT_EQ(Execute("ALTER TABLE \"PrUtilityPurchase\" DROP COLUMN \"ShadowPrice\""), "");
   ASSERT_TRUE(Define());  // the one field the table API adds
   EXPECT_NE(Columns("PrUtilityPurchase").find("ShadowPrice"), std::string::npos);
 
   Reopen();
-  Exec("ALTER TABLE \"PrSale\" DROP COLUMN \"VPRICE\"");
+  EXPECT_EQ(Execute("ALTER TABLE \"PrSale\" DROP COLUMN \"VPRICE\""), "");
   testing::internal::CaptureStderr();
   EXPECT_FALSE(Define());
   const std::string shown = testing::internal::GetCapturedStderr();
@@ -110,9 +102,9 @@ TEST_F(DefineTablesTest, ATableThatCannotBeOpenedEndsThePass) {
   ASSERT_TRUE(Define());
   Reopen();
   // A view of a pass table's name cannot be opened as a table.
-  Exec("DROP TABLE \"PrBlend\"");
-  Exec("DROP TABLE \"PrBlendTarget\"");
-  Exec("CREATE VIEW \"PrBlend\" AS SELECT 1 AS x");
+  EXPECT_EQ(Execute("DROP TABLE \"PrBlend\""), "");
+  EXPECT_EQ(Execute("DROP TABLE \"PrBlendTarget\""), "");
+  EXPECT_EQ(Execute("CREATE VIEW \"PrBlend\" AS SELECT 1 AS x"), "");
   testing::internal::CaptureStderr();
   EXPECT_FALSE(Define());
   testing::internal::GetCapturedStderr();

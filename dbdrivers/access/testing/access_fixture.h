@@ -1,7 +1,8 @@
 #pragma once
 // Test support: an export context with a main model "M1" under a temporary
-// home directory, a reader of the model's result database file, and a SQL
-// Server results database whose rows are recorded.
+// home directory, a reader of the model's result database file and a runner
+// of statements on it, and a SQL Server results database whose rows are
+// recorded.
 
 #include <sqlite3.h>
 
@@ -61,6 +62,21 @@ struct AccessFixture {
       out += "\n";
     }
     sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return out;
+  }
+
+  // Runs statements on the file (the main model's by default) while the export holds it closed: "" when
+  // they ran, else the error.
+  std::string Execute(const std::string& sql, const std::string& path = std::string()) const {
+    sqlite3* db = nullptr;
+    std::string out;
+    char* error = nullptr;
+    if (sqlite3_open((path.empty() ? DatabasePath() : path).c_str(), &db) != SQLITE_OK)
+      out = std::string("error: ") + sqlite3_errmsg(db);
+    else if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error) != SQLITE_OK)
+      out = std::string("error: ") + (error != nullptr ? error : sqlite3_errmsg(db));
+    sqlite3_free(error);
     sqlite3_close(db);
     return out;
   }
