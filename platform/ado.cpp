@@ -249,32 +249,20 @@ std::unique_ptr<AdoRecordset> AdoConnection::Execute(std::string_view sql, std::
   }
 }
 
-void AdoConnection::BeginTrans() {
+void AdoConnection::RunTransactionStep(void (odbc::Connection::*step)(), std::string_view what) {
   RequireOpen();
   try {
-    m_connection->BeginTransaction();
+    (m_connection.get()->*step)();
   } catch (const odbc::Error& e) {
-    Fail(e, "BeginTrans failed.");
+    Fail(e, what);
   }
 }
 
-void AdoConnection::CommitTrans() {
-  RequireOpen();
-  try {
-    m_connection->Commit();
-  } catch (const odbc::Error& e) {
-    Fail(e, "CommitTrans failed.");
-  }
-}
+void AdoConnection::BeginTrans() { RunTransactionStep(&odbc::Connection::BeginTransaction, "BeginTrans failed."); }
 
-void AdoConnection::RollbackTrans() {
-  RequireOpen();
-  try {
-    m_connection->Rollback();
-  } catch (const odbc::Error& e) {
-    Fail(e, "RollbackTrans failed.");
-  }
-}
+void AdoConnection::CommitTrans() { RunTransactionStep(&odbc::Connection::Commit, "CommitTrans failed."); }
+
+void AdoConnection::RollbackTrans() { RunTransactionStep(&odbc::Connection::Rollback, "RollbackTrans failed."); }
 
 void AdoConnection::Close() {
   RequireOpen();

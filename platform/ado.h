@@ -212,6 +212,8 @@ class AdoConnection {
  private:
   [[noreturn]] void Fail(const odbc::Error& error, std::string_view what);
   void RequireOpen() const;
+  // One step of a transaction on the open connection; a failure goes through Fail with what.
+  void RunTransactionStep(void (odbc::Connection::*step)(), std::string_view what);
 
   AdoMode m_mode = adModeUnknown;
   std::uint32_t m_timeout = 15;

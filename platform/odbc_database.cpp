@@ -29,6 +29,16 @@ CDBException Failure(std::string_view text, std::string_view state = "HY000") {
   return CDBException(SQL_ERROR, std::string(text), "State:" + std::string(state) + ",Native:0,Origin:[ODBC]");
 }
 
+// The answer of an ODBC call; its failure is thrown as CDBException.
+template <class Call>
+auto Guarded(Call&& call) {
+  try {
+    return call();
+  } catch (const plat::odbc::Error& e) {
+    throw CDBException(e);
+  }
+}
+
 }  // namespace
 
 CDBException::CDBException(std::int16_t retCode, std::string errorText, std::string state)
@@ -60,11 +70,7 @@ bool CDatabase::OpenEx(std::string_view connect, std::uint32_t /*options*/) {
   if (plat::StartsWithNoCase(text, "ODBC;")) text.erase(0, 5);
   plat::TranslatedConnection translated = plat::TranslateConnectionString(text);
   if (!translated.ok) throw Failure(translated.message, "08001");
-  try {
-    m_connection = plat::odbc::Connection::Open(translated.odbc);
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  m_connection = Guarded([&] { return plat::odbc::Connection::Open(translated.odbc); });
   return true;
 }
 
@@ -81,58 +87,34 @@ std::string CDatabase::GetConnect() const {
 
 std::string CDatabase::GetDbmsName() const {
   RequireOpen();
-  try {
-    return m_connection->DbmsName();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  return Guarded([&] { return m_connection->DbmsName(); });
 }
 
 std::string CDatabase::GetIdentifierQuoteChar() const {
   RequireOpen();
-  try {
-    return m_connection->IdentifierQuote();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  return Guarded([&] { return m_connection->IdentifierQuote(); });
 }
 
 void CDatabase::ExecuteSQL(std::string_view sql) {
   RequireOpen();
-  try {
-    m_connection->ExecuteDirect(sql);
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  Guarded([&] { m_connection->ExecuteDirect(sql); });
 }
 
 bool CDatabase::BeginTrans() {
   RequireOpen();
-  try {
-    m_connection->BeginTransaction();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  Guarded([&] { m_connection->BeginTransaction(); });
   return true;
 }
 
 bool CDatabase::CommitTrans() {
   RequireOpen();
-  try {
-    m_connection->Commit();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  Guarded([&] { m_connection->Commit(); });
   return true;
 }
 
 bool CDatabase::Rollback() {
   RequireOpen();
-  try {
-    m_connection->Rollback();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  Guarded([&] { m_connection->Rollback(); });
   return true;
 }
 
@@ -175,11 +157,7 @@ void CRecordset::FetchRecord() {
 void CRecordset::MoveNext() {
   if (!m_statement) throw Failure("The record set is not open.", "24000");
   if (m_eof) throw Failure("Attempt to move past the end of the record set.", "24000");
-  try {
-    FetchRecord();
-  } catch (const plat::odbc::Error& e) {
-    throw CDBException(e);
-  }
+  Guarded([&] { FetchRecord(); });
 }
 
 void CRecordset::Move(std::int64_t rows, std::int16_t fetchType) {

@@ -381,6 +381,25 @@ FieldValue Statement::GetValue(std::size_t column) {
     Check(SQLGetData(m_stmt, number, cType, target, size, &indicator), SQL_HANDLE_STMT, m_stmt, "SQLGetData");
     return indicator != SQL_NULL_DATA;
   };
+  // A value of any length, read in pieces through the buffer and given to
+  // append(piece, length); a text piece ends in a NUL, so one place of the
+  // buffer stays free for it. False when the value is null.
+  auto getPieces = [&](SQLSMALLINT cType, auto&& append) {
+    const std::size_t room = m_buffer.size() - (cType == SQL_C_CHAR ? 1 : 0);
+    for (;;) {
+      SQLRETURN rc = SQLGetData(m_stmt, number, cType, m_buffer.data(), static_cast<SQLLEN>(m_buffer.size()),
+                                &indicator);
+      if (rc == SQL_NO_DATA) break;
+      Check(rc, SQL_HANDLE_STMT, m_stmt, "SQLGetData");
+      if (indicator == SQL_NULL_DATA) return false;
+      const std::size_t got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(room))
+                                  ? room
+                                  : static_cast<std::size_t>(indicator);
+      append(m_buffer.data(), got);
+      if (rc == SQL_SUCCESS) break;
+    }
+    return true;
+  };
   switch (sqlType) {
     case SQL_BIT: {
       unsigned char v = 0;
@@ -444,39 +463,17 @@ FieldValue Statement::GetValue(std::size_t column) {
     case SQL_BINARY:
     case SQL_VARBINARY:
     case SQL_LONGVARBINARY: {
-      std::vector<char>& chunk = m_buffer;
-      for (;;) {
-        SQLRETURN rc = SQLGetData(m_stmt, number, SQL_C_BINARY, chunk.data(), static_cast<SQLLEN>(chunk.size()),
-                                  &indicator);
-        if (rc == SQL_NO_DATA) break;
-        Check(rc, SQL_HANDLE_STMT, m_stmt, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return value;
-        std::size_t got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(chunk.size()))
-                              ? chunk.size()
-                              : static_cast<std::size_t>(indicator);
-        value.bytes.insert(value.bytes.end(), chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(got));
-        if (rc == SQL_SUCCESS) break;
-      }
-      value.kind = FieldValue::Kind::Binary;
+      const auto appendBytes = [&](const char* piece, std::size_t got) {
+        value.bytes.insert(value.bytes.end(), piece, piece + got);
+      };
+      if (getPieces(SQL_C_BINARY, appendBytes)) value.kind = FieldValue::Kind::Binary;
       return value;
     }
     default: {
       // Text, decimals and every other type arrive as text, read in full.
       std::string text;
-      std::vector<char>& chunk = m_buffer;
-      for (;;) {
-        SQLRETURN rc = SQLGetData(m_stmt, number, SQL_C_CHAR, chunk.data(), static_cast<SQLLEN>(chunk.size()),
-                                  &indicator);
-        if (rc == SQL_NO_DATA) break;
-        Check(rc, SQL_HANDLE_STMT, m_stmt, "SQLGetData");
-        if (indicator == SQL_NULL_DATA) return value;
-        std::size_t room = chunk.size() - 1;
-        std::size_t got = (indicator == SQL_NO_TOTAL || indicator > static_cast<SQLLEN>(room))
-                              ? room
-                              : static_cast<std::size_t>(indicator);
-        text.append(chunk.data(), strnlen(chunk.data(), got));
-        if (rc == SQL_SUCCESS) break;
-      }
+      if (!getPieces(SQL_C_CHAR, [&](const char* piece, std::size_t got) { text.append(piece, strnlen(piece, got)); }))
+        return value;
       value.kind = FieldValue::Kind::Text;
       value.text = FromDriver(text);
       return value;
