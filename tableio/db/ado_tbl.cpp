@@ -7,27 +7,6 @@
 #include "tableio/db/oledb_provider.h"
 #include "tableio/db/sql_statements.h"
 
-namespace {
-
-bool IsTextOrDate(int adoType) {
-  switch (adoType) {
-    case plat::adDate:
-    case plat::adDBDate:
-    case plat::adDBTime:
-    case plat::adDBTimeStamp:
-    case plat::adBSTR:
-    case plat::adChar:
-    case plat::adWChar:
-    case plat::adVarChar:
-    case plat::adLongVarChar:
-    case plat::adVarWChar:
-    case plat::adLongVarWChar: return true;
-    default: return false;
-  }
-}
-
-}  // namespace
-
 int AdoColumnType(int adoType) {
   switch (adoType) {
     case plat::adSmallInt: return 5;
@@ -155,7 +134,8 @@ int CAdoTbl::ReadColumnInfo() {
         }
         type = 1;  // kept as text; its values read as null text cells
       }
-      if (type == 1 || IsTextOrDate(field.GetType())) m_columnKinds[field.GetName()] = 1;
+      // Text (1) and date (11) columns: their key values go in quotes.
+      if (type == 1 || type == 11) m_columnKinds[field.GetName()] = 1;
       m_columns.Add(std::make_unique<CColumn>(field.GetName(), static_cast<std::int16_t>(type), field.GetDefinedSize(),
                                               std::int16_t{0}, std::int16_t{0}, 0));
     }
