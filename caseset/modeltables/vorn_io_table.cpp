@@ -153,18 +153,14 @@ class Merger {
       const int newIndex = m_table.m_rows.GetSize() - 1;
       CIoRow& row = *m_table.m_rows.GetAt(newIndex);
       PadRow(row, columnCount);
-      for (int j = 0; j < source.dataColumns.GetSize() && j < sourceRow->m_dataCells.GetSize(); ++j) {
-        const CColumn* column = source.dataColumns.GetAt(j);
-        const CIoCell* cell = sourceRow->m_dataCells.GetAt(j);
-        const int target = targets[static_cast<std::size_t>(j)];
-        if (!column || !cell || cell->IsNull() || target < 0) continue;
-        std::unique_ptr<CIoCell> copy = CopyCell(*cell, column->m_nSqlType);
-        if (!copy) return kVornIoTableUnhandledType;
+      const auto place = [&](int target, std::unique_ptr<CIoCell> copy, const CColumn& column) -> int {
         const bool repeatedDate = copy->GetSqlType() == kSqlDate && target == dateColumn && earlierRows > 0;
         const CIoCell& placed = *copy;
         ReplaceCell(row, target, std::move(copy));
-        if (repeatedDate) ReportRepeatedDate(sameKey, earlierRows, target, placed, key, column->m_strName);
-      }
+        if (repeatedDate) ReportRepeatedDate(sameKey, earlierRows, target, placed, key, column.m_strName);
+        return 0;
+      };
+      if (const int status = CopyCells(source, *sourceRow, targets, place); status != 0) return status;
       sameKey.push_back(newIndex);
     }
     return 0;
@@ -235,23 +231,37 @@ class Merger {
         row = rows.GetAt(rows.GetSize() - 1);
       }
       PadRow(*row, columnCount);
-      for (int j = 0; j < source.dataColumns.GetSize() && j < sourceRow->m_dataCells.GetSize(); ++j) {
-        const CColumn* column = source.dataColumns.GetAt(j);
-        const CIoCell* cell = sourceRow->m_dataCells.GetAt(j);
-        const int target = targets[static_cast<std::size_t>(j)];
-        if (!column || !cell || cell->IsNull() || target < 0) continue;
-        std::unique_ptr<CIoCell> copy = CopyCell(*cell, column->m_nSqlType);
-        if (!copy) return kVornIoTableUnhandledType;
+      const auto place = [&](int target, std::unique_ptr<CIoCell> copy, const CColumn& column) -> int {
         const CIoCell& current = *row->m_dataCells.GetAt(target);
         const bool conflict = !current.IsNull() && target != m_rowNamesColumn && target != m_textColumn &&
-                              !SameValue(current, *copy, column->m_nSqlType);
+                              !SameValue(current, *copy, column.m_nSqlType);
         if (!conflict) {
           ReplaceCell(*row, target, std::move(copy));
         } else if (!KeepsFirstValue(m_name)) {
-          ShowFormattedError3(kIdsDuplicateCoefficient, m_table.GetDisplayName(), key, column->m_strName);
+          ShowFormattedError3(kIdsDuplicateCoefficient, m_table.GetDisplayName(), key, column.m_strName);
           return kVornIoTableDuplicate;
         }
-      }
+        return 0;
+      };
+      if (const int status = CopyCells(source, *sourceRow, targets, place); status != 0) return status;
+    }
+    return 0;
+  }
+
+  // Each value of a source row whose column the table has: its copy in the
+  // column's type goes to place(target, copy, column), which gives 0 to go on
+  // or the status that ends the merge. 30 when a value cannot be copied.
+  template <class Place>
+  static int CopyCells(const SourceTable& source, const CIoRow& sourceRow, const std::vector<int>& targets,
+                       Place&& place) {
+    for (int j = 0; j < source.dataColumns.GetSize() && j < sourceRow.m_dataCells.GetSize(); ++j) {
+      const CColumn* column = source.dataColumns.GetAt(j);
+      const CIoCell* cell = sourceRow.m_dataCells.GetAt(j);
+      const int target = targets[static_cast<std::size_t>(j)];
+      if (!column || !cell || cell->IsNull() || target < 0) continue;
+      std::unique_ptr<CIoCell> copy = CopyCell(*cell, column->m_nSqlType);
+      if (!copy) return kVornIoTableUnhandledType;
+      if (const int status = place(target, std::move(copy), *column); status != 0) return status;
     }
     return 0;
   }
