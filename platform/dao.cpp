@@ -1,10 +1,17 @@
 #include "platform/dao.h"
 
+#include <fcntl.h>
 #include <sqlite3.h>
+#include <stdio.h>
 #include <strings.h>
+#include <sys/file.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -201,19 +208,44 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
 
 void CDaoDatabase::Create(const std::string& path, const char* /*locale*/, int options) {
   if (IsOpen()) throw CDaoException(kDaoErrEngine, "The database object is already open.");
+  const std::string file = plat::Cp1252ToUtf8(path);
   std::error_code ec;
-  if (std::filesystem::exists(plat::Cp1252ToUtf8(path), ec))
+  if (std::filesystem::exists(file, ec))
     throw CDaoException(kDaoErrDatabaseExists, "Database '" + path + "' already exists.");
-  OpenFile(path, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
-  std::string version = "PRAGMA user_version=" + std::string((options & dbVersion30) ? "30" : "40") + ";";
-  int rc = ExecSetup(m_core->m_db, version.c_str(), kBusyTimeoutMillis);
-  if (rc != SQLITE_OK) {
-    std::string message = sqlite3_errmsg(m_core->m_db);
-    sqlite3_close(m_core->m_db);
-    m_core->m_db = nullptr;
-    std::filesystem::remove(plat::Cp1252ToUtf8(path), ec);
-    throw CDaoException(kDaoErrEngine, "Cannot create '" + path + "': " + plat::Utf8ToCp1252(message));
+  // The file is made whole under a name of this process and then linked to its own name, which
+  // fails when that name exists: workers that create one results file at once never see it half
+  // made, and none replaces the file another one made and opened.
+  static std::atomic<unsigned> serial{0};
+  const std::string scratch = file + ".new-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+  auto removeScratch = [&scratch] {
+    std::error_code ignored;
+    for (const char* suffix : {"", "-wal", "-shm", "-journal"}) std::filesystem::remove(scratch + suffix, ignored);
+  };
+  {
+    sqlite3* db = nullptr;
+    const std::string& vfs = TestVfs();
+    int rc = sqlite3_open_v2(scratch.c_str(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
+                             vfs.empty() ? nullptr : vfs.c_str());
+    const std::string setup =
+        "PRAGMA user_version=" + std::string((options & dbVersion30) ? "30" : "40") + "; PRAGMA journal_mode=WAL;";
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, setup.c_str(), nullptr, nullptr, nullptr);
+    const std::string message = rc == SQLITE_OK ? std::string() : db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    if (sqlite3_close(db) != SQLITE_OK && rc == SQLITE_OK) rc = SQLITE_ERROR;
+    if (rc != SQLITE_OK) {
+      removeScratch();
+      throw CDaoException((rc & 0xFF) == SQLITE_CANTOPEN ? kDaoErrFileNotFound : kDaoErrEngine,
+                          "Cannot create '" + path + "': " + plat::Utf8ToCp1252(message));
+    }
   }
+  int err = ::link(scratch.c_str(), file.c_str()) == 0 ? 0 : errno;
+  if (err != 0 && err != EEXIST)
+    // No hard links on this file system: a rename that refuses to replace does the same.
+    err = ::renameat2(AT_FDCWD, scratch.c_str(), AT_FDCWD, file.c_str(), RENAME_NOREPLACE) == 0 ? 0 : errno;
+  removeScratch();
+  if (err == EEXIST) throw CDaoException(kDaoErrDatabaseExists, "Database '" + path + "' already exists.");
+  if (err != 0)
+    throw CDaoException(kDaoErrEngine, "Cannot create '" + path + "': " + std::string(std::strerror(err)));
+  OpenFile(path, SQLITE_OPEN_READWRITE);
   SharedCore(path, m_core);
 }
 
@@ -263,6 +295,9 @@ void CDaoDatabase::Close() {
   m_core->m_db = nullptr;
   m_core->m_bInTransaction = false;
   m_core->m_nPendingRows = 0;
+  LeaveQueue();
+  if (m_core->m_nQueueFd >= 0) ::close(m_core->m_nQueueFd);
+  m_core->m_nQueueFd = -1;
   if (!failure.empty()) throw CDaoException(kDaoErrEngine, failure);
 }
 
@@ -300,15 +335,40 @@ void CDaoDatabase::RowWritten() {
     CommitPending();
 }
 
-void CDaoDatabase::BeginCase() {
+void CDaoDatabase::BeginCase(bool queue) {
   if (m_core->m_bInCase) return;
   CommitPending();
+  if (queue) TakeTurn();
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing the case", rc);
+  if (rc != SQLITE_OK) {
+    LeaveQueue();
+    ThrowEngineError("Cannot begin writing the case", rc);
+  }
   m_core->m_bInTransaction = true;
   m_core->m_bInCase = true;
   m_core->m_bCaseLost = false;
   m_core->m_nPendingRows = 0;
+}
+
+void CDaoDatabase::TakeTurn() {
+  if (m_core->m_bQueued) return;
+  if (m_core->m_nQueueFd < 0) {
+    const std::string lockFile = plat::Cp1252ToUtf8(m_path) + kQueueSuffix;
+    m_core->m_nQueueFd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    // Without the queue file (a read-only directory) the engine's busy timeout is the only wait.
+    if (m_core->m_nQueueFd < 0) return;
+  }
+  // The kernel holds the waiting writers and wakes them when the writer before them is done, so a
+  // waiter is never starved by others that poll the lock, and waits as long as the queue is.
+  while (::flock(m_core->m_nQueueFd, LOCK_EX) != 0)
+    if (errno != EINTR) return;
+  m_core->m_bQueued = true;
+}
+
+void CDaoDatabase::LeaveQueue() {
+  if (!m_core->m_bQueued) return;
+  ::flock(m_core->m_nQueueFd, LOCK_UN);
+  m_core->m_bQueued = false;
 }
 
 void CDaoDatabase::CommitCase() {
@@ -319,7 +379,13 @@ void CDaoDatabase::CommitCase() {
     RollbackCase();
     throw CDaoException(kDaoErrEngine, "The rows of the case were rolled back by the database engine.");
   }
-  CommitPending();
+  try {
+    CommitPending();
+  } catch (const CDaoException&) {
+    LeaveQueue();
+    throw;
+  }
+  LeaveQueue();
 }
 
 void CDaoDatabase::RollbackCase() {
@@ -328,6 +394,7 @@ void CDaoDatabase::RollbackCase() {
   if (m_core->m_db != nullptr && sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
   m_core->m_bInTransaction = false;
   m_core->m_nPendingRows = 0;
+  LeaveQueue();
 }
 
 void CDaoDatabase::CommitPending() {

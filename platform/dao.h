@@ -11,7 +11,12 @@
 // and on Close); a failed row keeps the rows before it: the batch is committed.
 // Between BeginCase and CommitCase/RollbackCase the database is in one
 // transaction instead: rows, statements and schema changes of one case land
-// together or not at all, and no batch is committed in between.
+// together or not at all, and no batch is committed in between. Processes
+// that write cases into one file can take their turns through a queue file
+// beside it (the file's name + "-writers", locked with flock), so a writer
+// waits as long as the writers before it need, never starved by polling.
+// Create makes a new file whole under a private name and links it to its
+// name: processes creating one file at once each make it or find it made.
 // Every failure is thrown as CDaoException. Text is Windows-1252 inside and
 // UTF-8 in the file.
 
@@ -99,6 +104,8 @@ class CDaoDatabase {
   static constexpr int kBatchRows = 20000;
   static constexpr int kBatchMillis = 500;
   static constexpr int kBusyTimeoutMillis = 60000;
+  // The queue file of the case writers, beside the database file.
+  static constexpr const char* kQueueSuffix = "-writers";
 
   CDaoDatabase() = default;
   ~CDaoDatabase();
@@ -131,8 +138,11 @@ class CDaoDatabase {
   int GetPendingRows() const { return m_core->m_nPendingRows; }
 
   // Begins the transaction of one case, taking the write lock now (waiting
-  // on the busy timeout); what was gathered before is committed first.
-  void BeginCase();
+  // on the busy timeout); what was gathered before is committed first. With
+  // queue, the case first waits its turn among the writers of the file that
+  // queue (an exclusive lock on the file's name + kQueueSuffix), without a
+  // time limit, and leaves the queue when the case commits or rolls back.
+  void BeginCase(bool queue = false);
   bool InCase() const { return m_core->m_bInCase; }
   // Commits the case; throws (after rolling back) when the commit fails or the
   // engine had already rolled the case back after a failed write.
@@ -156,6 +166,8 @@ class CDaoDatabase {
  private:
   void OpenFile(const std::string& path, int flags);
   void KeepCaseTransaction();
+  void TakeTurn();
+  void LeaveQueue();
   void ThrowEngineError(const std::string& context, int rc) const;
 
   // The connection and its transaction. Databases of one process opened on
@@ -168,6 +180,8 @@ class CDaoDatabase {
     bool m_bCaseLost = false;  // the engine rolled the case's transaction back
     int m_nPendingRows = 0;
     std::chrono::steady_clock::time_point m_batchStart;
+    int m_nQueueFd = -1;     // the writers' queue file, opened at the first queued case
+    bool m_bQueued = false;  // this connection's case holds the queue
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);

@@ -2,11 +2,15 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/sqlite_fault_vfs.h"
@@ -285,6 +289,63 @@ TEST_F(DaoTest, TwoWritersCreatingOneTableBothGoOn) {
   a.Close();
   b.Close();
   EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrInventory ORDER BY 1"), "1\n2\n");
+}
+
+// Processes that reach a new file at once: each either makes it or finds it
+// made and opens it, none sees it half made, and their queued cases all land.
+TEST_F(DaoTest, ProcessesCreatingOneFileAtOnceAllWriteTheirCases) {
+  constexpr int kProcesses = 6;
+  constexpr int kCases = 20;
+  for (int round = 0; round < 5; ++round) {
+    const std::string path = Path("Round" + std::to_string(round) + ".Mdb");
+    int ready[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    std::vector<pid_t> children;
+    for (int p = 0; p < kProcesses; ++p) {
+      const pid_t pid = ::fork();
+      if (pid == 0) {
+        ::close(ready[1]);
+        char go;
+        (void)!::read(ready[0], &go, 1);  // all start together when the pipe closes
+        int rc = 0;
+        try {
+          CDaoDatabase db;
+          try {
+            db.Create(path);
+          } catch (const CDaoException& e) {
+            if (e.GetErrorCode() != kDaoErrDatabaseExists) throw;
+            db.Open(path);
+          }
+          for (int c = 0; c < kCases; ++c) {
+            db.BeginCase(true);
+            db.Execute("CREATE TABLE IF NOT EXISTS \"PrCase\" (\"Worker\" INTEGER, \"CaseID\" INTEGER)");
+            db.Execute("INSERT INTO \"PrCase\" VALUES (" + std::to_string(p) + ", " + std::to_string(c) + ")");
+            db.CommitCase();
+          }
+          db.Close();
+        } catch (const CDaoException& e) {
+          std::fprintf(stderr, "worker %d: %s\n", p, e.what());
+          rc = 1;
+        }
+        ::_exit(rc);
+      }
+      children.push_back(pid);
+    }
+    ::close(ready[0]);
+    ::close(ready[1]);
+    for (pid_t pid : children) {
+      int status = 0;
+      ::waitpid(pid, &status, 0);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+    }
+    EXPECT_EQ(QueryText(path, "SELECT count(*), count(DISTINCT \"Worker\" * 100 + \"CaseID\") FROM PrCase"),
+              std::to_string(kProcesses * kCases) + "|" + std::to_string(kProcesses * kCases) + "\n");
+    EXPECT_EQ(QueryText(path, "PRAGMA journal_mode"), "wal\n");
+    EXPECT_EQ(QueryText(path, "PRAGMA integrity_check"), "ok\n");
+    // Only the file, its queue and the engine's own companions: no scratch copy is left.
+    for (const auto& entry : fs::directory_iterator(m_dir.Path()))
+      EXPECT_EQ(entry.path().filename().string().find(".new-"), std::string::npos) << entry.path();
+  }
 }
 
 // Fails every write step of appending rows in turn; each time the rows whose
