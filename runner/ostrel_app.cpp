@@ -1,5 +1,10 @@
 #include "runner/ostrel_app.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
@@ -21,6 +26,32 @@ void COstrelApp::Init(const std::string& arg1, const std::string& runDir, const 
 void COstrelApp::CloseLog() {
   std::lock_guard<std::mutex> lock(m_logMutex);
   if (m_log.is_open()) m_log.close();
+  if (m_nLogLockFd >= 0) ::close(m_nLogLockFd);
+  m_nLogLockFd = -1;
+}
+
+void COstrelApp::OpenLogFile() {
+  // The log is held under a lock while this process writes it, so a second job started in the same run
+  // directory cannot wipe it: a process that finds its log held writes a log of its own, named with its
+  // process id, and says so on standard output and in that log.
+  std::string notice;
+  int fd = ::open(m_szLogFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
+    ::close(fd);
+    const std::size_t dot = m_szLogFile.rfind('.');
+    const std::string held = m_szLogFile;
+    const std::string pid = "-" + std::to_string(::getpid());
+    m_szLogFile = dot == std::string::npos ? held + pid : held.substr(0, dot) + pid + held.substr(dot);
+    notice = held + " is written by another job in this run directory; this process logs to " + m_szLogFile;
+    std::printf("%s\n", notice.c_str());
+    std::fflush(stdout);
+    fd = ::open(m_szLogFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
+  }
+  m_nLogLockFd = fd;
+  m_log.open(m_szLogFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  m_log.imbue(std::locale::classic());
+  if (m_log && !notice.empty()) m_log << notice << '\n';
 }
 
 void COstrelApp::SetLogLevel(int level) { m_nLogLevel = (level >= 0 && level <= 3) ? level : 0; }
@@ -41,10 +72,7 @@ void COstrelApp::Log(int level, std::string_view text) {
   std::lock_guard<std::mutex> lock(m_logMutex);
   try {
     if (!m_bLogOpened) {
-      if (!m_log.is_open()) {
-        m_log.open(m_szLogFile, std::ios::out | std::ios::trunc | std::ios::binary);
-        m_log.imbue(std::locale::classic());
-      }
+      if (!m_log.is_open()) OpenLogFile();
       m_bLogOpened = true;
     }
     if (!m_log) return;  // a log that could not be created stays silent

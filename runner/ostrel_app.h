@@ -53,7 +53,11 @@ class COstrelApp : public CObject {
   std::atomic<bool> m_bStop{false};
 
  private:
+  // Opens the log (see Init) and holds it under a lock for this process.
+  void OpenLogFile();
+
   std::mutex m_logMutex;
+  int m_nLogLockFd = -1;
 };
 
 // "LOW", "MEDIUM", "HIGH" for 1 to 3, "NONE" otherwise.
