@@ -203,6 +203,7 @@ class CVornDbExportData {
   // ---- The case being written (set by the export around a case's tables)
   bool m_bCaseOutput = false;        // each results database joins the case's transaction
   bool m_bDefiningRun = false;       // this process writes the run's once-per-database tables and rows
+  bool m_bRunJoined = false;         // a case of this process joined a run recorded in the results database
   bool m_bResultTablesDefined = false;  // the definition pass found every result table (cleared with the tables)
   std::string m_strDatabaseFailure;  // the case's first failed database operation: table and cause
   std::int32_t m_nSolutionID = 0;

@@ -128,7 +128,11 @@ bool CVornDbExport::BeginCaseUnit(bool firstCase) {
   if (m_bCaseUnitOpen) return true;
   m_bCaseUnitOpen = true;
   bool defines = false;
-  if (m_pSqlServer) m_pSqlServer->TakeWriteFailure();
+  if (m_pSqlServer) {
+    m_pSqlServer->TakeWriteFailure();
+    // The case's rows reach the server in one transaction, committed when the case is whole.
+    m_pSqlServer->HoldCommits(true);
+  }
   if (!BeginCaseOutput(*this, m_strRunKey, defines)) return false;
   // Without a results database that records the run (or a run key), each process counts its first case.
   m_bDefinesRun = firstCase;
@@ -151,8 +155,17 @@ bool CVornDbExport::BeginCaseUnit(bool firstCase) {
 
 bool CVornDbExport::EndCaseUnit(bool ok) {
   if (m_pSqlServer) {
-    const std::string failure = m_pSqlServer->TakeWriteFailure();
+    const bool flush = m_pSqlServer->FlushWasHeld();
+    m_pSqlServer->HoldCommits(false);
+    // The one flush of the case commits every row it wrote to the server, unless a bulk write of the
+    // case failed on the way; a failed case's rows are dropped with the writer's open transaction.
+    std::string failure = m_pSqlServer->TakeWriteFailure();
+    if (ok && m_bDatabaseError == 0 && failure.empty() && flush) {
+      m_pSqlServer->UpdateTableDataToDatabase(nullptr);
+      failure = m_pSqlServer->TakeWriteFailure();
+    }
     if (!failure.empty()) NoteDatabaseFailure(*this, "", failure);
+    if (!ok || m_bDatabaseError != 0) m_pSqlServer->DiscardUnwritten();
   }
   ok = ok && m_bDatabaseError == 0;
   const bool committed = EndCaseOutput(*this, ok);

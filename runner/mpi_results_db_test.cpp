@@ -12,9 +12,15 @@
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "caseset/config/export_config_fixture.h"
+#include "modelfile/vorn_model_file.h"
+#include "platform/testing/pg_test_server.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
+#include "writers/schema/result_schema.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
+
+#include <thread>
 
 namespace {
 
@@ -50,14 +56,59 @@ std::string Query(const fs::path& database, const std::string& sql) {
   return text;
 }
 
+// Rows of a query on a database of the private PostgreSQL server, as Query does.
+std::string PgQuery(int port, const std::string& database, const std::string& sql) {
+  const std::string conninfo = "host=127.0.0.1 user=postgres dbname=" + database + " port=" + std::to_string(port);
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  PGresult* result = PQexec(conn, sql.c_str());
+  std::string text;
+  if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+    text = std::string("error: ") + PQerrorMessage(conn);
+  } else {
+    for (int r = 0; r < PQntuples(result); ++r) {
+      for (int c = 0; c < PQnfields(result); ++c)
+        text += (c ? "|" : "") + std::string(PQgetisnull(result, r, c) ? "NULL" : PQgetvalue(result, r, c));
+      text += "\n";
+    }
+  }
+  PQclear(result);
+  PQfinish(conn);
+  return text;
+}
+
+// A job in a run directory of its own, as MpiRun::Run starts one in the fixture's.
+int RunJob(const fs::path& runDir, int processes, const std::string& env, const std::string& args, int timeoutSeconds) {
+  const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
+  const std::string cmd = env + " timeout -k 5 " + std::to_string(timeoutSeconds) + " " + kMpiexec + " -n " +
+                          std::to_string(processes) + " " + bin + " x " + runDir.string() + " cases.txt " + args +
+                          " > " + (runDir / "out.txt").string() + " 2>&1";
+  const int rc = std::system(cmd.c_str());
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
+}
+
+// The arguments after the case list: log level 1 and a dead link to the main application.
+std::string Args() { return "1 0 127.0.0.1 " + std::to_string(FreePort()); }
+
 class MpiResultsDb : public MpiRun {
  protected:
-  // A case set of cases 1..count whose model lives in modelDir (the run directory by default).
-  void MakeCaseSet(int count, const fs::path& modelDir = {}) {
-    const fs::path model = modelDir.empty() ? dir_ : modelDir;
+  struct CaseSet {
+    int count = 0;
+    fs::path modelDir;             // the run directory when empty
+    fs::path runDir;               // the fixture's when empty
+    int first = 1;                 // the cases are first .. first + count - 1
+    std::string serverConnection;  // not empty: the results go to this SQL Server connection
+    std::string solveTime = "0";
+  };
+
+  // A case set whose model lives in modelDir; the model's results database is
+  // the file "Results.Mdb" there, or the server the connection names.
+  void MakeCaseSet(const CaseSet& set) {
+    const fs::path run = set.runDir.empty() ? dir_ : set.runDir;
+    const fs::path model = set.modelDir.empty() ? run : set.modelDir;
     fs::create_directories(model);
-    CaseList(Cases(1, count));
-    Outcomes("* time=0\n");
+    fs::create_directories(run);
+    std::ofstream(run / "cases.txt", std::ios::binary) << Cases(set.first, set.first + set.count - 1);
+    std::ofstream(run / "SolverOutcomes.txt", std::ios::binary) << "* time=" << set.solveTime << "\n";
     solution_file_testing::Writer solution(false, 9);
     solution.rows = {{"OBJFN", 2, 1000.0}};
     solution.columns = {{"BUYCRD", 2, 100.0, 10.0}};
@@ -67,9 +118,26 @@ class MpiResultsDb : public MpiRun {
     config.modelDirectory = model.string();
     config.databaseDirectory = model.string();
     config.databaseDescription = "Results";
-    for (int c = 1; c <= count; ++c) config.cases.push_back({c, "Case " + std::to_string(c), {}});
-    ASSERT_TRUE(config.WriteModel());
-    ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+    for (int c = set.first; c < set.first + set.count; ++c)
+      config.cases.push_back({c, "Case " + std::to_string(c), {}});
+    if (set.serverConnection.empty()) {
+      ASSERT_TRUE(config.WriteModel());
+    } else {
+      CVornModelFile file;
+      file.LoadFromDirectory(ExportConfigFixture::ModelName(model.string()), model.string());
+      file.m_bEncryptOnSave = false;
+      file.m_settings.m_DatabaseOutputFormat.SetValue("SQL Server");
+      file.m_settings.m_DatabaseOutputConnection.SetValue(set.serverConnection);
+      ASSERT_TRUE(file.Save("18.0.0", "", false));
+    }
+    ASSERT_TRUE(config.WriteConfig((run / "VornDbExportData.xml").string()));
+  }
+  // A case set of cases 1..count whose model lives in modelDir (the run directory by default).
+  void MakeCaseSet(int count, const fs::path& modelDir = {}) {
+    CaseSet set;
+    set.count = count;
+    set.modelDir = modelDir;
+    MakeCaseSet(set);
   }
 
   // The run's rows that must not depend on the workers: times and run identifiers left out.
@@ -123,6 +191,183 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnce) {
       first = rows;
     else
       EXPECT_TRUE(rows == first) << "run " << run << " differs from the first";
+  }
+}
+
+// The same against a server: the results in PostgreSQL through the SQL Server
+// output, as a site configures it when its runs outgrow one machine.
+TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  constexpr int kCases = 240;
+  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql);
+  std::string first;
+  for (int run = 0; run < 3; ++run) {
+    const std::string database = "exactly_once_" + std::to_string(::getpid()) + "_" + std::to_string(run);
+    ASSERT_TRUE(server.Psql("CREATE DATABASE " + database + ";"));
+    ASSERT_TRUE(server.Psql(ddl, database));
+    fs::remove_all(dir_);
+    CaseSet set;
+    set.count = kCases;
+    set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
+                           ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+    MakeCaseSet(set);
+    ASSERT_EQ(Run("ostrel", 6, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 180), 0) << Out();
+    EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
+    const auto query = [&](const std::string& sql) { return PgQuery(server.Port(), database, sql); };
+    EXPECT_EQ(query("SELECT count(*), count(DISTINCT \"CaseID\"), min(\"CaseID\"), max(\"CaseID\") FROM \"PrCase\""),
+              "240|240|1|240\n")
+        << "run " << run;
+    EXPECT_EQ(query("SELECT count(*), count(DISTINCT \"CaseID\") FROM \"PrPeriod\""), "240|240\n");
+    EXPECT_EQ(query("SELECT count(*) FROM \"PrPrimalColumn\""), "240\n");
+    EXPECT_EQ(query("SELECT count(*) FROM \"PrModel\""), "1\n");
+    EXPECT_EQ(query("SELECT count(*) FROM \"PrNode\""), "2\n");
+    EXPECT_EQ(query("SELECT count(*) FROM \"OstrelRuns\""), "1\n");
+    std::string rows;
+    for (const char* sql :
+         {"SELECT \"SolutionID\", \"CaseID\", \"Description\", \"ObjectiveFunction\", \"SolutionStatus\" "
+          "FROM \"PrCase\" ORDER BY \"CaseID\"",
+          "SELECT \"SolutionID\", \"CaseID\", \"PeriodID\", \"Tag\" FROM \"PrPeriod\" ORDER BY 2, 3",
+          "SELECT * FROM \"PrModel\" ORDER BY \"ModelID\"", "SELECT * FROM \"PrNode\" ORDER BY \"NodeID\"",
+          "SELECT * FROM \"PrPrimalColumn\" ORDER BY \"CaseID\", \"ColumnName\""})
+      rows += std::string(sql) + "\n" + query(sql);
+    if (run == 0)
+      first = rows;
+    else
+      EXPECT_TRUE(rows == first) << "run " << run << " differs from the first";
+  }
+
+  // A case the server refuses in the middle of its rows fails whole: none of its rows stays, also not
+  // with the next case of its worker, and every other case is written.
+  const std::string database = "refused_" + std::to_string(::getpid());
+  ASSERT_TRUE(server.Psql("CREATE DATABASE " + database + ";"));
+  ASSERT_TRUE(server.Psql(ddl + "ALTER TABLE \"PrPeriod\" ADD CONSTRAINT not7 CHECK (\"CaseID\" <> 7);", database));
+  fs::remove_all(dir_);
+  CaseSet set;
+  set.count = 40;
+  set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
+                         ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+  MakeCaseSet(set);
+  Run("ostrel", 4, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120);
+  EXPECT_NE(Log(0).find("Processing failed on the Slave side for Case: 7"), std::string::npos) << Log(0);
+  const auto query = [&](const std::string& sql) { return PgQuery(server.Port(), database, sql); };
+  for (const char* table : {"PrCase", "PrPeriod", "PrPrimalColumn"})
+    EXPECT_EQ(query(std::string("SELECT count(*), count(*) FILTER (WHERE \"CaseID\" = 7) FROM \"") + table + "\""),
+              "39|0\n")
+        << table;
+}
+
+// Two jobs writing one results database at once, each from its own run
+// directory: both write all their cases. A job that would remove rows at its
+// start (DeleteTables) while another one writes is refused, saying why, and
+// the other job loses nothing.
+TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
+  const fs::path model = dir_ / "Model";
+  const fs::path db = model / "Results.Mdb";
+  CaseSet a;
+  a.count = 60;
+  a.modelDir = model;
+  a.runDir = dir_ / "RunA";
+  a.solveTime = "0.02";
+  CaseSet b = a;
+  b.runDir = dir_ / "RunB";
+  b.first = 101;
+  MakeCaseSet(a);
+  MakeCaseSet(b);
+  int statusA = -1, statusB = -1;
+  {
+    std::thread first([&] { statusA = RunJob(a.runDir, 4, "", Args(), 120); });
+    statusB = RunJob(b.runDir, 4, "", Args(), 120);
+    first.join();
+  }
+  EXPECT_EQ(statusA, 0) << ReadFile(a.runDir / "out.txt");
+  EXPECT_EQ(statusB, 0) << ReadFile(b.runDir / "out.txt");
+  EXPECT_EQ(Query(db, "SELECT count(*), count(DISTINCT CaseID) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "60|60\n");
+  EXPECT_EQ(Query(db, "SELECT count(*), count(DISTINCT CaseID) FROM PrCase WHERE CaseID BETWEEN 101 AND 160"),
+            "60|60\n");
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrPeriod"), "120\n");
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM OstrelRuns"), "2\n");
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrDatabaseVersion"), "1\n");
+  EXPECT_EQ(Query(db, "PRAGMA integrity_check"), "ok\n");
+
+  // A third job asks for its tables dropped while the first one writes again.
+  CaseSet c = b;
+  c.runDir = dir_ / "RunC";
+  c.first = 201;
+  c.count = 10;
+  MakeCaseSet(c);
+  {
+    const fs::path config = c.runDir / "VornDbExportData.xml";
+    std::string text = ReadFile(config);
+    const std::string at = "<SolutionID>1</SolutionID>";
+    ASSERT_NE(text.find(at), std::string::npos);
+    text.replace(text.find(at), at.size(), at + "<DeleteTables>1</DeleteTables>");
+    std::ofstream(config, std::ios::binary) << text;
+  }
+  a.solveTime = "0.2";
+  MakeCaseSet(a);  // a new run of the first directory: its configuration is written again
+  {
+    std::thread first([&] { statusA = RunJob(a.runDir, 3, "", Args(), 120); });
+    // The third job starts once the first one has recorded its run.
+    for (int i = 0; i < 1000 && Query(db, "SELECT count(*) FROM OstrelRuns") != "3\n"; ++i) ::usleep(10000);
+    statusB = RunJob(c.runDir, 3, "", Args(), 120);
+    first.join();
+  }
+  EXPECT_EQ(statusA, 0) << ReadFile(a.runDir / "out.txt");
+  EXPECT_NE(statusB, 0) << "the job that would drop the tables under another one is refused";
+  std::string refused;
+  for (int w = 1; w <= 2; ++w) refused += ReadFile(c.runDir / ("OstrelRank" + std::to_string(w) + ".log"));
+  EXPECT_NE(refused.find("another run writes the results database"), std::string::npos) << refused;
+  EXPECT_NE(ReadFile(c.runDir / "OstrelRankZero.log").find("Processing failed"), std::string::npos);
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "120\n") << "both runs of A";
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 101 AND 160"), "60\n");
+  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID > 200"), "0\n");
+  EXPECT_EQ(Query(db, "PRAGMA integrity_check"), "ok\n");
+}
+
+// Two jobs started in one run directory: neither wipes the other's rank logs;
+// the second writes its own and says so.
+TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
+  CaseSet set;
+  set.count = 20;
+  set.modelDir = dir_ / "Model";
+  set.solveTime = "0.25";
+  MakeCaseSet(set);
+  const fs::path second = dir_ / "second";
+  fs::create_directories(second);
+  int statusA = -1, statusB = -1;
+  {
+    std::thread first([&] { statusA = Run("ostrel", 3, "", Args(), 120); });
+    for (int i = 0; i < 1000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
+    // The second job's output goes elsewhere; its logs are the run directory's.
+    const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
+    const std::string cmd = "timeout -k 5 120 " + kMpiexec + " -n 3 " + bin + " x " + dir_.string() + " cases.txt " +
+                            Args() + " > " + (second / "out.txt").string() + " 2>&1";
+    const int rc = std::system(cmd.c_str());
+    statusB = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    first.join();
+  }
+  EXPECT_EQ(statusA, 0) << Out();
+  EXPECT_EQ(statusB, 0) << ReadFile(second / "out.txt");
+  // Whichever process came second to a log says so.
+  const std::string said = ReadFile(second / "out.txt") + Out();
+  EXPECT_NE(said.find("is written by another job in this run directory"), std::string::npos) << said;
+  // Both jobs wrote all their cases.
+  EXPECT_EQ(Query(set.modelDir / "Results.Mdb", "SELECT count(*), count(DISTINCT CaseID) FROM PrCase"), "40|20\n");
+  // Each of the first job's logs is whole: it begins with its process's first line and was not cut.
+  int own = 0;
+  for (const auto& entry : fs::directory_iterator(dir_)) {
+    const std::string name = entry.path().filename().string();
+    if (name.rfind("OstrelRank", 0) == 0 && name.find('-') != std::string::npos) {
+      ++own;
+      EXPECT_NE(ReadFile(entry.path()).find("is written by another job"), std::string::npos) << name;
+    }
+  }
+  EXPECT_GE(own, 1);
+  for (int w = 0; w <= 2; ++w) {
+    EXPECT_FALSE(Log(w).empty()) << w;
+    EXPECT_EQ(Log(w).find("is written by another job"), std::string::npos) << w;
   }
 }
 

@@ -5,10 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <clocale>
 #include <cstdio>
+#include <fstream>
 #include <locale>
 #include <memory>
+#include <sstream>
 #include <stdexcept>
 
 #include "dbdrivers/sqlserver/db_sql_svr.h"
@@ -101,22 +104,62 @@ std::string SqlLiteral(const std::string& text) {
   return out + "'";
 }
 
-// Inside the case's transaction: true (after adding the row) when the run has no row yet.
-bool ClaimRun(CDaoDatabase& database, const std::string& runKey) {
+// When the process pid started (clock ticks after boot, from /proc): with the host and pid it names
+// one process for as long as it runs; empty when there is no such process.
+std::string ProcessStart(long pid) {
+  std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+  std::string stat;
+  std::getline(in, stat);
+  // The fields after the command name (in parentheses, which may hold blanks); the start time is the 20th.
+  const std::size_t close = stat.rfind(')');
+  if (close == std::string::npos) return std::string();
+  std::istringstream fields(stat.substr(close + 1));
+  std::string field;
+  for (int i = 0; i < 20 && fields >> field; ++i) {
+  }
+  return fields ? field : std::string();
+}
+
+std::string HostName() {
+  char host[256] = {};
+  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+  return host;
+}
+
+// Inside the case's transaction: true (after adding the row) when the run has no row yet. A run that
+// would remove rows at its start (removesRows) is refused, with conflict saying why, while the process
+// that defined another run recorded here still runs on this host: that run's rows would go.
+bool ClaimRun(CDaoDatabase& database, const std::string& runKey, bool removesRows, std::string& conflict) {
   const std::string table = DaoQuoteIdentifier(kRunTable);
   database.Execute("CREATE TABLE IF NOT EXISTS " + table +
                    " (\"RunKey\" VARCHAR(255) PRIMARY KEY, \"DefinedAt\" DATETIME, \"Host\" VARCHAR(255), "
-                   "\"Process\" INTEGER)");
+                   "\"Process\" INTEGER, \"ProcessStart\" VARCHAR(32))");
   {
     CDaoRecordset found(&database);
     found.Open(dbOpenDynaset, "SELECT 1 FROM " + table + " WHERE \"RunKey\" = " + SqlLiteral(runKey));
     if (!found.IsEOF()) return false;
   }
-  char host[256] = {};
-  if (gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
-  database.Execute("INSERT INTO " + table + " (\"RunKey\", \"DefinedAt\", \"Host\", \"Process\") VALUES (" +
+  const std::string host = HostName();
+  if (removesRows) {
+    CDaoRecordset others(&database);
+    others.Open(dbOpenDynaset,
+                "SELECT CAST(\"Process\" AS TEXT), CAST(\"ProcessStart\" AS TEXT), CAST(\"DefinedAt\" AS TEXT) FROM " +
+                    table + " WHERE \"Host\" = " + SqlLiteral(host));
+    for (; !others.IsEOF(); others.MoveNext()) {
+      const long pid = std::atol(others.GetFieldValue(0).bstrVal.c_str());
+      const std::string start = others.GetFieldValue(1).bstrVal;
+      if (pid <= 0 || start.empty() || ProcessStart(pid) != start) continue;
+      conflict = "another run writes the results database " + database.GetName() + " (its process " +
+                 std::to_string(pid) + " on " + host + ", since " + others.GetFieldValue(2).bstrVal +
+                 "); this run would remove its rows (DeleteTables or OnlyUniqueCasesInTablesOn), so it is refused";
+      return false;
+    }
+  }
+  const long pid = static_cast<long>(::getpid());
+  database.Execute("INSERT INTO " + table +
+                   " (\"RunKey\", \"DefinedAt\", \"Host\", \"Process\", \"ProcessStart\") VALUES (" +
                    SqlLiteral(runKey) + ", datetime('now', 'localtime'), " + SqlLiteral(host) + ", " +
-                   std::to_string(::getpid()) + ")");
+                   std::to_string(pid) + ", " + SqlLiteral(ProcessStart(pid)) + ")");
   return true;
 }
 
@@ -168,14 +211,25 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
     exportData.m_bResultTablesDefined = false;
     return false;
   }
+  // What the defining case removes at the run's start: tables dropped, or the selected cases' rows.
+  const bool removesRows = (exportData.m_bDeleteTables && main->m_settings.m_DatabasePurgeOn.GetValue() != 0) ||
+                           CleanUpWanted(exportData, *main);
+  std::string conflict;
   try {
-    database.BeginCase();
-    definesRun = ClaimRun(database, runKey);
+    // The case writers of the file take their turns in a queue: none waits without end behind the others.
+    database.BeginCase(true);
+    definesRun = ClaimRun(database, runKey, removesRows, conflict);
   } catch (const CDaoException& e) {
     NoteDatabaseFailure(exportData, kRunTable, e);
     database.RollbackCase();
     return false;
   }
+  if (!conflict.empty()) {
+    NoteDatabaseFailure(exportData, "", conflict);
+    database.RollbackCase();
+    return false;
+  }
+  exportData.m_bRunJoined = true;
   exportData.m_bDefiningRun = definesRun;
   return true;
 }
@@ -322,8 +376,10 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
   handle->m_pDatabase = &database;
   tables.Add(std::move(owned));
 
-  // Dropping tables and cleaning up earlier rows belong to the run, not to each worker.
-  const bool runLevel = !exportData.m_bCaseOutput || exportData.m_bDefiningRun;
+  // Dropping tables and cleaning up earlier rows belong to the run, not to each worker: once a case of
+  // this process has joined a run recorded in the results database, only the run's defining case does
+  // them; a table first opened outside a case (the Trancol export) keeps the rows others wrote into it.
+  const bool runLevel = exportData.m_bCaseOutput ? exportData.m_bDefiningRun : !exportData.m_bRunJoined;
   bool newTable = false;
   if (open) {
     try {

@@ -122,6 +122,45 @@ TEST_F(AccessResultDatabaseTest, TablesAreFoundOnceAndDroppedWhenTheModelAsks) {
   EXPECT_EQ(Query("SELECT count(*) FROM sqlite_master WHERE name = 'PrStream'"), "0\n");
 }
 
+// Once a case of the process has joined a run recorded in the file, tables
+// are dropped and old rows cleaned up by the run's defining case only: not by
+// the cases of the other workers, and not at an opening outside any case.
+TEST_F(AccessResultDatabaseTest, OnlyTheRunsDefiningCaseDropsOrCleansUp) {
+  ASSERT_TRUE(Open());
+  MakeRows("PrStream", "\"CaseID\" INTEGER", "(1),(2)");
+  MakeRows("PrTrancolBasis", "\"CaseID\" INTEGER", "(1),(2)");
+  exportData.m_bDeleteTables = true;
+  Settings().m_DatabasePurgeOn.SetValue(1);
+  bool defines = false;
+  ASSERT_TRUE(BeginCaseOutput(exportData, "run 1", defines));
+  EXPECT_TRUE(defines);
+  EXPECT_TRUE(Table("PrStream")->m_bNewTable);  // the defining case drops it
+  ASSERT_TRUE(EndCaseOutput(exportData, true));
+  Reopen();
+
+  // Another worker of the run: its cases keep what is there.
+  ASSERT_TRUE(BeginCaseOutput(exportData, "run 1", defines));
+  EXPECT_FALSE(defines);
+  EXPECT_FALSE(Table("PrTrancolBasis")->m_bNewTable);
+  ASSERT_TRUE(EndCaseOutput(exportData, true));
+  Reopen();
+  EXPECT_FALSE(Table("PrTrancolBasis")->m_bNewTable);  // outside a case, after joining the run
+  EXPECT_EQ(Query("SELECT count(*) FROM PrTrancolBasis"), "2\n");
+
+  // A run whose start removes rows is refused while the process that defined another run still runs.
+  ASSERT_FALSE(BeginCaseOutput(exportData, "run 2", defines));
+  EXPECT_NE(exportData.m_strDatabaseFailure.find("another run writes the results database"), std::string::npos)
+      << exportData.m_strDatabaseFailure;
+  EXPECT_EQ(Query("SELECT count(*) FROM OstrelRuns"), "1\n");
+  exportData.m_strDatabaseFailure.clear();
+  exportData.m_bDatabaseError = 0;
+  Settings().m_DatabasePurgeOn.SetValue(0);
+  ASSERT_TRUE(BeginCaseOutput(exportData, "run 2", defines));  // one that removes nothing writes beside it
+  EXPECT_TRUE(defines);
+  ASSERT_TRUE(EndCaseOutput(exportData, true));
+  EXPECT_EQ(Query("SELECT count(*) FROM OstrelRuns"), "2\n");
+}
+
 TEST_F(AccessResultDatabaseTest, FirstOpeningsDeleteTheRowsOfTheSelectedCases) {
   ASSERT_TRUE(Open());
   MakeRows("PrStream", "\"CaseID\" INTEGER", "(1),(3),(5),(0)");

@@ -233,6 +233,17 @@ std::string DbSqlSvr::TakeWriteFailure() {
   return failure;
 }
 
+void DbSqlSvr::HoldCommits(bool hold) {
+  m_bHoldCommits = hold;
+  m_bFlushHeld = false;
+}
+
+void DbSqlSvr::DiscardUnwritten() {
+  if (m_pOrvid) Write("The rows not yet committed are dropped.\n");
+  m_pOrvid.reset();
+  m_strPrevTable.clear();
+}
+
 bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
   definesRun = false;
   plat::AdoConnectionPtr connection = GetConnection();
@@ -346,6 +357,10 @@ std::string DbSqlSvr::GetFailureFilePath() const {
 
 void DbSqlSvr::UpdateTableDataToDatabase(const char* table) {
   if (table != nullptr && *table == '\0') return;
+  if (table == nullptr && m_bHoldCommits) {
+    m_bFlushHeld = true;
+    return;
+  }
   const std::string tableText = table ? table : "";
   const std::string shownName = table ? tableText : "NoTableName";
   // The writer has no count of the rows a failed write held: -1 says so.

@@ -74,6 +74,15 @@ class DbSqlSvr {
   bool EndRunClaim(bool commit);
   // The failure of a bulk write since the last call that the reruns did not clear; empty when none.
   std::string TakeWriteFailure();
+  // While held, a flush naming no table writes nothing: the case's rows stay
+  // in the bulk writer's open transaction, so the whole case is committed by
+  // the one flush after the hold ends. Ending the hold does not flush.
+  void HoldCommits(bool hold);
+  // Whether a flush was asked for while held.
+  bool FlushWasHeld() const { return m_bFlushHeld; }
+  // Drops the bulk writer with the rows it holds and its open transaction,
+  // which the server rolls back; the next row starts a new writer.
+  void DiscardUnwritten();
 
   // The text that UpdateRecord returns.
   const std::string& GetNoOpText() const { return m_strNoOps; }
@@ -104,6 +113,8 @@ class DbSqlSvr {
   plat::AdoConnectionPtr m_pConnection;
   bool m_bRunClaimOpen = false;
   std::string m_strWriteFailure;
+  bool m_bHoldCommits = false;
+  bool m_bFlushHeld = false;
 };
 
 // The once-per-process start of the SQL Server output of an export: the
