@@ -186,8 +186,11 @@ void CDbSolution::CalcBlendSpecs(const CTableFilTable& blnspec, bool hasZblnspec
   }
   CDbQuality* quality = FindQuality(*target, qualityTag);
   if (!quality) return;
-  const auto localTag = target->m_mapLocalTags.find(blendColumn);
-  CDbBlend* blend = FindBlend(*target, localTag != target->m_mapLocalTags.end() ? localTag->second : blendColumn);
+  // A column may name the blend by the network's tag for it (LOCTAGS): the model's own tag stands beside it.
+  const CDbPrimal tagProbe(blendColumn);
+  const CDbPrimal* localTag = target->m_paPrimals.Find(&tagProbe);
+  if (!localTag) localTag = target->m_paPrimals.LinearFind(&tagProbe);
+  CDbBlend* blend = FindBlend(*target, localTag ? localTag->m_strAliasName : blendColumn);
   if (!blend) return;
 
   bool inventoryBlend = false;

@@ -221,6 +221,37 @@ TEST_F(BlendQualities, MinimumAndMaximumRowsPerPeriod) {
   EXPECT_EQ(inC->m_dBlendValue, kBlank);
 }
 
+// A BLNSPEC column may name a blend by its own tag or by the network's tag for it (LOCTAGS: the
+// network's tag DIE stands for the plant's DSL); a column of the plant's own tag is never translated.
+TEST_F(BlendQualities, ColumnsNameTheBlendByItsOwnOrTheNetworksTag) {
+  WriteTables({Table{"BLNSPEC", {"XSUL", "XRVP"}, {"DSL", "DIE"}, {}, {15, kBlank, kBlank, 9}}});
+  MakePeriods({"A"}, false);
+  CDbModel& model = AddModel("M", 1);
+  AddQuality(model, "SUL", 1);
+  AddQuality(model, "RVP", 2);
+  AddBlend(model, "DSL", 5);
+  auto pair = std::make_unique<CDbPrimal>("DIE");  // network tag -> the plant's own tag
+  pair->m_strAliasName = "DSL";
+  model.m_paPrimals.Add(std::move(pair));
+  model.m_paPrimals.Sort(&CDbPrimal::CompareElements);
+  model.m_mapLocalTags["DSL"] = "DIE";
+  AddQuantity(Period("A"), 5, 4);
+  CDbPrimalPeriod& a = AddPrimalPeriod("M", "A");
+  AddPrimal(a.m_paRows, "XSULDSL", 0, -2, "BS");
+  AddPrimal(a.m_paRows, "XRVPDIE", 0, -4, "BS");
+
+  m_solution->BuildBlendQualities(&Main(), m_case, &model, nullptr);
+
+  const CDbBlendQuality* sulfur = Find(Period("A"), 5, 1);
+  ASSERT_NE(sulfur, nullptr);
+  EXPECT_EQ(sulfur->m_dMaxValue, 15);
+  EXPECT_DOUBLE_EQ(sulfur->m_dValue, -2.0 / 4 + 15);
+  const CDbBlendQuality* vapour = Find(Period("A"), 5, 2);
+  ASSERT_NE(vapour, nullptr);
+  EXPECT_EQ(vapour->m_dMaxValue, 9);
+  EXPECT_DOUBLE_EQ(vapour->m_dValue, -4.0 / 4 + 9);
+}
+
 TEST_F(BlendQualities, PropertyRowsFromRecipesAndTheBlendModelLibrary) {
   WriteTables({Table{"BLNSPEC", {"PRVP", "PSUL", "PARO"}, {"GAS"}, {}, {1, 1, 1}}});
   {

@@ -334,7 +334,10 @@ bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbC
   context.m_bUseExtendedTags = main.m_settings.m_UseExtendedTagsOn.GetValue() != 0;
   context.m_bUseZelunMG = main.m_settings.m_UseZelunMGOn.GetValue() != 0;
   context.m_bGlobalOptimizationBounding = main.m_settings.m_Zelun_GO_UseGlobalOptimizationBounding.GetValue() != 0;
-  context.m_astrBoundingColumns = GetTableMapDimensions(*model).m_astrBoundingColumns;
+  // The bounding columns are this case's: the model's index is read with its directory before the list is taken
+  // (the fill reads it again later; a list left by the case before must not stand in).
+  if (context.m_bGlobalOptimizationBounding && ReadTablesMap(*exportData, model, true, false))
+    context.m_astrBoundingColumns = GetTableMapDimensions(*model).m_astrBoundingColumns;
   context.m_pDbData = exportData;
   // Only multi-plant models have TRANSFER; its absence is no error.
   CTableFilTable transfer;

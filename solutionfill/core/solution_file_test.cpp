@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "caseset/modeltables/table_file_fixtures.h"
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
@@ -383,6 +384,32 @@ TEST_F(SolutionFileReadTest, ReadsTheModelsSolutionFileOrFailsOnAMissingOrDamage
     CDbSolution solution(&m_export);
     EXPECT_FALSE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}));
     EXPECT_EQ(solution.m_paPrimalNodes.GetSize(), 0);
+  }
+}
+
+// The bounding columns come from the model's index of the case being read: the first read of a
+// process has them, and a later case with another list uses its own.
+TEST_F(SolutionFileReadTest, BoundingColumnsAreThoseOfTheCasesIndex) {
+  const auto dbCase = MakeCase({"1"}, false);
+  m_export.m_pModel->m_settings.m_Zelun_GO_UseGlobalOptimizationBounding.SetValue(1);
+  Writer writer(false, 9);
+  writer.rows = {{"OBJFN"}};
+  writer.columns = {{"BNDA", 2, 0, 0, -100, 10}, {"BNDB", 2, 0, 0, -100, 10}};
+  writer.Save((m_dir / "MODEL" / "Solution.Fil").string());
+  for (const std::string listed : {"BNDA", "BNDB"}) {
+    table_fixtures::MatrixDirectory directory;
+    directory.boundingColumns = {listed};
+    const auto files = table_fixtures::MakeClassicFiles({}, 500, 0, table_fixtures::ClassicDirectory(directory));
+    std::ofstream(m_dir / "MODEL" / "tables.map", std::ios::binary) << files.index;
+    std::ofstream(m_dir / "MODEL" / "tables.fil", std::ios::binary) << files.cache;
+    CDbSolution solution(&m_export);
+    ASSERT_TRUE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}));
+    const CDbPrimalPeriod* period = FindNode(solution, "")->m_paPeriods[0];
+    for (const std::string name : {"BNDA", "BNDB"}) {
+      const CDbPrimal* column = FindIn(period->m_paColumns, name);
+      ASSERT_NE(column, nullptr);
+      EXPECT_EQ(column->m_dHiRHS, name == listed ? 1e30 : 10.0) << listed << " listed, " << name;
+    }
   }
 }
 

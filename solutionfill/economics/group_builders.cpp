@@ -370,13 +370,14 @@ bool CDbModel::FillGlobalBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bo
       }
       return *group;
     };
-    // A plant-period-spanning group takes a period only when a GBLNPER column of its first character is set.
+    // A plant-period-spanning group takes a period only when a set GBLNPER cell's column begins with the
+    // period's name: a one-character name (the column's first character is the whole name).
     auto periodTaken = [&](const CDbPeriod& period) {
       if (!group || !group->m_bPlantPeriodSpanning) return true;
       for (int k = 0; k < spans.GetColumnCount(); ++k) {
         float value;
         if (fill::GetCell(spans, spanningRow, k, value) && !spans.m_aColumnNames[k].empty() &&
-            !period.m_strName.empty() && spans.m_aColumnNames[k][0] == period.m_strName[0])
+            spans.m_aColumnNames[k].substr(0, 1) == period.m_strName)
           return true;
       }
       return false;

@@ -137,4 +137,23 @@ TEST_F(GroupBuilders, PeriodSpanningBlendMixGroupStandsInTheDummyPeriod) {
   EXPECT_EQ(fill::FindModelGroup(model, "NOP"), nullptr);  // no period marked
 }
 
+// A plant-period-spanning group takes a period when a set GBLNPER cell's column begins with the period's
+// whole name: period 1 is taken by column 1X, period 17 is not (its first character alone is no match).
+TEST_F(GroupBuilders, PlantPeriodSpanningGroupTakesThePeriodsItsColumnsName) {
+  Main().m_settings.m_ModelType.SetValue(3);
+  WriteTables({
+      Table{"GBLNMIX", {"AAAP"}, {"GMX"}, {}, {1}},
+      Table{"GBLNPER", {"GMX"}, {"1X", "2X"}, {}, {1, kBlank}},
+  });
+  MakePeriods({"1", "17", "2"}, true);
+  AddNode(".", 0, true);
+  CDbModel& plant = AddModel("P", 1);
+  AddStream(plant, "AAA", 5);
+  CDbModel& global = AddModel("G", 3);
+  m_solution->BuildGroups(&Main(), m_case, &global, true);
+  const CDbGroup& mix = Group(global, "GMX");
+  EXPECT_EQ(mix.m_bPlantPeriodSpanning, 1);
+  EXPECT_EQ(Members(".", mix, 3), (M{{5, 1, Period("1").m_nID}}));
+}
+
 }  // namespace

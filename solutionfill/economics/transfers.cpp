@@ -39,12 +39,13 @@ bool ListsStream(const CDbDepot& depot, const std::string& name) {
 }
 
 // A depot that handles a stream gets a copy of it, when the depot's
-// primal values balance that stream. False when the depot has no primal node.
+// primal values balance that stream. False when the depot has no primal node
+// or one without periods: the route is then skipped.
 bool GiveDepotStream(const CDbSolution& solution, CDbDepot& depot, const CDbStream& stream,
                      const std::string& balanceRow) {
   if (ListsStream(depot, stream.m_strName)) return true;
   const CDbPrimalNode* primal = econ::FindPrimalNode(solution, depot.m_strName);
-  if (!primal) return false;
+  if (!primal || primal->m_paPeriods.IsEmpty()) return false;
   const CDbPrimalPeriod* period = primal->m_paPeriods.GetSize() > 0 ? primal->m_paPeriods[0] : nullptr;
   if (period && period->m_strName.empty())
     period = primal->m_paPeriods.GetSize() > 1 ? primal->m_paPeriods[1] : nullptr;
@@ -208,9 +209,10 @@ void CDbSolution::SetStreamQualityValuesForTransfers(CDbCase* dbCase) {
         const CDbVTW probeVtw(transfer->m_nToStreamID, destination->m_nID);
         CDbVTW* vtw = period->m_paVTWs.Find(&probeVtw);
         if (!vtw) vtw = period->m_paVTWs.LinearFind(&probeVtw);
-        if (!vtw) continue;
+        // Without the destination's own definition there is no VTW setting to scale: the VTW stays.
         const CVornModelFile* local = LocalDefinition(m_pDbData, destination->m_strModelName);
-        vtw->m_dValue = (local ? local->m_settings.m_VTW.GetValue() : 0.0) * to->m_dValue;
+        if (!vtw || !local) continue;
+        vtw->m_dValue = local->m_settings.m_VTW.GetValue() * to->m_dValue;
         if (std::find(changedModels.begin(), changedModels.end(), destination) == changedModels.end())
           changedModels.push_back(destination);
       }

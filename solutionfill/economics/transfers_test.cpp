@@ -133,4 +133,58 @@ TEST_F(Transfers, QualitiesFollowTheTransferUnlessBothAreFixed) {
   EXPECT_EQ(sul->m_nOriginID, 1);
 }
 
+// A gravity carried to a plant whose definition is not among the local models has no VTW setting to
+// scale: that plant's VTW keeps its value (it is a divisor of later prices) instead of becoming 0.
+TEST_F(Transfers, AGravityToAPlantWithoutDefinitionLeavesItsVtw) {
+  MakeCase();
+  Main().m_settings.m_UseZelunMGOn.SetValue(1);
+  m_export.m_paLocalModelFiles = std::make_unique<CVornModelFileArray>();
+  for (CDbModel* plant : {m_plant1, m_plant2}) {
+    auto spg = std::make_unique<CDbQuality>(plant->m_nID * 10, &m_export);
+    spg->m_strName = "SPG";
+    plant->m_paQualities.Add(std::move(spg));
+  }
+  CDbPeriod& a = Period("A");
+  for (const auto& [stream, model] : {std::pair{21, 1}, std::pair{31, 2}}) {
+    auto made = std::make_unique<CDbStreamQuality>(stream, model, model * 10, &m_export);
+    made->m_dValue = 0.1 * model;
+    made->m_nOriginID = 2;
+    a.m_paStreamQualities.Add(std::move(made));
+    a.m_paStreamQualities.Sort(&CDbStreamQuality::CompareElements);
+  }
+  auto vtw = std::make_unique<CDbVTW>(31, 2);
+  vtw->m_dValue = 1.25;
+  const CDbVTW& kept = *vtw;
+  a.m_paVTWs.Add(std::move(vtw));
+  auto transfer = std::make_unique<CDbTransfer>(11, 3);
+  transfer->m_nFromStreamID = 21;
+  transfer->m_nToStreamID = 31;
+  transfer->m_strFromText = "1";
+  transfer->m_strToText = "2";
+  a.m_paTransfers.Add(std::move(transfer));
+
+  m_solution->SetStreamQualityValuesForTransfers(m_case);
+
+  const CDbStreamQuality probe(31, 2, 20);
+  EXPECT_EQ(a.m_paStreamQualities.LinearFind(&probe)->m_nOriginID, 9);  // the gravity itself is carried
+  EXPECT_EQ(kept.m_dValue, 1.25);
+}
+
+// A route to a depot whose primal node has no period is skipped; the plant-to-plant route stays.
+TEST_F(Transfers, ADepotWithoutPrimalPeriodsSkipsItsRoute) {
+  WriteTables({Table{"TRANSFER", {"GAS12R", "GAS1D"}, {"VOL"}, {}, {1, 1}}});
+  MakeCase();
+  Column(PrimalPeriod("", "A"), "TGAS12R", 5, 20);
+  Column(PrimalPeriod("", "A"), "TGAS1D", 1, 2);
+  m_solution->m_paPrimalNodes.Add(std::make_unique<CDbPrimalNode>("D"));
+  m_solution->m_paPrimalNodes.Sort(&CDbPrimalNode::CompareElements);
+
+  m_solution->BuildTransfer(&Main(), m_case, m_global);
+
+  const auto& transfers = Period("A").m_paTransfers;
+  ASSERT_EQ(transfers.GetSize(), 1);
+  EXPECT_EQ(transfers[0]->m_nNodeTo, 2);
+  EXPECT_TRUE(m_depot->m_paStreams.IsEmpty());
+}
+
 }  // namespace
