@@ -93,8 +93,9 @@ inline Files MakeClassicFiles(const std::vector<Table>& tables, int slots = 500,
 
 // The matrix directory of a classic "tables.map" (it follows the table
 // section): stream and utility codes, per-stream VTW, property bits and
-// balance basis, the alternate stream pairs (alternate, base), the basis and
-// recursion words, the submodel names and the bounding column names.
+// balance basis, the alternate pairs (alternate, base: the stream pairs, then
+// the utility pairs, in one list), the basis and recursion words, the
+// submodel names and the bounding column names.
 struct MatrixDirectory {
   struct Stream {
     std::string code;
@@ -105,7 +106,8 @@ struct MatrixDirectory {
   std::vector<Stream> streams;
   std::vector<std::string> utilities;
   std::vector<std::pair<std::string, std::string>> groupPairs;
-  std::vector<std::pair<std::string, std::string>> alternateStreams;  // alternate, base
+  std::vector<std::pair<std::string, std::string>> alternateStreams;    // alternate, base
+  std::vector<std::pair<std::string, std::string>> alternateUtilities;  // alternate, base
   std::vector<std::string> submodels;
   std::int32_t volumeBasis = 0;
   std::int32_t recursionExpected = 0;
@@ -122,11 +124,13 @@ inline std::string ClassicDirectory(const MatrixDirectory& d) {
   for (const auto& u : d.utilities) w.Fixed(u, 4, '\0');
   for (const auto& s : d.streams) w.Int16(s.propertyBits);
   w.Pad(4 * kCrossTableRows * 2);
-  w.Int32(count(d.groupPairs.size())).Int32(count(d.alternateStreams.size())).Int32(0).Int32(0);
+  std::vector<std::pair<std::string, std::string>> alternates = d.alternateStreams;
+  alternates.insert(alternates.end(), d.alternateUtilities.begin(), d.alternateUtilities.end());
+  w.Int32(count(d.groupPairs.size())).Int32(count(alternates.size())).Int32(0).Int32(0);
   for (const auto& p : d.groupPairs) w.Fixed(p.first, 4, '\0');
   for (const auto& p : d.groupPairs) w.Fixed(p.second, 4, '\0');
-  for (const auto& p : d.alternateStreams) w.Fixed(p.first, 4, '\0');
-  for (const auto& p : d.alternateStreams) w.Fixed(p.second, 4, '\0');
+  for (const auto& p : alternates) w.Fixed(p.first, 4, '\0');
+  for (const auto& p : alternates) w.Fixed(p.second, 4, '\0');
   for (const auto& s : d.streams) w.Float(s.vtw);
   for (std::size_t i = 0; i < kAttribute2Slots; ++i) w.Int16(i < d.streams.size() ? d.streams[i].balanceBasis : 0);
   w.Int32(d.volumeBasis).Int32(d.recursionExpected).Int32(count(d.submodels.size()));

@@ -16,6 +16,7 @@
 #include "results/objects/db_case.h"
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/fill_tables.h"
+#include "solutionfill/economics/economics_fill.h"
 #include "solutionfill/core/table_map_dimensions.h"
 #include "standins/tresk.h"
 
@@ -260,8 +261,8 @@ void CDbStream::Copy(const CDbStream& source) {
 }
 
 void CDbModel::BuildAlternateStreams(const CTableMapDimensions& dimensions, CDbCase* dbCase) {
-  // The table map's directory carries the stream pairs only; utility pairs have no source there.
-  if (dbCase) fill::BuildAlternatesOf(*this, dimensions.m_aAlternateStreamPairs, {}, *dbCase);
+  if (dbCase)
+    fill::BuildAlternatesOf(*this, dimensions.m_aAlternateStreamPairs, dimensions.m_aAlternateUtilityPairs, *dbCase);
 }
 
 void CDbModel::BuildAlternateCrudes(CDbPrimalNode* primalNode, CDbCase* dbCase) {
@@ -386,7 +387,7 @@ void CDbModel::BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, 
       auto balance = std::make_unique<CDbMaterialBalance>(stream->m_nID, target->m_nID, owner);
       balance->m_dActivity = row->m_dActivity;
       balance->m_dSlack = row->m_dSlack;
-      balance->m_dMarginalValue = row->m_dMarginalValue / divisorOf(period);
+      balance->m_dMarginalValue = econ::PerDay(row->m_dMarginalValue, divisorOf(period));
       balance->m_nVWBasisID = byVolume ? 1 : 0;
       balance->m_bVWBasisConverted = row->m_nVWBasisConverted == 1 ? 1 : 0;
       if (std::fabs(row->m_dSlack) > kBalanceTolerance && balanced->m_strName != "LOS") {
@@ -426,7 +427,7 @@ void CDbModel::BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, 
       auto balance = std::make_unique<CDbMaterialBalance>(utility->m_nID, target->m_nID, owner);
       balance->m_dActivity = row->m_dActivity;
       balance->m_dSlack = row->m_dSlack;
-      balance->m_dMarginalValue = row->m_dMarginalValue / divisorOf(period);
+      balance->m_dMarginalValue = econ::PerDay(row->m_dMarginalValue, divisorOf(period));
       balance->m_nVWBasisID = volumeBasis;
       balance->m_bVWBasisConverted = row->m_nVWBasisConverted == 1 ? 1 : 0;
       if (std::fabs(row->m_dSlack) > kBalanceTolerance) {

@@ -238,13 +238,17 @@ void AdjustRowMarginalsOf(const CMarginalInputs& inputs, CDbPrimalNode& primalNo
     if (inputs.m_bPassedMultiPeriod && !target) continue;
     for (CDbPrimal* row : primalPeriod->m_paRows) {
       if (!row) continue;
-      if (inputs.m_bSignReverse) row->m_dMarginalValue *= -1.0;
+      // A marginal value that is not set stays so: neither its sign nor its basis changes.
+      const bool marginalSet = ::IsInfiniteValue(row->m_dMarginalValue) == 0;
+      if (inputs.m_bSignReverse && marginalSet) row->m_dMarginalValue *= -1.0;
       row->m_nVWBasisConverted = 0;
       if (!inputs.m_bConvertToVolume || !StartsWith(row->m_strName, "WBAL")) continue;
       const std::string tag = row->m_strName.substr(4, 3);
+      // The UNITS rows but the last name the streams kept on their own basis.
       bool isUnitRow = false;
       if (inputs.m_pUnitRows)
-        for (const std::string& unit : *inputs.m_pUnitRows) isUnitRow = isUnitRow || unit == tag;
+        for (std::size_t u = 0; u + 1 < inputs.m_pUnitRows->size(); ++u)
+          isUnitRow = isUnitRow || (*inputs.m_pUnitRows)[u] == tag;
       if (isUnitRow) continue;
       double factor = inputs.m_dMainVtw;
       for (const CDbStream* stream : model.m_paStreams) {
@@ -254,7 +258,7 @@ void AdjustRowMarginalsOf(const CMarginalInputs& inputs, CDbPrimalNode& primalNo
         if (vtw) factor = vtw->m_dValue;
         break;
       }
-      row->m_dMarginalValue *= factor;
+      if (marginalSet) row->m_dMarginalValue *= factor;
       row->m_nVWBasisConverted = 1;
     }
   }

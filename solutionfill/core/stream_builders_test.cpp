@@ -177,9 +177,11 @@ TEST_F(StreamBuilders, RowMarginalsAreReversedAndConvertedToVolume) {
   CDbPrimalNode node("N");
   CDbPrimal& converted = AddRow(node, "A", "WBALabc", 0, 10.0);  // stream found ignoring case
   CDbPrimal& unknown = AddRow(node, "A", "WBALQQQ", 0, 10.0);    // no stream: the model's VTW
-  CDbPrimal& unitRow = AddRow(node, "A", "WBALUUU", 0, 10.0);    // names the last UNITS row
+  CDbPrimal& unitRow = AddRow(node, "A", "WBALUUU", 0, 10.0);    // names a UNITS row
+  CDbPrimal& lastUnitRow = AddRow(node, "A", "WBALZZZ", 0, 10.0);  // names the last UNITS row: not compared
+  CDbPrimal& unset = AddRow(node, "A", "WBALXYZ", 0, 1e30);        // not set: stays so
   CDbPrimal& other = AddRow(node, "A", "XBALABC", 0, 10.0);
-  const std::vector<std::string> units = {"ATM", "UUU"};
+  const std::vector<std::string> units = {"UUU", "ZZZ"};
   fill::CMarginalInputs inputs;
   inputs.m_bSignReverse = true;
   inputs.m_bConvertToVolume = true;
@@ -191,6 +193,10 @@ TEST_F(StreamBuilders, RowMarginalsAreReversedAndConvertedToVolume) {
   EXPECT_DOUBLE_EQ(unknown.m_dMarginalValue, -2.0);
   EXPECT_DOUBLE_EQ(unitRow.m_dMarginalValue, -10.0);
   EXPECT_EQ(unitRow.m_nVWBasisConverted, 0);
+  EXPECT_DOUBLE_EQ(lastUnitRow.m_dMarginalValue, -2.0);
+  EXPECT_EQ(lastUnitRow.m_nVWBasisConverted, 1);
+  EXPECT_EQ(unset.m_dMarginalValue, 1e30);
+  EXPECT_EQ(unset.m_nVWBasisConverted, 1);
   EXPECT_DOUBLE_EQ(other.m_dMarginalValue, -10.0);
   EXPECT_EQ(other.m_nVWBasisConverted, 0);
 }

@@ -32,7 +32,8 @@ std::vector<T> CutTo(const std::vector<T>& values, std::int32_t count) {
 // Which directory list is which: the streams and utilities with their codes,
 // the VTW factors and the two stream attributes (property bits, balance
 // basis); name list G (in both layouts) the submodels; header words 1 and 2
-// the basis and the recursion flag; pair list D the alternate streams; name
+// the basis and the recursion flag; pair list D the alternate streams and
+// utilities (told apart by their base, see the header); name
 // list H, the last name list, the bounding columns.
 CTableMapDimensions GetTableMapDimensions(CVornModelFile& model) {
   const CMatrixDirectory& d = GetMatrixDirectory(model);
@@ -53,7 +54,13 @@ CTableMapDimensions GetTableMapDimensions(CVornModelFile& model) {
   dims.m_afStreamVtw.resize(static_cast<std::size_t>(dims.m_nStreamCount), 1.0e30f);
   dims.m_anStreamPropertyBits.resize(static_cast<std::size_t>(dims.m_nStreamCount), 0);
   dims.m_anStreamBalanceBasis.resize(static_cast<std::size_t>(dims.m_nStreamCount), 0);
-  for (std::size_t i = 0; i < d.m_aPairListD.size() && i < static_cast<std::size_t>(std::max(d.m_nPairListD, 0)); ++i)
-    dims.m_aAlternateStreamPairs.emplace_back(Trimmed(d.m_aPairListD[i].first), Trimmed(d.m_aPairListD[i].second));
+  const auto listed = [](const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), name) != names.end();
+  };
+  for (std::size_t i = 0; i < d.m_aPairListD.size() && i < static_cast<std::size_t>(std::max(d.m_nPairListD, 0)); ++i) {
+    std::pair<std::string, std::string> pair(Trimmed(d.m_aPairListD[i].first), Trimmed(d.m_aPairListD[i].second));
+    const bool utility = listed(dims.m_astrUtilityNames, pair.second) && !listed(dims.m_astrStreamNames, pair.second);
+    (utility ? dims.m_aAlternateUtilityPairs : dims.m_aAlternateStreamPairs).push_back(std::move(pair));
+  }
   return dims;
 }

@@ -5,6 +5,11 @@
 // VTW and attributes, alternate pairs and the bounding column names. Names
 // are cut at their zero and trailing blanks removed; a list the directory
 // holds fewer entries of than its count is cut to what is there.
+//
+// The directory has one list of alternate pairs (pair list D) for streams
+// and utilities alike: a pair whose base is one of the directory's utility
+// codes and none of its stream codes is a utility pair, every other pair a
+// stream pair; each kind keeps the order of the list.
 
 #include <cstdint>
 #include <string>
@@ -26,6 +31,7 @@ struct CTableMapDimensions {
   std::vector<std::int16_t> m_anStreamPropertyBits;
   std::vector<std::int16_t> m_anStreamBalanceBasis;
   std::vector<std::pair<std::string, std::string>> m_aAlternateStreamPairs;   // alternate, base
+  std::vector<std::pair<std::string, std::string>> m_aAlternateUtilityPairs;  // alternate, base
   std::vector<std::string> m_astrBoundingColumns;
 };
 

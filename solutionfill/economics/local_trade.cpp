@@ -14,6 +14,7 @@
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/fill_tables.h"
+#include "solutionfill/economics/economics_fill.h"
 #include "standins/tresk.h"
 
 namespace {
@@ -117,7 +118,7 @@ class CTradeFrame {
     auto entry = std::make_unique<CDbGroupTransaction>(group.m_nID, m_model.m_nID, m_owner);
     entry->m_dMinValue = column.m_dLoRHS;
     entry->m_dMaxValue = column.m_dHiRHS;
-    entry->m_dMarginalValue = column.m_dMarginalValue / Divisor(period);
+    entry->m_dMarginalValue = econ::PerDay(column.m_dMarginalValue, Divisor(period));
     made = entry.get();
     list.Add(std::move(entry));
   }
@@ -170,7 +171,7 @@ void CDbSolution::BuildLocalPurchase(CVornModelFile* modelFile, CDbCase* dbCase,
         auto purchase = std::make_unique<CDbTransaction>(stream->m_nID, model->m_nID, m_pDbData);
         purchase->m_dActivity = column->m_dActivity;
         purchase->m_dCost = -column->m_dSlack;
-        purchase->m_dMarginalValue = column->m_dMarginalValue / frame.Divisor(period);
+        purchase->m_dMarginalValue = econ::PerDay(column->m_dMarginalValue, frame.Divisor(period));
         purchase->m_dMinValue = column->m_dLoRHS;
         purchase->m_dMaxValue = column->m_dHiRHS;
         purchase->m_nVWBasisID = basis;
@@ -310,7 +311,7 @@ void CDbSolution::BuildLocalSale(CVornModelFile* modelFile, CDbCase* dbCase, CDb
         } else {
           sale->m_dPrice = column->m_dSlack;
         }
-        sale->m_dMarginalValue = column->m_dMarginalValue / frame.Divisor(period);
+        sale->m_dMarginalValue = econ::PerDay(column->m_dMarginalValue, frame.Divisor(period));
         sale->m_dMaxValue = column->m_dHiRHS;
         sale->m_dMinValue = column->m_dLoRHS;
         sale->m_nVWBasisID = basis;

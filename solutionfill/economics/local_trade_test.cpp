@@ -72,7 +72,7 @@ TEST_F(LocalTrade, PurchasesPenaltiesWarningsAndLinkEnds) {
   AddColumn(".", "PURCCRD", 99);  // the dummy period of a multi-period case is skipped
   AddColumn("1", "PURCCRD", 8, 3.0, 1, 50, 20);
   AddColumn("1", "SELLCRD", 0);
-  AddColumn("1", "PURCNAP", 4);
+  AddColumn("1", "PURCNAP", 4, 0, 0, 100, kBlank);  // a marginal value the LP left unset
   AddColumn("1", "ABUYGRP", 0, 0, 2, 9, 30);
   m_solution->m_bHasReportGroups = 1;
   m_solution->BuildLocalPurchase(&Main(), m_case, &model);
@@ -90,6 +90,7 @@ TEST_F(LocalTrade, PurchasesPenaltiesWarningsAndLinkEnds) {
   EXPECT_EQ(buy.m_strDescription, "Crude");
   EXPECT_EQ(period.m_paPurchases.GetAt(1)->m_nVWBasisID, 1);
   EXPECT_EQ(period.m_paPurchases.GetAt(1)->m_nReportGroup, 9999);  // its GROUP cell is blank
+  EXPECT_EQ(period.m_paPurchases.GetAt(1)->m_dMarginalValue, kBlank);  // stays unset: not divided by days
 
   // CRD: 2.0 x 8 as a penalty with its warning; NAP: an IPRICE value gives a penalty of 0.
   ASSERT_EQ(period.m_paPenalties.GetSize(), 2);

@@ -412,8 +412,8 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
         }
         if (kind == Kind::kMaterial && column.compare(0, 3, item) == 0 && item.size() == 3) {
           const double days = visit.period->m_dDays;
-          op->m_dMarginalValue = primal->m_dMarginalValue;
-          if (days != 0.0 && fill::FirstPeriodIndex(*dbCase) != 0) op->m_dMarginalValue /= days;
+          op->m_dMarginalValue = econ::PerDay(primal->m_dMarginalValue,
+                                              days != 0.0 && fill::FirstPeriodIndex(*dbCase) != 0 ? days : 1.0);
         }
         op->m_dActivity += vp * primal->m_dActivity;
       }

@@ -9,6 +9,7 @@
 #include "results/objects/db_case.h"
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/fill_tables.h"
+#include "solutionfill/economics/economics_fill.h"
 
 namespace {
 
@@ -77,12 +78,12 @@ void CDbSolution::BuildUtilities(CVornModelFile* modelFile, CDbCase* dbCase, CDb
         balance = FindPrimal(primalPeriod.m_paRows, balanceName);
         if (!balance) return;
       }
-      const double shadow = balance->m_dMarginalValue / divisor;
+      const double shadow = econ::PerDay(balance->m_dMarginalValue, divisor);
       auto fill = [&](CDbUtilityTransaction& record, const CDbPrimal& column) {
         record.m_dActivity = column.m_dActivity;
         record.m_dMinValue = column.m_dLoRHS;
         record.m_dMaxValue = column.m_dHiRHS;
-        record.m_dMarginalValue = column.m_dMarginalValue / divisor;
+        record.m_dMarginalValue = econ::PerDay(column.m_dMarginalValue, divisor);
         record.m_nReportGroup = utility->m_nReportFlag;
         record.m_nReportOrder = utility->m_nReportOrder;
       };
@@ -100,7 +101,7 @@ void CDbSolution::BuildUtilities(CVornModelFile* modelFile, CDbCase* dbCase, CDb
           auto sale = std::make_unique<CDbUtilityTransaction>(utility->m_nID, model->m_nID, m_pDbData);
           fill(*sale, *column);
           sale->m_dPrice = column->m_dSlack != 0.0 ? column->m_dSlack
-                                                   : std::fabs(shadow) + column->m_dMarginalValue / divisor;
+                                                   : std::fabs(shadow) + econ::PerDay(column->m_dMarginalValue, divisor);
           period.m_paUtilitySales.Add(std::move(sale));
           AddLinkEnd(period.m_paLinks4, kSellUnit, utility->m_nID, column->m_dActivity);
         }
@@ -119,7 +120,7 @@ void CDbSolution::BuildUtilities(CVornModelFile* modelFile, CDbCase* dbCase, CDb
         auto record = std::make_unique<CDbGroupTransaction>(group->m_nID, model->m_nID, m_pDbData);
         record->m_dMinValue = column->m_dLoRHS;
         record->m_dMaxValue = column->m_dHiRHS;
-        record->m_dMarginalValue = column->m_dMarginalValue / divisor;
+        record->m_dMarginalValue = econ::PerDay(column->m_dMarginalValue, divisor);
         (purchases ? period.m_paGroupUtilityPurchases : period.m_paGroupUtilitySales).Add(std::move(record));
       });
     }

@@ -87,4 +87,22 @@ TEST_F(Utilities, ShadowPricesAlternatesGroupsAndLinkEnds) {
   EXPECT_TRUE(period.m_paGroupUtilitySales.IsEmpty());  // no ASEL column
 }
 
+// Per-day marginal values of a multi-period case; a value the LP left unset stays unset.
+TEST_F(Utilities, UnsetMarginalValuesAreNotDividedByDays) {
+  MakePeriods({"A"}, true);
+  Period("A").m_dDays = 2;
+  Main().m_settings.m_ModelType.SetValue(1);
+  CDbModel& model = AddModel("N", 1);
+  AddUtility(model, "KWH", 1, true, true);
+  Add(true, "UBALKWH", 0, 0, 1e30);
+  Add(false, "PURCKWH", 5, 3, 1e30);
+  Add(false, "SELLKWH", 5, 3, 4);
+  m_solution->BuildUtilities(&Main(), m_case, &model);
+  CDbPeriod& period = Period("A");
+  ASSERT_EQ(period.m_paUtilityPurchases.GetSize(), 1);
+  EXPECT_EQ(period.m_paUtilityPurchases.GetAt(0)->m_dMarginalValue, 1e30);
+  ASSERT_EQ(period.m_paUtilitySales.GetSize(), 1);
+  EXPECT_EQ(period.m_paUtilitySales.GetAt(0)->m_dMarginalValue, 2.0);
+}
+
 }  // namespace
