@@ -1,5 +1,7 @@
 #include "solutionfill/core/solver_side_files.h"
 
+#include <algorithm>
+#include <cstdio>
 #include <cstring>
 
 #include "foundation/string_utils.h"
@@ -49,41 +51,41 @@ class CByteCursor {
     m_pos += width;
     return true;
   }
-  bool Fields(std::int32_t count, std::size_t width, std::vector<std::string>& out) {
-    out.resize(static_cast<std::size_t>(count));
-    for (std::string& text : out)
-      if (!Field(width, text)) return false;
-    return true;
+  // The lists below read up to count elements, each whole, and stop at the
+  // end of the bytes: out holds what was there (nothing is sized by count).
+  void Fields(std::int32_t count, std::size_t width, std::vector<std::string>& out) {
+    out.clear();
+    const std::size_t wanted = count > 0 ? static_cast<std::size_t>(count) : 0;
+    out.reserve(std::min(wanted, width ? Remaining() / width : 0));
+    std::string text;
+    for (std::size_t i = 0; i < wanted && Field(width, text); ++i) out.push_back(text);
   }
   template <class T>
-  bool Reals(std::size_t count, std::vector<T>& out) {
-    out.resize(count);
-    for (T& v : out) {
+  void Reals(std::size_t count, std::vector<T>& out) {
+    out.clear();
+    out.reserve(std::min(count, Remaining() / sizeof(T)));
+    for (std::size_t i = 0; i < count; ++i) {
+      T v;
       if constexpr (sizeof(T) == 8) {
-        if (!Double(v)) return false;
+        if (!Double(v)) return;
       } else {
-        if (!Float(v)) return false;
+        if (!Float(v)) return;
       }
+      out.push_back(v);
     }
-    return true;
   }
-  bool Ints(std::int32_t count, std::vector<std::int32_t>& out) {
-    out.resize(static_cast<std::size_t>(count));
-    for (std::int32_t& v : out)
-      if (!Int32(v)) return false;
-    return true;
+  void Ints(std::int32_t count, std::vector<std::int32_t>& out) {
+    out.clear();
+    const std::size_t wanted = count > 0 ? static_cast<std::size_t>(count) : 0;
+    out.reserve(std::min(wanted, Remaining() / 4));
+    std::int32_t v;
+    for (std::size_t i = 0; i < wanted && Int32(v); ++i) out.push_back(v);
   }
 
  private:
   const std::string& m_bytes;
   std::size_t m_pos = 0;
 };
-
-// a * b * size bytes fit into remaining (all counts not negative), without overflow.
-bool ProductFits(std::uint64_t a, std::uint64_t b, std::uint64_t size, std::uint64_t remaining) {
-  if (a == 0 || b == 0) return true;
-  return a <= remaining / size / b;
-}
 
 bool Fail(const char* reason, std::string& error) {
   error = reason;
@@ -118,68 +120,125 @@ double CPvtwRecord::Value(std::int32_t stream, std::int32_t periodCode) const {
 void ClearRecursionData(CRecursionRecord& record) { record = CRecursionRecord(); }
 void ClearPvtwData(CPvtwRecord& record) { record = CPvtwRecord(); }
 
-bool ParseRecursionFile(const std::string& bytes, bool doublePrecision, CRecursionRecord& record, std::string& error) {
+// The lists of a file are read one after the other, each element whole or
+// not at all: a list that the file's end cuts keeps the elements before it,
+// and the lists after it stay empty. The counts of the record are then what
+// it holds, so every list agrees with them.
+
+bool ParseRecursionFile(const std::string& bytes, bool doublePrecision, CRecursionRecord& record, std::string& error,
+                        std::string* missing) {
   ClearRecursionData(record);
+  if (missing) missing->clear();
   CByteCursor in(bytes);
   std::array<std::int32_t, 8> header{};
   for (std::int32_t& word : header)
     if (!in.Int32(word)) return Fail("the header is incomplete", error);
-  const std::int64_t names = header[5];
-  const std::int64_t periods = header[6];
-  const std::int64_t passes = header[7] > 0 ? header[7] : 0;
-  if (names < 0 || periods < 0) return Fail("a negative count", error);
-  const std::int64_t valueSize = doublePrecision ? 8 : 4;
-  // The lists before the values stay far inside 64 bits (every count is below 2^31).
-  const std::int64_t lists = names * 2 * static_cast<std::int64_t>(kRecursionNameWidth) +
-                             passes * (valueSize + 1 + 3 * 4) + periods;
-  const auto remaining = static_cast<std::int64_t>(in.Remaining());
-  if (lists > remaining || !ProductFits(names, periods, valueSize, remaining - lists))
-    return Fail("the file is shorter than its counts", error);
+  if (header[5] < 0 || header[6] < 0) return Fail("a negative count", error);
+  const std::int32_t names = header[5];
+  const std::int32_t periods = header[6];
+  const std::int32_t passes = header[7] > 0 ? header[7] : 0;
+  const std::size_t valueSize = doublePrecision ? 8 : 4;
 
   record.m_anHeader = header;
   record.m_bDoublePrecision = doublePrecision;
-  bool read = in.Fields(header[5], kRecursionNameWidth, record.m_astrPrimaryNames) &&
-              in.Fields(header[5], kRecursionNameWidth, record.m_astrSecondaryNames);
-  if (read && passes > 0) {
-    read = (doublePrecision ? in.Reals(static_cast<std::size_t>(passes), record.m_adPassObjectives)
-                            : in.Reals(static_cast<std::size_t>(passes), record.m_afPassObjectives)) &&
-           in.Fields(header[7], 1, record.m_astrPassStatusCodes) && in.Ints(header[7], record.m_anPassLPIterations) &&
-           in.Ints(header[7], record.m_anPassPropOutofTolerance) && in.Ints(header[7], record.m_anPassDistrOutofTolerance);
+  // Names: the pairs of which both names are there.
+  in.Fields(names, kRecursionNameWidth, record.m_astrPrimaryNames);
+  in.Fields(names, kRecursionNameWidth, record.m_astrSecondaryNames);
+  const std::size_t namesRead = std::min(record.m_astrPrimaryNames.size(), record.m_astrSecondaryNames.size());
+  record.m_astrPrimaryNames.resize(namesRead);
+  record.m_astrSecondaryNames.resize(namesRead);
+  bool whole = namesRead == static_cast<std::size_t>(names);
+  // Passes: those of which all five entries are there.
+  std::size_t passesRead = 0;
+  if (whole && passes > 0) {
+    if (doublePrecision)
+      in.Reals(static_cast<std::size_t>(passes), record.m_adPassObjectives);
+    else
+      in.Reals(static_cast<std::size_t>(passes), record.m_afPassObjectives);
+    in.Fields(passes, 1, record.m_astrPassStatusCodes);
+    in.Ints(passes, record.m_anPassLPIterations);
+    in.Ints(passes, record.m_anPassPropOutofTolerance);
+    in.Ints(passes, record.m_anPassDistrOutofTolerance);
+    passesRead = std::min({doublePrecision ? record.m_adPassObjectives.size() : record.m_afPassObjectives.size(),
+                           record.m_astrPassStatusCodes.size(), record.m_anPassLPIterations.size(),
+                           record.m_anPassPropOutofTolerance.size(), record.m_anPassDistrOutofTolerance.size()});
+    (doublePrecision ? record.m_adPassObjectives.resize(passesRead) : record.m_afPassObjectives.resize(passesRead));
+    record.m_astrPassStatusCodes.resize(passesRead);
+    record.m_anPassLPIterations.resize(passesRead);
+    record.m_anPassPropOutofTolerance.resize(passesRead);
+    record.m_anPassDistrOutofTolerance.resize(passesRead);
+    whole = passesRead == static_cast<std::size_t>(passes);
   }
-  const auto values = static_cast<std::size_t>(names * periods);
-  read = read && in.Fields(header[6], 1, record.m_astrPeriodCodes) &&
-         (doublePrecision ? in.Reals(values, record.m_adValues) : in.Reals(values, record.m_afValues));
-  if (!read) {
-    ClearRecursionData(record);
-    return Fail("the file is shorter than its counts", error);
+  // Period codes and values: the periods whose code and values are all there (values lie period by period).
+  std::size_t periodsRead = 0;
+  if (whole) {
+    in.Fields(periods, 1, record.m_astrPeriodCodes);
+    periodsRead = record.m_astrPeriodCodes.size();
+    if (names > 0 && periodsRead < static_cast<std::size_t>(periods)) {
+      periodsRead = 0;
+    } else if (names > 0) {
+      const std::size_t available = in.Remaining() / valueSize / static_cast<std::size_t>(names);
+      periodsRead = std::min(periodsRead, available);
+      const std::size_t values = periodsRead * static_cast<std::size_t>(names);
+      if (doublePrecision)
+        in.Reals(values, record.m_adValues);
+      else
+        in.Reals(values, record.m_afValues);
+    }
+    // Codes cut short leave no values to read; values cut short drop the incomplete period.
+    record.m_astrPeriodCodes.resize(periodsRead);
+  }
+  record.m_anHeader[5] = static_cast<std::int32_t>(namesRead);
+  record.m_anHeader[6] = static_cast<std::int32_t>(periodsRead);
+  record.m_anHeader[7] = header[7] > 0 ? static_cast<std::int32_t>(passesRead) : header[7];
+  const bool complete = namesRead == static_cast<std::size_t>(names) &&
+                        passesRead == static_cast<std::size_t>(passes) &&
+                        periodsRead == static_cast<std::size_t>(periods);
+  if (!complete && missing) {
+    char text[160];
+    std::snprintf(text, sizeof text, "names %zu of %d, passes %zu of %d, periods with values %zu of %d",
+                  namesRead, names, passesRead, passes, periodsRead, periods);
+    *missing = text;
   }
   return true;
 }
 
-bool ParsePvtwFile(const std::string& bytes, bool doublePrecision, CPvtwRecord& record, std::string& error) {
+bool ParsePvtwFile(const std::string& bytes, bool doublePrecision, CPvtwRecord& record, std::string& error,
+                   std::string* missing) {
   ClearPvtwData(record);
+  if (missing) missing->clear();
   CByteCursor in(bytes);
   std::int32_t periods = 0;
   std::int32_t streams = 0;
   if (!in.Int32(periods) || !in.Int32(streams)) return Fail("the header is incomplete", error);
   if (periods < 0 || streams < 0) return Fail("a negative count", error);
-  const std::int64_t lists =
-      static_cast<std::int64_t>(periods) + static_cast<std::int64_t>(streams) * static_cast<std::int64_t>(kPvtwNameWidth);
-  const auto remaining = static_cast<std::int64_t>(in.Remaining());
-  if (lists > remaining ||
-      !ProductFits(static_cast<std::uint64_t>(streams), static_cast<std::uint64_t>(periods), doublePrecision ? 8 : 4,
-                   static_cast<std::uint64_t>(remaining - lists)))
-    return Fail("the file is shorter than its counts", error);
-  record.m_nPeriodCodeCount = periods;
-  record.m_nStreamCount = streams;
   record.m_bDoublePrecision = doublePrecision;
-  const auto values = static_cast<std::size_t>(streams) * static_cast<std::size_t>(periods);
-  const bool read = in.Fields(periods, 1, record.m_astrPeriodCodes) &&
-                    in.Fields(streams, kPvtwNameWidth, record.m_astrStreamNames) &&
-                    (doublePrecision ? in.Reals(values, record.m_adValues) : in.Reals(values, record.m_afValues));
-  if (!read) {
-    ClearPvtwData(record);
-    return Fail("the file is shorter than its counts", error);
+  in.Fields(periods, 1, record.m_astrPeriodCodes);
+  const std::size_t periodsRead = record.m_astrPeriodCodes.size();
+  std::size_t streamsRead = 0;
+  if (periodsRead == static_cast<std::size_t>(periods)) {
+    in.Fields(streams, kPvtwNameWidth, record.m_astrStreamNames);
+    streamsRead = record.m_astrStreamNames.size();
+    // Values lie stream by stream: the streams whose values are all there.
+    if (periods > 0) {
+      const std::size_t available = in.Remaining() / (doublePrecision ? 8 : 4) / static_cast<std::size_t>(periods);
+      streamsRead = std::min(streamsRead, available);
+      const std::size_t values = streamsRead * static_cast<std::size_t>(periods);
+      if (doublePrecision)
+        in.Reals(values, record.m_adValues);
+      else
+        in.Reals(values, record.m_afValues);
+    }
+    record.m_astrStreamNames.resize(streamsRead);
+  }
+  record.m_nPeriodCodeCount = static_cast<std::int32_t>(periodsRead);
+  record.m_nStreamCount = static_cast<std::int32_t>(streamsRead);
+  if ((periodsRead != static_cast<std::size_t>(periods) || streamsRead != static_cast<std::size_t>(streams)) &&
+      missing) {
+    char text[160];
+    std::snprintf(text, sizeof text, "period codes %zu of %d, streams with values %zu of %d", periodsRead, periods,
+                  streamsRead, streams);
+    *missing = text;
   }
   return true;
 }

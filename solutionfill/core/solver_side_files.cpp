@@ -10,6 +10,7 @@
 #include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
+#include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/solution_file.h"
 #include "solutionfill/core/table_map_dimensions.h"
 #include "standins/file_name_manager.h"
@@ -41,6 +42,14 @@ std::string SideFilePath(CVornDbExportData& exportData, const CVornModelFile& mo
   if (UsesManagedSideFiles(exportData, main.m_settings))
     return exportData.BuildFilePath(model.m_strModelName, managedName(caseNumber));
   return exportData.BuildFilePath(model.m_strModelName, plainName);
+}
+
+// A side file shorter than its counts is used as far as it goes; the warning
+// names the file and what it lacked, to the host's message callback and the export log.
+void WarnShortSideFile(CVornDbExportData& exportData, const std::string& path, const std::string& missing) {
+  const std::string line = " *** WARNING. The file " + path + " ends before its counts: read " + missing;
+  ReportWarningLine(exportData, line);
+  if (ILogging* log = exportData.GetLogging()) log->Write(line + "\n");
 }
 
 }  // namespace
@@ -90,12 +99,13 @@ bool CDbSolution::ReadRecursionFil(CVornModelFile* modelFile, CDbCase* dbCase) {
     if (GetTableMapDimensions(*modelFile).m_nRecursionExpected != 0) ShowFormattedError1(kIdsCannotOpenSolverFile, path);
     return false;
   }
-  std::string error;
-  if (!ParseRecursionFile(stream.str(), doublePrecision, record, error)) {
-    // A header cut short is quietly no recursion data; counts past the end mean a damaged file.
+  std::string error, missing;
+  // A header cut short is quietly no recursion data; a negative count means a damaged file.
+  if (!ParseRecursionFile(stream.str(), doublePrecision, record, error, &missing)) {
     if (stream.str().size() >= 32) ShowFormattedError1(kIdsDamagedSolverFile, path);
     return false;
   }
+  if (!missing.empty()) WarnShortSideFile(*m_pDbData, path, missing);
   return true;
 }
 
@@ -107,11 +117,12 @@ bool CDbSolution::ReadPvtwDat(CVornModelFile* modelFile, CDbCase* dbCase) {
   std::stringstream stream;
   if (!ReadFileIntoStream(path, stream, std::ios::in | std::ios::binary))
     return ShowFormattedError1(kIdsCannotOpenSolverFile, path);
-  std::string error;
-  if (!ParsePvtwFile(stream.str(), doublePrecision, GetPvtwRecord(*modelFile), error)) {
+  std::string error, missing;
+  if (!ParsePvtwFile(stream.str(), doublePrecision, GetPvtwRecord(*modelFile), error, &missing)) {
     if (stream.str().size() >= 8) ShowFormattedError1(kIdsDamagedSolverFile, path);
     return false;
   }
+  if (!missing.empty()) WarnShortSideFile(*m_pDbData, path, missing);
   return true;
 }
 

@@ -3,9 +3,8 @@
 // period of the recursion, and a log of its passes), "PVTW.DAT" (VTW factors
 // per stream and period) and "TVPROP.DAT" (a flat list of named values).
 // All are binary, little-endian, without padding; the reals of the first two
-// are floats unless UseZelunMGOn or UseNimboOn of the main model is on. Every
-// count a file holds is checked against the file's length before anything
-// is allocated or read.
+// are floats unless UseZelunMGOn or UseNimboOn of the main model is on. No
+// list is sized by a count the file holds: what is read is what the file has.
 //
 // The recursion and PVTW records live in the model definition (among its
 // case data buffers) and are overwritten case by case; the TVPROP entries
@@ -76,10 +75,18 @@ CRecursionRecord& GetRecursionRecord(CVornModelFile& model);
 CPvtwRecord& GetPvtwRecord(CVornModelFile& model);
 
 // The file's bytes into the record (cleared first). False, with the record
-// cleared and the reason in error, when the header is incomplete, a count is
-// negative or the file is shorter than its counts announce.
-bool ParseRecursionFile(const std::string& bytes, bool doublePrecision, CRecursionRecord& record, std::string& error);
-bool ParsePvtwFile(const std::string& bytes, bool doublePrecision, CPvtwRecord& record, std::string& error);
+// cleared and the reason in error, when the header is incomplete or a count
+// is negative. A file shorter than its counts announce is read as far as it
+// goes: each list keeps its whole elements, the lists after a cut one stay
+// empty, the values of a period (recursion) or stream (PVTW) count only when
+// all of them are there, and the record's counts (the header words of the
+// names, periods and passes; the stream and period-code counts) are set to
+// what it holds. missing, when given, then says what the file lacked (empty
+// for a whole file).
+bool ParseRecursionFile(const std::string& bytes, bool doublePrecision, CRecursionRecord& record, std::string& error,
+                        std::string* missing = nullptr);
+bool ParsePvtwFile(const std::string& bytes, bool doublePrecision, CPvtwRecord& record, std::string& error,
+                   std::string* missing = nullptr);
 // One entry per complete 20-byte record (name parts of 8 bytes each, trimmed
 // and joined; the float value as Activity) appended to entries; returns the
 // number appended. A trailing incomplete record is ignored.

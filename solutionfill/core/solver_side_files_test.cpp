@@ -84,26 +84,59 @@ TEST(RecursionFile, ReadsNamesPassesAndValuesInEitherPrecision) {
   }
 }
 
-TEST(RecursionFile, RefusesHeadersAndCountsTheFileCannotHold) {
+TEST(RecursionFile, RefusesAnIncompleteHeaderOrNegativeCounts) {
   CRecursionRecord record;
   std::string error;
   std::string empty;
   for (std::int32_t word = 0; word < 8; ++word) Int(empty, 0);
   EXPECT_TRUE(ParseRecursionFile(empty, false, record, error));
   EXPECT_EQ(record.NameCount(), 0);
-
-  std::string cut = RecursionFile(false, 2);
-  for (const std::string& bytes : {empty.substr(0, 31), cut.substr(0, cut.size() - 1)}) {
-    EXPECT_FALSE(ParseRecursionFile(bytes, false, record, error));
-    EXPECT_EQ(record.NameCount(), 0);
-  }
-  std::string huge;
-  for (std::int32_t word : {0, 0, 0, 0, 0, 0x7fffffff, 0x7fffffff, 0x7fffffff}) Int(huge, word);
-  EXPECT_FALSE(ParseRecursionFile(huge, true, record, error));
+  EXPECT_FALSE(ParseRecursionFile(empty.substr(0, 31), false, record, error));
+  EXPECT_EQ(record.NameCount(), 0);
   std::string negative;
   for (std::int32_t word : {0, 0, 0, 0, 0, -1, 2, 0}) Int(negative, word);
   EXPECT_FALSE(ParseRecursionFile(negative, true, record, error));
   EXPECT_TRUE(record.m_astrPrimaryNames.empty());
+}
+
+// A file shorter than its counts is read as far as it goes; the counts become what the record holds.
+TEST(RecursionFile, AShortFileIsReadAsFarAsItGoes) {
+  const std::string whole = RecursionFile(false, 2);
+  const std::size_t valuesAt = whole.size() - 4 * 4;  // two periods of two float values
+  const std::size_t codesAt = valuesAt - 2;
+  const struct {
+    std::size_t size;
+    std::int32_t names, passes, periods;
+  } cases[] = {
+      {whole.size() - 1, 2, 2, 1},   // the last period's values cut: that period is dropped
+      {valuesAt + 3, 2, 2, 0},       // the first value cut
+      {codesAt + 1, 2, 2, 0},        // a period code missing
+      {32 + 24 + 12 + 5, 1, 0, 0},   // inside the second pair of names
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.size);
+    CRecursionRecord record;
+    std::string error, missing;
+    ASSERT_TRUE(ParseRecursionFile(whole.substr(0, c.size), false, record, error, &missing));
+    EXPECT_FALSE(missing.empty());
+    EXPECT_EQ(record.NameCount(), c.names);
+    EXPECT_EQ(record.m_astrSecondaryNames.size(), static_cast<std::size_t>(c.names));
+    EXPECT_EQ(record.PassCount(), c.passes);
+    EXPECT_EQ(record.m_anPassDistrOutofTolerance.size(), static_cast<std::size_t>(c.passes));
+    EXPECT_EQ(record.PeriodCodeCount(), c.periods);
+    EXPECT_EQ(record.m_afValues.size(), static_cast<std::size_t>(c.names * c.periods));
+    EXPECT_EQ(record.Value(1, 1), 1e30);
+    EXPECT_EQ(record.Value(1, 0), c.periods > 0 ? 1.0 : 1e30);
+  }
+  // Counts far beyond a file of a header alone allocate nothing and read nothing.
+  std::string huge;
+  for (std::int32_t word : {0, 0, 0, 0, 0, 0x7fffffff, 0x7fffffff, 0x7fffffff}) Int(huge, word);
+  CRecursionRecord record;
+  std::string error, missing;
+  EXPECT_TRUE(ParseRecursionFile(huge, true, record, error, &missing));
+  EXPECT_EQ(record.NameCount(), 0);
+  EXPECT_EQ(record.PassCount(), 0);
+  EXPECT_NE(missing.find("names 0 of 2147483647"), std::string::npos) << missing;
 }
 
 std::string PvtwFile(bool doublePrecision) {
@@ -129,15 +162,30 @@ TEST(PvtwFile, ReadsStreamByStream) {
     EXPECT_EQ(record.m_astrStreamNames[1], "WXYZ");
     EXPECT_EQ(record.Value(1, 0), 3.0);  // element 3
     EXPECT_EQ(record.Value(2, 0), 1e30);
-    EXPECT_FALSE(ParsePvtwFile(bytes.substr(0, bytes.size() - 1), doublePrecision, record, error));
+    // Short: the streams whose values are all there.
+    std::string missing;
+    ASSERT_TRUE(ParsePvtwFile(bytes.substr(0, bytes.size() - 1), doublePrecision, record, error, &missing));
+    EXPECT_EQ(record.m_nStreamCount, 1);
+    EXPECT_EQ(record.m_nPeriodCodeCount, 3);
+    EXPECT_EQ(record.m_astrStreamNames.size(), 1u);
+    EXPECT_EQ(record.Value(0, 2), 2.0);
+    EXPECT_EQ(record.Value(1, 0), 1e30);
+    EXPECT_EQ(missing, "period codes 3 of 3, streams with values 1 of 2");
+    ASSERT_TRUE(ParsePvtwFile(bytes.substr(0, 10), doublePrecision, record, error, &missing));
     EXPECT_EQ(record.m_nStreamCount, 0);
+    EXPECT_EQ(record.m_nPeriodCodeCount, 2);
   }
   std::string huge;
   Int(huge, 0x7fffffff);
   Int(huge, 0x7fffffff);
   CPvtwRecord record;
   std::string error;
-  EXPECT_FALSE(ParsePvtwFile(huge, true, record, error));
+  EXPECT_TRUE(ParsePvtwFile(huge, true, record, error));
+  EXPECT_EQ(record.m_nStreamCount, 0);
+  std::string negative;
+  Int(negative, -1);
+  Int(negative, 1);
+  EXPECT_FALSE(ParsePvtwFile(negative, true, record, error));
 }
 
 TEST(TvpropFile, MakesOneEntryPerCompleteRecord) {
@@ -195,9 +243,26 @@ TEST_F(SideFileReadTest, ReadsTheFilesOfTheModelsDirectory) {
   EXPECT_TRUE(m_solution.ReadTvpropDat(model, count));
   EXPECT_EQ(count, 0);
 
-  // With UseNimboOn the same files are read as doubles: the float file is now too short.
+  // With UseNimboOn the same files are read as doubles: the float file is now short. What it holds is
+  // used, and a warning names the file and what it lacked.
+  std::vector<std::string> lines;
+  static std::vector<std::string>* s_lines = nullptr;
+  s_lines = &lines;
+  m_export.m_pfnMessageCallback = [](const char* text, int length, int) {
+    s_lines->emplace_back(text, length);
+    return 1;
+  };
   model->m_settings.m_UseNimboOn.SetValue(1);
-  EXPECT_FALSE(m_solution.ReadPvtwDat(model, &m_case));
+  const std::size_t logged = m_log.lines.size();
+  EXPECT_TRUE(m_solution.ReadPvtwDat(model, &m_case));
+  EXPECT_EQ(GetPvtwRecord(*model).m_nStreamCount, 1);
+  EXPECT_TRUE(m_solution.ReadRecursionFil(model, &m_case));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_NE(lines[1].find("PVTW.DAT"), std::string::npos);
+  EXPECT_NE(lines[1].find("streams with values 1 of 2"), std::string::npos) << lines[1];
+  EXPECT_NE(lines[3].find("Recursion.fil"), std::string::npos);
+  EXPECT_EQ(m_log.lines.size(), logged + 2);
+  m_export.m_pfnMessageCallback = nullptr;
   Save("PVTW.DAT", PvtwFile(true));
   EXPECT_TRUE(m_solution.ReadPvtwDat(model, &m_case));
   EXPECT_TRUE(GetPvtwRecord(*model).m_bDoublePrecision);
