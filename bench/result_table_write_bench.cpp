@@ -6,10 +6,10 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
 
+#include "bench/result_bench_support.h"
 #include "caseset/vorn_db_export_data.h"
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
@@ -23,16 +23,7 @@ namespace {
 
 constexpr int kRowsPerCase = 10000;
 
-class NullLog : public ILogging {
- public:
-  void SetEnabled(bool) override {}
-  void SetFileName(const std::string&) override {}
-  void SetDirectory(const std::string&) override {}
-  void Write(const std::string&) override {}
-  void Close() override {}
-};
-
-int Len(const char* text) { return static_cast<int>(std::strlen(text)); }
+using result_bench::NullLog;
 
 // One case's stream table: ten columns per row, as the larger Pr tables have.
 void BM_TableApiIntoAccess(benchmark::State& state) {
@@ -44,25 +35,13 @@ void BM_TableApiIntoAccess(benchmark::State& state) {
   data.m_pModel->m_strModelName = "M1";
   std::filesystem::create_directories(home.Path() + "/M1");
   COutputTable* t = COpenTable(data, "PrStream", 8, "M1", 2, 0, nullptr);
-  const char* longs[] = {"SolutionID", "CaseID", "ModelID", "NodeID", "StreamID"};
-  for (const char* f : longs) CDefineLongIntegerField(data, t, f, Len(f), true);
-  CDefineShortIntegerField(data, t, "Period", 6, true);
-  CDefineTextField(data, t, "Stream", 6, 64, true);
-  CDefineDoubleField(data, t, "Activity", 8, true);
-  CDefineDoubleField(data, t, "Cost", 4, true);
-  CDefineDateField(data, t, "Written", 7, true);
-  CEndDefineFields(data, t, true);
+  result_bench::DefineStreamFields(data, t);
   std::int64_t rows = 0;
   for (auto _ : state) {
     for (int r = 0; r < kRowsPerCase; ++r, ++rows) {
-      CAddNewRecord(data, t);
-      for (int i = 0; i < 5; ++i) CSetIntegerValue(data, t, longs[i], Len(longs[i]), static_cast<std::int32_t>(rows + i));
-      CSetShortIntegerValue(data, t, "Period", 6, r % 12);
-      CSetTextValue(data, t, "Stream", 6, "CRUDE_DISTILLATION_FEED", 23);
-      CSetDoubleValue(data, t, "Activity", 8, rows * 0.5);
-      CSetDoubleValue(data, t, "Cost", 4, 1e30);
-      CSetDateTimeValue(data, t, "Written", 7, 45000.5);
-      CUpdateRecord(data, t, nullptr);
+      const auto key = static_cast<std::int32_t>(rows);
+      const std::int32_t keys[] = {key, key + 1, key + 2, key + 3, key + 4};
+      result_bench::WriteStreamRow(data, t, keys, r, rows * 0.5);
     }
     FlushOutputTables(data);
   }

@@ -9,12 +9,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "bench/result_bench_support.h"
 #include "caseset/vorn_db_export_data.h"
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
@@ -27,18 +27,7 @@ namespace {
 constexpr int kRowsPerCase = 2000;
 constexpr int kTotalCases = 200;  // every run writes the same rows, spread over its workers
 
-class NullLog : public ILogging {
- public:
-  void SetEnabled(bool) override {}
-  void SetFileName(const std::string&) override {}
-  void SetDirectory(const std::string&) override {}
-  void Write(const std::string&) override {}
-  void Close() override {}
-};
-
-int Len(const char* text) { return static_cast<int>(std::strlen(text)); }
-
-const char* const kLongs[] = {"SolutionID", "CaseID", "ModelID", "NodeID", "StreamID"};
+using result_bench::NullLog;
 
 // One worker: its cases (first, first + step, ...) through the table API, each case one unit.
 bool WriteCases(const std::string& home, int first, int step) {
@@ -54,25 +43,12 @@ bool WriteCases(const std::string& home, int first, int step) {
     COutputTable* t = COpenTable(data, "PrStream", 8, "M1", 2, 0, nullptr);
     if (t == nullptr) return false;
     if (!defined) {
-      for (const char* f : kLongs) CDefineLongIntegerField(data, t, f, Len(f), true);
-      CDefineShortIntegerField(data, t, "Period", 6, true);
-      CDefineTextField(data, t, "Stream", 6, 64, true);
-      CDefineDoubleField(data, t, "Activity", 8, true);
-      CDefineDoubleField(data, t, "Cost", 4, true);
-      CDefineDateField(data, t, "Written", 7, true);
-      CEndDefineFields(data, t, true);
+      result_bench::DefineStreamFields(data, t);
       defined = true;
     }
     for (int r = 0; r < kRowsPerCase; ++r) {
-      CAddNewRecord(data, t);
-      const std::int32_t values[] = {1, c, 1, r % 3, r};
-      for (int i = 0; i < 5; ++i) CSetIntegerValue(data, t, kLongs[i], Len(kLongs[i]), values[i]);
-      CSetShortIntegerValue(data, t, "Period", 6, r % 12);
-      CSetTextValue(data, t, "Stream", 6, "CRUDE_DISTILLATION_FEED", 23);
-      CSetDoubleValue(data, t, "Activity", 8, r * 0.5);
-      CSetDoubleValue(data, t, "Cost", 4, 1e30);
-      CSetDateTimeValue(data, t, "Written", 7, 45000.5);
-      CUpdateRecord(data, t, nullptr);
+      const std::int32_t keys[] = {1, c, 1, r % 3, r};
+      result_bench::WriteStreamRow(data, t, keys, r, r * 0.5);
     }
     if (!EndCaseOutput(data, data.m_bDatabaseError == 0) || data.m_bDatabaseError) return false;
   }

@@ -240,10 +240,7 @@ CDbManager::CDbManager(CVornModelFile* model, CVornDbExportData* exportContext)
       m_version(exportContext),
       m_pSolution(std::make_unique<CDbSolution>(exportContext)),
       m_pDbData(exportContext) {
-  // From the first manager on, the table API gives new Access tables their key index and the
-  // fill makes the report-writer objects through the writers.
-  SetTableKeyColumnsLookup(&LookUpKeyColumns);
-  SetReportWriterGroupsFill(&FillReportWriterGroups);
+  InstallTableServices();
   auto add = [this](std::int32_t id, const char* table, const char* idColumn) {
     auto owned = std::make_unique<CDbEnumTable>(id, table, idColumn, m_pDbData);
     CDbEnumTable* enumTable = owned.get();
@@ -349,6 +346,11 @@ bool CDbManager::WriteSettingDefaults() {
     if (!set || CUpdateRecord(data, handle, nullptr) == 0) return false;
   }
   return true;
+}
+
+void CDbManager::InstallTableServices() {
+  SetTableKeyColumnsLookup(&LookUpKeyColumns);
+  SetReportWriterGroupsFill(&FillReportWriterGroups);
 }
 
 void CDbManager::GetPrTableKeyColumns(const std::string& table, std::vector<std::string>& columns) {

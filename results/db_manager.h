@@ -106,6 +106,10 @@ class CDbManager : public CObject {
 
   // Appends the key columns of the table (exact name) in index order.
   static void GetPrTableKeyColumns(const std::string& table, std::vector<std::string>& columns);
+  // Lets the table API give new Access tables their key index and the fill
+  // make the report-writer objects; the export context installs them when it
+  // is made, so they hold whether or not a manager is ever built.
+  static void InstallTableServices();
   // The key index of a table of model's Access database (CreateIndexes on);
   // false only when the database engine failed.
   bool CreateTableIndex(CVornModelFile* model, const std::string& table);

@@ -311,7 +311,10 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
   if (data.m_nExportKind == 2) solution.m_bExportKind2 = 1;
 
   Log(data, "...create database objects\n");
+  // The solution's model is the run's main model: the model object its fill makes next.
+  const std::int32_t mainModelId = dbCase->m_paNodes.GetSize();
   solution.FillSolution(model, global, false, std::string(), std::string());
+  if (dbCase->m_paNodes.GetSize() > mainModelId) solution.m_nModelID = mainModelId;
 
   Log(data, "...clean up\n");
   const auto release = [](CVornModelFile* file) {
@@ -326,6 +329,7 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
     solution.FillNodeStreamQualities(dbCase);
 
   m_dtFillEnd = plat::OleDateTime::GetCurrentTime();
+  if (auto* exportContext = dynamic_cast<CVornDbExport*>(&data)) exportContext->ApplyAssembledCases(&solution);
   Log(data, "CDbManager::FillSolution end\n");
   return true;
 }

@@ -163,7 +163,10 @@ bool ExportTrancolFile(CVornDbExport& exportData, int caseNumber, const CLPColAr
   }
 
   Report(exportData, TrancolMessage(kIdsTrancolCreating, label));
-  Report(exportData, TrancolMessage(kIdsTrancolWriting, label));
+  // The start names the case being output, or the base case when there is none; the number stays in the text.
+  Report(exportData, TrancolMessage(kIdsTrancolWriting, exportData.m_pCurrentCase != nullptr
+                                                            ? "Case " + std::to_string(caseNumber)
+                                                            : std::string("Base Case")));
   exportData.CallReadCallback("", 1, 0);
 
   std::vector<std::uint8_t> bytes;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <sstream>
 
+#include "caseset/config/assembled_case.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "modelfile/vorn_model_file.h"
@@ -90,12 +91,30 @@ TEST_F(TrancolExportTest, OneBasisNameGivesOnlyTheReducedCostRow) {
   WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1", "N2"}).Doubles({4.0, -6.0}).Doubles({9, 9}));
   EXPECT_TRUE(Export());
   EXPECT_FALSE(std::filesystem::exists(FilePath()));
+  // Without a current case the start names the base case.
   EXPECT_EQ(g_messages, (std::vector<std::string>{"Creating TRANCOL Report...\n",
-                                                  "Writing Trancol reports for case: Case 3.", ""}));
+                                                  "Writing Trancol reports for case: Base Case.", ""}));
   EXPECT_EQ(log.m_names, "DbExport000003.log DbExport.log ");
   EXPECT_EQ(Query("SELECT SolutionID, CaseID, SequenceID, BasisName, Cost FROM PrTrancolBasis"), "2|0|0|DJ|NULL\n");
   EXPECT_EQ(Query("SELECT SequenceID, ColumnID, NonBasisName, Value FROM PrTrancolNonBasis"),
             "0|1|N1|4.0\n0|2|N2|-6.0\n");
+}
+
+// The start names the current case with its number; a new table gets its key index although no
+// result manager was ever built: the export context installs the key columns when it is made.
+TEST_F(TrancolExportTest, CurrentCaseAndKeyIndexWithoutAResultManager) {
+  SetTableKeyColumnsLookup(nullptr);
+  CapturedLog otherLog;
+  const CVornDbExport other(&otherLog);
+  const CAssembledCase current(3, "M1");
+  exportData.m_pCurrentCase = const_cast<CAssembledCase*>(&current);
+  WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1"}).Doubles({4.0}).Doubles({9}));
+  EXPECT_TRUE(Export());
+  exportData.m_pCurrentCase = nullptr;
+  ASSERT_EQ(g_messages.size(), 3u);
+  EXPECT_EQ(g_messages[1], "Writing Trancol reports for case: Case 3.");
+  EXPECT_EQ(Query("SELECT name FROM sqlite_master WHERE type = 'index' AND tbl_name = 'PrTrancolNonBasis'"),
+            "PrTrancolNonBasis_Key\n");
 }
 
 // The rows are committed: a worker that goes on to its next case holds no lock on the results file.

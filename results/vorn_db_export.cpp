@@ -20,6 +20,8 @@
 #include "foundation/language_resources.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
+#include "results/db_manager.h"
+#include "solutionfill/core/fill_services.h"
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
@@ -36,6 +38,13 @@ const plat::StringTableRegistrar kSharedTexts(plat::StringTable::Shared,
                                                   {2564, "Writing the solution to the database failed."},
                                                   {2565, "Filling the solution failed."},
                                               });
+
+// The owner window's progress notes (message 1230) and failure message of the case output.
+constexpr std::uintptr_t kOwnerFilled = 1480;
+constexpr std::uintptr_t kOwnerSpreadsheetTables = 1452;
+constexpr std::uintptr_t kOwnerCaseWritten = 1449;
+constexpr std::uint32_t kOwnerFailureMessage = 1229;
+constexpr std::uintptr_t kOwnerFailure = 2;
 
 std::string StripHashChars(const std::string& text) {
   std::string out;
@@ -59,6 +68,8 @@ std::string FormatSpan(double days) {
 CVornDbExport::CVornDbExport(ILogging* logging)
     : CVornDbExportData(logging), m_pSqlServerDriver(std::make_unique<DbSqlSvr>(logging)) {
   m_pSqlServer = m_pSqlServerDriver.get();
+  // New Access tables get their key index also in a process that never builds a result manager.
+  CDbManager::InstallTableServices();
 }
 
 CVornDbExport::~CVornDbExport() {
@@ -244,11 +255,14 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
     const plat::OleDateTime fillStart = plat::OleDateTime::GetCurrentTime();
     if (!FillCaseSolution(useGivenCase, givenCaseId, givenCaseName)) {
       log(LoadTreskString(2565) + "\n");
+      SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2565));
       ReleaseCaseSolution();
       m_strDatabaseFailure = LoadTreskString(2565);
       return EndCaseUnit(false);
     }
+    SendOwnerMessage(this, kStatusTextMessage, kOwnerFilled, "");
     if (!BeginCaseUnit(firstCase)) {
+      SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
       return EndCaseUnit(false);
     }
@@ -259,6 +273,7 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
     if (!WriteCaseSolution(firstCase)) {
       log("Failed to write solution data to database\n");
       log(LoadTreskString(2564) + "\n");
+      SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
       return EndCaseUnit(false);
     }
@@ -276,6 +291,7 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
       } else {
         WritePrSpreadsheetTables(&model, 1);
       }
+      SendOwnerMessage(this, kStatusTextMessage, kOwnerSpreadsheetTables, "");
       if (!CreateReportQueries(&model)) note = "  " + LoadTreskString(2558);
     }
     const std::string writeTime = FormatSpan(writeEnd - writeStart);
@@ -283,6 +299,7 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
         LoadTreskString(2563) + " " + writeTime + note + "\n");
     std::snprintf(line, sizeof line, "CASE %d, DB OUTPUT END, TotalTime: %s\n", caseNumber, writeTime.c_str());
     log(line);
+    SendOwnerMessage(this, kStatusTextMessage, kOwnerCaseWritten, "");
     ReleaseCaseSolution();
   }
 

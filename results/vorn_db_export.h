@@ -9,6 +9,7 @@
 #include "caseset/vorn_db_export_data.h"
 
 class CDbManager;
+class CDbSolution;
 
 class CVornDbExport : public CVornDbExportData {
  public:
@@ -63,6 +64,12 @@ class CVornDbExport : public CVornDbExportData {
   static void GetReportSheetKey(int kind, const std::string& item, std::string& out);
   // A message line to the host's message callback (entry 0 of m_pfnHostCallbacks), when there is one.
   int CallReadCallback(const char* text, int length, int kind);
+
+  // The scenario logics after a case's result objects are built: each logic
+  // whose assembled case has SelValue -1 or 0 gets the parametric check (and
+  // cuts its chain when that holds) or else is compiled and takes the values
+  // the case gives it.
+  void ApplyAssembledCases(CDbSolution* solution);
 
  protected:
   // ---- The steps of the case output that the result objects and writers

@@ -1,13 +1,16 @@
 // The steps of a case's database output that the result objects, the result
-// table writers, the matrix tables and the Trancol export carry out. A step
-// whose part is not built yet has nothing to do and succeeds, so the frame of
-// the output runs whole.
+// table writers, the matrix tables and the Trancol export carry out, and the
+// scenario logics' walk over a case's result objects. A step without a model
+// to write fails.
 
 #include "results/vorn_db_export.h"
 
+#include "caseset/config/assembled_case.h"
+#include "caseset/scenario/scenario_execution_logic.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/db_manager.h"
+#include "results/db_solution_case_view.h"
 #include "results/trancol_export.h"
 #include "writers/matrix/matrix_tables.h"
 
@@ -32,11 +35,11 @@ bool CVornDbExport::WriteCaseSolution(bool firstCase) {
 void CVornDbExport::ReleaseCaseSolution() { m_pDbManager.reset(); }
 
 bool CVornDbExport::WritePrSpreadsheetTables(CVornModelFile* model, int modelNumber) {
-  return model == nullptr || ::WritePrSpreadsheetTables(*this, *model, modelNumber);
+  return model != nullptr && ::WritePrSpreadsheetTables(*this, *model, modelNumber);
 }
 
 bool CVornDbExport::CreateReportQueries(CVornModelFile* model) {
-  return model == nullptr || ::CreateReportQueries(*this, *model);
+  return model != nullptr && ::CreateReportQueries(*this, *model);
 }
 
 void CVornDbExport::WriteMatrixDatabase(const std::string& matrixPath, const std::string& solutionPath) {
@@ -53,7 +56,7 @@ bool CVornDbExport::RunEngineLocalModelOutput(const CVornModelFile& model) {
 }
 
 bool CVornDbExport::WriteLegacyTables(CVornModelFile* model, bool local, bool firstCase) {
-  return model == nullptr || ::WriteLegacyTables(*this, *model, local, firstCase);
+  return model != nullptr && ::WriteLegacyTables(*this, *model, local, firstCase);
 }
 
 int CVornDbExport::GetZelunSolutionIndex() const { return ::GetZelunSolutionIndex(*this); }
@@ -61,4 +64,26 @@ int CVornDbExport::GetZelunSolutionIndex() const { return ::GetZelunSolutionInde
 // Flag 1 only removes the case's Trancol file.
 bool CVornDbExport::ExportTrancol(int caseNumber, int, int flag) {
   return ExportTrancolFile(*this, caseNumber, nullptr, flag != 0);
+}
+
+void CVornDbExport::ApplyAssembledCases(CDbSolution* solution) {
+  if (!m_paScenarioLogics || !m_paAssembledCases || !m_pModel || solution == nullptr) return;
+  const CVornModelFile& model = *m_pModel;
+  CAssembledCaseArray& cases = *m_paAssembledCases;
+  const std::int32_t currentCase = m_pCurrentCase != nullptr ? m_pCurrentCase->m_nNumber : 0;
+  const CDbSolutionCaseView view(*solution);
+  for (CScenarioExecutionLogic* logic : *m_paScenarioLogics) {
+    if (logic == nullptr) continue;
+    const CAssembledCase probe(logic->m_nAssembledCase, model.m_strModelName);
+    const CAssembledCase* assembled = cases.Find(&probe);
+    // A truncated case (SelValue above 0) runs no logic any more.
+    if (assembled == nullptr || (assembled->m_nSelValue != -1 && assembled->m_nSelValue != 0)) continue;
+    if (logic->ApplyParametricNode(view, model, cases)) {
+      logic->BuildParametricCases(model, cases, *m_paScenarioLogics);
+    } else {
+      int errorPosition = 0;
+      if (logic->IsCompiled() || logic->Compile(&errorPosition))
+        logic->EvaluateForCase(view, currentCase, model, m_paScenarioLogics.get());
+    }
+  }
 }

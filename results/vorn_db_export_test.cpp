@@ -7,10 +7,13 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
+#include "solutionfill/core/fill_services.h"
+#include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
 
 namespace {
@@ -130,6 +133,32 @@ TEST_F(VornDbExportOutput, TheFrameLogsItsStepsInOrder) {
     ASSERT_NE(found, std::string::npos) << step << "\n" << text;
     at = found;
   }
+}
+
+// An owner window hears the fill, the spreadsheet-table list and the end of a case, or the failure with its text.
+TEST_F(VornDbExportOutput, TheOwnerWindowHearsTheProgressOfTheCase) {
+  static std::vector<std::string> s_seen;
+  s_seen.clear();
+  SetStatusSender([](void*, std::uint32_t message, std::uintptr_t wParam, const std::string& text) {
+    if (message == 1229 || wParam == 1480 || wParam == 1452 || wParam == 1449)
+      s_seen.push_back(std::to_string(message) + "/" + std::to_string(wParam) + (text.empty() ? "" : " " + text));
+  });
+  ASSERT_TRUE(Output(true, 7));
+  EXPECT_TRUE(s_seen.empty()) << "no owner window, no message";
+  int window = 0;
+  m_export.m_pOwnerWnd = &window;
+  ASSERT_TRUE(Output(true, 7));
+  EXPECT_EQ(s_seen, (std::vector<std::string>{"1230/1480", "1230/1452", "1230/1449"}));
+  s_seen.clear();
+  ASSERT_TRUE(Output(false, 8));
+  EXPECT_EQ(s_seen, (std::vector<std::string>{"1230/1480", "1230/1449"}));
+
+  s_seen.clear();
+  std::filesystem::remove(m_dir / "M" / "Solution.Fil");
+  EXPECT_FALSE(Output(false, 9));
+  EXPECT_EQ(s_seen, (std::vector<std::string>{"1229/2 " + LoadTreskString(2565)}));
+  m_export.m_pOwnerWnd = nullptr;
+  SetStatusSender(nullptr);
 }
 
 TEST_F(VornDbExportOutput, NoOutputWithoutADatabaseOrReports) {

@@ -63,8 +63,13 @@ void SetReportWriterGroupsFill(PFNREPORTWRITERGROUPSFILL fill) { g_pfnReportWrit
 PFNREPORTWRITERGROUPSFILL GetReportWriterGroupsFill() { return g_pfnReportWriterGroupsFill; }
 
 void SendStatusText(const CVornDbExportData* exportData, std::uintptr_t wParam, const std::string& text) {
+  SendOwnerMessage(exportData, kStatusTextMessage, wParam, text);
+}
+
+void SendOwnerMessage(const CVornDbExportData* exportData, std::uint32_t message, std::uintptr_t wParam,
+                      const std::string& text) {
   if (!exportData || !exportData->m_pOwnerWnd || !g_pfnStatusSender) return;
-  g_pfnStatusSender(exportData->m_pOwnerWnd, kStatusTextMessage, wParam, text);
+  g_pfnStatusSender(exportData->m_pOwnerWnd, message, wParam, text);
 }
 
 std::string FormatTreskText(std::uint32_t id, std::size_t bufferSize, std::initializer_list<std::string> args) {

@@ -31,6 +31,9 @@ using PFNSTATUSSENDER = void (*)(void* window, std::uint32_t message, std::uintp
 void SetStatusSender(PFNSTATUSSENDER sender);
 // Sends the text when the export context has an owner window and a sender is installed.
 void SendStatusText(const CVornDbExportData* exportData, std::uintptr_t wParam, const std::string& text);
+// The same with a message of the caller's choice (the case output's progress and failure messages).
+void SendOwnerMessage(const CVornDbExportData* exportData, std::uint32_t message, std::uintptr_t wParam,
+                      const std::string& text);
 
 // The report-writer fill of one model lives with the writers, beside this
 // floor; the export installs it, and without it the fill makes no
