@@ -106,8 +106,8 @@ TEST_F(TrancolExportTest, CurrentCaseAndKeyIndexWithoutAResultManager) {
   SetTableKeyColumnsLookup(nullptr);
   CapturedLog otherLog;
   const CVornDbExport other(&otherLog);
-  const CAssembledCase current(3, "M1");
-  exportData.m_pCurrentCase = const_cast<CAssembledCase*>(&current);
+  CAssembledCase current(3, "M1");
+  exportData.m_pCurrentCase = &current;
   WriteFile(TrancolBytes().Int(0).Names({"B0"}).Names({"N1"}).Doubles({4.0}).Doubles({9}));
   EXPECT_TRUE(Export());
   exportData.m_pCurrentCase = nullptr;
