@@ -84,6 +84,7 @@ TEST_F(MpiRun, HowARunEnds) {
     int exitStatus;
     std::vector<std::string> zeroLines;  // expected in rank zero's log, in this order
     const char* terminal;                // expected once on the terminal, or null
+    bool listIsFolder = false;           // the case list's name is a folder
   } endings[] = {
       {"empty list", "ostrel_case_responder", "", 3, "2", 0,
        {"Cases in the list: 0; solved: 0;", "Exit status 0: every case in the list was solved."}, nullptr},
@@ -112,12 +113,17 @@ TEST_F(MpiRun, HowARunEnds) {
        {"Unable to open Case Strev Pair File: ", "CreateStrevTree function failed.",
         "Exit status 2: the run could not start."},
        "cases.txt cannot be read: No such file or directory"},
+      {"case list is a folder", "ostrel", nullptr, 3, "2", 2,
+       {"Unable to open Case Strev Pair File: ", "CreateStrevTree function failed.",
+        "Exit status 2: the run could not start."},
+       "cases.txt cannot be read: Is a directory", true},
   };
   for (const Ending& e : endings) {
     SCOPED_TRACE(e.name);
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     if (e.list) CaseList(std::string(e.list));
+    if (e.listIsFolder) fs::create_directories(dir_ / "cases.txt");
     const std::string args = std::string(e.args) + (std::string(e.program) == "ostrel" ? " 0 127.0.0.1 1" : "");
     const int rc = Run(e.program, e.processes, "", args);
     ASSERT_NE(rc, 124) << "the job hung";

@@ -125,6 +125,10 @@ TEST_F(MpiWorker, ListenerThatNeverReads) {
   for (int w = 1; w <= 2; ++w) {
     const std::string thread = ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log"));
     EXPECT_NE(thread.find("Error while sending data in SendAndReceiveData. Error: 110"), std::string::npos) << thread;
+    // The reports the link could not take are said to be lost.
+    EXPECT_TRUE(thread.find("queued messages were dropped.") != std::string::npos ||
+                Log(w).find("messages for VORN were not sent: the link to it had ended.") != std::string::npos)
+        << thread << Log(w);
     EXPECT_NE(Log(w).find("Slave Thread exited on Processor " + std::to_string(w)), std::string::npos);
   }
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
@@ -204,6 +208,7 @@ TEST_F(MpiWorker, StartFailures) {
     const char* config;    // the export configuration's text; null: a good one
     const char* model;     // the model file's text; null: a good one
     std::string terminal;  // the line on the terminal, from its start
+    bool configIsFolder = false;  // the export configuration's name is a folder
   } failures[] = {
       {"missing solver library", "OSTREL_CASE_SOLVER=/nonexistent/libpalvane.so", "", nullptr, nullptr,
        "Cannot load the case-solver library /nonexistent/libpalvane.so: "},
@@ -218,10 +223,14 @@ TEST_F(MpiWorker, StartFailures) {
        "The export configuration " + configPath + " cannot be read: not well-formed XML ("},
       {"export configuration not XML", "", "", "VornDbExportData", nullptr,
        "The export configuration " + configPath + " cannot be read: not well-formed XML ("},
+      {"export configuration is a folder", "", "", nullptr, nullptr,
+       "The export configuration " + configPath + " cannot be read: Is a directory\n", true},
       {"empty model file", "", "", nullptr, "",
        "The model file " + modelPath + " cannot be loaded: the file is empty or cannot be read"},
       {"truncated model file", "", "", nullptr, "<?xml version=\"1.0\"?><VornConfiguration><Version>18",
        "The model file " + modelPath + " cannot be loaded: not well-formed XML ("},
+      {"corrupt model file", "", "", nullptr, "\x1f\x8b\x08garbled\x01",
+       "The model file " + modelPath + " cannot be loaded: neither XML nor an enciphered model file ("},
   };
   for (const Failure& f : failures) {
     SCOPED_TRACE(f.name);
@@ -239,6 +248,10 @@ TEST_F(MpiWorker, StartFailures) {
     ASSERT_TRUE(config.WriteConfig(configPath));
     if (f.model) std::ofstream(modelPath, std::ios::binary | std::ios::trunc) << f.model;
     if (f.config) std::ofstream(configPath, std::ios::binary | std::ios::trunc) << f.config;
+    if (f.configIsFolder) {
+      fs::remove(configPath);
+      fs::create_directories(configPath);
+    }
     const std::string& terminal = f.terminal;
     const int rc = Run("ostrel", 3, f.env, Link());
     ASSERT_NE(rc, 124) << "the job hung";

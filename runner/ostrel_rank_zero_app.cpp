@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -18,15 +19,20 @@ COstrelRankZeroApp::~COstrelRankZeroApp() = default;
 
 bool COstrelRankZeroApp::CreateStrevTree(const std::string& runDir, const std::string& caseListName) {
   const std::string path = runDir + "/" + caseListName;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    const int error = errno;
+  const auto unreadable = [&](const char* cause) {
     LogMsg(-1, 129, path.c_str());
-    std::fprintf(stderr, "The case list %s cannot be read: %s\n", path.c_str(), std::strerror(error));
+    std::fprintf(stderr, "The case list %s cannot be read: %s\n", path.c_str(), cause);
     m_bCaseListFailed = true;
     return false;
-  }
+  };
+  // A directory opens like a file and then reads as an empty list.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return unreadable(std::strerror(EISDIR));
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return unreadable(std::strerror(errno));
   m_schedule.ReadCaseList(in, [this](int level, const std::string& text) { Log(level, text); });
+  // A list cut short by a read error would pass for a shorter list.
+  if (in.bad()) return unreadable("a read error ended the reading");
   m_nCaseCount = m_schedule.m_nCaseCount;
   m_nTreeCount = static_cast<int>(m_schedule.m_aTrees.size());
   m_account.SetCases(m_schedule.m_aListed);
