@@ -61,6 +61,20 @@ void PairEnds(const LinkEnds& sources, const LinkEnds& destinations,
   }
 }
 
+// The record of a link of the stream from one end to another: each end's
+// unit, unit type and quantity.
+std::unique_ptr<CDbLinkData> LinkRecord(std::int32_t stream, std::int32_t modelId, const CDbLink& from,
+                                        const CDbLink& to, CVornDbExportData* owner) {
+  auto record = std::make_unique<CDbLinkData>(stream, modelId, owner);
+  record->m_nSourceID = from.m_nNodeID;
+  record->m_nSourceUnitTypeID = from.m_nUnitTypeID;
+  record->m_dFromValue = from.m_dValue;
+  record->m_nDestinationID = to.m_nNodeID;
+  record->m_nDestinationUnitTypeID = to.m_nUnitTypeID;
+  record->m_dToValue = to.m_dValue;
+  return record;
+}
+
 const CDbInventory* FindInventory(const CDbPeriod& period, std::int32_t streamId, std::int32_t modelId) {
   const CDbInventory probe(streamId, modelId);
   if (period.m_paInventories.m_pfnCompare == &CDbDataObject::CompareNodeAndId)
@@ -115,60 +129,30 @@ void CDbSolution::FillInventoryLinks(CVornModelFile* /*modelFile*/, CDbCase* dbC
       period->m_paLinkData.Add(std::move(record));
     };
 
+    // A material link record with the stream's tag and the tags of its two ends.
+    const auto materialLink = [&](std::int32_t stream, const CDbLink& from, const CDbLink& to, bool unique) {
+      auto record = LinkRecord(stream, modelId, from, to, m_pDbData);
+      record->m_strSTRMID = StreamTag(model, stream);
+      record->m_strNodeFrom = GetLinkUnitTag(&from, model);
+      record->m_strNodeTo = GetLinkUnitTag(&to, model);
+      append(std::move(record), unique);
+    };
     PairEnds(period->m_paLinks1, period->m_paLinks2, [&](const CDbLink& source, const CDbLink& destination) {
       const std::int32_t stream = source.m_nID;
       if (!FindInventory(*period, stream, modelId)) {
-        auto record = std::make_unique<CDbLinkData>(stream, modelId, m_pDbData);
-        record->m_nSourceID = source.m_nNodeID;
-        record->m_nSourceUnitTypeID = source.m_nUnitTypeID;
-        record->m_dFromValue = source.m_dValue;
-        record->m_nDestinationID = destination.m_nNodeID;
-        record->m_nDestinationUnitTypeID = destination.m_nUnitTypeID;
-        record->m_dToValue = destination.m_dValue;
-        record->m_strSTRMID = StreamTag(model, source.m_nID);
-        record->m_strNodeTo = GetLinkUnitTag(&destination, model);
-        record->m_strNodeFrom = GetLinkUnitTag(&source, model);
-        append(std::move(record), false);
+        materialLink(stream, source, destination, false);
         return;
       }
-      CDbLink tank(stream, 0);
+      // An inventoried stream goes into its tank and out of it again.
+      CDbLink tank(stream, stream);
       tank.m_nUnitTypeID = kTankUnitType;
-      const std::string tankTag = GetLinkUnitTag(&tank, model);
-
-      auto into = std::make_unique<CDbLinkData>(stream, modelId, m_pDbData);
-      into->m_nSourceID = source.m_nNodeID;
-      into->m_nSourceUnitTypeID = source.m_nUnitTypeID;
-      into->m_dFromValue = source.m_dValue;
-      into->m_nDestinationID = stream;
-      into->m_nDestinationUnitTypeID = kTankUnitType;
-      into->m_dToValue = 0.0;
-      into->m_strSTRMID = StreamTag(model, source.m_nID);
-      into->m_strNodeFrom = GetLinkUnitTag(&source, model);
-      into->m_strNodeTo = tankTag;
-      append(std::move(into), true);
-
-      auto out = std::make_unique<CDbLinkData>(stream, modelId, m_pDbData);
-      out->m_nSourceID = stream;
-      out->m_nSourceUnitTypeID = kTankUnitType;
-      out->m_dFromValue = 0.0;
-      out->m_nDestinationID = destination.m_nNodeID;
-      out->m_nDestinationUnitTypeID = destination.m_nUnitTypeID;
-      out->m_dToValue = destination.m_dValue;
-      out->m_strSTRMID = StreamTag(model, destination.m_nID);
-      out->m_strNodeTo = GetLinkUnitTag(&destination, model);
-      out->m_strNodeFrom = tankTag;
-      append(std::move(out), true);
+      tank.m_dValue = 0.0;
+      materialLink(stream, source, tank, true);
+      materialLink(stream, tank, destination, true);
     });
 
     PairEnds(period->m_paLinks3, period->m_paLinks4, [&](const CDbLink& source, const CDbLink& destination) {
-      auto record = std::make_unique<CDbLinkData>(source.m_nID, modelId, m_pDbData);
-      record->m_nSourceID = source.m_nNodeID;
-      record->m_nSourceUnitTypeID = source.m_nUnitTypeID;
-      record->m_dFromValue = source.m_dValue;
-      record->m_nDestinationID = destination.m_nNodeID;
-      record->m_nDestinationUnitTypeID = destination.m_nUnitTypeID;
-      record->m_dToValue = destination.m_dValue;
-      period->m_paUtilityLinkData.Add(std::move(record));
+      period->m_paUtilityLinkData.Add(LinkRecord(source.m_nID, modelId, source, destination, m_pDbData));
     });
   }
 }
