@@ -308,7 +308,8 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
       if (localModels[i] != nullptr) solution.FillSolution(localModels[i], false, true, localCodes[i], localNames[i]);
     Log(data, "...global model - finsihed loading transfer data\n");
   }
-  if (data.m_nExportKind == 2) solution.m_bExportKind2 = 1;
+  // A run of export kind 2 leaves the raw receipts and shipments to the host that runs it.
+  if (data.m_nExportKind == 2) solution.m_bSkipRawReceipts = 1;
 
   Log(data, "...create database objects\n");
   // The solution's model is the run's main model: the model object its fill makes next.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <string>
 
@@ -14,6 +15,7 @@
 #include "results/objects/db_solution.h"
 #include "results/vorn_db_export.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
+#include "standins/file_name_manager.h"
 
 namespace {
 
@@ -144,6 +146,45 @@ TEST_F(DbManagerFillTest, TheExportWritesTheFilledCase) {
   EXPECT_EQ(count("SELECT count(*) FROM PrNode"), "2");  // the dummy node and the main model's
   EXPECT_EQ(count("SELECT count(*) FROM PrModel"), "1");
   EXPECT_EQ(count("SELECT RowName FROM PrPrimalRow"), "OBJFN");
+  sqlite3_close(db);
+}
+
+// Export kind 2 leaves the raw receipts and shipments to its host: the fill of the model is told to skip them.
+TEST_F(DbManagerFillTest, ExportKindTwoSkipsTheRawReceipts) {
+  for (const int kind : {1, 2}) {
+    m_export.m_nExportKind = kind;
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 10.0}};
+    // Kind 2 finds the case's solution file by the file-name manager's name in the base directory.
+    solution.Save(kind == 2 ? (m_dir / CreateFileNameManager()->GetSolutionFileName(4)).string()
+                            : (m_dir / "M" / "Solution.Fil").string());
+    CDbManager manager(m_export.m_pModel.get(), &m_export);
+    Fill(manager);
+    EXPECT_EQ(manager.GetSolution()->m_bSkipRawReceipts, kind == 2 ? 1 : 0) << "kind " << kind;
+  }
+}
+
+// A solution file shorter than its header's counts is refused: the case's output fails with the
+// fill's failure, and none of its rows is written.
+TEST_F(DbManagerFillTest, ATruncatedSolutionFileFailsTheCase) {
+  SaveSolutionFile();
+  const std::filesystem::path path = m_dir / "M" / "Solution.Fil";
+  std::filesystem::resize_file(path, std::filesystem::file_size(path) - 5);
+  m_export.m_strDatabaseDirectory = m_dir.string();
+  m_export.m_strDatabaseDescription = "Results";
+  EXPECT_FALSE(m_export.WriteDatabaseOutput(true, true, 4, "Four", 4, false, false));
+  EXPECT_FALSE(m_export.GetDatabaseFailure().empty());
+  m_export.m_pModel->m_outputTables.RemoveAll();
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2((m_dir / "M" / "Results.Mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+    sqlite3_stmt* stmt = nullptr;
+    // Either no case table exists, or it holds no row of this case.
+    if (sqlite3_prepare_v2(db, "SELECT count(*) FROM PrCase WHERE CaseID = 4", -1, &stmt, nullptr) == SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW) {
+      EXPECT_EQ(sqlite3_column_int(stmt, 0), 0);
+    }
+    sqlite3_finalize(stmt);
+  }
   sqlite3_close(db);
 }
 

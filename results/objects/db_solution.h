@@ -67,7 +67,6 @@ class CDbSolution : public CObject {
   std::int32_t m_nVolumeBasis = 0;      // the model's setting VOLBASIS, copied by the case fill
   std::uint8_t m_bSingleModel = 1;      // cleared for a global model
   std::uint8_t m_bVolumeConversion = 0;  // VOLBASIS 0 with VolumeConversionSectionOn 1
-  std::uint8_t m_bExportKind2 = 0;      // the export context's kind is 2
   std::string m_strDescription;         // "Description" of "PrSolution"
   std::string m_strSystemVersion;       // "SystemVersion" of "PrSolution"
   std::string m_strWorkText1;           // working texts of the fill
@@ -101,7 +100,7 @@ class CDbSolution : public CObject {
   double m_dObjectiveValue = 0.0;
   std::string m_strHeaderText;
   std::int32_t m_nCurrentNodeId = 0;  // the node the fill made last
-  std::uint8_t m_bSkipRawReceipts = 0;
+  std::uint8_t m_bSkipRawReceipts = 0;  // set before the main model's fill in export kind 2
 
   // The result objects of one model of the case; false when the table map
   // or the model's primal node is missing, or a global builder fails.
