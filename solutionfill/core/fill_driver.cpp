@@ -32,6 +32,10 @@ class CFillLog {
   void Step(const char* text) const {
     if (m_pLogging) m_pLogging->Write(text);
   }
+  // A step that does not run on this call says so, with the reason, in place of its step line.
+  void Skipped(const char* step, const char* why) const {
+    if (m_pLogging) m_pLogging->Write(std::string("...") + step + " skipped: " + why + "\n");
+  }
 
  private:
   ILogging* m_pLogging;
@@ -214,8 +218,12 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
   }
   model->m_nUOMState = 2;
 
-  log.Step("...read tables.map and fil\n");
-  if (mainSettings.m_UseZelunMGOn.GetValue() == 0 && !ReadTablesMap(*m_pDbData, modelFile, true, true)) return false;
+  if (mainSettings.m_UseZelunMGOn.GetValue() == 0) {
+    log.Step("...read tables.map and fil\n");
+    if (!ReadTablesMap(*m_pDbData, modelFile, true, true)) return false;
+  } else {
+    log.Skipped("read tables.map and fil", "UseZelunMGOn is on; the first table read loads the case's table index");
+  }
   const CTableMapDimensions dims = GetTableMapDimensions(*modelFile);
 
   log.Step("...get misc data\n");
@@ -293,8 +301,12 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     }
     log.Step("...BuildGlobalGroupQualities\n");
     BuildGlobalGroupQualities(modelFile, &dbCase, model);
-    log.Step("...BuildBlendQualities\n");
-    if (mainSettings.m_UseNimboOn.GetValue() != 0) BuildBlendQualities(modelFile, &dbCase, model, nullptr);
+    if (mainSettings.m_UseNimboOn.GetValue() != 0) {
+      log.Step("...BuildBlendQualities\n");
+      BuildBlendQualities(modelFile, &dbCase, model, nullptr);
+    } else {
+      log.Skipped("BuildBlendQualities", "UseNimboOn is off; the plants' runs built their blend qualities");
+    }
     log.Step("...done creating global objects\n");
   } else {
     log.Step("...create local objects\n");
@@ -352,8 +364,14 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     log.Step("...done creating periodic objects\n");
   }
 
-  log.Step("...ProcessGlobalPROCLIM\n");
-  if (isGlobal && settings.m_UseZelunMGOn.GetValue() == 0) ProcessGlobalPROCLIM(modelFile, model, &dbCase);
+  if (!isGlobal) {
+    log.Skipped("ProcessGlobalPROCLIM", "not the main run of a global model");
+  } else if (settings.m_UseZelunMGOn.GetValue() != 0) {
+    log.Skipped("ProcessGlobalPROCLIM", "UseZelunMGOn is on");
+  } else {
+    log.Step("...ProcessGlobalPROCLIM\n");
+    ProcessGlobalPROCLIM(modelFile, model, &dbCase);
+  }
   log.Step("...SetProcLimMinMax\n");
   SetProcLimMinMax(modelFile, &dbCase, model, isGlobal, isLocalModel, multiPeriod);
   log.Step("...BuildCapacityLimits\n");

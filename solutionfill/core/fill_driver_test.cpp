@@ -215,6 +215,20 @@ TEST_F(FillDriverTest, StatusTextsGoToTheOwnerWindow) {
   EXPECT_EQ(FilledModel()->m_strTag, "");
 }
 
+// Every step line stands for a step that ran; a step that does not run on this call says why instead.
+TEST_F(FillDriverTest, AStepThatDoesNotRunLogsThatItWasSkipped) {
+  WriteTables({}, Directory({"AB"}, {1.0f}, {0}, {}, {}));
+  ASSERT_TRUE(Fill());
+  const auto logged = [this](const std::string& line) {
+    return std::find(m_log.lines.begin(), m_log.lines.end(), line) != m_log.lines.end();
+  };
+  EXPECT_FALSE(logged("...ProcessGlobalPROCLIM\n"));
+  EXPECT_TRUE(logged("...ProcessGlobalPROCLIM skipped: not the main run of a global model\n"));
+  EXPECT_TRUE(logged("...read tables.map and fil\n"));
+  EXPECT_TRUE(logged("...SetProcLimMinMax\n"));
+  EXPECT_TRUE(logged("...BuildEcoSum\n"));
+}
+
 TEST_F(FillDriverTest, ModelTypeAndWhereTheStreamVtwsGo) {
   WriteTables({}, Directory({"AB"}, {2.0f}, {0}, {}, {}));
   Model().m_settings.m_ModelType.SetValue(7);
