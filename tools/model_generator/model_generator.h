@@ -41,8 +41,9 @@ struct GeneratorOptions {
 bool ParseModelKind(const std::string& text, ModelKind& kind);
 const char* ModelKindName(ModelKind kind);
 
-// Sets the scale of a named size: "1k" (a Standard case of about 1,000 result
-// rows besides the settings) or "10k" (about 10,000). False for another name.
+// Sets the scale of a named size: "1k" (a Standard case that writes about 1,000
+// result rows besides its copy of the settings) or "10k" (about 10,000). False
+// for another name.
 bool ApplySize(const std::string& size, GeneratorOptions& options);
 
 // The number of periods the model of these options has.
