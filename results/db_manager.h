@@ -17,6 +17,7 @@ class CDbCase;
 class CDbSolution;
 class CVornDbExportData;
 class CVornModelFile;
+class IUnifiedTagsManager;
 
 // One row of "PrDatabaseVersion".
 class CDbDatabaseVersionRecord : public CObject {
@@ -129,6 +130,9 @@ class CDbManager : public CObject {
   bool ReadSolutionFile(CVornModelFile* model, CDbCase* dbCase, const std::vector<std::string>& localModelNames);
 
   CVornModelFile* m_pModel;  // not owned
+  // The product's unified-tags manager, when a host attached one (not owned): the solution reader then
+  // names rows and columns through it. Nothing in this system makes one.
+  const IUnifiedTagsManager* m_pUnifiedTags = nullptr;
   CAutoDestructArray<CPtrArray, CDbEnumTable*> m_paEnumTables;
   CDbDatabaseVersion m_version;
   plat::OleDateTime m_dtWriteStart;

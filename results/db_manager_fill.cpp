@@ -193,7 +193,7 @@ void FillModelPeriods(CVornDbExportData& data, CVornModelFile& model, CDbCase& d
 
 bool CDbManager::ReadSolutionFile(CVornModelFile* model, CDbCase* dbCase,
                                   const std::vector<std::string>& localModelNames) {
-  return ::ReadSolutionFile(*m_pSolution, model, dbCase, localModelNames);
+  return ::ReadSolutionFile(*m_pSolution, model, dbCase, localModelNames, m_pUnifiedTags);
 }
 
 bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int32_t givenCaseId,

@@ -15,6 +15,7 @@
 #include "solutionfill/core/table_map_dimensions.h"
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
+#include "standins/unified_tags.h"
 #include "tableio/db/db_connect_info.h"
 
 namespace {
@@ -145,6 +146,8 @@ CDbPrimal* CPrimalTreeBuilder::MakePrimal(const CSolutionFileRecord& record, con
   primal->m_strShortName = fullName;
   if (!m_context.m_bUseExtendedTags) {
     primal->m_strAliasName = fullName;
+  } else if (m_context.m_pUnifiedTags) {
+    m_context.m_pUnifiedTags->GetDisplayName(primal->m_strAliasName, fullName);
   } else {
     primal->m_strAliasName = column ? m_pTags->ParseColumnName(m_context.m_nModelType, fullName, true)
                                     : m_pTags->ParseRowName(m_context.m_nModelType, fullName, true);
@@ -312,9 +315,15 @@ std::string GetSolutionFilePath(CVornDbExportData& exportData, const CVornModelF
 }
 
 bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbCase,
-                      const std::vector<std::string>& localModelNames) {
+                      const std::vector<std::string>& localModelNames, const IUnifiedTagsManager* unifiedTags) {
   CVornDbExportData* exportData = solution.m_pDbData;
   if (!exportData || !model) return false;
+  // The wrapper lives for this read only, whichever way it ends.
+  IUnifiedTagsManagerWrapper::WrapperPtr wrapper;
+  if (unifiedTags) {
+    wrapper = IUnifiedTagsManagerWrapper::CreateInstance();
+    wrapper->SetManager(unifiedTags);
+  }
   const CVornModelFile& main = exportData->m_pModel ? *exportData->m_pModel : *model;
   const CSolutionFileLayout layout = GetSolutionFileLayout(main, *model);
   const std::string path = GetSolutionFilePath(*exportData, *model, dbCase ? dbCase->m_nID : 0);
@@ -332,6 +341,7 @@ bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbC
   context.m_astrLocalModelNames = localModelNames;
   context.m_pTags = exportData->m_pTagProcessor.get();
   context.m_bUseExtendedTags = main.m_settings.m_UseExtendedTagsOn.GetValue() != 0;
+  context.m_pUnifiedTags = wrapper.get();
   context.m_bUseZelunMG = main.m_settings.m_UseZelunMGOn.GetValue() != 0;
   context.m_bGlobalOptimizationBounding = main.m_settings.m_Zelun_GO_UseGlobalOptimizationBounding.GetValue() != 0;
   // The bounding columns are this case's: the model's index is read with its directory before the list is taken

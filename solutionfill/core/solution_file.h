@@ -15,6 +15,10 @@
 
 class CDbCase;
 class CDbSolution;
+class IUnifiedTagsManager;
+namespace IUnifiedTagsManagerWrapper {
+class CWrapper;
+}
 class CExtendedTagProcessor;
 class CVornDbExportData;
 class CVornModelFile;
@@ -35,6 +39,8 @@ struct CPrimalTreeContext {
   std::vector<std::string> m_astrLocalModelNames;
   CExtendedTagProcessor* m_pTags = nullptr;  // null: a processor without aliases splits the names
   bool m_bUseExtendedTags = false;           // display names through the tag processor
+  // With extended tags, when set: display names through the unified-tags wrapper instead.
+  const IUnifiedTagsManagerWrapper::CWrapper* m_pUnifiedTags = nullptr;
   bool m_bUseZelunMG = false;
   std::vector<std::string> m_astrTransferColumns;  // "T" + the first six characters of each TRANSFER row
   bool m_bGlobalOptimizationBounding = false;
@@ -58,6 +64,9 @@ std::string GetSolutionFilePath(CVornDbExportData& exportData, const CVornModelF
 // Reads the case's solution file into the solution's primal tree (what the
 // result manager's ReadSolutionFile does). False after a reported failure:
 // the file cannot be opened (2510) or its counts are impossible or not
-// backed by its length (282).
+// backed by its length (282). unifiedTags is the result manager's
+// unified-tags handle, null when it holds none: with one, a wrapper of the
+// utility library names the rows and columns for the whole read.
 bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbCase,
-                      const std::vector<std::string>& localModelNames);
+                      const std::vector<std::string>& localModelNames,
+                      const IUnifiedTagsManager* unifiedTags = nullptr);

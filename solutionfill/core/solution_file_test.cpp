@@ -17,6 +17,7 @@
 #include "solutionfill/core/testing/recording_log.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "standins/tresk.h"
+#include "standins/unified_tags.h"
 
 #include <unistd.h>
 
@@ -384,6 +385,28 @@ TEST_F(SolutionFileReadTest, ReadsTheModelsSolutionFileOrFailsOnAMissingOrDamage
     CDbSolution solution(&m_export);
     EXPECT_FALSE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}));
     EXPECT_EQ(solution.m_paPrimalNodes.GetSize(), 0);
+  }
+}
+
+// With extended tags, a unified-tags manager of the result manager names the rows and columns of the
+// read; without one the tag processor does.
+TEST_F(SolutionFileReadTest, AUnifiedTagsManagerNamesRowsAndColumns) {
+  class CPrefixManager : public IUnifiedTagsManager {
+   public:
+    std::string DisplayName(const std::string& fullName) const override { return "U:" + fullName; }
+  } manager;
+  const auto dbCase = MakeCase({"1"}, false);
+  m_export.m_pModel->m_settings.m_UseExtendedTagsOn.SetValue(1);
+  Writer writer(false, 9);
+  writer.rows = {{"OBJFN", 2, 1.0}};
+  writer.columns = {{"PURCABC", 2, 1.0}};
+  writer.Save((m_dir / "MODEL" / "Solution.Fil").string());
+  for (const bool attached : {true, false}) {
+    CDbSolution solution(&m_export);
+    ASSERT_TRUE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}, attached ? &manager : nullptr));
+    const CDbPrimalPeriod* period = FindNode(solution, "")->m_paPeriods[0];
+    EXPECT_EQ(FindIn(period->m_paRows, "OBJFN")->m_strAliasName == "U:OBJFN", attached);
+    EXPECT_EQ(FindIn(period->m_paColumns, "PURCABC")->m_strAliasName == "U:PURCABC", attached);
   }
 }
 
