@@ -30,6 +30,9 @@ std::atomic<COstrelSlaveApp*> g_pLogWorker{nullptr};
 
 using Clock = std::chrono::steady_clock;
 
+// The status of a post that only carries progress texts.
+constexpr int kProgressStatus = -999;
+
 double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
 bool EqualsNoCase(const std::string& a, const char* b) { return strcasecmp(a.c_str(), b) == 0; }
@@ -193,7 +196,7 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   }
   if (m_pDbData->m_pCurrentCase && model) ApplyCaseSettings(model->m_settings, *m_pDbData->m_pCurrentCase, &m_logging);
 
-  PrepareDataForDbResult(caseNumber, status.GetSolveStatus(), status.GetObjectiveValue());
+  PrepareDataForDbResult(caseNumber, status);
   Log(3, "SQL Server: PrepareDataForDatabaseOutput completed");
   LogF(3, "SQL Server: Current case info: pCaseData->m_nCaseNumber=%d; m_paAssembledCases num =%d", caseNumber,
        m_pDbData->m_paAssembledCases ? m_pDbData->m_paAssembledCases->GetSize() : 0);
@@ -232,16 +235,31 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   return true;
 }
 
-void COstrelSlaveApp::PrepareDataForDbResult(int caseNumber, int solveStatus, double objective) {
-  static const char* const kStatusTexts[] = {"",           "Optimal",           "MaxPass Exceeded",
-                                             "MaxIPass Exceeded", "Unbounded", "Infeasible",
-                                             "Non Recursed Model", "User Exit", "System Error",
-                                             "Max Time Exceeded"};
+const char* SolutionStatusText(int solveStatus) {
+  // The case fill reads a text by its first characters: 'C' 1, "MaxP" 2, "MaxI" 3, "UN" 4, 'I' 5,
+  // 'N' 6, "Us" 7, 'S' 8, "Max T" 9, 'A' 10, anything else 0.
+  static const char* const kTexts[] = {"",           "Converged",         "MaxPass Exceeded",   "MaxIPass Exceeded",
+                                       "UNBOUNDED",  "Infeasible",        "Non Recursed Model", "User Exit",
+                                       "System Error", "Max Time Exceeded", "Active Penalties"};
+  constexpr int kCount = static_cast<int>(sizeof kTexts / sizeof kTexts[0]);
+  return solveStatus >= 0 && solveStatus < kCount ? kTexts[solveStatus] : kTexts[0];
+}
+
+void StatusPostCallback(void* owner, int caseNumber, double value, const std::vector<std::string>& messages,
+                        int status) {
+  if (owner != nullptr) static_cast<COstrelSlaveApp*>(owner)->PostStatus(caseNumber, messages, status, value);
+}
+
+void COstrelSlaveApp::PrepareDataForDbResult(int caseNumber, const CNimboParallelSolveData& status) {
+  char text[128];
+  std::snprintf(text, sizeof text, "Preparing the database output of case %d", caseNumber);
+  StatusPostCallback(this, caseNumber, 1e30, {text}, kProgressStatus);
   m_pDbData->m_nOutputCaseNumber = caseNumber;
-  m_pDbData->m_strSolutionStatus = solveStatus >= 1 && solveStatus <= 9 ? kStatusTexts[solveStatus] : "";
-  m_pDbData->m_dObjectiveValue = objective;
-  m_pDbData->m_nPasses = 0;
-  m_pDbData->m_nIterations = 0;
+  m_pDbData->m_strSolutionStatus = SolutionStatusText(status.GetSolveStatus());
+  m_pDbData->m_dObjectiveValue = status.GetObjectiveValue();
+  m_pDbData->m_nPasses = status.GetPasses();
+  // The legacy case table keeps the iterations in 16 bits: a larger count is stored as the largest.
+  m_pDbData->m_nIterations = static_cast<std::int16_t>(std::clamp(status.GetIterations(), 0, 32767));
 }
 
 void COstrelSlaveApp::DeleteTempSolutionFiles(int caseNumber) {

@@ -16,6 +16,7 @@
 #include "runner/ostrel_app.h"
 #include "runner/ostrel_startup.h"
 #include "runner/slave_thread.h"
+#include "standins/nimbo_parallel_solve_data.h"
 
 class COstrelSlaveApp : public COstrelApp {
  public:
@@ -40,8 +41,10 @@ class COstrelSlaveApp : public COstrelApp {
   bool WriteDatabaseResults(int caseNumber, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                             const std::string& exportConfigPath);
   // What the case-database-export library hands the export before a case's
-  // output: the case's number, solution status text and objective value.
-  void PrepareDataForDbResult(int caseNumber, int solveStatus, double objective);
+  // output: the case's number, solution status text, objective value, passes
+  // and iterations from the case's status object; its progress goes to the
+  // main application through StatusPostCallback.
+  void PrepareDataForDbResult(int caseNumber, const CNimboParallelSolveData& status);
   // Removes the case's solution, recursion, PVTW and penalty files from the
   // model's directory and each local model's.
   void DeleteTempSolutionFiles(int caseNumber);
@@ -80,6 +83,17 @@ class COstrelSlaveApp : public COstrelApp {
   CCaseSolverLibrary m_solverLibrary;
   bool m_bExportConfig = false;
 };
+
+// The solution status text of a solve status, as the export's case fill reads
+// it: each status gives the "PrSolutionStatus" identifier of the same name
+// (0 Unknown, 1 Optimal, ..., 10 Active Penalties); any other status gives
+// the text of 0.
+const char* SolutionStatusText(int solveStatus);
+
+// The status posts of the case-result preparation: PostStatus(caseNumber,
+// messages, status, value) on the worker given as owner.
+void StatusPostCallback(void* owner, int caseNumber, double value, const std::vector<std::string>& messages,
+                        int status);
 
 // The case solver's log callback: forwards to the current worker's Log.
 extern "C" void LogCallback(int level, const char* text);

@@ -5,7 +5,7 @@
 namespace {
 
 const char kMagic[4] = {'N', 'P', 'S', 'D'};
-constexpr std::uint32_t kVersion = 1;
+constexpr std::uint32_t kVersion = 2;
 
 void PutU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
   for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
@@ -66,6 +66,8 @@ int CNimboParallelSolveData::GetObjectAsBYTEArray(std::unique_ptr<std::uint8_t[]
   std::uint64_t bits;
   std::memcpy(&bits, &m_dValue, sizeof bits);
   PutU64(out, bits);
+  PutU32(out, static_cast<std::uint32_t>(m_nPasses));
+  PutU32(out, static_cast<std::uint32_t>(m_nIterations));
   PutU32(out, static_cast<std::uint32_t>(m_astrMessages.size()));
   for (const std::string& text : m_astrMessages) {
     if (text.size() > kMaxSize) return -1;
@@ -97,10 +99,13 @@ bool CNimboParallelSolveData::SetObjectFromBYTEArray(const std::uint8_t* bytes, 
   if (MessageLength(bytes, static_cast<std::size_t>(size)) != size) return false;
   Reader r(bytes + kHeaderSize, static_cast<std::size_t>(size) - kHeaderSize);
   std::uint32_t version, caseNumber, status, count;
+  std::uint32_t passes = 0, iterations = 0;
   std::uint64_t bits;
-  if (!r.U32(version) || version != kVersion || !r.U32(caseNumber) || !r.U32(status) || !r.U64(bits) ||
-      !r.U32(count))
+  if (!r.U32(version) || (version != 1 && version != kVersion) || !r.U32(caseNumber) || !r.U32(status) ||
+      !r.U64(bits))
     return false;
+  if (version >= 2 && (!r.U32(passes) || !r.U32(iterations))) return false;
+  if (!r.U32(count)) return false;
   std::vector<std::string> texts;
   for (std::uint32_t i = 0; i < count; ++i) {
     std::uint32_t n;
@@ -112,6 +117,8 @@ bool CNimboParallelSolveData::SetObjectFromBYTEArray(const std::uint8_t* bytes, 
   m_nCaseNumber = static_cast<int>(caseNumber);
   m_nStatusCode = static_cast<int>(status);
   std::memcpy(&m_dValue, &bits, sizeof m_dValue);
+  m_nPasses = static_cast<int>(passes);
+  m_nIterations = static_cast<int>(iterations);
   m_astrMessages = std::move(texts);
   return true;
 }

@@ -1,10 +1,13 @@
 #pragma once
 // The status object of the nonlinear solver: a case number, a status code, a
-// value and message texts, serialised to a self-delimiting byte form so that
-// a reader of a stream of them can split it:
-//   "NPSD" | uint32 total length | uint32 version (1) | int32 case |
-//   int32 status | float64 value | uint32 text count | per text: uint32 length, bytes
+// value, the passes and LP iterations of a solved case and message texts,
+// serialised to a self-delimiting byte form so that a reader of a stream of
+// them can split it:
+//   "NPSD" | uint32 total length | uint32 version (2) | int32 case |
+//   int32 status | float64 value | int32 passes | int32 iterations |
+//   uint32 text count | per text: uint32 length, bytes
 // all little-endian; the total length counts every byte from the magic on.
+// Version 1 has no passes and iterations (both read as 0).
 
 #include <cstdint>
 #include <fstream>
@@ -21,6 +24,11 @@ class CNimboParallelSolveData {
   int GetCaseNumber() const { return m_nCaseNumber; }
   void SetStatusCode(int status) { m_nStatusCode = status; }
   void SetValue(double value) { m_dValue = value; }
+  // The recursion passes and the LP iterations of a solved case.
+  void SetPasses(int passes) { m_nPasses = passes; }
+  int GetPasses() const { return m_nPasses; }
+  void SetIterations(int iterations) { m_nIterations = iterations; }
+  int GetIterations() const { return m_nIterations; }
   void SetMessages(int count, const char* const* texts);
   void SetMessages(std::vector<std::string> texts) { m_astrMessages = std::move(texts); }
   const std::vector<std::string>& GetMessages() const { return m_astrMessages; }
@@ -47,6 +55,8 @@ class CNimboParallelSolveData {
   int m_nCaseNumber = 0;
   int m_nStatusCode = 0;
   double m_dValue = 0.0;
+  int m_nPasses = 0;
+  int m_nIterations = 0;
   std::vector<std::string> m_astrMessages;
   int m_nLogLevel = 0;
   std::ofstream* m_pLog = nullptr;

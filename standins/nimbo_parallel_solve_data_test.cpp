@@ -53,7 +53,7 @@ TEST(NimboParallelSolveDataTest, DamagedBytesAreRefused) {
   EXPECT_TRUE(damaged([](auto& b) { b.pop_back(); }));                  // shorter than its length
   EXPECT_TRUE(damaged([](auto& b) { b.push_back(0); }));                // longer than its length
   EXPECT_TRUE(damaged([](auto& b) { b[b.size() - 8] = 0xFF; }));        // text length beyond the end
-  EXPECT_TRUE(damaged([](auto& b) { b[8 + 4 + 4 + 4 + 8] = 0x7F; }));   // text count beyond the end
+  EXPECT_TRUE(damaged([](auto& b) { b[8 + 4 + 4 + 4 + 8 + 4 + 4] = 0x7F; }));  // text count beyond the end
   EXPECT_TRUE(damaged([](auto& b) { b[8] = 9; }));                      // version
   for (size_t cut = 0; cut < good.size(); ++cut) {
     CNimboParallelSolveData data;
@@ -61,6 +61,35 @@ TEST(NimboParallelSolveDataTest, DamagedBytesAreRefused) {
   }
   const std::uint8_t huge[8] = {'N', 'P', 'S', 'D', 0xFF, 0xFF, 0xFF, 0xFF};
   EXPECT_EQ(CNimboParallelSolveData::MessageLength(huge, 8), -1);
+}
+
+TEST(NimboParallelSolveDataTest, PassesAndIterationsTravelAndTheFirstVersionStillReads) {
+  CNimboParallelSolveData data;
+  data.SetCaseNumber(4);
+  data.SetStatusCode(5);
+  data.SetValue(12.5);
+  data.SetPasses(7);
+  data.SetIterations(70000);
+  data.SetMessages({"t"});
+  std::unique_ptr<std::uint8_t[]> bytes;
+  const int size = data.GetObjectAsBYTEArray(bytes);
+  CNimboParallelSolveData back;
+  ASSERT_TRUE(back.SetObjectFromBYTEArray(bytes.get(), size));
+  EXPECT_EQ(back.GetPasses(), 7);
+  EXPECT_EQ(back.GetIterations(), 70000);
+  EXPECT_EQ(back.GetMessages(), std::vector<std::string>{"t"});
+
+  // The first version: no passes and iterations between the value and the texts.
+  std::vector<std::uint8_t> first(bytes.get(), bytes.get() + size);
+  first.erase(first.begin() + 28, first.begin() + 36);
+  first[4] = static_cast<std::uint8_t>(first.size());
+  first[8] = 1;
+  ASSERT_TRUE(back.SetObjectFromBYTEArray(first.data(), static_cast<int>(first.size())));
+  EXPECT_EQ(back.GetSolveStatus(), 5);
+  EXPECT_EQ(back.GetObjectiveValue(), 12.5);
+  EXPECT_EQ(back.GetPasses(), 0);
+  EXPECT_EQ(back.GetIterations(), 0);
+  EXPECT_EQ(back.GetMessages(), std::vector<std::string>{"t"});
 }
 
 TEST(FileNameManagerTest, EveryNameCarriesTheCase) {

@@ -33,6 +33,8 @@ struct Outcome {
   int reportSize = 0;
   std::string statusFile = "Empty";
   std::string solutionId;
+  int passes = 1;
+  int iterations = 0;
 };
 
 struct Solver {
@@ -59,6 +61,8 @@ void ApplyWord(Outcome& o, const std::string& word) {
   else if (key == "reportsize") o.hasReportSize = true, o.reportSize = std::atoi(value.c_str());
   else if (key == "statusfile") o.statusFile = value;
   else if (key == "solutionid") o.solutionId = value;
+  else if (key == "passes") o.passes = std::atoi(value.c_str());
+  else if (key == "iterations") o.iterations = std::atoi(value.c_str());
 }
 
 // Reads the outcome file; returns false when this rank is told to fail creation.
@@ -171,6 +175,8 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
   report.SetCaseNumber(caseNumber);
   report.SetStatusCode(o.status);
   report.SetValue(o.hasObjective ? o.objective : 1000.0 + caseNumber);
+  report.SetPasses(o.passes);
+  report.SetIterations(o.iterations);
   report.SetMessages({"Case " + std::to_string(caseNumber) + " solved by the stand-in solver"});
   std::unique_ptr<std::uint8_t[]> bytes;
   const int size = report.GetObjectAsBYTEArray(bytes);

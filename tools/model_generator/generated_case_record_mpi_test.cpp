@@ -1,0 +1,115 @@
+// The record of each case of the generated case set after a run under
+// mpiexec (with a hard timeout): every solve status of the stand-in solver
+// lands as the solution status of the same name, with the case's passes and
+// iterations, in PrCase and in the legacy case table; the main application
+// hears the preparation of each case's output; and the infeasible step of the
+// parametric chain cuts the step after it when the worker exports it later.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <regex>
+#include <sstream>
+#include <vector>
+
+#include "runner/mpi_run_fixture.h"
+// After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
+#include "tools/model_generator/model_generator.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+class MpiGeneratedCases : public MpiRun {
+ protected:
+  void TearDown() override {
+    if (m_db) sqlite3_close(m_db);
+    MpiRun::TearDown();
+  }
+  // The rows of a query, each "a|b|..." followed by a blank.
+  std::string Rows(const std::string& sql) const {
+    std::string out;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return sqlite3_errmsg(m_db);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
+        const unsigned char* text = sqlite3_column_text(stmt, i);
+        out += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
+      }
+      out += " ";
+    }
+    sqlite3_finalize(stmt);
+    return out;
+  }
+  sqlite3* m_db = nullptr;
+};
+
+struct CaseOutcome {
+  int caseNumber;
+  int solveStatus;  // also the PrSolutionStatus identifier it must give
+  int passes;
+  int iterations;
+  const char* statusText;  // LGCASE's STATUS
+  int storedIterations;    // LGCASE's IOT
+};
+
+TEST_F(MpiGeneratedCases, EverySolveStatusLandsAsTheStatusOfTheSameName) {
+  // Case 5 stays the chain's infeasible step; every status 0 to 10 occurs once.
+  const CaseOutcome outcomes[] = {
+      {1, 0, 1, 10, "", 10},                    {2, 1, 2, 20, "Converged", 20},
+      {3, 2, 3, 30, "MaxPass Exceeded", 30},    {4, 3, 4, 40, "MaxIPass Exceeded", 40},
+      {5, 5, 5, 50, "Infeasible", 50},          {6, 4, 6, 60, "UNBOUNDED", 60},
+      {7, 6, 7, 70, "Non Recursed Model", 70},  {8, 7, 8, 80, "User Exit", 80},
+      {9, 8, 9, 90, "System Error", 90},        {10, 9, 10, 100, "Max Time Exceeded", 100},
+      {11, 10, 11, 40000, "Active Penalties", 32767},
+  };
+  model_gen::GeneratorOptions options;
+  options.kind = model_gen::ModelKind::kStandard;
+  options.cases = 11;
+  std::string error;
+  ASSERT_TRUE(model_gen::GenerateRunDirectory(dir_, options, error)) << error;
+  std::ostringstream words;
+  words << "* time=0.001\n";
+  for (const CaseOutcome& o : outcomes)
+    words << o.caseNumber << " status=" << o.solveStatus << " passes=" << o.passes << " iterations=" << o.iterations
+          << "\n";
+  Outcomes(words.str());
+
+  ConsoleProcess console(dir_, {"--workers", "1"});
+  ASSERT_GT(console.Port(), 0);
+  ASSERT_EQ(Run("ostrel", 2, "", Link(console.Port()), 240), 0) << ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 0) << Log(0);
+  console.Wait();
+  const std::string heard = console.Output();
+
+  ASSERT_EQ(sqlite3_open_v2((dir_ / "Results.Mdb").c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  std::string expectedCases, expectedLegacy;
+  for (const CaseOutcome& o : outcomes) {
+    expectedCases += std::to_string(o.caseNumber) + "|" + std::to_string(o.solveStatus) + "|" +
+                     std::to_string(o.passes) + " ";
+    expectedLegacy += std::to_string(o.caseNumber) + "|" + std::to_string(o.passes) + "|" +
+                      std::to_string(o.storedIterations) + "|" + (*o.statusText ? o.statusText : "NULL") + " ";
+    EXPECT_NE(heard.find("case " + std::to_string(o.caseNumber) + " status -999 value 1e+30 text "
+                         "Preparing the database output of case " + std::to_string(o.caseNumber) + "\n"),
+              std::string::npos)
+        << "case " << o.caseNumber << "\n" << heard;
+  }
+  EXPECT_EQ(Rows("SELECT CaseID, SolutionStatus, Passes FROM PrCase ORDER BY CaseID"), expectedCases);
+  EXPECT_EQ(Rows("SELECT S.StatusID FROM PrCase C JOIN PrSolutionStatus S ON S.StatusID = C.SolutionStatus "
+                 "WHERE C.CaseID = 6 AND S.Description = 'Unbounded'"),
+            "4 ");
+  EXPECT_EQ(Rows("SELECT \"CASE\", PASSES, IOT, STATUS FROM LGCASE ORDER BY \"CASE\""), expectedLegacy);
+
+  // One worker exports the cases in its own order: the chain's step 6 is cut only when the infeasible
+  // step 5 was exported before it.
+  std::vector<int> order;
+  const std::string worker = Log(1);
+  const std::regex started("Starting execution of case (\\d+)\\.");
+  for (std::sregex_iterator it(worker.begin(), worker.end(), started), end; it != end; ++it)
+    order.push_back(std::stoi((*it)[1].str()));
+  ASSERT_EQ(order.size(), 11u) << worker;
+  const auto at = [&](int c) { return std::find(order.begin(), order.end(), c) - order.begin(); };
+  EXPECT_EQ(Rows("SELECT CaseID, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"),
+            std::string("4|0 5|0 6|") + (at(5) < at(6) ? "1" : "0") + " ");
+}
+
+}  // namespace
