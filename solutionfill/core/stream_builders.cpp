@@ -350,7 +350,8 @@ bool ReportRowsFromWorksheet(const CVornModelFile& model, std::vector<fill::CRep
     fill::CReportRow row;
     if (table.GetKeyColumnCount() > 0) row.m_strName = table.GetKeyText(i, 0);
     row.m_strText = table.GetRowText(i);
-    for (int c = 0; c < table.GetColumnCount() && !row.m_bHasValue; ++c)
+    // The sheet's first two columns are the key and the text: the values begin at the third.
+    for (int c = 2; c < table.GetColumnCount() && !row.m_bHasValue; ++c)
       row.m_bHasValue = c != table.m_nTextColumn && !table.IsCellNull(i, c);
     rows.push_back(std::move(row));
   }

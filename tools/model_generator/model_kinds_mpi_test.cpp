@@ -85,11 +85,7 @@ const std::map<std::string, std::string> kMultiPeriodOnly = {
     {"RW_GroupedStreamsInventory", "inventories belong to multi-period models"},
 };
 // Known gaps: tables the model's features should fill, with the issue that builds what fills them.
-const std::map<std::string, int> kKnownGaps = {
-    // The alternate utility pairs are not read from the table index; the REPORT worksheet's key
-    // column counts as a value, so no report-writer unit is made and no report row matches.
-    {"PrAlternateUtility", 29}, {"PrReportRow", 29},
-};
+const std::map<std::string, int> kKnownGaps = {};
 
 // A value the results database must hold; gapIssue > 0: it waits for that issue and must still differ.
 struct Expected {
@@ -192,6 +188,9 @@ class MpiModelKinds : public MpiRun {
   static std::string Quality(const std::string& model, const std::string& tag) {
     return "(SELECT QualityID FROM PrQuality WHERE CaseID = 1 AND ModelID = " + model + " AND Tag = '" + tag + "')";
   }
+  static std::string Utility(const std::string& model, const std::string& tag) {
+    return "(SELECT UtilityID FROM PrUtility WHERE CaseID = 1 AND ModelID = " + model + " AND Tag = '" + tag + "')";
+  }
   static std::string Unit(const std::string& model, const std::string& tag) {
     return "(SELECT UnitID FROM PrUnit WHERE CaseID = 1 AND ModelID = " + model + " AND Tag = '" + tag + "')";
   }
@@ -243,6 +242,18 @@ class MpiModelKinds : public MpiRun {
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "SEV") + at,
          r::Severity(plant, p)},
+        {"the second power supplier stands in for power",
+         "SELECT count(*) FROM PrAlternateUtility WHERE CaseID = 1 AND ModelID = " + m + " AND UtilityID = " +
+             Utility(m, "PWX") + " AND AlternateUtilityID = " + Utility(m, "POW"),
+         1.0},
+        {"the second supplier's power, found through power's balance row",
+         "SELECT Cost FROM PrUtilityPurchase WHERE NodeID = " + m + " AND UtilityID = " + Utility(m, "PWX") + at,
+         r::UtilityPrice("PWX")},
+        {"no balance row of the second power supplier",
+         "SELECT count(*) FROM PrUtilityBalance WHERE ModelID = " + m + " AND UtilityID = " + Utility(m, "PWX") + at,
+         0.0},
+        {"the report row of the premium balance",
+         "SELECT count(*) FROM PrReportRow WHERE ModelID = " + m + " AND Description = 'Premium balance'" + at, 1.0},
         {"KPI of crude ANS bought", "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "PURCANS") + at,
          r::CrudeRun(plant, 0, k, p)},
         {"KPI definition kept for case 1", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m + " AND Tag = 'PURCANS'",
@@ -324,11 +335,8 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   CheckTables({&kNeverFilled, &kNotGlobal});
   const int k = m_options.crudes;
   std::vector<Expected> values = PlantValues("A", 0, 0);
-  for (Expected e : PlantValues("B", 1, 1)) {
-    // B's diesel is "DIE" in the network (LOCTAGS); the blend look-up takes that tag for the plant's own column.
-    if (e.what == "sulfur of the diesel blend") e.gapIssue = 29;
-    values.push_back(e);
-  }
+  // B's diesel is "DIE" in the network (LOCTAGS); the plant's own column "DSL" still names it.
+  for (const Expected& e : PlantValues("B", 1, 1)) values.push_back(e);
   const std::string global = Model("."), a = Model("A"), b = Model("B"), at = " AND CaseID = 1 AND PeriodID = " + Period(0);
   values.push_back({"crude ANS bought for the network",
                     "SELECT Activity FROM PrPurchase WHERE NodeID = " + global + " AND StreamID = " + Stream(global, "ANS") + at,
@@ -374,9 +382,9 @@ TEST_F(MpiModelKinds, GlobalModelInTheNonlinearMode) {
   values.push_back({"gravity of A's premium", blendQuality("Value", a, "PRM", "SPG"), r::PremiumSpg(0, k, 0)});
   values.push_back({"the network's maximum gravity of A's premium", blendQuality("MaxValue", a, "PRM", "SPG"),
                     r::kNetworkPremiumMaxSpg});
-  // The network names B's diesel by its own tag; the look-up of that tag goes the wrong way round.
+  // The network names B's diesel by its own tag for it, "DIE".
   values.push_back({"the network's maximum gravity of B's diesel", blendQuality("MaxValue", b, "DSL", "SPG"),
-                    r::kNetworkDieselMaxSpg, 29});
+                    r::kNetworkDieselMaxSpg});
   CheckValues(values);
 }
 

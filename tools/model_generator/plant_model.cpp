@@ -91,6 +91,8 @@ class CPlantBuilder {
     }
     for (const char* utility : r::kUtilities) d.utilities.push_back(utility);
     d.alternateStreams = {{"NPX", "NAP"}, {"BRX", "BRT"}};
+    // The second power supplier stands in for power: it has no balance row of its own.
+    d.alternateUtilities = {{"PWX", "POW"}};
     d.submodels = {"SCDU", "SRFM", "SHDT"};
     for (int u = 0; u < m_options.extraUnits; ++u) d.submodels.push_back(r::ExtraUnitName(u));
     d.volumeBasis = 1;
@@ -362,8 +364,7 @@ class CPlantBuilder {
         m_lp.Column(N("PURC" + tag, p), use, -r::UtilityPrice(tag));
         m_lp.Balance(N("UBAL" + tag, p), -r::UtilityPrice(tag));
       }
-      m_lp.Column(N("PURCPWX", p), 0.0, -r::UtilityPrice("PWX"));
-      m_lp.Balance(N("UBALPWX", p), -r::UtilityPrice("PWX"));
+      m_lp.Column(N("PURCPWX", p), 0.0, -r::UtilityPrice("PWX"));  // into the power balance
       m_lp.Column(N("SELLSTM", p), 0.0, 0.0);
       m_lp.Column(N("ABUYENR", p)).hi = 50.0;
       m_lp.Column(N("ASELEXP", p)).hi = 10.0;
