@@ -234,6 +234,10 @@ class MpiModelKinds : public MpiRun {
         {"recursed P-row of the hydrotreater feed",
          "SELECT Activity FROM PrPRow WHERE ModelID = " + m + " AND UnitID = " + Unit(m, "SHDT") + " AND Tag = 'PSULAVG'" + at,
          r::DstPoolSulfur(plant, k, p)},
+        {"hydrotreated distillate made, at the yield the solver recursed to",
+         "SELECT Activity FROM PrUnitOperationMaterial WHERE ModelID = " + m + " AND UnitID = " + Unit(m, "SHDT") +
+             " AND StreamID = " + Stream(m, "DHT") + at,
+         r::Hydrotreated(plant, k, p)},
         {"utilisation of the feed sulfur limit",
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "HDT") + at,

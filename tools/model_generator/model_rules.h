@@ -85,6 +85,9 @@ inline constexpr double kReformateYield = 0.85;
 inline constexpr double kReformerLpgYield = 0.10;
 inline constexpr double kReformerLoss = 0.05;
 inline constexpr double kHydrotreaterYield = 0.98;
+// The hydrotreater's yield as the unit table holds it; the solver recursed it (a general recursion
+// coefficient of the DHT balance in the feed column) to kHydrotreaterYield.
+inline constexpr double kHydrotreaterTableYield = 0.96;
 inline constexpr double kHydrotreaterLoss = 0.02;
 inline double ReformerFeed(int plant, int crudes, int period) {
   return CutProduction(plant, 1, crudes, period) * kReformerFeedShare;

@@ -267,7 +267,7 @@ class CPlantBuilder {
                          .Build());
     m_model.AddTable(CTableBuilder("SHDT", {"DST"})
                          .Row("VBALDST", {{"DST", 1}}, "Distillate feed")
-                         .Row("VBALDHT", {{"DST", -r::kHydrotreaterYield}}, "Hydrotreated distillate")
+                         .Row("VBALDHT", {{"DST", -r::kHydrotreaterTableYield}}, "Hydrotreated distillate")
                          .Row("VBALLOS", {{"DST", -r::kHydrotreaterLoss}}, "Loss")
                          .Row("UBALPOW", {{"DST", r::UtilityUse("SHDT", "POW")}})
                          .Row("UBALSTM", {{"DST", r::UtilityUse("SHDT", "STM")}})
@@ -539,22 +539,25 @@ class CPlantBuilder {
     recursion.periodCodes = codes;
     recursion.ends[0] = 1;  // recursed pool qualities
     recursion.ends[1] = 1;  // PCALC'd pool qualities: none
-    recursion.ends[2] = 2;  // one general recursion pair
-    recursion.ends[3] = 3;  // one distribution row
-    recursion.ends[4] = 3;  // then the susceptibilities
+    recursion.ends[2] = 3;  // two general recursion pairs
+    recursion.ends[3] = 4;  // one distribution row
+    recursion.ends[4] = 4;  // then the susceptibilities
     // In the nonlinear mode a recursed name carries the period and the plant code.
     const std::string suffix = m_options.nimbo ? N("", m_scope.periodNames ? 0 : -1) : std::string();
     side_file_testing::RecursionFile::Name pool{"RSULDST" + suffix, "", {}};
     side_file_testing::RecursionFile::Name general{"PSPGAVG", "SRFMNAP", {}};
+    // The hydrotreater's recursed yield, which replaces the unit table's static cell.
+    side_file_testing::RecursionFile::Name yield{"VBALDHT", "SHDTDST", {}};
     side_file_testing::RecursionFile::Name distribution{"DDSTDHT", "", {}};
     side_file_testing::RecursionFile::Name susceptibility{"SRONPRM", "", {}};
     for (int p = 0; p < Periods(); ++p) {
       pool.values.push_back(r::DstPoolSulfur(P, m_crudes, p));
       general.values.push_back(r::Spg("NAP") + 0.01);
+      yield.values.push_back(-r::kHydrotreaterYield);
       distribution.values.push_back(r::kHydrotreaterYield);
       susceptibility.values.push_back(0.35);
     }
-    recursion.names = {pool, general, distribution, susceptibility};
+    recursion.names = {pool, general, yield, distribution, susceptibility};
     for (int pass = 0; pass < r::kRecursionPasses; ++pass)
       recursion.passes.push_back({r::PassObjective(pass), 'O', r::PassIterations(pass), pass < 2 ? 2 - pass : 0, 0});
     m_model.files["Recursion.fil"] = recursion.Bytes(m_options.nimbo);
