@@ -249,6 +249,26 @@ TEST_F(OdbcWriteBackEndTest, RecreateAddColumnDropAndCreate) {
   }
 }
 
+// The MFC ODBC back end makes a text column as wide as declared, also wider
+// than 255 characters, so a long text fits whole.
+TEST_F(OdbcWriteBackEndTest, MfcOdbcTablesKeepTheDeclaredTextSize) {
+  for (const Target& target : m_targets) {
+    if (target.type != 8) continue;
+    SCOPED_TRACE(target.name);
+    Reset(target);
+    auto table = Open(target);
+    ASSERT_TRUE(table);
+    CColumnArray keys = Columns({{"NAME", kSqlVarChar, 20}});
+    CColumnArray data = Columns({{"QTY", kSqlInteger, 4}, {"NOTE", kSqlVarChar, 300}});
+    const std::string note(300, 'n');
+    CIoRowArray rows;
+    rows.Add(Row("R1", std::make_unique<CIoLongCell>(1, false, false), note));
+    ASSERT_EQ(table->RecreateTable(rows, keys, data), 1) << m_log.str();
+    EXPECT_EQ(Reload(target), "R1|1|" + note + "\n");
+    table->Close(1);
+  }
+}
+
 // A table name and values made to break out of their quotes stay a name and
 // values: the statements quote and escape them for the database at hand.
 TEST_F(OdbcWriteBackEndTest, HostileNamesAndValuesStayData) {

@@ -411,9 +411,9 @@ bool BuildCreateTable(CBaseTbl& t, const std::string& q, const std::string& tabl
       std::string definition;
       if (!QuoteColumnName(t, q, column->m_strName, definition)) return false;
       definition += " " + t.GetTypeName(column->m_nSqlType);
-      // A size outside 1 to 255 is refused by some sources (0 everywhere, above 255 by Jet): write 255.
+      // The size as declared; no source accepts a size below 1, so such a column gets 255.
       if (!t.GetCreateParams(column->m_nSqlType).empty()) {
-        const int size = column->m_nSize < 1 || column->m_nSize > 255 ? 255 : column->m_nSize;
+        const int size = column->m_nSize < 1 ? 255 : column->m_nSize;
         definition += "(" + std::to_string(size) + ")";
       }
       definitions.push_back(std::move(definition));

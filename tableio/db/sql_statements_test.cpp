@@ -153,7 +153,7 @@ TEST(SqlStatementsTest, SelectsCreateAndUnquotedConditions) {
   EXPECT_EQ(sql, "CREATE TABLE T (\"K\" CHAR(255))") << "no source accepts CHAR(0)";
   keys[0]->m_nSize = 300;
   ASSERT_TRUE(BuildCreateTable(t, "\"", "T", keys, CColumnArray(), sql));
-  EXPECT_EQ(sql, "CREATE TABLE T (\"K\" CHAR(255))");
+  EXPECT_EQ(sql, "CREATE TABLE T (\"K\" CHAR(300))") << "a wide column keeps its size";
   EXPECT_EQ(QuoteIdentifier("\"", "a\"b"), "\"a\"\"b\"");
   EXPECT_EQ(BuildColumnProbe("ACCESS", "T"), "SELECT TOP 1 * FROM T");
   EXPECT_EQ(BuildColumnProbe("Microsoft SQL Server", "T"), "SELECT TOP 1 * FROM T");
