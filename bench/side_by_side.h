@@ -93,7 +93,7 @@ inline bool ReportSideBySide(benchmark::State& state, const SideBySideTimes& tim
     state.counters[std::string("ours_") + workName + "_per_s"] = workPerRound / oursMedian;
     state.counters[std::string("anchor_") + workName + "_per_s"] = workPerRound / anchorMedian;
   }
-  std::printf("%s: ours min %.3f / median %.3f ms, anchor min %.3f / median %.3f ms, ratio worst %.2f / median %.2f\n",
+  std::printf("%s: ours min %.3f / median %.3f ms, anchor min %.3f / median %.3f ms, ratio worst %.3g / median %.3g\n",
               label.c_str(), oursMin * 1e3, oursMedian * 1e3, anchorMin * 1e3, anchorMedian * 1e3, worst, median);
   std::fflush(stdout);
   return true;

@@ -1,10 +1,12 @@
 // The table catalogue: the built-in tables, the assay and submodel tables,
 // and the facts derived from the catalogue after a load.
 
-#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
-#include <strings.h>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "modelfile/model_table_key_reader.h"
 #include "modelfile/vorn_model_file.h"
@@ -61,14 +63,35 @@ bool IsCommonStartDateSentinel(const plat::OleDateTime& date) {
   return date.IsValid() && std::fabs(date.GetValue() - sentinel.GetValue()) * 86400.0 < 0.5;
 }
 
-bool Contains(const std::vector<std::string>& names, const std::string& name) {
-  return std::find(names.begin(), names.end(), name) != names.end();
+std::string Lower(std::string text) {
+  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return text;
 }
 
-bool ContainsNoCase(const std::vector<std::string>& names, const std::string& name) {
-  return std::any_of(names.begin(), names.end(),
-                     [&](const std::string& n) { return strcasecmp(n.c_str(), name.c_str()) == 0; });
-}
+// The catalogue's tables by name for the steps that add many tables: one
+// look-up per name instead of a search of the whole catalogue. The first
+// table of a name wins, as with a search from the front.
+class TableIndex {
+ public:
+  template <typename Tables>
+  explicit TableIndex(const Tables& tables) {
+    m_byName.reserve(static_cast<std::size_t>(tables.GetSize()) + 256);
+    for (CVornModelFileTable* table : tables) m_byName.emplace(table->m_strName, table);
+  }
+  CVornModelFileTable* Find(const std::string& name) const {
+    const auto found = m_byName.find(name);
+    return found != m_byName.end() ? found->second : nullptr;
+  }
+  // Appends a new table to the catalogue and to the index.
+  template <typename Tables>
+  void Append(Tables& tables, const std::string& name, std::int32_t category) {
+    CVornModelFileTable* table = tables.GetAt(tables.Add(std::make_unique<CVornModelFileTable>(name, category)));
+    m_byName.emplace(table->m_strName, table);
+  }
+
+ private:
+  std::unordered_map<std::string_view, CVornModelFileTable*> m_byName;
+};
 
 }  // namespace
 
@@ -112,14 +135,30 @@ void CVornModelFile::PostLoadSetup(bool skipAssayAndSubmodelTables) {
   const char* conopt = std::getenv("CONOPT");
   s.m_Zelun_Solver.SetValue(conopt != nullptr && conopt[0] != '\0' ? 1 : 0);
 
-  for (const CatalogueRow& row : BuiltInCatalogue())
-    for (const char* name : row.names) AddCatalogueTable(name, row.category);
-  if (s.m_ModelType.GetValue() == 3) {
-    AddCatalogueTable("GBLNPER", 10);
-    AddCatalogueTable("ACCUQUAL", 10);
+  {
+    // Each built-in table is added when no table of its name is catalogued
+    // yet: one pass over the catalogue finds the built-in names it holds.
+    static const std::unordered_set<std::string_view> builtInNames = [] {
+      std::unordered_set<std::string_view> names{"GBLNPER", "ACCUQUAL"};
+      for (const auto* rows : {&BuiltInCatalogue(), &BuiltInCatalogueTail()})
+        for (const CatalogueRow& row : *rows) names.insert(row.names.begin(), row.names.end());
+      return names;
+    }();
+    std::unordered_set<std::string_view> present;
+    for (const CVornModelFileTable* table : m_tables)
+      if (builtInNames.count(table->m_strName) != 0) present.insert(table->m_strName);
+    const auto add = [&](const char* name, std::int32_t category) {
+      if (present.insert(name).second) m_tables.Add(std::make_unique<CVornModelFileTable>(name, category));
+    };
+    for (const CatalogueRow& row : BuiltInCatalogue())
+      for (const char* name : row.names) add(name, row.category);
+    if (s.m_ModelType.GetValue() == 3) {
+      add("GBLNPER", 10);
+      add("ACCUQUAL", 10);
+    }
+    for (const CatalogueRow& row : BuiltInCatalogueTail())
+      for (const char* name : row.names) add(name, row.category);
   }
-  for (const CatalogueRow& row : BuiltInCatalogueTail())
-    for (const char* name : row.names) AddCatalogueTable(name, row.category);
 
   const bool excelWasRunning = GetExcelApplication() != nullptr;
   FillDbConnectInfo();
@@ -180,20 +219,22 @@ void CVornModelFile::AddAssayTables() {
     if (name.size() > 8) name.resize(8);
   if (names.empty()) names.push_back("ASSAYS");
 
-  std::vector<std::string> kept;
+  const std::unordered_set<std::string> listed(names.begin(), names.end());
+  std::unordered_set<std::string> keptLower;  // kept names compare without regard to case
   for (int i = m_tables.GetSize() - 1; i >= 0; --i) {
     const CVornModelFileTable* table = m_tables[i];
     if (table->m_nCategory != kAssayCategory || table->m_strName == "ASSAYLIB") continue;
-    if (Contains(names, table->m_strName))
-      kept.push_back(table->m_strName);
+    if (listed.count(table->m_strName) != 0)
+      keptLower.insert(Lower(table->m_strName));
     else
       m_tables.RemoveAt(i);
   }
 
   m_assayTableNames.clear();
   m_nAssayTableSource = 0;
+  TableIndex index(m_tables);
   for (const std::string& name : names) {
-    if (const CVornModelFileTable* table = FindTable(name)) {
+    if (const CVornModelFileTable* table = index.Find(name)) {
       for (const CTableFile* file : table->m_files) {
         if (!file->m_bEnabled) continue;
         m_assayTableNames.push_back(name);
@@ -201,9 +242,7 @@ void CVornModelFile::AddAssayTables() {
       }
     }
     // Repeated names in the list are catalogued once.
-    if (!ContainsNoCase(kept, name) && FindTable(name) == nullptr) {
-      m_tables.Add(std::make_unique<CVornModelFileTable>(name, kAssayCategory));
-    }
+    if (keptLower.count(Lower(name)) == 0 && index.Find(name) == nullptr) index.Append(m_tables, name, kAssayCategory);
   }
 
   if (m_assayTableNames.empty() && m_dbConnectInfo.m_nType != 0) {
@@ -223,19 +262,20 @@ void CVornModelFile::AddSubmodelTables() {
   for (const std::string& key : keys)
     if (!key.empty()) names.push_back(key);
 
-  std::vector<std::string> kept;
+  const std::unordered_set<std::string> listed(names.begin(), names.end());
+  std::unordered_set<std::string> kept;
   for (int i = m_tables.GetSize() - 1; i >= 0; --i) {
     const CVornModelFileTable* table = m_tables[i];
     if (table->m_nCategory != kSubmodelCategory) continue;
-    if (Contains(names, table->m_strName))
-      kept.push_back(table->m_strName);
+    if (listed.count(table->m_strName) != 0)
+      kept.insert(table->m_strName);
     else
       m_tables.RemoveAt(i);
   }
+  TableIndex index(m_tables);
   for (const std::string& name : names) {
     // Repeated names in the list are catalogued once.
-    if (!Contains(kept, name) && FindTable(name) == nullptr)
-      m_tables.Add(std::make_unique<CVornModelFileTable>(name, kSubmodelCategory));
+    if (kept.count(name) == 0 && index.Find(name) == nullptr) index.Append(m_tables, name, kSubmodelCategory);
   }
   m_tables.Sort(CompareModelTables);
 }

@@ -28,7 +28,21 @@ bool ReadModelFileText(const std::string& path, std::string& text) {
   text.clear();
   std::ifstream in(plat::ResolvePath(path), std::ios::binary);
   if (!in) return false;
-  text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  // One read of the whole file when its size is known; else character by character.
+  in.seekg(0, std::ios::end);
+  const std::streamoff size = in.tellg();
+  in.seekg(0, std::ios::beg);
+  if (size > 0 && in) {
+    text.resize(static_cast<std::size_t>(size));
+    in.read(text.data(), size);
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    // A file that grew meanwhile is read to its end.
+    if (in) text.append(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  } else {
+    in.clear();
+    in.seekg(0, std::ios::beg);
+    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
   return !text.empty();
 }
 

@@ -1,12 +1,14 @@
 #include "modelfile/vorn_model_file_table.h"
 
 #include <strings.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cctype>
 
 #include "foundation/path_utils.h"
 #include "platform/exceptions.h"
+#include "platform/path_resolver.h"
 
 namespace {
 
@@ -18,10 +20,36 @@ std::string ToLower(std::string text) {
 
 }  // namespace
 
+// ------------------------------------------------------------ CTableFileDate
+
+CTableFileDate CTableFileDate::OfFile(std::shared_ptr<const std::string> directory, std::string filePart) {
+  CTableFileDate date;
+  date.m_bPending = true;
+  date.m_pDirectory = std::move(directory);
+  date.m_strFilePart = std::move(filePart);
+  return date;
+}
+
+const plat::OleDateTime& CTableFileDate::Get() const {
+  if (m_bPending) {
+    m_bPending = false;
+    std::string resolved;
+    struct stat status {};
+    const std::string path = MakeAbsolutePath(m_pDirectory ? *m_pDirectory : std::string(), m_strFilePart);
+    if (!plat::ResolveExistingPath(path, resolved) || ::stat(resolved.c_str(), &status) != 0)
+      m_date = plat::OleDateTime::Null();
+    else
+      m_date = plat::OleDateTime::FromTimeT(status.st_mtime);
+    m_pDirectory.reset();
+    std::string().swap(m_strFilePart);
+  }
+  return m_date;
+}
+
 // ---------------------------------------------------------------- CTableFile
 
-CTableFile::CTableFile(const std::string& name, bool enabled, const plat::OleDateTime& fileDate)
-    : m_strName(ToLower(name)), m_bEnabled(enabled), m_fileDate(fileDate) {}
+CTableFile::CTableFile(const std::string& name, bool enabled, CTableFileDate fileDate)
+    : m_strName(ToLower(name)), m_bEnabled(enabled), m_fileDate(std::move(fileDate)) {}
 
 std::string CTableFile::GetFilePart() const {
   std::string file;
@@ -54,13 +82,13 @@ CVornModelFileTable::CVornModelFileTable(const std::string& name, std::int32_t c
     : m_strName(name), m_nCategory(category) {}
 
 CVornModelFileTable::CVornModelFileTable(const std::string& name, const std::string& fileName, bool enabled,
-                                         std::int32_t category, const plat::OleDateTime& fileDate)
+                                         std::int32_t category, CTableFileDate fileDate)
     : m_strName(name), m_nCategory(category) {
-  if (!fileName.empty()) AddFile(fileName, enabled, fileDate);
+  if (!fileName.empty()) AddFile(fileName, enabled, std::move(fileDate));
 }
 
-int CVornModelFileTable::AddFile(const std::string& fileName, bool enabled, const plat::OleDateTime& fileDate) {
-  auto file = std::make_unique<CTableFile>(fileName, enabled, fileDate);
+int CVornModelFileTable::AddFile(const std::string& fileName, bool enabled, CTableFileDate fileDate) {
+  auto file = std::make_unique<CTableFile>(fileName, enabled, std::move(fileDate));
   if (m_files.LinearFind(file.get()) != nullptr) return -1;
   return m_files.Add(std::move(file));
 }

@@ -3,16 +3,40 @@
 // table (CTableFile): a file, or a file and a sheet or database table.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "foundation/ptr_array.h"
 #include "platform/object.h"
 #include "platform/ole_date_time.h"
 
+// The last-modified time of a table source. Either given, or taken from the
+// file system the first time it is read, so that loading a model touches no
+// table file: null when the file is not there.
+class CTableFileDate {
+ public:
+  CTableFileDate(const plat::OleDateTime& date) : m_date(date) {}  // a given date converts
+  // The date of filePart (absolute, or relative to directory), looked up on first use.
+  static CTableFileDate OfFile(std::shared_ptr<const std::string> directory, std::string filePart);
+
+  const plat::OleDateTime& Get() const;
+  operator const plat::OleDateTime&() const { return Get(); }
+  plat::OleDateTime::Status GetStatus() const { return Get().GetStatus(); }
+  bool IsValid() const { return Get().IsValid(); }
+  double GetValue() const { return Get().GetValue(); }
+
+ private:
+  CTableFileDate() = default;
+  mutable bool m_bPending = false;  // the file is still to be looked at
+  mutable std::shared_ptr<const std::string> m_pDirectory;
+  mutable std::string m_strFilePart;
+  mutable plat::OleDateTime m_date;
+};
+
 class CTableFile : public CObject {
  public:
   // The name is kept in lower case: "file" or "file[sheet]".
-  CTableFile(const std::string& name, bool enabled, const plat::OleDateTime& fileDate);
+  CTableFile(const std::string& name, bool enabled, CTableFileDate fileDate);
 
   // The part before "[".
   std::string GetFilePart() const;
@@ -23,7 +47,7 @@ class CTableFile : public CObject {
 
   std::string m_strName;
   bool m_bEnabled = true;
-  plat::OleDateTime m_fileDate;  // null when the file was not found
+  CTableFileDate m_fileDate;  // null when the file is not there
 
   // CompareTableFiles: by name, ignoring case.
   static int CompareElements(const void* a, const void* b);
@@ -36,11 +60,11 @@ class CVornModelFileTable : public CObject {
   CVornModelFileTable(const std::string& name, std::int32_t category);
   // Also adds one source when fileName is not empty.
   CVornModelFileTable(const std::string& name, const std::string& fileName, bool enabled, std::int32_t category,
-                      const plat::OleDateTime& fileDate);
+                      CTableFileDate fileDate);
 
   // Appends a source unless one of the same name (ignoring case) is listed;
   // returns its index, or -1 when it was not added.
-  int AddFile(const std::string& fileName, bool enabled, const plat::OleDateTime& fileDate);
+  int AddFile(const std::string& fileName, bool enabled, CTableFileDate fileDate);
 
   // For a table with sources an index outside them throws CInvalidArgException.
   std::string GetFileName(int i) const;    // empty without sources

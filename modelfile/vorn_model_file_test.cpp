@@ -114,6 +114,59 @@ TEST(VornModelFileTest, DatesTheSourcesThatExist) {
   std::filesystem::remove_all(dir);
 }
 
+// Reading the Tables section touches no source file: a source's date is
+// taken when it is first asked for, and kept from then on.
+TEST(VornModelFileTest, LooksAtASourceOnlyWhenItsDateIsAskedFor) {
+  const std::filesystem::path dir = std::filesystem::path(testing::TempDir()) / "vmf_late_dates";
+  std::filesystem::remove_all(dir);
+  std::filesystem::create_directories(dir);
+  CVornModelFile model;
+  model.m_strModelDir = dir.string();
+  plat::XmlDocument doc;
+  model.ReadTablesXml(ParseSection(doc, R"(<Tables>
+    <Table><Name>LATE</Name><File>Late.xls[S]</File><Enabled>1</Enabled><TableType>5</TableType></Table>
+    <Table><Name>LATE</Name><File>other.xls</File><Enabled>1</Enabled><TableType>5</TableType></Table>
+  </Tables>)"));
+  std::ofstream(dir / "Late.xls") << "x";  // made after the read
+  const CVornModelFileTable* late = model.FindTable("LATE");
+  ASSERT_EQ(late->m_files.GetSize(), 2);
+  EXPECT_TRUE(late->m_files[0]->m_fileDate.IsValid());
+  EXPECT_EQ(late->m_files[1]->m_fileDate.GetStatus(), plat::OleDateTime::Status::null);
+  std::filesystem::remove_all(dir);
+  EXPECT_TRUE(late->m_files[0]->m_fileDate.IsValid());  // as first found
+  std::ofstream(dir / "other.xls") << "x";
+  EXPECT_EQ(late->m_files[1]->m_fileDate.GetStatus(), plat::OleDateTime::Status::null);
+}
+
+// Many tables, some named twice and some with built-in names: each name is
+// catalogued once with all its sources, and a built-in name keeps its entry.
+TEST(VornModelFileTest, ManyTablesAreMergedByName) {
+  std::string text = "<Tables>";
+  for (int i = 0; i < 3000; ++i) {
+    const std::string name = i % 3 == 2 ? "T" + std::to_string(i - 1) : "T" + std::to_string(i);
+    text += "<Table><Name>" + name + "</Name><File>f" + std::to_string(i) +
+            ".xls</File><Enabled>1</Enabled><TableType>5</TableType></Table>";
+  }
+  text += "<Table><Name>BOUNDS</Name><File>b.xls</File><Enabled>1</Enabled><TableType>9</TableType></Table>";
+  text += "</Tables>";
+  CVornModelFile model;
+  plat::XmlDocument doc;
+  model.ReadTablesXml(ParseSection(doc, text));
+  ASSERT_EQ(model.m_tables.GetSize(), 2001);
+  EXPECT_EQ(model.FindTable("T1")->m_files.GetSize(), 2);
+  EXPECT_EQ(model.FindTable("T1")->GetFileName(1), "f2.xls");
+  EXPECT_EQ(model.FindTable("T2999"), nullptr);
+  EXPECT_EQ(model.FindTable("T2998")->m_files.GetSize(), 2);
+  EXPECT_EQ(model.FindTable("T0")->m_files.GetSize(), 1);
+  model.PostLoadSetup(true);
+  EXPECT_EQ(model.FindTable("BOUNDS")->m_nCategory, 9);
+  EXPECT_EQ(model.FindTable("BOUNDS")->m_files.GetSize(), 1);
+  int bounds = 0;
+  for (const CVornModelFileTable* table : model.m_tables) bounds += table->m_strName == "BOUNDS" ? 1 : 0;
+  EXPECT_EQ(bounds, 1);
+  EXPECT_NE(model.FindTable("CAPS"), nullptr);
+}
+
 TEST(VornModelFileTest, TablesServersAndWenuTablesSurviveAWriteAndARead) {
   CVornModelFile model;
   model.m_tables.Add(std::make_unique<CVornModelFileTable>("BUY", "buy.xls[Buy]", true, 8, plat::OleDateTime()));

@@ -1,25 +1,20 @@
-#include <sys/stat.h>
-
 #include <cstdlib>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
 
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
-#include "platform/path_resolver.h"
-
-namespace {
-
-// The last-modified time of a table source; null when the file is not there.
-plat::OleDateTime GetSourceFileDate(const std::string& path) {
-  std::string resolved;
-  struct stat status {};
-  if (!plat::ResolveExistingPath(path, resolved) || ::stat(resolved.c_str(), &status) != 0)
-    return plat::OleDateTime::Null();
-  return plat::OleDateTime::FromTimeT(status.st_mtime);
-}
-
-}  // namespace
 
 void CVornModelFile::ReadTablesXml(const plat::XmlNode& tables) {
+  // The tables by name while the section is read: one look-up per entry, not a search of the catalogue.
+  std::size_t entries = 0;
+  for (const plat::XmlNode& entry : tables.ChildNodes()) entries += entry.IsElement() ? 1 : 0;
+  std::unordered_map<std::string_view, CVornModelFileTable*> byName;
+  byName.reserve(static_cast<std::size_t>(m_tables.GetSize()) + entries);
+  const auto modelDir = std::make_shared<const std::string>(m_strModelDir);
+  for (CVornModelFileTable* table : m_tables) byName.emplace(table->m_strName, table);
+
   for (const plat::XmlNode& entry : tables.ChildNodes()) {
     if (entry.Name() != "Table") continue;
     // Every entry starts empty: a missing child never takes the previous entry's value.
@@ -38,15 +33,19 @@ void CVornModelFile::ReadTablesXml(const plat::XmlNode& tables) {
     std::string filePart;
     std::string sheet;
     SplitQualifiedName(file, filePart, sheet);
-    const plat::OleDateTime fileDate = GetSourceFileDate(MakeAbsolutePath(m_strModelDir, filePart));
+    // The file itself is looked at only when its date is asked for.
+    CTableFileDate fileDate = CTableFileDate::OfFile(modelDir, std::move(filePart));
     const bool isEnabled = std::atoi(enabled.c_str()) != 0;
     std::int32_t category = std::atoi(tableType.c_str());
     if (name == "RECEIVE" || name == "SHIP") category = 8;
 
-    if (CVornModelFileTable* table = FindTable(name))
-      table->AddFile(file, isEnabled, fileDate);
-    else
-      m_tables.Add(std::make_unique<CVornModelFileTable>(name, file, isEnabled, category, fileDate));
+    if (const auto found = byName.find(name); found != byName.end()) {
+      found->second->AddFile(file, isEnabled, std::move(fileDate));
+    } else {
+      CVornModelFileTable* table = m_tables.GetAt(
+          m_tables.Add(std::make_unique<CVornModelFileTable>(name, file, isEnabled, category, std::move(fileDate))));
+      byName.emplace(table->m_strName, table);
+    }
   }
 }
 
