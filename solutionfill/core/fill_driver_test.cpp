@@ -7,6 +7,7 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "caseset/modeltables/table_file_fixtures.h"
@@ -23,6 +24,7 @@ namespace {
 namespace fs = std::filesystem;
 using table_fixtures::ByteWriter;
 using table_fixtures::Table;
+constexpr double kBlankCell = 1e30;
 
 // A classic matrix directory with the given streams (code, VTW, balance
 // basis), utilities and submodels, basis 1.
@@ -236,6 +238,105 @@ TEST_F(FillDriverTest, ModelTypeAndWhereTheStreamVtwsGo) {
   EXPECT_EQ(FilledModel()->m_nModelTypeID, 0);
   EXPECT_TRUE(FilledModel()->m_paVTWs.IsEmpty());
   EXPECT_EQ(Case().m_pFirstPeriod->m_paVTWs.GetSize(), 1);
+}
+
+// The primal record of the main call's node in its one period.
+CDbPrimal& AddPrimal(CDbSolution& solution, bool row, const std::string& name, double activity, double slack,
+                     const std::string& status = "BS", double marginal = 0.0) {
+  CDbPrimalPeriod& period = *solution.m_paPrimalNodes[0]->m_paPeriods[0];
+  auto& list = row ? period.m_paRows : period.m_paColumns;
+  auto primal = std::make_unique<CDbPrimal>(name);
+  primal->m_dActivity = activity;
+  primal->m_dSlack = slack;
+  primal->m_strStatus = status;
+  primal->m_dMarginalValue = marginal;
+  primal->m_dLoRHS = 0;
+  primal->m_dHiRHS = 100;
+  CDbPrimal& made = *primal;
+  list.Add(std::move(primal));
+  list.Sort(&CDbPrimal::CompareElements);
+  return made;
+}
+
+// One standard model through the driver in the nonlinear mode with the database output on: the
+// parametric overrides replace a blend specification, a group specification and a sale price; the
+// specification rows found at their bounds make the blend and group qualities spec-active; the
+// penalty columns of both are priced by the qualities' penalty prices; the second power supplier is an
+// alternate utility: no balance of its own and no out-of-balance finding, even from a row of its name.
+TEST_F(FillDriverTest, PenaltiesSpecBoundsOverridesAndAlternateUtilities) {
+  table_fixtures::MatrixDirectory directory;
+  directory.streams = {{"GAS", 1.0f, 0, 1}, {"NAP", 1.0f, 0, 1}};
+  directory.utilities = {"POW", "PWX"};
+  directory.alternateUtilities = {{"PWX", "POW"}};
+  directory.volumeBasis = 1;
+  WriteTables({Table{"BLENDS", {"GAS"}, {"SPEC"}, {"Gasoline"}, {1}},
+               Table{"BLNMIX", {"NAP"}, {"GAS"}, {}, {1}},
+               Table{"BLNXXX", {"NAP"}, {"RON", "SUL"}, {}, {92, 5}},
+               Table{"SCALE", {"RON", "SUL"}, {"SCALE", "PENALTY"}, {}, {1, 2, 1, 3}},
+               Table{"BLNSPEC", {"NRON"}, {"GAS"}, {}, {90}},
+               Table{"GROUPS", {"GSL"}, {"GAS"}, {"Gasolines"}, {1}},
+               Table{"BLNSPEX", {"XSUL"}, {"GSL"}, {}, {10}},
+               Table{"SELL", {"GAS"}, {"VOL", "VPRICE"}, {"Gasoline"}, {1, 100}},
+               Table{"UTILBUY", {"POW", "PWX"}, {"GROUP"}, {"Power", "Power, second supplier"}, {kBlankCell, kBlankCell}}},
+              table_fixtures::ClassicDirectory(directory));
+  Model().m_settings.m_UseNimboOn.SetValue(1);
+  Model().m_settings.m_WriteDatabase.SetValue(1);
+  std::ofstream(m_home / "M" / "ParametricOverrides.dat")
+      << "NRONGAS 88.0 * * MIN\nXSULGSL 9.0 * * MIN\nSZZZGAS 120.0 * * MIN\n*END\n";
+  CDbSolution& solution = *m_solution;
+  AddPrimal(solution, false, "BNAPGAS", 10, 0);
+  AddPrimal(solution, true, "NRONGAS", 880, 0, "UL", -0.8);
+  AddPrimal(solution, false, "nRONGAS", 0.5, 0);
+  AddPrimal(solution, true, "XSULGSL", 50, 0, "LL");
+  AddPrimal(solution, false, "xSULGSL", 0.25, 0);
+  AddPrimal(solution, false, "SELLGAS", 10, 0);
+  AddPrimal(solution, false, "SZZZGAS", 0, 0);
+  AddPrimal(solution, true, "UBALPOW", 0, 0, "EQ", -0.07);
+  AddPrimal(solution, true, "UBALPWX", 0, 1.0);  // a stray row: the alternate gets no balance from it
+  AddPrimal(solution, false, "PURCPOW", 20, -0.07);
+  AddPrimal(solution, false, "PURCPWX", 5, 0);
+  ASSERT_TRUE(Fill());
+  CDbModel* model = FilledModel();
+  ASSERT_NE(model, nullptr);
+  const CDbPeriod& period = *Case().m_pFirstPeriod;
+  const auto findQuality = [&](const std::string& tag) -> std::int32_t {
+    for (const CDbQuality* q : model->m_paQualities)
+      if (q->m_strName == tag) return q->m_nID;
+    return -1;
+  };
+
+  const CDbBlendQuality* octane = nullptr;
+  for (const CDbBlendQuality* each : period.m_paBlendQualities)
+    if (each->m_nQualityID == findQuality("RON")) octane = each;
+  ASSERT_NE(octane, nullptr);
+  EXPECT_EQ(octane->m_dMinValue, 88.0);  // overridden
+  EXPECT_EQ(octane->m_bWorkFlag, 1);  // spec-active
+  const CDbGroupQuality* sulfur = nullptr;
+  for (const CDbGroupQuality* each : period.m_paGroupQualities)
+    if (each->m_nQualityID == findQuality("SUL")) sulfur = each;
+  ASSERT_NE(sulfur, nullptr);
+  EXPECT_EQ(sulfur->m_dMaxValue, 9.0);  // overridden
+  EXPECT_EQ(sulfur->m_bWorkFlag, 1);  // spec-active
+
+  // Penalties of the specification columns at the qualities' penalty prices.
+  std::vector<std::tuple<std::string, std::string, double>> penalties;
+  for (const CDbPenalty* each : period.m_paPenalties)
+    if (each->m_nID == 4) penalties.emplace_back(each->m_strTag1, each->m_strTag2, each->m_dActivity);
+  EXPECT_EQ(penalties, (std::vector<std::tuple<std::string, std::string, double>>{{"GAS", "RON", 1.0}, {"GSL", "SUL", 0.75}}));
+
+  ASSERT_EQ(period.m_paSales.GetSize(), 1);
+  EXPECT_EQ(period.m_paSales[0]->m_dPrice, 120.0);  // overridden
+
+  ASSERT_EQ(model->m_paAlternateUtilities.GetSize(), 1);
+  EXPECT_EQ(model->m_paAlternateUtilities[0]->m_strName, "PWX");
+  EXPECT_EQ(model->m_paAlternateUtilities[0]->m_strAlternateTag, "POW");
+  std::vector<std::string> balanced;
+  for (const CDbMaterialBalance* each : period.m_paUtilityBalances)
+    for (const CDbDefinition* utility : model->m_paUtilities)
+      if (utility->m_nID == each->m_nID) balanced.push_back(utility->m_strName);
+  EXPECT_EQ(balanced, (std::vector<std::string>{"POW"}));
+  EXPECT_EQ(period.m_nUobCount, 0);  // the stray row's slack is no finding either
+  EXPECT_EQ(period.m_paUtilityPurchases.GetSize(), 2);
 }
 
 TEST(BuildSolutionState, MergesThePassesOfAModel) {
