@@ -16,6 +16,7 @@
 #include "solutionfill/core/solver_side_files.h"
 #include "solutionfill/core/testing/recording_log.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
+#include "standins/file_name_manager.h"
 #include "standins/tresk.h"
 #include "standins/unified_tags.h"
 
@@ -385,6 +386,63 @@ TEST_F(SolutionFileReadTest, ReadsTheModelsSolutionFileOrFailsOnAMissingOrDamage
     CDbSolution solution(&m_export);
     EXPECT_FALSE(ReadSolutionFile(solution, m_export.m_pModel.get(), dbCase.get(), {}));
     EXPECT_EQ(solution.m_paPrimalNodes.GetSize(), 0);
+  }
+}
+
+// Where the solution file and the side files of case 12 are looked for: export kind 2 takes the
+// file-name manager's names (the solution file in the base directory, the side files in the model's
+// own directory); SQL Server output without an Access copy, in the multi-case engine mode and without
+// proving global optimality, takes them in the model's directory, for the solution file also with a
+// single selected case when Ostrel runs the engine; anything else the plain names.
+TEST_F(SolutionFileReadTest, SolutionAndSideFilePathsByExportKindAndOutput) {
+  const auto names = CreateFileNameManager();
+  const std::string home = m_dir.string(), model = (m_dir / "MODEL").string();
+  const std::string managedSolution = names->GetSolutionFileName(12), managedRecursion = names->GetRecursionFileName(12),
+                    managedPvtw = names->GetPvtwFileName(12);
+  const struct {
+    const char* what;
+    int kind;
+    bool sqlServer, accessToo, zelun, prove, nimbo;
+    std::size_t selected;
+    int ostrel;
+    std::string solution, recursion, pvtw;  // directory and name of each
+  } cases[] = {
+      {"plain", 1, false, false, false, false, false, 1, 0, model + "|Solution.Fil", model + "|Recursion.fil",
+       model + "|PVTW.DAT"},
+      {"plain, nonlinear", 1, false, false, false, false, true, 1, 0, model + "|solutionfil.fil",
+       model + "|Recursion.fil", model + "|PVTW.DAT"},
+      {"kind 2", 2, false, false, false, false, false, 1, 0, home + "|" + managedSolution,
+       model + "|" + managedRecursion, model + "|" + managedPvtw},
+      {"SQL Server, several cases", 1, true, false, true, false, false, 2, 0, model + "|" + managedSolution,
+       model + "|" + managedRecursion, model + "|" + managedPvtw},
+      {"SQL Server, one case run by Ostrel", 1, true, false, true, false, false, 1, 1, model + "|" + managedSolution,
+       model + "|Recursion.fil", model + "|PVTW.DAT"},
+      {"SQL Server with an Access copy", 1, true, true, true, false, false, 2, 0, model + "|Solution.Fil",
+       model + "|Recursion.fil", model + "|PVTW.DAT"},
+      {"SQL Server, proving optimality", 1, true, false, true, true, false, 2, 0, model + "|Solution.Fil",
+       model + "|Recursion.fil", model + "|PVTW.DAT"},
+      {"SQL Server without the engine mode", 1, true, false, false, false, false, 2, 0, model + "|Solution.Fil",
+       model + "|Recursion.fil", model + "|PVTW.DAT"},
+  };
+  CVornModelFile& main = *m_export.m_pModel;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_export.m_nExportKind = c.kind;
+    CModelSettings& settings = main.m_settings;
+    settings.m_DatabaseOutputFormat.SetValue(c.sqlServer ? "SQL Server" : "Access");
+    settings.m_CreateAccessDbAlso.SetValue(c.accessToo ? 1 : 0);
+    settings.m_UseZelunMGOn.SetValue(c.zelun ? 1 : 0);
+    settings.m_Zelun_GO_ProveGlobalOptimalityOn.SetValue(c.prove ? 1 : 0);
+    settings.m_UseNimboOn.SetValue(c.nimbo ? 1 : 0);
+    settings.m_Zelun_UseOstrel.SetValue(c.ostrel);
+    m_export.m_paSelectedCases = std::make_unique<std::vector<std::int32_t>>(c.selected, 1);
+    const auto split = [](const std::string& path) {
+      const std::filesystem::path p(path);
+      return p.parent_path().lexically_normal().string() + "|" + p.filename().string();
+    };
+    EXPECT_EQ(split(GetSolutionFilePath(m_export, main, 12)), c.solution);
+    EXPECT_EQ(split(GetRecursionFilePath(m_export, main, 12)), c.recursion);
+    EXPECT_EQ(split(GetPvtwFilePath(m_export, main, 12)), c.pvtw);
   }
 }
 
