@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
@@ -337,6 +338,60 @@ TEST_F(FillDriverTest, PenaltiesSpecBoundsOverridesAndAlternateUtilities) {
   EXPECT_EQ(balanced, (std::vector<std::string>{"POW"}));
   EXPECT_EQ(period.m_nUobCount, 0);  // the stray row's slack is no finding either
   EXPECT_EQ(period.m_paUtilityPurchases.GetSize(), 2);
+}
+
+// A multi-period model of the engine mode through the driver: its tables come from the managed index,
+// REPORT among them (a row without values makes a report-writer unit per period), and an override
+// bounds the inventory of its period.
+TEST_F(FillDriverTest, EngineModeMultiPeriodReportUnitsAndAnOverriddenInventory) {
+  Model().m_settings.m_ModelType.SetValue(1);
+  Model().m_settings.m_UseZelunMGOn.SetValue(1);
+  Model().m_settings.m_UseNimboOn.SetValue(1);
+  Model().m_settings.m_WriteDatabase.SetValue(1);
+  table_fixtures::ByteWriter directory;  // one stream, GAS, balanced by volume; no utilities, groups or pairs
+  directory.Int32(1).Int32(1).Byte(0).Fixed("GAS", 4, '\0').Int16(0).Double(1.0).Int16(1);
+  directory.Int32(0).Int32(0).Int32(0).Int32(0);
+  const auto files = table_fixtures::MakeCompactFiles(
+      {Table{"REPORT", {"CCAP***", "FIXLAB"}, {"VAL"}, {"Capacity rows", "Labour"}, {kBlankCell, 120}},
+       Table{"PINV", {"GAS"}, {"MIN", "MAX", "VOL"}, {"Gasoline"}, {1, 50, 1}}},
+      directory.m_bytes);
+  std::ofstream(m_home / "M" / GetTableIndexName(0), std::ios::binary) << files.index;
+  std::ofstream(m_home / "M" / GetTableCacheName(0), std::ios::binary) << files.cache;
+  std::ofstream(m_home / "M" / "ParametricOverrides.dat") << "INVTGAS 7.0 1 * MIN\nINVTGAS 30.0 1 * MAX\n*END\n";
+  // The engine mode leaves the index to be read before the fill: the directory is this case's.
+  ASSERT_TRUE(ReadTablesMap(m_export, &Model(), true, true));
+
+  CDbCase& dbCase = Case();
+  dbCase.m_paPeriods.RemoveAll();
+  dbCase.m_bModelPeriods = 1;
+  for (const auto& [name, id] : {std::pair<const char*, int>{".", -999}, {"1", 1}}) {
+    auto period = std::make_unique<CDbPeriod>(id, &m_export);
+    period->m_strName = name;
+    period->m_dDays = 10;
+    dbCase.m_paPeriods.Add(std::move(period));
+  }
+  dbCase.m_paPeriods.Sort(&CDbObject::CompareDbObjectName);
+  dbCase.m_pFirstPeriod = dbCase.m_paPeriods[1];
+  m_solution->m_paPrimalNodes[0]->m_paPeriods.Add(std::make_unique<CDbPrimalPeriod>("1"));
+  CDbPrimalPeriod& one = *m_solution->m_paPrimalNodes[0]->m_paPeriods[1];
+  for (const auto& [name, activity] : {std::pair<const char*, double>{"IDEFGAS", 0}, {"IEXCGAS", 0}, {"INVTGAS", 12}}) {
+    auto column = std::make_unique<CDbPrimal>(name);
+    column->m_dActivity = activity;
+    one.m_paColumns.Add(std::move(column));
+  }
+  one.m_paColumns.Sort(&CDbPrimal::CompareElements);
+  one.m_paRows.Add(std::make_unique<CDbPrimal>("VBALGAS"));
+  ASSERT_TRUE(Fill());
+
+  const CDbPeriod& period = *dbCase.m_pFirstPeriod;
+  ASSERT_EQ(period.m_paRwUnits.GetSize(), 1);
+  EXPECT_EQ(period.m_paRwUnits[0]->m_strName, "CCAP***1");  // seven characters: the period's name follows
+  EXPECT_EQ(period.m_paRwUnits[0]->m_strDescription, "Capacity rows");
+  ASSERT_EQ(period.m_paInventories.GetSize(), 1);
+  const CDbInventory& inventory = *period.m_paInventories[0];
+  EXPECT_EQ(inventory.m_dClosing, 12.0);
+  EXPECT_EQ(inventory.m_dMinValue, 7.0);
+  EXPECT_EQ(inventory.m_dMaxValue, 30.0);
 }
 
 TEST(BuildSolutionState, MergesThePassesOfAModel) {
