@@ -119,6 +119,49 @@ TEST(XlsxReader, ReadsWhatOtherWritersWrite) {
   std::remove(path.c_str());
 }
 
+// A sheet part many read chunks long: tags, texts and attribute values with
+// entities fall on every side of the chunk boundaries and still read whole.
+TEST(XlsxReader, LongSheetsReadWholeAcrossTheirReadChunks) {
+  constexpr int kRows = 20000;
+  std::string sheetData;
+  for (int r = 1; r <= kRows; ++r) {
+    const std::string n = std::to_string(r);
+    sheetData += "<row r=\"" + n + "\">";
+    sheetData += "<c r=\"A" + n + "\" t=\"inlineStr\"><is><t>x&amp;" + n + "&lt;</t></is></c>";
+    sheetData += "<c r=\"B" + n + "\"><v>" + n + ".5</v></c>";
+    // A type written with a character reference is still the shared-string type.
+    sheetData += "<c r=\"C" + n + "\" t=\"&#115;\"><v>" + std::to_string(r % 3) + "</v></c>";
+    sheetData += r % 7 == 0 ? "<c r=\"D" + n + "\" s=\"2\"/>" : "<c r=\"D" + n + "\"><v>" + n + "</v></c>";
+    sheetData += "</row>";
+  }
+  ASSERT_GT(sheetData.size(), std::size_t{1} << 20);  // several read chunks
+  const std::string path = MakeXlsx("long.xlsx", sheetData);
+  excel8WksIO reader(path, "s&p");
+  ASSERT_FALSE(reader.HasError());
+  ASSERT_EQ(reader.GetRowCount(), kRows);
+  ASSERT_EQ(reader.GetColumnCount(), 4);
+  const char* shared[] = {"plain", "rich ", "line\rbreak \xE9t\xE9"};
+  std::string text;
+  for (int r = 0; r < kRows; ++r) {
+    const std::string n = std::to_string(r + 1);
+    reader.ReadText(r, 0, text, -1);
+    ASSERT_EQ(text, "x&" + n + "<") << "row " << n;
+    double value = 0;
+    reader.ReadNumber(r, 1, &value);
+    ASSERT_EQ(value, (r + 1) + 0.5) << "row " << n;
+    reader.ReadText(r, 2, text, -1);
+    ASSERT_EQ(text, shared[(r + 1) % 3]) << "row " << n;
+    value = 0;
+    const int flags = reader.ReadNumber(r, 3, &value);
+    if ((r + 1) % 7 == 0) {
+      ASSERT_EQ(flags, 0) << "row " << n;
+    } else {
+      ASSERT_EQ(value, r + 1) << "row " << n;
+    }
+  }
+  std::remove(path.c_str());
+}
+
 TEST(XlsxReader, DamagedSheetDataFails) {
   const std::vector<std::pair<std::string, std::string>> cases = {
       {"string index beyond the table", R"(<row r="1"><c r="A1" t="s"><v>3</v></c><c r="B1"><v>1</v></c></row>)"},

@@ -1,7 +1,11 @@
 #include "tableio/worksheet/workbook_sheet.h"
 
+#include <sys/mman.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
+#include <new>
 
 namespace {
 
@@ -91,6 +95,32 @@ bool WorkbookSerialToOleDate(double serial, bool date1904, double& oleDate) {
   else if (serial >= 60.0 && serial < 61.0) return false;
   else oleDate = serial >= 1.0 && serial < 60.0 ? serial + 1.0 : serial;
   return oleDate >= 0.0 && oleDate < kMaxOleDate;
+}
+
+namespace {
+
+constexpr std::size_t kHugePage = std::size_t{2} << 20;
+// Below this a block comes from the ordinary heap.
+constexpr std::size_t kLargeBlock = std::size_t{4} << 20;
+
+std::size_t HugePageRoundUp(std::size_t bytes) { return (bytes + kHugePage - 1) / kHugePage * kHugePage; }
+
+}  // namespace
+
+void* AllocateBlock(std::size_t bytes) {
+  if (bytes < kLargeBlock) return ::operator new(bytes);
+  void* block = std::aligned_alloc(kHugePage, HugePageRoundUp(bytes));
+  if (block == nullptr) throw std::bad_alloc();
+  // Only advice: without huge pages the block is filled page by page as usual.
+  ::madvise(block, HugePageRoundUp(bytes), MADV_HUGEPAGE);
+  return block;
+}
+
+void FreeBlock(void* block, std::size_t bytes) {
+  if (bytes < kLargeBlock)
+    ::operator delete(block);
+  else
+    std::free(block);
 }
 
 CWorkbookSheet::CWorkbookSheet(const std::vector<std::string>* sharedStrings)

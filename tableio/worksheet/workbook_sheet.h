@@ -38,6 +38,22 @@ bool WorkbookSerialToOleDate(double serial, bool date1904, double& oleDate);
 constexpr std::uint32_t kWbMaxRows = 1048576;
 constexpr std::uint32_t kWbMaxColumns = 16384;
 
+// The allocator of a sheet's cells: a block of several megabytes is asked for
+// on huge pages where the system offers them, so that filling the cells of a
+// large sheet takes a few page faults instead of one per 4 KB page.
+void* AllocateBlock(std::size_t bytes);
+void FreeBlock(void* block, std::size_t bytes);
+template <typename T>
+struct CLargeBlockAllocator {
+  using value_type = T;
+  CLargeBlockAllocator() = default;
+  template <typename U>
+  CLargeBlockAllocator(const CLargeBlockAllocator<U>&) {}  // rebinding
+  T* allocate(std::size_t n) { return static_cast<T*>(AllocateBlock(n * sizeof(T))); }
+  void deallocate(T* p, std::size_t n) { FreeBlock(p, n * sizeof(T)); }
+  template <typename U>
+  bool operator==(const CLargeBlockAllocator<U>&) const { return true; }
+};
 class CWorkbookSheet {
  public:
   struct Cell {
@@ -93,7 +109,7 @@ class CWorkbookSheet {
   Cell& Append(std::uint32_t row, std::uint32_t column, WbValueKind kind);
 
   const std::vector<std::string>* m_sharedStrings;
-  std::vector<Cell> m_cells;
+  std::vector<Cell, CLargeBlockAllocator<Cell>> m_cells;
   std::vector<std::string> m_texts;
   // Formula texts by cell, in the order the cells were added; sorted by Finish.
   struct Formula {

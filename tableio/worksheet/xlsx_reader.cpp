@@ -32,6 +32,16 @@ std::string_view LocalName(std::string_view name) {
 
 bool IsTrue(std::string_view value) { return value == "1" || value == "true"; }
 
+// XML white space; the class tests of the C library would consult the locale per character.
+bool IsXmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// A name compared with a literal of known length: no call, no length scan.
+template <std::size_t N>
+bool NameIs(std::string_view name, const char (&literal)[N]) {
+  return name.size() == N - 1 && std::memcmp(name.data(), literal, N - 1) == 0;
+}
+
 template <typename T>
 bool ParseNumber(std::string_view text, T& value) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r')) text.remove_prefix(1);
@@ -79,8 +89,8 @@ std::string WorkbookText(std::string_view utf8) {
 bool ParseCellReference(std::string_view ref, std::uint32_t& row, std::uint32_t& column) {
   std::size_t i = 0;
   std::uint32_t col = 0;
-  while (i < ref.size() && std::isalpha(static_cast<unsigned char>(ref[i]))) {
-    col = col * 26 + static_cast<std::uint32_t>(std::toupper(static_cast<unsigned char>(ref[i])) - 'A' + 1);
+  while (i < ref.size() && IsAsciiLetter(ref[i])) {
+    col = col * 26 + static_cast<std::uint32_t>((ref[i] & ~0x20) - 'A' + 1);
     if (col > kWbMaxColumns) return false;
     ++i;
   }
@@ -177,12 +187,13 @@ class CXmlScanner {
 
   explicit CXmlScanner(Source source) : m_source(std::move(source)) {}
 
+  // The views that Name, Attribute and Text give stay valid until the next call.
   Token Next();
   std::string_view Name() const { return m_name; }
   // The attribute's value with entities decoded, or empty.
-  std::string_view Attribute(std::string_view localName);
+  std::string_view Attribute(std::string_view localName) const;
   bool HasAttribute(std::string_view localName) const;
-  const std::string& Text() const { return m_text; }
+  std::string_view Text() const { return m_text; }
 
  private:
   bool Fill();
@@ -199,12 +210,20 @@ class CXmlScanner {
   bool m_eof = false;
   bool m_error = false;
   bool m_pendingEnd = false;
-  std::string m_nameStore;
+  // Names, attribute values and texts are views into the buffer, or into
+  // their decoded copies when they hold entities.
   std::string_view m_name;
-  std::vector<std::pair<std::string, std::string>> m_attributes;
+  struct AttributeSlot {
+    std::string_view name;
+    std::string_view raw;
+    std::string decoded;  // kept from tag to tag for its storage
+    bool isDecoded = false;
+    std::string_view Value() const { return isDecoded ? std::string_view(decoded) : raw; }
+  };
+  std::vector<AttributeSlot> m_attributes;
   std::size_t m_attributeCount = 0;
-  std::string m_decoded;
-  std::string m_text;
+  std::string m_decodedText;
+  std::string_view m_text;
 };
 
 bool CXmlScanner::Fill() {
@@ -282,42 +301,43 @@ bool CXmlScanner::ParseStartTag(std::size_t length) {
   m_pendingEnd = !tag.empty() && tag.back() == '/';
   if (m_pendingEnd) tag.remove_suffix(1);
   std::size_t i = 0;
-  while (i < tag.size() && !std::isspace(static_cast<unsigned char>(tag[i]))) ++i;
-  m_nameStore.assign(LocalName(tag.substr(0, i)));
-  m_name = m_nameStore;
+  while (i < tag.size() && !IsXmlSpace(tag[i])) ++i;
+  m_name = LocalName(tag.substr(0, i));
   m_attributeCount = 0;
   while (i < tag.size()) {
-    while (i < tag.size() && std::isspace(static_cast<unsigned char>(tag[i]))) ++i;
+    while (i < tag.size() && IsXmlSpace(tag[i])) ++i;
     if (i >= tag.size()) break;
     const std::size_t eq = tag.find('=', i);
     if (eq == std::string_view::npos) return false;
     std::string_view name = tag.substr(i, eq - i);
-    while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.remove_suffix(1);
+    while (!name.empty() && IsXmlSpace(name.back())) name.remove_suffix(1);
     std::size_t q = eq + 1;
-    while (q < tag.size() && std::isspace(static_cast<unsigned char>(tag[q]))) ++q;
+    while (q < tag.size() && IsXmlSpace(tag[q])) ++q;
     if (q >= tag.size() || (tag[q] != '"' && tag[q] != '\'')) return false;
     const std::size_t close = tag.find(tag[q], q + 1);
     if (close == std::string_view::npos) return false;
     // The attribute slots keep their storage from tag to tag.
     if (m_attributeCount == m_attributes.size()) m_attributes.emplace_back();
-    auto& [slotName, slotValue] = m_attributes[m_attributeCount++];
-    slotName.assign(LocalName(name));
-    Decode(tag.substr(q + 1, close - q - 1), slotValue);
+    AttributeSlot& slot = m_attributes[m_attributeCount++];
+    slot.name = LocalName(name);
+    slot.raw = tag.substr(q + 1, close - q - 1);
+    slot.isDecoded = slot.raw.find('&') != std::string_view::npos;
+    if (slot.isDecoded) Decode(slot.raw, slot.decoded);
     i = close + 1;
   }
   return true;
 }
 
-std::string_view CXmlScanner::Attribute(std::string_view localName) {
+std::string_view CXmlScanner::Attribute(std::string_view localName) const {
   for (std::size_t i = 0; i < m_attributeCount; ++i) {
-    if (m_attributes[i].first == localName) return m_attributes[i].second;
+    if (m_attributes[i].name == localName) return m_attributes[i].Value();
   }
   return {};
 }
 
 bool CXmlScanner::HasAttribute(std::string_view localName) const {
   return std::any_of(m_attributes.begin(), m_attributes.begin() + static_cast<std::ptrdiff_t>(m_attributeCount),
-                     [&](const auto& a) { return a.first == localName; });
+                     [&](const auto& a) { return a.name == localName; });
 }
 
 CXmlScanner::Token CXmlScanner::Next() {
@@ -333,7 +353,13 @@ CXmlScanner::Token CXmlScanner::Next() {
         if (m_error) return kError;
         lt = m_end - m_pos;  // trailing text
       }
-      Decode(Data(0, lt), m_text);
+      const std::string_view raw = Data(0, lt);
+      if (raw.find('&') == std::string_view::npos) {
+        m_text = raw;
+      } else {
+        Decode(raw, m_decodedText);
+        m_text = m_decodedText;
+      }
       m_pos += lt;
       return kText;
     }
@@ -357,7 +383,7 @@ CXmlScanner::Token CXmlScanner::Next() {
     if (head == "<![CDATA[") {
       const std::size_t end = Find(9, "]]>");
       if (end == std::string_view::npos) return kError;
-      m_text.assign(Data(9, end - 9));
+      m_text = Data(9, end - 9);
       m_pos += end + 3;
       return kText;
     }
@@ -371,9 +397,8 @@ CXmlScanner::Token CXmlScanner::Next() {
       const std::size_t end = Find(2, ">");
       if (end == std::string_view::npos) return kError;
       std::string_view name = Data(2, end - 2);
-      while (!name.empty() && std::isspace(static_cast<unsigned char>(name.back()))) name.remove_suffix(1);
-      m_nameStore.assign(LocalName(name));
-      m_name = m_nameStore;
+      while (!name.empty() && IsXmlSpace(name.back())) name.remove_suffix(1);
+      m_name = LocalName(name);
       m_pos += end + 1;
       return kEnd;
     }
@@ -642,7 +667,9 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
   bool inCell = false;
   std::uint32_t cellRow = 0;
   std::uint32_t cellColumn = 0;
-  std::string type;
+  // The cell's type attribute; any other text (the default "n" among them) reads as a number.
+  enum class CellType { kNumber, kSharedString, kString, kInlineString, kBoolean, kError, kDate };
+  CellType type = CellType::kNumber;
   std::uint32_t style = 0;
   std::string value;
   std::string inlineText;
@@ -673,9 +700,9 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
     const std::string_view name = xml.Name();
     if (token == CXmlScanner::kStart) {
       if (!inSheetData) {
-        if (name == "sheetData") {
+        if (NameIs(name, "sheetData")) {
           inSheetData = true;
-        } else if (name == "dimension") {
+        } else if (NameIs(name, "dimension")) {
           const std::string_view ref = xml.Attribute("ref");
           const std::size_t colon = ref.find(':');
           std::uint32_t firstRow = 0, firstColumn = 0, lastRow = 0, lastColumn = 0;
@@ -684,14 +711,14 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
             const std::uint64_t cells = std::uint64_t{lastRow - firstRow + 1} * (lastColumn - firstColumn + 1);
             sheet->Reserve(static_cast<std::size_t>(std::min({cells, maxCells, kMaxReservedCells})));
           }
-        } else if (name == "sheetFormatPr") {
+        } else if (NameIs(name, "sheetFormatPr")) {
           double width = 0;
           if (ParseNumber(xml.Attribute("defaultColWidth"), width) && width > 0 && width < 256) {
             sheet->SetDefaultColumnWidth(static_cast<int>(std::lround(width - 5.0 / 7.0)));
           } else if (ParseNumber(xml.Attribute("baseColWidth"), width) && width > 0 && width < 256) {
             sheet->SetDefaultColumnWidth(static_cast<int>(std::lround(width)));
           }
-        } else if (name == "col") {
+        } else if (NameIs(name, "col")) {
           std::uint32_t first = 0;
           std::uint32_t last = 0;
           double width = 0;
@@ -708,7 +735,7 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
         }
         continue;
       }
-      if (name == "row") {
+      if (NameIs(name, "row")) {
         std::uint32_t r = 0;
         if (xml.HasAttribute("r")) {
           if (!ParseNumber(xml.Attribute("r"), r) || r == 0 || r > kWbMaxRows) return fail("a bad row number");
@@ -718,7 +745,7 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
           if (row >= kWbMaxRows) return fail("too many rows");
         }
         nextColumn = 0;
-      } else if (name == "c") {
+      } else if (NameIs(name, "c")) {
         if (row < 0) row = 0;  // a cell outside a row element
         if (xml.HasAttribute("r")) {
           if (!ParseCellReference(xml.Attribute("r"), cellRow, cellColumn)) return fail("a bad cell reference");
@@ -729,7 +756,14 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
         }
         nextColumn = cellColumn + 1;
         inCell = true;
-        type.assign(xml.Attribute("t"));
+        const std::string_view t = xml.Attribute("t");
+        type = NameIs(t, "s")           ? CellType::kSharedString
+               : NameIs(t, "str")       ? CellType::kString
+               : NameIs(t, "inlineStr") ? CellType::kInlineString
+               : NameIs(t, "b")         ? CellType::kBoolean
+               : NameIs(t, "e")         ? CellType::kError
+               : NameIs(t, "d")         ? CellType::kDate
+                                        : CellType::kNumber;
         style = 0;
         if (xml.HasAttribute("s") && !ParseNumber(xml.Attribute("s"), style)) style = 0;
         value.clear();
@@ -738,18 +772,18 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
         formulaSharedIndex.clear();
         hasFormula = false;
         sharedFormulaMaster = false;
-      } else if (inCell && name == "v") {
+      } else if (inCell && NameIs(name, "v")) {
         capture = &value;
-      } else if (inCell && name == "f") {
+      } else if (inCell && NameIs(name, "f")) {
         hasFormula = true;
-        if (xml.Attribute("t") == "shared") {
+        if (NameIs(xml.Attribute("t"), "shared")) {
           formulaSharedIndex.assign(xml.Attribute("si"));
           sharedFormulaMaster = xml.HasAttribute("ref");
         }
         capture = &formula;
-      } else if (inCell && name == "t") {
+      } else if (inCell && NameIs(name, "t")) {
         capture = &inlineText;
-      } else if (inCell && name == "rPh") {
+      } else if (inCell && NameIs(name, "rPh")) {
         ++phonetic;
       }
       continue;
@@ -757,17 +791,17 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
 
     // An end tag.
     if (!inSheetData) continue;
-    if (name == "v" || name == "f" || name == "t") {
+    if (NameIs(name, "v") || NameIs(name, "f") || NameIs(name, "t")) {
       capture = nullptr;
-    } else if (name == "rPh") {
+    } else if (NameIs(name, "rPh")) {
       if (phonetic > 0) --phonetic;
-    } else if (name == "sheetData") {
+    } else if (NameIs(name, "sheetData")) {
       inSheetData = false;
       break;  // nothing after the cells is needed
-    } else if (name == "c" && inCell) {
+    } else if (NameIs(name, "c") && inCell) {
       inCell = false;
       capture = nullptr;
-      if (type == "s") {
+      if (type == CellType::kSharedString) {
         std::uint32_t sst = 0;
         if (value.empty()) {
           sheet->AddEmpty(cellRow, cellColumn);
@@ -776,15 +810,15 @@ std::unique_ptr<CWorkbookSheet> CXlsxReader::ReadSheet(std::size_t index, std::s
         } else {
           sheet->AddSharedText(cellRow, cellColumn, sst);
         }
-      } else if (type == "str") {
+      } else if (type == CellType::kString) {
         sheet->AddText(cellRow, cellColumn, WorkbookText(value));
-      } else if (type == "inlineStr") {
+      } else if (type == CellType::kInlineString) {
         sheet->AddText(cellRow, cellColumn, WorkbookText(inlineText));
-      } else if (type == "b") {
+      } else if (type == CellType::kBoolean) {
         sheet->AddNumber(cellRow, cellColumn, IsTrue(value) ? 1.0 : 0.0, WbValueKind::Boolean);
-      } else if (type == "e") {
+      } else if (type == CellType::kError) {
         sheet->AddEmpty(cellRow, cellColumn, WbValueKind::Error);
-      } else if (type == "d") {
+      } else if (type == CellType::kDate) {
         plat::OleDateTime date;
         if (!value.empty() && date.ParseDateTime(value)) sheet->AddNumber(cellRow, cellColumn, date.GetValue(), WbValueKind::Date);
         else sheet->AddEmpty(cellRow, cellColumn, value.empty() ? WbValueKind::Empty : WbValueKind::Error);
