@@ -268,6 +268,48 @@ CDbPeriod* FindCasePeriodByName(const CDbCase& dbCase, const std::string& name) 
   return dbCase.m_paPeriods.LinearFind(&probe);
 }
 
+// Adds to entry the members group sourceId of model modelId has in period, as members of that model.
+void AddMembersOf(CDbGroupPeriod& entry, const CDbPeriod& period, std::int32_t sourceId, std::int32_t modelId,
+                  std::int32_t marketId, CVornDbExportData* owner) {
+  if (const CDbGroupPeriod* from = FindGroupPeriod(period, sourceId, modelId))
+    for (const CDbGroupMember* member : from->m_paMembers)
+      if (member) AddGroupMember(entry, member->m_nID, modelId, marketId, period.m_nID, owner, false);
+}
+
+// A demand table (PLANTGRP, MARKTGRP): a row is a group, made with the given demand flag when the row's first
+// member is found; a set cell's column names a member by its tag (first three characters) and its plant or market
+// (last character). addMember(tag, place, groupId) adds the member, calling groupId() for the row's group.
+template <class AddMember>
+bool FillDemandGroups(CDbModel& model, CVornModelFile* modelFile, const char* tableName,
+                      std::uint8_t CDbGroup::*demandFlag, std::int32_t* lastGroupNumber, AddMember addMember) {
+  std::int32_t nextId = model.m_paGroups.GetSize();
+  CTableFilTable table;
+  if (!fill::ReadModelTable(model.m_pDbData, tableName, modelFile, table, false)) return false;
+  bool made = false;
+  float cell;
+  for (int r = 0; r < table.GetRowCount(); ++r) {
+    CDbGroup* group = nullptr;
+    auto groupId = [&]() -> std::int32_t {
+      if (!group) {
+        auto fresh = MakeGroup(++nextId, table.m_aRowNames[r], model.m_pDbData, lastGroupNumber);
+        (*fresh).*demandFlag = 1;
+        fresh->m_strDescription = fill::RowDescription(table, r);
+        group = fresh.get();
+        model.m_paGroups.Add(std::move(fresh));
+        SortGroups(model);
+        made = true;
+      }
+      return group->m_nID;
+    };
+    for (int c = 0; c < table.GetColumnCount(); ++c) {
+      const std::string& code = table.m_aColumnNames[c];
+      if (code.empty() || !fill::GetCell(table, r, c, cell)) continue;
+      addMember(fill::Left(code, 3), code.substr(code.size() - 1), groupId);
+    }
+  }
+  return made;
+}
+
 }  // namespace
 
 void CDbSolution::BuildGroups(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal) {
@@ -330,10 +372,7 @@ bool CDbModel::FillPeriodBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bo
       } else if (const CDbGroup* source = FindModelGroup(*this, member)) {
         const std::int32_t sourceId = source->m_nID;
         CDbGroupPeriod& entry = EnsureGroupPeriod(spanningPeriod, makeGroup().m_nID, m_nID);
-        for (const CDbPeriod* period : rowPeriods)
-          if (const CDbGroupPeriod* from = FindGroupPeriod(*period, sourceId, m_nID))
-            for (const CDbGroupMember* fromMember : from->m_paMembers)
-              if (fromMember) AddGroupMember(entry, fromMember->m_nID, m_nID, 0, period->m_nID, m_pDbData, false);
+        for (const CDbPeriod* period : rowPeriods) AddMembersOf(entry, *period, sourceId, m_nID, 0, m_pDbData);
       }
     }
   }
@@ -403,10 +442,7 @@ bool CDbModel::FillGlobalBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bo
         const std::int32_t groupId = makeGroup().m_nID;
         ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
           if (!periodTaken(period)) return;
-          CDbGroupPeriod& entry = EnsureGroupPeriod(period, groupId, m_nID);
-          if (const CDbGroupPeriod* from = FindGroupPeriod(period, source->m_nID, local->m_nID))
-            for (const CDbGroupMember* member : from->m_paMembers)
-              if (member) AddGroupMember(entry, member->m_nID, local->m_nID, 0, period.m_nID, m_pDbData, false);
+          AddMembersOf(EnsureGroupPeriod(period, groupId, m_nID), period, source->m_nID, local->m_nID, 0, m_pDbData);
         });
       }
     }
@@ -416,108 +452,55 @@ bool CDbModel::FillGlobalBlendMix(CVornModelFile* modelFile, CDbCase* dbCase, bo
 
 bool CDbModel::FillPlantGroups(CVornModelFile* modelFile, CDbCase* dbCase, std::int32_t* lastGroupNumber) {
   if (!modelFile || !dbCase) return false;
-  std::int32_t nextId = m_paGroups.GetSize();
-  CTableFilTable table;
-  if (!fill::ReadModelTable(m_pDbData, "PLANTGRP", modelFile, table, false)) return false;
-  bool made = false;
-  float cell;
-  for (int r = 0; r < table.GetRowCount(); ++r) {
-    CDbGroup* group = nullptr;
-    auto makeGroup = [&]() -> CDbGroup& {
-      if (!group) {
-        auto fresh = MakeGroup(++nextId, table.m_aRowNames[r], m_pDbData, lastGroupNumber);
-        fresh->m_bDemandPlant = 1;
-        fresh->m_strDescription = fill::RowDescription(table, r);
-        group = fresh.get();
-        m_paGroups.Add(std::move(fresh));
-        SortGroups(*this);
-        made = true;
-      }
-      return *group;
-    };
-    for (int c = 0; c < table.GetColumnCount(); ++c) {
-      const std::string& code = table.m_aColumnNames[c];
-      if (code.empty() || !fill::GetCell(table, r, c, cell)) continue;
-      const std::string tag = fill::Left(code, 3);
-      const std::string plant = code.substr(code.size() - 1);
-      const CDbNode* node = FindCaseNode(*dbCase, plant);
-      if (!node) continue;
-      const CDbModel* source = FindNodeModel(*node, plant);
-      if (!source) source = this;
-      if (const CDbStream* stream = FindModelStream(*source, tag)) {
-        const std::int32_t groupId = makeGroup().m_nID;
-        ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
-          AddGroupMember(EnsureGroupPeriod(period, groupId, m_nID), stream->m_nID, node->m_nID, 0, period.m_nID,
-                         m_pDbData, false);
-        });
-      } else if (const CDbGroup* from = FindModelGroup(*source, tag)) {
-        const std::int32_t fromId = from->m_nID;
-        const std::int32_t groupId = makeGroup().m_nID;
-        ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
-          CDbGroupPeriod& entry = EnsureGroupPeriod(period, groupId, m_nID);
-          if (const CDbGroupPeriod* fromEntry = FindGroupPeriod(period, fromId, node->m_nID))
-            for (const CDbGroupMember* member : fromEntry->m_paMembers)
-              if (member) AddGroupMember(entry, member->m_nID, node->m_nID, 0, period.m_nID, m_pDbData, false);
-        });
-      }
+  return FillDemandGroups(*this, modelFile, "PLANTGRP", &CDbGroup::m_bDemandPlant, lastGroupNumber,
+                          [&](const std::string& tag, const std::string& plant, auto& groupId) {
+    const CDbNode* node = FindCaseNode(*dbCase, plant);
+    if (!node) return;
+    const CDbModel* source = FindNodeModel(*node, plant);
+    if (!source) source = this;
+    if (const CDbStream* stream = FindModelStream(*source, tag)) {
+      const std::int32_t id = groupId();
+      ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
+        AddGroupMember(EnsureGroupPeriod(period, id, m_nID), stream->m_nID, node->m_nID, 0, period.m_nID, m_pDbData,
+                       false);
+      });
+    } else if (const CDbGroup* from = FindModelGroup(*source, tag)) {
+      const std::int32_t fromId = from->m_nID;
+      const std::int32_t id = groupId();
+      ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
+        AddMembersOf(EnsureGroupPeriod(period, id, m_nID), period, fromId, node->m_nID, 0, m_pDbData);
+      });
     }
-  }
-  return made;
+  });
 }
 
 bool CDbModel::FillMarketGroups(CVornModelFile* modelFile, CDbCase* dbCase, std::int32_t* lastGroupNumber,
                                 const std::vector<CDbDepot*>& depots) {
   if (!modelFile || !dbCase) return false;
-  std::int32_t nextId = m_paGroups.GetSize();
-  CTableFilTable table;
-  if (!fill::ReadModelTable(m_pDbData, "MARKTGRP", modelFile, table, false)) return false;
-  bool made = false;
-  float cell;
-  for (int r = 0; r < table.GetRowCount(); ++r) {
-    CDbGroup* group = nullptr;
-    auto makeGroup = [&]() -> CDbGroup& {
-      if (!group) {
-        auto fresh = MakeGroup(++nextId, table.m_aRowNames[r], m_pDbData, lastGroupNumber);
-        fresh->m_bDemandMarket = 1;
-        fresh->m_strDescription = fill::RowDescription(table, r);
-        group = fresh.get();
-        m_paGroups.Add(std::move(fresh));
-        SortGroups(*this);
-        made = true;
-      }
-      return *group;
-    };
-    for (int c = 0; c < table.GetColumnCount(); ++c) {
-      const std::string& code = table.m_aColumnNames[c];
-      if (code.empty() || !fill::GetCell(table, r, c, cell)) continue;
-      const std::string tag = fill::Left(code, 3);
-      const CDbMarket probe(code.substr(code.size() - 1));
-      const CDbMarket* market = dbCase->m_paMarkets.Find(&probe);
-      if (!market) market = dbCase->m_paMarkets.LinearFind(&probe);
-      if (!market) continue;
-      const std::int32_t marketId = market->m_nID;
-      if (const CDbStream* stream = FindModelStream(*this, tag)) {
-        const std::int32_t groupId = makeGroup().m_nID;
-        ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
-          CDbGroupPeriod& entry = EnsureGroupPeriod(period, groupId, m_nID);
-          for (const CDbStreamLookup* lookup : stream->m_paLookups)
-            if (lookup && lookup->m_pStream && lookup->m_pStream != stream)
-              AddGroupMember(entry, lookup->m_pStream->m_nID, lookup->m_nModelID, marketId, period.m_nID, m_pDbData,
-                             false);
-          for (const CDbDepot* depot : depots)
-            if (depot) AddGroupMember(entry, stream->m_nID, depot->m_nID, marketId, period.m_nID, m_pDbData, false);
-        });
-      } else if (const CDbGroup* from = FindModelGroup(*this, tag)) {
-        const std::int32_t fromId = from->m_nID;
-        const std::int32_t groupId = makeGroup().m_nID;
-        ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
-          CDbGroupPeriod& entry = EnsureGroupPeriod(period, groupId, m_nID);
-          if (const CDbGroupPeriod* fromEntry = FindGroupPeriod(period, fromId, m_nID))
-            for (const CDbGroupMember* member : fromEntry->m_paMembers)
-              if (member) AddGroupMember(entry, member->m_nID, m_nID, marketId, period.m_nID, m_pDbData, false);
-        });
-      }
+  return FillDemandGroups(*this, modelFile, "MARKTGRP", &CDbGroup::m_bDemandMarket, lastGroupNumber,
+                          [&](const std::string& tag, const std::string& marketName, auto& groupId) {
+    const CDbMarket probe(marketName);
+    const CDbMarket* market = dbCase->m_paMarkets.Find(&probe);
+    if (!market) market = dbCase->m_paMarkets.LinearFind(&probe);
+    if (!market) return;
+    const std::int32_t marketId = market->m_nID;
+    if (const CDbStream* stream = FindModelStream(*this, tag)) {
+      const std::int32_t id = groupId();
+      ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
+        CDbGroupPeriod& entry = EnsureGroupPeriod(period, id, m_nID);
+        for (const CDbStreamLookup* lookup : stream->m_paLookups)
+          if (lookup && lookup->m_pStream && lookup->m_pStream != stream)
+            AddGroupMember(entry, lookup->m_pStream->m_nID, lookup->m_nModelID, marketId, period.m_nID, m_pDbData,
+                           false);
+        for (const CDbDepot* depot : depots)
+          if (depot) AddGroupMember(entry, stream->m_nID, depot->m_nID, marketId, period.m_nID, m_pDbData, false);
+      });
+    } else if (const CDbGroup* from = FindModelGroup(*this, tag)) {
+      const std::int32_t fromId = from->m_nID;
+      const std::int32_t id = groupId();
+      ForEachRealPeriod(*dbCase, [&](CDbPeriod& period) {
+        AddMembersOf(EnsureGroupPeriod(period, id, m_nID), period, fromId, m_nID, marketId, m_pDbData);
+      });
     }
-  }
-  return made;
+  });
 }
