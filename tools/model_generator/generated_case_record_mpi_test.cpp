@@ -7,7 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <regex>
+#include <cstdlib>
 #include <sstream>
 #include <vector>
 
@@ -103,9 +103,9 @@ TEST_F(MpiGeneratedCases, EverySolveStatusLandsAsTheStatusOfTheSameName) {
   // step 5 was exported before it.
   std::vector<int> order;
   const std::string worker = Log(1);
-  const std::regex started("Starting execution of case (\\d+)\\.");
-  for (std::sregex_iterator it(worker.begin(), worker.end(), started), end; it != end; ++it)
-    order.push_back(std::stoi((*it)[1].str()));
+  const std::string started = "Starting execution of case ";
+  for (std::size_t at = worker.find(started); at != std::string::npos; at = worker.find(started, at + 1))
+    order.push_back(std::atoi(worker.c_str() + at + started.size()));
   ASSERT_EQ(order.size(), 11u) << worker;
   const auto at = [&](int c) { return std::find(order.begin(), order.end(), c) - order.begin(); };
   EXPECT_EQ(Rows("SELECT CaseID, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"),
