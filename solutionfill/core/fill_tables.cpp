@@ -1,10 +1,13 @@
 #include "solutionfill/core/fill_tables.h"
 
+#include <memory>
+
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_case.h"
+#include "results/objects/db_model.h"
 #include "results/objects/db_period.h"
 
 namespace fill {
@@ -59,6 +62,35 @@ int FirstPeriodIndex(const CDbCase& dbCase) { return dbCase.FirstRealPeriodIndex
 CDbPeriod* FirstRealPeriod(const CDbCase& dbCase) {
   const int first = FirstPeriodIndex(dbCase);
   return first < dbCase.m_paPeriods.GetSize() ? dbCase.m_paPeriods.GetAt(first) : nullptr;
+}
+
+CDbStream* FindModelStream(const CDbModel& model, const std::string& name) {
+  const CDbStream probe(name);
+  return model.m_paStreams.Find(&probe);
+}
+
+CDbStream& AddDummyStream(CDbModel& model, const std::string& name, const char* description,
+                          CVornDbExportData* owner) {
+  const CVornModelFile* main = MainModel(owner);
+  const int count = model.m_paStreams.GetSize();
+  auto stream = (main && main->m_settings.m_UniversalIdsOn.GetValue() != 0)
+                    ? std::make_unique<CDbStream>(name, 0, owner)
+                    : std::make_unique<CDbStream>(count, owner);
+  stream->m_strName = name;
+  stream->m_bDummyFlag = 1;
+  stream->m_strDomainTag = name;
+  stream->m_nReportOrder = count;
+  stream->m_fLiquidConversion = 0.0f;
+  stream->m_nStreamFlags = 0;
+  stream->m_nVWBasis = 0;
+  stream->m_strDescription = description;
+  stream->m_nUOMTypeID0 = 0;
+  stream->m_nUOMTypeID1 = 1;
+  stream->m_strReportTag = ReportTag(owner, name);
+  CDbStream& made = *stream;
+  model.m_paStreams.Add(std::move(stream));
+  model.m_paStreams.Sort(&CDbObject::CompareDbObjectName);
+  return made;
 }
 
 std::string TrimRight(const std::string& text) {

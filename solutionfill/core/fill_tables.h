@@ -1,16 +1,18 @@
 #pragma once
 // What the builders of the solution fill share when they read model tables
 // and walk a case: reading a table of a model, cells and row texts by
-// position, the report-tag rule and the real periods of a case. Counts and
-// positions come from the stored tables and are checked before every use.
+// position, the report-tag rule, the real periods of a case and the streams
+// of a model object. Counts and positions come from the stored tables and are
+// checked before every use.
 
 #include <cstdint>
 #include <string>
 
 #include "caseset/modeltables/table_fil_table.h"
+#include "results/objects/db_case.h"
 
-class CDbCase;
-class CDbPeriod;
+class CDbModel;
+class CDbStream;
 class CVornDbExportData;
 class CVornModelFile;
 
@@ -44,6 +46,20 @@ std::int32_t GetModelType(const CVornModelFile& model);
 int FirstPeriodIndex(const CDbCase& dbCase);
 // The case's first real period, or null.
 CDbPeriod* FirstRealPeriod(const CDbCase& dbCase);
+// Calls fn(period) for each real period of the case, from the first real period to the end.
+template <class Fn>
+void ForEachRealPeriod(CDbCase& dbCase, Fn fn) {
+  for (int i = FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
+    if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) fn(*period);
+}
+
+// The model's stream of that name (its streams sorted by name), or null.
+CDbStream* FindModelStream(const CDbModel& model, const std::string& name);
+// A stream the fill adds for a name the model's tables use without defining it (a recursed or PCALC'd pool, a
+// missing alternate): a dummy on the weight basis with the report tag of its name and the given description,
+// identified by its packed tag when the main model uses universal ids, else by the model's stream count, which is
+// also its report order. The model's streams are sorted by name again.
+CDbStream& AddDummyStream(CDbModel& model, const std::string& name, const char* description, CVornDbExportData* owner);
 
 std::string TrimRight(const std::string& text);
 std::string Left(const std::string& text, std::size_t count);

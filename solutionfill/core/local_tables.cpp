@@ -51,13 +51,8 @@ Element* FindLinear(const CAutoDestructArray<CPtrArray, Element*>& list, const s
   return nullptr;
 }
 
-CDbStream* FindStream(const CDbModel& model, const std::string& name) { return FindByName(model.m_paStreams, name); }
-
-template <class Fn>
-void ForEachRealPeriod(CDbCase& dbCase, Fn fn) {
-  for (int i = fill::FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
-    if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) fn(*period);
-}
+using fill::FindModelStream;
+using fill::ForEachRealPeriod;
 
 // Builds the local definitions of one model object; the steps run in the order of Run.
 class CLocalTables {
@@ -106,7 +101,7 @@ class CLocalTables {
       float liquid;
       const bool hasLiquid = liq >= 0 && GetCell(table, r, liq, liquid);
       const std::string text = fill::RowText(table, r);
-      CDbStream* stream = FindStream(m_model, table.m_aRowNames[r]);
+      CDbStream* stream = FindModelStream(m_model, table.m_aRowNames[r]);
       if (!stream) continue;
       if (!(hasTexts && text.empty() && !hasLiquid)) {
         if (stream->m_strDescription.empty() && hasTexts) stream->m_strDescription = text;
@@ -126,7 +121,7 @@ class CLocalTables {
     const bool spec = kind >= 0;
     if (!spec) kind = table.FindColumn("FORM");
     for (int r = 0; r < table.GetRowCount(); ++r) {
-      const CDbStream* stream = FindStream(m_model, table.m_aRowNames[r]);
+      const CDbStream* stream = FindModelStream(m_model, table.m_aRowNames[r]);
       if (!stream) continue;
       auto blend = std::make_unique<CDbBlend>(stream->m_nID, m_owner);
       blend->m_strName = stream->m_strName;
@@ -159,7 +154,7 @@ class CLocalTables {
         const std::string text = fill::RowText(own, i);
         const std::string& row = own.m_aRowNames[i];
         if (text.empty() || !(row.rfind("VBAL", 0) == 0 || row.rfind("WBAL", 0) == 0)) continue;
-        CDbStream* stream = FindStream(m_model, Mid(row, 4, 3));
+        CDbStream* stream = FindModelStream(m_model, Mid(row, 4, 3));
         if (stream && stream->m_strDescription.empty()) stream->m_strDescription = text;
       }
     }
@@ -441,7 +436,7 @@ class CLocalTables {
         char number[16];
         std::snprintf(number, sizeof number, "%03d", i + 1);
         CDbQuality* target = FindByName(m_model.m_paQualities, zelun ? row : std::string(number));
-        const CDbStream* stream = FindStream(m_model, row.size() >= 3 ? row.substr(row.size() - 3) : row);
+        const CDbStream* stream = FindModelStream(m_model, row.size() >= 3 ? row.substr(row.size() - 3) : row);
         const CDbQuality* source = FindByName(m_model.m_paQualities, Left(row, 3));
         if (target && stream && source) {
           target->m_nWorkValue2 = source->m_nID;
@@ -454,7 +449,7 @@ class CLocalTables {
     for (int r = 0; r < bonus.GetRowCount(); ++r) {
       const std::string& row = bonus.m_aRowNames[r];
       const CDbBlend* blend = FindByName(m_model.m_paBlends, row.size() >= 3 ? row.substr(row.size() - 3) : row);
-      const CDbStream* stream = FindStream(m_model, Left(row, 3));
+      const CDbStream* stream = FindModelStream(m_model, Left(row, 3));
       if (!blend || !stream) continue;
       for (int c = 0; c < bonus.GetColumnCount(); ++c) {
         const CDbQuality* quality = FindByName(m_model.m_paQualities, Left(bonus.m_aColumnNames[c], 3));
@@ -572,7 +567,7 @@ class CLocalTables {
     std::int32_t count = 0;
     for (int i = 0; i < table.GetRowCount(); ++i) {
       const std::string& row = table.m_aRowNames[i];
-      if (CDbStream* stream = FindStream(m_model, row)) {
+      if (CDbStream* stream = FindModelStream(m_model, row)) {
         m_model.m_paBlendStreams.Add(stream);
         continue;
       }

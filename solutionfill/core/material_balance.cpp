@@ -47,16 +47,8 @@ const plat::StringTableRegistrar kBalanceTexts(
 constexpr std::size_t kWarningBuffer = 100;
 constexpr double kBalanceTolerance = 1e-4;
 
-CDbStream* FindStream(const CDbModel& model, const std::string& name) {
-  const CDbStream probe(name);
-  return model.m_paStreams.Find(&probe);
-}
-
-template <class Fn>
-void ForEachRealPeriod(CDbCase& dbCase, Fn fn) {
-  for (int i = fill::FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
-    if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) fn(*period);
-}
+using fill::FindModelStream;
+using fill::ForEachRealPeriod;
 
 CDbPeriod* FindCasePeriod(const CDbCase& dbCase, const std::string& name) {
   for (CDbPeriod* period : dbCase.m_paPeriods)
@@ -87,26 +79,8 @@ void AddAlternate(CAutoDestructArray<CPtrArray, CDbAlternate*>& list, CAutoDestr
 
 CDbStream& MakeMissingAlternate(CDbModel& model, const std::string& name, CDbCase& dbCase) {
   CVornDbExportData* owner = model.m_pDbData;
-  const CVornModelFile* main = fill::MainModel(owner);
-  const int count = model.m_paStreams.GetSize();
-  auto stream = (main && main->m_settings.m_UniversalIdsOn.GetValue() != 0)
-                    ? std::make_unique<CDbStream>(name, 0, owner)
-                    : std::make_unique<CDbStream>(count, owner);
-  stream->m_strName = name;
-  stream->m_bDummyFlag = 1;
-  stream->m_strShortTag = name;
-  stream->m_strDomainTag = name;
-  stream->m_nReportOrder = count;
-  stream->m_fLiquidConversion = 0.0f;
-  stream->m_nStreamFlags = 0;
-  stream->m_nVWBasis = 0;
-  stream->m_strDescription = "MissingAlternateTag";
-  stream->m_nUOMTypeID0 = 0;
-  stream->m_nUOMTypeID1 = 1;
-  stream->m_strReportTag = fill::ReportTag(owner, name);
-  CDbStream& made = *stream;
-  model.m_paStreams.Add(std::move(stream));
-  model.m_paStreams.Sort(&CDbObject::CompareDbObjectName);
+  CDbStream& made = fill::AddDummyStream(model, name, "MissingAlternateTag", owner);
+  made.m_strShortTag = name;
   ForEachRealPeriod(dbCase, [&](CDbPeriod& period) {
     auto vtw = std::make_unique<CDbVTW>(made.m_nID, model.m_nID, owner);
     vtw->m_dValue = 1.0;
@@ -183,9 +157,9 @@ void BuildAlternatesOf(CDbModel& model, const CAlternatePairs& streamPairs, cons
   CVornDbExportData* owner = model.m_pDbData;
   model.m_paStreams.Sort(&CDbObject::CompareDbObjectName);
   for (const auto& [alternateName, baseName] : streamPairs) {
-    const CDbStream* base = FindStream(model, baseName);
+    const CDbStream* base = FindModelStream(model, baseName);
     if (!base) continue;
-    CDbStream* alternate = FindStream(model, alternateName);
+    CDbStream* alternate = FindModelStream(model, alternateName);
     if (!alternate) alternate = &MakeMissingAlternate(model, alternateName, dbCase);
     if ((alternate->m_nStreamFlags & kCrudeBit) && (base->m_nStreamFlags & kCrudeBit)) {
       CDbAltCrude* crude = nullptr;
@@ -299,7 +273,7 @@ void CDbModel::BuildAlternateCrudes(CDbPrimalNode* primalNode, CDbCase* dbCase) 
         if (!alternate || alternate->m_strName != chosen) continue;
         CDbTransaction* bought = FindPurchase(*period, alternate->m_nID, m_nID);
         if (!bought || !(bought->m_dActivity > 0.0)) continue;
-        if (CDbStream* stream = FindStream(*this, chosen)) {
+        if (CDbStream* stream = FindModelStream(*this, chosen)) {
           stream->m_strReportTag = crude->m_strName;
           stream->m_strDescription = chosen + ": AltCrude " + crude->m_strName;
           bought->m_strDescription = stream->m_strDescription;
@@ -318,7 +292,7 @@ void CDbModel::ReadVpoolMap(CVornModelFile* modelFile, std::map<std::string, std
     const std::string& name = table.m_aRowNames[i];
     if (static_cast<std::size_t>(i) >= table.m_aRowTexts.size()) break;
     const std::string& text = table.m_aRowTexts[i];
-    if (text.size() != 3 || text == name || map.count(name) || !FindStream(*this, text)) continue;
+    if (text.size() != 3 || text == name || map.count(name) || !FindModelStream(*this, text)) continue;
     map[name] = text;
   }
 }
@@ -378,7 +352,7 @@ void CDbModel::BuildMaterialBalance(CDbPrimalNode* primalNode, CDbCase* dbCase, 
     const CDbStream* balanced = stream;
     const auto pool = pools.find(stream->m_strName);
     if (pool != pools.end())
-      if (const CDbStream* mapped = FindStream(*this, pool->second)) balanced = mapped;
+      if (const CDbStream* mapped = FindModelStream(*this, pool->second)) balanced = mapped;
     const bool byVolume = balanced->m_nVWBasis > 0;
     forEachPeriod([&](const CDbPrimalPeriod& primalPeriod, CDbPeriod& period) {
       const CDbPrimal* row = findRow(primalPeriod, (byVolume ? "VBAL" : "WBAL") + balanced->m_strName);

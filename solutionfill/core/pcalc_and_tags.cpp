@@ -32,10 +32,7 @@ const plat::StringTableRegistrar kTagQualityTexts(
         {kIdsBlankKeyCell, "Column %1 has an empty cell in %2"},
     });
 
-CDbStream* FindStream(const CDbModel& model, const std::string& name) {
-  const CDbStream probe(name);
-  return model.m_paStreams.Find(&probe);
-}
+using fill::FindModelStream;
 
 template <class Element>
 Element* FindTagged(const CAutoDestructArray<CPtrArray, Element*>& list, const std::string& tag) {
@@ -113,29 +110,10 @@ bool CDbModel::BuildPcalcPools(CVornModelFile* modelFile, bool poolFirst) {
 }
 
 void CDbModel::BuildPcalcPoolStreams() {
-  const CVornModelFile* main = fill::MainModel(m_pDbData);
-  const bool universalIds = main && main->m_settings.m_UniversalIdsOn.GetValue() != 0;
   m_paStreams.Sort(&CDbObject::CompareDbObjectName);
   for (const CPCALCingPool* pool : m_paPCALCingPools) {
-    if (!pool || FindStream(*this, pool->m_strTag)) continue;
-    const std::string& tag = pool->m_strTag;
-    const int count = m_paStreams.GetSize();
-    auto stream = universalIds ? std::make_unique<CDbStream>(tag, 0, m_pDbData)
-                               : std::make_unique<CDbStream>(count, m_pDbData);
-    stream->m_strName = tag;
-    stream->m_bDummyFlag = 1;
-    stream->m_strDomainTag = tag;
-    stream->m_strShortTag = tag;
-    stream->m_nReportOrder = count;
-    stream->m_fLiquidConversion = 0.0f;
-    stream->m_nStreamFlags = 0;
-    stream->m_nVWBasis = 0;
-    stream->m_strDescription = "Pcalc'd Pool";
-    stream->m_nUOMTypeID0 = 0;
-    stream->m_nUOMTypeID1 = 1;
-    stream->m_strReportTag = fill::ReportTag(m_pDbData, tag);
-    m_paStreams.Add(std::move(stream));
-    m_paStreams.Sort(&CDbObject::CompareDbObjectName);
+    if (!pool || FindModelStream(*this, pool->m_strTag)) continue;
+    fill::AddDummyStream(*this, pool->m_strTag, "Pcalc'd Pool", m_pDbData).m_strShortTag = pool->m_strTag;
   }
 }
 
@@ -169,7 +147,7 @@ bool CDbNode::BuildTagQualities(CVornModelFile* /*modelFile*/, std::int32_t /*ca
   model->m_paHydrogenQualities.m_bOwnsElements = 0;
   for (int i = 0; i < table.GetRowCount(); ++i) {
     if (table.IsCellNull(i, tagColumn)) return ShowFormattedError2(kIdsBlankKeyCell, "TAG", path);
-    if (CDbStream* stream = FindStream(*model, fill::TrimRight(table.GetCellText(i, tagColumn))))
+    if (CDbStream* stream = FindModelStream(*model, fill::TrimRight(table.GetCellText(i, tagColumn))))
       model->m_paHydrogenStreams.Add(stream);
     if (table.IsCellNull(i, qualityColumn)) continue;
     const CDbQuality probe(fill::TrimRight(table.GetCellText(i, qualityColumn)));
@@ -183,12 +161,12 @@ void CDbModel::BuildCrdBlends(CVornModelFile* modelFile) {
   if (!fill::ReadModelTable(m_pDbData, "CRDBLEND", modelFile, table, false)) return;
   for (int c = 0; c < table.GetColumnCount(); ++c) {
     const std::string blendTag = fill::Left(table.m_aColumnNames[c], 3);
-    const CDbStream* blend = FindStream(*this, blendTag);
+    const CDbStream* blend = FindModelStream(*this, blendTag);
     if (!blend) continue;
     for (int r = 0; r < table.GetRowCount(); ++r) {
       float cell;
       if (!fill::GetCell(table, r, c, cell)) continue;
-      const CDbStream* component = FindStream(*this, fill::Left(table.m_aRowNames[r], 3));
+      const CDbStream* component = FindModelStream(*this, fill::Left(table.m_aRowNames[r], 3));
       if (!component) continue;
       auto entry = std::make_unique<CDbCrdBlend>(blend->m_nID, m_pDbData);
       entry->m_strName = blendTag;

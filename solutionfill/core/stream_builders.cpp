@@ -26,11 +26,6 @@ bool StartsWith(const std::string& text, const char* prefix) { return text.rfind
 // A stored VTW of exactly 0 would zero every conversion through it.
 double StoredVtw(double value) { return value == 0.0 ? 1.0 : value; }
 
-CDbStream* FindStream(const CDbModel& model, const std::string& name) {
-  const CDbStream probe(name);
-  return model.m_paStreams.Find(&probe);
-}
-
 void SortStreams(CDbModel& model) { model.m_paStreams.Sort(&CDbObject::CompareDbObjectName); }
 void SortVtws(CDbVTWArray& vtws) { vtws.Sort(&CDbDataObject::CompareNodeAndId); }
 
@@ -58,13 +53,6 @@ CDbPrimalPeriod* FindPrimalPeriod(const CDbPrimalNode& node, const std::string& 
 CDbPrimal* FindRow(const CDbPrimalPeriod& period, const std::string& name) {
   const CDbPrimal probe(name);
   return period.m_paRows.Find(&probe);
-}
-
-// The real periods of a case: from the first real period to the end.
-template <class Fn>
-void ForEachRealPeriod(CDbCase& dbCase, Fn fn) {
-  for (int i = FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
-    if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) fn(*period);
 }
 
 bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
@@ -121,27 +109,11 @@ void BuildRecursedPoolsOf(CDbModel& model, CDbPrimalNode* primalNode, CDbCase& d
   const CDbPrimalPeriod* period = FindPrimalPeriod(*primalNode, first->m_strName);
   if (!period) return;
   SortStreams(model);
-  const CVornModelFile* main = MainModel(owner);
-  const bool universalIds = main && main->m_settings.m_UniversalIdsOn.GetValue() != 0;
   for (const CDbPrimal* row : period->m_paRows) {
     if (!row || !(StartsWith(row->m_strName, "RBAL") || StartsWith(row->m_strName, "RVBL"))) continue;
     const std::string tag = row->m_strName.substr(4, 3);
-    if (tag.empty() || FindStream(model, tag)) continue;
-    const int count = model.m_paStreams.GetSize();
-    auto stream = universalIds ? std::make_unique<CDbStream>(tag, 0, owner) : std::make_unique<CDbStream>(count, owner);
-    stream->m_strName = tag;
-    stream->m_bDummyFlag = 1;
-    stream->m_strDomainTag = tag;
-    stream->m_nReportOrder = count;
-    stream->m_fLiquidConversion = 0.0f;
-    stream->m_nStreamFlags = 0;
-    stream->m_nVWBasis = 0;
-    stream->m_strDescription = "Recursed Pool";
-    stream->m_nUOMTypeID0 = 0;
-    stream->m_nUOMTypeID1 = 1;
-    stream->m_strReportTag = ReportTag(owner, tag);
-    model.m_paStreams.Add(std::move(stream));
-    SortStreams(model);
+    if (tag.empty() || FindModelStream(model, tag)) continue;
+    AddDummyStream(model, tag, "Recursed Pool", owner);
   }
 }
 
@@ -154,7 +126,7 @@ void BuildVtwObjects(const CVtwInputs& inputs, CDbModel& model, CDbCase& dbCase,
   auto forEachMapStream = [&](auto fn) {
     if (!dims) return;
     for (std::size_t k = 0; k < dims->m_astrStreamNames.size(); ++k) {
-      const CDbStream* stream = FindStream(model, TrimRight(dims->m_astrStreamNames[k]));
+      const CDbStream* stream = FindModelStream(model, TrimRight(dims->m_astrStreamNames[k]));
       if (!stream) continue;
       const double vtw = k < dims->m_afStreamVtw.size() ? dims->m_afStreamVtw[k] : 1e30;
       fn(*stream, vtw);
@@ -171,7 +143,7 @@ void BuildVtwObjects(const CVtwInputs& inputs, CDbModel& model, CDbCase& dbCase,
     if (!inputs.m_bUseNimbo || isGlobal) return;
     if (pvtw) {
       for (std::size_t j = 0; j < pvtw->m_astrStreamNames.size(); ++j) {
-        const CDbStream* stream = FindStream(model, TrimRight(pvtw->m_astrStreamNames[j]));
+        const CDbStream* stream = FindModelStream(model, TrimRight(pvtw->m_astrStreamNames[j]));
         if (!stream) continue;
         CDbVTW* vtw = FindVtw(period->m_paVTWs, stream->m_nID, modelId);
         if (!vtw) {
@@ -203,7 +175,7 @@ void BuildVtwObjects(const CVtwInputs& inputs, CDbModel& model, CDbCase& dbCase,
       CDbPeriod* target = FindCasePeriod(dbCase, pvtw->m_astrPeriodCodes[i]);
       if (!target) continue;
       for (std::size_t j = 0; j < pvtw->m_astrStreamNames.size(); ++j)
-        if (const CDbStream* stream = FindStream(model, TrimRight(pvtw->m_astrStreamNames[j])))
+        if (const CDbStream* stream = FindModelStream(model, TrimRight(pvtw->m_astrStreamNames[j])))
           AppendVtw(target->m_paVTWs, stream->m_nID, modelId, pvtw->Value(j, i), owner);
     }
     if (inputs.m_bUseNimbo) {
@@ -304,7 +276,7 @@ void BuildGasStreamsOf(const std::vector<std::string>& gasRows, CDbCase& dbCase,
       break;
     }
   for (const std::string& row : gasRows) {
-    CDbStream* stream = FindStream(model, row);
+    CDbStream* stream = FindModelStream(model, row);
     if (!stream) continue;
     if (useNimbo) {
       ForEachRealPeriod(dbCase, [&](CDbPeriod& period) {

@@ -39,11 +39,6 @@ void AddGroupMember(CDbGroupPeriod& groupPeriod, std::int32_t memberId, std::int
   groupPeriod.m_paMembers.Add(std::move(member));
 }
 
-CDbStream* FindModelStream(const CDbModel& model, const std::string& name) {
-  const CDbStream probe(name);
-  return model.m_paStreams.Find(&probe);
-}
-
 CDbGroup* FindModelGroup(const CDbModel& model, const std::string& name) {
   for (CDbGroup* group : model.m_paGroups)
     if (group && group->m_strName == name) return group;
@@ -75,11 +70,7 @@ using fill::FindModelGroup;
 using fill::FindModelStream;
 using fill::FindNodeModel;
 
-template <class Fn>
-void ForEachRealPeriod(CDbCase& dbCase, Fn fn) {
-  for (int i = fill::FirstPeriodIndex(dbCase); i < dbCase.m_paPeriods.GetSize(); ++i)
-    if (CDbPeriod* period = dbCase.m_paPeriods.GetAt(i)) fn(*period);
-}
+using fill::ForEachRealPeriod;
 
 // Cells used as group numbers are truncated toward zero.
 std::int32_t Truncated(float value) { return static_cast<std::int32_t>(value); }

@@ -1,10 +1,12 @@
 #pragma once
 // Pieces the group builders share with the builders of the global objects:
 // a group's membership in a period and its members, and the look-ups by
-// name in a model object and a case.
+// name in a model object and a case (a model's streams by name: fill_tables.h).
 
 #include <cstdint>
 #include <string>
+
+#include "solutionfill/core/fill_tables.h"
 
 class CDbCase;
 class CDbGroup;
@@ -12,7 +14,6 @@ class CDbGroupPeriod;
 class CDbModel;
 class CDbNode;
 class CDbPeriod;
-class CDbStream;
 class CVornDbExportData;
 
 namespace fill {
@@ -25,7 +26,6 @@ CDbGroupPeriod* FindGroupPeriod(const CDbPeriod& period, std::int32_t groupId, s
 void AddGroupMember(CDbGroupPeriod& groupPeriod, std::int32_t memberId, std::int32_t memberNodeId,
                     std::int32_t marketId, std::int32_t periodId, CVornDbExportData* owner, bool checkDuplicate);
 
-CDbStream* FindModelStream(const CDbModel& model, const std::string& name);
 // The first group of that name in list order, or null.
 CDbGroup* FindModelGroup(const CDbModel& model, const std::string& name);
 // The case's node of that name (the node list is sorted by name), or null.
