@@ -142,13 +142,11 @@ class BlendQualities : public fill_testing::FillCaseFixture {
   }
   static void AddPrimal(CDbPrimalArray& list, const std::string& name, double activity, double slack,
                         const std::string& status, double marginal = 0.0) {
-    auto primal = std::make_unique<CDbPrimal>(name);
-    primal->m_dActivity = activity;
-    primal->m_dSlack = slack;
-    primal->m_strStatus = status;
-    primal->m_dMarginalValue = marginal;
-    list.Add(std::move(primal));
-    list.Sort(&CDbPrimal::CompareElements);
+    CDbPrimal& primal = fill_testing::AddPrimal(list, name);
+    primal.m_dActivity = activity;
+    primal.m_dSlack = slack;
+    primal.m_strStatus = status;
+    primal.m_dMarginalValue = marginal;
   }
   CDbBlendQuantity& AddQuantity(CDbPeriod& period, std::int32_t blendId, double volume) {
     auto quantity = std::make_unique<CDbBlendQuantity>(blendId, 1, &m_export);

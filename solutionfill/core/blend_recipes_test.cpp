@@ -16,12 +16,9 @@ class BlendRecipes : public fill_testing::FillCaseFixture {
       m_node->m_paPeriods.Add(std::make_unique<CDbPrimalPeriod>("A"));
       m_solution->m_paPrimalNodes.Add(std::move(node));
     }
-    auto column = std::make_unique<CDbPrimal>(name);
-    column->m_dActivity = activity;
-    column->m_dMarginalValue = marginal;
-    auto& columns = m_node->m_paPeriods.GetAt(0)->m_paColumns;
-    columns.Add(std::move(column));
-    columns.Sort(&CDbPrimal::CompareElements);
+    CDbPrimal& column = fill_testing::AddPrimal(m_node->m_paPeriods.GetAt(0)->m_paColumns, name);
+    column.m_dActivity = activity;
+    column.m_dMarginalValue = marginal;
   }
   CDbBlend& AddBlend(CDbModel& model, const std::string& name, int id, int type) {
     auto blend = std::make_unique<CDbBlend>(id, &m_export);

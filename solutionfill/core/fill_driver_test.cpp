@@ -18,6 +18,7 @@
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/solver_side_files.h"
 #include "standins/tresk.h"
+#include "solutionfill/core/testing/fill_case_fixture.h"
 #include "solutionfill/core/testing/recording_log.h"
 
 namespace {
@@ -245,18 +246,14 @@ TEST_F(FillDriverTest, ModelTypeAndWhereTheStreamVtwsGo) {
 CDbPrimal& AddPrimal(CDbSolution& solution, bool row, const std::string& name, double activity, double slack,
                      const std::string& status = "BS", double marginal = 0.0) {
   CDbPrimalPeriod& period = *solution.m_paPrimalNodes[0]->m_paPeriods[0];
-  auto& list = row ? period.m_paRows : period.m_paColumns;
-  auto primal = std::make_unique<CDbPrimal>(name);
-  primal->m_dActivity = activity;
-  primal->m_dSlack = slack;
-  primal->m_strStatus = status;
-  primal->m_dMarginalValue = marginal;
-  primal->m_dLoRHS = 0;
-  primal->m_dHiRHS = 100;
-  CDbPrimal& made = *primal;
-  list.Add(std::move(primal));
-  list.Sort(&CDbPrimal::CompareElements);
-  return made;
+  CDbPrimal& primal = fill_testing::AddPrimal(row ? period.m_paRows : period.m_paColumns, name);
+  primal.m_dActivity = activity;
+  primal.m_dSlack = slack;
+  primal.m_strStatus = status;
+  primal.m_dMarginalValue = marginal;
+  primal.m_dLoRHS = 0;
+  primal.m_dHiRHS = 100;
+  return primal;
 }
 
 // One standard model through the driver in the nonlinear mode with the database output on: the

@@ -53,12 +53,10 @@ class GroupQualities : public fill_testing::FillCaseFixture {
     return made;
   }
   static void AddRow(CDbPrimalPeriod& period, const std::string& name, double slack, const std::string& status) {
-    auto row = std::make_unique<CDbPrimal>(name);
-    row->m_dSlack = slack;
-    row->m_strStatus = status;
-    row->m_dMarginalValue = 0.0;
-    period.m_paRows.Add(std::move(row));
-    period.m_paRows.Sort(&CDbPrimal::CompareElements);
+    CDbPrimal& row = fill_testing::AddPrimal(period.m_paRows, name);
+    row.m_dSlack = slack;
+    row.m_strStatus = status;
+    row.m_dMarginalValue = 0.0;
   }
   static const CDbGroupQuality* Find(const CDbPeriod& period, std::int32_t quality) {
     for (const CDbGroupQuality* each : period.m_paGroupQualities)

@@ -9,38 +9,22 @@
 namespace {
 
 using fill_testing::kBlank;
+using fill_testing::Messages;
 using fill_testing::Table;
-
-std::vector<std::pair<std::string, int>> g_lines;
-int Collect(const char* text, int length, int kind) {
-  g_lines.emplace_back(std::string(text, length), kind);
-  return 1;
-}
 
 class MaterialBalance : public fill_testing::FillCaseFixture {
  protected:
   void SetUp() override {
     FillCaseFixture::SetUp();
-    g_lines.clear();
-    m_export.m_pfnMessageCallback = &Collect;
+    CollectMessages();
   }
   CDbPrimal& AddRow(CDbPrimalNode& node, const std::string& period, const std::string& name, double activity,
                     double slack = 0.0, double marginal = 0.0) {
-    CDbPrimalPeriod* target = nullptr;
-    for (CDbPrimalPeriod* p : node.m_paPeriods)
-      if (p->m_strName == period) target = p;
-    if (!target) {
-      node.m_paPeriods.Add(std::make_unique<CDbPrimalPeriod>(period));
-      target = node.m_paPeriods.GetAt(node.m_paPeriods.GetSize() - 1);
-    }
-    auto row = std::make_unique<CDbPrimal>(name);
-    row->m_dActivity = activity;
-    row->m_dSlack = slack;
-    row->m_dMarginalValue = marginal;
-    CDbPrimal& made = *row;
-    target->m_paRows.Add(std::move(row));
-    target->m_paRows.Sort(&CDbPrimal::CompareElements);
-    return made;
+    CDbPrimal& row = fill_testing::AddPrimal(fill_testing::PrimalPeriodOf(node, period).m_paRows, name);
+    row.m_dActivity = activity;
+    row.m_dSlack = slack;
+    row.m_dMarginalValue = marginal;
+    return row;
   }
   CDbTransaction& AddPurchase(CDbPeriod& period, int stream, int model, double activity) {
     auto purchase = std::make_unique<CDbTransaction>(stream, model, &m_export);
@@ -199,15 +183,15 @@ TEST_F(MaterialBalance, BalanceRowsFlagsAndWarnings) {
   EXPECT_EQ(period.m_nUobCount, 1);
 
   // Two headers (streams, utilities), each after a blank line; the period tag in each finding.
-  ASSERT_EQ(g_lines.size(), 7u);
-  EXPECT_EQ(g_lines[0], (std::pair<std::string, int>{" ", 0}));
-  EXPECT_EQ(g_lines[1].second, 1);
-  EXPECT_EQ(g_lines[1].first.rfind("  *** ", 0), 0u);
-  EXPECT_NE(g_lines[2].first.find("BBB"), std::string::npos);
-  EXPECT_NE(g_lines[2].first.find("Jan"), std::string::npos);
-  EXPECT_NE(g_lines[2].first.find("0.5"), std::string::npos);
-  EXPECT_EQ(g_lines[4], (std::pair<std::string, int>{" ", 0}));
-  EXPECT_NE(g_lines[6].first.find("LOS"), std::string::npos);
+  ASSERT_EQ(Messages().size(), 7u);
+  EXPECT_EQ(Messages()[0], (std::pair<std::string, int>{" ", 0}));
+  EXPECT_EQ(Messages()[1].second, 1);
+  EXPECT_EQ(Messages()[1].first.rfind("  *** ", 0), 0u);
+  EXPECT_NE(Messages()[2].first.find("BBB"), std::string::npos);
+  EXPECT_NE(Messages()[2].first.find("Jan"), std::string::npos);
+  EXPECT_NE(Messages()[2].first.find("0.5"), std::string::npos);
+  EXPECT_EQ(Messages()[4], (std::pair<std::string, int>{" ", 0}));
+  EXPECT_NE(Messages()[6].first.find("LOS"), std::string::npos);
 }
 
 TEST_F(MaterialBalance, ADepotTakesRowsUnderEitherPrefixAndCopiesOfItsStreams) {
@@ -234,9 +218,9 @@ TEST_F(MaterialBalance, ADepotTakesRowsUnderEitherPrefixAndCopiesOfItsStreams) {
   ASSERT_EQ(depot.m_paStreams.GetSize(), 1);
   EXPECT_EQ(depot.m_paStreams.GetAt(0)->m_strDescription, "Example");
   // A single-period finding at a depot names the depot and no period.
-  ASSERT_EQ(g_lines.size(), 3u);
-  EXPECT_NE(g_lines[2].first.find("EXA"), std::string::npos);
-  EXPECT_NE(g_lines[2].first.find("D1"), std::string::npos);
+  ASSERT_EQ(Messages().size(), 3u);
+  EXPECT_NE(Messages()[2].first.find("EXA"), std::string::npos);
+  EXPECT_NE(Messages()[2].first.find("D1"), std::string::npos);
 }
 
 }  // namespace

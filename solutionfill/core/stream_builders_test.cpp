@@ -22,20 +22,10 @@ class StreamBuilders : public fill_testing::FillCaseFixture {
   }
   CDbPrimal& AddRow(CDbPrimalNode& node, const std::string& period, const std::string& name, double activity,
                     double marginal = 0.0) {
-    CDbPrimalPeriod* target = nullptr;
-    for (CDbPrimalPeriod* p : node.m_paPeriods)
-      if (p->m_strName == period) target = p;
-    if (!target) {
-      node.m_paPeriods.Add(std::make_unique<CDbPrimalPeriod>(period));
-      target = node.m_paPeriods.GetAt(node.m_paPeriods.GetSize() - 1);
-    }
-    auto row = std::make_unique<CDbPrimal>(name);
-    row->m_dActivity = activity;
-    row->m_dMarginalValue = marginal;
-    CDbPrimal& made = *row;
-    target->m_paRows.Add(std::move(row));
-    target->m_paRows.Sort(&CDbPrimal::CompareElements);
-    return made;
+    CDbPrimal& row = fill_testing::AddPrimal(fill_testing::PrimalPeriodOf(node, period).m_paRows, name);
+    row.m_dActivity = activity;
+    row.m_dMarginalValue = marginal;
+    return row;
   }
   static std::vector<std::string> UnitNames(const CDbPeriod& period) {
     std::vector<std::string> names;

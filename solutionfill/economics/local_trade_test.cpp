@@ -5,20 +5,14 @@
 namespace {
 
 using fill_testing::kBlank;
+using fill_testing::Messages;
 using fill_testing::Table;
-
-std::vector<std::pair<std::string, int>> g_lines;
-int Collect(const char* text, int length, int kind) {
-  g_lines.emplace_back(std::string(text, length), kind);
-  return 1;
-}
 
 class LocalTrade : public fill_testing::FillCaseFixture {
  protected:
   void SetUp() override {
     FillCaseFixture::SetUp();
-    g_lines.clear();
-    m_export.m_pfnMessageCallback = &Collect;
+    CollectMessages();
   }
   CDbPrimal& AddColumn(const std::string& period, const std::string& name, double activity, double cost = 0,
                        double lo = 0, double hi = 100, double marginal = 0) {
@@ -27,24 +21,14 @@ class LocalTrade : public fill_testing::FillCaseFixture {
       m_node = node.get();
       m_solution->m_paPrimalNodes.Add(std::move(node));
     }
-    CDbPrimalPeriod* target = nullptr;
-    for (CDbPrimalPeriod* p : m_node->m_paPeriods)
-      if (p->m_strName == period) target = p;
-    if (!target) {
-      m_node->m_paPeriods.Add(std::make_unique<CDbPrimalPeriod>(period));
-      target = m_node->m_paPeriods.GetAt(m_node->m_paPeriods.GetSize() - 1);
-    }
-    auto column = std::make_unique<CDbPrimal>(name);
-    column->m_strAliasName = name + " display";
-    column->m_dActivity = activity;
-    column->m_dSlack = cost;
-    column->m_dLoRHS = lo;
-    column->m_dHiRHS = hi;
-    column->m_dMarginalValue = marginal;
-    CDbPrimal& made = *column;
-    target->m_paColumns.Add(std::move(column));
-    target->m_paColumns.Sort(&CDbPrimal::CompareElements);
-    return made;
+    CDbPrimal& column = fill_testing::AddPrimal(fill_testing::PrimalPeriodOf(*m_node, period).m_paColumns, name);
+    column.m_strAliasName = name + " display";
+    column.m_dActivity = activity;
+    column.m_dSlack = cost;
+    column.m_dLoRHS = lo;
+    column.m_dHiRHS = hi;
+    column.m_dMarginalValue = marginal;
+    return column;
   }
   void AddVtw(CDbPeriod& period, int stream, int model, double value) {
     auto vtw = std::make_unique<CDbVTW>(stream, model);
@@ -98,9 +82,9 @@ TEST_F(LocalTrade, PurchasesPenaltiesWarningsAndLinkEnds) {
   EXPECT_EQ(period.m_paPenalties.GetAt(0)->m_strTag1, "PURCCRD display");
   EXPECT_EQ(period.m_paPenalties.GetAt(1)->m_dActivity, 0.0);
   EXPECT_EQ(period.m_dPenaltyTotal, 16.0);
-  ASSERT_EQ(g_lines.size(), 2u);
-  EXPECT_EQ(g_lines[1].first.rfind(" *** WARNING. ", 0), 0u);
-  EXPECT_NE(g_lines[1].first.find("CRD"), std::string::npos);
+  ASSERT_EQ(Messages().size(), 2u);
+  EXPECT_EQ(Messages()[1].first.rfind(" *** WARNING. ", 0), 0u);
+  EXPECT_NE(Messages()[1].first.find("CRD"), std::string::npos);
 
   // Link ends in the model's (volume) basis: the weight row's activity over its VTW.
   ASSERT_EQ(period.m_paLinks1.GetSize(), 2);

@@ -40,11 +40,9 @@ class UnitOperations : public fill_testing::FillCaseFixture {
     m_solution->m_paPrimalNodes.Add(std::move(node));
   }
   void Column(const std::string& name, double activity, double marginal) {
-    auto column = std::make_unique<CDbPrimal>(name);
-    column->m_dActivity = activity;
-    column->m_dMarginalValue = marginal;
-    m_primal->m_paColumns.Add(std::move(column));
-    m_primal->m_paColumns.Sort(&CDbPrimal::CompareElements);
+    CDbPrimal& column = fill_testing::AddPrimal(m_primal->m_paColumns, name);
+    column.m_dActivity = activity;
+    column.m_dMarginalValue = marginal;
   }
   const CDbUnitOp* Op(const CAutoDestructArray<CPtrArray, CDbUnitOp*>& list, std::int32_t item) {
     for (const CDbUnitOp* op : list)

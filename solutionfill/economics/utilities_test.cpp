@@ -14,17 +14,13 @@ class Utilities : public fill_testing::FillCaseFixture {
       m_solution->m_paPrimalNodes.Add(std::move(node));
     }
     CDbPrimalPeriod& period = *m_node->m_paPeriods.GetAt(0);
-    auto primal = std::make_unique<CDbPrimal>(name);
-    primal->m_dActivity = activity;
-    primal->m_dSlack = cost;
-    primal->m_dMarginalValue = marginal;
-    primal->m_dLoRHS = 0;
-    primal->m_dHiRHS = 50;
-    CDbPrimal& made = *primal;
-    auto& list = row ? period.m_paRows : period.m_paColumns;
-    list.Add(std::move(primal));
-    list.Sort(&CDbPrimal::CompareElements);
-    return made;
+    CDbPrimal& primal = fill_testing::AddPrimal(row ? period.m_paRows : period.m_paColumns, name);
+    primal.m_dActivity = activity;
+    primal.m_dSlack = cost;
+    primal.m_dMarginalValue = marginal;
+    primal.m_dLoRHS = 0;
+    primal.m_dHiRHS = 50;
+    return primal;
   }
   CDbDefinition& AddUtility(CDbModel& model, const std::string& name, int id, bool bought, bool sold) {
     auto utility = std::make_unique<CDbDefinition>(id, &m_export);

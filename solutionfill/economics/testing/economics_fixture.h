@@ -31,11 +31,7 @@ class EconomicsFixture : public fill_testing::FillCaseFixture {
       primal = m_solution->m_paPrimalNodes.GetAt(m_solution->m_paPrimalNodes.Add(std::make_unique<CDbPrimalNode>(node)));
       m_solution->m_paPrimalNodes.Sort(&CDbPrimalNode::CompareElements);
     }
-    for (CDbPrimalPeriod* p : primal->m_paPeriods)
-      if (p->m_strName == period) return *p;
-    auto made = std::make_unique<CDbPrimalPeriod>(period);
-    made->m_nID = id;
-    return *primal->m_paPeriods.GetAt(primal->m_paPeriods.Add(std::move(made)));
+    return fill_testing::PrimalPeriodOf(*primal, period, id);
   }
   // A column with activity, cost and bounds; active cost columns get it too.
   CDbPrimal& Column(CDbPrimalPeriod& period, const std::string& name, double activity, double cost = 0.0,
@@ -65,13 +61,10 @@ class EconomicsFixture : public fill_testing::FillCaseFixture {
 
  private:
   static CDbPrimal& Add(CDbPrimalArray& list, const std::string& name, double activity) {
-    auto primal = std::make_unique<CDbPrimal>(name);
-    primal->m_strShortName = name;
-    primal->m_dActivity = activity;
-    CDbPrimal& made = *primal;
-    list.Add(std::move(primal));
-    list.Sort(&CDbPrimal::CompareElements);
-    return made;
+    CDbPrimal& primal = fill_testing::AddPrimal(list, name);
+    primal.m_strShortName = name;
+    primal.m_dActivity = activity;
+    return primal;
   }
 };
 
