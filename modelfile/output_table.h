@@ -13,6 +13,8 @@
 class CDaoDatabase;
 class CDaoTableDef;
 class CDaoRecordset;
+// The table API's resolved field names of one table (dbdrivers/access/output_table_api.cpp).
+struct COutputTableFields;
 
 class COutputTable : public CObject {
  public:
@@ -31,6 +33,7 @@ class COutputTable : public CObject {
   std::shared_ptr<CDaoRecordset> m_pRecordset;
   CDaoDatabase* m_pDatabase = nullptr;  // not owned
   std::int32_t m_nLgFlag = -1;   // cached yes/no answer: 1 yes, other no
+  std::shared_ptr<COutputTableFields> m_pFields;  // owned by the table API
 
   static int CompareElements(const void* a, const void* b) {
     return CompareKeys(SlotElement<COutputTable>(a)->m_strName, SlotElement<COutputTable>(b)->m_strName);

@@ -101,12 +101,37 @@ struct StmtCloser {
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
+// Binds one row's values to insert (texts from text) and runs it; the engine's result.
+int StepRow(sqlite3_stmt* insert, const CDaoCell* cells, std::size_t count, const char* text) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const CDaoCell& cell = cells[i];
+    const int index = static_cast<int>(i) + 1;
+    switch (cell.kind) {
+      case CDaoCell::kInteger: sqlite3_bind_int64(insert, index, cell.integer); break;
+      case CDaoCell::kDouble: sqlite3_bind_double(insert, index, cell.number); break;
+      case CDaoCell::kText:
+        sqlite3_bind_text(insert, index, text + cell.offset, static_cast<int>(cell.length), SQLITE_STATIC);
+        break;
+      default: sqlite3_bind_null(insert, index); break;
+    }
+  }
+  const int rc = sqlite3_step(insert);
+  sqlite3_reset(insert);
+  return rc;
+}
+
 std::string ColumnText(sqlite3_stmt* stmt, int column) {
   const unsigned char* text = sqlite3_column_text(stmt, column);
   return text ? std::string(reinterpret_cast<const char*>(text)) : std::string();
 }
 
 }  // namespace
+
+struct CDaoInsert {
+  sqlite3_stmt* stmt = nullptr;
+  std::string table;
+  ~CDaoInsert() { sqlite3_finalize(stmt); }
+};
 
 std::string DaoQuoteIdentifier(const std::string& name) {
   std::string out = "\"";
@@ -194,9 +219,11 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
   sqlite3_db_config(m_core->m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);
   sqlite3_db_config(m_core->m_db, SQLITE_DBCONFIG_DQS_DML, 0, nullptr);
   // Reading the schema proves the file is a database; WAL lets several workers write it.
-  const char* setup = m_bReadOnly ? "PRAGMA schema_version;"
-                                  : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL;";
-  rc = ExecSetup(m_core->m_db, setup, kBusyTimeoutMillis);
+  const std::string setup = m_bReadOnly ? std::string("PRAGMA schema_version;")
+                                        : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
+                                          "PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
+  rc = ExecSetup(m_core->m_db, setup.c_str(), kBusyTimeoutMillis);
+  if (rc == SQLITE_OK && !m_bReadOnly) sqlite3_wal_autocheckpoint(m_core->m_db, kCheckpointFrames);
   if (rc != SQLITE_OK) {
     std::string message = sqlite3_errmsg(m_core->m_db);
     sqlite3_close(m_core->m_db);
@@ -282,6 +309,15 @@ void CDaoDatabase::Close() {
   std::string failure;
   if (m_core->m_bCaseLost) failure = "The rows of the case were rolled back by the database engine.";
   // A database closed inside a case commits what the case wrote into it.
+  if (m_core->m_bInCase && m_core->m_bDeferred && failure.empty() && !m_core->m_keptCells.empty()) {
+    try {
+      HoldWriteLock();
+    } catch (const CDaoException& e) {
+      failure = e.what();
+    }
+  }
+  DropKeptRows();
+  m_core->m_bDeferred = false;
   m_core->m_bInCase = false;
   m_core->m_bCaseLost = false;
   if (m_core->m_bInTransaction && failure.empty()) {
@@ -291,6 +327,7 @@ void CDaoDatabase::Close() {
       failure = e.what();
     }
   }
+  if (failure.empty()) CheckpointAtClose();
   sqlite3_close_v2(m_core->m_db);
   m_core->m_db = nullptr;
   m_core->m_bInTransaction = false;
@@ -338,16 +375,97 @@ void CDaoDatabase::RowWritten() {
 void CDaoDatabase::BeginCase(bool queue) {
   if (m_core->m_bInCase) return;
   CommitPending();
-  if (queue) TakeTurn();
-  int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+  Handle();
+  DropKeptRows();
+  m_core->m_bInCase = true;
+  m_core->m_bDeferred = true;
+  m_core->m_bQueueWanted = queue;
+  m_core->m_bCaseLost = false;
+  m_core->m_nPendingRows = 0;
+}
+
+void CDaoDatabase::HoldWriteLock() {
+  Core& core = *m_core;
+  if (!core.m_bInCase || !core.m_bDeferred) return;
+  core.m_bDeferred = false;
+  if (core.m_bQueueWanted) TakeTurn();
+  const int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
+    // The kept rows cannot land: the case is lost, and its commit says so.
+    DropKeptRows();
+    core.m_bCaseLost = true;
     LeaveQueue();
     ThrowEngineError("Cannot begin writing the case", rc);
   }
-  m_core->m_bInTransaction = true;
-  m_core->m_bInCase = true;
-  m_core->m_bCaseLost = false;
-  m_core->m_nPendingRows = 0;
+  core.m_bInTransaction = true;
+  WriteKeptRows();
+}
+
+void CDaoDatabase::WriteKeptRows() {
+  Core& core = *m_core;
+  const std::vector<CDaoCell>& cells = core.m_keptCells;
+  for (std::size_t at = 0; at < cells.size();) {
+    const CDaoCell& row = cells[at];
+    CDaoInsert& insert = *core.m_keptInserts[row.integer];
+    const int rc = StepRow(insert.stmt, &cells[at + 1], row.length, core.m_keptText.data());
+    at += 1 + row.length;
+    if (rc != SQLITE_DONE) {
+      const std::string message =
+          "Cannot add a row to '" + insert.table + "': " + plat::Utf8ToCp1252(sqlite3_errmsg(core.m_db)) + ".";
+      DropKeptRows();
+      EndRowsAfterFailure();
+      core.m_bCaseLost = true;
+      throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine, message);
+    }
+  }
+  DropKeptRows();
+}
+
+void CDaoDatabase::DropKeptRows() {
+  Core& core = *m_core;
+  core.m_keptCells.clear();
+  core.m_keptText.clear();
+  core.m_keptInserts.clear();
+}
+
+void CDaoDatabase::KeepRow(const std::shared_ptr<CDaoInsert>& insert, const CDaoCell* cells, std::size_t count,
+                           const std::string& text) {
+  Core& core = *m_core;
+  // One statement slot per recordset: its rows follow each other, so the last slot is nearly always it.
+  std::size_t slot = core.m_keptInserts.size();
+  for (std::size_t i = core.m_keptInserts.size(); i-- > 0;)
+    if (core.m_keptInserts[i] == insert) {
+      slot = i;
+      break;
+    }
+  if (slot == core.m_keptInserts.size()) core.m_keptInserts.push_back(insert);
+  CDaoCell row;
+  row.kind = CDaoCell::kRow;
+  row.length = static_cast<std::uint32_t>(count);
+  row.integer = static_cast<std::int64_t>(slot);
+  core.m_keptCells.push_back(row);
+  const std::uint64_t base = core.m_keptText.size();
+  core.m_keptText += text;
+  for (std::size_t i = 0; i < count; ++i) {
+    core.m_keptCells.push_back(cells[i]);
+    if (cells[i].kind == CDaoCell::kText) core.m_keptCells.back().offset += base;
+  }
+  ++core.m_nPendingRows;
+  // A very large case writes on under the lock rather than hold all its rows.
+  if (core.m_keptCells.size() >= kKeptCellLimit) HoldWriteLock();
+}
+
+void CDaoDatabase::BeforeRead() {
+  if (KeepsRows() && !m_core->m_keptCells.empty()) HoldWriteLock();
+}
+
+void CDaoDatabase::CheckpointAtClose() {
+  Core& core = *m_core;
+  if (core.m_db == nullptr || m_bReadOnly) return;
+  // The last process to close a file removes its log; processes closing together may each leave it to
+  // the other. Whoever finds no writer copies the log into the file and empties it, waiting briefly.
+  sqlite3_busy_timeout(core.m_db, kCloseCheckpointMillis);
+  sqlite3_wal_checkpoint_v2(core.m_db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 }
 
 void CDaoDatabase::TakeTurn() {
@@ -373,6 +491,20 @@ void CDaoDatabase::LeaveQueue() {
 
 void CDaoDatabase::CommitCase() {
   if (!m_core->m_bInCase) return;
+  if (m_core->m_bDeferred) {
+    if (m_core->m_keptCells.empty()) {
+      // Nothing written: no turn, no lock.
+      m_core->m_bDeferred = false;
+      m_core->m_bInCase = false;
+      return;
+    }
+    try {
+      HoldWriteLock();
+    } catch (const CDaoException&) {
+      RollbackCase();
+      throw;
+    }
+  }
   m_core->m_bInCase = false;
   if (m_core->m_bCaseLost) {
     m_core->m_bCaseLost = false;
@@ -389,6 +521,8 @@ void CDaoDatabase::CommitCase() {
 }
 
 void CDaoDatabase::RollbackCase() {
+  DropKeptRows();
+  m_core->m_bDeferred = false;
   m_core->m_bInCase = false;
   m_core->m_bCaseLost = false;
   if (m_core->m_db != nullptr && sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
@@ -443,7 +577,10 @@ std::string CDaoDatabase::EndRowsAfterFailure() {
 
 void CDaoDatabase::ExecSchema(const std::string& sql) {
   CommitPending();
-  if (m_core->m_bInCase) BeginRows();
+  if (m_core->m_bInCase) {
+    HoldWriteLock();
+    BeginRows();
+  }
   char* error = nullptr;
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {
@@ -549,6 +686,7 @@ void CDaoTableDef::Open(const std::string& name) {
   m_strName = name;
   m_bOpen = true;
   m_bNew = false;
+  m_nIndexCount = 0;
   m_bFieldCacheValid = false;
 }
 
@@ -573,6 +711,7 @@ void CDaoTableDef::Append() {
 void CDaoTableDef::Close() {
   m_bOpen = false;
   m_bNew = false;
+  m_nIndexCount = 0;
   m_newFields.clear();
   m_bFieldCacheValid = false;
 }
@@ -625,6 +764,7 @@ int CDaoTableDef::GetFieldCount() {
 int CDaoTableDef::GetIndexCount() {
   CheckOpen();
   if (m_bNew) return 0;
+  if (m_nIndexCount > 0) return m_nIndexCount;
   sqlite3_stmt* raw = nullptr;
   int rc = sqlite3_prepare_v2(m_pDatabase->Handle(),
                               "SELECT count(*) FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE;",
@@ -635,7 +775,8 @@ int CDaoTableDef::GetIndexCount() {
   sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
   if (sqlite3_step(raw) != SQLITE_ROW)
     throw CDaoException(kDaoErrEngine, "Cannot read the indexes of '" + m_strName + "'.");
-  return sqlite3_column_int(raw, 0);
+  m_nIndexCount = sqlite3_column_int(raw, 0);
+  return m_nIndexCount;
 }
 
 void CDaoTableDef::CreateIndex(const CDaoIndexInfo& info) {
@@ -688,12 +829,13 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int type, int /*options*/) {
     values += "?" + std::to_string(i + 1);
   }
   sql += ") VALUES (" + values + ");";
-  sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v3(m_pDatabase->Handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &raw, nullptr);
-  m_stmt.reset(raw);
+  auto insert = std::make_shared<CDaoInsert>();
+  insert->table = m_strTable;
+  int rc = sqlite3_prepare_v3(m_pDatabase->Handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert->stmt, nullptr);
   if (rc != SQLITE_OK)
     throw CDaoException(kDaoErrEngine, "Cannot open table '" + m_strTable + "': " +
                                            plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle())));
+  m_insert = std::move(insert);
   m_bOpen = true;
   m_bTable = true;
   m_bEof = true;
@@ -703,6 +845,7 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int type, int /*options*/) {
 void CDaoRecordset::Open(int /*type*/, const std::string& sql, int /*options*/) {
   Close();
   m_pDatabase->CommitPending();
+  m_pDatabase->BeforeRead();
   sqlite3_stmt* raw = nullptr;
   std::string utf8 = plat::Cp1252ToUtf8(sql);
   int rc = sqlite3_prepare_v2(m_pDatabase->Handle(), utf8.c_str(), -1, &raw, nullptr);
@@ -734,10 +877,12 @@ void CDaoRecordset::Close() {
     }
   }
   m_stmt.reset();
+  m_insert.reset();  // rows a case still keeps hold their own share of it
   m_bOpen = false;
   m_bEditing = false;
   m_bEof = true;
   m_row.clear();
+  m_rowText.clear();
 }
 
 bool CDaoRecordset::CanAppend() const { return m_bOpen && m_bTable && !m_pDatabase->IsReadOnly(); }
@@ -747,17 +892,80 @@ void CDaoRecordset::AddNew() {
   CheckOpen();
   if (!m_bTable || m_pDatabase->IsReadOnly())
     throw CDaoException(kDaoErrReadOnly, "Cannot add rows to '" + m_strTable + "': it is read-only.");
-  m_row.assign(m_fields.size(), plat::Variant::Null());
+  m_row.assign(m_fields.size(), CDaoCell{});
+  m_rowText.clear();
   m_bEditing = true;
+}
+
+int CDaoRecordset::FieldIndex(const std::string& field) const {
+  auto it = m_fieldIndex.find(field);
+  return it == m_fieldIndex.end() ? -1 : it->second;
+}
+
+CDaoCell& CDaoRecordset::Cell(int index) {
+  CheckOpen();
+  if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
+  if (index < 0 || static_cast<std::size_t>(index) >= m_row.size())
+    throw CDaoException(kDaoErrItemNotFound, "Item " + std::to_string(index) + " not found in this collection.");
+  return m_row[static_cast<std::size_t>(index)];
+}
+
+void CDaoRecordset::SetFieldInteger(int index, std::int64_t value) {
+  CDaoCell& cell = Cell(index);
+  cell.kind = CDaoCell::kInteger;
+  cell.integer = value;
+}
+
+void CDaoRecordset::SetFieldDouble(int index, double value) {
+  CDaoCell& cell = Cell(index);
+  cell.kind = CDaoCell::kDouble;
+  cell.number = value;
+}
+
+void CDaoRecordset::SetFieldNull(int index) { Cell(index).kind = CDaoCell::kNull; }
+
+void CDaoRecordset::SetFieldDate(int index, double date) {
+  CDaoCell& cell = Cell(index);
+  if (m_lastDateText.empty() || date != m_lastDate) {
+    std::string iso = plat::OleDateTime(date).FormatIso();
+    if (iso.empty()) {
+      cell.kind = CDaoCell::kNull;
+      return;
+    }
+    m_lastDate = date;
+    m_lastDateText = std::move(iso);
+  }
+  cell.kind = CDaoCell::kText;
+  cell.offset = m_rowText.size();
+  cell.length = static_cast<std::uint32_t>(m_lastDateText.size());
+  m_rowText += m_lastDateText;
+}
+
+void CDaoRecordset::SetFieldText(int index, std::string_view text) {
+  CDaoCell& cell = Cell(index);
+  cell.kind = CDaoCell::kText;
+  cell.offset = m_rowText.size();
+  plat::AppendCp1252AsUtf8(m_rowText, text);
+  cell.length = static_cast<std::uint32_t>(m_rowText.size() - cell.offset);
 }
 
 void CDaoRecordset::SetFieldValue(const std::string& field, const plat::Variant& value) {
   CheckOpen();
   if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
-  auto it = m_fieldIndex.find(field);
-  if (it == m_fieldIndex.end())
-    throw CDaoException(kDaoErrItemNotFound, "Item '" + field + "' not found in this collection.");
-  m_row[static_cast<std::size_t>(it->second)] = value;
+  const int index = FieldIndex(field);
+  if (index < 0) throw CDaoException(kDaoErrItemNotFound, "Item '" + field + "' not found in this collection.");
+  switch (value.vt) {
+    case plat::VT_EMPTY:
+    case plat::VT_NULL: SetFieldNull(index); break;
+    case plat::VT_I2:
+    case plat::VT_I4:
+    case plat::VT_I8:
+    case plat::VT_UI1:
+    case plat::VT_BOOL: SetFieldInteger(index, value.llVal); break;
+    case plat::VT_DATE: SetFieldDate(index, value.dblVal); break;
+    case plat::VT_BSTR: SetFieldText(index, value.bstrVal); break;
+    default: SetFieldDouble(index, value.dblVal); break;
+  }
 }
 
 void CDaoRecordset::SetFieldValueNull(const std::string& field) { SetFieldValue(field, plat::Variant::Null()); }
@@ -766,36 +974,13 @@ void CDaoRecordset::Update() {
   CheckOpen();
   if (!m_bEditing) throw CDaoException(kDaoErrEngine, "Update without AddNew.");
   m_bEditing = false;
-  sqlite3_stmt* stmt = m_stmt.get();
-  m_pDatabase->BeginRows();
-  for (std::size_t i = 0; i < m_row.size(); ++i) {
-    const plat::Variant& v = m_row[i];
-    int index = static_cast<int>(i) + 1;
-    switch (v.vt) {
-      case plat::VT_EMPTY:
-      case plat::VT_NULL: sqlite3_bind_null(stmt, index); break;
-      case plat::VT_I2:
-      case plat::VT_I4:
-      case plat::VT_I8:
-      case plat::VT_UI1:
-      case plat::VT_BOOL: sqlite3_bind_int64(stmt, index, v.llVal); break;
-      case plat::VT_DATE: {
-        std::string iso = plat::OleDateTime(v.dblVal).FormatIso();
-        if (iso.empty()) sqlite3_bind_null(stmt, index);
-        else sqlite3_bind_text(stmt, index, iso.c_str(), static_cast<int>(iso.size()), SQLITE_TRANSIENT);
-        break;
-      }
-      case plat::VT_BSTR: {
-        std::string utf8 = plat::Cp1252ToUtf8(v.bstrVal);
-        sqlite3_bind_text(stmt, index, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
-        break;
-      }
-      default: sqlite3_bind_double(stmt, index, v.dblVal); break;
-    }
+  if (m_pDatabase->KeepsRows()) {
+    // The case writes its rows when it takes the write lock.
+    m_pDatabase->KeepRow(m_insert, m_row.data(), m_row.size(), m_rowText);
+    return;
   }
-  int rc = sqlite3_step(stmt);
-  sqlite3_reset(stmt);
-  sqlite3_clear_bindings(stmt);
+  m_pDatabase->BeginRows();
+  const int rc = StepRow(m_insert->stmt, m_row.data(), m_row.size(), m_rowText.data());
   if (rc != SQLITE_DONE) {
     std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle()));
     int primary = rc & 0xFF;

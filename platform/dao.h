@@ -11,10 +11,17 @@
 // and on Close); a failed row keeps the rows before it: the batch is committed.
 // Between BeginCase and CommitCase/RollbackCase the database is in one
 // transaction instead: rows, statements and schema changes of one case land
-// together or not at all, and no batch is committed in between. Processes
+// together or not at all, and no batch is committed in between. A case keeps
+// its rows in memory, in their native types, until it needs the write lock (a
+// statement or schema change, a read of rows, its commit, or a large case), so
+// it holds the lock only while its rows go in. Processes
 // that write cases into one file can take their turns through a queue file
 // beside it (the file's name + "-writers", locked with flock), so a writer
 // waits as long as the writers before it need, never starved by polling.
+// The write-ahead log is checkpointed by the writer that has just committed,
+// still in its turn, once it holds kCheckpointFrames pages, so the next writer
+// starts it again from the beginning (cut back to kWalSizeLimit bytes); a
+// closing database empties it when no other process writes.
 // Create makes a new file whole under a private name and links it to its
 // name: processes creating one file at once each make it or find it made.
 // Every failure is thrown as CDaoException. Text is Windows-1252 inside and
@@ -26,6 +33,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/ado.h"
@@ -94,6 +102,22 @@ struct CDaoIndexInfo {
   bool m_bForeign = false;
 };
 
+// One value of a new row in the type it is bound with; a text is UTF-8 bytes
+// in the row's text buffer (offset, length).
+struct CDaoCell {
+  enum Kind : std::uint8_t { kNull, kInteger, kDouble, kText, kRow };
+  Kind kind = kNull;
+  std::uint32_t length = 0;
+  union {
+    std::int64_t integer = 0;
+    double number;
+    std::uint64_t offset;
+  };
+};
+
+// The prepared insert of a table recordset, shared with the rows a case keeps.
+struct CDaoInsert;
+
 struct CDaoTableDefInfo {
   std::string m_strName;
   std::int32_t m_lAttributes = 0;
@@ -104,6 +128,11 @@ class CDaoDatabase {
   static constexpr int kBatchRows = 20000;
   static constexpr int kBatchMillis = 500;
   static constexpr int kBusyTimeoutMillis = 60000;
+  // Values a case keeps in memory before it takes the write lock and writes them.
+  static constexpr std::size_t kKeptCellLimit = 4u << 20;
+  static constexpr int kCheckpointFrames = 1000;
+  static constexpr std::int64_t kWalSizeLimit = 4 << 20;
+  static constexpr int kCloseCheckpointMillis = 200;
   // The queue file of the case writers, beside the database file.
   static constexpr const char* kQueueSuffix = "-writers";
 
@@ -137,15 +166,21 @@ class CDaoDatabase {
   void CommitPending();
   int GetPendingRows() const { return m_core->m_nPendingRows; }
 
-  // Begins the transaction of one case, taking the write lock now (waiting
-  // on the busy timeout); what was gathered before is committed first. With
-  // queue, the case first waits its turn among the writers of the file that
-  // queue (an exclusive lock on the file's name + kQueueSuffix), without a
-  // time limit, and leaves the queue when the case commits or rolls back.
+  // Begins one case; what was gathered before is committed first. The case's
+  // rows are kept until it takes the write lock (HoldWriteLock, waiting on the
+  // busy timeout). With queue, the case first waits its turn among the writers
+  // of the file that queue (an exclusive lock on the file's name +
+  // kQueueSuffix), without a time limit, and leaves the queue when the case
+  // commits or rolls back.
   void BeginCase(bool queue = false);
   bool InCase() const { return m_core->m_bInCase; }
+  // Takes the case's turn and the write lock now and writes the rows it kept;
+  // from then on the case writes straight into its transaction. Throws when
+  // the lock or a row fails (the case must then roll back).
+  void HoldWriteLock();
   // Commits the case; throws (after rolling back) when the commit fails or the
-  // engine had already rolled the case back after a failed write.
+  // engine had already rolled the case back after a failed write. A case that
+  // wrote nothing takes no lock.
   void CommitCase();
   // Rolls the case back; never throws.
   void RollbackCase();
@@ -154,6 +189,13 @@ class CDaoDatabase {
   sqlite3* Handle() const;
   void BeginRows();
   void RowWritten();
+  // Inside a case that has not taken the write lock: rows are kept, not written.
+  bool KeepsRows() const { return m_core->m_bInCase && m_core->m_bDeferred; }
+  // Keeps one row of insert (count values, their texts in text) for the case's lock.
+  void KeepRow(const std::shared_ptr<CDaoInsert>& insert, const CDaoCell* cells, std::size_t count,
+               const std::string& text);
+  // Before a read of rows: a case's kept rows are written first, so the read sees them.
+  void BeforeRead();
   // After a failed row: commits the rows before it when the engine kept the
   // transaction, else counts them as lost. Never throws.
   std::string EndRowsAfterFailure();
@@ -166,6 +208,9 @@ class CDaoDatabase {
  private:
   void OpenFile(const std::string& path, int flags);
   void KeepCaseTransaction();
+  void WriteKeptRows();
+  void DropKeptRows();
+  void CheckpointAtClose();
   void TakeTurn();
   void LeaveQueue();
   void ThrowEngineError(const std::string& context, int rc) const;
@@ -182,6 +227,12 @@ class CDaoDatabase {
     std::chrono::steady_clock::time_point m_batchStart;
     int m_nQueueFd = -1;     // the writers' queue file, opened at the first queued case
     bool m_bQueued = false;  // this connection's case holds the queue
+    bool m_bDeferred = false;     // the case keeps its rows and has not taken the write lock
+    bool m_bQueueWanted = false;  // the case takes its turn in the queue when it takes the lock
+    // The rows the case keeps, in the order written: a kRow cell (values, insert) and its values.
+    std::vector<CDaoCell> m_keptCells;
+    std::string m_keptText;
+    std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);
@@ -213,6 +264,7 @@ class CDaoTableDef {
   // Throws kDaoErrItemNotFound when the table has no such field (names ignore case).
   void GetFieldInfo(const std::string& name, CDaoFieldInfo& info);
   int GetFieldCount();
+  // Once a table has an index it keeps one (indexes go only with their table), so a count above 0 is kept.
   int GetIndexCount();
   // Index names take the table's name followed by "_Key" when they equal it.
   void CreateIndex(const CDaoIndexInfo& info);
@@ -229,6 +281,7 @@ class CDaoTableDef {
   std::vector<CDaoFieldInfo> m_newFields;
   std::vector<CDaoFieldInfo> m_fieldCache;
   bool m_bFieldCacheValid = false;
+  int m_nIndexCount = 0;
 };
 
 class CDaoRecordset {
@@ -251,6 +304,16 @@ class CDaoRecordset {
   // The field by name (ignoring case); throws kDaoErrItemNotFound for an unknown field.
   void SetFieldValue(const std::string& field, const plat::Variant& value);
   void SetFieldValueNull(const std::string& field);
+  // The position of a field of a table recordset (names ignore case), -1 when it has none.
+  int FieldIndex(const std::string& field) const;
+  const CDaoFieldInfo& FieldInfo(int index) const { return m_fields.at(static_cast<std::size_t>(index)); }
+  // Values of the new row by position, in their native types. A date is an OLE
+  // date; one that has no text form is Null. A text is Windows-1252.
+  void SetFieldInteger(int index, std::int64_t value);
+  void SetFieldDouble(int index, double value);
+  void SetFieldDate(int index, double date);
+  void SetFieldText(int index, std::string_view text);
+  void SetFieldNull(int index);
   // Writes the new row; throws when there is none or the write fails.
   void Update();
 
@@ -265,6 +328,7 @@ class CDaoRecordset {
   };
   void CheckOpen() const;
   void Step();
+  CDaoCell& Cell(int index);
 
   CDaoDatabase* m_pDatabase;
   bool m_bOpen = false;
@@ -278,8 +342,14 @@ class CDaoRecordset {
     bool operator()(const std::string& a, const std::string& b) const;
   };
   std::map<std::string, int, NoCaseLess> m_fieldIndex;
-  std::vector<plat::Variant> m_row;
-  std::unique_ptr<sqlite3_stmt, StmtDeleter> m_stmt;
+  // The new row: its values and the UTF-8 bytes of its texts.
+  std::vector<CDaoCell> m_row;
+  std::string m_rowText;
+  // The last date written and its text (a table's dates repeat).
+  double m_lastDate = 0;
+  std::string m_lastDateText;
+  std::shared_ptr<CDaoInsert> m_insert;           // table recordsets
+  std::unique_ptr<sqlite3_stmt, StmtDeleter> m_stmt;  // read-only results
 };
 
 class CDaoQueryDef {

@@ -267,6 +267,65 @@ TEST_F(DaoTest, ACaseLandsWholeOrNotAtAll) {
   EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream ORDER BY 1"), "3\n4\n");
 }
 
+// A case keeps its rows until it needs the write lock: while it gathers them
+// another process writes the file, and the rows land at its commit in the
+// order written. A case that writes nothing takes no turn; a statement takes
+// the lock at once. Closed, the file keeps no write-ahead log.
+TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  CDaoTableDef def(&a);
+  def.Open("PrStream");
+  CDaoRecordset rs(&a);
+  rs.Open(&def);
+  const auto otherWriter = [this](const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open(Path().c_str(), &db);
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+    return rc;
+  };
+
+  a.BeginCase(true);
+  EXPECT_TRUE(a.KeepsRows());
+  for (int n = 1; n <= 3; ++n) AddRow(rs, n);
+  rs.AddNew();  // a row begun and not written is no row
+  EXPECT_EQ(a.GetPendingRows(), 3);
+  EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (100)"), SQLITE_OK);
+  rs.AddNew();
+  rs.SetFieldInteger(rs.FieldIndex("case"), 4);
+  rs.SetFieldText(rs.FieldIndex("Name"), "r\xE9");
+  rs.SetFieldDate(rs.FieldIndex("Day"), 45000.5);
+  rs.SetFieldDouble(rs.FieldIndex("Value"), 1e30);
+  rs.Update();
+  EXPECT_EQ(rs.FieldIndex("Missing"), -1);
+  EXPECT_THROW(rs.SetFieldInteger(99, 1), CDaoException);
+  a.CommitCase();
+  EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\", Name, Day, Value FROM PrStream ORDER BY rowid"),
+            "100|NULL|NULL|NULL\n1|r1|NULL|0.5\n2|r2|NULL|1.0\n3|r3|NULL|1.5\n4|r\xC3\xA9|2023-03-15 12:00:00|1.0e+30\n");
+
+  a.BeginCase(true);
+  a.CommitCase();  // nothing written: no lock was taken
+  EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (101)"), SQLITE_OK);
+
+  a.BeginCase(true);
+  AddRow(rs, 5);
+  a.Execute("DELETE FROM PrStream WHERE \"CASE\" = 101");  // the kept row goes in first, under the lock
+  EXPECT_FALSE(a.KeepsRows());
+  EXPECT_EQ(a.GetPendingRows(), 1);
+  AddRow(rs, 6);
+  a.RollbackCase();
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream WHERE \"CASE\" IN (5, 6, 101)"), "1\n");
+
+  rs.Close();
+  def.Close();
+  a.Close();
+  std::error_code ec;
+  const auto wal = fs::file_size(Path() + "-wal", ec);
+  EXPECT_TRUE(ec || wal == 0) << wal;
+}
+
 // Two workers that both found a table missing both create it, with its key
 // index: the second creation goes on with the table the first one made.
 TEST_F(DaoTest, TwoWritersCreatingOneTableBothGoOn) {

@@ -275,10 +275,25 @@ std::string OleDateTime::Format(const char* strftimeFormat) const {
 std::string OleDateTime::FormatIso() const {
   Parts p;
   if (!GetParts(p)) return std::string();
-  char text[32];
-  std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", p.year, p.month, p.day, p.hour, p.minute,
-                p.second);
-  return text;
+  // "YYYY-MM-DD HH:MM:SS": every part is in range after GetParts (year 100-9999).
+  char text[19];
+  const auto two = [&text](int at, int value) {
+    text[at] = static_cast<char>('0' + value / 10);
+    text[at + 1] = static_cast<char>('0' + value % 10);
+  };
+  two(0, p.year / 100);
+  two(2, p.year % 100);
+  text[4] = '-';
+  two(5, p.month);
+  text[7] = '-';
+  two(8, p.day);
+  text[10] = ' ';
+  two(11, p.hour);
+  text[13] = ':';
+  two(14, p.minute);
+  text[16] = ':';
+  two(17, p.second);
+  return std::string(text, sizeof text);
 }
 
 bool OleDateTime::ParseDateTime(std::string_view text) {

@@ -45,10 +45,17 @@ char CodePointToCp1252(std::uint32_t cp) {
   return '?';
 }
 
+void AppendCp1252AsUtf8(std::string& out, std::string_view text) {
+  std::size_t ascii = 0;
+  while (ascii < text.size() && static_cast<unsigned char>(text[ascii]) < 0x80) ++ascii;
+  out.append(text.data(), ascii);
+  for (std::size_t i = ascii; i < text.size(); ++i) AppendUtf8(out, Cp1252ToCodePoint(static_cast<unsigned char>(text[i])));
+}
+
 std::string Cp1252ToUtf8(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
-  for (unsigned char c : text) AppendUtf8(out, Cp1252ToCodePoint(c));
+  AppendCp1252AsUtf8(out, text);
   return out;
 }
 

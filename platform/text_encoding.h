@@ -12,6 +12,8 @@ namespace plat {
 // undefined (0x81, 0x8D, 0x8F, 0x90, 0x9D) map to the same code point, so no
 // byte is lost on a round trip.
 std::string Cp1252ToUtf8(std::string_view text);
+// The same, appended to out (plain ASCII is copied as it stands).
+void AppendCp1252AsUtf8(std::string& out, std::string_view text);
 
 // A character outside the code page, or a malformed UTF-8 sequence, becomes "?".
 std::string Utf8ToCp1252(std::string_view text);

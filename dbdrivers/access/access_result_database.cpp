@@ -163,6 +163,19 @@ bool ClaimRun(CDaoDatabase& database, const std::string& runKey, bool removesRow
   return true;
 }
 
+// Whether the run's row is committed in the file (a plain read: a row once committed stays). A case of a
+// run defined already needs no write lock before its rows are ready.
+bool RunRecorded(CDaoDatabase& database, const std::string& runKey) {
+  try {
+    CDaoRecordset found(&database);
+    found.Open(dbOpenDynaset,
+               "SELECT 1 FROM " + DaoQuoteIdentifier(kRunTable) + " WHERE \"RunKey\" = " + SqlLiteral(runKey));
+    return !found.IsEOF();
+  } catch (const CDaoException&) {
+    return false;  // no run table yet
+  }
+}
+
 std::vector<CVornModelFile*> RunModels(CVornDbExportData& exportData) {
   std::vector<CVornModelFile*> models;
   if (exportData.m_pModel) models.push_back(exportData.m_pModel.get());
@@ -218,7 +231,11 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
   try {
     // The case writers of the file take their turns in a queue: none waits without end behind the others.
     database.BeginCase(true);
-    definesRun = ClaimRun(database, runKey, removesRows, conflict);
+    if (!RunRecorded(database, runKey)) {
+      // Whether this case defines the run is decided under the write lock, in the case's transaction.
+      database.HoldWriteLock();
+      definesRun = ClaimRun(database, runKey, removesRows, conflict);
+    }
   } catch (const CDaoException& e) {
     NoteDatabaseFailure(exportData, kRunTable, e);
     database.RollbackCase();

@@ -1,7 +1,10 @@
 #include "dbdrivers/access/output_table_api.h"
 
 #include <atomic>
+#include <cctype>
+#include <cstring>
 #include <memory>
+#include <string_view>
 
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
@@ -29,10 +32,77 @@ std::string FromField(const char* text, int length) {
   return out;
 }
 
+// The bytes a writer passed: at most length, fewer when a NUL comes first.
+std::string_view Passed(const char* text, int length) {
+  if (text == nullptr || length <= 0) return std::string_view();
+  return std::string_view(text, ::strnlen(text, static_cast<std::size_t>(length)));
+}
+
+// What CStringFromField makes of them, without a copy.
+std::string_view FieldView(const char* text, int length) {
+  std::string_view view = Passed(text, length);
+  while (!view.empty() && std::isspace(static_cast<unsigned char>(view.back()))) view.remove_suffix(1);
+  return view;
+}
+
 // The Access field name of a writer's field: the main model's AlternateDatabaseCols decides the prefix.
 std::string AccessFieldName(const CVornDbExportData& exportData, const std::string& name) {
   const CVornModelFile* main = exportData.m_pModel.get();
   return MakeFieldName(name, main != nullptr && main->m_settings.m_AlternateDatabaseCols.GetValue() != 0);
+}
+
+// Field lists above this size are not a writer's fixed column order: they start again.
+constexpr std::size_t kMaxFieldSlots = 512;
+
+}  // namespace
+
+// The fields a writer names for the rows of one table, in the order it sets
+// them: each name it passes is made into the Access field name and found in
+// the recordset once, and the calls of later rows find it at its place.
+struct COutputTableFields {
+  struct Slot {
+    std::string passed;  // the bytes the writer passed
+    std::string field;   // the field as the writer named it (trailing blanks dropped)
+    std::string name;    // the Access field name
+    int index = -1;      // its position in the recordset; -1 when it has none
+  };
+  std::vector<Slot> slots;
+  std::size_t next = 0;  // where the next value's field is looked for first
+  const CDaoRecordset* recordset = nullptr;
+  bool prefixed = false;
+};
+
+namespace {
+
+const COutputTableFields::Slot& ResolveField(CVornDbExportData& exportData, COutputTable& handle, const char* field,
+                                             int length) {
+  if (!handle.m_pFields) handle.m_pFields = std::make_shared<COutputTableFields>();
+  COutputTableFields& fields = *handle.m_pFields;
+  const CVornModelFile* main = exportData.m_pModel.get();
+  const bool prefixed = main != nullptr && main->m_settings.m_AlternateDatabaseCols.GetValue() != 0;
+  if (fields.recordset != handle.m_pRecordset.get() || fields.prefixed != prefixed ||
+      fields.slots.size() >= kMaxFieldSlots) {
+    fields.slots.clear();
+    fields.next = 0;
+    fields.recordset = handle.m_pRecordset.get();
+    fields.prefixed = prefixed;
+  }
+  const std::string_view passed = Passed(field, length);
+  if (fields.next < fields.slots.size() && fields.slots[fields.next].passed == passed)
+    return fields.slots[fields.next++];
+  for (std::size_t i = 0; i < fields.slots.size(); ++i)
+    if (fields.slots[i].passed == passed) {
+      fields.next = i + 1;
+      return fields.slots[i];
+    }
+  COutputTableFields::Slot slot;
+  slot.passed = passed;
+  slot.field = FromField(field, length);
+  slot.name = MakeFieldName(slot.field, prefixed);
+  slot.index = handle.m_pRecordset ? handle.m_pRecordset->FieldIndex(slot.name) : -1;
+  fields.slots.push_back(std::move(slot));
+  fields.next = fields.slots.size();
+  return fields.slots.back();
 }
 
 // The SQL Server driver when the main model writes to SQL Server.
@@ -92,27 +162,26 @@ int DefineField(CVornDbExportData& exportData, COutputTable* handle, const char*
   return 1;
 }
 
-// The common steps of a value setter; set writes the Access value.
+// The common steps of a value setter; set writes the Access value at the
+// field's position. slot is the field as resolved for the SQL Server hand-over.
+// A value only goes into the new row in memory: no engine runs that could
+// change the floating-point control, so it is reset by the record operations.
 template <class SetAccess>
-int SetValue(CVornDbExportData& exportData, COutputTable* handle, const std::string& name, const char* operation,
-             SetAccess set) {
+int SetValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
+             const char* operation, const COutputTableFields::Slot*& slot, SetAccess set) {
   if (handle == nullptr || NotWritable(exportData, *handle, operation)) return 0;
+  slot = &ResolveField(exportData, *handle, field, length);
   if (handle->m_pRecordset) {
     try {
-      set(*handle->m_pRecordset, name);
+      if (slot->index < 0)
+        throw CDaoException(kDaoErrItemNotFound, "Item '" + slot->name + "' not found in this collection.");
+      set(*handle->m_pRecordset, slot->index);
     } catch (const CDaoException& e) {
-      FailField(exportData, operation, name, *handle, e);
+      FailField(exportData, operation, slot->name, *handle, e);
       return 0;
     }
-    plat::ResetFloatingPointControl();
   }
   return 1;
-}
-
-plat::Variant MakeVariant(std::uint16_t vt) {
-  plat::Variant v;
-  v.vt = vt;
-  return v;
 }
 
 }  // namespace
@@ -250,6 +319,7 @@ int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool r
       auto recordset = std::make_shared<CDaoRecordset>(handle->m_pDatabase);
       recordset->Open(&tableDef, dbOpenTable, dbAppendOnly);
       handle->m_pRecordset = recordset;
+      handle->m_pFields.reset();
     }
   } catch (const CDaoException& e) {
     if (report) {
@@ -265,6 +335,7 @@ int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool r
 
 int CAddNewRecord(CVornDbExportData& exportData, COutputTable* handle) {
   if (handle == nullptr || NotWritable(exportData, *handle, "CAddNewRecord")) return 0;
+  if (handle->m_pFields) handle->m_pFields->next = 0;
   if (handle->m_pRecordset) {
     try {
       handle->m_pRecordset->AddNew();
@@ -280,106 +351,82 @@ int CAddNewRecord(CVornDbExportData& exportData, COutputTable* handle) {
 
 int CSetDateTimeValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
                       double date) {
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetDateTimeValue",
-                    [date](CDaoRecordset& rs, const std::string& name) {
-                      if (date == 0.0) {
-                        rs.SetFieldValueNull(name);
-                        return;
-                      }
-                      plat::Variant v = MakeVariant(plat::VT_DATE);
-                      v.dblVal = date;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetDateTimeValue", slot, [date](CDaoRecordset& rs, int at) {
+    if (date == 0.0) rs.SetFieldNull(at);
+    else rs.SetFieldDate(at, date);
+  });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetDateTimeValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, date);
+      driver->SetDateTimeValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length, date);
   return ok;
 }
 
 int CSetDoubleValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length, double value) {
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetDoubleValue",
-                    [value](CDaoRecordset& rs, const std::string& name) {
-                      plat::Variant v = MakeVariant(plat::VT_R8);
-                      v.dblVal = value;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetDoubleValue", slot,
+                    [value](CDaoRecordset& rs, int at) { rs.SetFieldDouble(at, value); });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetDoubleValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value);
+      driver->SetDoubleValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length, value);
   return ok;
 }
 
 int CSetIntegerValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
                      std::int32_t value) {
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetIntegerValue",
-                    [value](CDaoRecordset& rs, const std::string& name) {
-                      plat::Variant v = MakeVariant(plat::VT_I4);
-                      v.llVal = value;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetIntegerValue", slot,
+                    [value](CDaoRecordset& rs, int at) { rs.SetFieldInteger(at, value); });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetLongIntegerValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value);
+      driver->SetLongIntegerValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length, value);
   return ok;
 }
 
 int CSetShortIntegerValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
                           std::int32_t value) {
   const auto shortValue = static_cast<std::int16_t>(value);
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetShortIntegerValue",
-                    [shortValue](CDaoRecordset& rs, const std::string& name) {
-                      plat::Variant v = MakeVariant(plat::VT_I2);
-                      v.llVal = shortValue;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetShortIntegerValue", slot,
+                    [shortValue](CDaoRecordset& rs, int at) { rs.SetFieldInteger(at, shortValue); });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetShortIntegerValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, shortValue);
+      driver->SetShortIntegerValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length, shortValue);
   return ok;
 }
 
 int CSetTextValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
                   const char* text, int textLength) {
-  std::string value = FromField(text, textLength);
+  std::string_view value = FieldView(text, textLength);
   if (value.empty()) return 1;
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetTextValue",
-                    [&](CDaoRecordset& rs, const std::string& name) {
-                      if (handle->m_pTableDef) {
-                        CDaoFieldInfo info;
-                        handle->m_pTableDef->GetFieldInfo(name, info);
-                        if (info.m_lSize >= 0 && info.m_lSize < textLength &&
-                            value.size() > static_cast<std::size_t>(info.m_lSize))
-                          value.resize(static_cast<std::size_t>(info.m_lSize));
-                      }
-                      plat::Variant v = MakeVariant(plat::VT_BSTR);
-                      v.bstrVal = value;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetTextValue", slot, [&](CDaoRecordset& rs, int at) {
+    if (handle->m_pTableDef) {
+      // A text longer than the field is cut to the field's size.
+      const CDaoFieldInfo& info = rs.FieldInfo(at);
+      if (info.m_lSize >= 0 && info.m_lSize < textLength && value.size() > static_cast<std::size_t>(info.m_lSize))
+        value = value.substr(0, static_cast<std::size_t>(info.m_lSize));
+    }
+    rs.SetFieldText(at, value);
+  });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetTextValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value.c_str(), textLength);
+      driver->SetTextValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length,
+                           std::string(value).c_str(), textLength);
   return ok;
 }
 
 int CSetMemoValue(CVornDbExportData& exportData, COutputTable* handle, const char* field, int length,
                   const char* text, int textLength) {
-  std::string value = FromField(text, textLength);
+  const std::string_view value = FieldView(text, textLength);
   if (value.empty()) return 1;
-  std::string raw = FromField(field, length);
-  int ok = SetValue(exportData, handle, AccessFieldName(exportData, raw), "CSetMemoValue",
-                    [&](CDaoRecordset& rs, const std::string& name) {
-                      plat::Variant v = MakeVariant(plat::VT_BSTR);
-                      v.bstrVal = value;
-                      rs.SetFieldValue(name, v);
-                    });
+  const COutputTableFields::Slot* slot = nullptr;
+  int ok = SetValue(exportData, handle, field, length, "CSetMemoValue", slot,
+                    [&](CDaoRecordset& rs, int at) { rs.SetFieldText(at, value); });
   if (ok == 1)
     if (DbSqlSvr* driver = SqlServer(exportData))
-      driver->SetMemoValue(handle->m_strName, IsLgTable(*handle), raw.c_str(), length, value.c_str(), textLength);
+      driver->SetMemoValue(handle->m_strName, IsLgTable(*handle), slot->field.c_str(), length,
+                           std::string(value).c_str(), textLength);
   return ok;
 }
 

@@ -178,6 +178,36 @@ TEST_F(OutputTableApiTest, SqlServerAndAccessTogetherWithPrefixedAccessFields) {
   EXPECT_EQ(t->m_nLgFlag, 1);
 }
 
+// A writer's field is found by its name as passed, once: rows that set their
+// fields in another order, skip one, or pass a name with trailing blanks or a
+// longer length still fill the right columns; an unknown field still fails.
+TEST_F(OutputTableApiTest, FieldsAreFoundByNameWhateverTheOrderOfTheCalls) {
+  COutputTable* t = DefineStreams();
+  ASSERT_NE(t, nullptr);
+  for (int id = 1; id <= 4; ++id) {
+    ASSERT_EQ(CAddNewRecord(exportData, t), 1);
+    if (id % 2 == 0) {
+      EXPECT_EQ(CSetDoubleValue(exportData, t, "Value\0junk", 10, id * 0.5), 1);
+      EXPECT_EQ(CSetTextValue(exportData, t, "Stream  ", 8, "s", 1), 1);
+      EXPECT_EQ(CSetIntegerValue(exportData, t, "CaseID", 6, id), 1);
+    } else {
+      EXPECT_EQ(CSetIntegerValue(exportData, t, "CASEID", 6, id), 1);
+      EXPECT_EQ(CSetTextValue(exportData, t, "Stream", 6, "   ", 3), 1);  // blank: nothing set
+      EXPECT_EQ(CSetShortIntegerValue(exportData, t, "Period", 6, id), 1);
+      EXPECT_EQ(CSetDateTimeValue(exportData, t, "Day", 3, 0.0), 1);  // Null
+    }
+    EXPECT_EQ(CUpdateRecord(exportData, t, nullptr), 1);
+  }
+  testing::internal::CaptureStderr();
+  ASSERT_EQ(CAddNewRecord(exportData, t), 1);
+  EXPECT_EQ(CSetIntegerValue(exportData, t, "Missing", 7, 1), 0);
+  testing::internal::GetCapturedStderr();
+  EXPECT_NE(exportData.m_strDatabaseFailure.find("Missing"), std::string::npos) << exportData.m_strDatabaseFailure;
+  ASSERT_TRUE(FlushOutputTables(exportData));
+  EXPECT_EQ(Query("SELECT CaseID, Stream, Value, Period, Day FROM PrStream ORDER BY rowid"),
+            "1|NULL|NULL|1|NULL\n2|s|1.0|NULL|NULL\n3|NULL|NULL|3|NULL\n4|s|2.0|NULL|NULL\n");
+}
+
 // Fails every write step of three cases' output in turn: every row the API
 // accepted and whose case was flushed is in the file, and whenever rows are
 // missing the API said so (a 0 result or the error flag).
