@@ -5,14 +5,16 @@
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <charconv>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
 #include <map>
 #include <memory>
 #include <optional>
-#include <variant>
+#include <string_view>
 #include <vector>
 
 #include "platform/connection_string.h"
@@ -25,15 +27,51 @@ namespace {
 std::atomic<IOrvid::Factory> g_factory{nullptr};
 std::atomic<bool> g_noPostgresCopy{false};
 
-struct DateValue {
-  double days;
-};
-using Value = std::variant<std::monostate, std::int16_t, std::int32_t, double, DateValue, std::string>;
+// One value of a row: its column and the value in the type it was set with.
+// A text is UTF-8 bytes in its table's text buffer; kNull is a null value.
+enum Kind : std::uint8_t { kNull = 0, kShort = 1, kLong = 2, kDouble = 3, kDate = 4, kText = 5 };
 
+struct Cell {
+  std::uint32_t column = 0;
+  Kind kind = kNull;
+  std::uint32_t length = 0;
+  union {
+    std::int64_t integer = 0;
+    double number;  // also a date's days
+    std::uint64_t offset;
+  };
+};
+
+// The rows of one table: their values row after row (a row's end in rowEnds),
+// in the order they were set; a column set twice in a row keeps the last value.
 struct TableRows {
   std::string table;
   std::vector<std::string> columns;
-  std::vector<std::vector<Value>> rows;
+  std::vector<Cell> cells;
+  std::vector<std::size_t> rowEnds;
+  std::string text;
+
+  std::size_t RowCount() const { return rowEnds.size(); }
+  std::size_t RowBegin(std::size_t row) const { return row == 0 ? 0 : rowEnds[row - 1]; }
+  bool Empty() const {
+    for (std::size_t r = 0; r < rowEnds.size(); ++r)
+      if (RowBegin(r) != rowEnds[r]) return false;
+    return true;
+  }
+  // Drops the rows that were begun and never given a value.
+  void DropEmptyRows() {
+    std::vector<std::size_t> ends;
+    ends.reserve(rowEnds.size());
+    for (std::size_t r = 0; r < rowEnds.size(); ++r)
+      if (RowBegin(r) != rowEnds[r]) ends.push_back(rowEnds[r]);
+    rowEnds = std::move(ends);
+  }
+  // The values of one row by column (null where it set none).
+  void Row(std::size_t row, std::vector<const Cell*>& out) const {
+    out.assign(columns.size(), nullptr);
+    for (std::size_t i = RowBegin(row); i < rowEnds[row]; ++i) out[cells[i].column] = &cells[i];
+  }
+  std::string_view Text(const Cell& cell) const { return std::string_view(text).substr(cell.offset, cell.length); }
 };
 
 std::string QuoteName(const std::string& name) {
@@ -50,37 +88,67 @@ std::string Lower(std::string text) {
   return text;
 }
 
-std::string FormatDouble(double value) {
-  if (std::isnan(value)) return "NaN";
-  if (std::isinf(value)) return value > 0 ? "Infinity" : "-Infinity";
+// A double as the shortest text that reads back as the same number.
+void AppendDouble(std::string& out, double value) {
+  if (std::isnan(value)) {
+    out += "NaN";
+    return;
+  }
+  if (std::isinf(value)) {
+    out += value > 0 ? "Infinity" : "-Infinity";
+    return;
+  }
   char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.17g", value);
-  return buffer;
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
 }
 
-// The value as the text a server parses (UTF-8); nullopt for null.
-std::optional<std::string> ValueText(const Value& value) {
-  switch (value.index()) {
-    case 1: return std::to_string(std::get<std::int16_t>(value));
-    case 2: return std::to_string(std::get<std::int32_t>(value));
-    case 3: return FormatDouble(std::get<double>(value));
-    case 4: {
-      std::string iso = plat::OleDateTime(std::get<DateValue>(value).days).FormatIso();
-      if (iso.empty()) return std::nullopt;
-      return iso;
+void AppendInteger(std::string& out, std::int64_t value) {
+  char buffer[24];
+  out.append(buffer, std::to_chars(buffer, buffer + sizeof buffer, value).ptr);
+}
+
+// The text of a date (a table's dates repeat: the last one is kept); empty for one that has none.
+class DateTexts {
+ public:
+  const std::string& Of(double days) {
+    if (!m_valid || days != m_days) {
+      m_text = plat::OleDateTime(days).FormatIso();
+      m_days = days;
+      m_valid = true;
     }
-    case 5: return plat::Cp1252ToUtf8(std::get<std::string>(value));
-    default: return std::nullopt;
+    return m_text;
+  }
+
+ private:
+  double m_days = 0;
+  bool m_valid = false;
+  std::string m_text;
+};
+
+// The value as the text a server parses (UTF-8) appended to out; false for null.
+bool AppendValueText(std::string& out, const TableRows& rows, const Cell& cell, DateTexts& dates) {
+  switch (cell.kind) {
+    case kShort:
+    case kLong: AppendInteger(out, cell.integer); return true;
+    case kDouble: AppendDouble(out, cell.number); return true;
+    case kDate: {
+      const std::string& iso = dates.Of(cell.number);
+      if (iso.empty()) return false;
+      out += iso;
+      return true;
+    }
+    case kText: out += rows.Text(cell); return true;
+    default: return false;
   }
 }
 
-double ValueNumber(const Value& value) {
-  switch (value.index()) {
-    case 1: return std::get<std::int16_t>(value);
-    case 2: return std::get<std::int32_t>(value);
-    case 3: return std::get<double>(value);
-    case 4: return std::get<DateValue>(value).days;
-    case 5: return std::strtod(std::get<std::string>(value).c_str(), nullptr);
+double ValueNumber(const TableRows& rows, const Cell& cell) {
+  switch (cell.kind) {
+    case kShort:
+    case kLong: return static_cast<double>(cell.integer);
+    case kDouble:
+    case kDate: return cell.number;
+    case kText: return std::strtod(std::string(rows.Text(cell)).c_str(), nullptr);
     default: return 0.0;
   }
 }
@@ -104,7 +172,11 @@ struct StmtFree {
 
 class OdbcSink : public Sink {
  public:
-  static constexpr std::size_t kParamSetSize = 1000;
+  // Rows a statement inserts at most (a multi-row VALUES list) and parameters it binds at most (servers
+  // limit them: SQL Server to 2,100 parameters and 1,000 rows), and rows one execution sends at most.
+  static constexpr std::size_t kRowsPerStatement = 400;
+  static constexpr std::size_t kMaxParameters = 2000;
+  static constexpr std::size_t kRowsPerExecute = 1000;
 
   explicit OdbcSink(const std::string& odbcString) : m_connection(plat::odbc::Connection::Open(odbcString)) {}
 
@@ -130,25 +202,37 @@ class OdbcSink : public Sink {
     std::vector<SQLLEN> indicators;
   };
 
-  static void ChooseType(Column& column, const TableRows& data, std::size_t index) {
+  // The column's type is that of its first value; a text column is as wide as its longest text.
+  static void ChooseType(Column& column, const TableRows& data, std::uint32_t index) {
     std::size_t longest = 1;
-    int kind = 0;
-    for (const auto& row : data.rows) {
-      if (index >= row.size() || row[index].index() == 0) continue;
-      if (kind == 0) kind = static_cast<int>(row[index].index());
-      if (row[index].index() == 5) longest = std::max(longest, plat::Cp1252ToUtf8(std::get<std::string>(row[index])).size());
+    Kind kind = kNull;
+    for (const Cell& cell : data.cells) {
+      if (cell.column != index || cell.kind == kNull) continue;
+      if (kind == kNull) kind = cell.kind;
+      if (cell.kind == kText) longest = std::max<std::size_t>(longest, cell.length);
     }
     switch (kind) {
-      case 1: column.cType = SQL_C_SSHORT; column.sqlType = SQL_SMALLINT; column.width = sizeof(SQLSMALLINT); break;
-      case 2: column.cType = SQL_C_SLONG; column.sqlType = SQL_INTEGER; column.width = sizeof(SQLINTEGER); break;
-      case 3: column.cType = SQL_C_DOUBLE; column.sqlType = SQL_DOUBLE; column.width = sizeof(double); break;
-      case 4:
+      case kShort: column.cType = SQL_C_SSHORT; column.sqlType = SQL_SMALLINT; column.width = sizeof(SQLSMALLINT); break;
+      case kLong: column.cType = SQL_C_SLONG; column.sqlType = SQL_INTEGER; column.width = sizeof(SQLINTEGER); break;
+      case kDouble: column.cType = SQL_C_DOUBLE; column.sqlType = SQL_DOUBLE; column.width = sizeof(double); break;
+      case kDate:
         column.cType = SQL_C_TIMESTAMP;
         column.sqlType = SQL_TIMESTAMP;
         column.width = sizeof(SQL_TIMESTAMP_STRUCT);
         column.size = 19;
         break;
       default:
+        if (kind != kText) {
+          // A column of values that are not texts written into a text column: as wide as their texts.
+          DateTexts dates;
+          std::string text;
+          for (const Cell& cell : data.cells)
+            if (cell.column == index && cell.kind != kNull) {
+              text.clear();
+              AppendValueText(text, data, cell, dates);
+              longest = std::max(longest, text.size());
+            }
+        }
         column.cType = SQL_C_CHAR;
         column.sqlType = SQL_VARCHAR;
         column.size = longest;
@@ -157,101 +241,144 @@ class OdbcSink : public Sink {
     }
   }
 
-  static void Fill(Column& column, std::size_t slot, const Value& value) {
+  static void Fill(Column& column, std::size_t slot, const TableRows& data, const Cell* cell, DateTexts& dates) {
     char* at = column.buffer.data() + slot * static_cast<std::size_t>(column.width);
-    if (value.index() == 0) {
+    if (cell == nullptr || cell->kind == kNull) {
       column.indicators[slot] = SQL_NULL_DATA;
       return;
     }
     column.indicators[slot] = 0;
     switch (column.cType) {
       case SQL_C_SSHORT: {
-        SQLSMALLINT v = static_cast<SQLSMALLINT>(ValueNumber(value));
+        SQLSMALLINT v = static_cast<SQLSMALLINT>(cell->kind == kShort || cell->kind == kLong ? cell->integer
+                                                                                              : ValueNumber(data, *cell));
         std::memcpy(at, &v, sizeof v);
         break;
       }
       case SQL_C_SLONG: {
-        SQLINTEGER v = static_cast<SQLINTEGER>(ValueNumber(value));
+        SQLINTEGER v = static_cast<SQLINTEGER>(cell->kind == kShort || cell->kind == kLong ? cell->integer
+                                                                                            : ValueNumber(data, *cell));
         std::memcpy(at, &v, sizeof v);
         break;
       }
       case SQL_C_DOUBLE: {
-        double v = ValueNumber(value);
+        double v = ValueNumber(data, *cell);
         std::memcpy(at, &v, sizeof v);
         break;
       }
       case SQL_C_TIMESTAMP: {
-        plat::OleDateTime date(ValueNumber(value));
-        if (!date.IsValid()) {
+        plat::OleDateTime date(ValueNumber(data, *cell));
+        std::tm parts{};
+        if (!date.IsValid() || !date.GetAsTm(parts)) {
           column.indicators[slot] = SQL_NULL_DATA;
           break;
         }
         SQL_TIMESTAMP_STRUCT ts{};
-        ts.year = static_cast<SQLSMALLINT>(date.GetYear());
-        ts.month = static_cast<SQLUSMALLINT>(date.GetMonth());
-        ts.day = static_cast<SQLUSMALLINT>(date.GetDay());
-        ts.hour = static_cast<SQLUSMALLINT>(date.GetHour());
-        ts.minute = static_cast<SQLUSMALLINT>(date.GetMinute());
-        ts.second = static_cast<SQLUSMALLINT>(date.GetSecond());
+        ts.year = static_cast<SQLSMALLINT>(parts.tm_year + 1900);
+        ts.month = static_cast<SQLUSMALLINT>(parts.tm_mon + 1);
+        ts.day = static_cast<SQLUSMALLINT>(parts.tm_mday);
+        ts.hour = static_cast<SQLUSMALLINT>(parts.tm_hour);
+        ts.minute = static_cast<SQLUSMALLINT>(parts.tm_min);
+        ts.second = static_cast<SQLUSMALLINT>(parts.tm_sec);
         std::memcpy(at, &ts, sizeof ts);
         break;
       }
       default: {
-        std::string text = ValueText(value).value_or(std::string());
-        text.resize(std::min<std::size_t>(text.size(), static_cast<std::size_t>(column.width - 1)));
-        std::memcpy(at, text.c_str(), text.size() + 1);
-        column.indicators[slot] = static_cast<SQLLEN>(text.size());
+        std::string text;
+        std::string_view value;
+        if (cell->kind == kText) {
+          value = data.Text(*cell);
+        } else {
+          AppendValueText(text, data, *cell, dates);
+          value = text;
+        }
+        value = value.substr(0, std::min<std::size_t>(value.size(), static_cast<std::size_t>(column.width - 1)));
+        std::memcpy(at, value.data(), value.size());
+        at[value.size()] = '\0';
+        column.indicators[slot] = static_cast<SQLLEN>(value.size());
         break;
       }
     }
   }
 
-  void WriteRows(const TableRows& data) {
-    const std::size_t count = data.columns.size();
+  // An insert of rows rows of the table's columns: one VALUES list per row.
+  static std::string InsertSql(const TableRows& data, std::size_t rows) {
     std::string sql = "INSERT INTO " + QuoteName(data.table) + " (";
-    std::string marks;
-    for (std::size_t i = 0; i < count; ++i) {
+    std::string marks = "(";
+    for (std::size_t i = 0; i < data.columns.size(); ++i) {
       sql += (i ? ", " : "") + QuoteName(data.columns[i]);
       marks += i ? ", ?" : "?";
     }
-    sql += ") VALUES (" + marks + ")";
+    marks += ")";
+    sql += ") VALUES ";
+    for (std::size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + marks;
+    return sql;
+  }
 
-    SQLHSTMT raw = SQL_NULL_HSTMT;
-    plat::odbc::Check(SQLAllocHandle(SQL_HANDLE_STMT, m_connection->Handle(), &raw), SQL_HANDLE_DBC,
-                      m_connection->Handle(), "SQLAllocHandle");
-    std::unique_ptr<void, StmtFree> stmt(raw);
-    std::string utf8 = sql;
-    plat::odbc::Check(SQLPrepare(raw, reinterpret_cast<SQLCHAR*>(utf8.data()), SQL_NTS), SQL_HANDLE_STMT, raw,
-                      "SQLPrepare");
+  // The rows go in executions of up to kRowsPerExecute rows, each a parameter array of sets of
+  // rowsPer rows (one statement of rowsPer VALUES lists); row j of set s is element j * sets + s of
+  // every column's array, so each parameter's array is contiguous and the rows keep their order.
+  void WriteRows(const TableRows& data) {
+    const std::size_t count = data.columns.size();
+    const std::size_t rows = data.RowCount();
+    if (count == 0 || rows == 0) return;
+    const std::size_t rowsPer = std::max<std::size_t>(1, std::min(kRowsPerStatement, kMaxParameters / count));
+    const std::size_t setsPer = std::max<std::size_t>(1, kRowsPerExecute / rowsPer);
+    const std::size_t capacity = rowsPer * setsPer;
 
-    const std::size_t batch = std::min(kParamSetSize, data.rows.size());
     std::vector<Column> columns(count);
     for (std::size_t c = 0; c < count; ++c) {
-      ChooseType(columns[c], data, c);
-      columns[c].buffer.assign(batch * static_cast<std::size_t>(columns[c].width), 0);
-      columns[c].indicators.assign(batch, SQL_NULL_DATA);
+      ChooseType(columns[c], data, static_cast<std::uint32_t>(c));
+      columns[c].buffer.assign(capacity * static_cast<std::size_t>(columns[c].width), 0);
+      columns[c].indicators.assign(capacity, SQL_NULL_DATA);
     }
-    SQLSetStmtAttr(raw, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0);
-    for (std::size_t done = 0; done < data.rows.size(); done += batch) {
-      std::size_t n = std::min(batch, data.rows.size() - done);
-      for (std::size_t r = 0; r < n; ++r) {
-        const auto& row = data.rows[done + r];
-        for (std::size_t c = 0; c < count; ++c) Fill(columns[c], r, c < row.size() ? row[c] : Value());
+    // Prepared statements by their number of rows: the full one and, for the last rows, a shorter one.
+    std::map<std::size_t, std::unique_ptr<void, StmtFree>> statements;
+    auto statementFor = [&](std::size_t n) -> SQLHSTMT {
+      auto& stmt = statements[n];
+      if (!stmt) {
+        SQLHSTMT raw = SQL_NULL_HSTMT;
+        plat::odbc::Check(SQLAllocHandle(SQL_HANDLE_STMT, m_connection->Handle(), &raw), SQL_HANDLE_DBC,
+                          m_connection->Handle(), "SQLAllocHandle");
+        stmt.reset(raw);
+        std::string sql = InsertSql(data, n);
+        plat::odbc::Check(SQLPrepare(raw, reinterpret_cast<SQLCHAR*>(sql.data()), SQL_NTS), SQL_HANDLE_STMT, raw,
+                          "SQLPrepare");
+        SQLSetStmtAttr(raw, SQL_ATTR_PARAM_BIND_TYPE, reinterpret_cast<SQLPOINTER>(SQL_PARAM_BIND_BY_COLUMN), 0);
       }
-      plat::odbc::Check(SQLSetStmtAttr(raw, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(n), 0),
-                        SQL_HANDLE_STMT, raw, "SQL_ATTR_PARAMSET_SIZE");
-      for (std::size_t c = 0; c < count; ++c) {
-        Column& col = columns[c];
-        plat::odbc::Check(SQLBindParameter(raw, static_cast<SQLUSMALLINT>(c + 1), SQL_PARAM_INPUT, col.cType,
-                                           col.sqlType, col.size, 0, col.buffer.data(), col.width,
-                                           col.indicators.data()),
-                          SQL_HANDLE_STMT, raw, "SQLBindParameter");
+      return stmt.get();
+    };
+
+    DateTexts dates;
+    std::vector<const Cell*> row;
+    for (std::size_t done = 0; done < rows;) {
+      const std::size_t left = rows - done;
+      const std::size_t perSet = left >= rowsPer ? rowsPer : left;
+      const std::size_t sets = left >= rowsPer ? std::min(setsPer, left / rowsPer) : 1;
+      for (std::size_t i = 0; i < perSet * sets; ++i) {
+        data.Row(done + i, row);
+        const std::size_t slot = (i % perSet) * setsPer + i / perSet;
+        for (std::size_t c = 0; c < count; ++c) Fill(columns[c], slot, data, row[c], dates);
       }
-      SQLRETURN rc = SQLExecute(raw);
-      if (rc != SQL_NO_DATA) plat::odbc::Check(rc, SQL_HANDLE_STMT, raw, "SQLExecute");
+      SQLHSTMT stmt = statementFor(perSet);
+      plat::odbc::Check(SQLSetStmtAttr(stmt, SQL_ATTR_PARAMSET_SIZE, reinterpret_cast<SQLPOINTER>(sets), 0),
+                        SQL_HANDLE_STMT, stmt, "SQL_ATTR_PARAMSET_SIZE");
+      for (std::size_t j = 0; j < perSet; ++j)
+        for (std::size_t c = 0; c < count; ++c) {
+          Column& col = columns[c];
+          const std::size_t first = j * setsPer;
+          plat::odbc::Check(SQLBindParameter(stmt, static_cast<SQLUSMALLINT>(j * count + c + 1), SQL_PARAM_INPUT,
+                                             col.cType, col.sqlType, col.size, 0,
+                                             col.buffer.data() + first * static_cast<std::size_t>(col.width),
+                                             col.width, col.indicators.data() + first),
+                            SQL_HANDLE_STMT, stmt, "SQLBindParameter");
+        }
+      SQLRETURN rc = SQLExecute(stmt);
+      if (rc != SQL_NO_DATA) plat::odbc::Check(rc, SQL_HANDLE_STMT, stmt, "SQLExecute");
       // Drivers that take one parameter set per result step through the rest.
-      while (SQLMoreResults(raw) == SQL_SUCCESS) {
+      while (SQLMoreResults(stmt) == SQL_SUCCESS) {
       }
+      done += perSet * sets;
     }
   }
 
@@ -293,25 +420,25 @@ class PostgresCopySink : public Sink {
     sql += ") FROM STDIN";
     PgResult start(PQexec(conn, sql.c_str()));
     if (PQresultStatus(start.get()) != PGRES_COPY_IN) throw std::runtime_error(Trim(PQerrorMessage(conn)));
-    std::string buffer;
+    std::string& buffer = m_buffer;  // kept from table to table: no fresh pages for every table
+    buffer.clear();
     buffer.reserve(kChunk + 4096);
     bool sent = true;
-    for (const auto& row : data.rows) {
-      for (std::size_t c = 0; c < data.columns.size(); ++c) {
+    DateTexts dates;
+    std::vector<const Cell*> row;
+    for (std::size_t r = 0; r < data.RowCount(); ++r) {
+      data.Row(r, row);
+      for (std::size_t c = 0; c < row.size(); ++c) {
         if (c) buffer += '\t';
-        std::optional<std::string> text = c < row.size() ? ValueText(row[c]) : std::nullopt;
-        if (!text) {
+        const Cell* cell = row[c];
+        if (cell == nullptr || cell->kind == kNull) {
           buffer += "\\N";
           continue;
         }
-        for (char ch : *text) {
-          switch (ch) {
-            case '\\': buffer += "\\\\"; break;
-            case '\t': buffer += "\\t"; break;
-            case '\n': buffer += "\\n"; break;
-            case '\r': buffer += "\\r"; break;
-            default: buffer += ch;
-          }
+        if (cell->kind == kText) {
+          AppendCopyText(buffer, data.Text(*cell));
+        } else if (!AppendValueText(buffer, data, *cell, dates)) {
+          buffer += "\\N";
         }
       }
       buffer += '\n';
@@ -334,6 +461,24 @@ class PostgresCopySink : public Sink {
 
  private:
   static constexpr std::size_t kChunk = 1 << 20;
+  // A text of the COPY text format: a backslash, tab, line feed or carriage return is escaped.
+  static void AppendCopyText(std::string& out, std::string_view text) {
+    std::size_t from = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      const char* escape = nullptr;
+      switch (text[i]) {
+        case '\\': escape = "\\\\"; break;
+        case '\t': escape = "\\t"; break;
+        case '\n': escape = "\\n"; break;
+        case '\r': escape = "\\r"; break;
+        default: continue;
+      }
+      out.append(text.data() + from, i - from);
+      out += escape;
+      from = i + 1;
+    }
+    out.append(text.data() + from, text.size() - from);
+  }
   void Exec(const char* sql) {
     PgResult result(PQexec(m_conn.get(), sql));
     if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
@@ -344,6 +489,7 @@ class PostgresCopySink : public Sink {
     return out;
   }
   std::unique_ptr<PGconn, PgConnFree> m_conn;
+  std::string m_buffer;
 };
 
 // ---- The writer
@@ -371,8 +517,7 @@ class COrvidWriter final : public IOrvid {
   bool StartTable(const char* table, std::int32_t* columns, std::int32_t* recordCount,
                   std::int32_t* timeMillis) override {
     std::string name = table ? table : "";
-    bool nothingNew = std::all_of(m_current.rows.begin(), m_current.rows.end(),
-                                  [](const std::vector<Value>& row) { return row.empty(); });
+    const bool nothingNew = m_current.Empty();
     if (m_retry && m_retry->second == name && m_current.table == name && nothingNew) {
       // The rerun replays every table of the transaction that failed.
       std::vector<TableRows> tables = std::move(m_retry->first);
@@ -382,13 +527,12 @@ class COrvidWriter final : public IOrvid {
     m_retry.reset();
     if (name == m_current.table && !name.empty()) return BeginRow();
     TableRows done = std::move(m_current);
-    m_current = TableRows{};
+    m_current = TakeSpare();
     m_current.table = name;
-    m_index.clear();
     m_inRow = false;
     bool ok = true;
     std::vector<TableRows> tables;
-    if (!done.rows.empty()) tables.push_back(std::move(done));
+    if (done.RowCount() > 0) tables.push_back(std::move(done));
     if (!tables.empty() || (name.empty() && !m_written.empty()))
       ok = WriteOut(std::move(tables), name, columns, recordCount, timeMillis);
     if (!name.empty()) ok = BeginRow() && ok;
@@ -403,12 +547,20 @@ class COrvidWriter final : public IOrvid {
   }
 
   bool SetTextValue(const char* field, const char* text) override {
-    return Set(field, text ? Value(std::string(text)) : Value());
+    Cell* cell = Set(field);
+    if (cell == nullptr) return false;
+    if (text != nullptr) {
+      cell->kind = kText;
+      cell->offset = m_current.text.size();
+      plat::AppendCp1252AsUtf8(m_current.text, text);
+      cell->length = static_cast<std::uint32_t>(m_current.text.size() - cell->offset);
+    }
+    return true;
   }
-  bool SetShortValue(const char* field, std::int16_t value) override { return Set(field, value); }
-  bool SetLongValue(const char* field, std::int32_t value) override { return Set(field, value); }
-  bool SetDoubleValue(const char* field, double value) override { return Set(field, value); }
-  bool SetDateTimeValue(const char* field, double date) override { return Set(field, DateValue{date}); }
+  bool SetShortValue(const char* field, std::int16_t value) override { return SetInteger(field, kShort, value); }
+  bool SetLongValue(const char* field, std::int32_t value) override { return SetInteger(field, kLong, value); }
+  bool SetDoubleValue(const char* field, double value) override { return SetNumber(field, kDouble, value); }
+  bool SetDateTimeValue(const char* field, double date) override { return SetNumber(field, kDate, date); }
 
  private:
   // An error text as the caller may log it: a driver may echo the connection string.
@@ -438,6 +590,12 @@ class COrvidWriter final : public IOrvid {
       add("password", {"PWD", "Password"});
       params.emplace_back("application_name", m_product.empty() ? "ostrel" : m_product);
       m_sink = std::make_unique<PostgresCopySink>(params);
+    } else if (driver.find("postgres") != std::string::npos && !plat::FindConnectionValue(items, "BatchSize")) {
+      // PostgreSQL's ODBC driver sends a parameter array as a batch of statements with the values
+      // written into their text, parsed one by one, unless it takes one parameter set at a time.
+      std::string odbc = translated.odbc;
+      while (!odbc.empty() && odbc.back() == ';') odbc.pop_back();
+      m_sink = std::make_unique<OdbcSink>(odbc + ";BatchSize=1");
     } else {
       m_sink = std::make_unique<OdbcSink>(translated.odbc);
     }
@@ -445,19 +603,51 @@ class COrvidWriter final : public IOrvid {
 
   bool BeginRow() {
     if (m_current.table.empty()) return false;
-    m_current.rows.emplace_back();
+    m_current.rowEnds.push_back(m_current.cells.size());
+    m_nextColumn = 0;
     m_inRow = true;
     return true;
   }
 
-  bool Set(const char* field, Value value) {
+  // The column of a field: a table's rows set their fields in one order, so
+  // the column after the last one set is tried first.
+  std::uint32_t ColumnOf(const char* field) {
+    std::vector<std::string>& columns = m_current.columns;
+    if (m_nextColumn < columns.size() && columns[m_nextColumn] == field)
+      return static_cast<std::uint32_t>(m_nextColumn++);
+    for (std::size_t i = 0; i < columns.size(); ++i)
+      if (columns[i] == field) {
+        m_nextColumn = i + 1;
+        return static_cast<std::uint32_t>(i);
+      }
+    columns.emplace_back(field);
+    m_nextColumn = columns.size();
+    return static_cast<std::uint32_t>(columns.size() - 1);
+  }
+
+  // A null value of field in the current row, for the caller to set; null when there is no row.
+  Cell* Set(const char* field) {
     m_retry.reset();
-    if (!m_inRow || field == nullptr || *field == '\0') return false;
-    auto [it, added] = m_index.emplace(field, m_current.columns.size());
-    if (added) m_current.columns.emplace_back(field);
-    auto& row = m_current.rows.back();
-    if (row.size() <= it->second) row.resize(it->second + 1);
-    row[it->second] = std::move(value);
+    if (!m_inRow || field == nullptr || *field == '\0') return nullptr;
+    Cell& cell = m_current.cells.emplace_back();
+    cell.column = ColumnOf(field);
+    m_current.rowEnds.back() = m_current.cells.size();
+    return &cell;
+  }
+
+  bool SetInteger(const char* field, Kind kind, std::int64_t value) {
+    Cell* cell = Set(field);
+    if (cell == nullptr) return false;
+    cell->kind = kind;
+    cell->integer = value;
+    return true;
+  }
+
+  bool SetNumber(const char* field, Kind kind, double value) {
+    Cell* cell = Set(field);
+    if (cell == nullptr) return false;
+    cell->kind = kind;
+    cell->number = value;
     return true;
   }
 
@@ -466,12 +656,9 @@ class COrvidWriter final : public IOrvid {
   // failure rolls the whole transaction back and keeps all its tables for a rerun.
   bool WriteOut(std::vector<TableRows> tables, const std::string& next, std::int32_t* columns,
                 std::int32_t* recordCount, std::int32_t* timeMillis) {
-    for (TableRows& rows : tables)
-      // A row begun and never given a value is no row.
-      rows.rows.erase(std::remove_if(rows.rows.begin(), rows.rows.end(),
-                                     [](const std::vector<Value>& row) { return row.empty(); }),
-                      rows.rows.end());
-    std::erase_if(tables, [](const TableRows& rows) { return rows.rows.empty(); });
+    // A row begun and never given a value is no row.
+    for (TableRows& rows : tables) rows.DropEmptyRows();
+    std::erase_if(tables, [](const TableRows& rows) { return rows.RowCount() == 0; });
     if (tables.empty() && !(next.empty() && m_bInTransaction)) return true;
     const auto columnCount = tables.empty() ? 0 : static_cast<std::int32_t>(tables.back().columns.size());
     auto start = std::chrono::steady_clock::now();
@@ -488,12 +675,15 @@ class COrvidWriter final : public IOrvid {
       for (TableRows& rows : tables) {
         table = rows.table;
         m_sink->Write(rows);
-        written += static_cast<std::int32_t>(rows.rows.size());
+        written += static_cast<std::int32_t>(rows.RowCount());
         m_written.push_back(std::move(rows));
       }
       if (next.empty()) {
         m_sink->Commit();
         m_bInTransaction = false;
+        // The largest table's buffers hold the next tables' rows without growing again.
+        for (TableRows& rows : m_written)
+          if (rows.cells.capacity() > m_spare.cells.capacity()) m_spare = std::move(rows);
         m_written.clear();
       }
     } catch (const std::exception& e) {
@@ -507,7 +697,7 @@ class COrvidWriter final : public IOrvid {
       std::vector<TableRows> all = std::move(m_written);
       m_written.clear();
       for (TableRows& rows : tables)
-        if (!rows.rows.empty()) all.push_back(std::move(rows));
+        if (rows.RowCount() > 0) all.push_back(std::move(rows));
       m_retry.emplace(std::move(all), next);
     }
     auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -522,8 +712,21 @@ class COrvidWriter final : public IOrvid {
   std::string m_connectionString;
   std::string m_lastError;
   std::unique_ptr<Sink> m_sink;
+  // Empty rows of a new table, in the buffers of an earlier one.
+  TableRows TakeSpare() {
+    TableRows rows = std::move(m_spare);
+    m_spare = TableRows{};
+    rows.table.clear();
+    rows.columns.clear();
+    rows.cells.clear();
+    rows.rowEnds.clear();
+    rows.text.clear();
+    return rows;
+  }
+
   TableRows m_current;
-  std::map<std::string, std::size_t> m_index;
+  TableRows m_spare;
+  std::size_t m_nextColumn = 0;
   bool m_inRow = false;
   // The tables written into the open transaction, kept until it commits.
   std::vector<TableRows> m_written;
