@@ -76,16 +76,6 @@ std::string PgQuery(int port, const std::string& database, const std::string& sq
   return text;
 }
 
-// A job in a run directory of its own, as MpiRun::Run starts one in the fixture's.
-int RunJob(const fs::path& runDir, int processes, const std::string& env, const std::string& args, int timeoutSeconds) {
-  const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
-  const std::string cmd = env + " timeout -k 5 " + std::to_string(timeoutSeconds) + " " + kMpiexec + " -n " +
-                          std::to_string(processes) + " " + bin + " x " + runDir.string() + " cases.txt " + args +
-                          " > " + (runDir / "out.txt").string() + " 2>&1";
-  const int rc = std::system(cmd.c_str());
-  return WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
-}
-
 // The arguments after the case list: log level 1 and a dead link to the main application.
 std::string Args() { return "1 0 127.0.0.1 " + std::to_string(FreePort()); }
 
@@ -131,6 +121,10 @@ class MpiResultsDb : public MpiRun {
       ASSERT_TRUE(file.Save("18.0.0", "", false));
     }
     ASSERT_TRUE(config.WriteConfig((run / "VornDbExportData.xml").string()));
+  }
+  // A job of the runner in a run directory of its own, as Run starts one in the fixture's.
+  static int RunIn(const fs::path& runDir, int processes, const std::string& args) {
+    return RunJob("ostrel", runDir, runDir / "out.txt", processes, "", args, 120);
   }
   // A case set of cases 1..count whose model lives in modelDir (the run directory by default).
   void MakeCaseSet(int count, const fs::path& modelDir = {}) {
@@ -277,8 +271,8 @@ TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
   MakeCaseSet(b);
   int statusA = -1, statusB = -1;
   {
-    std::thread first([&] { statusA = RunJob(a.runDir, 4, "", Args(), 120); });
-    statusB = RunJob(b.runDir, 4, "", Args(), 120);
+    std::thread first([&] { statusA = RunIn(a.runDir, 4, Args()); });
+    statusB = RunIn(b.runDir, 4, Args());
     first.join();
   }
   EXPECT_EQ(statusA, 0) << ReadFile(a.runDir / "out.txt");
@@ -308,10 +302,10 @@ TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
   a.solveTime = "0.2";
   MakeCaseSet(a);  // a new run of the first directory: its configuration is written again
   {
-    std::thread first([&] { statusA = RunJob(a.runDir, 3, "", Args(), 120); });
+    std::thread first([&] { statusA = RunIn(a.runDir, 3, Args()); });
     // The third job starts once the first one has recorded its run.
     for (int i = 0; i < 1000 && Query(db, "SELECT count(*) FROM OstrelRuns") != "3\n"; ++i) ::usleep(10000);
-    statusB = RunJob(c.runDir, 3, "", Args(), 120);
+    statusB = RunIn(c.runDir, 3, Args());
     first.join();
   }
   EXPECT_EQ(statusA, 0) << ReadFile(a.runDir / "out.txt");
@@ -341,11 +335,7 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
     std::thread first([&] { statusA = Run("ostrel", 3, "", Args(), 120); });
     for (int i = 0; i < 1000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
     // The second job's output goes elsewhere; its logs are the run directory's.
-    const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
-    const std::string cmd = "timeout -k 5 120 " + kMpiexec + " -n 3 " + bin + " x " + dir_.string() + " cases.txt " +
-                            Args() + " > " + (second / "out.txt").string() + " 2>&1";
-    const int rc = std::system(cmd.c_str());
-    statusB = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120);
     first.join();
   }
   EXPECT_EQ(statusA, 0) << Out();

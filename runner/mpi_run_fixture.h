@@ -116,13 +116,20 @@ class MpiRun : public ::testing::Test {
   // Log level 2 and the link to port (a dead port when none is given).
   static std::string Link(int port = 0) { return "2 0 127.0.0.1 " + std::to_string(port ? port : FreePort()); }
 
-  // Runs the job; returns its exit status (124 when the timeout struck).
+  // Runs the job in the fixture's directory, its output to "out.txt" there; returns its exit status (124 when the
+  // timeout struck).
   int Run(const std::string& program, int processes, const std::string& env = "", const std::string& args = "2",
           int timeoutSeconds = 60) {
+    return RunJob(program, dir_, dir_ / "out.txt", processes, env, args, timeoutSeconds);
+  }
+  // Runs a job of program in runDir on the case list "cases.txt" there, under mpiexec with a hard timeout, its
+  // output to outFile; returns its exit status (124 when the timeout struck).
+  static int RunJob(const std::string& program, const fs::path& runDir, const fs::path& outFile, int processes,
+                    const std::string& env, const std::string& args, int timeoutSeconds) {
     const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/" + program;
     const std::string cmd = env + " timeout -k 5 " + std::to_string(timeoutSeconds) + " " + kMpiexec + " -n " +
-                            std::to_string(processes) + " " + bin + " x " + dir_.string() + " cases.txt " + args +
-                            " > " + (dir_ / "out.txt").string() + " 2>&1";
+                            std::to_string(processes) + " " + bin + " x " + runDir.string() + " cases.txt " + args +
+                            " > " + outFile.string() + " 2>&1";
     const int rc = std::system(cmd.c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : 128 + WTERMSIG(rc);
   }
