@@ -12,6 +12,7 @@
 #include "caseset/config/assembled_case.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "dbdrivers/access/output_table_api.h"
+#include "foundation/testing/memory_log.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
 #include "results/testing/trancol_file_writer.h"
@@ -22,15 +23,7 @@ namespace {
 
 using Name = std::optional<std::string>;
 
-class CapturedLog final : public ILogging {
- public:
-  void SetEnabled(bool) override {}
-  void SetFileName(const std::string& fileName) override { m_names += fileName + " "; }
-  void SetDirectory(const std::string&) override {}
-  void Write(const std::string&) override {}
-  void Close() override {}
-  std::string m_names;
-};
+using foundation_testing::MemoryLog;
 
 std::vector<std::string> g_messages;
 
@@ -83,7 +76,7 @@ class TrancolExportTest : public ::testing::Test {
   }
 
   plat::testing::TempDir home;
-  CapturedLog log;
+  MemoryLog log;
   CVornDbExport exportData{&log};
 };
 
@@ -104,7 +97,7 @@ TEST_F(TrancolExportTest, OneBasisNameGivesOnlyTheReducedCostRow) {
 // result manager was ever built: the export context installs the key columns when it is made.
 TEST_F(TrancolExportTest, CurrentCaseAndKeyIndexWithoutAResultManager) {
   SetTableKeyColumnsLookup(nullptr);
-  CapturedLog otherLog;
+  MemoryLog otherLog;
   const CVornDbExport other(&otherLog);
   CAssembledCase current(3, "M1");
   exportData.m_pCurrentCase = &current;

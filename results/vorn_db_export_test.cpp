@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "caseset/modeltables/table_file_fixtures.h"
+#include "foundation/testing/memory_log.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "solutionfill/core/fill_services.h"
@@ -18,19 +19,7 @@
 
 namespace {
 
-// Keeps every line written to the export log.
-class CapturedLog final : public ILogging {
- public:
-  void SetEnabled(bool) override {}
-  void SetFileName(const std::string& fileName) override { m_fileName = fileName; }
-  void SetDirectory(const std::string&) override {}
-  void Write(const std::string& text) override { m_text += text; }
-  void Close() override {}
-  bool Has(const std::string& text) const { return m_text.find(text) != std::string::npos; }
-
-  std::string m_text;
-  std::string m_fileName;
-};
+using foundation_testing::MemoryLog;
 
 class VornDbExportOutput : public ::testing::Test {
  protected:
@@ -59,7 +48,7 @@ class VornDbExportOutput : public ::testing::Test {
   }
 
   std::filesystem::path m_dir;
-  CapturedLog m_log;
+  MemoryLog m_log;
   CVornDbExport m_export{&m_log};
 };
 

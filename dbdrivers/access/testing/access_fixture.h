@@ -12,22 +12,14 @@
 
 #include "caseset/vorn_db_export_data.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
-#include "foundation/logging.h"
+#include "foundation/testing/memory_log.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
 #include "standins/testing/recording_orvid.h"
 
 namespace dbdrivers_testing {
 
-class MemoryLog : public ILogging {
- public:
-  void SetEnabled(bool) override {}
-  void SetFileName(const std::string&) override {}
-  void SetDirectory(const std::string&) override {}
-  void Write(const std::string& text) override { m_text += text; }
-  void Close() override {}
-  std::string m_text;
-};
+using foundation_testing::MemoryLog;
 
 struct AccessFixture {
   AccessFixture() : exportData(&log) {
