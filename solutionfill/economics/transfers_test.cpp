@@ -33,6 +33,15 @@ class Transfers : public econ_testing::EconomicsFixture {
     mode->m_nID = 2;
     m_case->m_paModes.Add(std::move(mode));
   }
+  // The global gas's transfer in the period from plant 1's gas (21) to plant 2's (31).
+  static void AddPlantTransfer(CDbPeriod& period) {
+    auto transfer = std::make_unique<CDbTransfer>(11, 3);
+    transfer->m_nFromStreamID = 21;
+    transfer->m_nToStreamID = 31;
+    transfer->m_strFromText = "1";
+    transfer->m_strToText = "2";
+    period.m_paTransfers.Add(std::move(transfer));
+  }
   CDbModel* m_plant1 = nullptr;
   CDbModel* m_plant2 = nullptr;
   CDbModel* m_global = nullptr;
@@ -116,12 +125,7 @@ TEST_F(Transfers, QualitiesFollowTheTransferUnlessBothAreFixed) {
   value(21, 1, 8, 2.0, 1);
   CDbStreamQuality* sul = value(31, 2, 18, 3.0, 1);
   a.m_paVTWs.Add(std::make_unique<CDbVTW>(31, 2));
-  auto transfer = std::make_unique<CDbTransfer>(11, 3);
-  transfer->m_nFromStreamID = 21;
-  transfer->m_nToStreamID = 31;
-  transfer->m_strFromText = "1";
-  transfer->m_strToText = "2";
-  a.m_paTransfers.Add(std::move(transfer));
+  AddPlantTransfer(a);
 
   m_solution->SetStreamQualityValuesForTransfers(m_case);
 
@@ -156,12 +160,7 @@ TEST_F(Transfers, AGravityToAPlantWithoutDefinitionLeavesItsVtw) {
   vtw->m_dValue = 1.25;
   const CDbVTW& kept = *vtw;
   a.m_paVTWs.Add(std::move(vtw));
-  auto transfer = std::make_unique<CDbTransfer>(11, 3);
-  transfer->m_nFromStreamID = 21;
-  transfer->m_nToStreamID = 31;
-  transfer->m_strFromText = "1";
-  transfer->m_strToText = "2";
-  a.m_paTransfers.Add(std::move(transfer));
+  AddPlantTransfer(a);
 
   m_solution->SetStreamQualityValuesForTransfers(m_case);
 
