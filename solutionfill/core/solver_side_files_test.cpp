@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -13,48 +12,27 @@
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/testing/recording_log.h"
+#include "solutionfill/core/testing/side_file_writers.h"
 
 namespace {
 
-void Int(std::string& out, std::int32_t value) {
-  const auto v = static_cast<std::uint32_t>(value);
-  for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xff);
-}
-
-void Real(std::string& out, double value, bool doublePrecision) {
-  if (doublePrecision) {
-    std::uint64_t bits;
-    std::memcpy(&bits, &value, 8);
-    for (int i = 0; i < 8; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
-  } else {
-    const float f = static_cast<float>(value);
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
-  }
-}
-
-std::string Field(const std::string& text, std::size_t width) {
-  std::string field = text.substr(0, width);
-  field.resize(width, '\0');
-  return field;
-}
+using side_file_testing::Bytes;
 
 // A recursion file: two names, the given passes, two period codes, values
 // 10 * period + name.
 std::string RecursionFile(bool doublePrecision, std::int32_t passes) {
-  std::string out;
-  for (std::int32_t word : {1, 2, 3, 4, 5, 2, 2, passes}) Int(out, word);
-  out += Field("POOLSUL     ", 12) + Field("ABCDEFGHIJKL", 12);  // the second without a NUL
-  out += Field("SEC1", 12) + Field("SEC2", 12);
-  for (std::int32_t k = 0; k < passes; ++k) Real(out, 100.0 + k, doublePrecision);
-  for (std::int32_t k = 0; k < passes; ++k) out += k == 0 ? 'O' : 'F';
+  Bytes out(doublePrecision);
+  out.Ints({1, 2, 3, 4, 5, 2, 2, passes});
+  out.Field("POOLSUL     ", 12).Field("ABCDEFGHIJKL", 12);  // the second without a NUL
+  out.Field("SEC1", 12).Field("SEC2", 12);
+  for (std::int32_t k = 0; k < passes; ++k) out.Real(100.0 + k);
+  for (std::int32_t k = 0; k < passes; ++k) out.m_bytes += k == 0 ? 'O' : 'F';
   for (std::int32_t list = 0; list < 3; ++list)
-    for (std::int32_t k = 0; k < passes; ++k) Int(out, 10 * list + k);
-  out += "12";
+    for (std::int32_t k = 0; k < passes; ++k) out.Int(10 * list + k);
+  out.m_bytes += "12";
   for (int period = 0; period < 2; ++period)
-    for (int name = 0; name < 2; ++name) Real(out, 10 * period + name, doublePrecision);
-  return out;
+    for (int name = 0; name < 2; ++name) out.Real(10 * period + name);
+  return out.m_bytes;
 }
 
 TEST(RecursionFile, ReadsNamesPassesAndValuesInEitherPrecision) {
@@ -87,14 +65,12 @@ TEST(RecursionFile, ReadsNamesPassesAndValuesInEitherPrecision) {
 TEST(RecursionFile, RefusesAnIncompleteHeaderOrNegativeCounts) {
   CRecursionRecord record;
   std::string error;
-  std::string empty;
-  for (std::int32_t word = 0; word < 8; ++word) Int(empty, 0);
+  const std::string empty = Bytes(false).Ints({0, 0, 0, 0, 0, 0, 0, 0}).m_bytes;
   EXPECT_TRUE(ParseRecursionFile(empty, false, record, error));
   EXPECT_EQ(record.NameCount(), 0);
   EXPECT_FALSE(ParseRecursionFile(empty.substr(0, 31), false, record, error));
   EXPECT_EQ(record.NameCount(), 0);
-  std::string negative;
-  for (std::int32_t word : {0, 0, 0, 0, 0, -1, 2, 0}) Int(negative, word);
+  const std::string negative = Bytes(false).Ints({0, 0, 0, 0, 0, -1, 2, 0}).m_bytes;
   EXPECT_FALSE(ParseRecursionFile(negative, true, record, error));
   EXPECT_TRUE(record.m_astrPrimaryNames.empty());
 }
@@ -129,8 +105,7 @@ TEST(RecursionFile, AShortFileIsReadAsFarAsItGoes) {
     EXPECT_EQ(record.Value(1, 0), c.periods > 0 ? 1.0 : 1e30);
   }
   // Counts far beyond a file of a header alone allocate nothing and read nothing.
-  std::string huge;
-  for (std::int32_t word : {0, 0, 0, 0, 0, 0x7fffffff, 0x7fffffff, 0x7fffffff}) Int(huge, word);
+  const std::string huge = Bytes(false).Ints({0, 0, 0, 0, 0, 0x7fffffff, 0x7fffffff, 0x7fffffff}).m_bytes;
   CRecursionRecord record;
   std::string error, missing;
   EXPECT_TRUE(ParseRecursionFile(huge, true, record, error, &missing));
@@ -140,13 +115,13 @@ TEST(RecursionFile, AShortFileIsReadAsFarAsItGoes) {
 }
 
 std::string PvtwFile(bool doublePrecision) {
-  std::string out;
-  Int(out, 3);  // period codes
-  Int(out, 2);  // streams
-  out += "123";
-  out += Field("AB", 4) + "WXYZ";
-  for (int i = 0; i < 6; ++i) Real(out, i, doublePrecision);
-  return out;
+  Bytes out(doublePrecision);
+  out.Int(3);  // period codes
+  out.Int(2);  // streams
+  out.m_bytes += "123";
+  out.Field("AB", 4).m_bytes += "WXYZ";
+  for (int i = 0; i < 6; ++i) out.Real(i);
+  return out.m_bytes;
 }
 
 TEST(PvtwFile, ReadsStreamByStream) {
@@ -175,16 +150,12 @@ TEST(PvtwFile, ReadsStreamByStream) {
     EXPECT_EQ(record.m_nStreamCount, 0);
     EXPECT_EQ(record.m_nPeriodCodeCount, 2);
   }
-  std::string huge;
-  Int(huge, 0x7fffffff);
-  Int(huge, 0x7fffffff);
+  const std::string huge = Bytes(false).Ints({0x7fffffff, 0x7fffffff}).m_bytes;
   CPvtwRecord record;
   std::string error;
   EXPECT_TRUE(ParsePvtwFile(huge, true, record, error));
   EXPECT_EQ(record.m_nStreamCount, 0);
-  std::string negative;
-  Int(negative, -1);
-  Int(negative, 1);
+  const std::string negative = Bytes(false).Ints({-1, 1}).m_bytes;
   EXPECT_FALSE(ParsePvtwFile(negative, true, record, error));
 }
 
@@ -192,7 +163,7 @@ TEST(TvpropFile, MakesOneEntryPerCompleteRecord) {
   std::string bytes;
   for (const char* parts : {"AB      CD      ", "X       Y       "}) {
     bytes += parts;
-    Real(bytes, 2.5, false);
+    bytes += Bytes(false).Real(2.5).m_bytes;
   }
   CDbPrimalArray entries;
   EXPECT_EQ(ParseTvpropFile(bytes, entries), 2);

@@ -5,10 +5,11 @@
 // library.
 
 #include <cstdint>
-#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
+
+#include "results/objects/solverfiles/testing/solver_bytes.h"
 
 namespace solution_file_testing {
 
@@ -39,18 +40,15 @@ class Writer {
   std::int32_t total = 0;
 
   std::string Bytes() const {
-    std::string out;
-    Int(out, overrideCounts ? rowCount : static_cast<std::int32_t>(rows.size()));
-    Int(out, overrideCounts ? total : static_cast<std::int32_t>(rows.size() + columns.size()));
-    Int(out, headerCode);
-    Int(out, 0);
-    Real(out, objective);
-    Chars(out, headerText, 2);
-    out.resize(m_bDouble ? 120 : 104, ' ');
+    solution_file_testing::Bytes out(m_bDouble);
+    out.Int(overrideCounts ? rowCount : static_cast<std::int32_t>(rows.size()));
+    out.Int(overrideCounts ? total : static_cast<std::int32_t>(rows.size() + columns.size()));
+    out.Int(headerCode).Int(0).Real(objective).Field(headerText, 2);
+    out.m_bytes.resize(m_bDouble ? 120 : 104, ' ');
     std::int32_t sequence = 0;
     for (const Record& r : rows) WriteRecord(out, r, ++sequence);
     for (const Record& r : columns) WriteRecord(out, r, ++sequence);
-    return out;
+    return out.m_bytes;
   }
 
   void Save(const std::string& path) const {
@@ -60,32 +58,9 @@ class Writer {
   }
 
  private:
-  static void Int(std::string& out, std::int32_t value) {
-    const auto v = static_cast<std::uint32_t>(value);
-    for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xff);
-  }
-  void Real(std::string& out, double value) const {
-    if (m_bDouble) {
-      std::uint64_t bits;
-      std::memcpy(&bits, &value, 8);
-      for (int i = 0; i < 8; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
-    } else {
-      const float f = static_cast<float>(value);
-      std::uint32_t bits;
-      std::memcpy(&bits, &f, 4);
-      for (int i = 0; i < 4; ++i) out += static_cast<char>((bits >> (8 * i)) & 0xff);
-    }
-  }
-  static void Chars(std::string& out, const std::string& text, std::size_t width) {
-    std::string field = text.substr(0, width);
-    field.resize(width, '\0');
-    out += field;
-  }
-  void WriteRecord(std::string& out, const Record& r, std::int32_t position) const {
-    Int(out, r.sequence ? r.sequence : position);
-    Chars(out, r.name, m_nNameWidth);
-    Int(out, r.status);
-    for (double v : {r.activity, r.slack, r.lo, r.hi, r.marginal, r.sixth}) Real(out, v);
+  void WriteRecord(solution_file_testing::Bytes& out, const Record& r, std::int32_t position) const {
+    out.Int(r.sequence ? r.sequence : position).Field(r.name, m_nNameWidth).Int(r.status);
+    for (double v : {r.activity, r.slack, r.lo, r.hi, r.marginal, r.sixth}) out.Real(v);
   }
 
   bool m_bDouble;
