@@ -32,6 +32,17 @@ class MpiWorker : public MpiRun {
     for (int w = 1; w <= workers; ++w) all += Log(w);
     return all;
   }
+  // The export configuration of a model in the fixture's directory with the given cases, its results
+  // database "Results" beside it.
+  ExportConfigFixture ResultsConfig(std::vector<ExportConfigFixture::Case> cases) const {
+    ExportConfigFixture config;
+    config.homeDirectory = dir_.parent_path().string();
+    config.modelDirectory = dir_.string();
+    config.databaseDirectory = dir_.string();
+    config.databaseDescription = "Results";
+    config.cases = std::move(cases);
+    return config;
+  }
 };
 
 std::string Cases(const std::string& name, int from, int to, int loadSol = 0) {
@@ -238,12 +249,7 @@ TEST_F(MpiWorker, StartFailures) {
     fs::create_directories(dir_);
     CaseList(Cases("A", 1, 4));
     Outcomes(f.outcomes);
-    ExportConfigFixture config;
-    config.homeDirectory = dir_.parent_path().string();
-    config.modelDirectory = dir_.string();
-    config.databaseDirectory = dir_.string();
-    config.databaseDescription = "Results";
-    config.cases = {{1, "one", {}}, {2, "two", {}}, {3, "three", {}}, {4, "four", {}}};
+    ExportConfigFixture config = ResultsConfig({{1, "one", {}}, {2, "two", {}}, {3, "three", {}}, {4, "four", {}}});
     ASSERT_TRUE(config.WriteModel());
     ASSERT_TRUE(config.WriteConfig(configPath));
     if (f.model) std::ofstream(modelPath, std::ios::binary | std::ios::trunc) << f.model;
@@ -284,12 +290,7 @@ TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
   solution.rows = {{"OBJFN", 2, 1003.0}};
   solution.Save((dir_ / "Solution.Fil").string());
 
-  ExportConfigFixture config;
-  config.homeDirectory = dir_.parent_path().string();
-  config.modelDirectory = dir_.string();
-  config.databaseDirectory = dir_.string();
-  config.databaseDescription = "Results";
-  config.cases = {{1, "one", {}}, {2, "two", {{"SolveOn", 0}}}, {3, "three", {}}};
+  ExportConfigFixture config = ResultsConfig({{1, "one", {}}, {2, "two", {{"SolveOn", 0}}}, {3, "three", {}}});
   ASSERT_TRUE(config.WriteModel());
   ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
 
@@ -329,12 +330,7 @@ TEST_F(MpiWorker, ResultTablesOfEachCase) {
   solution.columns = {{"BUYA", 2, 3.0}};
   solution.Save((dir_ / "Solution.Fil").string());
 
-  ExportConfigFixture config;
-  config.homeDirectory = dir_.parent_path().string();
-  config.modelDirectory = dir_.string();
-  config.databaseDirectory = dir_.string();
-  config.databaseDescription = "Results";
-  config.cases = {{1, "one", {}}, {2, "two", {}}, {3, "three", {}}};
+  ExportConfigFixture config = ResultsConfig({{1, "one", {}}, {2, "two", {}}, {3, "three", {}}});
   ASSERT_TRUE(config.WriteModel());
   ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
 
