@@ -1,6 +1,7 @@
 #include "writers/legacy/report_writer_tables.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -15,6 +16,7 @@
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
+#include "tableio/db/mfc_odbc_tbl.h"
 #include "tableio/io_table.h"
 #include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
@@ -37,41 +39,105 @@ int CompareText(const std::string& a, const std::string& b) { return CompareKeys
 
 std::string GroupTag(const std::string& name) { return name.substr(0, 3); }
 
-// A legacy table read back whole over the model's ODBC connection, and the
-// indexes of its rows of this run and case.
+// A legacy table read back whole, and the indexes of its rows of this run and
+// case. The cells are those the ODBC read makes, by the columns' declared types.
 struct LgReadBack {
-  std::unique_ptr<CIoTable> table;
+  std::unique_ptr<CIoTable> table;                           // read over the ODBC connection
+  std::vector<std::vector<std::unique_ptr<CIoCell>>> cells;  // or over the model's own connection
+  int columnCount = 0;
   std::vector<int> rows;
 
-  std::string Text(int row, int column) const { return table->GetCellText(row, column); }
-  std::int32_t Long(int row, int column) const { return table->GetCellLong(row, column); }
+  int RowCount() const { return table ? table->GetRowCount() : static_cast<int>(cells.size()); }
+  const CIoCell& Cell(int row, int column) const {
+    return table ? table->m_rows.DataCell(row, column)
+                 : *cells.at(static_cast<std::size_t>(row)).at(static_cast<std::size_t>(column));
+  }
+  std::string Text(int row, int column) const { return Cell(row, column).Format(); }
+  std::int32_t Long(int row, int column) const { return Cell(row, column).AsLong(); }
   // As the table I/O library gives it; a null cell reads as what the library makes of it.
-  double Number(int row, int column) const { return table->GetCellDouble(row, column); }
+  double Number(int row, int column) const { return Cell(row, column).AsDouble(); }
   // A null cell is not set.
   double Value(int row, int column) const {
-    return table->IsCellNull(row, column) ? kLgNotSet : table->GetCellDouble(row, column);
+    return Cell(row, column).IsNull() ? kLgNotSet : Cell(row, column).AsDouble();
   }
 };
+
+// The column kind the ODBC read gives a field of the declared type.
+int ColumnKind(std::int16_t daoType) {
+  switch (daoType) {
+    case dbInteger: return 5;
+    case dbLong: return 4;
+    case dbDouble: return 8;
+    case dbDate: return 11;
+    default: return 1;
+  }
+}
+
+// A value read over the model's own connection as the cell the ODBC read makes of it.
+std::unique_ptr<CIoCell> CellOfKind(const plat::Variant& value, int kind) {
+  CDBVariant read;
+  if (value.vt != plat::VT_NULL && value.vt != plat::VT_EMPTY) {
+    read.m_dwType = DBVT_STRING;
+    if (value.vt == plat::VT_BSTR) {
+      read.m_strVal = value.bstrVal;
+    } else if (value.vt == plat::VT_R8) {
+      char text[32];
+      std::snprintf(text, sizeof text, "%.17g", value.dblVal);
+      read.m_strVal = text;
+    } else {
+      read.m_strVal = std::to_string(value.llVal);
+    }
+  }
+  return CellFromDbVariant(read, kind);
+}
+
+// Reads the table over the model's open results database of this process. A
+// case's rows are committed only when the case ends: another connection would
+// not see the rows written in it, so they are read where they were written.
+// The status of the ODBC read.
+int ReadLgTableHere(CDaoDatabase& database, const char* name, LgReadBack& readBack) {
+  try {
+    if (!database.TableExists(name)) return kIoTableCannotOpen;
+    std::vector<int> kinds;
+    for (const CDaoFieldInfo& field : database.ReadFields(name)) kinds.push_back(ColumnKind(field.m_nType));
+    readBack.columnCount = static_cast<int>(kinds.size());
+    CDaoRecordset records(&database);
+    records.Open(dbOpenDynaset, "SELECT * FROM " + DaoQuoteIdentifier(name));
+    for (; !records.IsEOF(); records.MoveNext()) {
+      std::vector<std::unique_ptr<CIoCell>>& row = readBack.cells.emplace_back();
+      for (int j = 0; j < readBack.columnCount; ++j) row.push_back(CellOfKind(records.GetFieldValue(j), kinds[j]));
+    }
+  } catch (const CDaoException&) {
+    return kIoTableCannotRead;
+  }
+  return kIoTableOk;
+}
 
 // Reads the table; false after the message of a table that cannot be read or
 // lacks one of the columns the builder takes by position.
 bool ReadLgTable(CVornDbExportData& exportData, CVornModelFile& model, const char* name,
                  std::initializer_list<const char*> columns, LgReadBack& readBack) {
-  readBack.table = std::make_unique<CIoTable>(&model.m_odbcDatabase, name, "RUNID", "*", "*", kMfcOdbcTable);
-  const CIoTable& table = *readBack.table;
-  switch (table.GetStatus()) {
+  int status = 0;
+  if (model.m_daoDatabase && model.m_daoDatabase->IsOpen()) {
+    status = ReadLgTableHere(*model.m_daoDatabase, name, readBack);
+  } else {
+    readBack.table = std::make_unique<CIoTable>(&model.m_odbcDatabase, name, "RUNID", "*", "*", kMfcOdbcTable);
+    status = readBack.table->GetStatus();
+    readBack.columnCount = readBack.table->GetColumnCount();
+  }
+  switch (status) {
     case kIoTableCannotOpen: return ShowFormattedError1(kIdsLgTableNotOpened, name);
     case kIoTableCannotRead: return ShowErrorMessageDetail(kIdsCannotRetrieveTable, "", name);
     case kIoTableCannotClose: return ShowErrorMessageId(kIdsInternalTableError);
     default: break;
   }
   // The cells are taken by position: a table of another layout must not be read past its last column.
-  if (table.GetColumnCount() < static_cast<int>(columns.size()))
-    return ShowFormattedError2(kIdsLegacyColumnMissing, *(columns.begin() + table.GetColumnCount()), name);
+  if (readBack.columnCount < static_cast<int>(columns.size()))
+    return ShowFormattedError2(kIdsLegacyColumnMissing, *(columns.begin() + readBack.columnCount), name);
   int caseNumber = 0;
   std::string title;
   exportData.GetCurrentCase(caseNumber, title);
-  for (int i = 0; i < table.GetRowCount(); ++i)
+  for (int i = 0; i < readBack.RowCount(); ++i)
     if (readBack.Text(i, 0) == exportData.m_strRunID && readBack.Long(i, 1) == caseNumber) readBack.rows.push_back(i);
   return true;
 }

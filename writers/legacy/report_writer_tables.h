@@ -1,9 +1,9 @@
 #pragma once
 // The report-writer tables RWSTRMID, RWUNITID, RWSDSUM, RWRECIPE and RWUNITOP:
 // copies of the legacy tables LGSTRMID, LGUNITID, LGSDSUM, LGRECIPE and
-// LGUNTOPC of the model's Access results database, read back over its ODBC
-// connection (rows of this run and case only), with the members of the
-// report-writer groups collapsed into their groups.
+// LGUNTOPC of the model's Access results database, read back (rows of this
+// run and case only), with the members of the report-writer groups collapsed
+// into their groups.
 
 #include <cstdint>
 #include <string>
@@ -117,8 +117,10 @@ using CLgUnitOpArray = CAutoDestructArray<CPtrArray, CLgUnitOp*>;
 // run identifier to 4 characters, sets the model's report-writer-groups flag
 // from the groups, and writes nothing without groups or without an Access
 // database. The model's ODBC connection is opened when it is not (false when
-// that fails) and closed at the end in every case. False at the first
-// builder that fails.
+// that fails) and closed at the end in every case. The legacy tables are read
+// over it, unless this process has the model's results database open: then
+// they are read over that connection, which also sees the rows of the case
+// not committed yet. False at the first builder that fails.
 bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The builders; each is true without work when its switch (CreateRWSTRMID,

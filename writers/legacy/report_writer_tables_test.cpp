@@ -14,10 +14,12 @@
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/modeltables/table_file_fixtures.h"
+#include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/access/testing/access_fixture.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/testing/odbc_test_env.h"
+#include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
 
 namespace {
@@ -309,6 +311,27 @@ TEST_F(ReportWriterTablesTest, TheSavedQueriesReadTheReportWriterTables) {
   // A crosstab is a view with one row per pivot value.
   EXPECT_EQ(Query("SELECT TAG, UNITOP, [The Value] FROM [Crosstab - Stream Disposition] ORDER BY 2"),
             "A|OP1|1000\nA|OP2|2000\n");
+}
+
+// The engine puts the legacy rows of the case into the case's own transaction, before the builders read them back:
+// the report-writer tables get them, and the case's rows land together when it commits.
+TEST_F(ReportWriterTablesTest, TheRowsOfTheCaseInItsOpenTransactionAreReadBack) {
+  auto& db = Start({Groups("RWGRPUNT", {{"UGRP", {"U2"}}})}, "");
+  bool definesRun = false;
+  ASSERT_TRUE(BeginCaseOutput(db.exportData, "run", definesRun));
+  {
+    LegacyTable lg(db.exportData, db.Model(), "LGUNITID");
+    ASSERT_TRUE(lg.DefineText("RUNID", 4) && lg.DefineShort("CASE") && lg.DefineText("UNITID", 4) &&
+                lg.DefineText("DESC", 20) && lg.DefineLong("ROWORDER") && lg.EndDefine());
+    for (const auto& [unit, order] : {std::pair{"U1", 1}, std::pair{"U2", 2}})
+      ASSERT_TRUE(lg.Add() && lg.SetText("RUNID", "R1") && lg.SetShort("CASE", 1) && lg.SetText("UNITID", unit) &&
+                  lg.SetText("DESC", unit) && lg.SetLong("ROWORDER", order) && lg.Update());
+  }
+  ASSERT_TRUE(WriteReportWriterTables(db.exportData, db.Model()));
+  EXPECT_FALSE(db.Model().m_odbcDatabase.IsOpen());
+  EXPECT_EQ(Query("SELECT count(*) FROM LGUNITID"), "0\n") << "nothing of the case is committed before its end";
+  ASSERT_TRUE(EndCaseOutput(db.exportData, true));
+  EXPECT_EQ(Query("SELECT UNITID, ROWORDER FROM RWUNITID ORDER BY rowid"), "U1|1\nU2|2\nUGRP|2\n");
 }
 
 }  // namespace
