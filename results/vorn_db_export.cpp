@@ -7,6 +7,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <exception>
+#include <string>
+#include <utility>
 
 #include <sys/stat.h>
 
@@ -205,6 +208,39 @@ bool CVornDbExport::EndCaseUnit(bool ok) {
 
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {
+  try {
+    return WriteCaseOutput(firstCase, useGivenCase, givenCaseId, std::move(givenCaseName), caseNumber, skip,
+                           limitPenalty);
+  } catch (const std::exception& e) {
+    return FailCaseOutputAtException(caseNumber, e.what());
+  } catch (...) {
+    return FailCaseOutputAtException(caseNumber, "an exception of unknown type");
+  }
+}
+
+bool CVornDbExport::FailCaseOutputAtException(int caseNumber, const char* cause) noexcept {
+  try {
+    const std::string text = "an exception stopped the output of case " + std::to_string(caseNumber) + ": " + cause;
+    if (m_pLogging) m_pLogging->Write(text + "\n");
+    m_bDatabaseError = 1;
+    m_strDatabaseFailure = m_strDatabaseFailure.empty() ? text : m_strDatabaseFailure + "; then " + text;
+  } catch (...) {
+    m_bDatabaseError = 1;
+  }
+  try {
+    ReleaseCaseSolution();
+    // The case's open transaction is rolled back: none of its rows stay.
+    EndCaseUnit(false);
+  } catch (...) {
+    // The rollback itself never throws; the rest only closes. Whatever stays open is closed with the export.
+    m_bCaseUnitOpen = false;
+    m_bResultTablesDefined = false;
+  }
+  return false;
+}
+
+bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
+                                    int caseNumber, bool skip, bool limitPenalty) {
   if (skip) return true;
   if (!m_pModel) return false;
   CVornModelFile& model = *m_pModel;

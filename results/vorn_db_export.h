@@ -34,7 +34,9 @@ class CVornDbExport : public CVornDbExportData {
   // limitPenalty sets LimitPenalty to 1. False when the SQL Server connection
   // is not open after its set-up, when filling or writing the result tables
   // fails, when any database operation of the case fails (GetDatabaseFailure
-  // says which), or when a legacy table writer fails.
+  // says which), or when a legacy table writer fails. Nothing is thrown: an
+  // exception inside the output fails the case as well, its rows rolled back,
+  // and GetDatabaseFailure and the export log name it.
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                            int caseNumber, bool skip, bool limitPenalty);
 
@@ -96,6 +98,12 @@ class CVornDbExport : public CVornDbExportData {
   int GetZelunSolutionIndex() const;
 
  private:
+  // The database output of one case (WriteDatabaseOutput without its catch).
+  bool WriteCaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName, int caseNumber,
+                       bool skip, bool limitPenalty);
+  // After an exception inside the output: notes it, drops the case's result
+  // objects and rolls its unit back. False.
+  bool FailCaseOutputAtException(int caseNumber, const char* cause) noexcept;
   // Begins the case's unit of output once; false after a noted failure.
   bool BeginCaseUnit(bool firstCase);
   // Ends it: commits when ok and nothing failed; the case's result.

@@ -2,16 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <sqlite3.h>
 #include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "foundation/testing/memory_log.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/exceptions.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "solutionfill/core/fill_services.h"
 #include "standins/tresk.h"
@@ -256,6 +261,84 @@ TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
     EXPECT_FALSE(m_log.Has("DODBLOCAL"));
   }
   m_export.m_paLocalModelFiles->GetAt(0)->m_outputTables.RemoveAll();
+}
+
+// An exception inside the output of a case fails that case as any failure does: the case's open transaction is
+// rolled back, the failure and the export log name the cause, and the next case is written whole.
+TEST_F(VornDbExportOutput, AnExceptionFailsTheCaseAndLeavesNoneOfItsRows) {
+  Settings().m_UseOldOutputDatabaseFormatOn.SetValue(1);
+  Settings().m_DatabaseOutputFormat.SetValue("Access");
+  const std::string database = (m_dir / "M" / "Results.Mdb").string();
+  const auto rows = [&database](const char* table) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    int count = -1;
+    if (sqlite3_prepare_v2(db, ("SELECT count(*) FROM " + std::string(table)).c_str(), -1, &stmt, nullptr) ==
+            SQLITE_OK &&
+        sqlite3_step(stmt) == SQLITE_ROW)
+      count = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return count;
+  };
+  // The engine's output runs inside the case's transaction, after the result tables; the owner window hears of
+  // the fill before the transaction begins.
+  static std::function<void()> s_engine, s_filled;
+  m_export.m_pEngineOutputContext = &s_engine;
+  m_export.m_pfnGlobalModelOutput = [](const char*, int, PFNHOSTCALLBACK*, void*) {
+    if (s_engine) s_engine();
+    return 0;
+  };
+  int window = 0;
+  m_export.m_pOwnerWnd = &window;
+  SetStatusSender([](void*, std::uint32_t, std::uintptr_t wParam, const std::string&) {
+    if (wParam == 1480 && s_filled) s_filled();
+  });
+
+  ASSERT_TRUE(Output(true, 1)) << m_log.m_text;
+  int written = rows("PrCase");
+  ASSERT_GT(written, 0);
+  int legacy = rows("LGPRIMLR");
+
+  struct Throw {
+    const char* what;
+    std::function<void()>* where;
+    std::function<void()> raise;
+    const char* cause;
+  } throws[] = {
+      {"memory runs out inside the transaction", &s_engine, [] { throw std::bad_alloc(); }, "std::bad_alloc"},
+      {"an array index out of range", &s_engine, [] { throw CInvalidArgException("Invalid argument."); },
+       "Invalid argument."},
+      {"a value that is no standard exception", &s_engine, [] { throw 7; }, "an exception of unknown type"},
+      {"before the transaction begins", &s_filled, [] { throw std::out_of_range("vector::at"); }, "vector::at"},
+  };
+  int caseNumber = 1;
+  for (const Throw& t : throws) {
+    SCOPED_TRACE(t.what);
+    ++caseNumber;
+    m_log.m_text.clear();
+    *t.where = t.raise;
+    EXPECT_FALSE(Output(false, caseNumber));
+    *t.where = nullptr;
+    const std::string cause =
+        "an exception stopped the output of case " + std::to_string(caseNumber) + ": " + t.cause;
+    EXPECT_EQ(m_export.GetDatabaseFailure(), cause);
+    EXPECT_TRUE(m_log.Has(cause + "\n")) << m_log.m_text;
+    EXPECT_TRUE(m_log.Has("The rows of the case were not written: " + cause)) << m_log.m_text;
+    EXPECT_EQ(rows("PrCase"), written);
+    EXPECT_EQ(rows("LGPRIMLR"), legacy);
+    // The export goes on: the next case is written whole.
+    ASSERT_TRUE(Output(false, 10 + caseNumber)) << m_log.m_text;
+    EXPECT_EQ(m_export.GetDatabaseFailure(), "");
+    EXPECT_GT(rows("PrCase"), written);
+    EXPECT_GT(rows("LGPRIMLR"), legacy);
+    written = rows("PrCase");
+    legacy = rows("LGPRIMLR");
+  }
+  m_export.m_pOwnerWnd = nullptr;
+  SetStatusSender(nullptr);
+  m_export.m_pfnGlobalModelOutput = nullptr;
 }
 
 }  // namespace
