@@ -159,6 +159,12 @@ TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
       {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
       {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
       {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "could not be created"},
+      // A solver that throws: the case alone fails, under the number rank zero sent.
+      {"3 throw\n", "Case 3 failed: an exception ended its solve or output: Stand-in solver: case 3 threw", 3, 7,
+       nullptr},
+      {"3 throw=alloc\n", "Case 3 failed: an exception ended its solve or output: std::bad_alloc", 3, 7, nullptr},
+      {"3 throw=other\n", "Case 3 failed: an exception ended its solve or output: an exception of unknown type", 3, 7,
+       nullptr},
   };
   for (const Scenario& s : scenarios) {
     fs::remove_all(dir_);
@@ -353,6 +359,42 @@ TEST_F(MpiWorker, ResultTablesOfEachCase) {
   EXPECT_EQ(rows("SELECT CaseID || ':' || count(*) FROM PrPeriod GROUP BY CaseID ORDER BY CaseID"), "1:1 2:1 3:1 ");
   EXPECT_EQ(rows("SELECT count(*) FROM PrModel"), "1 ");
   EXPECT_EQ(rows("SELECT CaseID || ':' || ColumnName FROM PrPrimalColumn ORDER BY CaseID"), "1:BUYA 2:BUYA 3:BUYA ");
+  sqlite3_close(db);
+}
+
+// A case whose solve throws fails alone: the job ends, the case is named failed, the run's status says some cases
+// failed, and every other case is written.
+TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
+  CaseList(Cases("A", 1, 4));
+  Outcomes("* time=0.02\n2 throw=alloc\n");
+  solution_file_testing::Writer solution(false, 9);
+  solution.rows = {{"OBJFN", 2, 12.0}};
+  solution.Save((dir_ / "Solution.Fil").string());
+  ExportConfigFixture config = ResultsConfig({{1, "one", {}}, {2, "two", {}}, {3, "three", {}}, {4, "four", {}}});
+  ASSERT_TRUE(config.WriteModel());
+  ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+
+  const int rc = Run("ostrel", 3, "", Link());
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 1) << ReadFile(dir_ / "out.txt");
+  const std::string zero = Log(0);
+  EXPECT_NE(zero.find("Processing failed on the Slave side for Case: 2 "), std::string::npos) << zero;
+  EXPECT_NE(zero.find("Cases in the list: 4; written: 3; failed: 1; never dispatched: 0; not run after the stop: 0.\n"
+                      "Failed cases: 2.\n"),
+            std::string::npos)
+      << zero;
+  EXPECT_NE(AllWorkerLogs(2).find("Case 2 failed: an exception ended its solve or output: std::bad_alloc"),
+            std::string::npos);
+
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open_v2((dir_ / "Results.Mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+  sqlite3_stmt* stmt = nullptr;
+  ASSERT_EQ(sqlite3_prepare_v2(db, "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)", -1,
+                               &stmt, nullptr),
+            SQLITE_OK);
+  ASSERT_EQ(sqlite3_step(stmt), SQLITE_ROW);
+  EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "1,3,4");
+  sqlite3_finalize(stmt);
   sqlite3_close(db);
 }
 

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <fstream>
 #include <chrono>
 #include <ctime>
@@ -293,6 +294,75 @@ void COstrelSlaveApp::WriteCaseStatusXml(const std::string& pattern, const std::
   if (out) out << text;
 }
 
+bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& exportConfigPath) {
+  const int caseNumber = record.m_nCaseNumber;
+  const Clock::time_point caseStart = Clock::now();
+  m_pSolveResult = std::make_unique<CSolveResultBlock>();
+  const std::string solving = FormatRunnerText(146, caseNumber, rank);
+  Log(1, "\n" + solving);
+  PostStatus(caseNumber, {solving}, -999, 1e30);
+
+  m_pDbData->m_dtSolveStart = plat::OleDateTime::GetCurrentTime();
+  const int solved = m_solverLibrary.SolveCase(m_hSolver, m_pSolveResult.get(), &record, 0, -1e30, 0);
+  m_pDbData->m_dtSolveEnd = plat::OleDateTime::GetCurrentTime();
+  // A failed case must read as failed on rank zero, whatever the solver left.
+  if (!solved) return false;
+
+  if (record.m_nLoadSolCaseUsed != record.m_nLoadSolCase) {
+    const std::unique_ptr<IFileNameManager> names = CreateFileNameManager();
+    const std::string asked = names->GetLoadSolFileName(record.m_nLoadSolCase);
+    const std::string text =
+        record.m_nLoadSolCaseUsed != 0
+            ? FormatRunnerText(186, asked.c_str(), names->GetLoadSolFileName(record.m_nLoadSolCaseUsed).c_str())
+            : FormatRunnerText(187, asked.c_str());
+    PostStatus(caseNumber, {text}, -999, 1e30);
+  }
+
+  m_pReportBytes.reset();
+  if (m_pSolveResult->m_nReportSize >= 0) {
+    m_pReportBytes = std::make_unique<std::uint8_t[]>(static_cast<size_t>(m_pSolveResult->m_nReportSize) + 1);
+    if (!m_solverLibrary.GetReportByteArray(m_hSolver, m_pReportBytes.get(), m_pSolveResult->m_nReportSize, 1)) {
+      m_pReportBytes.reset();
+      m_pSolveResult->m_nReportSize = -1;
+    }
+  }
+  LogMsg(2, 151, caseNumber, rank);
+  LogMsg(2, 152, caseNumber, SecondsSince(caseStart));
+
+  const Clock::time_point outputStart = Clock::now();
+  if (!WriteCaseResults(rank, m_pReportBytes.get(), *m_pSolveResult, exportConfigPath)) return false;
+  LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, SecondsSince(outputStart));
+  return true;
+}
+
+bool COstrelSlaveApp::RunCaseGuarded(CCaseData& record, int rank, const std::string& exportConfigPath) {
+  const CCaseData received = record;
+  try {
+    return RunCase(record, rank, exportConfigPath);
+  } catch (const std::exception& e) {
+    FailCaseAtException(received, rank, e.what());
+  } catch (...) {
+    FailCaseAtException(received, rank, "an exception of unknown type");
+  }
+  // Rank zero finds the case by the record it sent, whatever the step left in it.
+  record = received;
+  record.m_nStatus = kCaseFailed;
+  return false;
+}
+
+void COstrelSlaveApp::FailCaseAtException(const CCaseData& record, int rank, const char* cause) noexcept {
+  try {
+    LogF(-1, "Case %d failed: an exception ended its solve or output: %s (Processor %d)", record.m_nCaseNumber, cause,
+         rank);
+    // The next case would start from the settings as loaded.
+    if (CVornModelFile* model = m_pDbData ? m_pDbData->m_pModel.get() : nullptr)
+      model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
+  } catch (...) {
+  }
+  m_pSolveResult.reset();
+  m_pReportBytes.reset();
+}
+
 void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDir, int rank) {
   const Clock::time_point start = Clock::now();
   {
@@ -407,46 +477,7 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     const Clock::time_point caseStart = Clock::now();
     LogF(2, "Starting execution of case %d. Idle time %g seconds.", caseNumber,
          std::chrono::duration<double>(caseStart - idleSince).count());
-    m_pSolveResult = std::make_unique<CSolveResultBlock>();
-    const std::string solving = FormatRunnerText(146, caseNumber, rank);
-    Log(1, "\n" + solving);
-    PostStatus(caseNumber, {solving}, -999, 1e30);
-
-    m_pDbData->m_dtSolveStart = plat::OleDateTime::GetCurrentTime();
-    const int solved = m_solverLibrary.SolveCase(m_hSolver, m_pSolveResult.get(), &record, 0, -1e30, 0);
-    m_pDbData->m_dtSolveEnd = plat::OleDateTime::GetCurrentTime();
-    if (!solved) {
-      // A failed case must read as failed on rank zero, whatever the solver left.
-      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
-      ReturnRecord(record);
-      answerLeft = true;
-      stop = true;
-      break;
-    }
-
-    if (record.m_nLoadSolCaseUsed != record.m_nLoadSolCase) {
-      const std::unique_ptr<IFileNameManager> names = CreateFileNameManager();
-      const std::string asked = names->GetLoadSolFileName(record.m_nLoadSolCase);
-      const std::string text =
-          record.m_nLoadSolCaseUsed != 0
-              ? FormatRunnerText(186, asked.c_str(), names->GetLoadSolFileName(record.m_nLoadSolCaseUsed).c_str())
-              : FormatRunnerText(187, asked.c_str());
-      PostStatus(caseNumber, {text}, -999, 1e30);
-    }
-
-    m_pReportBytes.reset();
-    if (m_pSolveResult->m_nReportSize >= 0) {
-      m_pReportBytes = std::make_unique<std::uint8_t[]>(static_cast<size_t>(m_pSolveResult->m_nReportSize) + 1);
-      if (!m_solverLibrary.GetReportByteArray(m_hSolver, m_pReportBytes.get(), m_pSolveResult->m_nReportSize, 1)) {
-        m_pReportBytes.reset();
-        m_pSolveResult->m_nReportSize = -1;
-      }
-    }
-    LogMsg(2, 151, caseNumber, rank);
-    LogMsg(2, 152, caseNumber, SecondsSince(caseStart));
-
-    const Clock::time_point outputStart = Clock::now();
-    if (!WriteCaseResults(rank, m_pReportBytes.get(), *m_pSolveResult, exportConfigPath)) {
+    if (!RunCaseGuarded(record, rank, exportConfigPath)) {
       // The case is lost: rank zero must hear so, and this worker takes no more cases.
       if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
       ReturnRecord(record);
@@ -454,7 +485,6 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
       stop = true;
       break;
     }
-    LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, SecondsSince(outputStart));
 
     // The output is made, so the case goes back as done even when the user has
     // stopped meanwhile; the stop answers the next record.

@@ -34,6 +34,13 @@ class COstrelSlaveApp : public COstrelApp {
   // status is kWorkerNotStarted and each answer is followed by the cause.
   void AnswerUntilStop(CCaseData* caseInHand, const std::string& startFailure = std::string());
 
+  // One case: its solve, its report and its output; false when the case
+  // failed (the record then says so unless the user stopped).
+  bool RunCase(CCaseData& record, int rank, const std::string& exportConfigPath);
+  // RunCase with the case's exception boundary: whatever is thrown in the
+  // case's solve or output fails that case alone, logged with its number and
+  // cause, and the record goes back as rank zero sent it, with a failed status.
+  bool RunCaseGuarded(CCaseData& record, int rank, const std::string& exportConfigPath);
   // The output of one solved case; false when the worker must leave its loop.
   bool WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                         const std::string& exportConfigPath);
@@ -75,6 +82,8 @@ class COstrelSlaveApp : public COstrelApp {
   int m_nUnsentMessages = 0;              // messages dropped because the link had ended
 
  private:
+  // Logs the case failed at an exception and drops what the case held.
+  void FailCaseAtException(const CCaseData& record, int rank, const char* cause) noexcept;
   // Sends the record to rank zero with the reply tag.
   void ReturnRecord(CCaseData& record);
   // The worker cannot run cases: logs the cause and answers until the stop record.

@@ -9,7 +9,9 @@
 #include <fstream>
 #include <map>
 #include <memory>
+#include <new>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +29,7 @@ struct Outcome {
   bool fail = false;
   int failStatus = 0;
   bool stall = false;
+  std::string throwKind;  // empty: SolveCase does not throw
   bool hasLoadSol = false;
   int loadSol = 0;
   bool hasReportSize = false;
@@ -56,6 +59,7 @@ void ApplyWord(Outcome& o, const std::string& word) {
   else if (key == "time") o.seconds = std::atof(value.c_str());
   else if (key == "fail") o.fail = true, o.failStatus = value.empty() ? 0 : std::atoi(value.c_str());
   else if (key == "stall") o.stall = true;
+  else if (key == "throw") o.throwKind = value.empty() ? "error" : value;
   else if (key == "loadsol") o.hasLoadSol = true, o.loadSol = std::atoi(value.c_str());
   else if (key == "noreport") o.hasReportSize = true, o.reportSize = -1;
   else if (key == "reportsize") o.hasReportSize = true, o.reportSize = std::atoi(value.c_str());
@@ -165,6 +169,14 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
   }
 
   record->m_nLoadSolCaseUsed = o.hasLoadSol ? o.loadSol : record->m_nLoadSolCase;
+  if (!o.throwKind.empty()) {
+    // A solver that lets an exception out, after it has scribbled on the record.
+    Log(s, -1, "Stand-in solver: case " + std::to_string(caseNumber) + " throws");
+    record->m_nCaseNumber = -12345;
+    if (o.throwKind == "alloc") throw std::bad_alloc();
+    if (o.throwKind == "other") throw caseNumber;
+    throw std::runtime_error("Stand-in solver: case " + std::to_string(caseNumber) + " threw");
+  }
   if (o.fail) {
     record->m_nStatus = o.failStatus;
     Log(s, -1, "Stand-in solver: case " + std::to_string(caseNumber) + " failed");
