@@ -214,6 +214,28 @@ class CSortableTypedPtrArray : public CDestructableTypedPtrArray<BASE, TYPE> {
     MergeSort(this->m_data.data(), scratch.data(), this->m_data.size(), compare);
   }
 
+  // Adds element to an array already sorted with compare where Add followed by
+  // Sort(compare) would put it (after every element equal to it), with a
+  // binary search instead of a sort; stores compare as Sort does. Returns its
+  // index. compare must be an ordering (as Find needs).
+  int AddSorted(std::unique_ptr<Element> element, PFNPTRARRAYCOMPARE compare) {
+    m_pfnCompare = compare;
+    if (!compare) return this->Add(std::move(element));
+    TYPE added = element.get();
+    std::size_t low = 0;
+    std::size_t high = this->m_data.size();
+    while (low < high) {
+      const std::size_t mid = low + (high - low) / 2;
+      if (compare(&added, &this->m_data[mid]) < 0)
+        high = mid;
+      else
+        low = mid + 1;
+    }
+    this->m_data.insert(this->m_data.begin() + static_cast<std::ptrdiff_t>(low), added);
+    element.release();
+    return static_cast<int>(low);
+  }
+
   // Binary search of an array sorted with m_pfnCompare; returns one element
   // equal to probe, or null. Never sorts.
   Element* Find(const Element* probe) const {

@@ -156,6 +156,33 @@ TEST_F(PtrArrayTest, LinearFindReturnsFirstDuplicateAndSortIsStable) {
   EXPECT_EQ(tags, (std::vector<int>{1, 3, 0, 2, 4}));
 }
 
+// Adding to a sorted array in place gives the order of Add and a full stable sort, duplicates after their equals.
+TEST_F(PtrArrayTest, AddSortedPutsAnElementWhereAddAndSortWould) {
+  std::mt19937 random(7);
+  Array inPlace;
+  Array sorted;
+  for (int tag = 0; tag < 300; ++tag) {
+    const int key = static_cast<int>(random() % 40);
+    const int at = inPlace.AddSorted(std::make_unique<Counted>(key, tag), &Counted::CompareElements);
+    EXPECT_EQ(inPlace[at]->m_tag, tag);
+    sorted.Add(std::make_unique<Counted>(key, tag));
+    sorted.Sort(&Counted::CompareElements);
+  }
+  ASSERT_EQ(inPlace.GetSize(), sorted.GetSize());
+  for (int i = 0; i < inPlace.GetSize(); ++i) {
+    EXPECT_EQ(inPlace[i]->m_key, sorted[i]->m_key) << i;
+    EXPECT_EQ(inPlace[i]->m_tag, sorted[i]->m_tag) << i;
+  }
+  EXPECT_EQ(inPlace.m_pfnCompare, &Counted::CompareElements);
+  Counted probe(inPlace[150]->m_key);
+  EXPECT_NE(inPlace.Find(&probe), nullptr);
+
+  // Without a compare function it is Add.
+  Array plain(nullptr);
+  plain.AddSorted(std::make_unique<Counted>(5), nullptr);
+  EXPECT_EQ(plain.AddSorted(std::make_unique<Counted>(1), nullptr), 1);
+}
+
 int InconsistentCompare(const void*, const void*) {
   static std::mt19937 random(42);
   return static_cast<int>(random() % 3) - 1;

@@ -4,7 +4,9 @@
 // the blend tables; and the copy of transferred qualities between plants.
 
 #include <algorithm>
+#include <map>
 #include <memory>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -413,6 +415,8 @@ class CStreamQualityBuilder {
   void ApplyBlendTable(CDbPeriod& period, const CTableFilTable& table) {
     CAutoDestructArray<CPtrArray, CDbStreamQuality*> added;
     added.m_bOwnsElements = 0;
+    // The entries added here by stream, model and quality (each key is added once).
+    std::map<std::tuple<std::int32_t, std::int32_t, std::int32_t>, CDbStreamQuality*> addedByKey;
     const std::string periodName = sq::Upper(period.m_strName);
     for (int r = 0; r < table.GetRowCount(); ++r) {
       const std::string& row = table.m_aRowNames[r];
@@ -428,7 +432,10 @@ class CStreamQualityBuilder {
         if (!quality) continue;
         const CDbStreamQuality probe(stream->m_nID, ModelId(), quality->m_nID);
         CDbStreamQuality* entry = period.m_paStreamQualities.Find(&probe);
-        if (!entry) entry = added.LinearFind(&probe);
+        if (!entry) {
+          const auto found = addedByKey.find({stream->m_nID, ModelId(), quality->m_nID});
+          if (found != addedByKey.end()) entry = found->second;
+        }
         if (entry) {
           if (periodRow) entry->m_dValue = cell;
           continue;
@@ -445,6 +452,7 @@ class CStreamQualityBuilder {
         } else {
           made->m_nOriginID = kOriginFixed;
         }
+        addedByKey.emplace(std::make_tuple(stream->m_nID, ModelId(), quality->m_nID), made.get());
         added.Add(made.release());
       }
     }

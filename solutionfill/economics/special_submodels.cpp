@@ -289,8 +289,7 @@ bool CDbGroupUnit::AddUnit(CDbDefinition* unit, std::int32_t modelId, CDbCase* d
         CDbUnitOp& sum = *made;
         sum.m_nItemID = item;
         sum.m_nKind = kind;
-        groupOps.Add(std::move(made));
-        groupOps.Sort(&CDbUnitOp::CompareElements);
+        groupOps.AddSorted(std::move(made), &CDbUnitOp::CompareElements);
         sum.m_nFeedFlag = own->m_nFeedFlag;
         sum.m_bLossRow = own->m_bLossRow;
         sum.m_dActivity = own->m_dActivity;

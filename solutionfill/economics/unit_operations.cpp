@@ -330,9 +330,7 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
       made.m_nItemID = itemId;
       made.m_nKind = opKind;
       made.m_nReportOrder = operationCounter++;
-      auto& list = opList(period);
-      list.Add(std::move(op));
-      list.Sort(&CDbUnitOp::CompareElements);
+      opList(period).AddSorted(std::move(op), &CDbUnitOp::CompareElements);
       return made;
     };
 
@@ -497,16 +495,14 @@ void CDbSolution::BuildUnitRows(CDbDefinition* unit, CVornModelFile* modelFile, 
         if (!ref) {
           auto newRef = std::make_unique<CStreamToPRowCrossReference>(stream->m_nID, modelId);
           ref = newRef.get();
-          refs.Add(std::move(newRef));
-          refs.Sort(&CDbDataObject::CompareNodeAndId);
+          refs.AddSorted(std::move(newRef), &CDbDataObject::CompareNodeAndId);
         }
         auto info = std::make_unique<CPRowInfo>();
         info->m_nUnitID = unit->m_nID;
         info->m_nPRowID = pRowCounter;
         info->m_strSubmodelName = unitName;
         info->m_nRowIndex = r;
-        ref->m_paPRowInfos.Add(std::move(info));
-        ref->m_paPRowInfos.Sort(&CPRowInfo::CompareElements);
+        ref->m_paPRowInfos.AddSorted(std::move(info), &CPRowInfo::CompareElements);
       }
     }
     if (accumulation == 'N') {
