@@ -379,8 +379,26 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
                                       const std::vector<std::int32_t>* selectedCases, std::int32_t& existing,
                                       std::int32_t& errorFlag) {
   const bool open = database.IsOpen();
-  for (COutputTable* handle : tables) {
+  // Writers open the table of every row they write, mostly the one of the row before: the handle found last is
+  // tried first. A name has one handle in its list (one is made only when none is found), so the hint finds
+  // what the search would.
+  struct Hint {
+    const COutputTableArray* tables = nullptr;
+    int index = -1;
+  };
+  thread_local Hint hint;
+  if (hint.tables == &tables && hint.index >= 0 && hint.index < tables.GetSize()) {
+    COutputTable* handle = tables.GetAt(hint.index);
     if (handle != nullptr && handle->m_strName == table) {
+      handle->m_bNewTable = false;
+      existing = 1;
+      return handle;
+    }
+  }
+  for (int i = 0; i < tables.GetSize(); ++i) {
+    COutputTable* handle = tables.GetAt(i);
+    if (handle != nullptr && handle->m_strName == table) {
+      hint = {&tables, i};
       handle->m_bNewTable = false;
       existing = 1;
       return handle;
@@ -391,7 +409,7 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
   COutputTable* handle = owned.get();
   handle->m_nState = 0;
   handle->m_pDatabase = &database;
-  tables.Add(std::move(owned));
+  hint = {&tables, tables.Add(std::move(owned))};
 
   // Dropping tables and cleaning up earlier rows belong to the run, not to each worker: once a case of
   // this process has joined a run recorded in the results database, only the run's defining case does

@@ -207,11 +207,14 @@ bool ReportFieldError(const std::string& field, COutputTable* handle, const CDao
 COutputTable* COpenTable(CVornDbExportData& exportData, const char* table, int tableLength, const char* modelName,
                          int modelLength, int mode, std::int32_t* existing) {
   std::string tableName = FromField(table, tableLength);
-  std::string model = FromField(modelName, modelLength);
-  CVornModelFile* target = model.empty() ? exportData.m_pModel.get() : exportData.FindModel(model);
-  const std::string failure = "Failed to open table: " + tableName + "\n";
+  const std::string_view model = FieldView(modelName, modelLength);
+  CVornModelFile* main = exportData.m_pModel.get();
+  // Writers name the main model on every row: it is found without a search.
+  CVornModelFile* target = model.empty() || (main != nullptr && main->m_strModelName == model)
+                               ? main
+                               : exportData.FindModel(std::string(model));
   auto fail = [&]() -> COutputTable* {
-    if (ILogging* log = exportData.GetLogging()) log->Write(failure);
+    if (ILogging* log = exportData.GetLogging()) log->Write("Failed to open table: " + tableName + "\n");
     NoteDatabaseFailure(exportData, tableName, "the table cannot be opened");
     return nullptr;
   };
