@@ -599,6 +599,25 @@ void CDaoDatabase::Execute(const std::string& sql, int /*options*/) {
   ExecSchema(plat::Cp1252ToUtf8(ToSqliteDialect(sql)));
 }
 
+int CDaoDatabase::ExecuteWithIntegers(const std::string& sql, const std::vector<std::int64_t>& parameters,
+                                      std::vector<std::int64_t>* rows) {
+  CommitPending();
+  if (m_core->m_bInCase) {
+    HoldWriteLock();
+    BeginRows();
+  }
+  sqlite3_stmt* raw = nullptr;
+  const std::string utf8 = plat::Cp1252ToUtf8(sql);
+  int rc = sqlite3_prepare_v2(Handle(), utf8.c_str(), -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK || raw == nullptr) ThrowEngineError("Cannot prepare " + sql, rc);
+  for (std::size_t i = 0; i < parameters.size(); ++i) sqlite3_bind_int64(raw, static_cast<int>(i) + 1, parameters[i]);
+  while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
+    if (rows != nullptr) rows->push_back(sqlite3_column_int64(raw, 0));
+  if (rc != SQLITE_DONE) ThrowEngineError("Cannot run " + sql, rc);
+  return sqlite3_changes(Handle());
+}
+
 bool CDaoDatabase::TableExists(const std::string& name) {
   sqlite3_stmt* raw = nullptr;
   int rc = sqlite3_prepare_v2(Handle(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE;",

@@ -155,6 +155,12 @@ class CDaoDatabase {
 
   // Runs a statement. "DELETE * FROM" is taken as "DELETE FROM".
   void Execute(const std::string& sql, int options = dbFailOnError);
+  // Runs one statement whose "?" take the integers of parameters in order;
+  // inside a case it takes the write lock and runs in the case's
+  // transaction. The first column of each row it returns goes to rows (when
+  // given). Returns the number of rows it changed.
+  int ExecuteWithIntegers(const std::string& sql, const std::vector<std::int64_t>& parameters,
+                          std::vector<std::int64_t>* rows = nullptr);
   // Throws kDaoErrItemNotFound when there is no such table (names ignore case).
   void GetTableDefInfo(const std::string& name, CDaoTableDefInfo& info);
   bool TableExists(const std::string& name);

@@ -164,10 +164,11 @@ bool CVornDbExport::BeginCaseUnit(bool firstCase) {
     }
   }
   m_bDefiningRun = m_bDefinesRun;
-  return true;
+  return BeginParametricMarks();
 }
 
 bool CVornDbExport::EndCaseUnit(bool ok) {
+  if (!EndParametricMarks(ok && m_bDatabaseError == 0)) ok = false;
   if (m_pSqlServer) {
     const bool flush = m_pSqlServer->FlushWasHeld();
     m_pSqlServer->HoldCommits(false);

@@ -10,6 +10,7 @@
 
 class CDbManager;
 class CDbSolution;
+class CParametricChains;
 
 class CVornDbExport : public CVornDbExportData {
  public:
@@ -109,6 +110,21 @@ class CVornDbExport : public CVornDbExportData {
   // Ends it: commits when ok and nothing failed; the case's result.
   bool EndCaseUnit(bool ok);
 
+  // ---- The marks of parametric chains, shared through the results database
+  // so that no case's "Truncated" depends on which process wrote which case
+  // when (vorn_db_export_marks.cpp): each case of a chain's group, when it is
+  // written, writes the marks of every case of the group from the cases of
+  // the group found infeasible, under the results database's lock.
+  // At the start of the case's unit: notes the case the result objects hold;
+  // on the server, holds the run's lock and writes the marks of the case's
+  // group, the case's own in its case-set row before that is written. False
+  // after a noted failure.
+  bool BeginParametricMarks();
+  // Before the case's unit is committed (write true) into an Access
+  // database: writes the marks of the case's group in its transaction.
+  // Forgets the case in any event; false after a noted failure.
+  bool EndParametricMarks(bool write);
+
   std::string m_strRunKey;
   bool m_bCaseUnitOpen = false;
   bool m_bDefinesRun = false;
@@ -117,4 +133,8 @@ class CVornDbExport : public CVornDbExportData {
   // ---- The result database manager of the case being output, from its
   // fill to its release (vorn_db_export_case.cpp).
   ErasedOwner<CDbManager> m_pDbManager{nullptr, nullptr};
+  // The chains of the case set, read before the first case's logics ran.
+  ErasedOwner<CParametricChains> m_pParametricChains{nullptr, nullptr};
+  std::int32_t m_nMarksCase = -1;  // the case whose marks its unit writes; -1: none
+  bool m_bMarksCaseInfeasible = false;
 };

@@ -6,6 +6,7 @@
 #include "results/vorn_db_export.h"
 
 #include "caseset/config/assembled_case.h"
+#include "caseset/scenario/parametric_chains.h"
 #include "caseset/scenario/scenario_execution_logic.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "modelfile/vorn_model_file.h"
@@ -72,6 +73,9 @@ void CVornDbExport::ApplyAssembledCases(CDbSolution* solution) {
   CAssembledCaseArray& cases = *m_paAssembledCases;
   const std::int32_t currentCase = m_pCurrentCase != nullptr ? m_pCurrentCase->m_nNumber : 0;
   const CDbSolutionCaseView view(*solution);
+  // The chains are read while every SelValue is still the configured one: the walk below sets marks.
+  if (!m_pParametricChains)
+    m_pParametricChains = MakeErasedOwner(std::make_unique<CParametricChains>(model, cases, *m_paScenarioLogics));
   for (CScenarioExecutionLogic* logic : *m_paScenarioLogics) {
     if (logic == nullptr) continue;
     const CAssembledCase probe(logic->m_nAssembledCase, model.m_strModelName);

@@ -52,6 +52,11 @@ bool CScenarioExecutionLogic::CheckParametricTruncation(const ISolvedCaseView& s
   double objective = 0;
   // A case result without a solution state is not infeasible.
   if (!solution.HasCase(n) || !solution.GetFirstState(n, status, objective) || status != 5) return false;
+  return TightensNextStep(n, mainModel, cases);
+}
+
+bool CScenarioExecutionLogic::TightensNextStep(std::int32_t n, const CVornModelFile& mainModel,
+                                               const CAssembledCaseArray& cases) {
   const CAssembledCase* current = FindParametricCase(cases, n, mainModel);
   if (!current) return false;
   const std::int32_t m = FindNextParametricSibling(n, mainModel, cases);

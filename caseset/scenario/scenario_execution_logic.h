@@ -91,6 +91,8 @@ class CScenarioExecutionLogic : public CExpEval {
   // next step tightens a MIN or MAX limit further.
   bool CheckParametricTruncation(const ISolvedCaseView& solution, const CVornModelFile& mainModel,
                                  const CAssembledCaseArray& cases) const;
+  // True when case n is a parametric step and its next step tightens a MIN or MAX limit further.
+  static bool TightensNextStep(std::int32_t n, const CVornModelFile& mainModel, const CAssembledCaseArray& cases);
   static std::int32_t FindNextParametricSibling(std::int32_t caseNumber, const CVornModelFile& mainModel,
                                                 const CAssembledCaseArray& cases);
   // Marks the later parametric steps of this logic's case, and their dependants, as truncated.

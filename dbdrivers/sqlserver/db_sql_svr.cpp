@@ -293,6 +293,39 @@ bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
   return false;
 }
 
+bool DbSqlSvr::OpenRunTransaction() {
+  plat::AdoConnectionPtr connection = GetConnection();
+  if (!connection || !connection->Native()) {
+    m_strWriteFailure = "cannot connect to the results database";
+    return false;
+  }
+  if (m_bRunClaimOpen) return true;
+  try {
+    connection->BeginTrans();
+    m_bRunClaimOpen = true;
+    return true;
+  } catch (const plat::ComError& e) {
+    m_strWriteFailure = "cannot begin a transaction on the results database: " + std::string(e.what());
+  }
+  return false;
+}
+
+bool DbSqlSvr::HoldRunRow(const std::string& runKey) {
+  if (!OpenRunTransaction()) return false;
+  try {
+    // An update of the row locks it on every server until the transaction ends.
+    const std::unique_ptr<plat::odbc::Statement> hold = m_pConnection->Native()->NewStatement();
+    hold->Prepare("UPDATE \"OstrelRuns\" SET \"Host\" = \"Host\" WHERE \"RunKey\" = ?");
+    hold->BindText(1, runKey.substr(0, 400));
+    hold->Execute();
+    if (hold->RowCount() > 0) return true;
+    m_strWriteFailure = "the run has no row in the run table OstrelRuns";
+  } catch (const plat::odbc::Error& e) {
+    m_strWriteFailure = "the run's row in OstrelRuns cannot be held: " + std::string(e.what());
+  }
+  return false;
+}
+
 bool DbSqlSvr::EndRunClaim(bool commit) {
   if (!m_bRunClaimOpen) return true;
   m_bRunClaimOpen = false;

@@ -70,7 +70,14 @@ class DbSqlSvr {
   // for it, then finds the key there. definesRun is true for the process
   // whose row stays; false return when the server could not be asked.
   bool ClaimRun(const std::string& runKey, bool& definesRun);
-  // Commits (commit true) or rolls back an open claim; false when the commit failed.
+  // Begins a transaction on the ADO connection, unless the claim keeps one
+  // open, that EndRunClaim ends: statements on the connection run in it
+  // meanwhile. False when the server cannot be asked.
+  bool OpenRunTransaction();
+  // Also holds the run's row of "OstrelRuns" in it, so another process
+  // holding the row waits until then. False when the row cannot be held.
+  bool HoldRunRow(const std::string& runKey);
+  // Commits (commit true) or rolls back an open claim or run transaction; false when the commit failed.
   bool EndRunClaim(bool commit);
   // The failure of a bulk write since the last call that the reruns did not clear; empty when none.
   std::string TakeWriteFailure();
