@@ -126,6 +126,8 @@ bool CVornDbExport::IsSqlServerOpen() const { return m_pSqlServer && m_pSqlServe
 
 bool CVornDbExport::ReadDataFromXmlFile(const char* path, bool useShortPlantTags) {
   const bool read = CVornDbExportData::ReadDataFromXmlFile(path, useShortPlantTags);
+  // The chains belong to the case set just read: they are read afresh from it.
+  m_pParametricChains.reset();
   // The file's identity and time stamp: the same for every worker of a job, new for every run.
   const std::string file = path != nullptr ? std::string(path) : m_strConfigFileName;
   std::error_code ec;

@@ -168,7 +168,9 @@ bool CVornDbExport::BeginParametricMarks() {
     NoteDatabaseFailure(*this, "PrCaseSet", e);
     return false;
   }
-  if (!(access ? m_pSqlServer->OpenRunTransaction() : m_pSqlServer->HoldRunRow(m_strRunKey))) {
+  // Without a run key there is no run row: the process is alone with its cases.
+  const bool holdRow = !access && !m_strRunKey.empty();
+  if (!(holdRow ? m_pSqlServer->HoldRunRow(m_strRunKey) : m_pSqlServer->OpenRunTransaction())) {
     NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
     return false;
   }
@@ -188,6 +190,8 @@ bool CVornDbExport::EndParametricMarks(bool write) {
   CDaoDatabase* database = m_pModel->m_daoDatabase.get();
   if (database == nullptr || !database->IsOpen() || !database->InCase()) return true;
   try {
+    // Under the lock, so the tables and rows it reads are those the other processes committed.
+    database->HoldWriteLock();
     CAccessMarks store(*database);
     ShareMarks(*this, *m_pParametricChains, exported, m_bMarksCaseInfeasible, store, nullptr);
   } catch (const CDaoException& e) {

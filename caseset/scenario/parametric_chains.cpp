@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/scenario/solved_case_view.h"
@@ -36,6 +37,21 @@ class CInfeasibleCase : public ISolvedCaseView {
 
  private:
   std::int32_t m_nCase;
+};
+
+// The SelValues of assembled cases, put back when it goes.
+class CKeptSelValues {
+ public:
+  CKeptSelValues() = default;
+  CKeptSelValues(const CKeptSelValues&) = delete;
+  CKeptSelValues& operator=(const CKeptSelValues&) = delete;
+  ~CKeptSelValues() {
+    for (const auto& [assembled, value] : m_kept) assembled->m_nSelValue = value;
+  }
+  void Keep(CAssembledCase& assembled) { m_kept.emplace_back(&assembled, assembled.m_nSelValue); }
+
+ private:
+  std::vector<std::pair<CAssembledCase*, std::int32_t>> m_kept;
 };
 
 // Disjoint sets of case numbers.
@@ -126,11 +142,12 @@ std::map<std::int32_t, std::int32_t> CParametricChains::Replay(const std::vector
                                                                const CVornModelFile& mainModel,
                                                                CAssembledCaseArray& cases,
                                                                const CScenarioLogicArray& logics) const {
-  // The cuts of the group reach no case outside it: only its cases need their values kept and put back.
-  std::vector<std::pair<CAssembledCase*, std::int32_t>> kept;
+  // The cuts of the group reach no case outside it: only its cases need their values kept, and they get
+  // them back however the replay ends.
+  CKeptSelValues kept;
   for (std::int32_t member : group)
     if (CAssembledCase* assembled = FindCase(cases, member, mainModel)) {
-      kept.emplace_back(assembled, assembled->m_nSelValue);
+      kept.Keep(*assembled);
       const auto configured = m_configured.find(member);
       if (configured != m_configured.end()) assembled->m_nSelValue = configured->second;
     }
@@ -150,6 +167,5 @@ std::map<std::int32_t, std::int32_t> CParametricChains::Replay(const std::vector
         logic->TruncateParametricSiblings(mainModel, cases, logics);
     }
   }
-  for (const auto& [assembled, value] : kept) assembled->m_nSelValue = value;
   return truncated;
 }
