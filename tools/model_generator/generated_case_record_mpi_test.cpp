@@ -4,16 +4,23 @@
 // iterations, in PrCase and in the legacy case table; the main application
 // hears the preparation of each case's output; and the infeasible step of the
 // parametric chain cuts the step after it, on one worker or four, whichever
-// of the two steps is written first.
+// of the two steps is written first, into the results database file or on
+// the private PostgreSQL server.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 
 #include <sstream>
 #include <string>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
+#include "modelfile/vorn_model_file.h"
+#include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
+#include "writers/schema/result_schema.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -117,6 +124,93 @@ TEST_F(MpiGeneratedCases, EverySolveStatusLandsAsTheStatusOfTheSameName) {
     }
     // Step 5 is infeasible and step 6 tightens the reformer's capacity further: 6 is cut, in any order.
     EXPECT_EQ(Rows("SELECT CaseID, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"), "4|0 5|0 6|1 ");
+  }
+}
+
+// Rows of a query on a database of the private PostgreSQL server, each "a|b|..." followed by a blank.
+std::string PgRows(int port, const std::string& database, const std::string& sql) {
+  const std::string conninfo = "host=127.0.0.1 user=postgres dbname=" + database + " port=" + std::to_string(port);
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  PGresult* result = PQexec(conn, sql.c_str());
+  std::string out;
+  if (PQresultStatus(result) != PGRES_TUPLES_OK) {
+    out = std::string("error: ") + PQerrorMessage(conn);
+  } else {
+    for (int r = 0; r < PQntuples(result); ++r) {
+      for (int c = 0; c < PQnfields(result); ++c)
+        out += (c ? "|" : "") + std::string(PQgetisnull(result, r, c) ? "NULL" : PQgetvalue(result, r, c));
+      out += " ";
+    }
+  }
+  PQclear(result);
+  PQfinish(conn);
+  return out;
+}
+
+// The chain cut on four workers with the results on the server, alone (the run's row on the server orders the
+// cases of the chain) or with the results database file as well (its writers' queue orders them), whichever
+// of the two steps is written first.
+TEST_F(MpiGeneratedCases, TheChainIsCutOnTheServerWhicheverStepIsWrittenFirst) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  // The result tables, and the list of the model's spreadsheet tables that the run's first case writes.
+  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql) +
+                          "CREATE TABLE \"PrSpreadsheetTables\" (\"SolutionID\" integer, \"ModelID\" integer, "
+                          "\"TableName\" varchar(8), \"Workbook\" varchar(254), \"Sheet\" varchar(254), "
+                          "\"Enabled\" smallint);";
+  struct Job {
+    int slowCase;
+    bool accessAlso;
+  };
+  int job = 0;
+  for (const Job& j : {Job{5, false}, Job{6, false}, Job{5, true}, Job{6, true}}) {
+    SCOPED_TRACE("slow case " + std::to_string(j.slowCase) + (j.accessAlso ? ", the database file as well" : ""));
+    if (m_db) sqlite3_close(m_db);
+    m_db = nullptr;
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    const std::string database = "parametric_marks_" + std::to_string(::getpid()) + "_" + std::to_string(job++);
+    ASSERT_TRUE(server.Psql("CREATE DATABASE " + database + ";"));
+    ASSERT_TRUE(server.Psql(ddl, database));
+    model_gen::GeneratorOptions options;
+    options.kind = model_gen::ModelKind::kStandard;
+    options.cases = 6;
+    std::string error;
+    ASSERT_TRUE(model_gen::GenerateRunDirectory(dir_, options, error)) << error;
+    {
+      const std::string name = model_gen::LayoutOf(options).mainModel;
+      CVornModelFile model;
+      model.LoadFromDirectory(name, (dir_ / name).string());
+      model.m_bEncryptOnSave = false;
+      model.m_settings.m_DatabaseOutputFormat.SetValue("SQL Server");
+      model.m_settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Data Source=127.0.0.1," +
+                                                           std::to_string(server.Port()) + ";Initial Catalog=" +
+                                                           database + ";User ID=postgres;Password=;");
+      model.m_settings.m_CreateAccessDbAlso.SetValue(j.accessAlso ? 1 : 0);
+      // The legacy tables would go to the server as well, which has none of them.
+      if (j.accessAlso) model.m_settings.m_UseOldOutputDatabaseFormatOn.SetValue(0);
+      ASSERT_TRUE(model.Save("18.0.0", "", false));
+    }
+    // Step 5 is infeasible; the slow step of the two is written after the other one, by another worker.
+    Outcomes(std::string("* time=0.001\n4 status=1\n5 status=5") + (j.slowCase == 5 ? " time=1" : "") +
+             "\n6 status=1" + (j.slowCase == 6 ? " time=1" : "") + "\n");
+
+    ASSERT_EQ(Run("ostrel", 5, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Link(), 120), 0) << ReadFile(dir_ / "out.txt");
+    EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
+    const auto rows = [&](const std::string& sql) { return PgRows(server.Port(), database, sql); };
+    EXPECT_EQ(rows("SELECT \"CaseID\", \"SolutionStatus\" FROM \"PrCase\" WHERE \"CaseID\" >= 4 ORDER BY 1"),
+              "4|1 5|5 6|1 ");
+    // Each case's rows are one transaction: their transaction numbers give the order the cases were written.
+    EXPECT_EQ(rows("SELECT \"CaseID\" FROM \"PrCase\" WHERE \"CaseID\" IN (5, 6) ORDER BY xmin::text::bigint"),
+              j.slowCase == 5 ? "6 5 " : "5 6 ")
+        << "the slow step is written last";
+    EXPECT_EQ(rows("SELECT \"CaseID\", \"Truncated\" FROM \"PrCaseSet\" WHERE \"CaseID\" >= 4 ORDER BY 1"),
+              "4|0 5|0 6|1 ");
+    if (j.accessAlso) {
+      ASSERT_EQ(sqlite3_open_v2((dir_ / "Results.Mdb").c_str(), &m_db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
+      EXPECT_EQ(Rows("SELECT CaseID, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"), "4|0 5|0 6|1 ");
+    }
   }
 }
 
