@@ -204,7 +204,14 @@ bool ReadFilTable(CVornDbExportData& exportData, const char* tableName, CVornMod
   if (!UsesManagedNames(exportData, model)) {
     const int width = (model->m_settings.m_ModelType.GetValue() == 3 && name == "ROWS") ? 9 : 8;
     const std::string path = TablePath(exportData, model, exportData.m_bDataValidation ? "tables.tmp" : "tables.fil");
-    if (ReadClassicTableRecordFile(path, *entry, width, *table, error)) return true;
+    // The cache is read whole once for the index it belongs to (a new index releases it); a file that cannot be
+    // read whole is read record by record, which reports why it fails.
+    CFileImage& image = model->m_tableFilImage;
+    if (!image.IsLoaded() || image.GetFileName() != path) image.LoadFile(path);
+    const bool read = image.IsLoaded() ? ReadClassicTableRecordImage(CTableFileCursor(image.GetView()), path, *entry,
+                                                                     width, *table, error)
+                                       : ReadClassicTableRecordFile(path, *entry, width, *table, error);
+    if (read) return true;
     if (error.empty())
       ReportOpenFailure(exportData, path, true);
     else

@@ -83,6 +83,33 @@ TEST_F(ModelTableReader, ClassicTablesLoadTheIndexOnFirstUse) {
   EXPECT_EQ(table.m_aRowNames, kUnits.rows);
 }
 
+TEST_F(ModelTableReader, ClassicCacheIsReadOnceForEachIndex) {
+  WriteClassic({kUnits, kBuy});
+  CTableFilTable table;
+  ASSERT_TRUE(ReadFilTable(m_export, "BUY", &model(), &table, true));
+  // The cache of this index is in memory: its tables are read without the file.
+  fs::remove(m_home / "M" / "tables.fil");
+  ASSERT_TRUE(ReadFilTable(m_export, "UNITS", &model(), &table, true));
+  EXPECT_EQ(table.m_aRowNames, kUnits.rows);
+  EXPECT_EQ(table.m_aCells, (std::vector<float>{100, 1e30f}));
+
+  // A new index reads the cache written with it.
+  WriteClassic({kOwnBuy});
+  ASSERT_TRUE(ReadTablesMap(m_export, &model(), false, true));
+  ASSERT_TRUE(ReadFilTable(m_export, "BUY", &model(), &table, true));
+  EXPECT_EQ(table.m_aRowNames, kOwnBuy.rows);
+  EXPECT_EQ(table.m_aCells, (std::vector<float>{7, 8}));
+
+  // Without its cache file the index's tables fail with the file named.
+  fs::remove(m_home / "M" / "tables.fil");
+  model().m_tableMaps.RemoveAll();
+  ::testing::internal::CaptureStderr();
+  EXPECT_FALSE(ReadFilTable(m_export, "BUY", &model(), &table, false));
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+              HasSubstr("Unable to open the file: " + (m_home / "M" / "tables.fil").string()));
+  EXPECT_EQ(table.GetCellCount(), 0);
+}
+
 TEST_F(ModelTableReader, MissingTablesAndFilesAreReportedByTheRules) {
   WriteClassic({kUnits});
   CTableFilTable table;
@@ -116,7 +143,8 @@ TEST_F(ModelTableReader, DamagedCacheIsReportedAndLeavesTheTableEmpty) {
   CTableFilTable table;
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(ReadFilTable(m_export, "UNITS", &model(), &table, false));
-  EXPECT_THAT(::testing::internal::GetCapturedStderr(), HasSubstr("damaged table file"));
+  EXPECT_THAT(::testing::internal::GetCapturedStderr(),
+              HasSubstr("damaged table file: table UNITS runs past the end of " + (m_home / "M" / "tables.fil").string()));
   EXPECT_EQ(table.m_strName, "UNITS");
   EXPECT_EQ(table.GetRowCount(), 0);
   EXPECT_EQ(table.GetCellCount(), 0);

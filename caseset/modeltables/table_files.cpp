@@ -294,6 +294,17 @@ bool ReadClassicTableRecordFile(const std::string& path, const CTableMap& entry,
   return ReadClassicTableRecord(cursor, atStart, width, table, error);
 }
 
+bool ReadClassicTableRecordImage(CTableFileCursor cursor, const std::string& path, const CTableMap& entry, int width,
+                                 CTableFilTable& table, std::string& error) {
+  if (!CheckShape(entry, error)) return false;
+  const std::int64_t size = ClassicRecordSize(entry, width);
+  if (size < 0 || !cursor.SetPosition(entry.m_nOffset) || cursor.Remaining() < size) {
+    error = Damaged("table " + entry.m_strName + " runs past the end of " + path);
+    return false;
+  }
+  return ReadClassicTableRecord(cursor, entry, width, table, error);
+}
+
 bool ReadCompactTableRecord(CTableFileCursor& cursor, const CTableMap& entry, CTableFilTable& table,
                             std::string& error) {
   if (!CheckShape(entry, error)) return false;

@@ -78,6 +78,10 @@ bool ReadClassicTableRecord(CTableFileCursor& cursor, const CTableMap& entry, in
 // The same straight from the cache file, reading only the record's bytes.
 bool ReadClassicTableRecordFile(const std::string& path, const CTableMap& entry, int width, CTableFilTable& table,
                                 std::string& error);
+// The same from an image of the whole cache file read from path (the cursor
+// over all of it): a record that does not fit names path, as the file read does.
+bool ReadClassicTableRecordImage(CTableFileCursor cursor, const std::string& path, const CTableMap& entry, int width,
+                                 CTableFilTable& table, std::string& error);
 
 // One record of a compact cache image at the entry's offset; texts arrive in
 // the OEM code page and are converted.

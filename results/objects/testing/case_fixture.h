@@ -48,7 +48,9 @@ class CaseFixture : public ::testing::Test {
 
   CVornModelFile& Main() { return *m_export.m_pModel; }
 
+  // New table files for the main model; its index is read afresh, as each case's export does.
   void WriteTables(const std::vector<Table>& tables) {
+    Main().m_tableMaps.RemoveAll();
     const auto files = table_fixtures::MakeClassicFiles(tables);
     std::ofstream(m_home / "M" / "tables.map", std::ios::binary) << files.index;
     std::ofstream(m_home / "M" / "tables.fil", std::ios::binary) << files.cache;
