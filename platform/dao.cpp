@@ -404,11 +404,33 @@ void CDaoDatabase::HoldWriteLock() {
 void CDaoDatabase::WriteKeptRows() {
   Core& core = *m_core;
   const std::vector<CDaoCell>& cells = core.m_keptCells;
-  for (std::size_t at = 0; at < cells.size();) {
+  // The rows go in table by table, each table's rows in the order written (so each gets the row id it would
+  // have got in that order): a table's rows then fill its pages one after the other.
+  const std::size_t slots = core.m_keptInserts.size();
+  std::vector<std::size_t> tableOf(slots);
+  {
+    std::vector<std::size_t> firstSlot;  // of each table, in the order of the slots
+    for (std::size_t slot = 0; slot < slots; ++slot) {
+      std::size_t table = 0;
+      while (table < firstSlot.size() &&
+             !plat::EqualNoCase(core.m_keptInserts[firstSlot[table]]->table, core.m_keptInserts[slot]->table))
+        ++table;
+      if (table == firstSlot.size()) firstSlot.push_back(slot);
+      tableOf[slot] = table;
+    }
+  }
+  std::vector<std::size_t> rowsBefore(slots + 1, 0);  // per table, then its start in the order
+  std::size_t rows = 0;
+  for (std::size_t at = 0; at < cells.size(); at += 1 + cells[at].length, ++rows)
+    ++rowsBefore[tableOf[static_cast<std::size_t>(cells[at].integer)] + 1];
+  for (std::size_t table = 1; table <= slots; ++table) rowsBefore[table] += rowsBefore[table - 1];
+  std::vector<std::size_t> order(rows);
+  for (std::size_t at = 0; at < cells.size(); at += 1 + cells[at].length)
+    order[rowsBefore[tableOf[static_cast<std::size_t>(cells[at].integer)]]++] = at;
+  for (const std::size_t at : order) {
     const CDaoCell& row = cells[at];
     CDaoInsert& insert = *core.m_keptInserts[row.integer];
     const int rc = StepRow(insert.stmt, &cells[at + 1], row.length, core.m_keptText.data());
-    at += 1 + row.length;
     if (rc != SQLITE_DONE) {
       const std::string message =
           "Cannot add a row to '" + insert.table + "': " + plat::Utf8ToCp1252(sqlite3_errmsg(core.m_db)) + ".";

@@ -326,6 +326,38 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   EXPECT_TRUE(ec || wal == 0) << wal;
 }
 
+// A case's kept rows go in table by table, but each table's rows keep the order they were written in,
+// whichever recordset wrote them.
+TEST_F(DaoTest, ACaseKeepsTheOrderOfEachTablesRows) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  MakeTable(a, "PrUnit");
+  CDaoTableDef streams(&a);
+  streams.Open("PrStream");
+  CDaoTableDef streamsAgain(&a);
+  streamsAgain.Open("prstream");
+  CDaoTableDef units(&a);
+  units.Open("PrUnit");
+  CDaoRecordset first(&a);
+  first.Open(&streams);
+  CDaoRecordset second(&a);
+  second.Open(&streamsAgain);
+  CDaoRecordset unit(&a);
+  unit.Open(&units);
+
+  a.BeginCase(true);
+  AddRow(first, 1);
+  AddRow(unit, 10);
+  AddRow(second, 2);
+  AddRow(unit, 20);
+  AddRow(first, 3);
+  AddRow(second, 4);
+  a.CommitCase();
+  EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrStream ORDER BY rowid"), "1|1\n2|2\n3|3\n4|4\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrUnit ORDER BY rowid"), "1|10\n2|20\n");
+}
+
 // Two workers that both found a table missing both create it, with its key
 // index: the second creation goes on with the table the first one made.
 TEST_F(DaoTest, TwoWritersCreatingOneTableBothGoOn) {
