@@ -16,6 +16,7 @@
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
+#include "tableio/db/db_connect_info.h"
 #include "tableio/db/mfc_odbc_tbl.h"
 #include "tableio/io_table.h"
 #include "writers/legacy/legacy_table.h"
@@ -610,8 +611,13 @@ bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& mode
   model.m_bReportWriterGroups = 1;
   if (!exportData.m_pModel || !IsAccessDatabaseWritten(*exportData.m_pModel)) return true;
 
+  // The legacy tables are read over the model's own connection while it is open (ReadLgTable); the ODBC
+  // connection is opened only without it, or where opening it also starts the model's SQL Server output.
   CDatabase& connection = model.m_odbcDatabase;
-  if (!connection.IsOpen() &&
+  const bool readsHere = model.m_daoDatabase && model.m_daoDatabase->IsOpen();
+  const bool sqlServer =
+      IsSqlServerDatabase(model.m_settings.m_DatabaseOutputFormat.GetValue(), model.m_settings.m_nDatabaseKindCache);
+  if ((!readsHere || sqlServer) && !connection.IsOpen() &&
       !OpenResultDatabaseConnection(exportData, &model, exportData.m_strHomeDirectory, connection, false)) {
     if (ILogging* log = exportData.GetLogging())
       log->Write("Cannot open the ODBC connection to the results database of " + model.m_strModelName + "\n");

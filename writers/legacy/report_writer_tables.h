@@ -116,11 +116,12 @@ using CLgUnitOpArray = CAutoDestructArray<CPtrArray, CLgUnitOp*>;
 // The five report-writer tables of a model (not of a global one). Cuts the
 // run identifier to 4 characters, sets the model's report-writer-groups flag
 // from the groups, and writes nothing without groups or without an Access
-// database. The model's ODBC connection is opened when it is not (false when
-// that fails) and closed at the end in every case. The legacy tables are read
-// over it, unless this process has the model's results database open: then
-// they are read over that connection, which also sees the rows of the case
-// not committed yet. False at the first builder that fails.
+// database. The legacy tables are read over the model's results database
+// connection when this process has it open (it also sees the rows of the case
+// not committed yet); else over the model's ODBC connection, opened when it is
+// not (false when that fails; it is also opened where that starts the model's
+// SQL Server output) and closed at the end in every case. False at the first
+// builder that fails.
 bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The builders; each is true without work when its switch (CreateRWSTRMID,
