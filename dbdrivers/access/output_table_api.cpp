@@ -309,15 +309,15 @@ int CEndDefineFields(CVornDbExportData& exportData, COutputTable* handle, bool r
   if (handle == nullptr || !handle->m_pTableDef) return 1;
   CDaoTableDef& tableDef = *handle->m_pTableDef;
   try {
-    int indexes = tableDef.GetIndexCount();
-    if (handle->m_bNewTable) tableDef.Append();
+    // The indexes are counted only for a table that gets a key index (most legacy tables have no key).
     CVornModelFile* main = exportData.m_pModel.get();
     TableKeyColumnsLookup lookup = g_keyColumnsLookup.load();
-    if (main != nullptr && main->m_settings.m_CreateIndexes.GetValue() != 0 && indexes == 0 && lookup != nullptr) {
-      std::vector<std::string> keys;
-      if (lookup(exportData, *main, handle->m_strName, keys) && !keys.empty())
-        CreateDaoTableIndex(tableDef, handle->m_strName, keys);
-    }
+    std::vector<std::string> keys;
+    const bool keyed = main != nullptr && main->m_settings.m_CreateIndexes.GetValue() != 0 && lookup != nullptr &&
+                       lookup(exportData, *main, handle->m_strName, keys) && !keys.empty();
+    const int indexes = keyed ? tableDef.GetIndexCount() : 0;
+    if (handle->m_bNewTable) tableDef.Append();
+    if (keyed && indexes == 0) CreateDaoTableIndex(tableDef, handle->m_strName, keys);
     if (!handle->m_pRecordset) {
       auto recordset = std::make_shared<CDaoRecordset>(handle->m_pDatabase);
       recordset->Open(&tableDef, dbOpenTable, dbAppendOnly);
