@@ -88,13 +88,16 @@ const COutputTableFields::Slot& ResolveField(CVornDbExportData& exportData, COut
     fields.prefixed = prefixed;
   }
   const std::string_view passed = Passed(field, length);
-  if (fields.next < fields.slots.size() && fields.slots[fields.next].passed == passed)
-    return fields.slots[fields.next++];
-  for (std::size_t i = 0; i < fields.slots.size(); ++i)
+  // Each name has one slot: looking from the expected place on (a field the row skipped is passed over) and
+  // then from the start finds the same slot as any other order.
+  const std::size_t count = fields.slots.size();
+  for (std::size_t k = 0, i = fields.next; k < count; ++k, ++i) {
+    if (i >= count) i -= count;
     if (fields.slots[i].passed == passed) {
       fields.next = i + 1;
       return fields.slots[i];
     }
+  }
   COutputTableFields::Slot slot;
   slot.passed = passed;
   slot.field = FromField(field, length);
