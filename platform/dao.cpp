@@ -102,6 +102,21 @@ struct StmtCloser {
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
 // Binds one row's values to insert (texts from text) and runs it; the engine's result.
+void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t count, const char* text) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const CDaoCell& cell = cells[i];
+    const int index = first + static_cast<int>(i);
+    switch (cell.kind) {
+      case CDaoCell::kInteger: sqlite3_bind_int64(insert, index, cell.integer); break;
+      case CDaoCell::kDouble: sqlite3_bind_double(insert, index, cell.number); break;
+      case CDaoCell::kText:
+        sqlite3_bind_text(insert, index, text + cell.offset, static_cast<int>(cell.length), SQLITE_STATIC);
+        break;
+      default: sqlite3_bind_null(insert, index); break;
+    }
+  }
+}
+
 int StepRow(sqlite3_stmt* insert, const CDaoCell* cells, std::size_t count, const char* text) {
   for (std::size_t i = 0; i < count; ++i) {
     const CDaoCell& cell = cells[i];
@@ -130,7 +145,14 @@ std::string ColumnText(sqlite3_stmt* stmt, int column) {
 struct CDaoInsert {
   sqlite3_stmt* stmt = nullptr;
   std::string table;
-  ~CDaoInsert() { sqlite3_finalize(stmt); }
+  std::string head;  // "INSERT INTO <table> (<columns>)", for the statement of several rows
+  std::size_t columns = 0;
+  sqlite3_stmt* rows = nullptr;  // inserts several rows at once; made at the first use
+  bool rowsFailed = false;       // that statement cannot be made: rows go in one by one
+  ~CDaoInsert() {
+    sqlite3_finalize(rows);
+    sqlite3_finalize(stmt);
+  }
 };
 
 std::string DaoQuoteIdentifier(const std::string& name) {
@@ -401,6 +423,30 @@ void CDaoDatabase::HoldWriteLock() {
   WriteKeptRows();
 }
 
+namespace {
+
+// The most rows one statement inserts when a case's kept rows go in.
+constexpr std::size_t kRowsPerInsert = 32;
+
+// The statement of insert that takes rows rows at once, made at its first use; false when it cannot be made.
+bool PrepareRows(sqlite3* db, CDaoInsert& insert, std::size_t rows) {
+  if (insert.rows) return true;
+  if (insert.rowsFailed || insert.head.empty()) return false;
+  std::string one = "(";
+  for (std::size_t c = 0; c < insert.columns; ++c) one += c ? ", ?" : "?";
+  one += ")";
+  std::string sql = insert.head + " VALUES ";
+  for (std::size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + one;
+  if (sqlite3_prepare_v3(db, (sql + ";").c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert.rows, nullptr) == SQLITE_OK)
+    return true;
+  sqlite3_finalize(insert.rows);
+  insert.rows = nullptr;
+  insert.rowsFailed = true;
+  return false;
+}
+
+}  // namespace
+
 void CDaoDatabase::WriteKeptRows() {
   Core& core = *m_core;
   const std::vector<CDaoCell>& cells = core.m_keptCells;
@@ -427,10 +473,30 @@ void CDaoDatabase::WriteKeptRows() {
   std::vector<std::size_t> order(rows);
   for (std::size_t at = 0; at < cells.size(); at += 1 + cells[at].length)
     order[rowsBefore[tableOf[static_cast<std::size_t>(cells[at].integer)]]++] = at;
-  for (const std::size_t at : order) {
+  const char* text = core.m_keptText.data();
+  for (std::size_t next = 0; next < order.size();) {
+    const std::size_t at = order[next];
     const CDaoCell& row = cells[at];
     CDaoInsert& insert = *core.m_keptInserts[row.integer];
-    const int rc = StepRow(insert.stmt, &cells[at + 1], row.length, core.m_keptText.data());
+    // Rows that follow each other into one statement go in up to kRowsPerInsert at a time (one statement of
+    // that many rows; the rest of a table's rows one by one), within SQLite's smallest limit of 999 values.
+    std::size_t run = 1;
+    const std::size_t perInsert = insert.columns ? std::min<std::size_t>(kRowsPerInsert, 999 / insert.columns) : 0;
+    while (run < perInsert && next + run < order.size() && cells[order[next + run]].integer == row.integer &&
+           cells[order[next + run]].length == insert.columns)
+      ++run;
+    int rc = SQLITE_DONE;
+    if (run == perInsert && perInsert > 1 && row.length == insert.columns && PrepareRows(core.m_db, insert, perInsert)) {
+      for (std::size_t r = 0; r < run; ++r)
+        BindRow(insert.rows, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
+                text);
+      rc = sqlite3_step(insert.rows);
+      sqlite3_reset(insert.rows);
+      next += run;
+    } else {
+      rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
+      ++next;
+    }
     if (rc != SQLITE_DONE) {
       const std::string message =
           "Cannot add a row to '" + insert.table + "': " + plat::Utf8ToCp1252(sqlite3_errmsg(core.m_db)) + ".";
@@ -872,6 +938,8 @@ void CDaoRecordset::Open(CDaoTableDef* tableDef, int type, int /*options*/) {
   sql += ") VALUES (" + values + ");";
   auto insert = std::make_shared<CDaoInsert>();
   insert->table = m_strTable;
+  insert->head = sql.substr(0, sql.size() - (") VALUES (" + values + ");").size()) + ")";
+  insert->columns = m_fields.size();
   int rc = sqlite3_prepare_v3(m_pDatabase->Handle(), sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert->stmt, nullptr);
   if (rc != SQLITE_OK)
     throw CDaoException(kDaoErrEngine, "Cannot open table '" + m_strTable + "': " +

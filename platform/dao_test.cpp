@@ -356,6 +356,33 @@ TEST_F(DaoTest, ACaseKeepsTheOrderOfEachTablesRows) {
   a.CommitCase();
   EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrStream ORDER BY rowid"), "1|1\n2|2\n3|3\n4|4\n");
   EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrUnit ORDER BY rowid"), "1|10\n2|20\n");
+
+  // Runs of rows longer than one statement takes (several at a time, the rest one by one), broken by the
+  // other recordset's rows, keep their order and every kind of value.
+  a.BeginCase(true);
+  for (int n = 5; n <= 150; ++n) {
+    if (n == 100) {
+      first.AddNew();
+      first.SetFieldInteger(first.FieldIndex("case"), n);
+      first.SetFieldText(first.FieldIndex("Name"), "r\xE9");
+      first.SetFieldDate(first.FieldIndex("Day"), 45000.5);
+      first.SetFieldDouble(first.FieldIndex("Value"), 1e30);
+      first.SetFieldNull(first.FieldIndex("Flag"));
+      first.Update();
+    } else {
+      AddRow(n % 41 == 0 ? second : first, n);
+    }
+    if (n % 50 == 0) AddRow(unit, n);
+  }
+  a.CommitCase();
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*), sum(rowid = \"CASE\"), sum(typeof(\"CASE\") = 'integer'), "
+                              "sum(Name = 'r' || \"CASE\"), sum(Value = \"CASE\" * 0.5), sum(Day IS NULL) "
+                              "FROM PrStream WHERE \"CASE\" <> 100"),
+            "149|149|149|149|149|149\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT rowid, Name, Day, Value, typeof(Flag) FROM PrStream WHERE \"CASE\" = 100"),
+            "100|r\xC3\xA9|2023-03-15 12:00:00|1.0e+30|null\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT group_concat(\"CASE\") FROM (SELECT \"CASE\" FROM PrUnit ORDER BY rowid)"),
+            "10,20,50,100,150\n");
 }
 
 // Two workers that both found a table missing both create it, with its key
