@@ -7,6 +7,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <array>
 #include <atomic>
 #include <cctype>
 #include <cerrno>
@@ -147,10 +148,12 @@ struct CDaoInsert {
   std::string table;
   std::string head;  // "INSERT INTO <table> (<columns>)", for the statement of several rows
   std::size_t columns = 0;
-  sqlite3_stmt* rows = nullptr;  // inserts several rows at once; made at the first use
-  bool rowsFailed = false;       // that statement cannot be made: rows go in one by one
+  // [k] inserts 2^k rows at once (k from 1), made at its first use; a statement that cannot be made is marked
+  // failed and its rows go in by smaller ones.
+  std::array<sqlite3_stmt*, 6> rows{};
+  std::array<bool, 6> rowsFailed{};
   ~CDaoInsert() {
-    sqlite3_finalize(rows);
+    for (sqlite3_stmt* statement : rows) sqlite3_finalize(statement);
     sqlite3_finalize(stmt);
   }
 };
@@ -425,24 +428,26 @@ void CDaoDatabase::HoldWriteLock() {
 
 namespace {
 
-// The most rows one statement inserts when a case's kept rows go in.
-constexpr std::size_t kRowsPerInsert = 32;
+// The most rows one statement inserts when a case's kept rows go in (2^5), and the most values (SQLite's
+// smallest limit on parameters).
+constexpr std::size_t kRowsPerInsertLog2 = 5;
+constexpr std::size_t kValuesPerInsert = 999;
 
-// The statement of insert that takes rows rows at once, made at its first use; false when it cannot be made.
-bool PrepareRows(sqlite3* db, CDaoInsert& insert, std::size_t rows) {
-  if (insert.rows) return true;
-  if (insert.rowsFailed || insert.head.empty()) return false;
+// The statement of insert that takes 2^k rows at once, made at its first use; null when it cannot be made.
+sqlite3_stmt* RowsStatement(sqlite3* db, CDaoInsert& insert, std::size_t k) {
+  if (insert.rows[k] || insert.rowsFailed[k]) return insert.rows[k];
   std::string one = "(";
   for (std::size_t c = 0; c < insert.columns; ++c) one += c ? ", ?" : "?";
   one += ")";
   std::string sql = insert.head + " VALUES ";
-  for (std::size_t r = 0; r < rows; ++r) sql += (r ? ", " : "") + one;
-  if (sqlite3_prepare_v3(db, (sql + ";").c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert.rows, nullptr) == SQLITE_OK)
-    return true;
-  sqlite3_finalize(insert.rows);
-  insert.rows = nullptr;
-  insert.rowsFailed = true;
-  return false;
+  for (std::size_t r = 0; r < (std::size_t{1} << k); ++r) sql += (r ? ", " : "") + one;
+  if (sqlite3_prepare_v3(db, (sql + ";").c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert.rows[k], nullptr) !=
+      SQLITE_OK) {
+    sqlite3_finalize(insert.rows[k]);
+    insert.rows[k] = nullptr;
+    insert.rowsFailed[k] = true;
+  }
+  return insert.rows[k];
 }
 
 }  // namespace
@@ -478,21 +483,28 @@ void CDaoDatabase::WriteKeptRows() {
     const std::size_t at = order[next];
     const CDaoCell& row = cells[at];
     CDaoInsert& insert = *core.m_keptInserts[row.integer];
-    // Rows that follow each other into one statement go in up to kRowsPerInsert at a time (one statement of
-    // that many rows; the rest of a table's rows one by one), within SQLite's smallest limit of 999 values.
+    // Rows that follow each other into one statement go in several at a time: by the largest statement of a
+    // power of two rows (up to 2^kRowsPerInsertLog2 and kValuesPerInsert values) that the rows left fill.
     std::size_t run = 1;
-    const std::size_t perInsert = insert.columns ? std::min<std::size_t>(kRowsPerInsert, 999 / insert.columns) : 0;
-    while (run < perInsert && next + run < order.size() && cells[order[next + run]].integer == row.integer &&
-           cells[order[next + run]].length == insert.columns)
-      ++run;
+    if (!insert.head.empty() && row.length == insert.columns)
+      while (next + run < order.size() && cells[order[next + run]].integer == row.integer &&
+             cells[order[next + run]].length == insert.columns && run < (std::size_t{1} << kRowsPerInsertLog2))
+        ++run;
+    std::size_t k = 0;
+    while (k < kRowsPerInsertLog2 && (std::size_t{2} << k) <= run &&
+           (std::size_t{2} << k) * insert.columns <= kValuesPerInsert)
+      ++k;
+    sqlite3_stmt* statement = nullptr;
+    while (k > 0 && (statement = RowsStatement(core.m_db, insert, k)) == nullptr) --k;
     int rc = SQLITE_DONE;
-    if (run == perInsert && perInsert > 1 && row.length == insert.columns && PrepareRows(core.m_db, insert, perInsert)) {
-      for (std::size_t r = 0; r < run; ++r)
-        BindRow(insert.rows, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
+    if (statement != nullptr) {
+      const std::size_t count = std::size_t{1} << k;
+      for (std::size_t r = 0; r < count; ++r)
+        BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
                 text);
-      rc = sqlite3_step(insert.rows);
-      sqlite3_reset(insert.rows);
-      next += run;
+      rc = sqlite3_step(statement);
+      sqlite3_reset(statement);
+      next += count;
     } else {
       rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
       ++next;

@@ -357,8 +357,8 @@ TEST_F(DaoTest, ACaseKeepsTheOrderOfEachTablesRows) {
   EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrStream ORDER BY rowid"), "1|1\n2|2\n3|3\n4|4\n");
   EXPECT_EQ(QueryText(Path(), "SELECT rowid, \"CASE\" FROM PrUnit ORDER BY rowid"), "1|10\n2|20\n");
 
-  // Runs of rows longer than one statement takes (several at a time, the rest one by one), broken by the
-  // other recordset's rows, keep their order and every kind of value.
+  // Runs of rows longer than one statement takes (many at a time, the rest by fewer), broken by the other
+  // recordset's rows, keep their order and every kind of value.
   a.BeginCase(true);
   for (int n = 5; n <= 150; ++n) {
     if (n == 100) {
