@@ -17,6 +17,7 @@
 #include "results/objects/db_solution.h"
 #include "results/vorn_db_export.h"
 #include "solutionfill/core/solution_file.h"
+#include "writers/legacy/report_writer_groups.h"
 
 namespace {
 
@@ -204,6 +205,9 @@ bool CDbManager::FillSolution(CVornModelFile* model, bool useGivenCase, std::int
   const CModelSettings& settings = model->m_settings;
   Log(data, "CDbManager::FillSolution start\n");
   m_dtFillStart = plat::OleDateTime::GetCurrentTime();
+  // The report-writer group streams of a case are numbered from the start for each case: numbers that kept
+  // growing with the cases a worker wrote before would make a case's rows depend on the number of workers.
+  g_nNextRwID = -1;
 
   solution.m_strSystemVersion = data.m_strProgramVersion.substr(0, 49);
   const std::int32_t volumeBasis = settings.m_VOLBASIS.GetValue();

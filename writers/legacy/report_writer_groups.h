@@ -59,5 +59,5 @@ bool FillReportWriterGroups(CVornDbExportData& exportData, CVornModelFile* model
 // The tag of the model stream the link's node identifier names; empty when none.
 std::string GetLinkStreamTag(const CDbLink* link, CDbModel* dbModel);
 
-// The source of the identifiers of group streams; only grows in a process.
+// The source of the identifiers of group streams; grows within a case (the fill of each case starts it afresh).
 extern std::int32_t g_nNextRwID;

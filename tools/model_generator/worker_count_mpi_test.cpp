@@ -1,0 +1,117 @@
+// The results database of a run does not depend on how many workers wrote it:
+// the generated case set of each model kind runs on one worker and on four,
+// in the same run directory, and every row of every table must be the same,
+// but for the clock times a run records and the run's own record.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runner/mpi_run_fixture.h"
+// After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
+#include "tools/model_generator/model_generator.h"
+
+#include <sqlite3.h>
+
+namespace {
+
+using model_gen::ModelKind;
+
+// The run's record, and columns that hold the clock time of the run or of a case.
+const std::set<std::string> kRunRecords = {"OstrelRuns"};
+const std::set<std::string> kClockColumns = {
+    "PrCase.SolveTime",     "PrCase.TotalTime",           "PrSolution.DateTime", "PrDatabaseVersion.DateCreated",
+    "PrSetting.DateValue",  "PrSettingDefault.DateValue", "LGSETTNG.DATE_VAL",   "LGRUNID.DATE",
+    "LGRUNID.TIME"};
+
+std::vector<std::string> Strings(sqlite3* db, const std::string& sql) {
+  std::vector<std::string> values;
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql;
+    return values;
+  }
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    const unsigned char* text = sqlite3_column_text(statement, 0);
+    values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
+  }
+  sqlite3_finalize(statement);
+  return values;
+}
+
+// Every table's rows as text, each table's rows sorted, without the clock columns.
+std::string Contents(const fs::path& file) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    ADD_FAILURE() << "cannot open " << file;
+    return {};
+  }
+  std::string text;
+  for (const std::string& table :
+       Strings(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name")) {
+    if (kRunRecords.count(table)) continue;
+    std::string row;
+    for (const std::string& column : Strings(db, "SELECT name FROM pragma_table_info('" + table + "')"))
+      if (!kClockColumns.count(table + "." + column))
+        row += (row.empty() ? "" : " || '|' || ") + std::string("quote(\"") + column + "\")";
+    if (row.empty()) continue;
+    const std::vector<std::string> rows = Strings(db, "SELECT " + row + " FROM \"" + table + "\" ORDER BY 1");
+    text += "== " + table + " (" + std::to_string(rows.size()) + " rows)\n";
+    for (const std::string& line : rows) text += line + "\n";
+  }
+  sqlite3_close(db);
+  return text;
+}
+
+// The first line where two texts differ, with the table it belongs to.
+std::string FirstDifference(const std::string& a, const std::string& b) {
+  std::size_t lineStart = 0, tableStart = 0;
+  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
+    if (a[i] != b[i]) {
+      const std::string table = a.substr(tableStart, a.find('\n', tableStart) - tableStart);
+      return table + "\n  " + a.substr(lineStart, a.find('\n', lineStart) - lineStart) + "\n  " +
+             b.substr(lineStart, b.find('\n', lineStart) - lineStart);
+    }
+    if (a[i] == '\n') {
+      lineStart = i + 1;
+      if (a.compare(lineStart, 3, "== ") == 0) tableStart = lineStart;
+    }
+  }
+  return "one is a prefix of the other";
+}
+
+class MpiWorkerCount : public MpiRun {
+ protected:
+  // Generates the kind's case set afresh and runs it on the given number of workers; the results' contents.
+  std::string RunOn(ModelKind kind, int workers) {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    model_gen::GeneratorOptions options;
+    options.kind = kind;
+    options.cases = 12;
+    std::string error;
+    if (!model_gen::GenerateRunDirectory(dir_, options, error)) {
+      ADD_FAILURE() << error;
+      return {};
+    }
+    Outcomes("* time=0.001\n");
+    const int rc = Run("ostrel", workers + 1, "", Link(), 240);
+    EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
+    EXPECT_NE(Log(0).find("Cases in the list: 12; written: 12; failed: 0;"), std::string::npos) << Log(0);
+    return Contents(dir_ / "Results.Mdb");
+  }
+};
+
+TEST_F(MpiWorkerCount, TheResultsAreTheSameOnOneWorkerAndOnFour) {
+  for (const ModelKind kind : {ModelKind::kStandard, ModelKind::kMultiPeriod, ModelKind::kGlobal}) {
+    SCOPED_TRACE("model kind " + std::to_string(static_cast<int>(kind)));
+    const std::string one = RunOn(kind, 1);
+    const std::string four = RunOn(kind, 4);
+    ASSERT_FALSE(one.empty());
+    EXPECT_TRUE(one == four) << FirstDifference(one, four);
+  }
+}
+
+}  // namespace
