@@ -246,7 +246,7 @@ TEST_F(ReportWriterGroupsTest, AMemberOfTwoGroupsGoesToTheFirstAndGroupIdentifie
   MakePeriods({"A"}, false);
   g_nNextRwID = -1;
   std::vector<std::int32_t> firstGroupIds;
-  // Three models in turn (as later models and cases of one worker): stream counts and report orders differ.
+  // Three models in turn (as the models of one case): stream counts and report orders differ.
   for (const auto& [name, id, streams] : {std::tuple{"M1", 1, 3}, {"M2", 2, 2}, {"M3", 3, 14}}) {
     CDbModel& model = AddModel(name, id);
     for (int s = 0; s < streams; ++s) {
