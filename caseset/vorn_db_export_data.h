@@ -207,6 +207,10 @@ class CVornDbExportData {
   bool m_bResultTablesDefined = false;  // the definition pass found every result table (cleared with the tables)
   std::string m_strDatabaseFailure;  // the case's first failed database operation: table and cause
   std::int32_t m_nSolutionID = 0;
+  // The solution row this process wrote into the results database (its ModelID is found without the
+  // database while the row is not committed); -1: none.
+  std::int32_t m_nWrittenSolutionID = -1;
+  std::int32_t m_nWrittenSolutionModelID = 1;
   std::int32_t m_nPasses = 0;
   std::int16_t m_nIterations = 0;
   std::int32_t m_nReportPeriod = 0;

@@ -79,6 +79,8 @@ bool CDbSolution::WriteToDatabase(bool firstCase, bool needMultipleExecutions) {
         SetText(data, handle, "MachineName", machine) && CUpdateRecord(data, handle, nullptr) != 0;
     if (!written) return false;
     data.m_pbDoDbSolution = false;
+    data.m_nWrittenSolutionID = m_nSolutionID;
+    data.m_nWrittenSolutionModelID = m_nModelID;
   }
   Log(data, "Done writing solution id to PrSolution table\n");
 

@@ -4,8 +4,10 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string_view>
+#include <vector>
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/vorn_db_export_data.h"
@@ -16,6 +18,7 @@
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/dao.h"
 #include "platform/exceptions.h"
 #include "platform/odbc_database.h"
 #include "platform/string_table.h"
@@ -201,6 +204,12 @@ bool WriteMpsTables(CVornDbExportData& exportData, CMpsFile& matrix) {
 std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solutionId) {
   CVornModelFile* model = exportData.m_pModel.get();
   if (model == nullptr) return 1;
+  // The row this process wrote is not seen by other connections before its case commits: without it the
+  // model of the run's defining case would be 1, and the run's rows would depend on which worker defined it.
+  const auto orWritten = [&](std::optional<std::int32_t> found) {
+    if (found) return *found;
+    return exportData.m_nWrittenSolutionID == solutionId ? exportData.m_nWrittenSolutionModelID : 1;
+  };
   const std::string key = std::to_string(solutionId);
   CDatabase database;
   std::unique_ptr<CIoTable> table;
@@ -211,6 +220,16 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
                                            "ModelID", 10, "");
         exportData.m_pSqlServer->CloseConnection();
       }
+    } else if (model->m_daoDatabase && model->m_daoDatabase->IsOpen()) {
+      // The case's own connection to the results database, after the rows of the table API's open batch.
+      FlushOutputTables(exportData);
+      CDaoDatabase& own = *model->m_daoDatabase;
+      std::vector<std::int64_t> models;
+      if (own.TableExists("PrSolution"))
+        own.ExecuteWithIntegers("SELECT \"ModelID\" FROM \"PrSolution\" WHERE \"SolutionID\" = ?", {solutionId},
+                                &models);
+      if (models.empty()) return orWritten(std::nullopt);
+      return static_cast<std::int32_t>(models.back());
     } else {
       // The solution row may still sit in the table API's open batch, which another connection does not see.
       FlushOutputTables(exportData);
@@ -218,10 +237,10 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
         table = std::make_unique<CIoTable>(&database, "PrSolution", "SolutionID", key, "ModelID", 8);
       if (database.IsOpen()) database.Close();
     }
-    if (table == nullptr || table->GetRowCount() == 0) return 1;
+    if (table == nullptr || table->GetRowCount() == 0) return orWritten(std::nullopt);
     return table->GetCellLong(table->GetRowCount() - 1, 0);
   } catch (const CException&) {
-    return 1;
+    return orWritten(std::nullopt);
   }
 }
 

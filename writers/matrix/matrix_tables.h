@@ -28,8 +28,10 @@ bool ReadNlpSolutionFile(const char* path, CNLPColArray& columns);
 // failing table operation; what was written stays.
 bool WriteMpsTables(CVornDbExportData& exportData, CMpsFile& matrix);
 
-// The ModelID of the solution's PrSolution row in the results database; 1
-// when there is none or the look-up fails.
+// The ModelID of the solution's PrSolution row in the results database (read
+// over the case's own connection when the process has the file open), or of
+// the row this process wrote when no row is found; 1 when neither is there
+// or the look-up fails.
 std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solutionId);
 
 // The solution index of the nonlinear solution file that refines the matrix:

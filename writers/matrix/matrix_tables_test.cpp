@@ -76,6 +76,11 @@ TEST_F(MatrixTablesTest, WritesTheFiveTablesOfTheMatrix) {
 TEST_F(MatrixTablesTest, NodeIsTheModelOfTheSolutionRow) {
   CMpsFile matrix;
   EXPECT_EQ(GetSolutionModelID(exportData, 4), 1);  // no database yet
+  // The row this process wrote counts while no connection shows one (it is not committed yet).
+  exportData.m_nWrittenSolutionID = 4;
+  exportData.m_nWrittenSolutionModelID = 6;
+  EXPECT_EQ(GetSolutionModelID(exportData, 4), 6);
+  EXPECT_EQ(GetSolutionModelID(exportData, 5), 1);
 
   COutputTable* t = COpenTable(exportData, "PrSolution", 10, "M1", 2, 0, nullptr);
   ASSERT_NE(t, nullptr);
