@@ -168,7 +168,9 @@ plat::AdoConnectionPtr DbSqlSvr::GetConnection() {
 }
 
 void DbSqlSvr::CloseConnection() {
-  if (!m_pConnection) return;
+  // The run's claim or its held row is a transaction of this connection that the case's end commits:
+  // closing it would roll that back under the case.
+  if (!m_pConnection || m_bRunClaimOpen) return;
   m_pConnection->Close();
   m_pConnection.reset();
 }

@@ -36,6 +36,7 @@ class DbSqlSvr {
   // The ADO connection, opened at the first call; null when it cannot be opened.
   plat::AdoConnectionPtr GetConnection();
   // Closes and drops the ADO connection; a failing close throws plat::ComError.
+  // Keeps it while it holds the run's claim or row (until EndRunClaim).
   void CloseConnection();
   // Shows the text in a message box.
   void ReportError(const char* text);

@@ -154,11 +154,8 @@ TEST_F(MpiGeneratedCases, TheChainIsCutOnTheServerWhicheverStepIsWrittenFirst) {
   static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
   if (!server.Ok()) GTEST_SKIP() << server.Reason();
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
-  // The result tables, and the list of the model's spreadsheet tables that the run's first case writes.
-  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql) +
-                          "CREATE TABLE \"PrSpreadsheetTables\" (\"SolutionID\" integer, \"ModelID\" integer, "
-                          "\"TableName\" varchar(8), \"Workbook\" varchar(254), \"Sheet\" varchar(254), "
-                          "\"Enabled\" smallint);";
+  // The result tables as the script for a server results database makes them.
+  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql);
   struct Job {
     int slowCase;
     bool accessAlso;

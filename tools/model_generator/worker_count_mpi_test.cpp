@@ -5,14 +5,20 @@
 // but for the clock times a run records and the run's own record.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <set>
 #include <string>
 #include <vector>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
+#include "modelfile/vorn_model_file.h"
+#include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
+#include "writers/schema/result_schema.h"
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 namespace {
@@ -66,6 +72,39 @@ std::string Contents(const fs::path& file) {
   return text;
 }
 
+// The same of a database of the private PostgreSQL server.
+std::string ServerContents(int port, const std::string& database) {
+  const std::string conninfo = "host=127.0.0.1 user=postgres dbname=" + database + " port=" + std::to_string(port);
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  const auto strings = [&](const std::string& sql) {
+    std::vector<std::string> values;
+    PGresult* result = PQexec(conn, sql.c_str());
+    if (PQresultStatus(result) != PGRES_TUPLES_OK)
+      ADD_FAILURE() << PQerrorMessage(conn) << "\n" << sql;
+    else
+      for (int r = 0; r < PQntuples(result); ++r) values.emplace_back(PQgetvalue(result, r, 0));
+    PQclear(result);
+    return values;
+  };
+  std::string text;
+  for (const std::string& table : strings("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                                          "'public' AND table_type = 'BASE TABLE' ORDER BY table_name")) {
+    if (kRunRecords.count(table)) continue;
+    std::string row;
+    for (const std::string& column :
+         strings("SELECT column_name FROM information_schema.columns WHERE table_schema = 'public' AND "
+                 "table_name = '" + table + "' ORDER BY ordinal_position"))
+      if (!kClockColumns.count(table + "." + column))
+        row += (row.empty() ? "" : " || '|' || ") + std::string("coalesce(quote_literal(\"") + column + "\"), 'NULL')";
+    if (row.empty()) continue;
+    const std::vector<std::string> rows = strings("SELECT " + row + " FROM \"" + table + "\" ORDER BY 1");
+    text += "== " + table + " (" + std::to_string(rows.size()) + " rows)\n";
+    for (const std::string& line : rows) text += line + "\n";
+  }
+  PQfinish(conn);
+  return text;
+}
+
 // The first line where two texts differ, with the table it belongs to.
 std::string FirstDifference(const std::string& a, const std::string& b) {
   std::size_t lineStart = 0, tableStart = 0;
@@ -86,7 +125,8 @@ std::string FirstDifference(const std::string& a, const std::string& b) {
 class MpiWorkerCount : public MpiRun {
  protected:
   // Generates the kind's case set afresh and runs it on the given number of workers; the results' contents.
-  std::string RunOn(ModelKind kind, bool nimbo, int workers) {
+  // serverDatabase: the results go to that database of the private PostgreSQL server instead.
+  std::string RunOn(ModelKind kind, bool nimbo, int workers, const std::string& serverDatabase = "") {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     model_gen::GeneratorOptions options;
@@ -98,12 +138,30 @@ class MpiWorkerCount : public MpiRun {
       ADD_FAILURE() << error;
       return {};
     }
+    plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+    if (!serverDatabase.empty()) {
+      const std::string name = model_gen::LayoutOf(options).mainModel;
+      CVornModelFile model;
+      model.LoadFromDirectory(name, (dir_ / name).string());
+      model.m_bEncryptOnSave = false;
+      model.m_settings.m_DatabaseOutputFormat.SetValue("SQL Server");
+      model.m_settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Data Source=127.0.0.1," +
+                                                           std::to_string(server.Port()) + ";Initial Catalog=" +
+                                                           serverDatabase + ";User ID=postgres;Password=;");
+      if (!model.Save("18.0.0", "", false)) {
+        ADD_FAILURE() << "cannot save the model " << name;
+        return {};
+      }
+    }
     // On several workers case 1 takes longer, so that another case is written first and defines the run.
     Outcomes(workers == 1 ? "* time=0.001\n" : "* time=0.001\n1 time=0.5\n");
-    const int rc = Run("ostrel", workers + 1, "", Link(), 240);
+    const int rc = Run("ostrel", workers + 1, serverDatabase.empty() ? "" : "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL",
+                       Link(), 240);
     EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
-    EXPECT_NE(Log(0).find("Cases in the list: 12; written: 12; failed: 0;"), std::string::npos) << Log(0);
-    return Contents(dir_ / "Results.Mdb");
+    EXPECT_NE(Log(0).find("Cases in the list: 12; written: 12; failed: 0;"), std::string::npos)
+        << Log(0) << "\nThe first worker's log:\n"
+        << Log(1);
+    return serverDatabase.empty() ? Contents(dir_ / "Results.Mdb") : ServerContents(server.Port(), serverDatabase);
   }
 };
 
@@ -117,6 +175,30 @@ TEST_F(MpiWorkerCount, TheResultsAreTheSameOnOneWorkerAndOnFour) {
     SCOPED_TRACE("model kind " + std::to_string(static_cast<int>(k.kind)) + (k.nimbo ? ", nonlinear mode" : ""));
     const std::string one = RunOn(k.kind, k.nimbo, 1);
     const std::string four = RunOn(k.kind, k.nimbo, 4);
+    ASSERT_FALSE(one.empty());
+    EXPECT_TRUE(one == four) << FirstDifference(one, four);
+  }
+}
+
+// The same with the results on the server: each run into a new database of its own.
+TEST_F(MpiWorkerCount, TheServersResultsAreTheSameOnOneWorkerAndOnFour) {
+  plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  // The result tables as the script for a server results database makes them.
+  const std::string ddl = BuildResultTablesDdl(DdlDialect::PostgreSql);
+  // One name for every run (the connection is among the case's settings), the database made afresh.
+  const std::string name = "worker_count_" + std::to_string(::getpid());
+  const auto newDatabase = [&] {
+    EXPECT_TRUE(server.Psql("DROP DATABASE IF EXISTS " + name + ";"));
+    EXPECT_TRUE(server.Psql("CREATE DATABASE " + name + ";"));
+    EXPECT_TRUE(server.Psql(ddl, name));
+    return name;
+  };
+  for (const bool nimbo : {false, true}) {
+    SCOPED_TRACE(nimbo ? "nonlinear mode" : "standard mode");
+    const std::string one = RunOn(ModelKind::kStandard, nimbo, 1, newDatabase());
+    const std::string four = RunOn(ModelKind::kStandard, nimbo, 4, newDatabase());
     ASSERT_FALSE(one.empty());
     EXPECT_TRUE(one == four) << FirstDifference(one, four);
   }

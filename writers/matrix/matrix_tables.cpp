@@ -5,7 +5,6 @@
 #include <fstream>
 #include <memory>
 #include <optional>
-#include <span>
 #include <string_view>
 #include <vector>
 
@@ -25,35 +24,12 @@
 #include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
 #include "tableio/io_table.h"
+#include "writers/schema/result_schema.h"
 
 namespace {
 
 const plat::StringTableRegistrar kMatrixTexts(plat::StringTable::Shared,
                                               {{kIdsCannotOpenMatrixFile, "Unable to open the file: %1"}});
-
-enum class Kind { Long, Text, Double };
-
-struct MatrixField {
-  const char* name;
-  Kind kind;
-  int size = 0;
-  bool report = true;
-};
-
-constexpr MatrixField kPrMpsRows[] = {{"SolutionID", Kind::Long}, {"CaseID", Kind::Long},
-                                      {"NodeID", Kind::Long},     {"SequenceIDRow", Kind::Long},
-                                      {"Row", Kind::Text, 9},     {"Type", Kind::Text, 1, false}};
-constexpr MatrixField kPrMpsCols[] = {{"SolutionID", Kind::Long},    {"CaseID", Kind::Long},
-                                      {"NodeID", Kind::Long},        {"SequenceIDCol", Kind::Long},
-                                      {"SequenceIDRow", Kind::Long}, {"Col", Kind::Text, 9},
-                                      {"Row", Kind::Text, 9},        {"Value", Kind::Double}};
-constexpr MatrixField kPrMpsRowValues[] = {{"SolutionID", Kind::Long},    {"CaseID", Kind::Long},
-                                           {"NodeID", Kind::Long},        {"SequenceIDRow", Kind::Long},
-                                           {"Row", Kind::Text, 9},        {"Value", Kind::Double}};
-constexpr MatrixField kPrMpsBound[] = {{"SolutionID", Kind::Long},    {"CaseID", Kind::Long},
-                                       {"NodeID", Kind::Long},        {"SequenceIDCol", Kind::Long},
-                                       {"Col", Kind::Text, 9},        {"Type", Kind::Text, 2, false},
-                                       {"Lower", Kind::Double},       {"Upper", Kind::Double}};
 
 constexpr double kNotSet = 1e30;
 
@@ -66,7 +42,9 @@ class CMatrixTable {
   CMatrixTable(CVornDbExportData& exportData, std::int32_t solutionId, std::int32_t caseId, std::int32_t nodeId)
       : m_data(exportData), m_nSolutionID(solutionId), m_nCaseID(caseId), m_nNodeID(nodeId) {}
 
-  bool Open(const char* table, std::span<const MatrixField> fields) {
+  // Opens the table; defines its catalogued fields when an Access database is written. The definitions
+  // report their errors, but those of the Type columns.
+  bool Open(const char* table) {
     const std::string& modelName = m_data.m_pModel->m_strModelName;
     std::int32_t existing = 0;
     m_pTable = COpenTable(m_data, table, Length(table), modelName.c_str(), static_cast<int>(modelName.size()), 0,
@@ -75,13 +53,17 @@ class CMatrixTable {
     const CModelSettings& settings = m_data.m_pModel->m_settings;
     if (!IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue()) && settings.m_CreateAccessDbAlso.GetValue() == 0)
       return true;
-    for (const MatrixField& field : fields) {
+    const ResultTable* definition = FindResultTable(table);
+    if (definition == nullptr) return false;
+    for (const ResultField& field : definition->fields) {
       const int length = Length(field.name);
+      const bool report = std::string_view(field.name) != "Type";
       int ok = 0;
       switch (field.kind) {
-        case Kind::Long: ok = CDefineLongIntegerField(m_data, m_pTable, field.name, length, field.report); break;
-        case Kind::Text: ok = CDefineTextField(m_data, m_pTable, field.name, length, field.size, field.report); break;
-        case Kind::Double: ok = CDefineDoubleField(m_data, m_pTable, field.name, length, field.report); break;
+        case FieldKind::Long: ok = CDefineLongIntegerField(m_data, m_pTable, field.name, length, report); break;
+        case FieldKind::Text: ok = CDefineTextField(m_data, m_pTable, field.name, length, field.size, report); break;
+        case FieldKind::Double: ok = CDefineDoubleField(m_data, m_pTable, field.name, length, report); break;
+        default: break;
       }
       if (ok == 0) return false;
     }
@@ -113,7 +95,7 @@ class CMatrixTable {
 };
 
 bool WriteRowValues(CMatrixTable& table, const char* name, const CMpsRowValArray& values) {
-  if (!table.Open(name, kPrMpsRowValues)) return false;
+  if (!table.Open(name)) return false;
   for (int i = 0; i < values.GetSize(); ++i) {
     const CMpsRowVal* value = values[i];
     if (!table.Begin() || !table.Long("SequenceIDRow", i) || !table.Text("Row", value->m_strName) ||
@@ -157,7 +139,7 @@ bool WriteMpsTables(CVornDbExportData& exportData, CMpsFile& matrix) {
   exportData.GetCurrentCase(caseId, caseTitle);
   CMatrixTable table(exportData, solutionId, caseId, nodeId);
 
-  if (!table.Open("PrMpsRows", kPrMpsRows)) return false;
+  if (!table.Open("PrMpsRows")) return false;
   for (int i = 0; i < matrix.m_paRows.GetSize(); ++i) {
     const CMpsRow* row = matrix.m_paRows[i];
     const char type = row->m_cType == 'R' ? 'L' : row->m_cType;
@@ -166,7 +148,7 @@ bool WriteMpsTables(CVornDbExportData& exportData, CMpsFile& matrix) {
       return false;
   }
 
-  if (!table.Open("PrMpsCols", kPrMpsCols)) return false;
+  if (!table.Open("PrMpsCols")) return false;
   for (int i = 0; i < matrix.m_paCols.GetSize(); ++i) {
     const CMpsCol* column = matrix.m_paCols[i];
     for (int j = 0; j < column->m_paRowVals.GetSize(); ++j) {
@@ -181,7 +163,7 @@ bool WriteMpsTables(CVornDbExportData& exportData, CMpsFile& matrix) {
   if (!WriteRowValues(table, "PrMpsRhs", matrix.m_paRhs) || !WriteRowValues(table, "PrMpsRange", matrix.m_paRanges))
     return false;
 
-  if (!table.Open("PrMpsBound", kPrMpsBound)) return false;
+  if (!table.Open("PrMpsBound")) return false;
   std::string_view type;
   for (int i = 0; i < matrix.m_paBounds.GetSize(); ++i) {
     const CMpsBound* bound = matrix.m_paBounds[i];

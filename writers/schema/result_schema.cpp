@@ -614,6 +614,28 @@ ENUM_FIELDS(PrRFGQualityType, "RFGQualityID")
 ENUM_FIELDS(PrEconomicSummaryType, "EconomicSummaryTypeID")
 #undef ENUM_FIELDS
 
+// The list of the model's spreadsheet tables, and the matrix tables of the nonlinear mode.
+constexpr ResultField kPrSpreadsheetTables[] = {
+    {"SolutionID", L}, {"ModelID", L}, {"TableName", T, 8}, {"Workbook", T, 254}, {"Sheet", T, 254}, {"Enabled", S},
+};
+constexpr ResultField kPrMpsRows[] = {
+    {"SolutionID", L}, {"CaseID", L}, {"NodeID", L}, {"SequenceIDRow", L}, {"Row", T, 9}, {"Type", T, 1},
+};
+constexpr ResultField kPrMpsCols[] = {
+    {"SolutionID", L},    {"CaseID", L},  {"NodeID", L},  {"SequenceIDCol", L},
+    {"SequenceIDRow", L}, {"Col", T, 9},  {"Row", T, 9},  {"Value", D},
+};
+constexpr ResultField kPrMpsRhs[] = {
+    {"SolutionID", L}, {"CaseID", L}, {"NodeID", L}, {"SequenceIDRow", L}, {"Row", T, 9}, {"Value", D},
+};
+constexpr ResultField kPrMpsRange[] = {
+    {"SolutionID", L}, {"CaseID", L}, {"NodeID", L}, {"SequenceIDRow", L}, {"Row", T, 9}, {"Value", D},
+};
+constexpr ResultField kPrMpsBound[] = {
+    {"SolutionID", L}, {"CaseID", L}, {"NodeID", L}, {"SequenceIDCol", L},
+    {"Col", T, 9},     {"Type", T, 2}, {"Lower", D},  {"Upper", D},
+};
+
 #define OWN(table) {#table, TableCondition::Always, k##table}
 constexpr ResultTable kOwnTables[] = {
     OWN(PrSolutionID), OWN(PrSolution), OWN(PrDatabaseVersion), OWN(PrDBVersion), OWN(PrVWBasis),
@@ -621,7 +643,8 @@ constexpr ResultTable kOwnTables[] = {
     OWN(PrPRowType), OWN(PrSolutionStatus), OWN(PrRecursionType), OWN(PrPenaltyType), OWN(PrInteractionType),
     OWN(PrUnitType), OWN(PrRFGEquation), OWN(PrRFGArea), OWN(PrRFGSeason), OWN(PrRFGPhase),
     OWN(PrRFGBlendType), OWN(PrRFGQualityType), OWN(PrEconomicSummaryType), OWN(PrSettingType),
-    OWN(PrSettingDefault),
+    OWN(PrSettingDefault), OWN(PrSpreadsheetTables), OWN(PrMpsRows), OWN(PrMpsCols), OWN(PrMpsRhs),
+    OWN(PrMpsRange), OWN(PrMpsBound),
 };
 #undef OWN
 

@@ -41,8 +41,8 @@ struct ResultTable {
 std::span<const ResultTable> GetDefinitionPassTables();
 
 // Tables defined by their own writers that the catalogue also knows:
-// PrSolutionID, PrSolution, PrDatabaseVersion, the enumeration tables and
-// PrSettingDefault.
+// PrSolutionID, PrSolution, PrDatabaseVersion, the enumeration tables,
+// PrSettingDefault, PrSpreadsheetTables and the matrix tables PrMps*.
 std::span<const ResultTable> GetOwnWriterTables();
 
 // A table of either list by exact name, or null.
