@@ -196,6 +196,9 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
     m_pDbData->m_pCurrentCase = m_pDbData->m_paAssembledCases->Find(&probe);
   }
   if (m_pDbData->m_pCurrentCase && model) ApplyCaseSettings(model->m_settings, *m_pDbData->m_pCurrentCase, &m_logging);
+  else if (m_pDbData->m_paAssembledCases && model)
+    LogF(1, "Case %d is not in the case set of the export configuration: its results are written as case 0.",
+         caseNumber);
 
   PrepareDataForDbResult(caseNumber, status);
   Log(3, "SQL Server: PrepareDataForDatabaseOutput completed");
