@@ -102,7 +102,7 @@ struct StmtCloser {
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
-// Binds one row's values to insert (texts from text) and runs it; the engine's result.
+// Binds one row's values to the parameters of insert from first on (texts from text).
 void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t count, const char* text) {
   for (std::size_t i = 0; i < count; ++i) {
     const CDaoCell& cell = cells[i];
@@ -118,19 +118,9 @@ void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t
   }
 }
 
+// Binds one row's values to insert and runs it; the engine's result.
 int StepRow(sqlite3_stmt* insert, const CDaoCell* cells, std::size_t count, const char* text) {
-  for (std::size_t i = 0; i < count; ++i) {
-    const CDaoCell& cell = cells[i];
-    const int index = static_cast<int>(i) + 1;
-    switch (cell.kind) {
-      case CDaoCell::kInteger: sqlite3_bind_int64(insert, index, cell.integer); break;
-      case CDaoCell::kDouble: sqlite3_bind_double(insert, index, cell.number); break;
-      case CDaoCell::kText:
-        sqlite3_bind_text(insert, index, text + cell.offset, static_cast<int>(cell.length), SQLITE_STATIC);
-        break;
-      default: sqlite3_bind_null(insert, index); break;
-    }
-  }
+  BindRow(insert, 1, cells, count, text);
   const int rc = sqlite3_step(insert);
   sqlite3_reset(insert);
   return rc;

@@ -9,6 +9,7 @@
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/scenario/solved_case_view.h"
+#include "caseset/scenario/testing/assembled_case_fixture.h"
 #include "modelfile/vorn_model_file.h"
 
 namespace {
@@ -51,14 +52,7 @@ class ParametricChains : public ::testing::Test {
       AddLogic(number, caseRead);
   }
   CAssembledCase& AddCase(int number, std::vector<std::int32_t> siblings, const std::string& nodeType = "ParametricNode") {
-    auto record = std::make_unique<CAssembledCase>(number, "M");
-    record->m_strSetNodeType = nodeType;
-    record->m_aSetSiblings = std::move(siblings);
-    record->m_strSelExp = "OBJFN > " + std::to_string(number);
-    CAssembledCase& result = *record;
-    m_cases.Add(std::move(record));
-    m_cases.Sort(&CAssembledCase::CompareElements);
-    return result;
+    return scenario_testing::AddCase(m_cases, number, std::move(siblings), nodeType);
   }
   static void AddValue(CAssembledCase& c, const std::string& table, const std::string& row, const std::string& column,
                        double value) {

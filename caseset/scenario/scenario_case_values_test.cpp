@@ -6,6 +6,7 @@
 #include "caseset/config/assembled_case.h"
 #include "caseset/scenario/scenario_execution_logic.h"
 #include "caseset/scenario/solved_case_view.h"
+#include "caseset/scenario/testing/assembled_case_fixture.h"
 #include "modelfile/vorn_model_file.h"
 
 namespace {
@@ -145,14 +146,7 @@ class ParametricTruncation : public ::testing::Test {
  protected:
   void SetUp() override { m_model.m_strModelName = "M"; }
   CAssembledCase& AddCase(int number, std::vector<std::int32_t> siblings, const std::string& nodeType = "ParametricNode") {
-    auto record = std::make_unique<CAssembledCase>(number, "M");
-    record->m_strSetNodeType = nodeType;
-    record->m_aSetSiblings = std::move(siblings);
-    record->m_strSelExp = "OBJFN > " + std::to_string(number);
-    CAssembledCase& result = *record;
-    m_cases.Add(std::move(record));
-    m_cases.Sort(&CAssembledCase::CompareElements);
-    return result;
+    return scenario_testing::AddCase(m_cases, number, std::move(siblings), nodeType);
   }
   static void AddValue(CAssembledCase& c, const std::string& table, const std::string& row, const std::string& column,
                        double value) {

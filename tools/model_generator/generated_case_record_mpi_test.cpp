@@ -15,9 +15,9 @@
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
-#include "modelfile/vorn_model_file.h"
 #include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
+#include "tools/model_generator/testing/server_results.h"
 #include "writers/schema/result_schema.h"
 
 #include <libpq-fe.h>
@@ -175,20 +175,12 @@ TEST_F(MpiGeneratedCases, TheChainIsCutOnTheServerWhicheverStepIsWrittenFirst) {
     options.cases = 6;
     std::string error;
     ASSERT_TRUE(model_gen::GenerateRunDirectory(dir_, options, error)) << error;
-    {
-      const std::string name = model_gen::LayoutOf(options).mainModel;
-      CVornModelFile model;
-      model.LoadFromDirectory(name, (dir_ / name).string());
-      model.m_bEncryptOnSave = false;
-      model.m_settings.m_DatabaseOutputFormat.SetValue("SQL Server");
-      model.m_settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Data Source=127.0.0.1," +
-                                                           std::to_string(server.Port()) + ";Initial Catalog=" +
-                                                           database + ";User ID=postgres;Password=;");
-      model.m_settings.m_CreateAccessDbAlso.SetValue(j.accessAlso ? 1 : 0);
+    const auto alsoTheFile = [&](CModelSettings& settings) {
+      settings.m_CreateAccessDbAlso.SetValue(j.accessAlso ? 1 : 0);
       // The legacy tables would go to the server as well, which has none of them.
-      if (j.accessAlso) model.m_settings.m_UseOldOutputDatabaseFormatOn.SetValue(0);
-      ASSERT_TRUE(model.Save("18.0.0", "", false));
-    }
+      if (j.accessAlso) settings.m_UseOldOutputDatabaseFormatOn.SetValue(0);
+    };
+    ASSERT_TRUE(model_gen_testing::SendResultsToServer(dir_, options, server.Port(), database, alsoTheFile));
     // Step 5 is infeasible; the slow step of the two is written after the other one, by another worker.
     Outcomes(std::string("* time=0.001\n4 status=1\n5 status=5") + (j.slowCase == 5 ? " time=1" : "") +
              "\n6 status=1" + (j.slowCase == 6 ? " time=1" : "") + "\n");

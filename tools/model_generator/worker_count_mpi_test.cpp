@@ -13,9 +13,9 @@
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
-#include "modelfile/vorn_model_file.h"
 #include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
+#include "tools/model_generator/testing/server_results.h"
 #include "writers/schema/result_schema.h"
 
 #include <libpq-fe.h>
@@ -139,19 +139,10 @@ class MpiWorkerCount : public MpiRun {
       return {};
     }
     plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
-    if (!serverDatabase.empty()) {
-      const std::string name = model_gen::LayoutOf(options).mainModel;
-      CVornModelFile model;
-      model.LoadFromDirectory(name, (dir_ / name).string());
-      model.m_bEncryptOnSave = false;
-      model.m_settings.m_DatabaseOutputFormat.SetValue("SQL Server");
-      model.m_settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Data Source=127.0.0.1," +
-                                                           std::to_string(server.Port()) + ";Initial Catalog=" +
-                                                           serverDatabase + ";User ID=postgres;Password=;");
-      if (!model.Save("18.0.0", "", false)) {
-        ADD_FAILURE() << "cannot save the model " << name;
-        return {};
-      }
+    if (!serverDatabase.empty() &&
+        !model_gen_testing::SendResultsToServer(dir_, options, server.Port(), serverDatabase)) {
+      ADD_FAILURE() << "cannot save the main model";
+      return {};
     }
     // On several workers case 1 takes longer, so that another case is written first and defines the run.
     Outcomes(workers == 1 ? "* time=0.001\n" : "* time=0.001\n1 time=0.5\n");
