@@ -186,10 +186,15 @@ TEST_F(MpiWorkerCount, TheServersResultsAreTheSameOnOneWorkerAndOnFour) {
     EXPECT_TRUE(server.Psql(ddl, name));
     return name;
   };
-  for (const bool nimbo : {false, true}) {
-    SCOPED_TRACE(nimbo ? "nonlinear mode" : "standard mode");
-    const std::string one = RunOn(ModelKind::kStandard, nimbo, 1, newDatabase());
-    const std::string four = RunOn(ModelKind::kStandard, nimbo, 4, newDatabase());
+  struct Kind {
+    ModelKind kind;
+    bool nimbo;
+  };
+  for (const Kind k : {Kind{ModelKind::kStandard, false}, Kind{ModelKind::kStandard, true},
+                       Kind{ModelKind::kGlobal, false}, Kind{ModelKind::kGlobal, true}}) {
+    SCOPED_TRACE("model kind " + std::to_string(static_cast<int>(k.kind)) + (k.nimbo ? ", nonlinear mode" : ""));
+    const std::string one = RunOn(k.kind, k.nimbo, 1, newDatabase());
+    const std::string four = RunOn(k.kind, k.nimbo, 4, newDatabase());
     ASSERT_FALSE(one.empty());
     EXPECT_TRUE(one == four) << FirstDifference(one, four);
   }

@@ -1,6 +1,7 @@
 #include "writers/matrix/matrix_tables.h"
 
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -17,8 +18,10 @@
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/ado.h"
 #include "platform/dao.h"
 #include "platform/exceptions.h"
+#include "platform/odbc_handles.h"
 #include "platform/odbc_database.h"
 #include "platform/string_table.h"
 #include "standins/tresk.h"
@@ -197,11 +200,30 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
   std::unique_ptr<CIoTable> table;
   try {
     if (IsSqlServerOutput(*model)) {
-      if (exportData.m_pSqlServer != nullptr) {
-        table = std::make_unique<CIoTable>(exportData.m_pSqlServer->GetConnection(), "PrSolution", "SolutionID", key,
-                                           "ModelID", 10, "");
-        exportData.m_pSqlServer->CloseConnection();
+      if (exportData.m_pSqlServer == nullptr) return orWritten(std::nullopt);
+      // A statement with quoted names: the server's tables have names in mixed case, which an unquoted name
+      // does not find on every server.
+      std::optional<std::int32_t> found;
+      const plat::AdoConnectionPtr connection = exportData.m_pSqlServer->GetConnection();
+      if (connection && connection->Native()) {
+        try {
+          const std::unique_ptr<plat::odbc::Statement> query = connection->Native()->NewStatement();
+          query->Prepare("SELECT \"ModelID\" FROM \"PrSolution\" WHERE \"SolutionID\" = ?");
+          query->BindLong(1, solutionId);
+          query->Execute();
+          while (query->Fetch()) {
+            const plat::odbc::FieldValue value = query->GetValue(0);
+            if (value.kind == plat::odbc::FieldValue::Kind::Text)
+              found = std::atoi(value.text.c_str());
+            else if (!value.IsNull())
+              found = static_cast<std::int32_t>(value.integer);
+          }
+        } catch (const plat::odbc::Error&) {
+          found.reset();
+        }
       }
+      exportData.m_pSqlServer->CloseConnection();
+      return orWritten(found);
     } else if (model->m_daoDatabase && model->m_daoDatabase->IsOpen()) {
       // The case's own connection to the results database, after the rows of the table API's open batch.
       FlushOutputTables(exportData);
