@@ -16,7 +16,6 @@
 // case's own mark goes into its row before the row is written, the others'
 // in the transaction that holds the lock, committed after the case's rows.
 
-#include <cstdlib>
 #include <memory>
 #include <optional>
 #include <set>
@@ -81,21 +80,9 @@ class CAccessMarks : public IMarkStore {
 // The server, through the ADO connection in its open transaction; failures throw plat::odbc::Error.
 class CServerMarks : public IMarkStore {
  public:
-  explicit CServerMarks(std::shared_ptr<plat::odbc::Connection> connection) : m_connection(std::move(connection)) {}
+  explicit CServerMarks(DbSqlSvr& server) : m_server(server), m_connection(server.GetConnection()->Native()) {}
   std::vector<std::int32_t> InfeasibleCases(std::int32_t solutionId, std::int32_t from, std::int32_t to) override {
-    const std::unique_ptr<plat::odbc::Statement> query = m_connection->NewStatement();
-    query->Prepare(kInfeasibleCasesSql);
-    query->BindLong(1, solutionId);
-    query->BindLong(2, from);
-    query->BindLong(3, to);
-    query->Execute();
-    std::vector<std::int32_t> cases;
-    while (query->Fetch()) {
-      const plat::odbc::FieldValue value = query->GetValue(0);
-      if (value.kind == plat::odbc::FieldValue::Kind::Text) cases.push_back(std::atoi(value.text.c_str()));
-      else if (!value.IsNull()) cases.push_back(static_cast<std::int32_t>(value.integer));
-    }
-    return cases;
+    return m_server.QueryIntegers(kInfeasibleCasesSql, {solutionId, from, to});
   }
   void SetTruncated(std::int32_t solutionId, std::int32_t caseId, std::int32_t value) override {
     if (!m_update) {
@@ -111,6 +98,7 @@ class CServerMarks : public IMarkStore {
   }
 
  private:
+  DbSqlSvr& m_server;
   std::shared_ptr<plat::odbc::Connection> m_connection;
   std::unique_ptr<plat::odbc::Statement> m_update;
 };
@@ -175,7 +163,7 @@ bool CVornDbExport::BeginParametricMarks() {
     return false;
   }
   try {
-    CServerMarks store(m_pSqlServer->GetConnection()->Native());
+    CServerMarks store(*m_pSqlServer);
     ShareMarks(*this, *m_pParametricChains, m_nMarksCase, m_bMarksCaseInfeasible, store, &exported);
   } catch (const plat::odbc::Error& e) {
     NoteDatabaseFailure(*this, "PrCaseSet", std::string("the marks of the parametric chain: ") + e.what());

@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <clocale>
+#include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
@@ -165,6 +166,25 @@ void DbSqlSvr::OpenConnection() {
 plat::AdoConnectionPtr DbSqlSvr::GetConnection() {
   if (!m_pConnection) OpenConnection();
   return m_pConnection;
+}
+
+std::vector<std::int32_t> DbSqlSvr::QueryIntegers(const std::string& sql, const std::vector<std::int32_t>& parameters) {
+  std::vector<std::int32_t> values;
+  const plat::AdoConnectionPtr connection = GetConnection();
+  if (!connection || !connection->Native()) return values;
+  const std::unique_ptr<plat::odbc::Statement> query = connection->Native()->NewStatement();
+  query->Prepare(sql);
+  for (std::size_t i = 0; i < parameters.size(); ++i) query->BindLong(static_cast<int>(i) + 1, parameters[i]);
+  query->Execute();
+  while (query->Fetch()) {
+    // Some drivers hand integers of some column types over as text.
+    const plat::odbc::FieldValue value = query->GetValue(0);
+    if (value.kind == plat::odbc::FieldValue::Kind::Text)
+      values.push_back(std::atoi(value.text.c_str()));
+    else if (!value.IsNull())
+      values.push_back(static_cast<std::int32_t>(value.integer));
+  }
+  return values;
 }
 
 void DbSqlSvr::CloseConnection() {

@@ -35,6 +35,11 @@ class DbSqlSvr {
   std::string GetConnectionStringValue(const std::string& key) const;
   // The ADO connection, opened at the first call; null when it cannot be opened.
   plat::AdoConnectionPtr GetConnection();
+  // Runs a query whose "?" take the integers of parameters in order on the
+  // ADO connection (in its open transaction, if any); the first column of
+  // each row it returns, nulls left out. Nothing when there is no connection;
+  // a failing statement throws plat::odbc::Error.
+  std::vector<std::int32_t> QueryIntegers(const std::string& sql, const std::vector<std::int32_t>& parameters);
   // Closes and drops the ADO connection; a failing close throws plat::ComError.
   // Keeps it while it holds the run's claim or row (until EndRunClaim).
   void CloseConnection();

@@ -342,6 +342,26 @@ TEST_F(DbSqlSvrTest, LendsOneAdoConnectionUntilItIsClosed) {
   EXPECT_NE(m_log.m_text.find("Exception occurred while opening ADO database connection. Error: (0x"), std::string::npos);
 }
 
+// An integer query takes its parameters in order and gives the first column of each row, without nulls; a
+// statement the server refuses throws.
+TEST_F(DbSqlSvrTest, QueriesIntegersOverItsConnection) {
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  if (plat::testing::SqliteOdbcDriverLibrary().empty()) GTEST_SKIP() << "no SQLite ODBC driver";
+  DbSqlSvr driver(&m_log);
+  driver.StartSQLServer("", "Driver=SQLite3;Database=" + ini.Dir().File("r.db") + ";Initial Catalog=R");
+  plat::AdoConnectionPtr connection = driver.GetConnection();
+  ASSERT_TRUE(connection);
+  connection->Execute("CREATE TABLE \"PrCase\" (\"SolutionID\" INTEGER, \"CaseID\" INTEGER, \"Passes\" INTEGER)");
+  connection->Execute("INSERT INTO \"PrCase\" VALUES (1, 3, 7), (1, 4, NULL), (1, 5, 9), (2, 3, 8)");
+  EXPECT_EQ(driver.QueryIntegers("SELECT \"Passes\" FROM \"PrCase\" WHERE \"SolutionID\" = ? AND \"CaseID\" >= ? "
+                                 "ORDER BY \"CaseID\"",
+                                 {1, 4}),
+            (std::vector<std::int32_t>{9}));
+  EXPECT_EQ(driver.QueryIntegers("SELECT \"CaseID\" FROM \"PrCase\" WHERE \"SolutionID\" = ? ORDER BY 1", {1}),
+            (std::vector<std::int32_t>{3, 4, 5}));
+  EXPECT_THROW(driver.QueryIntegers("SELECT \"ModelID\" FROM \"PrSolution\"", {}), plat::odbc::Error);
+}
+
 // The run key holds the export configuration's run identifier: quotes and a
 // final backslash stay text, also on a server that reads backslashes as escapes.
 TEST_F(DbSqlSvrTest, RunKeysAreLiteralsOfTheServersDialect) {

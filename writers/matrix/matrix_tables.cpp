@@ -1,7 +1,6 @@
 #include "writers/matrix/matrix_tables.h"
 
 #include <clocale>
-#include <cstdlib>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -18,7 +17,6 @@
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
-#include "platform/ado.h"
 #include "platform/dao.h"
 #include "platform/exceptions.h"
 #include "platform/odbc_handles.h"
@@ -35,6 +33,8 @@ const plat::StringTableRegistrar kMatrixTexts(plat::StringTable::Shared,
                                               {{kIdsCannotOpenMatrixFile, "Unable to open the file: %1"}});
 
 constexpr double kNotSet = 1e30;
+// The model of a solution's row, by its identifier.
+constexpr const char* kSolutionModelSql = "SELECT \"ModelID\" FROM \"PrSolution\" WHERE \"SolutionID\" = ?";
 
 int Length(const char* text) { return static_cast<int>(std::char_traits<char>::length(text)); }
 
@@ -204,23 +204,10 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
       // A statement with quoted names: the server's tables have names in mixed case, which an unquoted name
       // does not find on every server.
       std::optional<std::int32_t> found;
-      const plat::AdoConnectionPtr connection = exportData.m_pSqlServer->GetConnection();
-      if (connection && connection->Native()) {
-        try {
-          const std::unique_ptr<plat::odbc::Statement> query = connection->Native()->NewStatement();
-          query->Prepare("SELECT \"ModelID\" FROM \"PrSolution\" WHERE \"SolutionID\" = ?");
-          query->BindLong(1, solutionId);
-          query->Execute();
-          while (query->Fetch()) {
-            const plat::odbc::FieldValue value = query->GetValue(0);
-            if (value.kind == plat::odbc::FieldValue::Kind::Text)
-              found = std::atoi(value.text.c_str());
-            else if (!value.IsNull())
-              found = static_cast<std::int32_t>(value.integer);
-          }
-        } catch (const plat::odbc::Error&) {
-          found.reset();
-        }
+      try {
+        const std::vector<std::int32_t> models = exportData.m_pSqlServer->QueryIntegers(kSolutionModelSql, {solutionId});
+        if (!models.empty()) found = models.back();
+      } catch (const plat::odbc::Error&) {
       }
       exportData.m_pSqlServer->CloseConnection();
       return orWritten(found);
@@ -230,8 +217,7 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
       CDaoDatabase& own = *model->m_daoDatabase;
       std::vector<std::int64_t> models;
       if (own.TableExists("PrSolution"))
-        own.ExecuteWithIntegers("SELECT \"ModelID\" FROM \"PrSolution\" WHERE \"SolutionID\" = ?", {solutionId},
-                                &models);
+        own.ExecuteWithIntegers(kSolutionModelSql, {solutionId}, &models);
       if (models.empty()) return orWritten(std::nullopt);
       return static_cast<std::int32_t>(models.back());
     } else {
