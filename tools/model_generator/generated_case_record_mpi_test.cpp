@@ -18,6 +18,7 @@
 #include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
 #include "tools/model_generator/testing/server_results.h"
+#include "tools/model_generator/testing/sqlite_rows.h"
 #include "writers/schema/result_schema.h"
 
 #include <libpq-fe.h>
@@ -32,20 +33,7 @@ class MpiGeneratedCases : public MpiRun {
     MpiRun::TearDown();
   }
   // The rows of a query, each "a|b|..." followed by a blank.
-  std::string Rows(const std::string& sql) const {
-    std::string out;
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return sqlite3_errmsg(m_db);
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-        const unsigned char* text = sqlite3_column_text(stmt, i);
-        out += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-      }
-      out += " ";
-    }
-    sqlite3_finalize(stmt);
-    return out;
-  }
+  std::string Rows(const std::string& sql) const { return model_gen_testing::SqliteRows(m_db, sql); }
   sqlite3* m_db = nullptr;
 };
 

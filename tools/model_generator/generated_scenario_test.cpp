@@ -15,25 +15,13 @@
 #include "modelfile/vorn_model_file.h"
 #include "results/vorn_db_export.h"
 #include "tools/model_generator/model_generator.h"
+#include "tools/model_generator/testing/sqlite_rows.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-std::string Query(sqlite3* db, const std::string& sql) {
-  std::string out;
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) return sqlite3_errmsg(db);
-  while (sqlite3_step(stmt) == SQLITE_ROW) {
-    for (int i = 0; i < sqlite3_column_count(stmt); ++i) {
-      const unsigned char* text = sqlite3_column_text(stmt, i);
-      out += (i ? "|" : "") + std::string(text ? reinterpret_cast<const char*>(text) : "NULL");
-    }
-    out += " ";
-  }
-  sqlite3_finalize(stmt);
-  return out;
-}
+using model_gen_testing::SqliteRows;
 
 TEST(GeneratedScenario, FormulasTakeTheirValuesAndTheParametricChainIsCut) {
   const fs::path dir = fs::temp_directory_path() / ("ostrel_scenario_" + std::to_string(::getpid()));
@@ -95,12 +83,12 @@ TEST(GeneratedScenario, FormulasTakeTheirValuesAndTheParametricChainIsCut) {
 
   sqlite3* db = nullptr;
   ASSERT_EQ(sqlite3_open_v2((dir / "Results.Mdb").c_str(), &db, SQLITE_OPEN_READONLY, nullptr), SQLITE_OK);
-  EXPECT_EQ(Query(db, "SELECT CaseID, SetParentCase, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"),
+  EXPECT_EQ(SqliteRows(db, "SELECT CaseID, SetParentCase, Truncated FROM PrCaseSet WHERE CaseID >= 4 ORDER BY CaseID"),
             "4|1|0 5|1|0 6|1|1 ");
-  EXPECT_EQ(Query(db, "SELECT CaseID, SolutionStatus, Passes FROM PrCase ORDER BY CaseID"),
+  EXPECT_EQ(SqliteRows(db, "SELECT CaseID, SolutionStatus, Passes FROM PrCase ORDER BY CaseID"),
             "1|1|1 2|1|2 3|1|3 4|1|4 5|5|5 6|1|6 ");
   // The solution row names the main model.
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrSolution S JOIN PrModel M ON M.ModelID = S.ModelID "
+  EXPECT_EQ(SqliteRows(db, "SELECT count(*) FROM PrSolution S JOIN PrModel M ON M.ModelID = S.ModelID "
                       "AND M.SolutionID = S.SolutionID WHERE M.ModelName = 'Refinery'"),
             "1 ");
   sqlite3_close(db);
