@@ -64,14 +64,15 @@ failed=()  # the stages that failed
 # Runs a stage's function in a subshell that stops at its first failing command; its exit status in $status.
 # Never call it as a condition (if, &&, ||): errexit is ignored in everything run there.
 run_stage() {
-  local name=$1 body=$2
+  local name=$1 body=$2 start=$SECONDS
   echo "==== stage: $name"
   (set -e; "$body")
   status=$?
+  local took="$((SECONDS - start)) s"
   if [ "$status" = 0 ]; then
-    said+=("$name passed")
+    said+=("$name passed ($took)")
   else
-    said+=("$name FAILED (exit $status)")
+    said+=("$name FAILED (exit $status, $took)")
     failed+=("$name")
   fi
 }
@@ -97,10 +98,17 @@ else
   skip_stage "thread sanitizer" "OSTREL_SKIP_TSAN=1"
 fi
 
-summary=$(IFS=,; echo "${said[*]}" | sed 's/,/, /g')
+# "a, b, c" of the arguments.
+joined() {
+  local out=$1
+  shift
+  for item in "$@"; do out+=", $item"; done
+  echo "$out"
+}
+
 if [ "${#failed[@]}" = 0 ]; then
-  echo "test.sh stages: $summary"
+  echo "test.sh stages: $(joined "${said[@]}")"
   exit 0
 fi
-echo "test.sh stages: $summary; failed: $(IFS=,; echo "${failed[*]}" | sed 's/,/, /g')"
+echo "test.sh stages: $(joined "${said[@]}"); failed: $(joined "${failed[@]}")"
 exit 1
