@@ -127,7 +127,8 @@ TEST_F(MpiRun, HowARunEnds) {
     fs::create_directories(dir_);
     if (e.list) CaseList(std::string(e.list));
     if (e.listIsFolder) fs::create_directories(dir_ / "cases.txt");
-    const std::string args = std::string(e.args) + (std::string(e.program) == "ostrel" ? " 0 127.0.0.1 1" : "");
+    const std::string args =
+        std::string(e.args) + (std::string(e.program) == "ostrel" ? " 0 127.0.0.1 " + std::to_string(DeadPortNumber()) : "");
     const int rc = Run(e.program, e.processes, "", args);
     ASSERT_NE(rc, 124) << "the job hung";
     EXPECT_EQ(rc, e.exitStatus) << ReadFile(dir_ / "out.txt");
