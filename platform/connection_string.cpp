@@ -245,8 +245,10 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>
 }
 
 std::string ConnectionPair(std::string_view key, std::string_view value) {
+  // The parser trims every kind of white space around a value that is not in braces.
   const bool braces = value.find_first_of(";{}=") != std::string_view::npos ||
-                      (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+                      (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
+                                          std::isspace(static_cast<unsigned char>(value.back()))));
   std::string out(key);
   out += "=";
   if (!braces) {

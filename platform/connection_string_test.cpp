@@ -46,3 +46,16 @@ TEST(MaskConnectionSecrets, HidesKnownSecretsInDriverMessages) {
 }
 
 }  // namespace
+
+namespace {
+
+// A value joined by ConnectionPair comes back whole, white space and braces included.
+TEST(ConnectionPair, ParsesBackToTheSameValue) {
+  for (const std::string value : {"plain", " spaced ", "tab\t", "\nline", "a;b", "{x}}", "k=v", ""}) {
+    const auto items = plat::ParseConnectionString(plat::ConnectionPair("PWD", value) + ";UID=u");
+    ASSERT_EQ(items.size(), 2u) << value;
+    EXPECT_EQ(items[0].second, value);
+  }
+}
+
+}  // namespace
