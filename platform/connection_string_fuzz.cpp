@@ -1,8 +1,8 @@
 // Fuzz entry of the connection-string parser: any text splits into items that
 // our writer joins back to the same items, a secret found in it never stands
-// in the masked text, masking twice changes nothing, and a translation either
-// gives a connection string holding the user and password passed or says why
-// not. Built as every fuzz entry is (cmake/OstrelFuzz.cmake).
+// in the masked text, and a translation either gives a connection string
+// holding the user and password passed or says why not. Built as every fuzz
+// entry is (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>
@@ -45,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::string masked = plat::MaskConnectionSecrets(text);
   CheckMasked(masked, plat::FindConnectionSecrets(text));
-  if (plat::MaskConnectionSecrets(masked) != masked) __builtin_trap();
 
   // A file named by the string is looked at; keep to names in the current folder.
   if (text.find_first_of("/\\") != std::string::npos) return 0;

@@ -59,3 +59,18 @@ TEST(ConnectionPair, ParsesBackToTheSameValue) {
 }
 
 }  // namespace
+
+namespace {
+
+// Secrets made of stars, each listed many times, mask their echoes once and never grow a mask.
+TEST(MaskConnectionSecrets, SecretsOfStarsDoNotGrowTheMasks) {
+  std::string text;
+  for (int i = 0; i < 2; ++i) text += "pwd=*;PWD=**;x ";
+  text += "pwd=as";
+  const std::string masked = plat::MaskConnectionSecrets(text, {"***", "as"});
+  EXPECT_LT(masked.size(), 2 * text.size());
+  EXPECT_EQ(masked.find("as"), std::string::npos);
+  EXPECT_EQ(plat::MaskConnectionSecrets("PWD=**;echo ** and *", {"*"}), "PWD=********;echo ******** and ********");
+}
+
+}  // namespace
