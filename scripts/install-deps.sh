@@ -15,6 +15,8 @@ packages=(
   coinor-libclp-dev
   libssl-dev
   clang libclang-rt-dev
+  # the sanitizer builds' linker
+  lld
   # the anchors of the benchmarks only: the evaluator's and the .xlsx reader's
   libmuparser-dev python3-openpyxl
 )
