@@ -12,7 +12,9 @@
 # The normal build makes the fuzz build on demand when clang++ is found: target
 # GROUP_fuzz (every entry of the group) or ostrel_fuzz (every entry) configures
 # <build>/fuzz with clang++ and builds there, e.g. <build>/fuzz/tableio/biff8_fuzz.
-# Both builds define OSTREL_SOURCE_DIR and OSTREL_BINARY_DIR for the entry.
+# Both builds define OSTREL_SOURCE_DIR and OSTREL_BINARY_DIR for the entry, and
+# give it the leak checker's defaults (platform/testing/sanitizer_defaults_fuzz.cpp),
+# so that a fuzz binary suppresses the third-party leaks the tests suppress.
 
 if(NOT OSTREL_FUZZ)
   find_program(OSTREL_CLANGXX NAMES clang++)
@@ -40,8 +42,9 @@ function(ostrel_fuzz_target entry_path)
   set(entry ${CMAKE_CURRENT_SOURCE_DIR}/${entry_path}.cpp)
   get_filename_component(name ${entry_path} NAME)
   set(definitions OSTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OSTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(defaults ${PROJECT_SOURCE_DIR}/platform/testing/sanitizer_defaults_fuzz.cpp)
   if(OSTREL_FUZZ)
-    add_executable(${name} ${entry})
+    add_executable(${name} ${entry} ${defaults})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     if(NOT TARGET ${ARG_GROUP}_fuzz)
       add_custom_target(${ARG_GROUP}_fuzz)
@@ -53,7 +56,7 @@ function(ostrel_fuzz_target entry_path)
     add_dependencies(ostrel_fuzz ${name})
   else()
     set(name ${name}_replay)
-    add_executable(${name} ${entry} ${PROJECT_SOURCE_DIR}/platform/testing/fuzz_replay_main.cpp)
+    add_executable(${name} ${entry} ${defaults} ${PROJECT_SOURCE_DIR}/platform/testing/fuzz_replay_main.cpp)
     add_test(NAME ${name} COMMAND ${name} ${ARG_CORPUS})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS "unit;fuzz")
     ostrel_fuzz_build_target(${ARG_GROUP}_fuzz)

@@ -302,8 +302,10 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>
 }
 
 std::string ConnectionPair(std::string_view key, std::string_view value) {
+  // The parser trims every kind of white space around a value that is not in braces.
   const bool braces = value.find_first_of(";{}=") != std::string_view::npos ||
-                      (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+                      (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
+                                          std::isspace(static_cast<unsigned char>(value.back()))));
   std::string out(key);
   out += "=";
   if (!braces) {
@@ -339,27 +341,48 @@ std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::
   constexpr std::string_view kMask = "********";
   std::string out;
   out.reserve(text.size());
+  std::vector<bool> placed;  // per character of out: part of a mask put in for a secret item
   SecretSpan span;
   for (std::size_t at = 0; at < text.size();) {
     if (SecretAt(text, at, span)) {
       out.append(text.substr(at, span.begin - at));
+      placed.resize(out.size(), false);
       if (span.end > span.begin) out.append(kMask);
+      placed.resize(out.size(), true);
       at = span.end;
       continue;
     }
     out.push_back(text[at]);
+    placed.push_back(false);
     ++at;
   }
-  // A driver may echo the bare value elsewhere in its message.
+  // A driver may echo the bare value elsewhere in its message. Echoes are
+  // masked in one pass, the longest secret first, never inside a mask put in
+  // before: a secret of stars would otherwise grow every mask again.
   std::vector<std::string> secrets = FindConnectionSecrets(text);
   secrets.insert(secrets.end(), knownSecrets.begin(), knownSecrets.end());
-  std::sort(secrets.begin(), secrets.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-  for (const std::string& secret : secrets) {
-    if (secret.empty()) continue;
-    for (std::size_t at = out.find(secret); at != std::string::npos; at = out.find(secret, at + kMask.size()))
-      out.replace(at, secret.size(), kMask);
+  std::sort(secrets.begin(), secrets.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() > b.size() : a < b;
+  });
+  secrets.erase(std::unique(secrets.begin(), secrets.end()), secrets.end());
+  if (!secrets.empty() && secrets.back().empty()) secrets.pop_back();
+  std::string masked;
+  masked.reserve(out.size());
+  for (std::size_t at = 0; at < out.size();) {
+    const auto echo = std::find_if(secrets.begin(), secrets.end(), [&](const std::string& secret) {
+      if (out.compare(at, secret.size(), secret) != 0) return false;
+      const auto first = placed.begin() + static_cast<std::ptrdiff_t>(at);
+      const auto last = first + static_cast<std::ptrdiff_t>(secret.size());
+      return std::find(first, last, true) == last;
+    });
+    if (echo != secrets.end()) {
+      masked.append(kMask);
+      at += echo->size();
+    } else {
+      masked.push_back(out[at++]);
+    }
   }
-  return out;
+  return masked;
 }
 
 std::string FindRefusedConnectionItem(std::string_view text) {

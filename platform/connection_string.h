@@ -33,7 +33,8 @@ std::vector<ConnectionItem> ParseConnectionString(std::string_view text);
 std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>& items, std::string_view key);
 
 // "key=value" with the value in braces when it holds ";", "{", "}", "=" or
-// leading or trailing blanks (a "}" inside is doubled).
+// leading or trailing white space (a "}" inside is doubled), so that
+// ParseConnectionString gives the value back as it was.
 std::string ConnectionPair(std::string_view key, std::string_view value);
 
 // The values of the secret items of a connection text: every PWD, Password

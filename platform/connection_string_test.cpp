@@ -104,3 +104,31 @@ TEST(FindRefusedConnectionItem, RefusesWhatWouldLoadALibraryOrNameAFile) {
 }
 
 }  // namespace
+
+namespace {
+
+// A value joined by ConnectionPair comes back whole, white space and braces included.
+TEST(ConnectionPair, ParsesBackToTheSameValue) {
+  for (const std::string value : {"plain", " spaced ", "tab\t", "\nline", "a;b", "{x}}", "k=v", ""}) {
+    const auto items = plat::ParseConnectionString(plat::ConnectionPair("PWD", value) + ";UID=u");
+    ASSERT_EQ(items.size(), 2u) << value;
+    EXPECT_EQ(items[0].second, value);
+  }
+}
+
+}  // namespace
+
+namespace {
+
+// Secrets made of stars, each listed many times, mask their echoes once and never grow a mask.
+TEST(MaskConnectionSecrets, SecretsOfStarsDoNotGrowTheMasks) {
+  std::string text;
+  for (int i = 0; i < 2; ++i) text += "pwd=*;PWD=**;x ";
+  text += "pwd=as";
+  const std::string masked = plat::MaskConnectionSecrets(text, {"***", "as"});
+  EXPECT_LT(masked.size(), 2 * text.size());
+  EXPECT_EQ(masked.find("as"), std::string::npos);
+  EXPECT_EQ(plat::MaskConnectionSecrets("PWD=**;echo ** and *", {"*"}), "PWD=********;echo ******** and ********");
+}
+
+}  // namespace

@@ -13,6 +13,8 @@ packages=(
   libpugixml-dev libzip-dev libfreexl-dev libgsf-1-dev
   libssl-dev
   clang libclang-rt-dev
+  # the sanitizer builds' linker
+  lld
   # the anchors of the benchmarks only: the evaluator's and the .xlsx reader's
   libmuparser-dev python3-openpyxl
 )
