@@ -9,8 +9,10 @@
 //   $OSTREL_SQLSERVER_ODBC_DRIVER, else "FreeTDS"; "host,port" becomes
 //   Server and Port; PostgreSQL is reached the same way;
 // - the ODBC provider MSDASQL loses its Provider part;
-// - a native ODBC string (DSN=, DRIVER=, FILEDSN= and no Provider=) passes
+// - a native ODBC string (DSN= or DRIVER=, and no Provider=) passes
 //   unchanged;
+// - a string that FindRefusedConnectionItem refuses (a driver named by a
+//   path, FILEDSN, ...) is refused whatever its provider;
 // - Oracle, integrated Windows security and unknown providers are refused
 //   with a message saying why.
 
