@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "modelfile/testing/full_model_file.h"
 #include "modelfile/testing/tulo_fuzz_host.h"
 #include "modelfile/tulo_instance.h"
 #include "modelfile/vorn_model_file.h"
@@ -98,23 +99,8 @@ const char* const kExternalModels = R"(<VornConfiguration>
 </VornConfiguration>
 )";
 
-// A model with a section of every kind the loader reads or keeps, in the form of an older version.
-const char* const kEverySection = R"(<?xml version="1.0" encoding="UTF-8"?>
-<VornConfiguration>
-	<Version>17.9.0</Version>
-	<Tables>
-		<Table><Name>BOUNDS</Name><File>Data\Bounds.xls[Bounds]</File><Enabled>1</Enabled><TableType>5</TableType></Table>
-		<Table><Name>MYTABLE</Name><File>..\shared\mine.dbf</File><Enabled>0</Enabled><TableType>5</TableType></Table>
-	</Tables>
-	<Settings>
-		<Setting><Name>ModelExt</Name><Value>Xlsx</Value></Setting>
-		<Setting><Name>ModelType</Name><Value>3</Value></Setting>
-		<Setting><Name>StartDate</Name><Value>1/31/2024</Value></Setting>
-	</Settings>
-	<Servers>
-		<Server><SpreadSheetFile>s.xls</SpreadSheetFile><ServerType>3</ServerType><Parameters>@@@q@@@</Parameters></Server>
-	</Servers>
-	<Formulas><Formula><PropertyName>SUL</PropertyName><Expression>ln(x)+2*y</Expression>
+// The sections the full model of the tests lacks: formulas and user equations.
+const char* const kFormulasAndEquations = R"(	<Formulas><Formula><PropertyName>SUL</PropertyName><Expression>ln(x)+2*y</Expression>
 		<Ranges><StartingRanges><StartingRange>0</StartingRange></StartingRanges>
 		<EndingRanges><EndingRange>50</EndingRange></EndingRanges></Ranges><Suppressed>false</Suppressed></Formula></Formulas>
 	<UserEquationSection>
@@ -127,12 +113,6 @@ const char* const kEverySection = R"(<?xml version="1.0" encoding="UTF-8"?>
 			<UserEquation><Row>E2</Row><ParentGroup>G</ParentGroup><Equation>2*x+sqrt(y)</Equation><EquationType>Fixed</EquationType><RHS>12.5</RHS><EquationVariable>x</EquationVariable><EquationVariable>y</EquationVariable></UserEquation>
 		</UserEquations>
 	</UserEquationSection>
-	<WenuTables>
-		<WenuTable><Name>W</Name><SpreadSheet>w.xls</SpreadSheet><Enabled>1</Enabled></WenuTable>
-	</WenuTables>
-	<ReportConfiguration><Report id="1"/></ReportConfiguration>
-	<tables><Kept>yes</Kept></tables>
-</VornConfiguration>
 )";
 
 // The model files of the generated runs (every model kind, the global one
@@ -144,7 +124,9 @@ extern "C" bool OstrelFuzzWriteSeeds(const char* directory) {
   // The model of every section as our writer saves it.
   const fs::path parent = tulo_fuzz::HostRoot() / "seeds";
   fs::create_directories(parent / kModelName);
-  fuzz::WriteBytes((parent / kModelName / kModelFileName).string(), kEverySection);
+  std::string everySection = model_file_testing::kFullModel;
+  everySection.insert(everySection.find("</VornConfiguration>"), kFormulasAndEquations);
+  fuzz::WriteBytes((parent / kModelName / kModelFileName).string(), everySection);
   {
     CVornModelFile model;
     if (!Load(model, parent) || !fuzz::WriteSeed(directory, "every_section.vrnx", Save(model))) return false;
