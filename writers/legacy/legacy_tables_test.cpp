@@ -22,6 +22,7 @@
 #include "tableio/worksheet/testing/sheet_fixture.h"
 #include "tableio/worksheet/wks_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
+#include "standins/file_name_manager.h"
 #include "writers/queries/legacy_queries.h"
 #include "standins/testing/recording_orvid.h"
 #include "writers/testing/result_writer_fixture.h"
@@ -123,6 +124,20 @@ TEST_F(LegacyTablesTest, PrimalRowPeriodsFollowTheModelType) {
   SetCurrentCase(99);
   ASSERT_TRUE(WritePrimalTables(exportData, Model()));
   EXPECT_EQ(Rows("SELECT PERIOD FROM LGPRIMLR WHERE \"CASE\"=99 ORDER BY rowid"), "J\nH\nK\n");
+}
+
+// A case whose solver left its own solution file in the model's directory takes its rows from that one.
+TEST_F(LegacyTablesTest, PrimalRowsComeFromTheCasesOwnSolutionFileWhenThereIsOne) {
+  solution_file_testing::Writer plain(false, 9), own(false, 9);
+  plain.rows = {{"PLAIN"}};
+  own.rows = {{"OWN"}};
+  SaveSolution(plain);
+  own.Save(home.Path() + "/M1/" + CreateFileNameManager()->GetSolutionFileName(6));
+  for (const int number : {6, 7}) {
+    SetCurrentCase(number);
+    ASSERT_TRUE(WritePrimalTables(exportData, Model()));
+  }
+  EXPECT_EQ(Rows("SELECT \"CASE\", NAME FROM LGPRIMLR ORDER BY rowid"), "6|OWN\n7|PLAIN\n");
 }
 
 TEST_F(LegacyTablesTest, AColumnsSixthValueIsTakenAsReadAndAFileWithoutRowsIsRead) {
