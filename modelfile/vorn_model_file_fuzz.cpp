@@ -12,6 +12,7 @@
 #include <iterator>
 #include <string>
 
+#include "modelfile/testing/full_model_file.h"
 #include "modelfile/testing/tulo_fuzz_host.h"
 #include "modelfile/tulo_instance.h"
 #include "modelfile/vorn_model_file.h"
@@ -98,11 +99,38 @@ const char* const kExternalModels = R"(<VornConfiguration>
 </VornConfiguration>
 )";
 
+// The sections the full model of the tests lacks: formulas and user equations.
+const char* const kFormulasAndEquations = R"(	<Formulas><Formula><PropertyName>SUL</PropertyName><Expression>ln(x)+2*y</Expression>
+		<Ranges><StartingRanges><StartingRange>0</StartingRange></StartingRanges>
+		<EndingRanges><EndingRange>50</EndingRange></EndingRanges></Ranges><Suppressed>false</Suppressed></Formula></Formulas>
+	<UserEquationSection>
+		<UserEquationVariables>
+			<UserEquationVariable><Name>x</Name><VornName>X1</VornName><IsPeriodic>true</IsPeriodic><PeriodicMin>1</PeriodicMin><Value>3</Value></UserEquationVariable>
+			<UserEquationVariable><Name>y</Name><VornName>Y1</VornName><Description>why</Description></UserEquationVariable>
+		</UserEquationVariables>
+		<UserEquations>
+			<EquationGroup><Name>G</Name><Description>about G</Description><IsSuppressed>false</IsSuppressed><ParentGroup></ParentGroup></EquationGroup>
+			<UserEquation><Row>E2</Row><ParentGroup>G</ParentGroup><Equation>2*x+sqrt(y)</Equation><EquationType>Fixed</EquationType><RHS>12.5</RHS><EquationVariable>x</EquationVariable><EquationVariable>y</EquationVariable></UserEquation>
+		</UserEquations>
+	</UserEquationSection>
+)";
+
 // The model files of the generated runs (every model kind, the global one
 // also in the nonlinear mode), as they were written (plain XML) and saved
-// again enciphered; and external models in their older form.
+// again enciphered; a model of every section as our writer saves it; and
+// external models in their older form.
 extern "C" bool OstrelFuzzWriteSeeds(const char* directory) {
   if (!fuzz::WriteSeed(directory, "external_models.vrnx", kExternalModels)) return false;
+  // The model of every section as our writer saves it.
+  const fs::path parent = tulo_fuzz::HostRoot() / "seeds";
+  fs::create_directories(parent / kModelName);
+  std::string everySection = model_file_testing::kFullModel;
+  everySection.insert(everySection.find("</VornConfiguration>"), kFormulasAndEquations);
+  fuzz::WriteBytes((parent / kModelName / kModelFileName).string(), everySection);
+  {
+    CVornModelFile model;
+    if (!Load(model, parent) || !fuzz::WriteSeed(directory, "every_section.vrnx", Save(model))) return false;
+  }
   return model_gen_testing::ForEachGeneratedRun([&](const model_gen_testing::GeneratedRun& run) {
     const fs::path file = run.ModelFile(kModelFileName);
     if (!model_gen_testing::CopySeed(file, directory, run.label + "_generated.vrnx")) return false;

@@ -103,6 +103,63 @@ bool SecretAt(std::string_view text, std::size_t at, SecretSpan& span) {
   return true;
 }
 
+// The key of an item as any reader may take it: no blanks, braces or control characters, lower case.
+std::string LooseKey(std::string_view key) {
+  std::string out;
+  for (const char c : key) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || c == '{' || c == '}' || byte == 0x7F) continue;
+    out.push_back(static_cast<char>(std::tolower(byte)));
+  }
+  return out;
+}
+
+// A value quoted in a message: at most 80 characters, control characters as "?".
+std::string Shown(std::string_view value) {
+  std::string out(Trim(value.substr(0, 80)));
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return out;
+}
+
+// The widest value a reader may take for the item whose "=" is at eq: a braced value runs to
+// its closing brace, past any ";", a plain one to the next ";".
+std::string_view WidestValue(std::string_view text, std::size_t eq) {
+  std::size_t start = eq + 1;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  std::size_t end = start;
+  if (start < text.size() && text[start] == '{') {
+    for (end = start + 1; end < text.size(); ++end) {
+      if (text[end] != '}') continue;
+      if (end + 1 < text.size() && text[end + 1] == '}') {
+        ++end;
+        continue;
+      }
+      ++end;
+      break;
+    }
+  } else {
+    while (end < text.size() && text[end] != ';') ++end;
+  }
+  return text.substr(start, end - start);
+}
+
+std::string RefusedItem(std::string_view key, std::string_view value) {
+  const std::string loose = LooseKey(key);
+  const bool path = value.find_first_of("/\\") != std::string_view::npos;
+  if (loose == "driver" && path)
+    return "the driver \"" + Shown(value) + "\" is a path, not a driver name from the ODBC configuration";
+  if (loose == "dsn" && path)
+    return "the data source \"" + Shown(value) + "\" is a path, not a data source name from the ODBC configuration";
+  for (std::string_view file : {"filedsn", "savefile"})
+    if (loose == file) return Shown(key) + " names a file for the driver manager to read or write";
+  for (std::string_view attributes : {"dmenvattr", "dmconnattr", "dmstmtattr"})
+    if (loose == attributes) return Shown(key) + " sets attributes of the driver manager";
+  for (std::string_view loads : {"loadext", "tracefile", "dumpfile"})
+    if (loose == loads) return Shown(key) + " makes the driver load a library or write a file";
+  return {};
+}
+
 TranslatedConnection Refuse(std::string message) {
   TranslatedConnection out;
   out.message = std::move(message);
@@ -328,6 +385,19 @@ std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::
   return masked;
 }
 
+std::string FindRefusedConnectionItem(std::string_view text) {
+  // Some readers start the next item right after a closing brace, without a ";".
+  constexpr std::string_view kItemEnds = ";{}";
+  for (std::size_t start = 0; start < text.size(); ++start) {
+    if (start > 0 && kItemEnds.find(text[start - 1]) == std::string_view::npos) continue;
+    const std::size_t eq = text.find_first_of("=;", start);
+    if (eq == std::string_view::npos || text[eq] != '=') continue;
+    std::string refused = RefusedItem(text.substr(start, eq - start), WidestValue(text, eq));
+    if (!refused.empty()) return refused;
+  }
+  return {};
+}
+
 std::string SqlServerOdbcDriver() {
   const char* configured = std::getenv("OSTREL_SQLSERVER_ODBC_DRIVER");
   return configured != nullptr && *configured != '\0' ? configured : "FreeTDS";
@@ -348,6 +418,8 @@ AccessFileKind DetectAccessFile(const std::string& path) {
 }
 
 TranslatedConnection TranslateConnectionString(std::string_view text, std::string_view user, std::string_view password) {
+  if (std::string refused = FindRefusedConnectionItem(text); !refused.empty())
+    return Refuse("The connection string is refused: " + refused + ".");
   std::vector<ConnectionItem> items = ParseConnectionString(text);
   if (auto provider = FindConnectionValue(items, "Provider")) {
     const std::string p = Lower(Trim(*provider));

@@ -7,12 +7,14 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <set>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "caseset/config/export_config_fixture.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/testing/load_marker.h"
 #include "platform/testing/pg_test_server.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "writers/schema/result_schema.h"
@@ -86,6 +88,7 @@ class MpiResultsDb : public MpiRun {
     std::string serverConnection;  // not empty: the results go to this SQL Server connection
     std::string solveTime = "0";
     std::string outcomes;          // more lines of the stand-in solver's outcome file
+    std::map<int, std::vector<std::pair<std::string, std::string>>> texts;  // a case's text settings
   };
 
   // A case set whose model lives in modelDir; the model's results database is
@@ -106,8 +109,10 @@ class MpiResultsDb : public MpiRun {
     config.modelDirectory = model.string();
     config.databaseDirectory = model.string();
     config.databaseDescription = "Results";
-    for (int c = set.first; c < set.first + set.count; ++c)
+    for (int c = set.first; c < set.first + set.count; ++c) {
       config.cases.push_back({c, "Case " + std::to_string(c), {}});
+      if (const auto texts = set.texts.find(c); texts != set.texts.end()) config.cases.back().texts = texts->second;
+    }
     if (set.serverConnection.empty()) {
       ASSERT_TRUE(config.WriteModel());
     } else {
@@ -381,6 +386,48 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
     EXPECT_FALSE(Log(w).empty()) << w;
     EXPECT_EQ(Log(w).find("is written by another job"), std::string::npos) << w;
   }
+}
+
+// What a case of the export configuration sets can neither load a library through a connection string nor
+// place the results database outside its folder: those cases fail, each naming the setting, and the others
+// are written.
+TEST_F(MpiResultsDb, RefusedCaseSettingsFailTheirCases) {
+  plat::testing::ScopedLoadMarker marker;
+  const fs::path model = dir_ / "Model";
+  CaseSet set;
+  set.count = 5;
+  set.modelDir = model;
+  set.texts[2] = {{"DatabaseOutputFormat", "SQL Server"},
+                  {"DatabaseOutputConnection", "Driver=" + plat::testing::LoadMarkerLibrary() + ";Server=x"}};
+  set.texts[3] = {{"DatabaseOutputFile", "../escaped/Results.Mdb"}};
+  set.texts[4] = {{"DatabaseOutputFile", (dir_ / "absolute" / "Results.Mdb").string()}};
+  MakeCaseSet(set);
+  // A worker per case: each case is dispatched whatever becomes of the others.
+  EXPECT_EQ(Run("ostrel", 6, "", Args(), 120), 1) << Out();
+  std::string workers;
+  for (int w = 1; w <= 5; ++w) workers += Log(w);
+  const std::string zero = Log(0);
+  for (int c : {2, 3, 4}) {
+    EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(c)), std::string::npos)
+        << c << "\n" << zero;
+  }
+  EXPECT_NE(workers.find("The results of case 2 were not written to the results database: the setting "
+                         "DatabaseOutputConnection (a case setting of the export configuration) is refused: the "
+                         "driver \"" + plat::testing::LoadMarkerLibrary() + "\" is a path"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("The results of case 3 were not written to the results database: the setting "
+                         "DatabaseOutputFile (\"../escaped/Results.Mdb\") is not a plain file name"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("The results of case 4 were not written to the results database: the setting "
+                         "DatabaseOutputFile"),
+            std::string::npos)
+      << workers;
+  EXPECT_FALSE(marker.Loaded());
+  EXPECT_FALSE(fs::exists(dir_ / "escaped"));
+  EXPECT_FALSE(fs::exists(dir_ / "absolute"));
+  EXPECT_EQ(Query(model / "Results.Mdb", "SELECT CaseID FROM PrCase ORDER BY CaseID"), "1\n5\n");
 }
 
 // Each way the results database can refuse a write fails the cases it hits:

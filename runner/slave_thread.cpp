@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/string_table.h"
+#include "platform/text_encoding.h"
 
 std::atomic<bool> g_bUserStop{false};
 
@@ -138,7 +139,7 @@ void CSlaveThread::ThreadLog(int level, const char* text) {
     if (!m_bLogOpened) {
       m_bLogOpened = true;
       if (!m_log.is_open()) {
-        m_log.open(m_szLogPath, std::ios::out | std::ios::trunc);
+        m_log.open(m_szLogPath, std::ios::trunc);
         m_log.imbue(std::locale::classic());
       }
     }
@@ -205,8 +206,11 @@ int CSlaveThread::ReceiveStop() {
   static thread_local std::vector<char> received(kReceiveBufferSize);
   const ssize_t count = ::recv(m_socket, received.data(), received.size(), 0);
   if (count > 0) {
+    // The peer's bytes are shown escaped: raw, they could forge log lines or drive a terminal.
     std::string line = "Received: ";
-    line.append(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize - line.size() - 1));
+    line += plat::EscapeNonPrintable(
+        std::string_view(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize)));
+    if (line.size() >= kLogLineSize) line.resize(kLogLineSize - 1);
     ThreadLog(2, line.c_str());
     g_bUserStop.store(true);
     return 1;

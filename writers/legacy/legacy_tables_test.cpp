@@ -240,6 +240,8 @@ TEST_F(LegacyTablesTest, FlowLinksTakeTheirOwnSectionsOnly) {
 TEST_F(LegacyTablesTest, SettingsAreWrittenByTheirType) {
   SetCurrentCase(3);
   Settings().m_PeriodLength.SetValue(1e30);
+  Settings().m_DatabaseOutputPassword.SetValue("s3cret");
+  Settings().m_DatabaseOutputConnection.SetValue("DSN=r;PWD=s3cret");
   ASSERT_TRUE(WriteLGSETTNG(exportData, Model()));
   EXPECT_EQ(Rows("SELECT count(*) FROM LGSETTNG"), std::to_string(Settings().m_list.GetCount()) + "\n");
   EXPECT_EQ(Rows("SELECT KEYWORD, \"CASE\", TYPE, quote(DOUBLE_VAL), quote(INT_VAL) FROM LGSETTNG WHERE KEYWORD IN "
@@ -248,6 +250,10 @@ TEST_F(LegacyTablesTest, SettingsAreWrittenByTheirType) {
   EXPECT_EQ(Rows("SELECT TYPE, DATE_VAL IS NOT NULL, TEXT_VAL FROM LGSETTNG WHERE KEYWORD IN ('CommonStartDate', "
                  "'DatabaseOutputFormat') ORDER BY KEYWORD"),
             "4|1|NULL\n1|0|Access\n");
+  // Secrets are masked, as in PrSetting.
+  EXPECT_EQ(Rows("SELECT TEXT_VAL FROM LGSETTNG WHERE KEYWORD IN ('DatabaseOutputConnection', "
+                 "'DatabaseOutputPassword') ORDER BY KEYWORD"),
+            "DSN=r;PWD=********\n********\n");
 }
 
 TEST_F(LegacyTablesTest, EconomicCategoriesCountByModelType) {

@@ -2,9 +2,10 @@
 // Test support of the economics side files' fuzz entries: a case made afresh
 // for each input, shaped like the generated model's (plant "A" with the
 // qualities RON and SUL, the streams PRM and DSL, the unit SEV with its
-// process-limit slots; periods "1" to "3" or the single period "A"; LP
-// columns the generated side files name, by their first seven characters), its main model in a folder of the
-// process with empty model tables.
+// process-limit slots; periods "1" to "3" or the single period "A"; the LP
+// columns the generated side files name, by their first seven characters),
+// over one export whose main model lies in a folder of the process with
+// empty model tables.
 
 #include <filesystem>
 #include <fstream>
@@ -24,11 +25,7 @@ namespace econ_fuzz {
 
 class CEconomicsFuzzCase {
  public:
-  explicit CEconomicsFuzzCase(bool multiPeriod) {
-    m_export.m_strHomeDirectory = Home().string();
-    m_export.m_pModel = std::make_unique<CVornModelFile>();
-    m_export.m_pModel->m_strModelName = "M";
-    m_export.m_pModel->m_strModelDir = (Home() / "M").string();
+  explicit CEconomicsFuzzCase(bool multiPeriod) : m_export(Export()) {
     m_solution = std::make_unique<CDbSolution>(&m_export);
     auto dbCase = std::make_unique<CDbCase>(1, &m_export);
     m_case = dbCase.get();
@@ -94,7 +91,19 @@ class CEconomicsFuzzCase {
   }
   static std::string ModelFile(const std::string& name) { return (Home() / "M" / name).string(); }
 
-  CVornDbExportData m_export{nullptr};
+  // The export and its main model, made once per process: a model's settings are many objects.
+  static CVornDbExportData& Export() {
+    static CVornDbExportData exportData(nullptr);
+    if (!exportData.m_pModel) {
+      exportData.m_strHomeDirectory = Home().string();
+      exportData.m_pModel = std::make_unique<CVornModelFile>();
+      exportData.m_pModel->m_strModelName = "M";
+      exportData.m_pModel->m_strModelDir = (Home() / "M").string();
+    }
+    return exportData;
+  }
+
+  CVornDbExportData& m_export;
   std::unique_ptr<CDbSolution> m_solution;
   CDbCase* m_case = nullptr;
   CDbModel* m_model = nullptr;
