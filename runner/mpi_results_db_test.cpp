@@ -422,7 +422,7 @@ TEST_F(MpiResultsDb, DatabaseFailuresFailTheCase) {
       failed.insert(std::atoi(zero.c_str() + at + failedLine.size()));
     EXPECT_FALSE(failed.empty()) << s.name << "\n" << zero << workers;
     for (int c : failed) {
-      EXPECT_NE(workers.find("The results of case " + std::to_string(c) + " were not written"), std::string::npos)
+      EXPECT_NE(workers.find("Case " + std::to_string(c) + " failed: its results were not written"), std::string::npos)
           << s.name << " case " << c << "\n" << workers;
       EXPECT_EQ(workers.find("output time for case " + std::to_string(c) + " is"), std::string::npos)
           << s.name << " case " << c;

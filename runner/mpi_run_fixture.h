@@ -40,6 +40,19 @@ inline int CountOf(const std::string& haystack, const std::string& text) {
   return n;
 }
 
+// Rank zero's account: the lines of its log from the last one that begins "Cases in the list:" to the end.
+inline std::string AccountOf(const std::string& log) {
+  const size_t at = log.rfind("Cases in the list:");
+  if (at == std::string::npos) return "(no account in the log)\n";
+  return log.substr(at);
+}
+
+// Lines of text that begin with prefix.
+inline int CountLinesStartingWith(const std::string& text, const std::string& prefix) {
+  int n = text.rfind(prefix, 0) == 0 ? 1 : 0;
+  return n + CountOf(text, "\n" + prefix);
+}
+
 inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";
 
 // A loopback port nobody listens on (taken from the system, then released).

@@ -21,7 +21,7 @@ class MpiWorker : public MpiRun {
   static std::vector<std::string> CaseLines(const std::string& console, int caseNumber) {
     std::vector<std::string> lines;
     std::istringstream in(console);
-    const std::regex pattern("worker \\d+ case " + std::to_string(caseNumber) + " status (-?\\d+) value \\S+ text (.*)");
+    const std::regex pattern("worker \\d+ case " + std::to_string(caseNumber) + " status (.+) value \\S+ text (.*)");
     std::smatch m;
     for (std::string line; std::getline(in, line);)
       if (std::regex_match(line, m, pattern)) lines.push_back(m[1].str() + " " + m[2].str());
@@ -62,10 +62,13 @@ TEST_F(MpiWorker, EveryCaseReportedOnceAfterItsProgress) {
   for (int c = 1; c <= 7; ++c) {
     const auto lines = CaseLines(out, c);
     ASSERT_EQ(lines.size(), 2u) << "case " << c << "\n" << out;
-    EXPECT_EQ(lines[0], "-999 Solving Case " + std::to_string(c) + lines[0].substr(lines[0].find(" on Processor")));
-    EXPECT_EQ(lines[1], "1 Case " + std::to_string(c) + " solved by the stand-in solver");
+    EXPECT_EQ(lines[0], "progress Solving Case " + std::to_string(c) + lines[0].substr(lines[0].find(" on Processor")));
+    EXPECT_EQ(lines[1], "Optimal Case " + std::to_string(c) + " solved by the stand-in solver");
   }
   EXPECT_EQ(CountOf(out, " EOF"), 3);
+  // The console names the values: a progress message carries none.
+  EXPECT_NE(out.find(" status progress value none text Solving Case 1 on Processor "), std::string::npos) << out;
+  EXPECT_NE(out.find(" case 1 status Optimal value 1001 text "), std::string::npos) << out;
 }
 
 TEST_F(MpiWorker, StopFromTheConsole) {
@@ -80,11 +83,12 @@ TEST_F(MpiWorker, StopFromTheConsole) {
   EXPECT_LT(CountOf(AllWorkerLogs(3), "******* Solved Case"), 10);
   // Every case is either solved or named as not run.
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; never dispatched: "
-                                                    "0; not run after the stop: (\\d+)\\.\n")))
+  ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; not run: (\\d+)\\.\n")))
       << zero;
   EXPECT_EQ(std::stoi(m[1]) + std::stoi(m[2]), 30);
-  EXPECT_NE(zero.find("Cases not run after the stop: "), std::string::npos);
+  EXPECT_NE(zero.find(": the user stopped the run.\n"), std::string::npos);
+  // The terminal shows the account of the stopped run.
+  EXPECT_NE(ReadFile(dir_ / "out.txt").find(AccountOf(zero)), std::string::npos) << ReadFile(dir_ / "out.txt");
 }
 
 TEST_F(MpiWorker, NoListener) {
@@ -99,6 +103,9 @@ TEST_F(MpiWorker, NoListener) {
         << thread << Log(w);
   }
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 6);
+  // Said once on the terminal, and the run goes on.
+  EXPECT_EQ(CountLinesStartingWith(ReadFile(dir_ / "out.txt"), "No desktop application answers at 127.0.0.1 port "), 1)
+      << ReadFile(dir_ / "out.txt");
 }
 
 // The desktop application accepts the links and never reads: each worker's
@@ -145,26 +152,32 @@ TEST_F(MpiWorker, ListenerThatNeverReads) {
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
 }
 
-// Failures on one worker: the worker answers its case as failed, takes no
-// more, and the other workers solve the rest.
+// A failure on one worker: the worker answers its case as failed with its
+// cause, and every other case is solved.
 TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
   struct Scenario {
     const char* outcomes;
     const char* workerLog;  // expected in some worker's log
     int failedCase;
     int solvedLines;  // "Solved Case" lines: a case without report was solved but not output
-    const char* terminal;  // said once on the terminal, or null
+    const char* terminal;  // a line said once on the terminal, or null
+    const char* cause = "";  // of the failed case, in the account
   } scenarios[] = {
-      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7, nullptr},
-      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
-      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
-      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "could not be created"},
+      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7, nullptr, "the case solver could not solve it"},
+      {"3 fail=-2\n", "Case 3 failed: the case solver could not solve it", 3, 7, nullptr,
+       "the case solver could not solve it"},
+      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr,
+       "the case solver gave no report of it"},
+      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr,
+       "the case solver gave no report of it"},
+      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "The case solver of "},
       // A solver that throws: the case alone fails, under the number rank zero sent.
       {"3 throw\n", "Case 3 failed: an exception ended its solve or output: Stand-in solver: case 3 threw", 3, 7,
-       nullptr},
-      {"3 throw=alloc\n", "Case 3 failed: an exception ended its solve or output: std::bad_alloc", 3, 7, nullptr},
+       nullptr, "an exception ended its solve or output: Stand-in solver: case 3 threw"},
+      {"3 throw=alloc\n", "Case 3 failed: an exception ended its solve or output: std::bad_alloc", 3, 7, nullptr,
+       "an exception ended its solve or output: std::bad_alloc"},
       {"3 throw=other\n", "Case 3 failed: an exception ended its solve or output: an exception of unknown type", 3, 7,
-       nullptr},
+       nullptr, "an exception ended its solve or output: an exception of unknown type"},
   };
   for (const Scenario& s : scenarios) {
     fs::remove_all(dir_);
@@ -178,17 +191,16 @@ TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
     if (s.failedCase > 0) {
       EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(s.failedCase)),
                 std::string::npos);
-      EXPECT_NE(zero.find("Failed cases: " + std::to_string(s.failedCase) + ".\n"), std::string::npos) << zero;
+      EXPECT_NE(zero.find("\nFailed: " + std::to_string(s.failedCase) + ": " + s.cause + "\n"), std::string::npos)
+          << zero;
     }
-    EXPECT_NE(zero.find("Cases in the list: 8; solved: 7; failed: 1; never dispatched: 0; not run after the stop: 0."),
-              std::string::npos)
+    EXPECT_NE(zero.find("Cases in the list: 8; solved: 7; failed: 1; not run: 0."), std::string::npos)
         << s.outcomes << zero;
     const std::string terminal = ReadFile(dir_ / "out.txt");
+    EXPECT_NE(terminal.find(AccountOf(zero)), std::string::npos) << terminal;
     if (s.terminal) {
-      EXPECT_EQ(CountOf(terminal, s.terminal), 1) << terminal;
+      EXPECT_EQ(CountLinesStartingWith(terminal, s.terminal), 1) << terminal;
       EXPECT_NE(zero.find("Processor 2 could not start: "), std::string::npos);
-    } else {
-      EXPECT_EQ(terminal, "");
     }
     const std::string workers = AllWorkerLogs(3);
     EXPECT_NE(workers.find(s.workerLog), std::string::npos) << s.outcomes;
@@ -205,11 +217,11 @@ TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
   const std::string out = console.Output();
   const auto two = CaseLines(out, 2);
   ASSERT_EQ(two.size(), 3u) << out;
-  EXPECT_EQ(two[1], "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using PGUESS.");
+  EXPECT_EQ(two[1], "progress Cannot find LOADSOL solution file Solution_1.Fil. Using PGUESS.");
   const auto three = CaseLines(out, 3);
   ASSERT_EQ(three.size(), 3u) << out;
   EXPECT_EQ(three[1],
-            "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using file Solution_2.Fil from Execution dialog.");
+            "progress Cannot find LOADSOL solution file Solution_1.Fil. Using file Solution_2.Fil from Execution dialog.");
   EXPECT_EQ(CaseLines(out, 1).size(), 2u);
 }
 
@@ -268,16 +280,22 @@ TEST_F(MpiWorker, StartFailures) {
     const int rc = Run("ostrel", 3, f.env, Link());
     ASSERT_NE(rc, 124) << "the job hung";
     EXPECT_EQ(rc, 2) << ReadFile(dir_ / "out.txt");
+    // The cause once on a line of its own, then in the account.
     const std::string out = ReadFile(dir_ / "out.txt");
-    EXPECT_EQ(CountOf(out, "\n"), 1) << out;
-    EXPECT_EQ(out.rfind(terminal, 0), 0u) << out;
+    EXPECT_EQ(CountLinesStartingWith(out, terminal), 1) << out;
     const std::string zero = Log(0);
-    EXPECT_EQ(CountOf(zero, "could not start: " + terminal), 2) << zero;
-    EXPECT_NE(zero.find("Cases in the list: 4; "), std::string::npos) << zero;
-    EXPECT_NE(zero.find("; failed: 2; never dispatched: 2; not run after the stop: 0.\nFailed cases: 1, 2.\n"
-                        "Cases never dispatched: 3, 4.\nExit status 2: the run could not start.\n"),
+    EXPECT_EQ(CountLinesStartingWith(zero, "Processor 1 could not start: " + terminal), 1) << zero;
+    EXPECT_EQ(CountLinesStartingWith(zero, "Processor 2 could not start: " + terminal), 1) << zero;
+    const std::string account = AccountOf(zero);
+    const std::string cause = terminal.substr(0, terminal.find_last_not_of('\n') + 1);
+    EXPECT_EQ(account.rfind("Cases in the list: 4; ", 0), 0u) << zero;
+    EXPECT_NE(account.find("; failed: 2; not run: 2.\nFailed: 1, 2: " + cause), std::string::npos) << account;
+    EXPECT_NE(account.find("\nNot run: 3, 4: no worker was left to run them.\nProcessors 1, 2 could not start: " +
+                           cause),
               std::string::npos)
-        << zero;
+        << account;
+    EXPECT_NE(account.find("\nExit status 2: the run could not start.\n"), std::string::npos) << account;
+    EXPECT_NE(out.find(account), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir_ / "Results.Mdb"));
   }
 }
@@ -379,8 +397,8 @@ TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
   EXPECT_EQ(rc, 1) << ReadFile(dir_ / "out.txt");
   const std::string zero = Log(0);
   EXPECT_NE(zero.find("Processing failed on the Slave side for Case: 2 "), std::string::npos) << zero;
-  EXPECT_NE(zero.find("Cases in the list: 4; written: 3; failed: 1; never dispatched: 0; not run after the stop: 0.\n"
-                      "Failed cases: 2.\n"),
+  EXPECT_NE(zero.find("Cases in the list: 4; written: 3; failed: 1; not run: 0.\n"
+                      "Failed: 2: an exception ended its solve or output: std::bad_alloc\n"),
             std::string::npos)
       << zero;
   EXPECT_NE(AllWorkerLogs(2).find("Case 2 failed: an exception ended its solve or output: std::bad_alloc"),
