@@ -119,8 +119,8 @@ struct CDaoCell {
 struct CDaoInsert;
 
 // How a statement waits for a lock that another connection holds (a writer
-// of another process, or another program): process-wide, for every database
-// opened after it is set. Without stopRequested a wait ends after
+// of another process, or another program): process-wide, for every open
+// database. Without stopRequested a wait ends after
 // CDaoDatabase::kBusyTimeoutMillis; with it a wait lasts until the lock is
 // free or stopRequested answers true (the statement then fails as busy).
 struct CDaoLockWait {
@@ -222,7 +222,7 @@ class CDaoDatabase {
 
   // Tests open files through this SQLite VFS (fault injection); empty: the default.
   static void SetVfsForTesting(const std::string& vfsName);
-  // How the databases opened from now on wait for another connection's lock.
+  // How the databases wait for another connection's lock from now on.
   static void SetLockWait(const CDaoLockWait& wait);
 
  private:

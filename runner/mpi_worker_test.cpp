@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <regex>
 #include <thread>
 
@@ -414,6 +415,251 @@ TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "1,3,4");
   sqlite3_finalize(stmt);
   sqlite3_close(db);
+}
+
+// The rows of a query on the results database, one line each, "NULL" for a null; the error when it fails.
+std::string Rows(const fs::path& database, const std::string& sql) {
+  sqlite3* db = nullptr;
+  std::string text;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "cannot open " + database.string();
+  }
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    text = std::string("error: ") + sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      const unsigned char* value = sqlite3_column_text(stmt, 0);
+      text += std::string(value ? reinterpret_cast<const char*>(value) : "NULL") + "\n";
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return text;
+}
+
+class MpiWorkerResults : public MpiWorker {
+ protected:
+  // A run directory that is also the model's directory, with cases 1..count in the list and the case set.
+  void MakeCaseSet(int count, const std::string& outcomes) {
+    CaseList(Cases("A", 1, count));
+    Outcomes(outcomes);
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 12.0}};
+    solution.Save((dir_ / "Solution.Fil").string());
+    std::vector<ExportConfigFixture::Case> cases;
+    for (int c = 1; c <= count; ++c) cases.push_back({c, "case " + std::to_string(c), {}});
+    ExportConfigFixture config = ResultsConfig(cases);
+    ASSERT_TRUE(config.WriteModel());
+    ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+  }
+  fs::path Database() const { return dir_ / "Results.Mdb"; }
+  std::string Terminal() const { return ReadFile(dir_ / "out.txt"); }
+
+  // Holds the results file as another program would: a new file, locked for writing.
+  sqlite3* LockResultsFile() const {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Outside (a INTEGER); BEGIN EXCLUSIVE;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    return db;
+  }
+  // Waits, at most a minute, until the terminal shows text; whether it did.
+  bool WaitForTerminal(const std::string& text) const {
+    for (int i = 0; i < 1200; ++i) {
+      if (Terminal().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+};
+
+constexpr const char* kWaitLine = " waits for the results database ";
+
+// The process whose parent is pid, or -1.
+pid_t ChildOf(pid_t pid) {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    // "pid (command) state ppid ...": the command may hold blanks, so read after its closing parenthesis.
+    const std::string stat = ReadFile(entry.path() / "stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    pid_t parent = -1;
+    rest >> state >> parent;
+    if (parent == pid) return static_cast<pid_t>(std::stol(name));
+  }
+  return -1;
+}
+
+// Three cases that fail each in its own way (the solve, a damaged report, an exception) cost only themselves:
+// the 17 others are written, the account names each failure's cause and the infeasible case, the terminal
+// shows progress while the run goes on, and the run ends 1.
+TEST_F(MpiWorkerResults, ThreeFailedCasesCostOnlyThemselves) {
+  MakeCaseSet(20, "* time=0.05\n4 fail\n5 badreport\n6 throw\n7 status=5\n");
+  const int rc = Run("ostrel", 4, "OSTREL_PROGRESS_SECONDS=0.1", Link());
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 1) << Terminal();
+  EXPECT_EQ(Rows(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+            "1,2,3,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n");
+
+  const std::string account = AccountOf(Log(0));
+  EXPECT_TRUE(std::regex_search(account, std::regex("^Cases in the list: 20; written: 17; failed: 3; not run: 0\\.\n"
+                                                    "Failed: 4: the case solver could not solve it\n"
+                                                    "Failed: 5: its report \\(\\d+ bytes\\) holds no status object\n"
+                                                    "Failed: 6: an exception ended its solve or output: Stand-in "
+                                                    "solver: case 6 threw\n")))
+      << account;
+  EXPECT_NE(account.find("\nNot optimal: Infeasible: 7.\nResults database: " + Database().string() +
+                         "\nExit status 1: not every case in the list was written.\n"),
+            std::string::npos)
+      << account;
+  const std::string terminal = Terminal();
+  EXPECT_NE(terminal.find(account), std::string::npos) << terminal;
+
+  // Progress lines while the run goes on: one line each, nothing that moves a cursor.
+  const std::regex progress("Progress: \\d+ of 20 cases done, written: \\d+, failed: \\d+; (time left not known yet|"
+                            "\\d+\\.\\d\\d cases/s, about \\d+ (s|min) left)\\.");
+  int progressLines = 0;
+  std::istringstream lines(terminal);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("Progress:", 0) != 0) continue;
+    ++progressLines;
+    EXPECT_TRUE(std::regex_match(line, progress)) << line;
+  }
+  EXPECT_GE(progressLines, 1) << terminal;
+  EXPECT_EQ(terminal.find_first_of("\r\x1b"), std::string::npos);
+}
+
+// A case whose write fails finishes the rest of its work: its status file says it failed, and the solver's
+// files of the case are removed; the next case is written.
+TEST_F(MpiWorkerResults, AFailedWriteFinishesTheCase) {
+  MakeCaseSet(2, "* statusfile=Status%d.xml\n");
+  for (int c : {1, 2}) {
+    fs::create_directories(dir_ / "SolverOutput" / std::to_string(c));
+    std::ofstream(dir_ / "SolverOutput" / std::to_string(c) / ("Solution_" + std::to_string(c) + ".Fil")) << "s";
+    std::ofstream(dir_ / "SolverOutput" / std::to_string(c) / ("penalty_" + std::to_string(c) + ".dat")) << "p";
+  }
+  // The worker's 30th write step fails, inside its first case.
+  const std::string env = "OSTREL_SQLITE_FAIL_AT=30 OSTREL_SQLITE_FAIL_RANK=1 LD_PRELOAD=" +
+                          std::string(OSTREL_BINARY_DIR) + "/platform/libsqlite_fault_preload.so";
+  const int rc = Run("ostrel", 2, env, "3 0 127.0.0.1 " + std::to_string(FreePort()));
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 1) << Terminal();
+  EXPECT_EQ(Rows(Database(), "SELECT CaseID FROM PrCase"), "2\n");
+  EXPECT_NE(Log(1).find("Case 1 failed: its results were not written to the results database: "), std::string::npos)
+      << Log(1);
+  EXPECT_EQ(CountOf(Log(1), "SQL Server: Cleanup completed"), 2);
+  for (int c : {1, 2}) {
+    EXPECT_FALSE(fs::exists(dir_ / ("Solution_" + std::to_string(c) + ".Fil"))) << c;
+    EXPECT_FALSE(fs::exists(dir_ / ("penalty_" + std::to_string(c) + ".dat"))) << c;
+  }
+  EXPECT_NE(ReadFile(dir_ / "Status1.xml").find("<case id = \"1\">"), std::string::npos);
+  EXPECT_NE(ReadFile(dir_ / "Status1.xml").find("<solutionStatus> -1 </solutionStatus>"), std::string::npos)
+      << ReadFile(dir_ / "Status1.xml");
+  EXPECT_NE(ReadFile(dir_ / "Status2.xml").find("<solutionStatus> 0 </solutionStatus>"), std::string::npos);
+  EXPECT_NE(AccountOf(Log(0)).find("\nFailed: 1: its results were not written to the results database: "),
+            std::string::npos)
+      << Log(0);
+}
+
+// Another program holding the results file is waited out: the wait is said on the terminal and in the log,
+// and once the program lets go (only after the line is seen) every case is written.
+TEST_F(MpiWorkerResults, AnOutsideLockIsWaitedOut) {
+  MakeCaseSet(4, "* time=0.01\n");
+  sqlite3* outside = LockResultsFile();
+  int rc = -1;
+  std::thread job([&] { rc = Run("ostrel", 3, "OSTREL_LOCK_NOTICE_SECONDS=1", Link()); });
+  const bool said = WaitForTerminal(kWaitLine);
+  sqlite3_exec(outside, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(outside);
+  job.join();
+  EXPECT_TRUE(said) << Terminal();
+  EXPECT_EQ(rc, 0) << Terminal();
+  EXPECT_EQ(Rows(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+            "1,2,3,4\n");
+  EXPECT_NE(AllWorkerLogs(2).find(kWaitLine), std::string::npos);
+  EXPECT_TRUE(std::regex_search(Terminal(), std::regex("\nCase \\d on Processor \\d waits for the results database " +
+                                                       Database().string() +
+                                                       ": another program holds it locked \\(\\d+ s so far\\)\\.")))
+      << Terminal();
+}
+
+// Ctrl-C while a case waits for another program's lock: the wait ends, no case is written and every one is
+// named not run, on the terminal as in the log, and the job ends with 128 + SIGINT.
+TEST_F(MpiWorkerResults, AStopSignalEndsTheWaitAndTheRun) {
+  MakeCaseSet(4, "* time=0.01\n");
+  sqlite3* outside = LockResultsFile();
+  // The job under a hard timeout, which passes the signal on to mpiexec.
+  const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
+  std::vector<std::string> args = {"/usr/bin/timeout", "-k", "5", "60", kMpiexec, "-n", "3", bin, "x",
+                                    dir_.string(), "cases.txt", "2", "0", "127.0.0.1", std::to_string(FreePort())};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env = {"OSTREL_LOCK_NOTICE_SECONDS=1"};
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  const bool said = WaitForTerminal(kWaitLine);
+  // Ctrl-C reaches mpiexec once (timeout would pass a signal on twice, which mpiexec takes as an abort).
+  const pid_t mpiexec = ChildOf(pid);
+  EXPECT_GT(mpiexec, 0);
+  ::kill(mpiexec > 0 ? mpiexec : pid, SIGINT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  sqlite3_exec(outside, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(outside);
+  EXPECT_TRUE(said) << Terminal();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << Terminal();
+
+  const std::string account = AccountOf(Log(0));
+  EXPECT_EQ(account.rfind("Cases in the list: 4; written: 0; failed: 0; not run: 4.\n"
+                          "Not run: 1, 2, 3, 4: the run was stopped by SIGINT.\n",
+                          0),
+            0u)
+      << account;
+  EXPECT_NE(account.find("\nExit status 130: the run was stopped by SIGINT; not every case in the list was written.\n"),
+            std::string::npos)
+      << account;
+  EXPECT_NE(Terminal().find(account), std::string::npos) << Terminal();
+  EXPECT_EQ(Rows(Database(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrCase'"), "0\n");
+}
+
+// The desktop application's host may be a name: it is looked up; a name that cannot be found is said once and
+// the run goes on without the link.
+TEST_F(MpiWorker, HostNamesAreLookedUp) {
+  CaseList(Cases("A", 1, 4));
+  {
+    ConsoleProcess console(dir_, {"--workers", "2"});
+    ASSERT_GT(console.Port(), 0);
+    ASSERT_EQ(Run("ostrel", 3, "", "2 0 localhost " + std::to_string(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+    EXPECT_EQ(console.Wait(), 0);
+    for (int c = 1; c <= 4; ++c) EXPECT_EQ(CaseLines(console.Output(), c).size(), 2u) << c;
+  }
+  ASSERT_EQ(Run("ostrel", 3, "", "2 0 no-such-host.invalid 1"), 0) << ReadFile(dir_ / "out.txt");
+  const std::string terminal = ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountLinesStartingWith(terminal, "The host of the desktop application \"no-such-host.invalid\" is not a "
+                                             "dotted address and cannot be found ("),
+            1)
+      << terminal;
+  EXPECT_EQ(terminal.find("No desktop application answers"), std::string::npos) << terminal;
+  EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
 }
 
 }  // namespace
