@@ -22,6 +22,8 @@
 
 #include <csignal>
 
+#include <sqlite3.h>
+
 #include "runner/case_data.h"
 
 namespace fs = std::filesystem;
@@ -51,6 +53,31 @@ inline std::string AccountOf(const std::string& log) {
 inline int CountLinesStartingWith(const std::string& text, const std::string& prefix) {
   int n = text.rfind(prefix, 0) == 0 ? 1 : 0;
   return n + CountOf(text, "\n" + prefix);
+}
+
+// Rows of a query, one line each, columns joined by "|".
+inline std::string Query(const fs::path& database, const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "cannot open " + database.string();
+  }
+  std::string text;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    text = std::string("error: ") + sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+        const unsigned char* value = sqlite3_column_text(stmt, c);
+        text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
+      }
+      text += "\n";
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return text;
 }
 
 inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";

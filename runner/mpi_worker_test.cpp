@@ -417,28 +417,6 @@ TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
   sqlite3_close(db);
 }
 
-// The rows of a query on the results database, one line each, "NULL" for a null; the error when it fails.
-std::string Rows(const fs::path& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  std::string text;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return "cannot open " + database.string();
-  }
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    text = std::string("error: ") + sqlite3_errmsg(db);
-  } else {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      const unsigned char* value = sqlite3_column_text(stmt, 0);
-      text += std::string(value ? reinterpret_cast<const char*>(value) : "NULL") + "\n";
-    }
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return text;
-}
-
 class MpiWorkerResults : public MpiWorker {
  protected:
   // A run directory that is also the model's directory, with cases 1..count in the list and the case set.
@@ -504,7 +482,7 @@ TEST_F(MpiWorkerResults, ThreeFailedCasesCostOnlyThemselves) {
   const int rc = Run("ostrel", 4, "OSTREL_PROGRESS_SECONDS=0.1", Link());
   ASSERT_NE(rc, 124) << "the job hung";
   EXPECT_EQ(rc, 1) << Terminal();
-  EXPECT_EQ(Rows(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+  EXPECT_EQ(Query(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
             "1,2,3,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n");
 
   const std::string account = AccountOf(Log(0));
@@ -550,7 +528,7 @@ TEST_F(MpiWorkerResults, AFailedWriteFinishesTheCase) {
   const int rc = Run("ostrel", 2, env, "3 0 127.0.0.1 " + std::to_string(FreePort()));
   ASSERT_NE(rc, 124) << "the job hung";
   EXPECT_EQ(rc, 1) << Terminal();
-  EXPECT_EQ(Rows(Database(), "SELECT CaseID FROM PrCase"), "2\n");
+  EXPECT_EQ(Query(Database(), "SELECT CaseID FROM PrCase"), "2\n");
   EXPECT_NE(Log(1).find("Case 1 failed: its results were not written to the results database: "), std::string::npos)
       << Log(1);
   EXPECT_EQ(CountOf(Log(1), "SQL Server: Cleanup completed"), 2);
@@ -580,7 +558,7 @@ TEST_F(MpiWorkerResults, AnOutsideLockIsWaitedOut) {
   job.join();
   EXPECT_TRUE(said) << Terminal();
   EXPECT_EQ(rc, 0) << Terminal();
-  EXPECT_EQ(Rows(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+  EXPECT_EQ(Query(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
             "1,2,3,4\n");
   EXPECT_NE(AllWorkerLogs(2).find(kWaitLine), std::string::npos);
   EXPECT_TRUE(std::regex_search(Terminal(), std::regex("\nCase \\d on Processor \\d waits for the results database " +
@@ -638,7 +616,7 @@ TEST_F(MpiWorkerResults, AStopSignalEndsTheWaitAndTheRun) {
             std::string::npos)
       << account;
   EXPECT_NE(Terminal().find(account), std::string::npos) << Terminal();
-  EXPECT_EQ(Rows(Database(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrCase'"), "0\n");
+  EXPECT_EQ(Query(Database(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrCase'"), "0\n");
 }
 
 // The desktop application's host may be a name: it is looked up; a name that cannot be found is said once and

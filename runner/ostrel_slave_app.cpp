@@ -19,14 +19,14 @@
 
 #include "caseset/config/assembled_case.h"
 #include "dbdrivers/access/access_result_database.h"
-#include "platform/connection_string.h"
-#include "platform/dao.h"
-#include "tableio/db/db_connect_info.h"
 #include "foundation/registry.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/connection_string.h"
+#include "platform/dao.h"
 #include "runner/runner_messages.h"
 #include "standins/file_name_manager.h"
 #include "standins/nimbo_parallel_solve_data.h"
+#include "tableio/db/db_connect_info.h"
 
 namespace {
 
