@@ -1,9 +1,11 @@
 #include "tools/model_generator/model_generator.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
@@ -71,6 +73,31 @@ TEST_F(GeneratedRun, ModelTablesAndWorksheetsReadBack) {
     ASSERT_TRUE(ReadFilTable(data, "SUBMODS", &model, &table, true));
     EXPECT_EQ(table.GetRowCount(), dims.m_nSubmodelCount);
     fs::remove_all(m_dir);
+  }
+}
+
+// The demo case writer prints its usage for --help or an option it does not
+// know, and makes no run directory named after the option.
+TEST_F(GeneratedRun, MakeDemoCasesUsage) {
+  fs::create_directories(m_dir);
+  const std::string bin = std::string(OSTREL_BINARY_DIR) + "/tools/make_demo_cases";
+  struct Call {
+    const char* args;
+    int status;
+    const char* stream;  // where the usage goes
+  } calls[] = {{"--help", 0, "out.txt"}, {"run -h", 0, "out.txt"}, {"--bogus", 2, "err.txt"},
+               {"run 5 --bogus", 2, "err.txt"}};
+  for (const Call& c : calls) {
+    SCOPED_TRACE(c.args);
+    const std::string cmd = "cd " + m_dir.string() + " && " + bin + " " + c.args + " > out.txt 2> err.txt";
+    const int rc = std::system(cmd.c_str());
+    ASSERT_TRUE(WIFEXITED(rc));
+    EXPECT_EQ(WEXITSTATUS(rc), c.status);
+    std::ifstream in(m_dir / c.stream);
+    std::string first;
+    std::getline(in, first);
+    EXPECT_EQ(first.rfind("usage: make_demo_cases RUNDIR", 0), 0u) << first;
+    for (const char* made : {"--help", "-h", "--bogus", "run"}) EXPECT_FALSE(fs::exists(m_dir / made)) << made;
   }
 }
 
