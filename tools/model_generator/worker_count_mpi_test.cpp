@@ -138,9 +138,10 @@ class MpiWorkerCount : public MpiRun {
       ADD_FAILURE() << error;
       return {};
     }
-    plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+    // The private server is started only for a run that writes to it.
+    const auto serverPort = [] { return plat::testing::PgTestServer::Shared().Port(); };
     if (!serverDatabase.empty() &&
-        !model_gen_testing::SendResultsToServer(dir_, options, server.Port(), serverDatabase)) {
+        !model_gen_testing::SendResultsToServer(dir_, options, serverPort(), serverDatabase)) {
       ADD_FAILURE() << "cannot save the main model";
       return {};
     }
@@ -149,11 +150,16 @@ class MpiWorkerCount : public MpiRun {
     Outcomes(workers == 1 ? "* time=0.001\n" : "* time=0.001\n1 after=Written2.xml\n2 statusfile=Written%d.xml\n");
     const int rc = Run("ostrel", workers + 1, serverDatabase.empty() ? "" : "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL",
                        Link(), 240);
-    EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
+    // A failed run says why in a worker's log: every log goes into the message.
+    const auto logs = [&] {
+      std::string text = "The job's output:\n" + ReadFile(dir_ / "out.txt") + "\nRank zero's log:\n" + Log(0);
+      for (int w = 1; w <= workers; ++w) text += "\nThe log of worker " + std::to_string(w) + ":\n" + Log(w);
+      return text;
+    };
+    EXPECT_EQ(rc, 0) << logs();
     EXPECT_NE(Log(0).find("Cases in the list: 12; written: 12; failed: 0;"), std::string::npos)
-        << Log(0) << "\nThe first worker's log:\n"
-        << Log(1);
-    return serverDatabase.empty() ? Contents(dir_ / "Results.Mdb") : ServerContents(server.Port(), serverDatabase);
+        << (rc == 0 ? logs() : AccountOf(Log(0)));
+    return serverDatabase.empty() ? Contents(dir_ / "Results.Mdb") : ServerContents(serverPort(), serverDatabase);
   }
 };
 
@@ -166,7 +172,10 @@ TEST_F(MpiWorkerCount, TheResultsAreTheSameOnOneWorkerAndOnFour) {
                        Kind{ModelKind::kGlobal, false}, Kind{ModelKind::kGlobal, true}}) {
     SCOPED_TRACE("model kind " + std::to_string(static_cast<int>(k.kind)) + (k.nimbo ? ", nonlinear mode" : ""));
     const std::string one = RunOn(k.kind, k.nimbo, 1);
+    // A failed run's directory (its logs and output) is kept: the next run would replace it.
+    ASSERT_FALSE(HasFailure()) << "the run's files are in " << dir_;
     const std::string four = RunOn(k.kind, k.nimbo, 4);
+    ASSERT_FALSE(HasFailure()) << "the run's files are in " << dir_;
     ASSERT_FALSE(one.empty());
     EXPECT_TRUE(one == four) << FirstDifference(one, four);
   }
@@ -195,7 +204,9 @@ TEST_F(MpiWorkerCount, TheServersResultsAreTheSameOnOneWorkerAndOnFour) {
                        Kind{ModelKind::kGlobal, false}, Kind{ModelKind::kGlobal, true}}) {
     SCOPED_TRACE("model kind " + std::to_string(static_cast<int>(k.kind)) + (k.nimbo ? ", nonlinear mode" : ""));
     const std::string one = RunOn(k.kind, k.nimbo, 1, newDatabase());
+    ASSERT_FALSE(HasFailure()) << "the run's files are in " << dir_;
     const std::string four = RunOn(k.kind, k.nimbo, 4, newDatabase());
+    ASSERT_FALSE(HasFailure()) << "the run's files are in " << dir_;
     ASSERT_FALSE(one.empty());
     EXPECT_TRUE(one == four) << FirstDifference(one, four);
   }
