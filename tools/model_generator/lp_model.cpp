@@ -65,7 +65,7 @@ struct CSolverAnswer {
   LpSolution::Status status = LpSolution::Status::kStopped;
   double objective = 0.0;
   int iterations = 0;
-  std::vector<double> x, d, a, y;
+  std::vector<double> x, d, y;
   std::vector<bool> columnBasic, rowBasic;
 };
 
@@ -88,12 +88,10 @@ CSolverAnswer Maximise(const CSolverProblem& problem) {
   const int columns = problem.Columns(), rows = problem.Rows();
   const double* x = Clp_getColSolution(model.get());
   const double* d = Clp_getReducedCost(model.get());
-  const double* a = Clp_getRowActivity(model.get());
   const double* y = Clp_getRowPrice(model.get());
   constexpr int kBasic = 1;
   answer.x.assign(x, x + columns);
   answer.d.assign(d, d + columns);
-  answer.a.assign(a, a + rows);
   answer.y.assign(y, y + rows);
   for (int c = 0; c < columns; ++c) answer.columnBasic.push_back(Clp_getColumnStatus(model.get(), c) == kBasic);
   for (int r = 0; r < rows; ++r) answer.rowBasic.push_back(Clp_getRowStatus(model.get(), r) == kBasic);
