@@ -8,6 +8,7 @@
 #include <fstream>
 #include <thread>
 
+#include "foundation/string_utils.h"
 #include "runner/runner_messages.h"
 
 COstrelRankZeroApp::COstrelRankZeroApp(int logLevel, int processCount) : m_nProcessCount(processCount) {
@@ -105,7 +106,7 @@ void COstrelRankZeroApp::TakeStartFailure(int w) {
   ++m_nStartFailures;
   LogF(-1, "Processor %d could not start: %s", w, text);
   // Workers that fail alike say it once on the terminal.
-  if (m_startFailures.insert(text).second) std::fprintf(stderr, "%s\n", text);
+  if (m_startFailures.insert(text).second) std::fprintf(stderr, "%s\n", EscapeNonPrintable(text).c_str());
 }
 
 COstrelRankZeroApp::EReply COstrelRankZeroApp::TakeReply(int w, int& g) {
