@@ -4,8 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
+#include "foundation/input_failure.h"
 #include "foundation/path_utils.h"
+#include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
@@ -22,6 +25,12 @@ bool StartsWith(const std::string& line, const char* word) { return line.rfind(w
 std::string Field(const std::string& line, std::size_t first, std::size_t last) {
   if (line.size() < first) return "";
   return line.substr(first - 1, last - first + 1);
+}
+
+// A flow file that is there but damaged fails the case: its links would go missing from the tables.
+bool FailFlowFile(const std::string& path, const std::string& what) {
+  NoteInputFailure("the flow file " + path + " is damaged: " + what);
+  return false;
 }
 
 // The period code of a header: the character one place after the word.
@@ -62,12 +71,26 @@ bool WriteLGLINKS(CVornDbExportData& exportData, CVornModelFile& model, bool uti
   exportData.GetCurrentCase(caseNumber, title);
   const std::string wanted = utility ? "UTLINKS" : "LINKS";
   const std::string other = utility ? "LINKS" : "UTLINKS";
-  std::ifstream file(path);
+  std::string text;
+  {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    if (file.bad()) return FailFlowFile(path, "it cannot be read");
+    text = bytes.str();
+  }
+  // The solver ends every line of the file: a last line without its end was cut short.
+  if (!text.empty() && text.back() != '\n') return FailFlowFile(path, "its last line is cut short");
+  std::istringstream file(text);
   std::string line;
   bool inside = false;
   std::string period;
+  int lineNumber = 0;
   while (std::getline(file, line)) {
+    ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!IsPrintableAscii(line))
+      return FailFlowFile(path, "line " + std::to_string(lineNumber) + " holds bytes that are no characters");
     if (line.empty() || line[0] == '*') continue;
     bool keyword = false;
     for (const char* word : kKeywords) keyword = keyword || StartsWith(line, word);
