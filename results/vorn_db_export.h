@@ -47,8 +47,8 @@ class CVornDbExport : public CVornDbExportData {
   bool ExportTrancol(int caseNumber, int unused, int flag);
 
   // Opens the SQL Server output once per process and names the export log
-  // of the case.
-  void InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+  // of the case; false, with the failure noted, for a refused connection string.
+  bool InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;

@@ -48,11 +48,32 @@ bool IsWholeNumber(std::string_view word) {
 
 std::string LineCount(int n) { return n == 1 ? "1 line" : std::to_string(n) + " lines"; }
 
+// The longest part of a line kept: one more than a line read whole, so that a longer one shows.
+constexpr size_t kKeptLineLength = CCaseSchedule::kMaxLineLength + 1;
+
+// std::getline that keeps at most limit characters of the line and reads past the rest, so a line of any
+// length costs no more memory than that. False at the end of the input.
+bool GetBoundedLine(std::istream& in, std::string& line, size_t limit) {
+  line.clear();
+  const std::istream::sentry ready(in, true);
+  if (!ready) return false;
+  std::streambuf& buffer = *in.rdbuf();
+  for (bool any = false;; any = true) {
+    const std::streambuf::int_type c = buffer.sbumpc();
+    if (std::streambuf::traits_type::eq_int_type(c, std::streambuf::traits_type::eof())) {
+      in.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
+      return any;
+    }
+    if (c == '\n') return true;
+    if (line.size() < limit) line.push_back(std::streambuf::traits_type::to_char_type(c));
+  }
+}
+
 // Reads what is left of the list: how many lines, and how many of them hold more than blanks.
 std::pair<int, int> CountRest(std::istream& in) {
   int lines = 0;
   int filled = 0;
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line; GetBoundedLine(in, line, kKeptLineLength);) {
     ++lines;
     if (line.find_first_not_of(" \t\r\f\v") != std::string::npos) ++filled;
   }
@@ -88,7 +109,7 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
 
   std::string line;
   int lineNumber = 0;
-  while (std::getline(in, line)) {
+  while (GetBoundedLine(in, line, kKeptLineLength)) {
     ++lineNumber;
     bool cut = false;
     if (line.size() > kMaxLineLength) {

@@ -2,8 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
 #include <map>
 #include <sstream>
+#include <streambuf>
 
 #include "runner/case_account.h"
 
@@ -87,6 +94,66 @@ TEST(CaseListTest, Parsing) {
     EXPECT_EQ(p.schedule.m_nRefusedLines, c.refused);
     EXPECT_EQ(p.schedule.m_nUnreadLines, c.unread);
   }
+}
+
+// A list of one overlong line and then more, made as it is read: nothing holds the line whole.
+class LongLineBuffer : public std::streambuf {
+ public:
+  LongLineBuffer(std::string head, std::size_t repeated, std::string tail)
+      : m_head(std::move(head)), m_repeated(repeated), m_tail(std::move(tail)), m_chunk(1 << 16, 'x') {}
+
+ protected:
+  int_type underflow() override {
+    if (!m_head.empty()) {
+      m_current.swap(m_head);
+      m_head.clear();
+    } else if (m_repeated > 0) {
+      m_current.assign(m_chunk, 0, std::min(m_repeated, m_chunk.size()));
+      m_repeated -= m_current.size();
+    } else if (!m_tail.empty()) {
+      m_current.swap(m_tail);
+      m_tail.clear();
+    } else {
+      return traits_type::eof();
+    }
+    setg(m_current.data(), m_current.data(), m_current.data() + m_current.size());
+    return traits_type::to_int_type(m_current[0]);
+  }
+
+ private:
+  std::string m_head;
+  std::size_t m_repeated;
+  std::string m_tail;
+  std::string m_chunk;
+  std::string m_current;
+};
+
+// The process's address space in bytes.
+[[maybe_unused]] std::size_t AddressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  std::size_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+}
+
+// A line of any length costs no more memory than the part of it that is kept: a list whose first line
+// is far longer than the room left in the address space is read, and its end counted.
+TEST(CaseListTest, AnOverlongLineIsReadInBoundedMemory) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers reserve address space of their own";
+#else
+  const auto readUnderTheLimit = [] {
+    constexpr std::size_t kLineLength = std::size_t{256} << 20;
+    const rlimit limit{AddressSpaceInUse() + (std::size_t{64} << 20), RLIM_INFINITY};
+    ::setrlimit(RLIMIT_AS, &limit);
+    LongLineBuffer buffer("1 ", kLineLength, "\n2 A\n3 A\n");
+    std::istream in(&buffer);
+    CCaseSchedule schedule;
+    schedule.ReadCaseList(in, [](int, const std::string&) {});
+    std::exit(schedule.m_nCaseCount == 1 && schedule.m_nUnreadLines == 2 ? 0 : 3);
+  };
+  EXPECT_EXIT(readUnderTheLimit(), ::testing::ExitedWithCode(0), "");
+#endif
 }
 
 TEST(CaseListTest, ValuesAndMissingWords) {

@@ -7,12 +7,14 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <set>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "caseset/config/export_config_fixture.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/testing/load_marker.h"
 #include "platform/testing/pg_test_server.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "writers/schema/result_schema.h"
@@ -76,9 +78,6 @@ std::string PgQuery(int port, const std::string& database, const std::string& sq
   return text;
 }
 
-// The arguments after the case list: log level 1 and a dead link to the main application.
-std::string Args() { return "1 0 127.0.0.1 " + std::to_string(FreePort()); }
-
 class MpiResultsDb : public MpiRun {
  protected:
   struct CaseSet {
@@ -88,6 +87,8 @@ class MpiResultsDb : public MpiRun {
     int first = 1;                 // the cases are first .. first + count - 1
     std::string serverConnection;  // not empty: the results go to this SQL Server connection
     std::string solveTime = "0";
+    std::string outcomes;          // more lines of the stand-in solver's outcome file
+    std::map<int, std::vector<std::pair<std::string, std::string>>> texts;  // a case's text settings
   };
 
   // A case set whose model lives in modelDir; the model's results database is
@@ -98,7 +99,7 @@ class MpiResultsDb : public MpiRun {
     fs::create_directories(model);
     fs::create_directories(run);
     std::ofstream(run / "cases.txt", std::ios::binary) << Cases(set.first, set.first + set.count - 1);
-    std::ofstream(run / "SolverOutcomes.txt", std::ios::binary) << "* time=" << set.solveTime << "\n";
+    std::ofstream(run / "SolverOutcomes.txt", std::ios::binary) << "* time=" << set.solveTime << "\n" << set.outcomes;
     solution_file_testing::Writer solution(false, 9);
     solution.rows = {{"OBJFN", 2, 1000.0}};
     solution.columns = {{"BUYCRD", 2, 100.0, 10.0}};
@@ -108,8 +109,10 @@ class MpiResultsDb : public MpiRun {
     config.modelDirectory = model.string();
     config.databaseDirectory = model.string();
     config.databaseDescription = "Results";
-    for (int c = set.first; c < set.first + set.count; ++c)
+    for (int c = set.first; c < set.first + set.count; ++c) {
       config.cases.push_back({c, "Case " + std::to_string(c), {}});
+      if (const auto texts = set.texts.find(c); texts != set.texts.end()) config.cases.back().texts = texts->second;
+    }
     if (set.serverConnection.empty()) {
       ASSERT_TRUE(config.WriteModel());
     } else {
@@ -151,6 +154,8 @@ class MpiResultsDb : public MpiRun {
   }
 
   std::string Out() const { return ReadFile(dir_ / "out.txt"); }
+  // The arguments after the case list: log level 1 and a dead link to the main application.
+  std::string Args() const { return "1 0 127.0.0.1 " + std::to_string(DeadPortNumber()); }
 };
 
 // A few hundred cases of no solve time on five workers into a new database,
@@ -163,7 +168,7 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnce) {
     fs::create_directories(dir_);
     MakeCaseSet(kCases);
     const int processes = run < 3 ? 6 : 2;
-    ASSERT_EQ(Run("ostrel", processes, "", "1 0 127.0.0.1 " + std::to_string(FreePort()), 120), 0) << Out();
+    ASSERT_EQ(Run("ostrel", processes, "", Args(), 120), 0) << Out();
     EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
     const fs::path db = dir_ / "Results.Mdb";
     EXPECT_EQ(Query(db, "SELECT count(*), count(DISTINCT CaseID), min(CaseID), max(CaseID) FROM PrCase"),
@@ -299,13 +304,21 @@ TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
     text.replace(text.find(at), at.size(), at + "<DeleteTables>1</DeleteTables>");
     std::ofstream(config, std::ios::binary) << text;
   }
-  a.solveTime = "0.2";
-  MakeCaseSet(a);  // a new run of the first directory: its configuration is written again
+  // A new run of the first directory (its configuration is written again) that cannot end before the
+  // third job has: its last case waits for the file "release", made once the third job is over.
+  a.outcomes = "60 after=release\n";
+  MakeCaseSet(a);
   {
     std::thread first([&] { statusA = RunIn(a.runDir, 3, Args()); });
-    // The third job starts once the first one has recorded its run.
-    for (int i = 0; i < 1000 && Query(db, "SELECT count(*) FROM OstrelRuns") != "3\n"; ++i) ::usleep(10000);
+    // The third job starts once the first one has recorded its run (a bound against a hang only).
+    bool recorded = false;
+    for (int i = 0; i < 12000 && !recorded; ++i) {
+      recorded = Query(db, "SELECT count(*) FROM OstrelRuns") == "3\n";
+      if (!recorded) ::usleep(10000);
+    }
+    EXPECT_TRUE(recorded) << "the first job's new run was not recorded";
     statusB = RunIn(c.runDir, 3, Args());
+    std::ofstream(a.runDir / "release") << "";
     first.join();
   }
   EXPECT_EQ(statusA, 0) << ReadFile(a.runDir / "out.txt");
@@ -326,16 +339,30 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
   CaseSet set;
   set.count = 20;
   set.modelDir = dir_ / "Model";
-  set.solveTime = "0.25";
+  // Both jobs read this outcome file: no case of either ends before the file "release" exists, which is
+  // made once the second job has come second to a log, so the jobs overlap however slowly they start.
+  set.solveTime = "0.01 after=release";
   MakeCaseSet(set);
   const fs::path second = dir_ / "second";
   fs::create_directories(second);
   int statusA = -1, statusB = -1;
   {
     std::thread first([&] { statusA = Run("ostrel", 3, "", Args(), 120); });
-    for (int i = 0; i < 1000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
+    for (int i = 0; i < 12000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
     // The second job's output goes elsewhere; its logs are the run directory's.
-    statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120);
+    std::thread other([&] { statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120); });
+    // Bounded against a hang only: the jobs cannot end before the release.
+    const auto cameSecond = [&] {
+      std::error_code ec;
+      for (const auto& entry : fs::directory_iterator(dir_, ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.rfind("OstrelRank", 0) == 0 && name.find('-') != std::string::npos) return true;
+      }
+      return false;
+    };
+    for (int i = 0; i < 12000 && !cameSecond(); ++i) ::usleep(10000);
+    std::ofstream(dir_ / "release") << "";
+    other.join();
     first.join();
   }
   EXPECT_EQ(statusA, 0) << Out();
@@ -359,6 +386,48 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
     EXPECT_FALSE(Log(w).empty()) << w;
     EXPECT_EQ(Log(w).find("is written by another job"), std::string::npos) << w;
   }
+}
+
+// What a case of the export configuration sets can neither load a library through a connection string nor
+// place the results database outside its folder: those cases fail, each naming the setting, and the others
+// are written.
+TEST_F(MpiResultsDb, RefusedCaseSettingsFailTheirCases) {
+  plat::testing::ScopedLoadMarker marker;
+  const fs::path model = dir_ / "Model";
+  CaseSet set;
+  set.count = 5;
+  set.modelDir = model;
+  set.texts[2] = {{"DatabaseOutputFormat", "SQL Server"},
+                  {"DatabaseOutputConnection", "Driver=" + plat::testing::LoadMarkerLibrary() + ";Server=x"}};
+  set.texts[3] = {{"DatabaseOutputFile", "../escaped/Results.Mdb"}};
+  set.texts[4] = {{"DatabaseOutputFile", (dir_ / "absolute" / "Results.Mdb").string()}};
+  MakeCaseSet(set);
+  // A worker per case: each case is dispatched whatever becomes of the others.
+  EXPECT_EQ(Run("ostrel", 6, "", Args(), 120), 1) << Out();
+  std::string workers;
+  for (int w = 1; w <= 5; ++w) workers += Log(w);
+  const std::string zero = Log(0);
+  for (int c : {2, 3, 4}) {
+    EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(c)), std::string::npos)
+        << c << "\n" << zero;
+  }
+  EXPECT_NE(workers.find("The results of case 2 were not written to the results database: the setting "
+                         "DatabaseOutputConnection (a case setting of the export configuration) is refused: the "
+                         "driver \"" + plat::testing::LoadMarkerLibrary() + "\" is a path"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("The results of case 3 were not written to the results database: the setting "
+                         "DatabaseOutputFile (\"../escaped/Results.Mdb\") is not a plain file name"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("The results of case 4 were not written to the results database: the setting "
+                         "DatabaseOutputFile"),
+            std::string::npos)
+      << workers;
+  EXPECT_FALSE(marker.Loaded());
+  EXPECT_FALSE(fs::exists(dir_ / "escaped"));
+  EXPECT_FALSE(fs::exists(dir_ / "absolute"));
+  EXPECT_EQ(Query(model / "Results.Mdb", "SELECT CaseID FROM PrCase ORDER BY CaseID"), "1\n5\n");
 }
 
 // Each way the results database can refuse a write fails the cases it hits:
@@ -409,7 +478,7 @@ TEST_F(MpiResultsDb, DatabaseFailuresFailTheCase) {
       ::chown(dir_.c_str(), nobody->pw_uid, nobody->pw_gid);
       env += " runuser -u nobody --";
     }
-    const int status = Run("ostrel", kWorkers + 1, env, "1 0 127.0.0.1 " + std::to_string(FreePort()), 120);
+    const int status = Run("ostrel", kWorkers + 1, env, Args(), 120);
     EXPECT_NE(status, 124) << s.name << " timed out\n" << Out();
     const std::string zero = Log(0);
     std::string workers;

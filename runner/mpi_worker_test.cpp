@@ -70,14 +70,17 @@ TEST_F(MpiWorker, EveryCaseReportedOnceAfterItsProgress) {
 
 TEST_F(MpiWorker, StopFromTheConsole) {
   CaseList(Cases("A", 1, 30));
-  Outcomes("* time=0.05\n");
+  // Every case waits for the stop (at most a minute), so no worker gets past its case before the stop,
+  // however the machine schedules them.
+  Outcomes("* stall\n");
   ConsoleProcess console(dir_, {"--workers", "3", "--stop-after-first"});
   ASSERT_EQ(Run("ostrel", 4, "", Link(console.Port())), 1) << ReadFile(dir_ / "out.txt");
   const std::string zero = Log(0);
   const size_t stopAt = zero.find("User stopped in VORN message received in Rank 0 from Rank:");
   ASSERT_NE(stopAt, std::string::npos) << zero;
   EXPECT_EQ(zero.find("SetCaseData in RankZeroWaitLoop", stopAt), std::string::npos);
-  EXPECT_LT(CountOf(AllWorkerLogs(3), "******* Solved Case"), 10);
+  // One case at most per worker: the one it held when the stop came.
+  EXPECT_LE(CountOf(AllWorkerLogs(3), "******* Solved Case"), 3);
   // Every case is either solved or named as not run.
   std::smatch m;
   ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; never dispatched: "
@@ -122,20 +125,19 @@ TEST_F(MpiWorker, ListenerThatNeverReads) {
   CaseList(Cases("A", 1, 4));
   Outcomes("* reportsize=8000000\n");
   std::ofstream(dir_ / "registry.ini") << "[HKEY_CURRENT_USER\\Software\\QuorvaneTech\\VornWin\\Adapter]\nSendTimeout=dword:1\n";
-  const auto start = std::chrono::steady_clock::now();
   const int rc = Run("ostrel", 3, "OSTREL_REGISTRY=" + (dir_ / "registry.ini").string(),
                      "2 0 127.0.0.1 " + std::to_string(ntohs(addr.sin_port)));
-  const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   acceptor.join();
   for (int fd : accepted) ::close(fd);
   ::close(listener);
 
   ASSERT_NE(rc, 124) << "the job hung";
   EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
-  EXPECT_LT(seconds, 30);
   for (int w = 1; w <= 2; ++w) {
     const std::string thread = ReadFile(dir_ / ("RankThread" + std::to_string(w) + ".log"));
     EXPECT_NE(thread.find("Error while sending data in SendAndReceiveData. Error: 110"), std::string::npos) << thread;
+    // The registry's bound of one second, not the default one.
+    EXPECT_NE(thread.find("VORN took no data for 1000 ms: the link to it ends."), std::string::npos) << thread;
     // The reports the link could not take are said to be lost.
     EXPECT_TRUE(thread.find("queued messages were dropped.") != std::string::npos ||
                 Log(w).find("messages for VORN were not sent: the link to it had ended.") != std::string::npos)
@@ -301,7 +303,7 @@ TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
   ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
 
   // One worker, log level 3, argument 9 set: a first case of status 2 is not written and not counted.
-  const std::string args = "3 0 127.0.0.1 " + std::to_string(FreePort()) + " 0 1";
+  const std::string args = "3 0 127.0.0.1 " + std::to_string(DeadPortNumber()) + " 0 1";
   ASSERT_EQ(Run("ostrel", 2, "OSTREL_REGISTRY=" + (dir_ / "registry.ini").string(), args), 0)
       << ReadFile(dir_ / "out.txt");
   EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 0) << Log(0);
@@ -317,7 +319,8 @@ TEST_F(MpiWorker, DatabaseOutputOfEachCase) {
   EXPECT_EQ(two.find("DB OUTPUT START"), std::string::npos) << "case 2's SolveOn 0 skips the result tables";
   const std::string three = ReadFile(dir_ / "DbExport000003.log");
   EXPECT_NE(three.find("CASE 3, DB OUTPUT START"), std::string::npos) << "the settings were restored\n" << three;
-  EXPECT_NE(three.find("CASE 3, DB OUTPUT END, TotalTime: 00:00:0"), std::string::npos);
+  EXPECT_TRUE(std::regex_search(three, std::regex("CASE 3, DB OUTPUT END, TotalTime: \\d\\d:\\d\\d:\\d\\d\n")))
+      << three;
 
   EXPECT_FALSE(fs::exists(dir_ / "Solution_2.Fil"));
   EXPECT_TRUE(fs::exists(dir_ / "Other_2.txt"));
@@ -340,7 +343,7 @@ TEST_F(MpiWorker, ResultTablesOfEachCase) {
   ASSERT_TRUE(config.WriteModel());
   ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
 
-  const std::string args = "3 0 127.0.0.1 " + std::to_string(FreePort());
+  const std::string args = "3 0 127.0.0.1 " + std::to_string(DeadPortNumber());
   ASSERT_EQ(Run("ostrel", 2, "", args), 0) << ReadFile(dir_ / "out.txt");
   EXPECT_EQ(CountOf(Log(0), "Processing failed on the Slave side"), 0) << Log(0);
 

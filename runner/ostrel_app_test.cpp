@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -10,7 +11,9 @@
 
 #include <unistd.h>
 
+#include "runner/ostrel_slave_app.h"
 #include "runner/ostrel_startup.h"
+#include "runner/slave_thread.h"
 
 namespace {
 
@@ -92,6 +95,53 @@ TEST_F(OstrelAppLogTest, UnwritableLogIsSilent) {
   app.Init("a", (dir_ / "missing").string(), "x.log");
   app.Log(-1, "dropped");
   EXPECT_FALSE(fs::exists(dir_ / "missing"));
+}
+
+// A symbolic link planted at the name of a rank log, the link log or a case status file is not followed:
+// the file it points to is neither emptied nor written, and the link stays as it was.
+TEST_F(OstrelAppLogTest, LogsAndStatusFilesDoNotFollowAPlantedLink) {
+  const fs::path victim = dir_ / "victim.txt";
+  const std::string kept = "the contents of someone else's file\n";
+  const auto plant = [&](const std::string& name) {
+    std::ofstream(victim, std::ios::binary) << kept;
+    fs::create_symlink(victim, dir_ / name);
+  };
+  const auto untouched = [&](const std::string& name) {
+    EXPECT_EQ(Read("victim.txt"), kept) << name;
+    EXPECT_TRUE(fs::is_symlink(dir_ / name)) << name;
+    fs::remove(dir_ / name);
+  };
+
+  plant("OstrelRank3.log");
+  {
+    COstrelApp app;
+    app.Init("a", dir_.string(), "OstrelRank3.log");
+    app.Log(-1, "a line of the rank log");
+  }
+  untouched("OstrelRank3.log");
+
+  plant("RankThread3.log");
+  {
+    SlaveThreadParams params;
+    std::snprintf(params.m_szLogPath, sizeof params.m_szLogPath, "%s/RankThread3.log", dir_.c_str());
+    CSlaveThread link(params);
+    link.ThreadLog(-1, "a line of the link log");
+  }
+  untouched("RankThread3.log");
+
+  plant("Status7.xml");
+  COstrelSlaveApp worker(1, OstrelArgs{});
+  worker.m_strRunDir = dir_.string();
+  worker.WriteCaseStatusXml("Status%d.xml", "1", 7, 1.0, 0);
+  untouched("Status7.xml");
+
+  // Where no link stands, each file is written as before.
+  COstrelApp app;
+  app.Init("a", dir_.string(), "OstrelRank3.log");
+  app.Log(-1, "written");
+  worker.WriteCaseStatusXml("Status%d.xml", "1", 7, 1.0, 0);
+  EXPECT_EQ(Read("OstrelRank3.log"), "written\n");
+  EXPECT_NE(Read("Status7.xml").find("<case id = \"7\">"), std::string::npos);
 }
 
 TEST_F(OstrelAppLogTest, ConcurrentLinesStayWhole) {

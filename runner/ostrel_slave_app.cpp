@@ -19,7 +19,9 @@
 
 #include "caseset/config/assembled_case.h"
 #include "foundation/registry.h"
+#include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/out_file_stream.h"
 #include "runner/runner_messages.h"
 #include "standins/file_name_manager.h"
 #include "standins/nimbo_parallel_solve_data.h"
@@ -293,8 +295,9 @@ void COstrelSlaveApp::WriteCaseStatusXml(const std::string& pattern, const std::
                 "<case id = \"%d\"><solutionID> %d </solutionID><objectiveFunction> %f </objectiveFunction>"
                 "<solutionStatus> %d </solutionStatus><percentComplete> %d </percentComplete></case>",
                 caseNumber, static_cast<int>(id), objective, status, 100);
-  std::ofstream out(fileName, std::ios::trunc);
-  if (out) out << text;
+  // Not through a symbolic link planted at its name.
+  plat::OutFileStream out;
+  if (out.open(fileName, std::ios::trunc)) out << text;
 }
 
 bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& exportConfigPath) {
@@ -411,6 +414,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   std::error_code ec;
   m_bExportConfig = std::filesystem::exists(exportConfigPath, ec);
   if (m_bExportConfig) {
+    // A refused site key is said before the model loads: what it enciphered cannot be read.
+    if (const std::string refused = ModelCipherKeyRefusal(); !refused.empty()) Log(-1, refused);
     if (!m_pDbData->ReadDataFromXmlFile(exportConfigPath, false)) {
       Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
       m_solverLibrary.DestroyPalvane(&m_hSolver);

@@ -13,6 +13,7 @@
 
 #include "foundation/ptr_array.h"
 #include "platform/object.h"
+#include "platform/out_file_stream.h"
 #include "runner/strev_data_buffer.h"
 
 using CStrevDataBufferArray = CAutoDestructArray<CPtrArray, CStrevDataBuffer*>;
@@ -82,7 +83,7 @@ class CSlaveThread : public CObject {
 
   bool m_bLogOpened = false;
   int m_nRank = 0;
-  std::ofstream m_log;
+  plat::OutFileStream m_log;  // not opened through a symbolic link at its name
   int m_nLogLevel = 0;
   char m_szHost[100] = {};
   char m_szLogPath[500] = {};

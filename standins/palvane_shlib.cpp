@@ -29,6 +29,7 @@ struct Outcome {
   bool fail = false;
   int failStatus = 0;
   bool stall = false;
+  std::string after;  // not empty: the solve ends only once this file of the run directory exists
   std::string throwKind;  // empty: SolveCase does not throw
   bool hasLoadSol = false;
   int loadSol = 0;
@@ -59,6 +60,7 @@ void ApplyWord(Outcome& o, const std::string& word) {
   else if (key == "time") o.seconds = std::atof(value.c_str());
   else if (key == "fail") o.fail = true, o.failStatus = value.empty() ? 0 : std::atoi(value.c_str());
   else if (key == "stall") o.stall = true;
+  else if (key == "after") o.after = value;
   else if (key == "throw") o.throwKind = value.empty() ? "error" : value;
   else if (key == "loadsol") o.hasLoadSol = true, o.loadSol = std::atoi(value.c_str());
   else if (key == "noreport") o.hasReportSize = true, o.reportSize = -1;
@@ -162,6 +164,17 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
       Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.seconds));
   for (Clock::time_point now = Clock::now(); now < until && !StopRequested(s); now = Clock::now())
     std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(50), until - now));
+  if (!o.after.empty()) {
+    // Another case's worker makes the file (its status file, written once that case's output is in): this case
+    // ends after that one, however the machine schedules the workers.
+    const std::filesystem::path file = std::filesystem::path(s.runDir) / o.after;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    std::error_code ec;
+    while (!std::filesystem::exists(file, ec) && !StopRequested(s) && std::chrono::steady_clock::now() < limit)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!std::filesystem::exists(file, ec))
+      Log(s, -1, "Stand-in solver: case " + std::to_string(caseNumber) + " did not see " + o.after + " appear");
+  }
   if (o.stall) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!StopRequested(s) && std::chrono::steady_clock::now() < limit)
