@@ -9,6 +9,7 @@
 // they are dropped (the reader's own failure result still says it).
 
 #include <string>
+#include <string_view>
 
 class CInputFailureScope {
  public:
@@ -30,3 +31,8 @@ class CInputFailureScope {
 // Notes that input the current work needs cannot be read; cause names the
 // file and what is wrong with it. Bytes that are not printable are escaped.
 void NoteInputFailure(const std::string& cause);
+
+// What is wrong with a text file the solver side writes: lines of printable
+// ASCII (tabs allowed), each one ended. Empty when nothing is; a last line
+// without its end was cut short.
+std::string TextFileDamage(std::string_view bytes);

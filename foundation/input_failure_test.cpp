@@ -20,4 +20,12 @@ TEST(InputFailure, TheInnermostScopeKeepsTheFirstCause) {
   EXPECT_EQ(outer.GetFirstCause(), "table \"A\\x01\" in t.map");
 }
 
+TEST(InputFailure, ATextFileOfTheSolverIsWholeLinesOfCharacters) {
+  EXPECT_EQ(TextFileDamage(""), "");
+  EXPECT_EQ(TextFileDamage("LINKS\r\nBUY\tSCDU 1.5\n"), "");
+  EXPECT_EQ(TextFileDamage("LINKS\nBUY SC"), "its last line is cut short");
+  EXPECT_EQ(TextFileDamage("LINKS\nBUY S\xA7" "DU\n"), "line 2 holds a byte that is no character");
+  EXPECT_EQ(TextFileDamage(std::string("A\0\n", 3)), "line 1 holds a byte that is no character");
+}
+
 }  // namespace

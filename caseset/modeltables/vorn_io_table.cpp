@@ -386,7 +386,10 @@ bool ReportModelTableStatus(const CIoTable& table) {
   switch (table.GetStatus()) {
     case kIoTableCannotRead: return ShowErrorMessageDetail(kIdsCannotRetrieveTable, table.m_strSource, table.m_strTable);
     case kIoTableCannotClose: return ShowErrorMessageId(kIdsInternalTableError);
-    case kIoTableOkWithWarnings: return ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable);
+    case kIoTableOkWithWarnings:
+      // A table its reader cannot take fails the case that reads it, naming the file.
+      NoteInputFailure("the key column of " + table.GetDisplayName() + " mixes numbers and texts");
+      return ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable);
     default: return true;
   }
 }

@@ -293,7 +293,8 @@ CWksFile* FindCachedWorkbook(const std::string& path, const std::string& sheetNa
 CWksFile* OfferToCache(std::unique_ptr<CWksFile>& file, const std::string& path,
                        const std::string& sheetName) {
   const int format = file ? file->GetFormatCode() : kWksUnknown;
-  if (sheetName.empty() || format < kWksBiff5) {
+  // A damaged workbook is opened afresh by every reader, so that each one learns of the damage.
+  if (sheetName.empty() || format < kWksBiff5 || !file->GetDamage().empty()) {
     CloseCachedWorkbook(true);
     return nullptr;
   }

@@ -117,7 +117,7 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 // The cached workbook of path when sheetName is not empty; otherwise, or for
 // another path, the cache is emptied and null returned.
 CWksFile* FindCachedWorkbook(const std::string& path, const std::string& sheetName);
-// Takes file into the cache when sheetName is not empty and it is a BIFF5 or
+// Takes file into the cache when sheetName is not empty and it is an undamaged BIFF5 or
 // newer workbook (file is then empty and the returned pointer is the cached
 // one); otherwise empties the cache, leaves file with the caller and returns null.
 CWksFile* OfferToCache(std::unique_ptr<CWksFile>& file, const std::string& path,

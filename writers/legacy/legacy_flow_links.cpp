@@ -8,7 +8,6 @@
 
 #include "foundation/input_failure.h"
 #include "foundation/path_utils.h"
-#include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
@@ -79,18 +78,13 @@ bool WriteLGLINKS(CVornDbExportData& exportData, CVornModelFile& model, bool uti
     if (file.bad()) return FailFlowFile(path, "it cannot be read");
     text = bytes.str();
   }
-  // The solver ends every line of the file: a last line without its end was cut short.
-  if (!text.empty() && text.back() != '\n') return FailFlowFile(path, "its last line is cut short");
+  if (const std::string damage = TextFileDamage(text); !damage.empty()) return FailFlowFile(path, damage);
   std::istringstream file(text);
   std::string line;
   bool inside = false;
   std::string period;
-  int lineNumber = 0;
   while (std::getline(file, line)) {
-    ++lineNumber;
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!IsPrintableAscii(line))
-      return FailFlowFile(path, "line " + std::to_string(lineNumber) + " holds bytes that are no characters");
     if (line.empty() || line[0] == '*') continue;
     bool keyword = false;
     for (const char* word : kKeywords) keyword = keyword || StartsWith(line, word);
