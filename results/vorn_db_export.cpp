@@ -212,6 +212,7 @@ bool CVornDbExport::EndCaseUnit(bool ok) {
 
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {
+  m_bReplacedEarlierRows = false;
   try {
     return WriteCaseOutput(firstCase, useGivenCase, givenCaseId, std::move(givenCaseName), caseNumber, skip,
                            limitPenalty);

@@ -55,6 +55,9 @@ class CVornDbExport : public CVornDbExportData {
   // Why the last case was not written: its first failed database operation (table and cause), or the
   // first input file it needed that is there but cannot be read (file and what is wrong); empty when none.
   const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
+  // Whether the last case's output deleted an earlier row set of the same
+  // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
+  bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
   // The run key shared by the workers of one job (from the export configuration file).
   const std::string& GetRunKey() const { return m_strRunKey; }
 
@@ -131,6 +134,7 @@ class CVornDbExport : public CVornDbExportData {
   bool EndParametricMarks(bool write);
 
   std::string m_strRunKey;
+  bool m_bReplacedEarlierRows = false;
   bool m_bCaseUnitOpen = false;
   bool m_bDefinesRun = false;
   // The SQL Server driver of the process (m_pSqlServer points at it).

@@ -144,8 +144,16 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
     } else if (caseNumber < 0) {
       refuse(lineNumber, "has a negative case number", line);
     } else if (const auto [at, added] = firstLine.emplace(caseNumber, lineNumber); !added) {
-      log(-1, FormatText("Case list line %d repeats case %d of line %d: the case is run once, as line %d gives it.",
-                         lineNumber, caseNumber, at->second, at->second));
+      if (RepeatsWithOtherWords(caseNumber, word[1], values)) {
+        // What this line asks for is never run: the run must not end as if it had been.
+        ++m_nRepeatedLines;
+        log(-1, FormatText("Case list line %d repeats case %d of line %d with other words: the case is run once, as "
+                           "line %d gives it, and this line is not run.",
+                           lineNumber, caseNumber, at->second, at->second));
+      } else {
+        log(-1, FormatText("Case list line %d repeats case %d of line %d: the case is run once.", lineNumber,
+                           caseNumber, at->second));
+      }
     } else {
       ++m_nCaseCount;
       m_aListed.push_back(caseNumber);
@@ -166,6 +174,15 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
       return endHere(lineNumber, why.c_str());
     }
   }
+}
+
+bool CCaseSchedule::RepeatsWithOtherWords(int caseNumber, std::string_view name, const int (&values)[3]) const {
+  const int g = FindTree(name);
+  if (g < 0) return true;
+  const CStrevTreeInfo& tree = *m_aTrees[g];
+  const int at = tree.FindCase(caseNumber);
+  return at < 0 || tree.m_anLoadSolCase[at] != values[0] || tree.m_anListValue4[at] != values[1] ||
+         tree.m_anListValue6[at] != values[2];
 }
 
 int CCaseSchedule::FindTree(std::string_view name) const {

@@ -33,31 +33,6 @@ std::string Cases(int from, int to) {
   return out;
 }
 
-// Rows of a query, one line each, columns joined by "|".
-std::string Query(const fs::path& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return "cannot open " + database.string();
-  }
-  std::string text;
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    text = std::string("error: ") + sqlite3_errmsg(db);
-  } else {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-        const unsigned char* value = sqlite3_column_text(stmt, c);
-        text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
-      }
-      text += "\n";
-    }
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return text;
-}
-
 // Rows of a query on a database of the private PostgreSQL server, as Query does.
 std::string PgQuery(int port, const std::string& database, const std::string& sql) {
   const std::string conninfo = "host=127.0.0.1 user=postgres dbname=" + database + " port=" + std::to_string(port);
@@ -214,6 +189,11 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
     MakeCaseSet(set);
     ASSERT_EQ(Run("ostrel", 6, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 180), 0) << Out();
     EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
+    // The account names the server's database, not the connection.
+    EXPECT_NE(Log(0).find("\nResults database: the SQL Server database " + database + " on 127.0.0.1," +
+                          std::to_string(server.Port()) + "\n"),
+              std::string::npos)
+        << AccountOf(Log(0));
     const auto query = [&](const std::string& sql) { return PgQuery(server.Port(), database, sql); };
     EXPECT_EQ(query("SELECT count(*), count(DISTINCT \"CaseID\"), min(\"CaseID\"), max(\"CaseID\") FROM \"PrCase\""),
               "240|240|1|240\n")
@@ -411,16 +391,16 @@ TEST_F(MpiResultsDb, RefusedCaseSettingsFailTheirCases) {
     EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(c)), std::string::npos)
         << c << "\n" << zero;
   }
-  EXPECT_NE(workers.find("The results of case 2 were not written to the results database: the setting "
+  EXPECT_NE(workers.find("Case 2 failed: its results were not written to the results database: the setting "
                          "DatabaseOutputConnection (a case setting of the export configuration) is refused: the "
                          "driver \"" + plat::testing::LoadMarkerLibrary() + "\" is a path"),
             std::string::npos)
       << workers;
-  EXPECT_NE(workers.find("The results of case 3 were not written to the results database: the setting "
+  EXPECT_NE(workers.find("Case 3 failed: its results were not written to the results database: the setting "
                          "DatabaseOutputFile (\"../escaped/Results.Mdb\") is not a plain file name"),
             std::string::npos)
       << workers;
-  EXPECT_NE(workers.find("The results of case 4 were not written to the results database: the setting "
+  EXPECT_NE(workers.find("Case 4 failed: its results were not written to the results database: the setting "
                          "DatabaseOutputFile"),
             std::string::npos)
       << workers;
@@ -491,7 +471,7 @@ TEST_F(MpiResultsDb, DatabaseFailuresFailTheCase) {
       failed.insert(std::atoi(zero.c_str() + at + failedLine.size()));
     EXPECT_FALSE(failed.empty()) << s.name << "\n" << zero << workers;
     for (int c : failed) {
-      EXPECT_NE(workers.find("The results of case " + std::to_string(c) + " were not written"), std::string::npos)
+      EXPECT_NE(workers.find("Case " + std::to_string(c) + " failed: its results were not written"), std::string::npos)
           << s.name << " case " << c << "\n" << workers;
       EXPECT_EQ(workers.find("output time for case " + std::to_string(c) + " is"), std::string::npos)
           << s.name << " case " << c;

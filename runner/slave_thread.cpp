@@ -175,6 +175,7 @@ bool CSlaveThread::OpenSocket() {
     bool boundPassed = false;
     const int error = errno == EINPROGRESS ? WaitConnected(m_socket, m_nSendTimeoutMs, boundPassed) : errno;
     if (error != 0) {
+      m_nConnectError = error;
       ThreadLog(-1, FormatMessage(162, {error}).c_str());
       if (boundPassed)
         ThreadLog(-1, ("VORN did not accept the connection within " + std::to_string(m_nSendTimeoutMs) + " ms.").c_str());
@@ -188,6 +189,7 @@ bool CSlaveThread::OpenSocket() {
 bool CSlaveThread::Connect() {
   // A dotted IPv4 address only: the host is never looked up by name.
   if (inet_aton(m_szHost, &m_serverAddr.sin_addr) == 0) {
+    m_nConnectError = EINVAL;
     ThreadLog(-1, FormatMessage(162, {EINVAL}).c_str());
     return false;
   }
@@ -297,6 +299,11 @@ void EndLink(CSlaveThread& link, const SlaveThreadParams& params) {
 unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
   auto link = std::make_unique<CSlaveThread>(*pParams);
   if (!link->Connect()) {
+    if (pParams->m_bSayConnectFailure && link->m_nConnectError != 0) {
+      std::printf("No desktop application answers at %s port %u (%s): the run goes on without sending it progress.\n",
+                  pParams->m_szHost, static_cast<unsigned>(pParams->m_nPort), std::strerror(link->m_nConnectError));
+      std::fflush(stdout);
+    }
     EndLink(*link, *pParams);
     return 0;
   }

@@ -40,6 +40,8 @@ struct SlaveThreadParams {
   std::atomic<bool>* m_pbLinkEnded = nullptr;
   // How long a send may wait for the main application to take a byte before the link fails.
   int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
+  // When the link cannot be made, also say so in one line on standard output.
+  bool m_bSayConnectFailure = false;
 };
 
 // The thread's entry point. Sends everything queued before it honours the
@@ -73,6 +75,7 @@ class CSlaveThread : public CObject {
   void Close();
 
   bool m_bConnected = false;
+  int m_nConnectError = 0;  // why the last connect failed (an errno value)
 
  private:
   bool OpenSocket();
