@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -190,6 +191,10 @@ class CDaoDatabase {
   void CommitCase();
   // Rolls the case back; never throws.
   void RollbackCase();
+  // Runs hook once when the case takes the write lock, before the rows it
+  // kept go in; its statements run in the case's transaction. A hook that
+  // throws loses the case. The case's end forgets it.
+  void SetCaseLockHook(std::function<void()> hook);
 
   // For the table definitions, recordsets and queries of this database.
   sqlite3* Handle() const;
@@ -239,6 +244,7 @@ class CDaoDatabase {
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;
     std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
+    std::function<void()> m_lockHook;  // run when the case takes the write lock
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);

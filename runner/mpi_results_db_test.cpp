@@ -314,15 +314,16 @@ TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
   for (int w = 1; w <= 2; ++w) refused += ReadFile(c.runDir / ("OstrelRank" + std::to_string(w) + ".log"));
   EXPECT_NE(refused.find("another run writes the results database"), std::string::npos) << refused;
   EXPECT_NE(ReadFile(c.runDir / "OstrelRankZero.log").find("Processing failed"), std::string::npos);
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "120\n") << "both runs of A";
+  EXPECT_EQ(Query(db, "SELECT count(*), count(DISTINCT CaseID) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "60|60\n")
+      << "the second run of A replaced the cases of the first";
   EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 101 AND 160"), "60\n");
   EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID > 200"), "0\n");
   EXPECT_EQ(Query(db, "PRAGMA integrity_check"), "ok\n");
 }
 
-// Two jobs started in one run directory: neither wipes the other's rank logs;
-// the second writes its own and says so.
-TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
+// A second job started in a run directory where a job runs is refused before it writes anything: exit
+// status 2 and one line naming the running job; the first job writes all its cases and keeps its logs.
+TEST_F(MpiResultsDb, ASecondJobInTheRunDirectoryIsRefused) {
   CaseSet set;
   set.count = 20;
   set.modelDir = dir_ / "Model";
@@ -331,34 +332,32 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
   const fs::path second = dir_ / "second";
   fs::create_directories(second);
   int statusA = -1, statusB = -1;
+  std::string holder;
   {
     std::thread first([&] { statusA = Run("ostrel", 3, "", Args(), 120); });
     for (int i = 0; i < 1000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
-    // The second job's output goes elsewhere; its logs are the run directory's.
+    holder = ReadFile(dir_ / "OstrelJob.lock");
     statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120);
     first.join();
   }
   EXPECT_EQ(statusA, 0) << Out();
-  EXPECT_EQ(statusB, 0) << ReadFile(second / "out.txt");
-  // Whichever process came second to a log says so.
-  const std::string said = ReadFile(second / "out.txt") + Out();
-  EXPECT_NE(said.find("is written by another job in this run directory"), std::string::npos) << said;
-  // Both jobs wrote all their cases.
-  EXPECT_EQ(Query(set.modelDir / "Results.Mdb", "SELECT count(*), count(DISTINCT CaseID) FROM PrCase"), "40|20\n");
-  // Each of the first job's logs is whole: it begins with its process's first line and was not cut.
-  int own = 0;
-  for (const auto& entry : fs::directory_iterator(dir_)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("OstrelRank", 0) == 0 && name.find('-') != std::string::npos) {
-      ++own;
-      EXPECT_NE(ReadFile(entry.path()).find("is written by another job"), std::string::npos) << name;
-    }
-  }
-  EXPECT_GE(own, 1);
-  for (int w = 0; w <= 2; ++w) {
-    EXPECT_FALSE(Log(w).empty()) << w;
-    EXPECT_EQ(Log(w).find("is written by another job"), std::string::npos) << w;
-  }
+  EXPECT_EQ(statusB, 2);
+  // The lock file names the first job: its host, process and start time.
+  std::istringstream words(holder);
+  std::string host, pid, date, time;
+  ASSERT_TRUE(words >> host >> pid >> date >> time) << holder;
+  EXPECT_EQ(ReadFile(second / "out.txt"), "The run directory " + dir_.string() + " is in use by another job (host " +
+                                               host + ", process " + pid + ", started " + date + " " + time +
+                                               "): this job is not started.\n");
+  EXPECT_EQ(Query(set.modelDir / "Results.Mdb", "SELECT count(*), count(DISTINCT CaseID) FROM PrCase"), "20|20\n");
+  // The refused job wrote no log of its own; the first job's logs are whole.
+  for (const auto& entry : fs::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().filename().string().find('-'), std::string::npos) << entry.path();
+  EXPECT_NE(Log(0).find("Exit status 0"), std::string::npos) << Log(0);
+  for (int w = 1; w <= 2; ++w) EXPECT_FALSE(Log(w).empty()) << w;
+
+  // Once the first job has ended, the lock file it leaves behind holds no lock: the next job runs.
+  EXPECT_EQ(Run("ostrel", 3, "", Args(), 120), 0) << Out();
 }
 
 // Each way the results database can refuse a write fails the cases it hits:

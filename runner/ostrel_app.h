@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/object.h"
 
@@ -51,6 +52,9 @@ class COstrelApp : public CObject {
   std::string m_strArg1;
   std::string m_strRunDir;
   std::atomic<bool> m_bStop{false};
+  // The job this process belongs to (job_start.h): its identity and the distinct hosts of its ranks.
+  std::string m_strJobId;
+  std::vector<std::string> m_aJobHosts;
 
  private:
   // Opens the log (see Init) and holds it under a lock for this process.

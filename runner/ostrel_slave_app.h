@@ -88,6 +88,8 @@ class COstrelSlaveApp : public COstrelApp {
   void ReturnRecord(CCaseData& record);
   // The worker cannot run cases: logs the cause and answers until the stop record.
   void FailStart(const std::string& cause);
+  // Why the job may not write its results (its ranks on several machines, its results into a file); empty when it may.
+  std::string SeveralHostsRefusal() const;
 
   CCaseSolverLibrary m_solverLibrary;
   bool m_bExportConfig = false;
