@@ -511,12 +511,12 @@ void CDaoDatabase::WriteKeptRows() {
       for (std::size_t r = 0; r < count; ++r)
         BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
                 text);
-      plat::CountStatement();
+      plat::CountStatement(&insert);
       rc = sqlite3_step(statement);
       sqlite3_reset(statement);
       next += count;
     } else {
-      plat::CountStatement();
+      plat::CountStatement(&insert);
       rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
       ++next;
     }
@@ -727,7 +727,7 @@ int CDaoDatabase::ExecuteWithIntegers(const std::string& sql, const std::vector<
   StmtPtr stmt(raw);
   if (rc != SQLITE_OK || raw == nullptr) ThrowEngineError("Cannot prepare " + sql, rc);
   for (std::size_t i = 0; i < parameters.size(); ++i) sqlite3_bind_int64(raw, static_cast<int>(i) + 1, parameters[i]);
-  plat::CountStatement();
+  if (sqlite3_stmt_readonly(raw) == 0) plat::CountStatement();
   while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
     if (rows != nullptr) rows->push_back(sqlite3_column_int64(raw, 0));
   if (rc != SQLITE_DONE) ThrowEngineError("Cannot run " + sql, rc);
@@ -1117,7 +1117,7 @@ void CDaoRecordset::Update() {
     return;
   }
   m_pDatabase->BeginRows();
-  plat::CountStatement();
+  plat::CountStatement(m_insert.get());
   const int rc = StepRow(m_insert->stmt, m_row.data(), m_row.size(), m_rowText.data());
   if (rc != SQLITE_DONE) {
     std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle()));

@@ -15,6 +15,7 @@ struct KillHook {
   std::string countFile;
   bool counting = false;
   long count = 0;
+  const void* lastRows = nullptr;
 
   KillHook() {
     const char* killCase = std::getenv("OSTREL_KILL_CASE");
@@ -46,16 +47,21 @@ void BeginStatementCount(int caseNumber) {
   if (!hook.armed || hook.counting || caseNumber != hook.caseNumber) return;
   hook.counting = true;
   hook.count = 0;
+  hook.lastRows = nullptr;
 }
 
-void CountStatement() {
+void CountStatement(const void* rows) {
   KillHook& hook = Hook();
-  if (hook.counting) hook.Point();
+  if (!hook.counting) return;
+  if (rows != nullptr && rows == hook.lastRows) return;
+  hook.lastRows = rows;
+  hook.Point();
 }
 
 void EndStatementCount() {
   KillHook& hook = Hook();
   if (!hook.counting) return;
+  hook.lastRows = nullptr;
   hook.Point();
   hook.counting = false;
   if (!hook.countFile.empty()) std::ofstream(hook.countFile, std::ios::trunc) << hook.count << "\n";

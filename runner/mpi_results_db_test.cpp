@@ -360,6 +360,39 @@ TEST_F(MpiResultsDb, ASecondJobInTheRunDirectoryIsRefused) {
   EXPECT_EQ(Run("ostrel", 3, "", Args(), 120), 0) << Out();
 }
 
+// The ranks of a job on several machines (the host names a test gives them): with the results in a file
+// the job refuses to start, saying in one line that such runs write to a database server and which setting
+// to change; with the results on the server it runs.
+TEST_F(MpiResultsDb, SeveralMachinesWriteThroughTheServer) {
+  const std::string hosts = "OSTREL_TEST_HOST_NAMES=node1,node1,node2";
+  MakeCaseSet(6);
+  EXPECT_EQ(Run("ostrel", 3, hosts, Args(), 120), 2) << Out();
+  const std::string said = Out();
+  EXPECT_EQ(CountOf(said, "runs over several machines write their results to a database server"), 1) << said;
+  EXPECT_NE(said.find("(node1, node2)"), std::string::npos) << said;
+  EXPECT_NE(said.find("set DatabaseOutputFormat to \"SQL Server\" with its DatabaseOutputConnection"),
+            std::string::npos)
+      << said;
+  EXPECT_FALSE(fs::exists(dir_ / "Results.Mdb"));
+  // One machine: the same case set runs.
+  EXPECT_EQ(Run("ostrel", 3, "OSTREL_TEST_HOST_NAMES=node1", Args(), 120), 0) << Out();
+
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  const std::string database = "several_hosts_" + std::to_string(::getpid());
+  ASSERT_TRUE(server.Psql("CREATE DATABASE " + database + ";"));
+  ASSERT_TRUE(server.Psql(BuildResultTablesDdl(DdlDialect::PostgreSql), database));
+  fs::remove_all(dir_);
+  CaseSet set;
+  set.count = 6;
+  set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
+                         ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+  MakeCaseSet(set);
+  EXPECT_EQ(Run("ostrel", 3, hosts + " OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120), 0) << Out();
+  EXPECT_EQ(PgQuery(server.Port(), database, "SELECT count(*) FROM \"PrCase\""), "6\n");
+}
+
 // Each way the results database can refuse a write fails the cases it hits:
 // rank zero logs each by number, the worker's log says which table and why,
 // no "output time" line is written for it, and the database stays sound.

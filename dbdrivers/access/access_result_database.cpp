@@ -105,17 +105,20 @@ std::string SqlLiteral(const std::string& text) {
 }
 
 // When the process pid started (clock ticks after boot, from /proc): with the host and pid it names
-// one process for as long as it runs; empty when there is no such process.
+// one process for as long as it runs; empty when there is no such process, or it has ended and waits to
+// be reaped (a job just killed).
 std::string ProcessStart(long pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
   std::string stat;
   std::getline(in, stat);
-  // The fields after the command name (in parentheses, which may hold blanks); the start time is the 20th.
+  // The fields after the command name (in parentheses, which may hold blanks): the state first, the start
+  // time the 20th.
   const std::size_t close = stat.rfind(')');
   if (close == std::string::npos) return std::string();
   std::istringstream fields(stat.substr(close + 1));
   std::string field;
-  for (int i = 0; i < 20 && fields >> field; ++i) {
+  if (!(fields >> field) || field == "Z" || field == "X" || field == "x") return std::string();
+  for (int i = 1; i < 20 && fields >> field; ++i) {
   }
   return fields ? field : std::string();
 }
