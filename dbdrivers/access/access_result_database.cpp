@@ -209,10 +209,17 @@ std::vector<std::pair<std::string, RowKeys>> KeyedTables(CDaoDatabase& database)
   return tables;
 }
 
+// The key columns of one table.
 RowKeys KeysOf(CDaoDatabase& database, const std::string& table) {
-  for (auto& [name, keys] : KeyedTables(database))
-    if (strcasecmp(name.c_str(), table.c_str()) == 0) return keys;
-  return RowKeys{};
+  RowKeys keys;
+  for (const CDaoFieldInfo& field : database.ReadFields(table)) {
+    const std::string& column = field.m_strName;
+    if (IsKey(column, "SolutionID")) keys.solution = column;
+    else if (IsKey(column, "CaseID")) keys.caseId = column;
+    else if (IsKey(column, "RUNID")) keys.runId = column;
+    else if (IsKey(column, "CASE")) keys.legacyCase = column;
+  }
+  return keys;
 }
 
 // The run identifier as the legacy tables hold it: an empty one is not written (null).
@@ -248,19 +255,22 @@ void ReplaceEarlierCaseRows(CVornDbExportData& exportData, CDaoDatabase& databas
   if (exportData.m_nUnitEarlierRows < 0 && mainDatabase != nullptr && mainDatabase != &database &&
       mainDatabase->IsOpen() && mainDatabase->InCase())
     mainDatabase->HoldWriteLock();  // the main file decides, under its lock, before this one
-  const std::vector<std::pair<std::string, RowKeys>> tables = KeyedTables(database);
   if (exportData.m_nUnitEarlierRows < 0) {
+    // One look at the case table (its key index), so that a case written for the first time pays no more.
     exportData.m_nUnitEarlierRows = 0;
-    for (const auto& [table, keys] : tables)
-      if (EqualsNoCase(table, "PrCase") && !keys.solution.empty() && !keys.caseId.empty()) {
-        std::vector<std::int64_t> found;
-        database.ExecuteWithIntegers("SELECT count(*) FROM \"PrCase\" WHERE " + DaoQuoteIdentifier(keys.solution) +
-                                         " = ? AND " + DaoQuoteIdentifier(keys.caseId) + " = ?",
-                                     {exportData.m_nSolutionID, exportData.m_nUnitCaseID}, &found);
-        exportData.m_nUnitEarlierRows = !found.empty() && found.front() > 0 ? 1 : 0;
-      }
+    if (database.TableExists("PrCase")) {
+      // The run's field names ("LG_" in front with AlternateDatabaseCols) are those of the file's tables.
+      const std::string prefix =
+          main != nullptr && main->m_settings.m_AlternateDatabaseCols.GetValue() != 0 ? "LG_" : "";
+      std::vector<std::int64_t> found;
+      database.ExecuteWithIntegers("SELECT count(*) FROM \"PrCase\" WHERE \"" + prefix + "SolutionID\" = ? AND \"" +
+                                       prefix + "CaseID\" = ?",
+                                   {exportData.m_nSolutionID, exportData.m_nUnitCaseID}, &found);
+      exportData.m_nUnitEarlierRows = !found.empty() && found.front() > 0 ? 1 : 0;
+    }
   }
   if (exportData.m_nUnitEarlierRows == 0) return;
+  const std::vector<std::pair<std::string, RowKeys>> tables = KeyedTables(database);
   const std::string solution = std::to_string(exportData.m_nSolutionID);
   const std::string caseId = std::to_string(exportData.m_nUnitCaseID);
   const std::string legacyCase = std::to_string(exportData.m_nUnitLegacyCase);
