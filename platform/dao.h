@@ -119,6 +119,18 @@ struct CDaoCell {
 // The prepared insert of a table recordset, shared with the rows a case keeps.
 struct CDaoInsert;
 
+// How a statement waits for a lock that another connection holds (a writer
+// of another process, or another program): process-wide, for every open
+// database. Without stopRequested a wait ends after
+// CDaoDatabase::kBusyTimeoutMillis; with it a wait lasts until the lock is
+// free or stopRequested answers true (the statement then fails as busy).
+struct CDaoLockWait {
+  bool (*stopRequested)() = nullptr;
+  // Told once per wait, when it has lasted noticeSeconds: the file waited for and the seconds so far.
+  void (*longWait)(const std::string& path, int seconds) = nullptr;
+  int noticeSeconds = 10;
+};
+
 struct CDaoTableDefInfo {
   std::string m_strName;
   std::int32_t m_lAttributes = 0;
@@ -215,6 +227,8 @@ class CDaoDatabase {
 
   // Tests open files through this SQLite VFS (fault injection); empty: the default.
   static void SetVfsForTesting(const std::string& vfsName);
+  // How the databases wait for another connection's lock from now on.
+  static void SetLockWait(const CDaoLockWait& wait);
 
  private:
   void OpenFile(const std::string& path, int flags);
@@ -225,6 +239,8 @@ class CDaoDatabase {
   void TakeTurn();
   void LeaveQueue();
   void ThrowEngineError(const std::string& context, int rc) const;
+  // The engine's busy handler (CDaoLockWait); core is the connection's Core.
+  static int BusyWait(void* core, int count);
 
   // The connection and its transaction. Databases of one process opened on
   // the same file share it, so one never waits for the other's write lock
@@ -245,6 +261,10 @@ class CDaoDatabase {
     std::string m_keptText;
     std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
     std::function<void()> m_lockHook;  // run when the case takes the write lock
+    // The wait for another connection's lock: the file, when the wait began, whether it was told.
+    std::string m_strWaitPath;
+    std::chrono::steady_clock::time_point m_waitStart;
+    bool m_bWaitTold = false;
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);

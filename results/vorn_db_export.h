@@ -47,20 +47,21 @@ class CVornDbExport : public CVornDbExportData {
   bool ExportTrancol(int caseNumber, int unused, int flag);
 
   // Opens the SQL Server output once per process and names the export log
-  // of the case.
-  void InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+  // of the case; false, with the failure noted, for a refused connection string.
+  bool InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
   // The first failed database operation of the last case (table and cause); empty when none.
   const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
+  // Whether the last case's output deleted an earlier row set of the same
+  // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
+  bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
   // The run key shared by the workers of one job.
   const std::string& GetRunKey() const { return m_strRunKey; }
   // The identity of the job (the same in every worker, new for every job, job_start.h); until it is set, the
   // export object is a job of its own.
   void SetJobIdentity(const std::string& jobId);
-  // Whether the last case's output replaced an earlier row set of the same SolutionID and CaseID.
-  bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
 
   // The start date of the first period: the first row's "StartDat" cell of
   // the model table PERIODS ("StartDate" with UseZelunMGOn); invalid (value 0)
@@ -136,6 +137,7 @@ class CVornDbExport : public CVornDbExportData {
 
   std::string m_strJobId;
   std::string m_strRunKey;
+  bool m_bReplacedEarlierRows = false;
   bool m_bCaseUnitOpen = false;
   bool m_bDefinesRun = false;
   // The SQL Server driver of the process (m_pSqlServer points at it).
@@ -147,8 +149,6 @@ class CVornDbExport : public CVornDbExportData {
   ErasedOwner<CParametricChains> m_pParametricChains{nullptr, nullptr};
   std::int32_t m_nMarksCase = -1;  // the case whose marks its unit writes; -1: none
   bool m_bMarksCaseInfeasible = false;
-  // The last case's output deleted an earlier row set of its SolutionID and CaseID (cleared at each output).
-  bool m_bReplacedEarlierRows = false;
   // The local models whose legacy tables the case wrote: their databases are released after its commit.
   std::vector<CVornModelFile*> m_localModelsToClose;
 };

@@ -22,6 +22,9 @@
 
 #include <csignal>
 
+#include <sqlite3.h>
+
+#include "platform/testing/dead_port.h"
 #include "runner/case_data.h"
 
 namespace fs = std::filesystem;
@@ -40,28 +43,54 @@ inline int CountOf(const std::string& haystack, const std::string& text) {
   return n;
 }
 
-inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";
-
-// A loopback port nobody listens on (taken from the system, then released).
-inline int FreePort() {
-  const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-  socklen_t length = sizeof addr;
-  ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &length);
-  ::close(fd);
-  return ntohs(addr.sin_port);
+// Rank zero's account: the lines of its log from the last one that begins "Cases in the list:" to the end.
+inline std::string AccountOf(const std::string& log) {
+  const size_t at = log.rfind("Cases in the list:");
+  if (at == std::string::npos) return "(no account in the log)\n";
+  return log.substr(at);
 }
 
-// The test console in the background, writing what it receives to a file.
+// Lines of text that begin with prefix.
+inline int CountLinesStartingWith(const std::string& text, const std::string& prefix) {
+  int n = text.rfind(prefix, 0) == 0 ? 1 : 0;
+  return n + CountOf(text, "\n" + prefix);
+}
+
+// Rows of a query, one line each, columns joined by "|".
+inline std::string Query(const fs::path& database, const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "cannot open " + database.string();
+  }
+  std::string text;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    text = std::string("error: ") + sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+        const unsigned char* value = sqlite3_column_text(stmt, c);
+        text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
+      }
+      text += "\n";
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return text;
+}
+
+inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";
+
+// The test console in the background, writing what it receives to a file. Its own timeout only bounds a
+// hang: it is longer than any job's, so a slow run is heard to its end.
 class ConsoleProcess {
  public:
   ConsoleProcess(const fs::path& dir, const std::vector<std::string>& flags) : dir_(dir) {
     const std::string bin = std::string(OSTREL_BINARY_DIR) + "/tools/test_console";
     std::vector<std::string> args = {bin, "--port-file", (dir / "port").string(), "--out",
-                                     (dir / "console.txt").string(), "--timeout", "60"};
+                                     (dir / "console.txt").string(), "--timeout", "600"};
     args.insert(args.end(), flags.begin(), flags.end());
     std::vector<char*> argv;
     for (auto& a : args) argv.push_back(a.data());
@@ -72,7 +101,12 @@ class ConsoleProcess {
     posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     if (posix_spawn(&pid_, bin.c_str(), &actions, nullptr, argv.data(), environ) != 0) pid_ = -1;
     posix_spawn_file_actions_destroy(&actions);
-    for (int i = 0; i < 500 && pid_ > 0 && !fs::exists(dir / "port"); ++i) ::usleep(10000);
+    // Until it listens (it writes the port file then) or ends; at most two minutes, a bound on a hang.
+    for (int i = 0; i < 12000 && pid_ > 0 && !fs::exists(dir / "port"); ++i) {
+      int status = 0;
+      if (::waitpid(pid_, &status, WNOHANG) == pid_) pid_ = -1;
+      else ::usleep(10000);
+    }
     std::ifstream(dir / "port") >> port_;
   }
   ~ConsoleProcess() {
@@ -113,8 +147,13 @@ class MpiRun : public ::testing::Test {
 
   void CaseList(const std::string& text) { std::ofstream(dir_ / "cases.txt", std::ios::binary) << text; }
   void Outcomes(const std::string& text) { std::ofstream(dir_ / "SolverOutcomes.txt", std::ios::binary) << text; }
-  // Log level 2 and the link to port (a dead port when none is given).
-  static std::string Link(int port = 0) { return "2 0 127.0.0.1 " + std::to_string(port ? port : FreePort()); }
+  // Log level 2 and the link to port (the fixture's dead port when none is given).
+  std::string Link(int port = 0) const { return "2 0 127.0.0.1 " + std::to_string(port ? port : DeadPortNumber()); }
+  // A port nobody listens on for the whole test: the link of a job that must reach no main application.
+  int DeadPortNumber() const {
+    EXPECT_GT(deadPort_.Port(), 0) << "no loopback port could be bound";
+    return deadPort_.Port();
+  }
 
   // Runs the job in the fixture's directory, its output to "out.txt" there; returns its exit status (124 when the
   // timeout struck).
@@ -166,5 +205,8 @@ class MpiRun : public ::testing::Test {
   }
 
   fs::path dir_;
+
+ private:
+  plat::testing::DeadPort deadPort_;
 };
 

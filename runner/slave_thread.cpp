@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/string_table.h"
+#include "platform/text_encoding.h"
 
 std::atomic<bool> g_bUserStop{false};
 
@@ -80,18 +81,20 @@ bool WaitWritable(int socket) {
 }
 
 // Waits for a non-blocking connect to finish, at most timeoutMs; its error,
-// 0 when connected, ETIMEDOUT when the bound passed first.
-int WaitConnected(int socket, int timeoutMs) {
+// 0 when connected, ETIMEDOUT (and boundPassed set) when the bound passed first.
+int WaitConnected(int socket, int timeoutMs, bool& boundPassed) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
   for (;;) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now()).count();
-    if (left <= 0) return ETIMEDOUT;
     pollfd pfd{socket, POLLOUT, 0};
-    const int ready = poll(&pfd, 1, static_cast<int>(left));
+    const int ready = left > 0 ? poll(&pfd, 1, static_cast<int>(left)) : 0;
     if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return errno;
-    if (ready == 0) return ETIMEDOUT;
+    if (ready == 0) {
+      boundPassed = true;
+      return ETIMEDOUT;
+    }
     int error = 0;
     socklen_t length = sizeof error;
     if (getsockopt(socket, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
@@ -136,7 +139,7 @@ void CSlaveThread::ThreadLog(int level, const char* text) {
     if (!m_bLogOpened) {
       m_bLogOpened = true;
       if (!m_log.is_open()) {
-        m_log.open(m_szLogPath, std::ios::out | std::ios::trunc);
+        m_log.open(m_szLogPath, std::ios::trunc);
         m_log.imbue(std::locale::classic());
       }
     }
@@ -169,9 +172,13 @@ bool CSlaveThread::OpenSocket() {
     return false;
   }
   if (::connect(m_socket, reinterpret_cast<const sockaddr*>(&m_serverAddr), sizeof m_serverAddr) != 0) {
-    const int error = errno == EINPROGRESS ? WaitConnected(m_socket, m_nSendTimeoutMs) : errno;
+    bool boundPassed = false;
+    const int error = errno == EINPROGRESS ? WaitConnected(m_socket, m_nSendTimeoutMs, boundPassed) : errno;
     if (error != 0) {
+      m_nConnectError = error;
       ThreadLog(-1, FormatMessage(162, {error}).c_str());
+      if (boundPassed)
+        ThreadLog(-1, ("VORN did not accept the connection within " + std::to_string(m_nSendTimeoutMs) + " ms.").c_str());
       return false;
     }
   }
@@ -182,6 +189,7 @@ bool CSlaveThread::OpenSocket() {
 bool CSlaveThread::Connect() {
   // A dotted IPv4 address only: the host is never looked up by name.
   if (inet_aton(m_szHost, &m_serverAddr.sin_addr) == 0) {
+    m_nConnectError = EINVAL;
     ThreadLog(-1, FormatMessage(162, {EINVAL}).c_str());
     return false;
   }
@@ -200,8 +208,11 @@ int CSlaveThread::ReceiveStop() {
   static thread_local std::vector<char> received(kReceiveBufferSize);
   const ssize_t count = ::recv(m_socket, received.data(), received.size(), 0);
   if (count > 0) {
+    // The peer's bytes are shown escaped: raw, they could forge log lines or drive a terminal.
     std::string line = "Received: ";
-    line.append(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize - line.size() - 1));
+    line += plat::EscapeNonPrintable(
+        std::string_view(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize)));
+    if (line.size() >= kLogLineSize) line.resize(kLogLineSize - 1);
     ThreadLog(2, line.c_str());
     g_bUserStop.store(true);
     return 1;
@@ -243,6 +254,7 @@ bool CSlaveThread::SendAndReceiveData(int size, const std::uint8_t* data) {
       // A peer that takes nothing for the whole bound is gone as far as this run is concerned.
       if (std::chrono::steady_clock::now() - lastProgress >= bound) {
         ThreadLog(-1, FormatMessage(164, {ETIMEDOUT, size}).c_str());
+        ThreadLog(-1, ("VORN took no data for " + std::to_string(m_nSendTimeoutMs) + " ms: the link to it ends.").c_str());
         ::close(m_socket);
         m_socket = -1;
         m_bConnected = false;
@@ -287,6 +299,11 @@ void EndLink(CSlaveThread& link, const SlaveThreadParams& params) {
 unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
   auto link = std::make_unique<CSlaveThread>(*pParams);
   if (!link->Connect()) {
+    if (pParams->m_bSayConnectFailure && link->m_nConnectError != 0) {
+      std::printf("No desktop application answers at %s port %u (%s): the run goes on without sending it progress.\n",
+                  pParams->m_szHost, static_cast<unsigned>(pParams->m_nPort), std::strerror(link->m_nConnectError));
+      std::fflush(stdout);
+    }
     EndLink(*link, *pParams);
     return 0;
   }

@@ -2,6 +2,7 @@
 // outcome written for it in the run directory's "SolverOutcomes.txt" (format
 // in this folder's README), fills the result block and a case report, and
 // copies the case's prepared solver output files into the run directory.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -29,11 +30,13 @@ struct Outcome {
   bool fail = false;
   int failStatus = 0;
   bool stall = false;
+  std::string after;  // not empty: the solve ends only once this file of the run directory exists
   std::string throwKind;  // empty: SolveCase does not throw
   bool hasLoadSol = false;
   int loadSol = 0;
   bool hasReportSize = false;
   int reportSize = 0;
+  bool badReport = false;
   std::string statusFile = "Empty";
   std::string solutionId;
   int passes = 1;
@@ -59,10 +62,12 @@ void ApplyWord(Outcome& o, const std::string& word) {
   else if (key == "time") o.seconds = std::atof(value.c_str());
   else if (key == "fail") o.fail = true, o.failStatus = value.empty() ? 0 : std::atoi(value.c_str());
   else if (key == "stall") o.stall = true;
+  else if (key == "after") o.after = value;
   else if (key == "throw") o.throwKind = value.empty() ? "error" : value;
   else if (key == "loadsol") o.hasLoadSol = true, o.loadSol = std::atoi(value.c_str());
   else if (key == "noreport") o.hasReportSize = true, o.reportSize = -1;
   else if (key == "reportsize") o.hasReportSize = true, o.reportSize = std::atoi(value.c_str());
+  else if (key == "badreport") o.badReport = true;
   else if (key == "statusfile") o.statusFile = value;
   else if (key == "solutionid") o.solutionId = value;
   else if (key == "passes") o.passes = std::atoi(value.c_str());
@@ -162,6 +167,17 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
       Clock::now() + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(o.seconds));
   for (Clock::time_point now = Clock::now(); now < until && !StopRequested(s); now = Clock::now())
     std::this_thread::sleep_for(std::min<Clock::duration>(std::chrono::milliseconds(50), until - now));
+  if (!o.after.empty()) {
+    // Another case's worker makes the file (its status file, written once that case's output is in): this case
+    // ends after that one, however the machine schedules the workers.
+    const std::filesystem::path file = std::filesystem::path(s.runDir) / o.after;
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    std::error_code ec;
+    while (!std::filesystem::exists(file, ec) && !StopRequested(s) && std::chrono::steady_clock::now() < limit)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    if (!std::filesystem::exists(file, ec))
+      Log(s, -1, "Stand-in solver: case " + std::to_string(caseNumber) + " did not see " + o.after + " appear");
+  }
   if (o.stall) {
     const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(60);
     while (!StopRequested(s) && std::chrono::steady_clock::now() < limit)
@@ -193,6 +209,8 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
   std::unique_ptr<std::uint8_t[]> bytes;
   const int size = report.GetObjectAsBYTEArray(bytes);
   s.report.assign(bytes.get(), bytes.get() + (size > 0 ? size : 0));
+  // A damaged report: its bytes arrive whole, but they are no status object.
+  if (o.badReport) std::fill(s.report.begin(), s.report.end(), 'x');
 
   result->m_nReportSize = o.hasReportSize ? o.reportSize : size;
   Copy(result->m_szSolutionId, sizeof result->m_szSolutionId,

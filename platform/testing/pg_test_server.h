@@ -1,7 +1,8 @@
 #pragma once
 // Test support, header-only: a private PostgreSQL server for one test run.
 // It is initialised in a temporary directory (initdb, trust authentication,
-// UTF-8), started with pg_ctl on a free loopback port and stopped and
+// UTF-8), started with pg_ctl on a free loopback port (on another one when
+// something else took that port before the server bound it) and stopped and
 // removed when the object goes. Run as root, the server commands run as the
 // "postgres" user. When the PostgreSQL programs are missing or the server
 // does not start, Ok() is false and Reason() says why, so a test can skip:
@@ -163,11 +164,6 @@ class PgTestServer {
     }
     m_root = pattern;
     MakeOwned(m_root);
-    m_port = FreePort();
-    if (m_port == 0) {
-      m_reason = "no free loopback port";
-      return;
-    }
     const std::string data = m_root + "/data";
     const std::string log = m_root + "/server.log";
     if (!RunAsOwner(Quote(m_bin + "/initdb") + " -D " + Quote(data) +
@@ -176,20 +172,40 @@ class PgTestServer {
       m_keep = true;
       return;
     }
-    if (!StartServer()) {
-      m_reason = "pg_ctl start failed (see " + log + ")";
-      m_keep = true;
-      return;
+    // The port is free when chosen but released before the server binds it, so another process (a test running
+    // at the same time) may take it first: the server then cannot bind it, and starts again on another port.
+    for (int attempt = 0; attempt < 10; ++attempt) {
+      m_port = FreePort();
+      if (m_port == 0) {
+        m_reason = "no free loopback port";
+        return;
+      }
+      std::error_code ec;
+      std::filesystem::remove(log, ec);
+      if (StartServer()) {
+        m_started = true;
+        m_ok = true;
+        return;
+      }
+      if (!PortWasTaken(log)) break;
     }
-    m_started = true;
-    m_ok = true;
+    m_reason = "pg_ctl start failed (see " + log + ")";
+    m_keep = true;
+  }
+
+  // Whether the server log says the server could not bind its port because another socket holds it.
+  static bool PortWasTaken(const std::string& log) {
+    std::ifstream in(log);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str().find("Address already in use") != std::string::npos;
   }
 
   bool StartServer() const {
     const std::string options = "-p " + std::to_string(m_port) + " -k " + m_root +
                                 " -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=40";
     return RunAsOwner(Quote(m_bin + "/pg_ctl") + " -D " + Quote(m_root + "/data") + " -o " + Quote(options) + " -l " +
-                      Quote(m_root + "/server.log") + " -w -t 60 start >/dev/null 2>&1");
+                      Quote(m_root + "/server.log") + " -w -t 300 start >/dev/null 2>&1");
   }
 
   void Stop() {

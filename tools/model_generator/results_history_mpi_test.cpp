@@ -63,10 +63,10 @@ bool LongLoops() {
 // A job of the runner started in the background, so that a test can signal it while it runs.
 class BackgroundJob {
  public:
-  // The job in runDir on "cases.txt" under mpiexec with a hard timeout; its output to outFile; env adds to
-  // the test's environment.
+  // The job in runDir on "cases.txt" under mpiexec with a hard timeout, its link to a port nobody listens on;
+  // its output to outFile; env adds to the test's environment.
   BackgroundJob(const fs::path& runDir, const fs::path& outFile, int processes, const std::vector<std::string>& env,
-                int timeoutSeconds = 180) {
+                int deadPort, int timeoutSeconds = 180) {
     std::vector<std::string> args = {"/usr/bin/timeout",
                                      "-k",
                                      "5",
@@ -81,7 +81,7 @@ class BackgroundJob {
                                      "1",
                                      "0",
                                      "127.0.0.1",
-                                     std::to_string(FreePort())};
+                                     std::to_string(deadPort)};
     std::vector<std::string> environment = env;
     for (char** e = environ; *e != nullptr; ++e) environment.emplace_back(*e);
     std::vector<char*> argv, envp;
@@ -197,7 +197,7 @@ class MpiResultsHistory : public MpiRun {
   int RunJob(const fs::path& runDir, int processes, const std::vector<std::string>& env = {}) {
     std::vector<std::string> all = JobEnvironment();
     all.insert(all.end(), env.begin(), env.end());
-    BackgroundJob job(runDir, runDir / "out.txt", processes, all);
+    BackgroundJob job(runDir, runDir / "out.txt", processes, all, DeadPortNumber());
     return job.Wait();
   }
 
@@ -218,7 +218,7 @@ class MpiResultsHistory : public MpiRun {
 
   // Starts a job, interrupts it once it has written a few cases, and waits for its end.
   void InterruptedRun(const fs::path& runDir, const std::function<void(BackgroundJob&)>& interrupt) {
-    BackgroundJob job(runDir, runDir / "out.txt", 4, JobEnvironment());
+    BackgroundJob job(runDir, runDir / "out.txt", 4, JobEnvironment(), DeadPortNumber());
     for (int i = 0; i < 6000 && job.Running() && WrittenCases(runDir) < 3; ++i) ::usleep(10000);
     if (job.Running()) interrupt(job);
     job.Wait();

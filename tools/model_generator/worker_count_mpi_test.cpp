@@ -46,8 +46,9 @@ class MpiWorkerCount : public MpiRun {
       ADD_FAILURE() << "cannot save the main model";
       return {};
     }
-    // On several workers case 1 takes longer, so that another case is written first and defines the run.
-    Outcomes(workers == 1 ? "* time=0.001\n" : "* time=0.001\n1 time=0.5\n");
+    // On several workers case 1 ends only once case 2 is written (its worker then writes case 2's status
+    // file), so that another case is written first and defines the run, however the workers are scheduled.
+    Outcomes(workers == 1 ? "* time=0.001\n" : "* time=0.001\n1 after=Written2.xml\n2 statusfile=Written%d.xml\n");
     const int rc = Run("ostrel", workers + 1, serverDatabase.empty() ? "" : "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL",
                        Link(), 240);
     EXPECT_EQ(rc, 0) << ReadFile(dir_ / "out.txt");
