@@ -131,6 +131,11 @@ class MpiResultsDb : public MpiRun {
   std::string Out() const { return ReadFile(dir_ / "out.txt"); }
   // The arguments after the case list: log level 1 and a dead link to the main application.
   std::string Args() const { return "1 0 127.0.0.1 " + std::to_string(DeadPortNumber()); }
+  // The connection of a database of the private PostgreSQL server at port, through the SQL Server driver.
+  static std::string ServerConnection(int port, const std::string& database) {
+    return "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(port) + ";Initial Catalog=" + database +
+           ";User ID=postgres;Password=;";
+  }
 };
 
 // A few hundred cases of no solve time on five workers into a new database,
@@ -184,8 +189,7 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
     fs::remove_all(dir_);
     CaseSet set;
     set.count = kCases;
-    set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
-                           ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+    set.serverConnection = ServerConnection(server.Port(), database);
     MakeCaseSet(set);
     ASSERT_EQ(Run("ostrel", 6, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 180), 0) << Out();
     EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
@@ -225,8 +229,7 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
   fs::remove_all(dir_);
   CaseSet set;
   set.count = 40;
-  set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
-                         ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+  set.serverConnection = ServerConnection(server.Port(), database);
   MakeCaseSet(set);
   Run("ostrel", 4, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120);
   EXPECT_NE(Log(0).find("Processing failed on the Slave side for Case: 7"), std::string::npos) << Log(0);
@@ -382,8 +385,7 @@ TEST_F(MpiResultsDb, SeveralMachinesWriteThroughTheServer) {
   fs::remove_all(dir_);
   CaseSet set;
   set.count = 6;
-  set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
-                         ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+  set.serverConnection = ServerConnection(server.Port(), database);
   MakeCaseSet(set);
   EXPECT_EQ(Run("ostrel", 3, hosts + " OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120), 0) << Out();
   EXPECT_EQ(PgQuery(server.Port(), database, "SELECT count(*) FROM \"PrCase\""), "6\n");

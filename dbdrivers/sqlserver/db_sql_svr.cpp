@@ -20,6 +20,7 @@
 #include "foundation/locale_switch.h"
 #include "foundation/registry.h"
 #include "platform/connection_string.h"
+#include "platform/dao.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "standins/tresk.h"
@@ -54,15 +55,6 @@ std::string OneLine(std::string text) {
   for (char& c : text)
     if (c == '\n' || c == '\r') c = ' ';
   return text;
-}
-
-std::string QuotedName(const std::string& name) {
-  std::string out = "\"";
-  for (char c : name) {
-    if (c == '"') out += '"';
-    out += c;
-  }
-  return out + "\"";
 }
 
 bool HasRerunPhrase(const std::string& text, std::size_t from) {
@@ -369,12 +361,12 @@ bool DbSqlSvr::BeginCaseUnit(std::int32_t solutionId, std::int32_t caseId, const
   if (found.empty() || std::atoll(found.front().c_str()) == 0) return true;
   // The case is there: its rows in every table go, then its new rows come, in this one transaction.
   for (const std::string& table : keyed.perCase)
-    if (ExecuteInUnit("DELETE FROM " + QuotedName(table) + " WHERE \"SolutionID\" = ? AND \"CaseID\" = ?",
+    if (ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"SolutionID\" = ? AND \"CaseID\" = ?",
                       {{solutionId, std::string(), false}, {caseId, std::string(), false}}) < 0)
       return false;
   // An empty run identifier is not written: those rows have none.
   for (const std::string& table : keyed.legacyCase)
-    if (ExecuteInUnit("DELETE FROM " + QuotedName(table) + " WHERE " +
+    if (ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE " +
                           (runId.empty() ? "\"RUNID\" IS NULL" : "\"RUNID\" = ?") + " AND \"CASE\" = ?",
                       runId.empty() ? std::vector<IOrvid::Parameter>{{legacyCase, std::string(), false}}
                                     : std::vector<IOrvid::Parameter>{{0, runId, true}, {legacyCase, std::string(), false}}) < 0)
@@ -439,12 +431,12 @@ bool DbSqlSvr::ReplaceRunRows(const std::string& table) {
     return std::find(list.begin(), list.end(), table) != list.end();
   };
   if (in(keyed.perSolution))
-    return ExecuteInUnit("DELETE FROM " + QuotedName(table) + " WHERE \"SolutionID\" = ?",
+    return ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"SolutionID\" = ?",
                          {{m_nUnitSolutionID, std::string(), false}}) >= 0;
   if (in(keyed.legacyRun))
     return m_strUnitRunID.empty()
-               ? ExecuteInUnit("DELETE FROM " + QuotedName(table) + " WHERE \"RUNID\" IS NULL", {}) >= 0
-               : ExecuteInUnit("DELETE FROM " + QuotedName(table) + " WHERE \"RUNID\" = ?",
+               ? ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"RUNID\" IS NULL", {}) >= 0
+               : ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"RUNID\" = ?",
                                {{0, m_strUnitRunID, true}}) >= 0;
   return true;
 }

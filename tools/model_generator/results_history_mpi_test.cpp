@@ -201,6 +201,16 @@ class MpiResultsHistory : public MpiRun {
     return job.Wait();
   }
 
+  // A job in each run directory at once; both write all their cases.
+  void TwoJobsAtOnce(const fs::path& a, const fs::path& b) {
+    int statusA = -1, statusB = -1;
+    std::thread first([&] { statusA = RunJob(a, 3); });
+    statusB = RunJob(b, 3);
+    first.join();
+    EXPECT_EQ(statusA, 0) << ReadFile(a / "out.txt");
+    EXPECT_EQ(statusB, 0) << ReadFile(b / "out.txt");
+  }
+
   // The end of every history: the job ran whole, its account says so, and the results are the reference's.
   void ExpectCompleteRun(const fs::path& runDir, int status, const std::string& reference) {
     EXPECT_EQ(status, 0) << ReadFile(runDir / "out.txt");
@@ -322,14 +332,7 @@ TEST_F(MpiResultsHistory, TwoJobsOfOneSolutionAtOnceWriteEachCaseOnce) {
   const ResultsSource file(shared / "Results.Mdb");
   const CaseRows reference = RowsOfCases(file);
   ASSERT_EQ(reference.at("PrCase").size(), 12u);
-  int statusA = -1, statusB = -1;
-  {
-    std::thread first([&] { statusA = RunJob(a, 3); });
-    statusB = RunJob(b, 3);
-    first.join();
-  }
-  EXPECT_EQ(statusA, 0) << ReadFile(a / "out.txt");
-  EXPECT_EQ(statusB, 0) << ReadFile(b / "out.txt");
+  TwoJobsAtOnce(a, b);
   EXPECT_EQ(WholeOrAbsent(RowsOfCases(ResultsSource(shared / "Results.Mdb")), reference), "");
   EXPECT_EQ(ResultsSource(shared / "Results.Mdb").Strings("SELECT count(*) FROM PrCase"),
             std::vector<std::string>{"12"});
@@ -380,12 +383,7 @@ TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceOnTheServer) {
     SCOPED_TRACE("two jobs from two run directories with the same SolutionID at once");
     const fs::path other = dir_ / "other";
     Generate(other, 12, Cleanup::Neither, name);
-    int statusA = -1, statusB = -1;
-    std::thread first([&] { statusA = RunJob(run, 3); });
-    statusB = RunJob(other, 3);
-    first.join();
-    EXPECT_EQ(statusA, 0) << ReadFile(run / "out.txt");
-    EXPECT_EQ(statusB, 0) << ReadFile(other / "out.txt");
+    TwoJobsAtOnce(run, other);
     const CaseRows now = RowsOfCases(Source(run));
     // The model's rows name the run directory of the job that wrote them last: the rows are counted.
     EXPECT_EQ(WholeOrAbsent(now, referenceRows), "");
