@@ -2,6 +2,7 @@
 // global and plant supplies, demands and plant-spanning groups, and its own
 // node's and the depot's part of a case's linear program.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -241,9 +242,16 @@ void BuildGlobal(const GeneratorOptions& options, const r::CaseData& data, int p
     // less its deficit.
     flow(depot("SELRESM", p), p, r::ProductPrice("RES", p) + r::kDepotResiduePremium, r::kDepotResidueMax);
     lp.Coefficient(depot("WBALRES", p), depot("SELRESM", p), -basis.Row(p));
-    const double days = basis.Days(p), holding = 0.5 * tank.holding * (p + 1 < periods ? 2.0 : 1.0);
-    lp.Bounds(depot("IEXCRES", p), 0.0, tank.max - tank.target).Cost(depot("IEXCRES", p), -holding);
-    lp.Bounds(depot("IDEFRES", p), 0.0, tank.target - tank.min).Cost(depot("IDEFRES", p), holding - tank.penalty);
+    const double days = basis.Days(p);
+    // The closing stock is held in this period and, as the next one's opening stock, in the next.
+    std::map<int, double> excessCost, deficitCost;
+    for (int held = p; held <= p + 1 && held < periods; ++held) {
+      excessCost[held] = -0.5 * tank.holding;
+      deficitCost[held] = 0.5 * tank.holding;
+    }
+    deficitCost[p] -= tank.penalty;
+    lp.Bounds(depot("IEXCRES", p), 0.0, tank.max - tank.target).CostShares(depot("IEXCRES", p), excessCost);
+    lp.Bounds(depot("IDEFRES", p), 0.0, tank.target - tank.min).CostShares(depot("IDEFRES", p), deficitCost);
     lp.Coefficient(depot("WBALRES", p), depot("IEXCRES", p), -1.0 / days);
     lp.Coefficient(depot("WBALRES", p), depot("IDEFRES", p), 1.0 / days);
     if (p + 1 < periods) {
@@ -252,7 +260,7 @@ void BuildGlobal(const GeneratorOptions& options, const r::CaseData& data, int p
     }
     const double draw = p == 0 ? (tank.target - tank.open) / days : 0.0;
     lp.RowBounds(depot("WBALRES", p), draw, draw);
-    lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target));
+    lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target), p);
   }
 }
 

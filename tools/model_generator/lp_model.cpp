@@ -24,7 +24,7 @@ struct ClpDeleter {
 std::size_t CLpModel::Column(const std::string& name) {
   const auto [it, added] = m_columnIndex.emplace(name, m_aColumns.size());
   if (added) {
-    m_aColumns.push_back({name});
+    m_aColumns.push_back({name, 0.0, 0.0, kLpInfinity, {}});
     m_aEntries.emplace_back();
   }
   return it->second;
@@ -38,6 +38,14 @@ std::size_t CLpModel::Row(const std::string& name) {
 
 CLpModel& CLpModel::Cost(const std::string& column, double cost) {
   m_aColumns[Column(column)].cost = cost;
+  return *this;
+}
+
+CLpModel& CLpModel::CostShares(const std::string& column, const std::map<int, double>& shares) {
+  ColumnData& c = m_aColumns[Column(column)];
+  c.costShares = shares;
+  c.cost = 0.0;
+  for (const auto& [period, share] : shares) c.cost += share;
   return *this;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -34,16 +35,22 @@ class CLpModel {
   std::size_t Row(const std::string& name);
 
   CLpModel& Cost(const std::string& column, double cost);
+  // A cost that falls into several periods: its shares by period.
+  CLpModel& CostShares(const std::string& column, const std::map<int, double>& shares);
   CLpModel& Bounds(const std::string& column, double lo, double hi);
   CLpModel& RowBounds(const std::string& row, double lo, double hi);
   // Adds value to the coefficient of the column in the row.
   CLpModel& Coefficient(const std::string& row, const std::string& column, double value);
-  // A constant of the objective function.
-  void AddObjectiveConstant(double value) { m_dConstant += value; }
+  // A constant of the objective function, in the money of a period.
+  void AddObjectiveConstant(double value, int period) {
+    m_dConstant += value;
+    m_periodConstants[period] += value;
+  }
 
   struct ColumnData {
     std::string name;
     double cost = 0.0, lo = 0.0, hi = kLpInfinity;
+    std::map<int, double> costShares;  // empty: the cost is the money of the period the column belongs to
   };
   struct RowData {
     std::string name;
@@ -55,6 +62,10 @@ class CLpModel {
   std::ptrdiff_t FindColumn(const std::string& name) const;
   std::ptrdiff_t FindRow(const std::string& name) const;
   double Constant() const { return m_dConstant; }
+  double Constant(int period) const {
+    const auto it = m_periodConstants.find(period);
+    return it == m_periodConstants.end() ? 0.0 : it->second;
+  }
 
   // Maximises the objective function.
   LpSolution Solve() const;
@@ -69,6 +80,7 @@ class CLpModel {
   std::vector<RowData> m_aRows;
   std::unordered_map<std::string, std::size_t> m_columnIndex, m_rowIndex;
   double m_dConstant = 0.0;
+  std::map<int, double> m_periodConstants;
 };
 
 }  // namespace model_gen

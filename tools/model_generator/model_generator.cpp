@@ -525,6 +525,23 @@ GeneratedCase SolveGeneratedCase(const GeneratorOptions& options, int caseNumber
   for (const LpRecord& row : solved.rows) result.rows[row.name] = {row.activity, row.slack, row.lo, row.hi, row.marginal};
   for (const LpRecord& column : solved.columns)
     result.columns[column.name] = {column.activity, column.slack, column.lo, column.hi, column.marginal};
+  // A column's cost is the money of its period (the code after its base name of seven characters) unless it
+  // falls into several.
+  const int periods = PeriodCount(options);
+  for (int p = 0; p < periods; ++p) result.periodObjectives.push_back(solved.model.lp.Constant(p));
+  const auto add = [&](int p, double money) {
+    if (p >= 0 && p < periods) result.periodObjectives[static_cast<std::size_t>(p)] += money;
+  };
+  const std::vector<CLpModel::ColumnData>& columns = solved.model.lp.Columns();
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    const double activity = solved.solution.columnActivity[i];
+    if (!columns[i].costShares.empty()) {
+      for (const auto& [p, share] : columns[i].costShares) add(p, share * activity);
+    } else if (columns[i].cost != 0.0) {
+      const std::string& name = columns[i].name;
+      add(periods > 1 && name.size() > 7 ? name[7] - r::PeriodCode(0) : 0, columns[i].cost * activity);
+    }
+  }
   return result;
 }
 

@@ -83,6 +83,7 @@ struct GeneratedCase {
   std::string title;
   int solveStatus = 0;  // the stand-in solver's solve status: 1 converged, 5 infeasible, 4 unbounded, 3 stopped
   double objective = 0.0;
+  std::vector<double> periodObjectives;        // the objective's money of each period
   std::map<std::string, Value> rows, columns;  // by LP name
 };
 GeneratedCase SolveGeneratedCase(const GeneratorOptions& options, int caseNumber);

@@ -291,6 +291,8 @@ inline std::string Amount(double value) {
   return text;
 }
 
+inline std::string Percent(double share) { return std::to_string(static_cast<int>(share * 100 + 0.5)) + " %"; }
+
 inline CaseData CaseOf(int c, int crudes) {
   CaseData data;
   data.number = c;
@@ -305,18 +307,19 @@ inline CaseData CaseOf(int c, int crudes) {
     price(0, 4.0);
   } else if (c == 3) {
     data.dieselDemandFactor = 0.8;
-    data.title = "Diesel demand at 80 %";
+    data.title = "Diesel demand at " + Percent(data.dieselDemandFactor);
   } else if (c >= kParametricSteps[0] && c <= kParametricSteps[2]) {
     data.reformerCapacity = ChainReformerCapacity(c - kParametricSteps[0]);
     data.title = "Reformer capacity " + std::to_string(static_cast<int>(data.reformerCapacity));
   } else if (c % 4 == 3) {
-    data.cduCapacityFactor = 0.9;
-    data.title = "Crude unit at 90 %";
+    data.cduCapacityFactor = 0.95 - 0.05 * ((c / 4 + 1) % 3);
+    data.title = "Crude unit at " + Percent(data.cduCapacityFactor);
   } else if (c % 4 == 1) {
-    data.dieselDemandFactor = 0.7 + 0.05 * (c % 3);
-    data.title = "Diesel demand at " + std::to_string(static_cast<int>(data.dieselDemandFactor * 100 + 0.5)) + " %";
+    static const double kShares[] = {0.7, 0.75, 0.85, 0.9};  // below 0.7 a plant cannot meet its premium contract
+    data.dieselDemandFactor = kShares[(c / 4) % 4];
+    data.title = "Diesel demand at " + Percent(data.dieselDemandFactor);
   } else {
-    price((c / 2) % crudes, (c % 3 == 0 ? -1.0 : 1.0) * (0.5 + c % 4));
+    price((c / 2) % crudes, (c % 3 == 0 ? -0.5 : 0.5) * (1 + (c / 2) % 5));
   }
   return data;
 }

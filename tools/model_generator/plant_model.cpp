@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -631,17 +632,22 @@ class CPlantBuilder {
       const double unit = TankUnit(tank);
       for (int p = 0; p < Periods(); ++p) {
         const double days = m_scope.basis.Days(p);
-        const double holding = 0.5 * tank.holding * unit * (p + 1 < Periods() ? 2.0 : 1.0);
-        m_lp.Bounds(N(excess, p), 0.0, (tank.max - tank.target) / unit).Cost(N(excess, p), -holding);
-        m_lp.Bounds(N(deficit, p), 0.0, (tank.target - tank.min) / unit)
-            .Cost(N(deficit, p), holding - tank.penalty * unit);
+        // The closing stock is held in this period and, as the next one's opening stock, in the next.
+        std::map<int, double> excessCost, deficitCost;
+        for (int held = p; held <= p + 1 && held < Periods(); ++held) {
+          excessCost[held] = -0.5 * tank.holding * unit;
+          deficitCost[held] = 0.5 * tank.holding * unit;
+        }
+        deficitCost[p] -= tank.penalty * unit;
+        m_lp.Bounds(N(excess, p), 0.0, (tank.max - tank.target) / unit).CostShares(N(excess, p), excessCost);
+        m_lp.Bounds(N(deficit, p), 0.0, (tank.target - tank.min) / unit).CostShares(N(deficit, p), deficitCost);
         Term("VBAL" + tag, excess, p, -1.0 / days);
         Term("VBAL" + tag, deficit, p, 1.0 / days);
         if (p + 1 < Periods()) {
           m_lp.Coefficient(N("VBAL" + tag, p + 1), N(excess, p), 1.0 / m_scope.basis.Days(p + 1));
           m_lp.Coefficient(N("VBAL" + tag, p + 1), N(deficit, p), -1.0 / m_scope.basis.Days(p + 1));
         }
-        m_lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target));
+        m_lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target), p);
       }
     }
     // The fuels group holds the diesel tank: its own bounds, and a deficit below its target.
