@@ -477,7 +477,7 @@ std::string COstrelSlaveApp::SeveralHostsRefusal() const {
                                                                "DatabaseOutputConnection";
   return "The ranks of this job run on several machines (" + hosts +
          "): runs over several machines write their results to a database server, not to a results file; " +
-         setting + " in the model " + model->m_strModelName + ".";
+         setting + " in the model " + model->m_strModelName;
 }
 
 void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDir, int rank) {

@@ -216,7 +216,7 @@ class MpiResultsHistory : public MpiRun {
     EXPECT_EQ(status, 0) << ReadFile(runDir / "out.txt");
     const std::string zero = ReadFile(runDir / "OstrelRankZero.log");
     EXPECT_NE(zero.find("Cases in the list: " + std::to_string(m_options.cases) + "; written: " +
-                        std::to_string(m_options.cases) + "; failed: 0; never dispatched: 0"),
+                        std::to_string(m_options.cases) + "; failed: 0; not run: 0."),
               std::string::npos)
         << zero;
     const std::string now = Contents(Source(runDir));
@@ -299,6 +299,8 @@ TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceInTheFile) {
       const std::string worker = ReadFile(run / "OstrelRank1.log");
       if (cleanup == Cleanup::Neither) {
         EXPECT_NE(worker.find("replaced its earlier results in the results database"), std::string::npos) << worker;
+        const std::string zero = ReadFile(run / "OstrelRankZero.log");
+        EXPECT_NE(zero.find("Replaced earlier results (12 cases): 1, 2, 3"), std::string::npos) << zero;
       }
     }
     const std::pair<const char*, std::function<void(BackgroundJob&)>> interruptions[] = {
