@@ -213,6 +213,8 @@ class CVornDbExportData {
   std::int32_t m_nUnitEarlierRows = -1;
   bool m_bUnitReplacedRows = false;
   std::string m_strDatabaseFailure;  // the case's first failed database operation: table and cause
+  // No host engine ran the local-model output of the case: the engine's LG tables are not there to copy.
+  bool m_bEngineOutputSkipped = false;
   std::int32_t m_nSolutionID = 0;
   // The solution row this process wrote into the results database (its ModelID is found without the
   // database while the row is not committed); -1: none.

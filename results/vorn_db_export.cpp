@@ -21,6 +21,7 @@
 #include "caseset/modeltables/table_fil_table.h"
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/input_failure.h"
 #include "foundation/language_resources.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/statement_kill_hook.h"
@@ -332,7 +333,14 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       settings.m_UseHtmlReportsOn.GetValue() == 0 && settings.m_UseTxtReportsOn.GetValue() == 0)
     return true;
 
-  // The case's rows land as one unit or not at all; a failed operation anywhere fails the case.
+  // The case's rows land as one unit or not at all; a failed operation anywhere fails the case, and so does
+  // an input file the case needs that is there but cannot be read whole.
+  CInputFailureScope inputs;
+  // A step that failed on input it could not read names that input as the cause.
+  const auto failed = [this, &inputs] {
+    if (inputs.HasFailure()) m_strDatabaseFailure = inputs.GetFirstCause();
+    return EndCaseUnit(false);
+  };
   m_bDatabaseError = 0;
   m_strDatabaseFailure.clear();
   m_bCaseUnitOpen = false;
@@ -352,13 +360,14 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2565));
       ReleaseCaseSolution();
       m_strDatabaseFailure = LoadTreskString(2565);
-      return EndCaseUnit(false);
+      return failed();
     }
+    if (inputs.HasFailure()) return FailCaseOnInput(inputs.GetFirstCause());
     SendOwnerMessage(this, kStatusTextMessage, kOwnerFilled, "");
     if (!BeginCaseUnit(firstCase)) {
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
-      return EndCaseUnit(false);
+      return failed();
     }
     firstCase = m_bDefinesRun;
     const plat::OleDateTime fillEnd = plat::OleDateTime::GetCurrentTime();
@@ -369,7 +378,7 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       log(LoadTreskString(2564) + "\n");
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
-      return EndCaseUnit(false);
+      return failed();
     }
     const plat::OleDateTime writeEnd = plat::OleDateTime::GetCurrentTime();
     log("Succeeded to write solution data to database\n");
@@ -405,7 +414,7 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       const std::string matrixName = zelun ? names->GetMatrixFileName(m_nOutputCaseNumber) : "xmps.mps";
       const std::string solutionName = names->GetNonlinearSolutionFileName(GetZelunSolutionIndex());
       names.reset();
-      if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+      if (!BeginCaseUnit(firstCase)) return failed();
       WriteMatrixDatabase(GetModelFilePath(matrixName), GetModelFilePath(solutionName));
       log("Finished creating mpsbcd database for Strev or Zelun\n");
     }
@@ -415,32 +424,42 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
   const bool access = IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue());
   if (solveOn && settings.m_UseNimboOn.GetValue() == 0 && settings.m_UseExtendedTagsOn.GetValue() == 0 &&
       settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0 && (access || settings.m_CreateAccessDbAlso.GetValue() != 0)) {
-    if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+    if (!BeginCaseUnit(firstCase)) return failed();
     firstCase = m_bDefinesRun;
     // The engine's local-model output (DODBLOCAL) runs for the model and every local model only where a host
     // installed it; this system's own legacy tables are written either way.
     const bool engine = m_pEngineOutputContext && m_pfnGlobalModelOutput;
     if (!engine) log("Engine local-model database output (DODBLOCAL) not available here: skipped\n");
-    if (engine && !RunEngineLocalModelOutput(model)) return EndCaseUnit(false);
-    if (!WriteLegacyTables(&model, false, firstCase)) return EndCaseUnit(false);
+    m_bEngineOutputSkipped = !engine;
+    if (engine && !RunEngineLocalModelOutput(model)) return failed();
+    if (!WriteLegacyTables(&model, false, firstCase)) return failed();
     if (m_paLocalModelFiles)
       for (CVornModelFile* local : *m_paLocalModelFiles) {
-        if (engine && !RunEngineLocalModelOutput(*local)) return EndCaseUnit(false);
+        if (engine && !RunEngineLocalModelOutput(*local)) return failed();
         const bool reported =
             m_plstReportedLocalModels &&
             std::find(m_plstReportedLocalModels->begin(), m_plstReportedLocalModels->end(), local->m_strModelName) !=
                 m_plstReportedLocalModels->end();
         if (!reported) continue;
-        if (!WriteLegacyTables(local, true, firstCase)) return EndCaseUnit(false);
+        if (!WriteLegacyTables(local, true, firstCase)) return failed();
         // Its database is not written again in this case; it is released once the case is committed.
         if (access) m_localModelsToClose.push_back(local);
       }
   }
   // The case's Trancol tables are rows of the case too: they land with it or not at all.
   if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0) {
-    if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+    if (!BeginCaseUnit(firstCase)) return failed();
     ExportTrancol(caseNumber, 0, 0);
-    if (m_bDatabaseError != 0) return EndCaseUnit(false);
+    if (m_bDatabaseError != 0) return failed();
   }
+  if (inputs.HasFailure()) return FailCaseOnInput(inputs.GetFirstCause());
   return EndCaseUnit(true);
+}
+
+bool CVornDbExport::FailCaseOnInput(const std::string& cause) {
+  if (m_pLogging) m_pLogging->Write("Input of the case cannot be read: " + cause + "\n");
+  SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, cause);
+  ReleaseCaseSolution();
+  m_strDatabaseFailure = cause;
+  return EndCaseUnit(false);
 }

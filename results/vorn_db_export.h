@@ -36,7 +36,8 @@ class CVornDbExport : public CVornDbExportData {
   // limitPenalty sets LimitPenalty to 1. False when the SQL Server connection
   // is not open after its set-up, when filling or writing the result tables
   // fails, when any database operation of the case fails (GetDatabaseFailure
-  // says which), or when a legacy table writer fails. Nothing is thrown: an
+  // says which), when a legacy table writer fails, or when an input file the
+  // case needs is there but cannot be read whole (GetDatabaseFailure names it). Nothing is thrown: an
   // exception inside the output fails the case as well, its rows rolled back,
   // and GetDatabaseFailure and the export log name it.
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
@@ -52,7 +53,8 @@ class CVornDbExport : public CVornDbExportData {
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
-  // The first failed database operation of the last case (table and cause); empty when none.
+  // Why the last case was not written: its first failed database operation (table and cause), or the
+  // first input file it needed that is there but cannot be read (file and what is wrong); empty when none.
   const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
   // Whether the last case's output deleted an earlier row set of the same
   // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
@@ -116,6 +118,9 @@ class CVornDbExport : public CVornDbExportData {
   bool BeginCaseUnit(bool firstCase);
   // Ends it: commits when ok and nothing failed; the case's result.
   bool EndCaseUnit(bool ok);
+  // An input file of the case that is there but cannot be read: notes the cause as the case's failure,
+  // drops the case's result objects and rolls its unit back. False.
+  bool FailCaseOnInput(const std::string& cause);
 
   // ---- The marks of parametric chains, shared through the results database
   // so that no case's "Truncated" depends on which process wrote which case

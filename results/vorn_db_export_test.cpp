@@ -11,6 +11,7 @@
 #include <memory>
 #include <new>
 #include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -66,6 +67,13 @@ class VornDbExportOutput : public ::testing::Test {
   std::vector<std::unique_ptr<CAssembledCase>> m_cases;
   CVornDbExport m_export{&m_log};
 };
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 TEST(VornDbExportTest, CaseFileNames) {
   EXPECT_EQ(MakeCaseFileName("DbExport", 12, ".log"), "DbExport000012.log");
@@ -167,6 +175,52 @@ TEST_F(VornDbExportOutput, TheOwnerWindowHearsTheProgressOfTheCase) {
   SetStatusSender(nullptr);
 }
 
+// An input file of the case that is there but cannot be read whole fails the case, and the cause names the file;
+// one that is not there is read as absent. The next case with whole files is written.
+TEST_F(VornDbExportOutput, DamagedInputFailsTheCaseNamingTheFile) {
+  const auto files = table_fixtures::MakeClassicFiles(
+      {{"UNITS", {"ABC", "DEF"}, {"STDCONV"}, {"barrels", "tons"}, {1.0, 2.0}},
+       {"GROUPS", {"G1"}, {"ABC"}, {}, {1.0}}});
+  const std::filesystem::path model = m_dir / "M";
+  const std::string solution = ReadAll(model / "Solution.Fil");
+  const auto restore = [&] {
+    std::ofstream(model / "tables.map", std::ios::binary) << files.index;
+    std::ofstream(model / "tables.fil", std::ios::binary) << files.cache;
+    std::ofstream(model / "Solution.Fil", std::ios::binary) << solution;
+  };
+  const auto cut = [&model](const char* name, std::uintmax_t size) {
+    return [&model, name, size] { std::filesystem::resize_file(model / name, size); };
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* file;  // named by the cause; null: the case is written
+  } cases[] = {
+      {"whole files", [] {}, nullptr},
+      {"the table cache cut short", cut("tables.fil", files.cache.size() / 2), "tables.fil"},
+      {"the table index cut short", cut("tables.map", files.index.size() / 2), "tables.map"},
+      {"the solution file cut short", cut("Solution.Fil", solution.size() - 3), "Solution.Fil"},
+      {"no table files", [&] { std::filesystem::remove(model / "tables.map"); std::filesystem::remove(model / "tables.fil"); },
+       nullptr},
+  };
+  int caseNumber = 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    restore();
+    c.damage();
+    m_log.m_text.clear();
+    testing::internal::CaptureStderr();
+    const bool written = Output(false, ++caseNumber);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written, c.file == nullptr) << m_export.GetDatabaseFailure();
+    if (c.file != nullptr) {
+      EXPECT_NE(m_export.GetDatabaseFailure().find((model / c.file).string()), std::string::npos)
+          << m_export.GetDatabaseFailure();
+      EXPECT_TRUE(m_log.Has("The rows of the case were not written: " + m_export.GetDatabaseFailure())) << m_log.m_text;
+    }
+  }
+}
+
 TEST_F(VornDbExportOutput, NoOutputWithoutADatabaseOrReports) {
   struct Case {
     const char* directory;
@@ -249,6 +303,7 @@ TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
   // Without the engine the pass says so once and writes this system's tables for the model and the reported local model.
   ASSERT_TRUE(Output(true, 1));
   EXPECT_TRUE(m_log.Has("Engine local-model database output (DODBLOCAL) not available here: skipped\n"));
+  EXPECT_TRUE(m_export.m_bEngineOutputSkipped) << "the report-writer builders learn that no engine wrote its tables";
   EXPECT_TRUE(std::filesystem::exists(m_dir / "M" / "Results.Mdb"));
   EXPECT_TRUE(std::filesystem::exists(m_dir / "L1" / "Results.Mdb"));
   EXPECT_FALSE(std::filesystem::exists(m_dir / "L2" / "Results.Mdb"));
@@ -271,6 +326,7 @@ TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
     EXPECT_EQ(Output(false, 2), ok) << answer;
     EXPECT_EQ(s_calls, calls) << answer;
     EXPECT_FALSE(m_log.Has("DODBLOCAL"));
+    EXPECT_FALSE(m_export.m_bEngineOutputSkipped);
   }
   m_export.m_paLocalModelFiles->GetAt(0)->m_outputTables.RemoveAll();
 }

@@ -75,6 +75,13 @@ TEST(CaseListTest, Parsing) {
       {"1 A\n2 " + longName + "\n3 A\n", "A:1;" + longName.substr(0, 596) + ":2", 2, 1,
        "line 2 is longer than 598 characters: it was cut: the list ends there; 1 line after it was not read.", 0, 1},
       {"1 A\n2 " + std::string(596, 'M') + "\n3 A\n", "A:1,3;" + std::string(596, 'M') + ":2", 3, 0, ""},  // 598: whole
+      // Damaged lines: control characters, garbage for a case number, two lines run together; what prints
+      // nothing is escaped in the log.
+      {"1 A 0 0 x 0\n2 A\x01" "B 0 0 x 0\n3 A\x1b\n", "A:1", 1, 2,
+       "-1 Case list line 2 has a control character and was skipped: 2 A\\x01B 0 0 x 0", 2},
+      {"\xCE\x9D\xFF model\n12x A\n", "", 0, 2, "-1 Case list line 1 has no case number and was skipped: \xCE\\x9D\xFF model",
+       2},
+      {"1 A 0 0 x 0\xF5" "2 A 0 0 x 0\n", "", 0, 1, "line 1 has more than six words and was skipped", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 40));

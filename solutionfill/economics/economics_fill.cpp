@@ -1,10 +1,14 @@
 #include "solutionfill/economics/economics_fill.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "caseset/modeltables/table_fil_table.h"
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
+#include "foundation/messages.h"
+#include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_case.h"
 #include "results/objects/db_solution.h"
@@ -148,12 +152,37 @@ bool CSideFileRecordReader::NextName(std::string& name) {
 }
 
 bool CSideFileRecordReader::Next(std::string& row, std::string& column, float& value) {
-  if (!NextName(row) || !NextName(column) || !NextWord()) return false;
+  if (m_bDamaged) return false;
+  if (!NextName(row)) {
+    m_bDamaged = m_in.bad();
+    return false;
+  }
+  // The solver writes the names in ASCII: another byte in one means a damaged file.
+  if (!NextName(column) || !NextWord() || !IsPrintableAscii(row) || !IsPrintableAscii(column)) {
+    m_bDamaged = true;
+    return false;
+  }
   const char* start = m_pending.c_str();
   char* end = nullptr;
   value = std::strtof(start, &end);
-  if (end == start) return false;
+  if (end == start) {
+    m_bDamaged = true;
+    return false;
+  }
   m_pending.erase(0, static_cast<std::size_t>(end - start));
+  return true;
+}
+
+bool FailDamagedSideFile(const CSideFileRecordReader& reader, const std::string& path) {
+  // The solver ends every line of the file: a last line without its end was cut short.
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  char last = '\n';
+  if (file && file.tellg() > 0 && file.seekg(-1, std::ios::end)) file.get(last);
+  if (!reader.IsDamaged() && last == '\n') return false;
+  const std::string cause =
+      "the file " + path + " is damaged: a record is cut short, holds no number or a name that is no text";
+  NoteInputFailure(cause);
+  ShowErrorMessage(cause, false);
   return true;
 }
 
