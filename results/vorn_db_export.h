@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "caseset/vorn_db_export_data.h"
 
@@ -18,8 +19,8 @@ class CVornDbExport : public CVornDbExportData {
   explicit CVornDbExport(ILogging* logging);
   ~CVornDbExport() override;
 
-  // Reads the export configuration (CVornDbExportData) and names the run:
-  // the workers of one job read the same file, so they share its run key.
+  // Reads the export configuration (CVornDbExportData) and names the run
+  // from the job's identity, its SolutionID and RunID.
   bool ReadDataFromXmlFile(const char* path, bool useShortPlantTags);
   bool ReadDataFromXmlFile(const std::string& path, bool useShortPlantTags) {
     return ReadDataFromXmlFile(path.c_str(), useShortPlantTags);
@@ -58,8 +59,11 @@ class CVornDbExport : public CVornDbExportData {
   // Whether the last case's output deleted an earlier row set of the same
   // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
   bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
-  // The run key shared by the workers of one job (from the export configuration file).
+  // The run key shared by the workers of one job.
   const std::string& GetRunKey() const { return m_strRunKey; }
+  // The identity of the job (the same in every worker, new for every job, job_start.h); until it is set, the
+  // export object is a job of its own.
+  void SetJobIdentity(const std::string& jobId);
 
   // The start date of the first period: the first row's "StartDat" cell of
   // the model table PERIODS ("StartDate" with UseZelunMGOn); invalid (value 0)
@@ -133,6 +137,10 @@ class CVornDbExport : public CVornDbExportData {
   // Forgets the case in any event; false after a noted failure.
   bool EndParametricMarks(bool write);
 
+  // The run key from the job's identity and the configuration's SolutionID and RunID.
+  void MakeRunKey();
+
+  std::string m_strJobId;
   std::string m_strRunKey;
   bool m_bReplacedEarlierRows = false;
   bool m_bCaseUnitOpen = false;
@@ -146,4 +154,6 @@ class CVornDbExport : public CVornDbExportData {
   ErasedOwner<CParametricChains> m_pParametricChains{nullptr, nullptr};
   std::int32_t m_nMarksCase = -1;  // the case whose marks its unit writes; -1: none
   bool m_bMarksCaseInfeasible = false;
+  // The local models whose legacy tables the case wrote: their databases are released after its commit.
+  std::vector<CVornModelFile*> m_localModelsToClose;
 };

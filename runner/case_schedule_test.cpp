@@ -395,7 +395,7 @@ TEST(CaseAccountTest, EveryCaseNotSolvedIsNamedByItsState) {
   EXPECT_EQ(lines[5].rfind("Not run: 71, 72, ", 0), 0u);
   EXPECT_NE(lines[5].find(", 119, 120 and 10 more: the user stopped the run."), std::string::npos) << lines[5];
   EXPECT_EQ(lines[6], "Processor 2 stopped taking cases: three failed cases in a row.");
-  EXPECT_EQ(lines[7], "Replaced earlier results: 8, 12.");
+  EXPECT_EQ(lines[7], "Replaced earlier results (2 cases): 8, 12.");
   EXPECT_EQ(lines[8], "Not optimal: MaxPass Exceeded: 4; Infeasible: 3, 13, 23, 33, 43, 53, 63.");
   EXPECT_EQ(lines[9], "Exit status 1: the user stopped the run; not every case in the list was solved.");
   EXPECT_EQ(CaseNumberList({}, 3), "");

@@ -452,6 +452,10 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
     main.files["ParametricOverrides.dat"] = ParametricOverrides(layout, periods);
     main.files["xmps.mps"] = MatrixFile(base.columns);
   }
+  if (!options.serverConnection.empty()) {
+    main.Set("DatabaseOutputFormat", "SQL Server");
+    main.Set("DatabaseOutputConnection", options.serverConnection);
+  }
   if (!WriteModel(dir, main, ModelTypeOf(options), options.nimbo, error)) return false;
   for (const ModelContent& content : model.plants)
     if (!WriteModel(dir, content, plantType, options.nimbo, error)) return false;

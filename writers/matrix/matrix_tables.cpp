@@ -226,8 +226,12 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
       FlushOutputTables(exportData);
       CDaoDatabase& own = *model->m_daoDatabase;
       std::vector<std::int64_t> models;
+      // The file's columns carry the "LG_" prefix with AlternateDatabaseCols on.
+      const std::string prefix = model->m_settings.m_AlternateDatabaseCols.GetValue() != 0 ? "LG_" : "";
       if (own.TableExists("PrSolution"))
-        own.ExecuteWithIntegers(kSolutionModelSql, {solutionId}, &models);
+        own.ExecuteWithIntegers("SELECT \"" + prefix + "ModelID\" FROM \"PrSolution\" WHERE \"" + prefix +
+                                    "SolutionID\" = ?",
+                                {solutionId}, &models);
       if (models.empty()) return orWritten(std::nullopt);
       return static_cast<std::int32_t>(models.back());
     } else {
