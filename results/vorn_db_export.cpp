@@ -23,12 +23,14 @@
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/input_failure.h"
 #include "foundation/language_resources.h"
+#include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/statement_kill_hook.h"
 #include "platform/string_table.h"
 #include "results/db_manager.h"
 #include "results/objects/db_case.h"
 #include "results/objects/db_solution.h"
+#include "results/objects/trx_plant.h"
 #include "solutionfill/core/fill_services.h"
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
@@ -245,12 +247,8 @@ bool CVornDbExport::EndCaseUnit(bool ok) {
   if (m_strDatabaseFailure.empty()) m_strDatabaseFailure = "the results could not be written";
   if (m_pLogging) m_pLogging->Write("The rows of the case were not written: " + m_strDatabaseFailure + "\n");
   // Tables made in the rolled-back case are gone: the next case opens and defines them afresh.
-  std::vector<CVornModelFile*> models;
-  if (m_pModel) models.push_back(m_pModel.get());
-  if (m_paLocalModelFiles)
-    for (CVornModelFile* local : *m_paLocalModelFiles) models.push_back(local);
-  for (CVornModelFile* model : models) {
-    if (model == nullptr || !model->m_daoDatabase) continue;
+  for (CVornModelFile* model : AllModels()) {
+    if (!model->m_daoDatabase) continue;
     std::int32_t ignored = 0;
     CloseDatabase(*model->m_daoDatabase, model->m_outputTables, ignored);
   }
@@ -274,6 +272,27 @@ bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int g
   }
   plat::EndStatementCount();
   return written;
+}
+
+std::vector<CVornModelFile*> CVornDbExport::AllModels() const {
+  std::vector<CVornModelFile*> models;
+  if (m_pModel) models.push_back(m_pModel.get());
+  if (m_paLocalModelFiles)
+    for (CVornModelFile* local : *m_paLocalModelFiles)
+      if (local) models.push_back(local);
+  return models;
+}
+
+std::string CVornDbExport::FindDamagedModelInput() const {
+  if (!m_pModel) return std::string();
+  std::string damage;
+  for (const CVornModelFile* model : AllModels())
+    if (damage.empty()) damage = FindDamagedModelTableFiles(*this, *model);
+  const CModelSettings& settings = m_pModel->m_settings;
+  const std::int32_t type = settings.m_ModelType.GetValue();
+  if (damage.empty() && (type == 2 || type == 3) && settings.m_UseZelunMGOn.GetValue() == 0)
+    damage = TransferDataDamage(MakeAbsolutePath(m_pModel->m_strModelDir, kTransferDataFileName));
+  return damage;
 }
 
 bool CVornDbExport::FailCaseOutputAtException(int caseNumber, const char* cause) noexcept {

@@ -43,6 +43,13 @@ class CVornDbExport : public CVornDbExportData {
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                            int caseNumber, bool skip, bool limitPenalty);
 
+  // What is wrong with an input file that every case of the run reads from
+  // the models' directories: each model's table index and table cache, and
+  // the transfer data of a multi-plant model. Empty when each is absent or
+  // reads whole. A worker checks this once before its first case: such a file
+  // would fail every case, so it fails the start instead.
+  std::string FindDamagedModelInput() const;
+
   // The Trancol export of a case (flag 1: only remove the case's Trancol file).
   // False when nothing was exported.
   bool ExportTrancol(int caseNumber, int unused, int flag);
@@ -86,6 +93,8 @@ class CVornDbExport : public CVornDbExportData {
  protected:
   // ---- The steps of the case output that the result objects and writers
   // carry out (vorn_db_export_case.cpp). Each returns true when it has nothing to do.
+  // The main model, then the local models in document order.
+  std::vector<CVornModelFile*> AllModels() const;
   // Builds the result objects of the case.
   bool FillCaseSolution(bool useGivenCase, int givenCaseId, const std::string& givenCaseName);
   // Writes the result tables of the case.

@@ -539,6 +539,12 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
         FailStart("The model file " + file + " cannot be loaded: " + m_pDbData->m_strReadError);
       return;
     }
+    // A model file that every case reads and that is damaged would fail each of them: it fails the start.
+    if (const std::string damage = m_pDbData->FindDamagedModelInput(); !damage.empty()) {
+      m_solverLibrary.DestroyPalvane(&m_hSolver);
+      FailStart("The model's input cannot be read: " + damage);
+      return;
+    }
     // Every case starts from the settings as loaded.
     if (CVornModelFile* model = m_pDbData->m_pModel.get())
       model->m_baseSettings.m_list.CopyFrom(&model->m_settings.m_list, -1);

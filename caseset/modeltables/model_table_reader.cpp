@@ -262,3 +262,34 @@ bool ReadFilTable(CVornDbExportData& exportData, const char* tableName, CVornMod
   table->Reset(name);
   return false;
 }
+
+std::string FindDamagedModelTableFiles(const CVornDbExportData& exportData, const CVornModelFile& model) {
+  if (UsesManagedNames(exportData, &model)) return std::string();
+  const std::string indexPath = TablePath(exportData, &model, "tables.map");
+  if (!FileExists(indexPath)) return std::string();
+  std::string bytes;
+  if (!ReadFileIntoStream(indexPath, bytes)) return "the model table file " + indexPath + " cannot be read";
+  CTableFileCursor cursor(bytes);
+  CTableIndex index;
+  std::string error;
+  if (ReadClassicTableIndex(cursor, model.m_settings.m_ModelTables.GetValue(), index, error) && !cursor.AtEnd()) {
+    CMatrixDirectoryData directory;
+    ReadClassicMatrixDirectory(cursor, directory, error);
+  }
+  if (!error.empty()) return WithPath(error, indexPath);
+
+  const std::string cachePath = TablePath(exportData, &model, exportData.m_bDataValidation ? "tables.tmp" : "tables.fil");
+  if (index.IsEmpty() || !FileExists(cachePath)) return std::string();
+  CFileImage image;
+  image.LoadFile(cachePath);
+  for (const CTableMap* entry : index) {
+    if (!entry) continue;
+    const int width = (model.m_settings.m_ModelType.GetValue() == 3 && entry->m_strName == "ROWS") ? 9 : 8;
+    CTableFilTable table;
+    const bool read = image.IsLoaded() ? ReadClassicTableRecordImage(CTableFileCursor(image.GetView()), cachePath,
+                                                                     *entry, width, table, error)
+                                       : ReadClassicTableRecordFile(cachePath, *entry, width, table, error);
+    if (!read) return error.empty() ? "the model table file " + cachePath + " cannot be read" : WithPath(error, cachePath);
+  }
+  return std::string();
+}
