@@ -19,6 +19,7 @@
 
 #include "platform/name_compare.h"
 #include "platform/ole_date_time.h"
+#include "platform/statement_kill_hook.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -405,6 +406,7 @@ void CDaoDatabase::KeepCaseTransaction() {
 void CDaoDatabase::BeginRows() {
   KeepCaseTransaction();
   if (m_core->m_bInTransaction) return;
+  plat::CountStatement();
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing", rc);
   m_core->m_bInTransaction = true;
@@ -427,6 +429,7 @@ void CDaoDatabase::BeginCase(bool queue) {
   DropKeptRows();
   m_core->m_bInCase = true;
   m_core->m_bDeferred = true;
+  m_core->m_lockHook = nullptr;
   m_core->m_bQueueWanted = queue;
   m_core->m_bCaseLost = false;
   m_core->m_nPendingRows = 0;
@@ -437,6 +440,7 @@ void CDaoDatabase::HoldWriteLock() {
   if (!core.m_bInCase || !core.m_bDeferred) return;
   core.m_bDeferred = false;
   if (core.m_bQueueWanted) TakeTurn();
+  plat::CountStatement();
   const int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
     // The kept rows cannot land: the case is lost, and its commit says so.
@@ -446,7 +450,22 @@ void CDaoDatabase::HoldWriteLock() {
     ThrowEngineError("Cannot begin writing the case", rc);
   }
   core.m_bInTransaction = true;
+  if (core.m_lockHook) {
+    const std::function<void()> hook = std::move(core.m_lockHook);
+    core.m_lockHook = nullptr;
+    try {
+      hook();
+    } catch (...) {
+      DropKeptRows();
+      core.m_bCaseLost = true;
+      throw;
+    }
+  }
   WriteKeptRows();
+}
+
+void CDaoDatabase::SetCaseLockHook(std::function<void()> hook) {
+  if (m_core->m_bInCase && m_core->m_bDeferred) m_core->m_lockHook = std::move(hook);
 }
 
 namespace {
@@ -525,10 +544,12 @@ void CDaoDatabase::WriteKeptRows() {
       for (std::size_t r = 0; r < count; ++r)
         BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
                 text);
+      plat::CountStatement(&insert);
       rc = sqlite3_step(statement);
       sqlite3_reset(statement);
       next += count;
     } else {
+      plat::CountStatement(&insert);
       rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
       ++next;
     }
@@ -619,6 +640,7 @@ void CDaoDatabase::CommitCase() {
       // Nothing written: no turn, no lock.
       m_core->m_bDeferred = false;
       m_core->m_bInCase = false;
+      m_core->m_lockHook = nullptr;
       return;
     }
     try {
@@ -645,6 +667,7 @@ void CDaoDatabase::CommitCase() {
 
 void CDaoDatabase::RollbackCase() {
   DropKeptRows();
+  m_core->m_lockHook = nullptr;
   m_core->m_bDeferred = false;
   m_core->m_bInCase = false;
   m_core->m_bCaseLost = false;
@@ -657,6 +680,7 @@ void CDaoDatabase::RollbackCase() {
 void CDaoDatabase::CommitPending() {
   if (m_core->m_bInCase) return;
   if (!m_core->m_bInTransaction || m_core->m_db == nullptr) return;
+  plat::CountStatement();
   int rc = sqlite3_exec(m_core->m_db, "COMMIT;", nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) {
     m_core->m_bInTransaction = false;
@@ -705,6 +729,7 @@ void CDaoDatabase::ExecSchema(const std::string& sql) {
     BeginRows();
   }
   char* error = nullptr;
+  plat::CountStatement();
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {
     std::string message = error ? error : sqlite3_errstr(rc);
@@ -735,6 +760,7 @@ int CDaoDatabase::ExecuteWithIntegers(const std::string& sql, const std::vector<
   StmtPtr stmt(raw);
   if (rc != SQLITE_OK || raw == nullptr) ThrowEngineError("Cannot prepare " + sql, rc);
   for (std::size_t i = 0; i < parameters.size(); ++i) sqlite3_bind_int64(raw, static_cast<int>(i) + 1, parameters[i]);
+  if (sqlite3_stmt_readonly(raw) == 0) plat::CountStatement();
   while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
     if (rows != nullptr) rows->push_back(sqlite3_column_int64(raw, 0));
   if (rc != SQLITE_DONE) ThrowEngineError("Cannot run " + sql, rc);
@@ -1124,6 +1150,7 @@ void CDaoRecordset::Update() {
     return;
   }
   m_pDatabase->BeginRows();
+  plat::CountStatement(m_insert.get());
   const int rc = StepRow(m_insert->stmt, m_row.data(), m_row.size(), m_rowText.data());
   if (rc != SQLITE_DONE) {
     std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle()));

@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -202,6 +203,10 @@ class CDaoDatabase {
   void CommitCase();
   // Rolls the case back; never throws.
   void RollbackCase();
+  // Runs hook once when the case takes the write lock, before the rows it
+  // kept go in; its statements run in the case's transaction. A hook that
+  // throws loses the case. The case's end forgets it.
+  void SetCaseLockHook(std::function<void()> hook);
 
   // For the table definitions, recordsets and queries of this database.
   sqlite3* Handle() const;
@@ -255,6 +260,7 @@ class CDaoDatabase {
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;
     std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
+    std::function<void()> m_lockHook;  // run when the case takes the write lock
     // The wait for another connection's lock: the file, when the wait began, whether it was told.
     std::string m_strWaitPath;
     std::chrono::steady_clock::time_point m_waitStart;
