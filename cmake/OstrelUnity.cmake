@@ -42,8 +42,12 @@ set(OSTREL_UNITY_ALONE
     writers/transaction_writer.cpp
     writers/unit_writer.cpp)
 
+# Test binaries whose tests share process state (the ODBC driver manager reads its configuration once) and
+# pass only in the order the normal build links them: compiled file by file.
+set(OSTREL_UNITY_OFF_TARGETS tableio_tests)
+
 # Marks the files above in every folder of the project (a source file's properties belong to the folder
-# that makes its target); call it once every folder is added.
+# that makes its target), and the targets above; call it once every folder is added.
 function(ostrel_unity_alone)
   if(NOT OSTREL_UNITY)
     return()
@@ -59,4 +63,9 @@ function(ostrel_unity_alone)
     get_property(subdirs DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
     list(APPEND pending ${subdirs})
   endwhile()
+  foreach(target IN LISTS OSTREL_UNITY_OFF_TARGETS)
+    if(TARGET ${target})
+      set_target_properties(${target} PROPERTIES UNITY_BUILD OFF)
+    endif()
+  endforeach()
 endfunction()
