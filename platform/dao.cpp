@@ -48,6 +48,21 @@ int ExecSetup(sqlite3* db, const char* sql, int timeoutMillis) {
 
 using plat::EqualNoCase;
 
+CDaoCaseTimes g_caseTimes;
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+// The engine's automatic checkpoint after a commit, timed.
+int CheckpointAfterCommit(void*, sqlite3* db, const char* name, int frames) {
+  if (frames < CDaoDatabase::kCheckpointFrames) return SQLITE_OK;
+  const auto start = std::chrono::steady_clock::now();
+  sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  g_caseTimes.m_dCheckpoint += SecondsSince(start);
+  return SQLITE_OK;
+}
+
 // "DELETE * FROM" is Access dialect; SQLite wants "DELETE FROM".
 std::string ToSqliteDialect(const std::string& sql) {
   std::size_t pos = 0;
@@ -238,7 +253,7 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
                                         : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
                                           "PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
   rc = ExecSetup(m_core->m_db, setup.c_str(), kBusyTimeoutMillis);
-  if (rc == SQLITE_OK && !m_bReadOnly) sqlite3_wal_autocheckpoint(m_core->m_db, kCheckpointFrames);
+  if (rc == SQLITE_OK && !m_bReadOnly) sqlite3_wal_hook(m_core->m_db, CheckpointAfterCommit, nullptr);
   if (rc != SQLITE_OK) {
     std::string message = sqlite3_errmsg(m_core->m_db);
     sqlite3_close(m_core->m_db);
@@ -404,7 +419,9 @@ void CDaoDatabase::HoldWriteLock() {
   if (!core.m_bInCase || !core.m_bDeferred) return;
   core.m_bDeferred = false;
   if (core.m_bQueueWanted) TakeTurn();
+  const auto waitStart = std::chrono::steady_clock::now();
   const int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+  g_caseTimes.m_dLockWait += SecondsSince(waitStart);
   if (rc != SQLITE_OK) {
     // The kept rows cannot land: the case is lost, and its commit says so.
     DropKeptRows();
@@ -413,7 +430,20 @@ void CDaoDatabase::HoldWriteLock() {
     ThrowEngineError("Cannot begin writing the case", rc);
   }
   core.m_bInTransaction = true;
+  core.m_lockTaken = std::chrono::steady_clock::now();
+  ++g_caseTimes.m_nLocks;
+  if (!core.m_bCommitting) ++g_caseTimes.m_nEarlyLocks;
   WriteKeptRows();
+}
+
+const CDaoCaseTimes& CDaoDatabase::CaseTimes() { return g_caseTimes; }
+
+void CDaoDatabase::EndLockHeld() {
+  Core& core = *m_core;
+  core.m_bCommitting = false;
+  if (core.m_lockTaken == std::chrono::steady_clock::time_point{}) return;
+  g_caseTimes.m_dLockHeld += SecondsSince(core.m_lockTaken);
+  core.m_lockTaken = {};
 }
 
 namespace {
@@ -568,8 +598,10 @@ void CDaoDatabase::TakeTurn() {
   }
   // The kernel holds the waiting writers and wakes them when the writer before them is done, so a
   // waiter is never starved by others that poll the lock, and waits as long as the queue is.
+  const auto waitStart = std::chrono::steady_clock::now();
   while (::flock(m_core->m_nQueueFd, LOCK_EX) != 0)
     if (errno != EINTR) return;
+  g_caseTimes.m_dQueueWait += SecondsSince(waitStart);
   m_core->m_bQueued = true;
 }
 
@@ -588,6 +620,7 @@ void CDaoDatabase::CommitCase() {
       m_core->m_bInCase = false;
       return;
     }
+    m_core->m_bCommitting = true;
     try {
       HoldWriteLock();
     } catch (const CDaoException&) {
@@ -601,12 +634,17 @@ void CDaoDatabase::CommitCase() {
     RollbackCase();
     throw CDaoException(kDaoErrEngine, "The rows of the case were rolled back by the database engine.");
   }
+  const auto commitStart = std::chrono::steady_clock::now();
   try {
     CommitPending();
   } catch (const CDaoException&) {
+    g_caseTimes.m_dCommit += SecondsSince(commitStart);
+    EndLockHeld();
     LeaveQueue();
     throw;
   }
+  g_caseTimes.m_dCommit += SecondsSince(commitStart);
+  EndLockHeld();
   LeaveQueue();
 }
 
@@ -618,6 +656,7 @@ void CDaoDatabase::RollbackCase() {
   if (m_core->m_db != nullptr && sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
   m_core->m_bInTransaction = false;
   m_core->m_nPendingRows = 0;
+  EndLockHeld();
   LeaveQueue();
 }
 

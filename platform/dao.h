@@ -118,6 +118,18 @@ struct CDaoCell {
 // The prepared insert of a table recordset, shared with the rows a case keeps.
 struct CDaoInsert;
 
+// Where the case writers of this process spent their time on results files,
+// in seconds summed since the process began (a worker logs each case's part).
+struct CDaoCaseTimes {
+  double m_dQueueWait = 0;  // waiting for the turn among the file's writers
+  double m_dLockWait = 0;   // waiting for the engine's write lock
+  double m_dLockHeld = 0;   // from taking the write lock to the end of the case's commit or rollback
+  double m_dCommit = 0;     // the commits, with the log's checkpoint after them
+  double m_dCheckpoint = 0;  // the checkpoints after the commits
+  std::int64_t m_nLocks = 0;       // cases that took the write lock
+  std::int64_t m_nEarlyLocks = 0;  // of those, taken before the commit (a statement, a read, a schema change)
+};
+
 struct CDaoTableDefInfo {
   std::string m_strName;
   std::int32_t m_lAttributes = 0;
@@ -190,6 +202,8 @@ class CDaoDatabase {
   void CommitCase();
   // Rolls the case back; never throws.
   void RollbackCase();
+  // The time the case writers of this process spent waiting for and holding the write lock.
+  static const CDaoCaseTimes& CaseTimes();
 
   // For the table definitions, recordsets and queries of this database.
   sqlite3* Handle() const;
@@ -219,6 +233,7 @@ class CDaoDatabase {
   void CheckpointAtClose();
   void TakeTurn();
   void LeaveQueue();
+  void EndLockHeld();
   void ThrowEngineError(const std::string& context, int rc) const;
 
   // The connection and its transaction. Databases of one process opened on
@@ -235,6 +250,8 @@ class CDaoDatabase {
     bool m_bQueued = false;  // this connection's case holds the queue
     bool m_bDeferred = false;     // the case keeps its rows and has not taken the write lock
     bool m_bQueueWanted = false;  // the case takes its turn in the queue when it takes the lock
+    bool m_bCommitting = false;   // the case takes the lock for its commit
+    std::chrono::steady_clock::time_point m_lockTaken;  // when the case's write lock was taken
     // The rows the case keeps, in the order written: a kRow cell (values, insert) and its values.
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;
