@@ -13,7 +13,8 @@
 // the server log's errors, and the load average when the rounds ran.
 //
 // OSTREL_BENCH_ROUNDS sets the rounds (3); OSTREL_BENCH_JOBS the
-// configurations, e.g. "sqlite:1,sqlite:7,server:1" (all).
+// configurations, e.g. "sqlite:1,sqlite:7,server:1" (all); OSTREL_BENCH_RUNNER
+// the directory of the ostrel to run (this build's), to measure another build.
 
 #include <benchmark/benchmark.h>
 
@@ -50,6 +51,11 @@ namespace fs = std::filesystem;
 
 constexpr int kCases = 200;
 constexpr int kInProcessCases = 24;
+
+std::string RunnerDirectory() {
+  const char* dir = std::getenv("OSTREL_BENCH_RUNNER");
+  return dir != nullptr && *dir != '\0' ? dir : OSTREL_BENCH_BIN_DIR "/runner";
+}
 
 int Rounds() {
   const char* text = std::getenv("OSTREL_BENCH_ROUNDS");
@@ -196,7 +202,7 @@ JobResult RunJob(JobEnvironment& env, const Config& config) {
   }
   const std::string cmd = std::string(config.server ? "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL " : "") +
                           "timeout -k 5 900 /usr/bin/mpiexec.mpich -n " + std::to_string(config.workers + 1) + " " +
-                          OSTREL_BENCH_BIN_DIR + "/runner/ostrel x " + run.string() + " cases.txt 2 0 127.0.0.1 " +
+                          RunnerDirectory() + "/ostrel x " + run.string() + " cases.txt 2 0 127.0.0.1 " +
                           std::to_string(env.deadPort.Port()) + " > " + (fs::path(scratch.Path()) / "out.txt").string() +
                           " 2>&1";
   job.load = LoadAverage();
