@@ -205,6 +205,57 @@ TEST_F(DaoTest, IndexesQueriesAndStatements) {
   EXPECT_THROW(gone.Open("Pivot"), CDaoException);
 }
 
+// Tables, views and indexes are looked up in the connection's copy of the schema: it must see what another
+// connection (another process) made or dropped since, and, inside a write transaction, its own view changes
+// and their rollback.
+TEST_F(DaoTest, SchemaLookupsFollowOtherConnectionsAndTheirOwnRollback) {
+  CDaoDatabase db;
+  db.Create(Path());
+  MakeTable(db, "Mine");
+  EXPECT_TRUE(db.TableExists("MINE"));
+  EXPECT_FALSE(db.TableExists("Other"));
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 10000);
+  ASSERT_EQ(sqlite3_exec(other,
+                         "CREATE TABLE Other (a INTEGER); CREATE INDEX Other_a ON Other (a); "
+                         "CREATE VIEW OtherView AS SELECT a FROM Other;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_TRUE(db.TableExists("other"));
+  EXPECT_FALSE(db.TableExists("OtherView")) << "a view is no table";
+  EXPECT_TRUE(db.FindView("otherview"));
+  CDaoTableDef def(&db);
+  def.Open("Other");
+  EXPECT_EQ(def.GetIndexCount(), 1);
+  ASSERT_EQ(sqlite3_exec(other, "DROP VIEW OtherView; DROP TABLE Other;", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_FALSE(db.TableExists("Other"));
+  EXPECT_FALSE(db.FindView("OtherView"));
+  sqlite3_close(other);
+
+  for (const bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "rolled back");
+    db.BeginCase();
+    db.HoldWriteLock();
+    EXPECT_FALSE(db.FindView("Cases"));
+    CDaoQueryDef view(&db);
+    view.Create("Cases", "SELECT \"CASE\" FROM Mine");
+    view.Append();
+    EXPECT_TRUE(db.FindView("CASES"));
+    db.DeleteQueryDef("Cases");
+    EXPECT_FALSE(db.FindView("Cases"));
+    view.Append();
+    std::string sql;
+    EXPECT_TRUE(db.FindView("Cases", &sql));
+    EXPECT_NE(sql.find("SELECT"), std::string::npos);
+    if (commit)
+      db.CommitCase();
+    else
+      db.RollbackCase();
+    EXPECT_EQ(db.FindView("Cases"), commit);
+  }
+}
+
 TEST_F(DaoTest, RowsAreCommittedInBatchesAndTwoWritersShareTheFile) {
   CDaoDatabase a;
   a.Create(Path());
