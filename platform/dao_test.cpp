@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -359,6 +361,20 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   a.BeginCase(true);
   a.CommitCase();  // nothing written: no lock was taken
   EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (101)"), SQLITE_OK);
+
+  // Rows outside a case wait for their turn in the queue like a case, and hold it until they are committed.
+  const auto queueFree = [this] {
+    const int fd = ::open((Path() + CDaoDatabase::kQueueSuffix).c_str(), O_RDWR | O_CLOEXEC);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return free;
+  };
+  AddRow(rs, 7);
+  EXPECT_FALSE(queueFree());
+  a.CommitPending();
+  EXPECT_TRUE(queueFree());
+  a.Execute("DELETE FROM PrStream WHERE \"CASE\" = 7");
+  EXPECT_TRUE(queueFree());
 
   a.BeginCase(true);
   AddRow(rs, 5);
