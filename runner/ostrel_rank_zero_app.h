@@ -5,6 +5,7 @@
 
 #include <mpi.h>
 
+#include <chrono>
 #include <set>
 #include <string>
 #include <vector>
@@ -53,6 +54,7 @@ class COstrelRankZeroApp : public COstrelApp {
   bool m_bNoWorkers = false;       // cases, but no process to run them
   bool m_bUserStop = false;        // a worker answered with the user's stop
   int m_nStartFailures = 0;        // answers from workers that could not start
+  std::chrono::microseconds m_pollPause{20};  // the sleep between two tests for a reply
 
  private:
   enum class EReply { Solved, Failed, UserStop };
