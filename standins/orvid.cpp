@@ -409,11 +409,27 @@ class PostgresCopySink : public Sink {
     PQsetClientEncoding(m_conn.get(), "UTF8");
   }
 
-  void Begin() override { Exec("BEGIN"); }
-  void Commit() override { Exec("COMMIT"); }
-  void Rollback() noexcept override { PgResult(PQexec(m_conn.get(), "ROLLBACK")); }
+  void Begin() override {
+    FinishCopy();
+    Exec("BEGIN");
+  }
+  void Commit() override {
+    FinishCopy();
+    Exec("COMMIT");
+  }
+  void Rollback() noexcept override {
+    try {
+      FinishCopy();
+    } catch (const std::exception&) {
+      // the transaction is rolled back either way
+    }
+    PgResult(PQexec(m_conn.get(), "ROLLBACK"));
+  }
 
+  // The table's rows are sent; the server's answer is read before the next command, so the server takes
+  // them in while the caller gathers the next table.
   void Write(const TableRows& data) override {
+    FinishCopy();
     PGconn* conn = m_conn.get();
     std::string sql = "COPY " + QuoteName(data.table) + " (";
     for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
@@ -450,13 +466,13 @@ class PostgresCopySink : public Sink {
     }
     if (sent && !buffer.empty()) sent = PQputCopyData(conn, buffer.data(), static_cast<int>(buffer.size())) == 1;
     PQputCopyEnd(conn, sent ? nullptr : "the rows could not be sent");
-    std::string error;
-    while (PGresult* raw = PQgetResult(conn)) {
-      PgResult result(raw);
-      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
+    m_pendingTable = data.table;
+    m_bCopyPending = true;
+    if (!sent) {
+      const std::string cause = Trim(PQerrorMessage(conn));
+      FinishCopy();
+      throw std::runtime_error(cause);
     }
-    if (!sent && error.empty()) error = Trim(PQerrorMessage(conn));
-    if (!error.empty()) throw std::runtime_error(error);
   }
 
  private:
@@ -479,6 +495,18 @@ class PostgresCopySink : public Sink {
     }
     out.append(text.data() + from, text.size() - from);
   }
+  // Reads the server's answer to the rows sent last; throws when it refused them.
+  void FinishCopy() {
+    if (!m_bCopyPending) return;
+    m_bCopyPending = false;
+    const std::string table = std::move(m_pendingTable);
+    std::string error;
+    while (PGresult* raw = PQgetResult(m_conn.get())) {
+      PgResult result(raw);
+      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
+    }
+    if (!error.empty()) throw std::runtime_error(error + " (rows of " + table + ")");
+  }
   void Exec(const char* sql) {
     PgResult result(PQexec(m_conn.get(), sql));
     if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
@@ -490,6 +518,8 @@ class PostgresCopySink : public Sink {
   }
   std::unique_ptr<PGconn, PgConnFree> m_conn;
   std::string m_buffer;
+  bool m_bCopyPending = false;  // rows were sent whose answer is not read yet
+  std::string m_pendingTable;   // their table
 };
 
 // ---- The writer
