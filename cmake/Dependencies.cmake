@@ -24,3 +24,5 @@ pkg_check_modules(LIBPQ REQUIRED IMPORTED_TARGET libpq)
 if(OSTREL_BENCH)
   find_package(benchmark REQUIRED)
 endif()
+# The LP solver of the generated model's cases: the generator and its tests only.
+pkg_check_modules(CLP REQUIRED IMPORTED_TARGET clp)

@@ -1,4 +1,4 @@
-# ostrel_fuzz_target(ENTRY GROUP group LINK target... CORPUS dir... [DEPENDS target...])
+# ostrel_fuzz_target(ENTRY GROUP group LINK target... CORPUS dir... [DEPENDS target...] [FULL_STACKS])
 #
 # One fuzz entry, ENTRY.cpp below the calling folder (e.g. worksheet/biff8_fuzz;
 # NAME, its file name, ends in _fuzz), which defines LLVMFuzzerTestOneInput and, if it needs a one-time set-up,
@@ -12,7 +12,11 @@
 # The normal build makes the fuzz build on demand when clang++ is found: target
 # GROUP_fuzz (every entry of the group) or ostrel_fuzz (every entry) configures
 # <build>/fuzz with clang++ and builds there, e.g. <build>/fuzz/tableio/biff8_fuzz.
-# Both builds define OSTREL_SOURCE_DIR and OSTREL_BINARY_DIR for the entry.
+# Both builds define OSTREL_SOURCE_DIR and OSTREL_BINARY_DIR for the entry, and
+# give it the leak checker's defaults (platform/testing/sanitizer_defaults_fuzz.cpp),
+# so that a fuzz binary suppresses the third-party leaks the tests suppress;
+# FULL_STACKS, for an entry whose third-party leaks are named by a function
+# of the library, records full stacks of every allocation (slower).
 
 if(NOT OSTREL_FUZZ)
   find_program(OSTREL_CLANGXX NAMES clang++)
@@ -36,12 +40,16 @@ function(ostrel_fuzz_build_target target)
 endfunction()
 
 function(ostrel_fuzz_target entry_path)
-  cmake_parse_arguments(ARG "" "GROUP" "LINK;CORPUS;DEPENDS" ${ARGN})
+  cmake_parse_arguments(ARG "FULL_STACKS" "GROUP" "LINK;CORPUS;DEPENDS" ${ARGN})
   set(entry ${CMAKE_CURRENT_SOURCE_DIR}/${entry_path}.cpp)
   get_filename_component(name ${entry_path} NAME)
   set(definitions OSTREL_SOURCE_DIR="${PROJECT_SOURCE_DIR}" OSTREL_BINARY_DIR="${PROJECT_BINARY_DIR}")
+  set(defaults ${PROJECT_SOURCE_DIR}/platform/testing/sanitizer_defaults_fuzz.cpp)
+  if(ARG_FULL_STACKS)
+    list(APPEND definitions OSTREL_LSAN_FULL_STACKS)
+  endif()
   if(OSTREL_FUZZ)
-    add_executable(${name} ${entry})
+    add_executable(${name} ${entry} ${defaults})
     target_link_options(${name} PRIVATE -fsanitize=fuzzer)
     if(NOT TARGET ${ARG_GROUP}_fuzz)
       add_custom_target(${ARG_GROUP}_fuzz)
@@ -53,7 +61,7 @@ function(ostrel_fuzz_target entry_path)
     add_dependencies(ostrel_fuzz ${name})
   else()
     set(name ${name}_replay)
-    add_executable(${name} ${entry} ${PROJECT_SOURCE_DIR}/platform/testing/fuzz_replay_main.cpp)
+    add_executable(${name} ${entry} ${defaults} ${PROJECT_SOURCE_DIR}/platform/testing/fuzz_replay_main.cpp)
     add_test(NAME ${name} COMMAND ${name} ${ARG_CORPUS})
     set_tests_properties(${name} PROPERTIES TIMEOUT 300 LABELS "unit;fuzz")
     ostrel_fuzz_build_target(${ARG_GROUP}_fuzz)

@@ -24,7 +24,7 @@ void Logging::Write(const std::string& text) {
     if (m_directory.empty() || m_fileName.empty()) return;
     try {
       m_stream.clear();
-      m_stream.open(m_directory + m_fileName, std::ios::out | std::ios::app | std::ios::binary);
+      m_stream.open(m_directory + m_fileName, std::ios::app);
       m_openState = kOpened;  // also when the open failed: the failed stream drops the lines
     } catch (...) {
       m_openState = kFailedForGood;

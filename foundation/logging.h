@@ -1,11 +1,14 @@
 #pragma once
 // The file logger of the database output. The owner sets a directory once and
 // a file name per case; every line is appended to directory + file name,
-// preceded by the local time ("%c") and three blanks. Failures to open are
-// not reported: the lines are lost.
+// preceded by the local time ("%c") and three blanks. A symbolic link at the
+// file's name is not followed. Failures to open are not reported: the lines
+// are lost.
 
 #include <fstream>
 #include <string>
+
+#include "platform/out_file_stream.h"
 
 class ILogging {
  public:
@@ -53,7 +56,7 @@ class Logging final : public ILogging {
   bool m_bEnabled = false;
   int m_openState = kNotOpened;
   int m_charsSinceFlush = 0;
-  std::ofstream m_stream;
+  plat::OutFileStream m_stream;
   std::string m_fileName;
   std::string m_directory;
 };

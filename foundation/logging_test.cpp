@@ -112,4 +112,17 @@ TEST_F(LoggingTest, UnopenableFileLosesLinesSilently) {
   EXPECT_FALSE(fs::exists(m_dir / "missing"));
 }
 
+// An export log's name that holds a symbolic link: the lines are lost, the file it points to is not grown.
+TEST_F(LoggingTest, PlantedLinkIsNotFollowed) {
+  std::ofstream(m_dir / "victim.txt") << "keep\n";
+  fs::create_symlink(m_dir / "victim.txt", m_dir / "DbExport000001.log");
+  Logging log;
+  log.SetEnabled(true);
+  log.SetDirectory(m_dir.string());
+  log.SetFileName("DbExport000001.log");
+  log.Write("not through the link\n");
+  log.Close();
+  EXPECT_EQ(Read("victim.txt"), "keep\n");
+}
+
 }  // namespace

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "modelfile/tulo_block.h"
+#include "modelfile/testing/tulo_fuzz_host.h"
 #include "modelfile/tulo_instance.h"
 #include "platform/testing/fuzz_support.h"
 
@@ -25,42 +26,13 @@ const char* const kVersions[] = {"16.24.0", "16.25.0", "16.26.0", "17.1.5", "17.
                                  "17.9.2",  "17.9.4",  "19.7.58", "19.7.59", "19.8.25", "20.0.0"};
 constexpr std::size_t kVersionCount = sizeof kVersions / sizeof kVersions[0];
 
-// A model the stand-in host reads: ports, internal variables and parameters.
-const char* const kReactor = R"(# a reactor with an input and an output port
-variable FEED 10 0 100 0 feed rate
-variable TEMP 350 300 500 1
-variable YIELD 0.8 0 1 0 product yield
-variable PROD 8 0 100 0
-equation MASS 0 FEED YIELD PROD
-equation HEAT 1 TEMP FEED
-port IN input FEED TEMP
-port OUT output PROD
-parameter PERT double 0.001
-parameter MODE int 3
-parameter LABEL string first run
-parameter SECOND_DERIV_METHOD string exact
-)";
-
-// The engine's folders and registry file, made once per process; the model folder holds r.mdl.
+// The engine's model folder, made once per process; it holds r.mdl.
 const std::string& ModelDirectory() {
   static const std::string directory = [] {
-    const fs::path root = fuzz::ProcessTempPath("tulo");
-    fs::remove_all(root);
-    fs::create_directories(root / "top" / "xeq");
-    fs::create_directories(root / "model");
-    fs::create_symlink(std::string(OSTREL_BINARY_DIR) + "/standins/" + kTuloHostLibraryName,
-                       root / "top" / "xeq" / kTuloHostLibraryName);
-    fuzz::WriteBytes((root / "model" / "r.mdl").string(), kReactor);
-    fuzz::WriteBytes((root / "registry.ini").string(),
-                     "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\TULO\\38.0]\ntulotop=" + (root / "top").string() +
-                         "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\Fennor\\38.0\\Dir]\nBin=" +
-                         (root / "bin").string() +
-                         "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\Galdric\\38.0]\nExeDir=" +
-                         (root / "exe").string() +
-                         "\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\QuorvaneVorn]\nDirectory=" +
-                         (root / "product").string() + "/\n");
-    setenv("OSTREL_REGISTRY", (root / "registry.ini").c_str(), 1);
-    return (root / "model").string();
+    const fs::path model = tulo_fuzz::HostRoot() / "model";
+    fs::create_directories(model);
+    fuzz::WriteBytes((model / "r.mdl").string(), tulo_fuzz::kReactor);
+    return model.string();
   }();
   return directory;
 }

@@ -12,7 +12,9 @@
 #include "foundation/path_utils.h"
 #include "foundation/timing_scope.h"
 #include "modelfile/external_models_section.h"
+#include "modelfile/model_settings_xml.h"
 #include "modelfile/model_text_cipher.h"
+#include "modelfile/server.h"
 #include "modelfile/vorn_model_file.h"
 #include "modelfile/vorn_setting_xml_writer.h"
 #include "modelfile/user_equation_section.h"
@@ -27,8 +29,11 @@ class CRealModelFileSystem : public IModelFileSystem {
   bool Write(const std::string& path, const std::string& bytes) override {
     return plat::ReplaceFileContents(path, bytes);
   }
-  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
-    return plat::WriteReplacementFile(target, bytes, temporary);
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary,
+                   bool holdsSecret) override {
+    constexpr int kOwnerOnly = 0600;
+    const int mode = holdsSecret && plat::FileMode(target) < 0 ? kOwnerOnly : plat::kKeepFileMode;
+    return plat::WriteReplacementFile(target, bytes, temporary, mode);
   }
   bool Copy(const std::string& from, const std::string& to) override {
     std::ifstream in(from, std::ios::binary);
@@ -67,6 +72,16 @@ std::string WithCrLf(const std::string& text) {
     out += c;
   }
   return out;
+}
+
+// Whether the saved file holds a secret: a password or a connection string among the settings, or a
+// server's password.
+bool HoldsSecret(const CVornModelFile& model) {
+  for (const CSettingItem* item : model.m_settings.m_list)
+    if (item && IsEncipheredSetting(item->GetName()) && !item->GetValueText().empty()) return true;
+  for (const CServer* server : model.m_servers)
+    if (server && !server->m_strPassword.empty()) return true;
+  return false;
 }
 
 // The model file's document in the section order of the file.
@@ -189,7 +204,7 @@ bool CVornModelFile::WriteModelFile(const std::string& version, const std::strin
     if (!temporary.empty()) fs.Remove(temporary);
     return false;
   };
-  if (!fs.WriteBeside(path, bytes, temporary)) return fail();
+  if (!fs.WriteBeside(path, bytes, temporary, HoldsSecret(*this))) return fail();
 
   std::uint64_t oldSize = 0;
   const std::string stamped = MakeModelTimeStampedName(path, now);

@@ -25,7 +25,10 @@ class IModelFileSystem {
   virtual bool Write(const std::string& path, const std::string& bytes) = 0;
   // Writes bytes to stable storage in a new file with a unique name beside
   // target and target's mode (plat::WriteReplacementFile); temporary names it.
-  virtual bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) = 0;
+  // When there is no target yet and the bytes hold a secret, the new file is
+  // its owner's only (0600).
+  virtual bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary,
+                           bool holdsSecret) = 0;
   // Replaces to with a copy of from, which keeps from's mode.
   virtual bool Copy(const std::string& from, const std::string& to) = 0;
   // Renames from to to, replacing to in one step.

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <regex>
 #include <set>
@@ -14,6 +15,7 @@
 #include <vector>
 
 #include "modelfile/property_calculation.h"
+#include "modelfile/server.h"
 #include "modelfile/vorn_model_file.h"
 #include "standins/miskel.h"
 
@@ -44,12 +46,13 @@ class CFaultyFileSystem : public IModelFileSystem {
  public:
   explicit CFaultyFileSystem(int failAt) : m_real(GetModelFileSystem()), m_failAt(failAt) {}
   bool Write(const std::string& path, const std::string& bytes) override { return !Fails() && m_real.Write(path, bytes); }
-  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary,
+                   bool holdsSecret) override {
     if (Fails()) {
-      m_real.WriteBeside(target, bytes.substr(0, bytes.size() / 2), temporary);
+      m_real.WriteBeside(target, bytes.substr(0, bytes.size() / 2), temporary, holdsSecret);
       return false;
     }
-    return m_real.WriteBeside(target, bytes, temporary);
+    return m_real.WriteBeside(target, bytes, temporary, holdsSecret);
   }
   bool Copy(const std::string& from, const std::string& to) override { return !Fails() && m_real.Copy(from, to); }
   bool Rename(const std::string& from, const std::string& to) override { return !Fails() && m_real.Rename(from, to); }
@@ -184,6 +187,46 @@ TEST_F(ModelFileSave, APrivateModelStaysPrivateAndNoPlantedLinkIsFollowed) {
   }
   fs::remove(Dir() / "VornModel.tmp");
   EXPECT_TRUE(NoTemporaryFile());
+}
+
+// A new model file that holds a secret is its owner's only; one without a secret, or a file saved over an
+// old one, gets the usual mode.
+TEST_F(ModelFileSave, ANewFileHoldingASecretIsTheOwnersOnly) {
+  const mode_t oldMask = ::umask(022);
+  const auto modeAfterSave = [&](const std::function<void(CVornModelFile&)>& set) {
+    CVornModelFile model;
+    Load(model);
+    model.m_bPlainXmlOnSave = true;
+    set(model);
+    EXPECT_TRUE(model.Save("18.0.0", "", false));
+    return fs::status(ModelPath()).permissions() & fs::perms::all;
+  };
+  const fs::perms ownerOnly = fs::perms::owner_read | fs::perms::owner_write;
+  const fs::perms usual = ownerOnly | fs::perms::group_read | fs::perms::others_read;
+  const std::vector<std::pair<const char*, std::function<void(CVornModelFile&)>>> secrets = {
+      {"DbInfoPassword", [](CVornModelFile& m) { m.m_dbConnectInfo.m_strPassword = "pw"; }},
+      {"DatabaseOutputPassword", [](CVornModelFile& m) { m.m_settings.m_DatabaseOutputPassword.SetValue("pw"); }},
+      {"DatabaseOutputConnection",
+       [](CVornModelFile& m) { m.m_settings.m_DatabaseOutputConnection.SetValue("DSN=r;PWD=pw"); }},
+      {"a server's password",
+       [](CVornModelFile& m) {
+         auto server = std::make_unique<CServer>();
+         server->m_strPassword = "pw";
+         m.m_servers.Add(std::move(server));
+       }},
+  };
+  for (const auto& [what, set] : secrets) {
+    fs::remove(ModelPath());
+    EXPECT_EQ(modeAfterSave(set), ownerOnly) << what;
+    const std::string text = ReadAll(ModelPath());
+    EXPECT_EQ(text.find(">pw<"), std::string::npos) << what;
+    EXPECT_EQ(text.find("PWD=pw"), std::string::npos) << what;
+  }
+  fs::remove(ModelPath());
+  EXPECT_EQ(modeAfterSave([](CVornModelFile&) {}), usual);
+  // The file saved over keeps its mode: its owner chose it.
+  EXPECT_EQ(modeAfterSave(secrets[0].second), usual);
+  ::umask(oldMask);
 }
 
 TEST_F(ModelFileSave, NoBackupWithoutAnOldFile) {

@@ -12,6 +12,7 @@
 #include "modelfile/model_settings.h"
 #include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_setting_xml_writer.h"
+#include "platform/connection_string.h"
 
 namespace {
 
@@ -95,6 +96,28 @@ void ApplyToItem(CModelSettings& settings, const std::string& itemName, const st
 
 }  // namespace
 
+SettingSecret SecretOfSetting(std::string_view name) {
+  for (std::string_view password : {"DbInfoPassword", "DatabaseOutputPassword"})
+    if (settingtext::EqualsIgnoringCase(name, password)) return SettingSecret::kPassword;
+  for (std::string_view connection : {kDatabaseOutputConnection, "DbInfoDataSource", "DatabaseOutputDataSource"})
+    if (settingtext::EqualsIgnoringCase(name, connection)) return SettingSecret::kConnection;
+  return SettingSecret::kNone;
+}
+
+bool IsEncipheredSetting(std::string_view name) {
+  return SecretOfSetting(name) == SettingSecret::kPassword ||
+         settingtext::EqualsIgnoringCase(name, kDatabaseOutputConnection);
+}
+
+std::string ShownSettingText(std::string_view name, const std::string& text) {
+  switch (SecretOfSetting(name)) {
+    case SettingSecret::kPassword: return text.empty() ? text : "********";
+    case SettingSecret::kConnection: return plat::MaskConnectionSecrets(text);
+    case SettingSecret::kNone: break;
+  }
+  return text;
+}
+
 std::string EncipherSettingText(const std::string& plain) {
   std::string stored;
   if (!EncipherModelText(plain, stored)) throw std::runtime_error("the cipher cannot encipher a setting");
@@ -124,7 +147,7 @@ void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, con
     bool ignored = false;
     for (std::string_view sked : kIgnoredOnRead) ignored = ignored || name == sked;
     if (ignored) continue;
-    if (settingtext::EqualsIgnoringCase(name, kDatabaseOutputConnection)) {
+    if (IsEncipheredSetting(name)) {
       std::string plain;
       if (!DecipherSettingText(value, plain)) settings.m_undecipheredSettings.push_back(name);
       value = plain;

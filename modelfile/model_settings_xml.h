@@ -10,6 +10,7 @@
 // settings from the base copy with m_list.CopyFrom(&base.m_list, -1).
 
 #include <string>
+#include <string_view>
 
 #include "platform/xml_dom.h"
 
@@ -18,7 +19,23 @@ class ModelSettingConvert;
 class ILogging;
 
 inline constexpr const char* kDatabaseOutputConnection = "DatabaseOutputConnection";
-// The stored form of a DatabaseOutputConnection value, enciphered with the
+
+// What secret a setting holds: a password (DbInfoPassword,
+// DatabaseOutputPassword), a connection string that may carry one
+// (DatabaseOutputConnection, DbInfoDataSource, DatabaseOutputDataSource), or
+// none. Names compare ignoring case.
+enum class SettingSecret { kNone, kPassword, kConnection };
+SettingSecret SecretOfSetting(std::string_view name);
+// The model file stores these enciphered: DatabaseOutputConnection and the
+// two passwords.
+bool IsEncipheredSetting(std::string_view name);
+// A setting's text as results show it, where every reader of the results sees
+// it: a password as "********" (an empty one stays empty), a connection
+// string with its secrets masked (plat::MaskConnectionSecrets), any other
+// text as it is.
+std::string ShownSettingText(std::string_view name, const std::string& text);
+
+// The stored form of an enciphered setting's value, enciphered with the
 // model key (model_text_cipher.h). Throws std::runtime_error when the cipher fails.
 std::string EncipherSettingText(const std::string& plain);
 // The plain value; false (and an empty plain value) when no key deciphers it.
@@ -28,8 +45,9 @@ bool DecipherSettingText(const std::string& stored, std::string& plain);
 // order; position is the reader's list position (start with
 // CSettingItemList::kNoPosition). Unknown names and "Setting" elements without
 // a "Name" or "Value" child are skipped; the six Sked settings keep their values.
-// An enciphered value that no key deciphers reads as empty and its name goes
-// to settings.m_undecipheredSettings.
+// The value of an enciphered setting (IsEncipheredSetting) is deciphered; one
+// stored plain reads as it is, and one that no key deciphers reads as empty
+// and its name goes to settings.m_undecipheredSettings.
 void ReadSettingsXml(CModelSettings& settings, ModelSettingConvert& convert, const plat::XmlNode& section,
                      int& position);
 

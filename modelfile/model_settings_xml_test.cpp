@@ -1,5 +1,7 @@
 #include "modelfile/model_settings_xml.h"
 
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -131,24 +133,48 @@ TEST(SettingsXmlTest, SkedSettingsAreWrittenWhenTheyDiffer) {
   EXPECT_EQ(load.Saved(), "<Settings>" + SettingXml("SkedOutputVolOn", "0") + "</Settings>");
 }
 
-TEST(SettingsXmlTest, DatabaseOutputConnectionIsStoredEnciphered) {
+// The connection and the two passwords are stored enciphered; a value stored plain reads as it is.
+TEST(SettingsXmlTest, SecretSettingsAreStoredEnciphered) {
   const std::string plain = "DRIVER={SQLite3};Database=/tmp/out.db;PWD=secret&more";
-  SettingsLoad writer;
-  writer.Load("").m_DatabaseOutputConnection.SetValue(plain);
-  plat::XmlDocument doc;
-  ASSERT_TRUE(doc.LoadXml(writer.Saved()));
-  const plat::XmlNode setting = doc.DocumentElement().Child("Setting");
-  EXPECT_EQ(setting.Child("Name").Text(), "DatabaseOutputConnection");
-  const std::string stored = setting.Child("Value").Text();
-  EXPECT_TRUE(IMiskel::IsEnciphered(stored));
-  EXPECT_EQ(stored.find("secret"), std::string::npos);
+  for (const char* name : {"DatabaseOutputConnection", "DbInfoPassword", "DatabaseOutputPassword"}) {
+    SCOPED_TRACE(name);
+    SettingsLoad writer;
+    writer.Load("").m_list.Find(name)->SetValueFromText(plain);
+    plat::XmlDocument doc;
+    ASSERT_TRUE(doc.LoadXml(writer.Saved()));
+    const plat::XmlNode setting = doc.DocumentElement().Child("Setting");
+    EXPECT_EQ(setting.Child("Name").Text(), name);
+    const std::string stored = setting.Child("Value").Text();
+    EXPECT_TRUE(IMiskel::IsEnciphered(stored));
+    EXPECT_EQ(stored.find("secret"), std::string::npos);
 
-  SettingsLoad reader;
-  EXPECT_EQ(reader.Load(SettingXml("DatabaseOutputConnection", stored)).m_DatabaseOutputConnection.GetValue(), plain);
-  // A damaged stored value never yields cipher text as a connection.
-  std::string damaged = stored;
-  damaged[damaged.size() / 2] = damaged[damaged.size() / 2] == 'A' ? 'B' : 'A';
-  EXPECT_EQ(reader.Load(SettingXml("DatabaseOutputConnection", damaged)).m_DatabaseOutputConnection.GetValue(), "");
+    SettingsLoad reader;
+    EXPECT_EQ(reader.Load(SettingXml(name, stored)).m_list.Find(name)->GetValueText(), plain);
+    EXPECT_EQ(reader.Load(SettingXml(name, "plain&amp;old")).m_list.Find(name)->GetValueText(), "plain&old");
+    // A damaged stored value never yields cipher text as a connection or a password.
+    std::string damaged = stored;
+    damaged[damaged.size() / 2] = damaged[damaged.size() / 2] == 'A' ? 'B' : 'A';
+    EXPECT_EQ(reader.Load(SettingXml(name, damaged)).m_list.Find(name)->GetValueText(), "");
+  }
+  // The user names and other texts stay plain.
+  SettingsLoad writer;
+  writer.Load("").m_DbInfoUsername.SetValue("analyst");
+  EXPECT_EQ(writer.Saved(), "<Settings>" + SettingXml("DbInfoUsername", "analyst") + "</Settings>");
+}
+
+// What results show of a setting: the passwords and the secrets of a connection string masked.
+TEST(SettingsXmlTest, ShownSettingTextMasksSecrets) {
+  EXPECT_EQ(ShownSettingText("DbInfoPassword", "hunter2"), "********");
+  EXPECT_EQ(ShownSettingText("databaseoutputpassword", "hunter2"), "********");
+  EXPECT_EQ(ShownSettingText("DatabaseOutputPassword", ""), "");
+  EXPECT_EQ(ShownSettingText("DatabaseOutputConnection", "Driver={SQL Server};Server=s;UID=u;PWD=hunter2"),
+            "Driver={SQL Server};Server=s;UID=u;PWD=********");
+  EXPECT_EQ(ShownSettingText("DbInfoDataSource", "Provider=SQLOLEDB;Password=p w;Data Source=s"),
+            "Provider=SQLOLEDB;Password=********;Data Source=s");
+  EXPECT_EQ(ShownSettingText("DatabaseOutputDataSource", "DSN=x;PWD=y"), "DSN=x;PWD=********");
+  EXPECT_EQ(ShownSettingText("DbInfoUsername", "PWD=not a secret here"), "PWD=not a secret here");
+  EXPECT_TRUE(IsEncipheredSetting("DatabaseOutputConnection"));
+  EXPECT_FALSE(IsEncipheredSetting("DbInfoDataSource"));
 }
 
 // A site's own key enciphers new values; values enciphered with the built-in
@@ -163,8 +189,10 @@ TEST(SettingsXmlTest, ASiteKeyEnciphersAndTheBuiltInKeyStillReads) {
 
   const std::string registry = ::testing::TempDir() + "/site_key_registry.ini";
   std::ofstream(registry) << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\QuorvaneVorn]\nModelCipherKey=our own key\n";
+  ::chmod(registry.c_str(), 0600);
   setenv("OSTREL_REGISTRY", registry.c_str(), 1);
   ResetModelCipherKey();
+  EXPECT_EQ(ModelCipherKeyRefusal(), "");
   SettingsLoad site;
   site.Load("").m_DatabaseOutputConnection.SetValue(plain);
   plat::XmlDocument sealed;
@@ -185,6 +213,40 @@ TEST(SettingsXmlTest, ASiteKeyEnciphersAndTheBuiltInKeyStillReads) {
   CModelSettings& settings = without.Load(SettingXml("DatabaseOutputConnection", siteStored));
   EXPECT_EQ(settings.m_DatabaseOutputConnection.GetValue(), "");
   EXPECT_EQ(settings.m_undecipheredSettings, std::vector<std::string>{"DatabaseOutputConnection"});
+  std::remove(registry.c_str());
+}
+
+// The key of a registry file that others can read or write is no site's secret: it is refused with a
+// message, and the built-in key stands in.
+TEST(SettingsXmlTest, ASiteKeyInAFileOpenToOthersIsRefused) {
+  const std::string registry = ::testing::TempDir() + "/open_key_registry.ini";
+  std::ofstream(registry) << "[HKEY_LOCAL_MACHINE\\SOFTWARE\\QuorvaneTech\\QuorvaneVorn]\nModelCipherKey=our own key\n";
+  setenv("OSTREL_REGISTRY", registry.c_str(), 1);
+  for (const mode_t mode : {0644, 0602, 0620, 0666}) {
+    SCOPED_TRACE(mode);
+    ::chmod(registry.c_str(), mode);
+    ResetModelCipherKey();
+    const std::string refusal = ModelCipherKeyRefusal();
+    EXPECT_NE(refusal.find("The registry file " + registry), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("its ModelCipherKey is not used"), std::string::npos) << refusal;
+    std::string sealed;
+    ASSERT_TRUE(EncipherModelText("DSN=r;PWD=x", sealed));
+    // What was enciphered reads without the site key: the built-in key made it.
+    unsetenv("OSTREL_REGISTRY");
+    ResetModelCipherKey();
+    std::string plain;
+    EXPECT_TRUE(DecipherModelText(sealed, plain));
+    EXPECT_EQ(plain, "DSN=r;PWD=x");
+    setenv("OSTREL_REGISTRY", registry.c_str(), 1);
+  }
+  // The owner's only, or shared with the group to read: the key is used.
+  for (const mode_t mode : {0600, 0640, 0400}) {
+    ::chmod(registry.c_str(), mode);
+    ResetModelCipherKey();
+    EXPECT_EQ(ModelCipherKeyRefusal(), "") << mode;
+  }
+  unsetenv("OSTREL_REGISTRY");
+  ResetModelCipherKey();
   std::remove(registry.c_str());
 }
 

@@ -1,11 +1,15 @@
 #include "modelfile/model_text_cipher.h"
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <exception>
 #include <mutex>
 #include <optional>
 #include <vector>
 
 #include "foundation/registry.h"
+#include "platform/registry.h"
 #include "standins/miskel.h"
 
 namespace {
@@ -18,7 +22,20 @@ constexpr const char* kSiteKeyValue = "ModelCipherKey";
 struct SiteKey {
   std::mutex mutex;
   std::optional<std::string> key;  // read once; empty text: no site key
+  std::string refusal;             // why the registry file's key is not used
 };
+
+// A key that others can read is no secret, and one that others can write is not the site's: the key of
+// such a file is refused. The group may read it, so a site can share it with the group that runs jobs.
+std::string RefusalOfRegistryFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || (st.st_mode & (S_IROTH | S_IWOTH | S_IWGRP)) == 0) return {};
+  char mode[8];
+  std::snprintf(mode, sizeof mode, "%04o", static_cast<unsigned>(st.st_mode & 07777));
+  return "The registry file " + path + " (mode " + mode +
+         ") can be read or written by others: its ModelCipherKey is not used and the built-in key stands in; "
+         "make the file private (chmod 600 or 640).";
+}
 
 SiteKey& Site() {
   static SiteKey site;
@@ -32,6 +49,8 @@ std::vector<std::string> Keys() {
   if (!site.key) {
     std::string key;
     ReadRegistryString(key, kSiteKeyPath, kSiteKeyValue, "", RegistryRoot::LocalMachine);
+    if (!key.empty()) site.refusal = RefusalOfRegistryFile(plat::RegistryFilePath());
+    if (!site.refusal.empty()) key.clear();
     site.key = key;
   }
   if (site.key->empty()) return {kBuiltInKey};
@@ -71,8 +90,16 @@ bool DecipherModelText(const std::string& text, std::string& out) {
   return false;
 }
 
+std::string ModelCipherKeyRefusal() {
+  Keys();
+  SiteKey& site = Site();
+  std::lock_guard<std::mutex> lock(site.mutex);
+  return site.refusal;
+}
+
 void ResetModelCipherKey() {
   SiteKey& site = Site();
   std::lock_guard<std::mutex> lock(site.mutex);
   site.key.reset();
+  site.refusal.clear();
 }

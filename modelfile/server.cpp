@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "foundation/string_utils.h"
+#include "modelfile/model_settings_xml.h"
 
 namespace {
 
@@ -17,7 +18,10 @@ void CServer::ReadXml(const plat::XmlNode& server) {
     if (name == "SpreadSheetFile") m_strSpreadSheetFile = child.Text();
     else if (name == "ServerType") m_nServerType = std::atoi(child.Text().c_str());
     else if (name == "User") m_strUser = child.Text();
-    else if (name == "Password") m_strPassword = child.Text();
+    else if (name == "Password") {
+      // Stored enciphered; a plain one reads as it is, one that no key deciphers as empty.
+      DecipherSettingText(child.Text(), m_strPassword);
+    }
     else if (name == "ServerVersion") m_strServerVersion = child.Text();
     else if (name == "Machine") m_strMachine = child.Text();
     else if (name == "Program") m_strProgram = child.Text();
@@ -38,7 +42,7 @@ void CServer::WriteXml(plat::XmlNode& parent) const {
   server.AppendTextElement("SpreadSheetFile", m_strSpreadSheetFile);
   server.AppendTextElement("ServerType", std::to_string(m_nServerType));
   server.AppendTextElement("User", m_strUser);
-  server.AppendTextElement("Password", m_strPassword);
+  server.AppendTextElement("Password", m_strPassword.empty() ? m_strPassword : EncipherSettingText(m_strPassword));
   server.AppendTextElement("ServerVersion", m_strServerVersion);
   server.AppendTextElement("Machine", m_strMachine);
   server.AppendTextElement("Program", m_strProgram);

@@ -23,9 +23,12 @@ class CServer : public CObject {
   std::int32_t m_nServerType = 3;
 
   // Fills the server from a "Server" element; children may come in any
-  // order, and a missing one leaves the constructor's value.
+  // order, and a missing one leaves the constructor's value. The password is
+  // deciphered (a plain one reads as it is).
   void ReadXml(const plat::XmlNode& server);
-  // Appends a "Server" element with its eleven children to parent.
+  // Appends a "Server" element with its eleven children to parent, the
+  // password enciphered as the model's secret settings are. Throws
+  // std::runtime_error when the cipher fails.
   void WriteXml(plat::XmlNode& parent) const;
 
   // CompareServers: by spreadsheet file, case-sensitive.

@@ -711,8 +711,9 @@ class CFailingDataFileSystem : public IModelFileSystem {
     if (path.ends_with(".vrnb")) return false;
     return m_real.Write(path, bytes);
   }
-  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary) override {
-    return m_real.WriteBeside(target, bytes, temporary);
+  bool WriteBeside(const std::string& target, const std::string& bytes, std::string& temporary,
+                   bool holdsSecret) override {
+    return m_real.WriteBeside(target, bytes, temporary, holdsSecret);
   }
   bool Copy(const std::string& from, const std::string& to) override { return m_real.Copy(from, to); }
   bool Rename(const std::string& from, const std::string& to) override { return m_real.Rename(from, to); }

@@ -152,6 +152,7 @@ bool CVornModelFile::LoadXml(const std::string& path, bool skipExternalModels) {
     } else {
       m_strLoadError = (deciphered ? "neither XML nor an enciphered model file (" : "not well-formed XML (") +
                        doc.ParseError() + ")";
+      if (deciphered && !ModelCipherKeyRefusal().empty()) m_strLoadError += "; " + ModelCipherKeyRefusal();
     }
   } catch (const std::exception& e) {
     m_strLoadError = e.what();

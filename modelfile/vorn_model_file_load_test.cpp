@@ -9,6 +9,7 @@
 #include "modelfile/model_settings_xml.h"
 #include "modelfile/model_text_cipher.h"
 #include "modelfile/setting_item.h"
+#include "modelfile/testing/full_model_file.h"
 #include "modelfile/vorn_model_file.h"
 #include "tableio/worksheet/testing/sheet_fixture.h"
 
@@ -37,34 +38,7 @@ class ModelDir {
   fs::path m_parent;
 };
 
-const char* const kFullModel = R"(<?xml version="1.0" encoding="UTF-8"?>
-<!--This file is maintained by VORN.  Do not modify this file!-->
-<VornConfiguration>
-	<Version>17.9.0</Version>
-	<Tables>
-		<Table><Name>BOUNDS</Name><File>Data\Bounds.xls[Bounds]</File><Enabled>1</Enabled><TableType>5</TableType></Table>
-		<Table><Name>BOUNDS</Name><File>data\off.xls</File><Enabled>0</Enabled><TableType>5</TableType></Table>
-		<Table><Name>ADDITIVE</Name><File>add.xls</File><Enabled>1</Enabled><TableType>5</TableType></Table>
-		<Table><Name>MICROCUT</Name><File>cut.xls</File><Enabled>1</Enabled><TableType>14</TableType></Table>
-		<Table><Name>MODELS</Name><File>m1.xls</File><Enabled>1</Enabled><TableType>11</TableType></Table>
-		<Table><Name>MODELS</Name><File>m2.xls</File><Enabled>0</Enabled><TableType>11</TableType></Table>
-		<Table><Name>MYTABLE</Name><File>..\shared\mine.dbf</File><Enabled>1</Enabled><TableType>5</TableType></Table>
-	</Tables>
-	<Settings>
-		<Setting><Name>ModelExt</Name><Value>Xlsx</Value></Setting>
-		<Setting><Name>ModelType</Name><Value>3</Value></Setting>
-		<Setting><Name>StartDate</Name><Value>1/31/2024</Value></Setting>
-	</Settings>
-	<Servers>
-		<Server><SpreadSheetFile>s.xls</SpreadSheetFile><ServerType>3</ServerType><Parameters>@@@q@@@</Parameters></Server>
-	</Servers>
-	<WenuTables>
-		<WenuTable><Name>W</Name><SpreadSheet>w.xls</SpreadSheet><Enabled>1</Enabled></WenuTable>
-	</WenuTables>
-	<ReportConfiguration><Report id="1"/></ReportConfiguration>
-	<tables><Kept>yes</Kept></tables>
-</VornConfiguration>
-)";
+using model_file_testing::kFullModel;
 
 TEST(VornModelFileLoadTest, AMissingModelFileGivesTheDefaultsAndTheBuiltInCatalogue) {
   ModelDir dir("missing");

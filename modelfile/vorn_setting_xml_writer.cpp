@@ -12,7 +12,7 @@ void CVornSettingXmlWriter::Write(CSettingItem* item) {
   if (const CSettingItem* standard = g_DefaultModelSettings.m_list.FindFrom(item->GetName(), m_defaultsPosition))
     if (standard->GetValueText() == text) return;
 
-  const bool enciphered = settingtext::EqualsIgnoringCase(item->GetName(), kDatabaseOutputConnection);
+  const bool enciphered = IsEncipheredSetting(item->GetName());
   plat::XmlNode setting = m_settings.AppendElement("Setting");
   if (!setting || !setting.AppendTextElement("Name", item->GetName()) ||
       !setting.AppendTextElement("Value", enciphered ? EncipherSettingText(text) : text))

@@ -2,8 +2,8 @@
 // Writes a model's settings into the model file's "Settings" element: one
 // "Setting" (with "Name" and "Value" children) per item whose value text
 // differs from the process-wide defaults, in list order. The superseded
-// legacy settings are never written; DatabaseOutputConnection is stored
-// enciphered with the model-file key.
+// legacy settings are never written; DatabaseOutputConnection and the two
+// passwords (IsEncipheredSetting) are stored enciphered with the model-file key.
 
 #include "modelfile/setting_item_list.h"
 #include "platform/xml_dom.h"

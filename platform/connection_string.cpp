@@ -105,6 +105,63 @@ bool SecretAt(std::string_view text, std::size_t at, SecretSpan& span) {
   return true;
 }
 
+// The key of an item as any reader may take it: no blanks, braces or control characters, lower case.
+std::string LooseKey(std::string_view key) {
+  std::string out;
+  for (const char c : key) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte <= 0x20 || c == '{' || c == '}' || byte == 0x7F) continue;
+    out.push_back(static_cast<char>(std::tolower(byte)));
+  }
+  return out;
+}
+
+// A value quoted in a message: at most 80 characters, control characters as "?".
+std::string Shown(std::string_view value) {
+  std::string out(Trim(value.substr(0, 80)));
+  for (char& c : out)
+    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+  return out;
+}
+
+// The widest value a reader may take for the item whose "=" is at eq: a braced value runs to
+// its closing brace, past any ";", a plain one to the next ";".
+std::string_view WidestValue(std::string_view text, std::size_t eq) {
+  std::size_t start = eq + 1;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start]))) ++start;
+  std::size_t end = start;
+  if (start < text.size() && text[start] == '{') {
+    for (end = start + 1; end < text.size(); ++end) {
+      if (text[end] != '}') continue;
+      if (end + 1 < text.size() && text[end + 1] == '}') {
+        ++end;
+        continue;
+      }
+      ++end;
+      break;
+    }
+  } else {
+    while (end < text.size() && text[end] != ';') ++end;
+  }
+  return text.substr(start, end - start);
+}
+
+std::string RefusedItem(std::string_view key, std::string_view value) {
+  const std::string loose = LooseKey(key);
+  const bool path = value.find_first_of("/\\") != std::string_view::npos;
+  if (loose == "driver" && path)
+    return "the driver \"" + Shown(value) + "\" is a path, not a driver name from the ODBC configuration";
+  if (loose == "dsn" && path)
+    return "the data source \"" + Shown(value) + "\" is a path, not a data source name from the ODBC configuration";
+  for (std::string_view file : {"filedsn", "savefile"})
+    if (loose == file) return Shown(key) + " names a file for the driver manager to read or write";
+  for (std::string_view attributes : {"dmenvattr", "dmconnattr", "dmstmtattr"})
+    if (loose == attributes) return Shown(key) + " sets attributes of the driver manager";
+  for (std::string_view loads : {"loadext", "tracefile", "dumpfile"})
+    if (loose == loads) return Shown(key) + " makes the driver load a library or write a file";
+  return {};
+}
+
 TranslatedConnection Refuse(std::string message) {
   TranslatedConnection out;
   out.message = std::move(message);
@@ -247,8 +304,10 @@ std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>
 }
 
 std::string ConnectionPair(std::string_view key, std::string_view value) {
+  // The parser trims every kind of white space around a value that is not in braces.
   const bool braces = value.find_first_of(";{}=") != std::string_view::npos ||
-                      (!value.empty() && (value.front() == ' ' || value.back() == ' '));
+                      (!value.empty() && (std::isspace(static_cast<unsigned char>(value.front())) ||
+                                          std::isspace(static_cast<unsigned char>(value.back()))));
   std::string out(key);
   out += "=";
   if (!braces) {
@@ -284,27 +343,61 @@ std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::
   constexpr std::string_view kMask = "********";
   std::string out;
   out.reserve(text.size());
+  std::vector<bool> placed;  // per character of out: part of a mask put in for a secret item
   SecretSpan span;
   for (std::size_t at = 0; at < text.size();) {
     if (SecretAt(text, at, span)) {
       out.append(text.substr(at, span.begin - at));
+      placed.resize(out.size(), false);
       if (span.end > span.begin) out.append(kMask);
+      placed.resize(out.size(), true);
       at = span.end;
       continue;
     }
     out.push_back(text[at]);
+    placed.push_back(false);
     ++at;
   }
-  // A driver may echo the bare value elsewhere in its message.
+  // A driver may echo the bare value elsewhere in its message. Echoes are
+  // masked in one pass, the longest secret first, never inside a mask put in
+  // before: a secret of stars would otherwise grow every mask again.
   std::vector<std::string> secrets = FindConnectionSecrets(text);
   secrets.insert(secrets.end(), knownSecrets.begin(), knownSecrets.end());
-  std::sort(secrets.begin(), secrets.end(), [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
-  for (const std::string& secret : secrets) {
-    if (secret.empty()) continue;
-    for (std::size_t at = out.find(secret); at != std::string::npos; at = out.find(secret, at + kMask.size()))
-      out.replace(at, secret.size(), kMask);
+  std::sort(secrets.begin(), secrets.end(), [](const std::string& a, const std::string& b) {
+    return a.size() != b.size() ? a.size() > b.size() : a < b;
+  });
+  secrets.erase(std::unique(secrets.begin(), secrets.end()), secrets.end());
+  if (!secrets.empty() && secrets.back().empty()) secrets.pop_back();
+  std::string masked;
+  masked.reserve(out.size());
+  for (std::size_t at = 0; at < out.size();) {
+    const auto echo = std::find_if(secrets.begin(), secrets.end(), [&](const std::string& secret) {
+      if (out.compare(at, secret.size(), secret) != 0) return false;
+      const auto first = placed.begin() + static_cast<std::ptrdiff_t>(at);
+      const auto last = first + static_cast<std::ptrdiff_t>(secret.size());
+      return std::find(first, last, true) == last;
+    });
+    if (echo != secrets.end()) {
+      masked.append(kMask);
+      at += echo->size();
+    } else {
+      masked.push_back(out[at++]);
+    }
   }
-  return out;
+  return masked;
+}
+
+std::string FindRefusedConnectionItem(std::string_view text) {
+  // Some readers start the next item right after a closing brace, without a ";".
+  constexpr std::string_view kItemEnds = ";{}";
+  for (std::size_t start = 0; start < text.size(); ++start) {
+    if (start > 0 && kItemEnds.find(text[start - 1]) == std::string_view::npos) continue;
+    const std::size_t eq = text.find_first_of("=;", start);
+    if (eq == std::string_view::npos || text[eq] != '=') continue;
+    std::string refused = RefusedItem(text.substr(start, eq - start), WidestValue(text, eq));
+    if (!refused.empty()) return refused;
+  }
+  return {};
 }
 
 std::string SqlServerOdbcDriver() {
@@ -327,6 +420,8 @@ AccessFileKind DetectAccessFile(const std::string& path) {
 }
 
 TranslatedConnection TranslateConnectionString(std::string_view text, std::string_view user, std::string_view password) {
+  if (std::string refused = FindRefusedConnectionItem(text); !refused.empty())
+    return Refuse("The connection string is refused: " + refused + ".");
   std::vector<ConnectionItem> items = ParseConnectionString(text);
   if (auto provider = FindConnectionValue(items, "Provider")) {
     const std::string p = Lower(Trim(*provider));

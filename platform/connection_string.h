@@ -9,8 +9,10 @@
 //   $OSTREL_SQLSERVER_ODBC_DRIVER, else "FreeTDS"; "host,port" becomes
 //   Server and Port; PostgreSQL is reached the same way;
 // - the ODBC provider MSDASQL loses its Provider part;
-// - a native ODBC string (DSN=, DRIVER=, FILEDSN= and no Provider=) passes
+// - a native ODBC string (DSN= or DRIVER=, and no Provider=) passes
 //   unchanged;
+// - a string that FindRefusedConnectionItem refuses (a driver named by a
+//   path, FILEDSN, ...) is refused whatever its provider;
 // - Oracle, integrated Windows security and unknown providers are refused
 //   with a message saying why.
 
@@ -33,7 +35,8 @@ std::vector<ConnectionItem> ParseConnectionString(std::string_view text);
 std::optional<std::string> FindConnectionValue(const std::vector<ConnectionItem>& items, std::string_view key);
 
 // "key=value" with the value in braces when it holds ";", "{", "}", "=" or
-// leading or trailing blanks (a "}" inside is doubled).
+// leading or trailing white space (a "}" inside is doubled), so that
+// ParseConnectionString gives the value back as it was.
 std::string ConnectionPair(std::string_view key, std::string_view value);
 
 // The values of the secret items of a connection text: every PWD, Password
@@ -46,6 +49,19 @@ std::vector<std::string> FindConnectionSecrets(std::string_view text);
 // "********". The one way a connection string, or a driver's message that
 // may echo one, reaches a log, a message, an exception text or a database.
 std::string MaskConnectionSecrets(std::string_view text, const std::vector<std::string>& knownSecrets = {});
+
+// Why a connection string may not go to the driver manager, or "" when it
+// may. A driver is named as the ODBC configuration lists it, never by a
+// path. Refused are: a Driver or DSN value holding a slash or a backslash;
+// FILEDSN and SAVEFILE (files the driver manager reads or writes); the driver
+// manager's DMEnvAttr, DMConnAttr and DMStmtAttr (environment variables and
+// attributes, some of which load libraries); and the drivers' own LoadExt,
+// TraceFile and DumpFile (a library loaded, a file written). Readers of
+// connection strings differ on blanks, letter case and braces, so every
+// reading counts: an item may start at the beginning or after any ";", also
+// inside braces, and a key is compared without its blanks and braces,
+// ignoring case.
+std::string FindRefusedConnectionItem(std::string_view text);
 
 // The configured SQL Server ODBC driver.
 std::string SqlServerOdbcDriver();

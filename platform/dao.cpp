@@ -217,6 +217,38 @@ std::shared_ptr<CDaoDatabase::Core> CDaoDatabase::SharedCore(const std::string& 
 
 void CDaoDatabase::SetVfsForTesting(const std::string& vfsName) { TestVfs() = vfsName; }
 
+namespace {
+
+CDaoLockWait& LockWait() {
+  static CDaoLockWait wait;
+  return wait;
+}
+
+}  // namespace
+
+void CDaoDatabase::SetLockWait(const CDaoLockWait& wait) { LockWait() = wait; }
+
+int CDaoDatabase::BusyWait(void* core, int count) {
+  Core& c = *static_cast<Core*>(core);
+  const CDaoLockWait& wait = LockWait();
+  const auto now = std::chrono::steady_clock::now();
+  if (count == 0) {
+    c.m_waitStart = now;
+    c.m_bWaitTold = false;
+  }
+  if (wait.stopRequested ? wait.stopRequested() : now - c.m_waitStart >= std::chrono::milliseconds(kBusyTimeoutMillis))
+    return 0;
+  const auto waited = std::chrono::duration_cast<std::chrono::seconds>(now - c.m_waitStart);
+  if (!c.m_bWaitTold && wait.longWait && waited.count() >= wait.noticeSeconds) {
+    c.m_bWaitTold = true;
+    wait.longWait(c.m_strWaitPath, static_cast<int>(waited.count()));
+  }
+  // The engine does not say when a lock is released: look again after a pause that grows to a tenth of a second.
+  static constexpr int kPauses[] = {1, 2, 5, 10, 15, 20, 25, 25, 25, 50, 50};
+  sqlite3_sleep(count < static_cast<int>(std::size(kPauses)) ? kPauses[count] : 100);
+  return 1;
+}
+
 sqlite3* CDaoDatabase::Handle() const {
   if (m_core->m_db == nullptr) throw CDaoException(kDaoErrNotOpen, "The database is not open.");
   return m_core->m_db;
@@ -247,7 +279,8 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
   m_core->m_db = db;
   m_path = path;
   m_bReadOnly = (flags & SQLITE_OPEN_READONLY) != 0;
-  sqlite3_busy_timeout(m_core->m_db, kBusyTimeoutMillis);
+  m_core->m_strWaitPath = path;
+  sqlite3_busy_handler(m_core->m_db, &CDaoDatabase::BusyWait, m_core.get());
   sqlite3_extended_result_codes(m_core->m_db, 1);
   // A double-quoted name is always an identifier: an unknown column is an error, not a string literal.
   sqlite3_db_config(m_core->m_db, SQLITE_DBCONFIG_DQS_DDL, 0, nullptr);

@@ -136,6 +136,18 @@ struct CDaoCaseTimes {
   std::int64_t m_nEarlyLocks = 0;  // of those, taken before the commit (a statement, a read, a schema change)
 };
 
+// How a statement waits for a lock that another connection holds (a writer
+// of another process, or another program): process-wide, for every open
+// database. Without stopRequested a wait ends after
+// CDaoDatabase::kBusyTimeoutMillis; with it a wait lasts until the lock is
+// free or stopRequested answers true (the statement then fails as busy).
+struct CDaoLockWait {
+  bool (*stopRequested)() = nullptr;
+  // Told once per wait, when it has lasted noticeSeconds: the file waited for and the seconds so far.
+  void (*longWait)(const std::string& path, int seconds) = nullptr;
+  int noticeSeconds = 10;
+};
+
 struct CDaoTableDefInfo {
   std::string m_strName;
   std::int32_t m_lAttributes = 0;
@@ -239,6 +251,8 @@ class CDaoDatabase {
 
   // Tests open files through this SQLite VFS (fault injection); empty: the default.
   static void SetVfsForTesting(const std::string& vfsName);
+  // How the databases wait for another connection's lock from now on.
+  static void SetLockWait(const CDaoLockWait& wait);
 
  private:
   void OpenFile(const std::string& path, int flags);
@@ -253,6 +267,8 @@ class CDaoDatabase {
   void CheckpointAfterTurn();
   void EndBatchTurn();
   void ThrowEngineError(const std::string& context, int rc) const;
+  // The engine's busy handler (CDaoLockWait); core is the connection's Core.
+  static int BusyWait(void* core, int count);
 
   // The connection and its transaction. Databases of one process opened on
   // the same file share it, so one never waits for the other's write lock
@@ -280,6 +296,10 @@ class CDaoDatabase {
     std::uint64_t m_nTransactions = 0;      // write transactions begun
     std::uint64_t m_nViewNamesOf = 0;       // the write transaction whose view names m_viewNames holds (0: none)
     std::set<std::string> m_viewNames;      // upper case
+    // The wait for another connection's lock: the file, when the wait began, whether it was told.
+    std::string m_strWaitPath;
+    std::chrono::steady_clock::time_point m_waitStart;
+    bool m_bWaitTold = false;
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);

@@ -7,11 +7,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/testing/odbc_test_env.h"
@@ -391,6 +394,50 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   std::error_code ec;
   const auto wal = fs::file_size(Path() + "-wal", ec);
   EXPECT_TRUE(ec || wal == 0) << wal;
+}
+
+// The lock of another program is waited for without a time limit: the wait is told once, ends when the lock
+// is released, and ends at once, as a busy failure, when a stop is asked for.
+std::atomic<int> g_nLockWaitsTold{0};
+std::atomic<bool> g_bLockWaitStop{false};
+
+TEST_F(DaoTest, AnotherProgramsLockIsWaitedForUntilItEndsOrAStop) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
+  CDaoLockWait wait;
+  wait.stopRequested = [] { return g_bLockWaitStop.load(); };
+  wait.longWait = [](const std::string&, int) { ++g_nLockWaitsTold; };
+  wait.noticeSeconds = 0;
+  CDaoDatabase::SetLockWait(wait);
+
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+  // The other program lets go once it hears that the write waits.
+  std::thread release([other] {
+    while (g_nLockWaitsTold.load() == 0) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
+  });
+  a.Execute("INSERT INTO PrStream (\"CASE\") VALUES (1)");
+  a.CommitPending();
+  release.join();
+  EXPECT_EQ(g_nLockWaitsTold.load(), 1);
+  EXPECT_EQ(QueryText(Path(), "SELECT \"CASE\" FROM PrStream"), "1\n");
+
+  ASSERT_EQ(sqlite3_exec(other, "BEGIN EXCLUSIVE;", nullptr, nullptr, nullptr), SQLITE_OK);
+  g_bLockWaitStop = true;
+  try {
+    a.Execute("INSERT INTO PrStream (\"CASE\") VALUES (2)");
+    a.CommitPending();
+    ADD_FAILURE() << "the write went in under another program's lock";
+  } catch (const CDaoException& e) {
+    EXPECT_EQ(e.GetErrorCode(), kDaoErrTableInUse) << e.what();
+  }
+  sqlite3_exec(other, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(other);
+  CDaoDatabase::SetLockWait(CDaoLockWait());
+  g_bLockWaitStop = false;
 }
 
 // A case's kept rows go in table by table, but each table's rows keep the order they were written in,

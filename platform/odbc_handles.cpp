@@ -143,6 +143,10 @@ std::vector<DataSource> ListDataSources(bool system) {
 // Connection
 
 std::shared_ptr<Connection> Connection::Open(std::string_view connectionString, std::uint32_t loginTimeoutSeconds) {
+  // Every connection string reaches the driver manager here: what would load a library by a path or name a
+  // file for it stops before the driver manager reads it.
+  if (const std::string refused = FindRefusedConnectionItem(connectionString); !refused.empty())
+    throw Error(SQL_ERROR, {{"08001", 0, "The connection string is refused: " + refused + "."}}, "");
   std::shared_ptr<Connection> connection(new Connection());
   SQLHENV env = SharedEnvironment();
   Check(SQLAllocHandle(SQL_HANDLE_DBC, env, &connection->m_dbc), SQL_HANDLE_ENV, env, "SQLAllocHandle");

@@ -91,7 +91,8 @@ class Statement;
 class Connection : public std::enable_shared_from_this<Connection> {
  public:
   // Connects with a complete ODBC connection string (SQLDriverConnect).
-  // Throws Error on failure.
+  // Throws Error on failure, also (state 08001) for a string that
+  // FindRefusedConnectionItem refuses, before the driver manager sees it.
   static std::shared_ptr<Connection> Open(std::string_view connectionString, std::uint32_t loginTimeoutSeconds = 0);
   ~Connection();
   Connection(const Connection&) = delete;

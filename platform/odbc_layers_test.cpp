@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+
 #include <fstream>
 #include <string>
 
 #include "platform/ado.h"
 #include "platform/connection_string.h"
 #include "platform/odbc_database.h"
+#include "platform/odbc_handles.h"
+#include "platform/testing/load_marker.h"
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/pg_test_server.h"
 
@@ -244,6 +248,45 @@ TEST(OdbcLayersTest, FailuresCarryTheDriverText) {
   EXPECT_EQ(cn.GetState(), plat::adStateClosed);
   EXPECT_EQ(plat::ComError(static_cast<plat::HRESULT>(0x80040205u), "", "").ErrorMessage(), "IDispatch error #5");
   EXPECT_EQ(plat::ComError(static_cast<plat::HRESULT>(0x80070057u), "", "").ErrorMessage(), "Unknown error 0x80070057");
+}
+
+// A library named by a path in a connection string is never loaded, through any layer: the driver manager
+// would run its code.
+TEST(OdbcLayersTest, ADriverLibraryNamedByAPathIsNeverLoaded) {
+  ScopedOdbcIni ini(ScopedOdbcIni::StandardDrivers());
+  const std::string library = plat::testing::LoadMarkerLibrary();
+  const std::string fileDsn = ini.Dir().File("evil.dsn");
+  WriteBytes(fileDsn, "[ODBC]\nDriver=" + library + "\n");
+  const std::string texts[] = {
+      "Driver=" + library + ";Server=x",
+      "DRIVER = {" + library + "}",
+      "Database={x}Driver=" + library,
+      "FILEDSN=" + fileDsn,
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    plat::testing::ScopedLoadMarker marker;
+    try {
+      plat::odbc::Connection::Open(text);
+      ADD_FAILURE() << "connected";
+    } catch (const plat::odbc::Error& e) {
+      ASSERT_FALSE(e.Diagnostics().empty());
+      EXPECT_EQ(e.Diagnostics().front().state, "08001");
+      EXPECT_NE(e.Diagnostics().front().message.find("The connection string is refused"), std::string::npos)
+          << e.Diagnostics().front().message;
+    }
+    CDatabase db;
+    EXPECT_THROW(db.OpenEx(text), CDBException);
+    plat::AdoConnection cn;
+    EXPECT_THROW(cn.Open(text, "", "", 0), plat::ComError);
+    EXPECT_FALSE(marker.Loaded());
+  }
+  // The library does mark a load, so the checks above can see one.
+  plat::testing::ScopedLoadMarker marker;
+  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(handle, nullptr) << dlerror();
+  dlclose(handle);
+  EXPECT_TRUE(marker.Loaded());
 }
 
 TEST(OdbcLayersTest, DataSourcesAndDriversComeFromTheIniFiles) {

@@ -27,4 +27,10 @@ void AppendUtf8(std::string& out, std::uint32_t codePoint);
 // The code point of one Windows-1252 byte.
 std::uint32_t Cp1252ToCodePoint(unsigned char byte);
 
+// The text as a log line may quote it: every byte outside printable ASCII
+// (0x20 to 0x7E) as "\xNN" with two upper-case hex digits and a backslash as
+// "\\", so bytes from outside show what they were and carry no line break,
+// control sequence or look-alike of an escape.
+std::string EscapeNonPrintable(std::string_view text);
+
 }  // namespace plat

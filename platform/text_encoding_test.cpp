@@ -58,5 +58,14 @@ TEST(TextEncoding, CharactersOutsideTheCodePageAndBrokenInputBecomeQuestionMarks
   }
 }
 
+TEST(EscapeNonPrintable, ShowsEveryByteOutsidePrintableAscii) {
+  EXPECT_EQ(EscapeNonPrintable("plain text ~!"), "plain text ~!");
+  EXPECT_EQ(EscapeNonPrintable(std::string("a\0b\n\r\t\x1b[2J\x7f\x80\xe9\xff", 14)),
+            "a\\x00b\\x0A\\x0D\\x09\\x1B[2J\\x7F\\x80\\xE9\\xFF");
+  // A backslash is doubled, so a quoted "\x41" cannot pass for an escaped byte.
+  EXPECT_EQ(EscapeNonPrintable("\\x41"), "\\\\x41");
+  EXPECT_EQ(EscapeNonPrintable(""), "");
+}
+
 }  // namespace
 }  // namespace plat

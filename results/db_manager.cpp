@@ -20,29 +20,31 @@
 
 namespace {
 
-// The shared-resource texts of the penalty kinds and the economic summary categories.
+// The shared-resource texts of the penalty kinds and the economic summary categories. A category's text says what
+// the solution fill puts into it: 7 to 14 and 17 for a model of its own, 1, 3 and 7 to 17 for a plant of a global
+// model, 1 to 6, 12, 13 and 17 for the global model.
 const plat::StringTableRegistrar kEnumTexts(
     plat::StringTable::Shared,
     {
-        {483, "Operating Costs"},
-        {484, "Transfer Costs"},
-        {485, "Penalty Costs"},
-        {486, "Holding Costs"},
-        {487, "Opening Inventory Value"},
-        {488, "Closing Inventory Value"},
-        {489, "Gross Margin"},
-        {495, "Objective Function"},
-        {583, "Purchases"},
-        {584, "Sales"},
-        {585, "Utility Purchases"},
-        {586, "Utility Sales"},
-        {587, "Inventory Change"},
-        {588, "Fixed Costs"},
+        {483, "Purchases"},
+        {484, "Sales"},
+        {485, "Utility Purchases"},
+        {486, "Utility Sales"},
+        {487, "Inventory Valuation"},
+        {488, "Holding Costs"},
+        {489, "Holding Costs at Target"},
+        {495, "Operating Costs"},
+        {583, "Market Sales"},
+        {584, "Network Purchases"},
+        {585, "Supply Costs"},
+        {586, "Plant Utilities"},
+        {587, "Transfer Costs"},
+        {588, "Network Inventory Valuation"},
         {785, "User Constraint"},
         {1468, "Utility Penalty"},
-        {1654, "Net Margin"},
-        {1655, "Capacity Costs"},
-        {1656, "Other Costs"},
+        {1654, "Penalty Costs"},
+        {1655, "Transfers In"},
+        {1656, "Transfers Out"},
         {1681, "Material Balance Penalty"},
         {1682, "Capacity"},
         {1683, "Quality Specification Penalty"},

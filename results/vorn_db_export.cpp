@@ -117,9 +117,9 @@ int CVornDbExport::CallReadCallback(const char* text, int length, int kind) {
   return m_pfnMessageCallback(text, length, kind);
 }
 
-void CVornDbExport::InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+bool CVornDbExport::InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
                                                   int caseNumber) {
-  ::InitializeSqlServerConnection(*this, modelDirectory, connection, caseNumber);
+  return ::InitializeSqlServerConnection(*this, modelDirectory, connection, caseNumber);
 }
 
 bool CVornDbExport::IsSqlServerOpen() const { return m_pSqlServer && m_pSqlServer->IsOpen(); }
@@ -211,6 +211,7 @@ bool CVornDbExport::EndCaseUnit(bool ok) {
 
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {
+  m_bReplacedEarlierRows = false;
   try {
     return WriteCaseOutput(firstCase, useGivenCase, givenCaseId, std::move(givenCaseName), caseNumber, skip,
                            limitPenalty);
@@ -254,8 +255,9 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
 
   log("Initialize SQL Server connection\n");
   if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), settings.m_nDatabaseKindCache)) {
-    InitializeSqlServerConnection(model.m_strModelDir, settings.m_DatabaseOutputConnection.GetValue(), caseNumber);
-    if (!IsSqlServerOpen()) return false;
+    if (!InitializeSqlServerConnection(model.m_strModelDir, settings.m_DatabaseOutputConnection.GetValue(), caseNumber) ||
+        !IsSqlServerOpen())
+      return false;
   }
   log("Initializing SQL Server connection succeeded\n");
 

@@ -46,13 +46,16 @@ class CVornDbExport : public CVornDbExportData {
   bool ExportTrancol(int caseNumber, int unused, int flag);
 
   // Opens the SQL Server output once per process and names the export log
-  // of the case.
-  void InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
+  // of the case; false, with the failure noted, for a refused connection string.
+  bool InitializeSqlServerConnection(const std::string& modelDirectory, const std::string& connection,
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
   // The first failed database operation of the last case (table and cause); empty when none.
   const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
+  // Whether the last case's output deleted an earlier row set of the same
+  // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
+  bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
   // The run key shared by the workers of one job (from the export configuration file).
   const std::string& GetRunKey() const { return m_strRunKey; }
 
@@ -126,6 +129,7 @@ class CVornDbExport : public CVornDbExportData {
   bool EndParametricMarks(bool write);
 
   std::string m_strRunKey;
+  bool m_bReplacedEarlierRows = false;
   bool m_bCaseUnitOpen = false;
   bool m_bDefinesRun = false;
   // The SQL Server driver of the process (m_pSqlServer points at it).

@@ -37,3 +37,15 @@ MPI_Datatype CreateCaseDataType() {
   MPI_Type_commit(&type);
   return type;
 }
+
+void SendReply(const CCaseData& record, const CCaseOutcome& outcome, MPI_Datatype caseType) {
+  MPI_Send(&record, 1, caseType, 0, kReplyTag, MPI_COMM_WORLD);
+  MPI_Send(&outcome, static_cast<int>(sizeof outcome), MPI_BYTE, 0, kOutcomeTag, MPI_COMM_WORLD);
+}
+
+void ReceiveOutcome(int w, CCaseOutcome& outcome) {
+  outcome = CCaseOutcome();
+  MPI_Recv(&outcome, static_cast<int>(sizeof outcome), MPI_BYTE, w, kOutcomeTag, MPI_COMM_WORLD, MPI_STATUS_IGNORE);
+  outcome.m_szCause[sizeof outcome.m_szCause - 1] = '\0';
+  outcome.m_szDatabase[sizeof outcome.m_szDatabase - 1] = '\0';
+}

@@ -3,7 +3,8 @@
 //   fail=N       answer case N with status -1
 //   userstop=N   answer case N with -999/-999 (the user's stop) and leave
 //   delay=MS     take MS milliseconds per case
-//   leave=N      on case N answer -1 and from then on answer every record -1
+//   failrank=R   rank R answers every case -1; the other ranks answer their
+//                first case only after R has answered three
 // With $OSTREL_CPU_FILE set, rank zero writes its CPU seconds there at the end.
 // Every received record is appended to RUNDIR/received<rank>.txt as
 // "tag case loadsol value4 value6 namelength name".
@@ -30,8 +31,8 @@ namespace {
 struct Behaviour {
   std::set<int> fail;
   std::set<int> userStop;
-  std::set<int> leave;
   int delayMs = 0;
+  int failRank = 0;
 };
 
 Behaviour ReadBehaviour() {
@@ -46,8 +47,8 @@ Behaviour ReadBehaviour() {
     const int value = ReadLeadingInt(item.substr(eq + 1));
     if (key == "fail") b.fail.insert(value);
     else if (key == "userstop") b.userStop.insert(value);
-    else if (key == "leave") b.leave.insert(value);
     else if (key == "delay") b.delayMs = value;
+    else if (key == "failrank") b.failRank = value;
   }
   return b;
 }
@@ -62,6 +63,9 @@ class CResponder : public IOstrelWorker {
     auto& slave = static_cast<COstrelSlaveApp&>(role);
     const Behaviour b = ReadBehaviour();
     std::ofstream received(args.runDir + "/received" + std::to_string(role.m_nRank) + ".txt");
+    // Written by the failing rank once it has answered three cases.
+    const std::string gate = args.runDir + "/failrank.done";
+    int answered = 0;
     CCaseData record;
     InitCaseData(record);
     for (;;) {
@@ -74,18 +78,23 @@ class CResponder : public IOstrelWorker {
                << std::flush;
       if (record.m_nCaseNumber == kStopCase) return;
       if (b.delayMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(b.delayMs));
+      if (b.failRank > 0 && role.m_nRank != b.failRank && answered == 0)
+        for (int i = 0; i < 6000 && !std::ifstream(gate); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      slave.m_outcome = CCaseOutcome();
       if (b.userStop.count(record.m_nCaseNumber)) {
         record.m_nStatus = kUserStop;
         record.m_nCaseNumber = kUserStop;
-        MPI_Send(&record, 1, role.m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+        slave.ReturnRecord(record);
         return;
       }
-      if (b.leave.count(record.m_nCaseNumber)) {
-        slave.AnswerUntilStop(&record);
-        return;
+      if (b.fail.count(record.m_nCaseNumber) || role.m_nRank == b.failRank) {
+        record.m_nStatus = -1;
+        SetOutcomeText(slave.m_outcome.m_szCause, "the responder was told to fail it");
+      } else {
+        slave.m_outcome.m_nSolveStatus = 1;
       }
-      if (b.fail.count(record.m_nCaseNumber)) record.m_nStatus = -1;
-      MPI_Send(&record, 1, role.m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
+      slave.ReturnRecord(record);
+      if (++answered == 3 && role.m_nRank == b.failRank) std::ofstream(gate) << "3\n";
     }
   }
 };

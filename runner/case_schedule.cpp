@@ -33,11 +33,32 @@ long long ReadLeadingWide(std::string_view text) {
 
 std::string LineCount(int n) { return n == 1 ? "1 line" : std::to_string(n) + " lines"; }
 
+// The longest part of a line kept: one more than a line read whole, so that a longer one shows.
+constexpr size_t kKeptLineLength = CCaseSchedule::kMaxLineLength + 1;
+
+// std::getline that keeps at most limit characters of the line and reads past the rest, so a line of any
+// length costs no more memory than that. False at the end of the input.
+bool GetBoundedLine(std::istream& in, std::string& line, size_t limit) {
+  line.clear();
+  const std::istream::sentry ready(in, true);
+  if (!ready) return false;
+  std::streambuf& buffer = *in.rdbuf();
+  for (bool any = false;; any = true) {
+    const std::streambuf::int_type c = buffer.sbumpc();
+    if (std::streambuf::traits_type::eq_int_type(c, std::streambuf::traits_type::eof())) {
+      in.setstate(any ? std::ios::eofbit : std::ios::eofbit | std::ios::failbit);
+      return any;
+    }
+    if (c == '\n') return true;
+    if (line.size() < limit) line.push_back(std::streambuf::traits_type::to_char_type(c));
+  }
+}
+
 // Reads what is left of the list: how many lines, and how many of them hold more than blanks.
 std::pair<int, int> CountRest(std::istream& in) {
   int lines = 0;
   int filled = 0;
-  for (std::string line; std::getline(in, line);) {
+  for (std::string line; GetBoundedLine(in, line, kKeptLineLength);) {
     ++lines;
     if (line.find_first_not_of(" \t\r\f\v") != std::string::npos) ++filled;
   }
@@ -73,7 +94,7 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
 
   std::string line;
   int lineNumber = 0;
-  while (std::getline(in, line)) {
+  while (GetBoundedLine(in, line, kKeptLineLength)) {
     ++lineNumber;
     bool cut = false;
     if (line.size() > kMaxLineLength) {
@@ -100,8 +121,16 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
     } else if (caseNumber < 0) {
       refuse(lineNumber, "has a negative case number", line);
     } else if (const auto [at, added] = firstLine.emplace(caseNumber, lineNumber); !added) {
-      log(-1, FormatText("Case list line %d repeats case %d of line %d: the case is run once, as line %d gives it.",
-                         lineNumber, caseNumber, at->second, at->second));
+      if (RepeatsWithOtherWords(caseNumber, word[1], values)) {
+        // What this line asks for is never run: the run must not end as if it had been.
+        ++m_nRepeatedLines;
+        log(-1, FormatText("Case list line %d repeats case %d of line %d with other words: the case is run once, as "
+                           "line %d gives it, and this line is not run.",
+                           lineNumber, caseNumber, at->second, at->second));
+      } else {
+        log(-1, FormatText("Case list line %d repeats case %d of line %d: the case is run once.", lineNumber,
+                           caseNumber, at->second));
+      }
     } else {
       ++m_nCaseCount;
       m_aListed.push_back(caseNumber);
@@ -122,6 +151,15 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
       return endHere(lineNumber, why.c_str());
     }
   }
+}
+
+bool CCaseSchedule::RepeatsWithOtherWords(int caseNumber, std::string_view name, const int (&values)[3]) const {
+  const int g = FindTree(name);
+  if (g < 0) return true;
+  const CStrevTreeInfo& tree = *m_aTrees[g];
+  const int at = tree.FindCase(caseNumber);
+  return at < 0 || tree.m_anLoadSolCase[at] != values[0] || tree.m_anListValue4[at] != values[1] ||
+         tree.m_anListValue6[at] != values[2];
 }
 
 int CCaseSchedule::FindTree(std::string_view name) const {

@@ -26,7 +26,8 @@ class CCaseSchedule {
   // input is logged with the count of lines left unread. Lines without a
   // solver file, with a NUL in it, with a negative case number or a number
   // that does not fit 32 bits are logged and refused; a repeated case number
-  // is logged and only its first line is kept.
+  // is logged and only its first line is kept (a repeat under another solver
+  // file or with other words 3, 4 or 6 is counted: it is never run).
   void ReadCaseList(std::istream& in, const LogFn& log);
 
   // The next case for worker w whose current group is g (-1 for none); g is
@@ -55,8 +56,11 @@ class CCaseSchedule {
   std::vector<int> m_aListed;  // the cases read, in list order
   int m_nRefusedLines = 0;     // case lines logged and skipped
   int m_nUnreadLines = 0;      // lines holding more than blanks after the end of the list
+  int m_nRepeatedLines = 0;    // lines repeating a listed case with another solver file or other words
 
  private:
+  // Whether a line of a listed case asks for something other than the case's first line.
+  bool RepeatsWithOtherWords(int caseNumber, std::string_view name, const int (&values)[3]) const;
   int Take(int w, int g);
 };
 

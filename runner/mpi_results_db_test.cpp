@@ -7,12 +7,14 @@
 #include <pwd.h>
 #include <sys/stat.h>
 
+#include <map>
 #include <set>
 
 #include "runner/mpi_run_fixture.h"
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "caseset/config/export_config_fixture.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/testing/load_marker.h"
 #include "platform/testing/pg_test_server.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "writers/schema/result_schema.h"
@@ -29,31 +31,6 @@ std::string Cases(int from, int to) {
   std::string out;
   for (int c = from; c <= to; ++c) out += std::to_string(c) + " " + kFiles[c % 3] + " 0 0 x 0\n";
   return out;
-}
-
-// Rows of a query, one line each, columns joined by "|".
-std::string Query(const fs::path& database, const std::string& sql) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return "cannot open " + database.string();
-  }
-  std::string text;
-  sqlite3_stmt* stmt = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
-    text = std::string("error: ") + sqlite3_errmsg(db);
-  } else {
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
-        const unsigned char* value = sqlite3_column_text(stmt, c);
-        text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
-      }
-      text += "\n";
-    }
-  }
-  sqlite3_finalize(stmt);
-  sqlite3_close(db);
-  return text;
 }
 
 // Rows of a query on a database of the private PostgreSQL server, as Query does.
@@ -86,6 +63,7 @@ class MpiResultsDb : public MpiRun {
     std::string serverConnection;  // not empty: the results go to this SQL Server connection
     std::string solveTime = "0";
     std::string outcomes;          // more lines of the stand-in solver's outcome file
+    std::map<int, std::vector<std::pair<std::string, std::string>>> texts;  // a case's text settings
   };
 
   // A case set whose model lives in modelDir; the model's results database is
@@ -106,8 +84,10 @@ class MpiResultsDb : public MpiRun {
     config.modelDirectory = model.string();
     config.databaseDirectory = model.string();
     config.databaseDescription = "Results";
-    for (int c = set.first; c < set.first + set.count; ++c)
+    for (int c = set.first; c < set.first + set.count; ++c) {
       config.cases.push_back({c, "Case " + std::to_string(c), {}});
+      if (const auto texts = set.texts.find(c); texts != set.texts.end()) config.cases.back().texts = texts->second;
+    }
     if (set.serverConnection.empty()) {
       ASSERT_TRUE(config.WriteModel());
     } else {
@@ -209,6 +189,11 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
     MakeCaseSet(set);
     ASSERT_EQ(Run("ostrel", 6, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 180), 0) << Out();
     EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
+    // The account names the server's database, not the connection.
+    EXPECT_NE(Log(0).find("\nResults database: the SQL Server database " + database + " on 127.0.0.1," +
+                          std::to_string(server.Port()) + "\n"),
+              std::string::npos)
+        << AccountOf(Log(0));
     const auto query = [&](const std::string& sql) { return PgQuery(server.Port(), database, sql); };
     EXPECT_EQ(query("SELECT count(*), count(DISTINCT \"CaseID\"), min(\"CaseID\"), max(\"CaseID\") FROM \"PrCase\""),
               "240|240|1|240\n")
@@ -383,6 +368,48 @@ TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
   }
 }
 
+// What a case of the export configuration sets can neither load a library through a connection string nor
+// place the results database outside its folder: those cases fail, each naming the setting, and the others
+// are written.
+TEST_F(MpiResultsDb, RefusedCaseSettingsFailTheirCases) {
+  plat::testing::ScopedLoadMarker marker;
+  const fs::path model = dir_ / "Model";
+  CaseSet set;
+  set.count = 5;
+  set.modelDir = model;
+  set.texts[2] = {{"DatabaseOutputFormat", "SQL Server"},
+                  {"DatabaseOutputConnection", "Driver=" + plat::testing::LoadMarkerLibrary() + ";Server=x"}};
+  set.texts[3] = {{"DatabaseOutputFile", "../escaped/Results.Mdb"}};
+  set.texts[4] = {{"DatabaseOutputFile", (dir_ / "absolute" / "Results.Mdb").string()}};
+  MakeCaseSet(set);
+  // A worker per case: each case is dispatched whatever becomes of the others.
+  EXPECT_EQ(Run("ostrel", 6, "", Args(), 120), 1) << Out();
+  std::string workers;
+  for (int w = 1; w <= 5; ++w) workers += Log(w);
+  const std::string zero = Log(0);
+  for (int c : {2, 3, 4}) {
+    EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(c)), std::string::npos)
+        << c << "\n" << zero;
+  }
+  EXPECT_NE(workers.find("Case 2 failed: its results were not written to the results database: the setting "
+                         "DatabaseOutputConnection (a case setting of the export configuration) is refused: the "
+                         "driver \"" + plat::testing::LoadMarkerLibrary() + "\" is a path"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("Case 3 failed: its results were not written to the results database: the setting "
+                         "DatabaseOutputFile (\"../escaped/Results.Mdb\") is not a plain file name"),
+            std::string::npos)
+      << workers;
+  EXPECT_NE(workers.find("Case 4 failed: its results were not written to the results database: the setting "
+                         "DatabaseOutputFile"),
+            std::string::npos)
+      << workers;
+  EXPECT_FALSE(marker.Loaded());
+  EXPECT_FALSE(fs::exists(dir_ / "escaped"));
+  EXPECT_FALSE(fs::exists(dir_ / "absolute"));
+  EXPECT_EQ(Query(model / "Results.Mdb", "SELECT CaseID FROM PrCase ORDER BY CaseID"), "1\n5\n");
+}
+
 // Each way the results database can refuse a write fails the cases it hits:
 // rank zero logs each by number, the worker's log says which table and why,
 // no "output time" line is written for it, and the database stays sound.
@@ -444,7 +471,7 @@ TEST_F(MpiResultsDb, DatabaseFailuresFailTheCase) {
       failed.insert(std::atoi(zero.c_str() + at + failedLine.size()));
     EXPECT_FALSE(failed.empty()) << s.name << "\n" << zero << workers;
     for (int c : failed) {
-      EXPECT_NE(workers.find("The results of case " + std::to_string(c) + " were not written"), std::string::npos)
+      EXPECT_NE(workers.find("Case " + std::to_string(c) + " failed: its results were not written"), std::string::npos)
           << s.name << " case " << c << "\n" << workers;
       EXPECT_EQ(workers.find("output time for case " + std::to_string(c) + " is"), std::string::npos)
           << s.name << " case " << c;

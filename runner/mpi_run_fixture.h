@@ -22,6 +22,8 @@
 
 #include <csignal>
 
+#include <sqlite3.h>
+
 #include "platform/testing/dead_port.h"
 #include "runner/case_data.h"
 
@@ -39,6 +41,44 @@ inline int CountOf(const std::string& haystack, const std::string& text) {
   int n = 0;
   for (size_t at = haystack.find(text); at != std::string::npos; at = haystack.find(text, at + 1)) ++n;
   return n;
+}
+
+// Rank zero's account: the lines of its log from the last one that begins "Cases in the list:" to the end.
+inline std::string AccountOf(const std::string& log) {
+  const size_t at = log.rfind("Cases in the list:");
+  if (at == std::string::npos) return "(no account in the log)\n";
+  return log.substr(at);
+}
+
+// Lines of text that begin with prefix.
+inline int CountLinesStartingWith(const std::string& text, const std::string& prefix) {
+  int n = text.rfind(prefix, 0) == 0 ? 1 : 0;
+  return n + CountOf(text, "\n" + prefix);
+}
+
+// Rows of a query, one line each, columns joined by "|".
+inline std::string Query(const fs::path& database, const std::string& sql) {
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    sqlite3_close(db);
+    return "cannot open " + database.string();
+  }
+  std::string text;
+  sqlite3_stmt* stmt = nullptr;
+  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) != SQLITE_OK) {
+    text = std::string("error: ") + sqlite3_errmsg(db);
+  } else {
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+      for (int c = 0; c < sqlite3_column_count(stmt); ++c) {
+        const unsigned char* value = sqlite3_column_text(stmt, c);
+        text += (c ? "|" : "") + std::string(value ? reinterpret_cast<const char*>(value) : "NULL");
+      }
+      text += "\n";
+    }
+  }
+  sqlite3_finalize(stmt);
+  sqlite3_close(db);
+  return text;
 }
 
 inline const std::string kMpiexec = "/usr/bin/mpiexec.mpich";

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
 #include <regex>
 #include <thread>
 
@@ -21,7 +22,7 @@ class MpiWorker : public MpiRun {
   static std::vector<std::string> CaseLines(const std::string& console, int caseNumber) {
     std::vector<std::string> lines;
     std::istringstream in(console);
-    const std::regex pattern("worker \\d+ case " + std::to_string(caseNumber) + " status (-?\\d+) value \\S+ text (.*)");
+    const std::regex pattern("worker \\d+ case " + std::to_string(caseNumber) + " status (.+) value \\S+ text (.*)");
     std::smatch m;
     for (std::string line; std::getline(in, line);)
       if (std::regex_match(line, m, pattern)) lines.push_back(m[1].str() + " " + m[2].str());
@@ -62,10 +63,13 @@ TEST_F(MpiWorker, EveryCaseReportedOnceAfterItsProgress) {
   for (int c = 1; c <= 7; ++c) {
     const auto lines = CaseLines(out, c);
     ASSERT_EQ(lines.size(), 2u) << "case " << c << "\n" << out;
-    EXPECT_EQ(lines[0], "-999 Solving Case " + std::to_string(c) + lines[0].substr(lines[0].find(" on Processor")));
-    EXPECT_EQ(lines[1], "1 Case " + std::to_string(c) + " solved by the stand-in solver");
+    EXPECT_EQ(lines[0], "progress Solving Case " + std::to_string(c) + lines[0].substr(lines[0].find(" on Processor")));
+    EXPECT_EQ(lines[1], "Optimal Case " + std::to_string(c) + " solved by the stand-in solver");
   }
   EXPECT_EQ(CountOf(out, " EOF"), 3);
+  // The console names the values: a progress message carries none.
+  EXPECT_NE(out.find(" status progress value none text Solving Case 1 on Processor "), std::string::npos) << out;
+  EXPECT_NE(out.find(" case 1 status Optimal value 1001 text "), std::string::npos) << out;
 }
 
 TEST_F(MpiWorker, StopFromTheConsole) {
@@ -83,11 +87,12 @@ TEST_F(MpiWorker, StopFromTheConsole) {
   EXPECT_LE(CountOf(AllWorkerLogs(3), "******* Solved Case"), 3);
   // Every case is either solved or named as not run.
   std::smatch m;
-  ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; never dispatched: "
-                                                    "0; not run after the stop: (\\d+)\\.\n")))
+  ASSERT_TRUE(std::regex_search(zero, m, std::regex("Cases in the list: 30; solved: (\\d+); failed: 0; not run: (\\d+)\\.\n")))
       << zero;
   EXPECT_EQ(std::stoi(m[1]) + std::stoi(m[2]), 30);
-  EXPECT_NE(zero.find("Cases not run after the stop: "), std::string::npos);
+  EXPECT_NE(zero.find(": the user stopped the run.\n"), std::string::npos);
+  // The terminal shows the account of the stopped run.
+  EXPECT_NE(ReadFile(dir_ / "out.txt").find(AccountOf(zero)), std::string::npos) << ReadFile(dir_ / "out.txt");
 }
 
 TEST_F(MpiWorker, NoListener) {
@@ -102,6 +107,9 @@ TEST_F(MpiWorker, NoListener) {
         << thread << Log(w);
   }
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 6);
+  // Said once on the terminal, and the run goes on.
+  EXPECT_EQ(CountLinesStartingWith(ReadFile(dir_ / "out.txt"), "No desktop application answers at 127.0.0.1 port "), 1)
+      << ReadFile(dir_ / "out.txt");
 }
 
 // The desktop application accepts the links and never reads: each worker's
@@ -147,26 +155,32 @@ TEST_F(MpiWorker, ListenerThatNeverReads) {
   EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
 }
 
-// Failures on one worker: the worker answers its case as failed, takes no
-// more, and the other workers solve the rest.
+// A failure on one worker: the worker answers its case as failed with its
+// cause, and every other case is solved.
 TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
   struct Scenario {
     const char* outcomes;
     const char* workerLog;  // expected in some worker's log
     int failedCase;
     int solvedLines;  // "Solved Case" lines: a case without report was solved but not output
-    const char* terminal;  // said once on the terminal, or null
+    const char* terminal;  // a line said once on the terminal, or null
+    const char* cause = "";  // of the failed case, in the account
   } scenarios[] = {
-      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7, nullptr},
-      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
-      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr},
-      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "could not be created"},
+      {"3 fail\n", "Stand-in solver: case 3 failed", 3, 7, nullptr, "the case solver could not solve it"},
+      {"3 fail=-2\n", "Case 3 failed: the case solver could not solve it", 3, 7, nullptr,
+       "the case solver could not solve it"},
+      {"3 noreport\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr,
+       "the case solver gave no report of it"},
+      {"3 reportsize=-5\n", "GetObjectAsBYTEArray method returned -1 for Case 3", 3, 8, nullptr,
+       "the case solver gave no report of it"},
+      {"rank=2 createfail\n", "The case solver could not be created on rank 2.", -1, 7, "The case solver of "},
       // A solver that throws: the case alone fails, under the number rank zero sent.
       {"3 throw\n", "Case 3 failed: an exception ended its solve or output: Stand-in solver: case 3 threw", 3, 7,
-       nullptr},
-      {"3 throw=alloc\n", "Case 3 failed: an exception ended its solve or output: std::bad_alloc", 3, 7, nullptr},
+       nullptr, "an exception ended its solve or output: Stand-in solver: case 3 threw"},
+      {"3 throw=alloc\n", "Case 3 failed: an exception ended its solve or output: std::bad_alloc", 3, 7, nullptr,
+       "an exception ended its solve or output: std::bad_alloc"},
       {"3 throw=other\n", "Case 3 failed: an exception ended its solve or output: an exception of unknown type", 3, 7,
-       nullptr},
+       nullptr, "an exception ended its solve or output: an exception of unknown type"},
   };
   for (const Scenario& s : scenarios) {
     fs::remove_all(dir_);
@@ -180,17 +194,16 @@ TEST_F(MpiWorker, FailuresLeaveTheRestToOthers) {
     if (s.failedCase > 0) {
       EXPECT_NE(zero.find("Processing failed on the Slave side for Case: " + std::to_string(s.failedCase)),
                 std::string::npos);
-      EXPECT_NE(zero.find("Failed cases: " + std::to_string(s.failedCase) + ".\n"), std::string::npos) << zero;
+      EXPECT_NE(zero.find("\nFailed: " + std::to_string(s.failedCase) + ": " + s.cause + "\n"), std::string::npos)
+          << zero;
     }
-    EXPECT_NE(zero.find("Cases in the list: 8; solved: 7; failed: 1; never dispatched: 0; not run after the stop: 0."),
-              std::string::npos)
+    EXPECT_NE(zero.find("Cases in the list: 8; solved: 7; failed: 1; not run: 0."), std::string::npos)
         << s.outcomes << zero;
     const std::string terminal = ReadFile(dir_ / "out.txt");
+    EXPECT_NE(terminal.find(AccountOf(zero)), std::string::npos) << terminal;
     if (s.terminal) {
-      EXPECT_EQ(CountOf(terminal, s.terminal), 1) << terminal;
+      EXPECT_EQ(CountLinesStartingWith(terminal, s.terminal), 1) << terminal;
       EXPECT_NE(zero.find("Processor 2 could not start: "), std::string::npos);
-    } else {
-      EXPECT_EQ(terminal, "");
     }
     const std::string workers = AllWorkerLogs(3);
     EXPECT_NE(workers.find(s.workerLog), std::string::npos) << s.outcomes;
@@ -207,11 +220,11 @@ TEST_F(MpiWorker, LoadSolFallBackIsPostedBeforeTheReport) {
   const std::string out = console.Output();
   const auto two = CaseLines(out, 2);
   ASSERT_EQ(two.size(), 3u) << out;
-  EXPECT_EQ(two[1], "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using PGUESS.");
+  EXPECT_EQ(two[1], "progress Cannot find LOADSOL solution file Solution_1.Fil. Using PGUESS.");
   const auto three = CaseLines(out, 3);
   ASSERT_EQ(three.size(), 3u) << out;
   EXPECT_EQ(three[1],
-            "-999 Cannot find LOADSOL solution file Solution_1.Fil. Using file Solution_2.Fil from Execution dialog.");
+            "progress Cannot find LOADSOL solution file Solution_1.Fil. Using file Solution_2.Fil from Execution dialog.");
   EXPECT_EQ(CaseLines(out, 1).size(), 2u);
 }
 
@@ -270,16 +283,22 @@ TEST_F(MpiWorker, StartFailures) {
     const int rc = Run("ostrel", 3, f.env, Link());
     ASSERT_NE(rc, 124) << "the job hung";
     EXPECT_EQ(rc, 2) << ReadFile(dir_ / "out.txt");
+    // The cause once on a line of its own, then in the account.
     const std::string out = ReadFile(dir_ / "out.txt");
-    EXPECT_EQ(CountOf(out, "\n"), 1) << out;
-    EXPECT_EQ(out.rfind(terminal, 0), 0u) << out;
+    EXPECT_EQ(CountLinesStartingWith(out, terminal), 1) << out;
     const std::string zero = Log(0);
-    EXPECT_EQ(CountOf(zero, "could not start: " + terminal), 2) << zero;
-    EXPECT_NE(zero.find("Cases in the list: 4; "), std::string::npos) << zero;
-    EXPECT_NE(zero.find("; failed: 2; never dispatched: 2; not run after the stop: 0.\nFailed cases: 1, 2.\n"
-                        "Cases never dispatched: 3, 4.\nExit status 2: the run could not start.\n"),
+    EXPECT_EQ(CountLinesStartingWith(zero, "Processor 1 could not start: " + terminal), 1) << zero;
+    EXPECT_EQ(CountLinesStartingWith(zero, "Processor 2 could not start: " + terminal), 1) << zero;
+    const std::string account = AccountOf(zero);
+    const std::string cause = terminal.substr(0, terminal.find_last_not_of('\n') + 1);
+    EXPECT_EQ(account.rfind("Cases in the list: 4; ", 0), 0u) << zero;
+    EXPECT_NE(account.find("; failed: 2; not run: 2.\nFailed: 1, 2: " + cause), std::string::npos) << account;
+    EXPECT_NE(account.find("\nNot run: 3, 4: no worker was left to run them.\nProcessors 1, 2 could not start: " +
+                           cause),
               std::string::npos)
-        << zero;
+        << account;
+    EXPECT_NE(account.find("\nExit status 2: the run could not start.\n"), std::string::npos) << account;
+    EXPECT_NE(out.find(account), std::string::npos) << out;
     EXPECT_FALSE(fs::exists(dir_ / "Results.Mdb"));
   }
 }
@@ -382,8 +401,8 @@ TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
   EXPECT_EQ(rc, 1) << ReadFile(dir_ / "out.txt");
   const std::string zero = Log(0);
   EXPECT_NE(zero.find("Processing failed on the Slave side for Case: 2 "), std::string::npos) << zero;
-  EXPECT_NE(zero.find("Cases in the list: 4; written: 3; failed: 1; never dispatched: 0; not run after the stop: 0.\n"
-                      "Failed cases: 2.\n"),
+  EXPECT_NE(zero.find("Cases in the list: 4; written: 3; failed: 1; not run: 0.\n"
+                      "Failed: 2: an exception ended its solve or output: std::bad_alloc\n"),
             std::string::npos)
       << zero;
   EXPECT_NE(AllWorkerLogs(2).find("Case 2 failed: an exception ended its solve or output: std::bad_alloc"),
@@ -399,6 +418,228 @@ TEST_F(MpiWorker, ACaseThatThrowsFailsAloneAndTheOthersAreWritten) {
   EXPECT_STREQ(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "1,3,4");
   sqlite3_finalize(stmt);
   sqlite3_close(db);
+}
+
+class MpiWorkerResults : public MpiWorker {
+ protected:
+  // A run directory that is also the model's directory, with cases 1..count in the list and the case set.
+  void MakeCaseSet(int count, const std::string& outcomes) {
+    CaseList(Cases("A", 1, count));
+    Outcomes(outcomes);
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 12.0}};
+    solution.Save((dir_ / "Solution.Fil").string());
+    std::vector<ExportConfigFixture::Case> cases;
+    for (int c = 1; c <= count; ++c) cases.push_back({c, "case " + std::to_string(c), {}});
+    ExportConfigFixture config = ResultsConfig(cases);
+    ASSERT_TRUE(config.WriteModel());
+    ASSERT_TRUE(config.WriteConfig((dir_ / "VornDbExportData.xml").string()));
+  }
+  fs::path Database() const { return dir_ / "Results.Mdb"; }
+  std::string Terminal() const { return ReadFile(dir_ / "out.txt"); }
+
+  // Holds the results file as another program would: a new file, locked for writing.
+  sqlite3* LockResultsFile() const {
+    sqlite3* db = nullptr;
+    EXPECT_EQ(sqlite3_open(Database().c_str(), &db), SQLITE_OK);
+    EXPECT_EQ(sqlite3_exec(db, "PRAGMA journal_mode=WAL; CREATE TABLE Outside (a INTEGER); BEGIN EXCLUSIVE;", nullptr,
+                           nullptr, nullptr),
+              SQLITE_OK);
+    return db;
+  }
+  // Waits, at most a minute, until the terminal shows text; whether it did.
+  bool WaitForTerminal(const std::string& text) const {
+    for (int i = 0; i < 1200; ++i) {
+      if (Terminal().find(text) != std::string::npos) return true;
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    return false;
+  }
+};
+
+constexpr const char* kWaitLine = " waits for the results database ";
+
+// The process whose parent is pid, or -1.
+pid_t ChildOf(pid_t pid) {
+  for (const auto& entry : fs::directory_iterator("/proc")) {
+    const std::string name = entry.path().filename().string();
+    if (name.find_first_not_of("0123456789") != std::string::npos) continue;
+    // "pid (command) state ppid ...": the command may hold blanks, so read after its closing parenthesis.
+    const std::string stat = ReadFile(entry.path() / "stat");
+    const size_t close = stat.rfind(')');
+    if (close == std::string::npos) continue;
+    std::istringstream rest(stat.substr(close + 1));
+    std::string state;
+    pid_t parent = -1;
+    rest >> state >> parent;
+    if (parent == pid) return static_cast<pid_t>(std::stol(name));
+  }
+  return -1;
+}
+
+// Three cases that fail each in its own way (the solve, a damaged report, an exception) cost only themselves:
+// the 17 others are written, the account names each failure's cause and the infeasible case, the terminal
+// shows progress while the run goes on, and the run ends 1.
+TEST_F(MpiWorkerResults, ThreeFailedCasesCostOnlyThemselves) {
+  MakeCaseSet(20, "* time=0.05\n4 fail\n5 badreport\n6 throw\n7 status=5\n");
+  const int rc = Run("ostrel", 4, "OSTREL_PROGRESS_SECONDS=0.1", Link());
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 1) << Terminal();
+  EXPECT_EQ(Query(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+            "1,2,3,7,8,9,10,11,12,13,14,15,16,17,18,19,20\n");
+
+  const std::string account = AccountOf(Log(0));
+  EXPECT_TRUE(std::regex_search(account, std::regex("^Cases in the list: 20; written: 17; failed: 3; not run: 0\\.\n"
+                                                    "Failed: 4: the case solver could not solve it\n"
+                                                    "Failed: 5: its report \\(\\d+ bytes\\) holds no status object\n"
+                                                    "Failed: 6: an exception ended its solve or output: Stand-in "
+                                                    "solver: case 6 threw\n")))
+      << account;
+  EXPECT_NE(account.find("\nNot optimal: Infeasible: 7.\nResults database: " + Database().string() +
+                         "\nExit status 1: not every case in the list was written.\n"),
+            std::string::npos)
+      << account;
+  const std::string terminal = Terminal();
+  EXPECT_NE(terminal.find(account), std::string::npos) << terminal;
+
+  // Progress lines while the run goes on: one line each, nothing that moves a cursor.
+  const std::regex progress("Progress: \\d+ of 20 cases done, written: \\d+, failed: \\d+; (time left not known yet|"
+                            "\\d+\\.\\d\\d cases/s, about \\d+ (s|min) left)\\.");
+  int progressLines = 0;
+  std::istringstream lines(terminal);
+  for (std::string line; std::getline(lines, line);) {
+    if (line.rfind("Progress:", 0) != 0) continue;
+    ++progressLines;
+    EXPECT_TRUE(std::regex_match(line, progress)) << line;
+  }
+  EXPECT_GE(progressLines, 1) << terminal;
+  EXPECT_EQ(terminal.find_first_of("\r\x1b"), std::string::npos);
+}
+
+// A case whose write fails finishes the rest of its work: its status file says it failed, and the solver's
+// files of the case are removed; the next case is written.
+TEST_F(MpiWorkerResults, AFailedWriteFinishesTheCase) {
+  MakeCaseSet(2, "* statusfile=Status%d.xml\n");
+  // Each case's solver leaves its solution file in the model's directory.
+  for (int c : {1, 2}) {
+    fs::create_directories(dir_ / "SolverOutput" / std::to_string(c));
+    solution_file_testing::Writer solution(false, 9);
+    solution.rows = {{"OBJFN", 2, 10.0 + c}};
+    solution.Save((dir_ / "SolverOutput" / std::to_string(c) / ("Solution_" + std::to_string(c) + ".Fil")).string());
+  }
+  // The worker's 30th write step fails, inside its first case.
+  const std::string env = "OSTREL_SQLITE_FAIL_AT=30 OSTREL_SQLITE_FAIL_RANK=1 LD_PRELOAD=" +
+                          std::string(OSTREL_BINARY_DIR) + "/platform/libsqlite_fault_preload.so";
+  const int rc = Run("ostrel", 2, env, "3 0 127.0.0.1 " + std::to_string(DeadPortNumber()));
+  ASSERT_NE(rc, 124) << "the job hung";
+  EXPECT_EQ(rc, 1) << Terminal();
+  EXPECT_EQ(Query(Database(), "SELECT CaseID FROM PrCase"), "2\n");
+  EXPECT_NE(Log(1).find("Case 1 failed: its results were not written to the results database: "), std::string::npos)
+      << Log(1);
+  EXPECT_EQ(CountOf(Log(1), "SQL Server: Cleanup completed"), 2);
+  for (int c : {1, 2}) EXPECT_FALSE(fs::exists(dir_ / ("Solution_" + std::to_string(c) + ".Fil"))) << c;
+  EXPECT_NE(ReadFile(dir_ / "Status1.xml").find("<case id = \"1\">"), std::string::npos);
+  EXPECT_NE(ReadFile(dir_ / "Status1.xml").find("<solutionStatus> -1 </solutionStatus>"), std::string::npos)
+      << ReadFile(dir_ / "Status1.xml");
+  EXPECT_NE(ReadFile(dir_ / "Status2.xml").find("<solutionStatus> 0 </solutionStatus>"), std::string::npos);
+  EXPECT_NE(AccountOf(Log(0)).find("\nFailed: 1: its results were not written to the results database: "),
+            std::string::npos)
+      << Log(0);
+}
+
+// Another program holding the results file is waited out: the wait is said on the terminal and in the log,
+// and once the program lets go (only after the line is seen) every case is written.
+TEST_F(MpiWorkerResults, AnOutsideLockIsWaitedOut) {
+  MakeCaseSet(4, "* time=0.01\n");
+  sqlite3* outside = LockResultsFile();
+  int rc = -1;
+  std::thread job([&] { rc = Run("ostrel", 3, "OSTREL_LOCK_NOTICE_SECONDS=1", Link()); });
+  const bool said = WaitForTerminal(kWaitLine);
+  sqlite3_exec(outside, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(outside);
+  job.join();
+  EXPECT_TRUE(said) << Terminal();
+  EXPECT_EQ(rc, 0) << Terminal();
+  EXPECT_EQ(Query(Database(), "SELECT group_concat(CaseID) FROM (SELECT CaseID FROM PrCase ORDER BY CaseID)"),
+            "1,2,3,4\n");
+  EXPECT_NE(AllWorkerLogs(2).find(kWaitLine), std::string::npos);
+  EXPECT_TRUE(std::regex_search(Terminal(), std::regex("\nCase \\d on Processor \\d waits for the results database " +
+                                                       Database().string() +
+                                                       ": another program holds it locked \\(\\d+ s so far\\)\\.")))
+      << Terminal();
+}
+
+// Ctrl-C while a case waits for another program's lock: the wait ends, no case is written and every one is
+// named not run, on the terminal as in the log, and the job ends with 128 + SIGINT.
+TEST_F(MpiWorkerResults, AStopSignalEndsTheWaitAndTheRun) {
+  MakeCaseSet(4, "* time=0.01\n");
+  sqlite3* outside = LockResultsFile();
+  // The job under a hard timeout, which passes the signal on to mpiexec.
+  const std::string bin = std::string(OSTREL_BINARY_DIR) + "/runner/ostrel";
+  std::vector<std::string> args = {"/usr/bin/timeout", "-k", "5", "60", kMpiexec, "-n", "3", bin, "x",
+                                    dir_.string(), "cases.txt", "2", "0", "127.0.0.1", std::to_string(DeadPortNumber())};
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  std::vector<std::string> env = {"OSTREL_LOCK_NOTICE_SECONDS=1"};
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, (dir_ / "out.txt").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = -1;
+  ASSERT_EQ(posix_spawn(&pid, args[0].c_str(), &actions, nullptr, argv.data(), envp.data()), 0);
+  posix_spawn_file_actions_destroy(&actions);
+
+  const bool said = WaitForTerminal(kWaitLine);
+  // Ctrl-C reaches mpiexec once (timeout would pass a signal on twice, which mpiexec takes as an abort).
+  const pid_t mpiexec = ChildOf(pid);
+  EXPECT_GT(mpiexec, 0);
+  ::kill(mpiexec > 0 ? mpiexec : pid, SIGINT);
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  sqlite3_exec(outside, "COMMIT;", nullptr, nullptr, nullptr);
+  sqlite3_close(outside);
+  EXPECT_TRUE(said) << Terminal();
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 128 + SIGINT) << Terminal();
+
+  const std::string account = AccountOf(Log(0));
+  EXPECT_EQ(account.rfind("Cases in the list: 4; written: 0; failed: 0; not run: 4.\n"
+                          "Not run: 1, 2, 3, 4: the run was stopped by SIGINT.\n",
+                          0),
+            0u)
+      << account;
+  EXPECT_NE(account.find("\nExit status 130: the run was stopped by SIGINT; not every case in the list was written.\n"),
+            std::string::npos)
+      << account;
+  EXPECT_NE(Terminal().find(account), std::string::npos) << Terminal();
+  EXPECT_EQ(Query(Database(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrCase'"), "0\n");
+}
+
+// The desktop application's host may be a name: it is looked up; a name that cannot be found is said once and
+// the run goes on without the link.
+TEST_F(MpiWorker, HostNamesAreLookedUp) {
+  CaseList(Cases("A", 1, 4));
+  {
+    ConsoleProcess console(dir_, {"--workers", "2"});
+    ASSERT_GT(console.Port(), 0);
+    ASSERT_EQ(Run("ostrel", 3, "", "2 0 localhost " + std::to_string(console.Port())), 0) << ReadFile(dir_ / "out.txt");
+    EXPECT_EQ(console.Wait(), 0);
+    for (int c = 1; c <= 4; ++c) EXPECT_EQ(CaseLines(console.Output(), c).size(), 2u) << c;
+  }
+  ASSERT_EQ(Run("ostrel", 3, "", "2 0 no-such-host.invalid 1"), 0) << ReadFile(dir_ / "out.txt");
+  const std::string terminal = ReadFile(dir_ / "out.txt");
+  EXPECT_EQ(CountLinesStartingWith(terminal, "The host of the desktop application \"no-such-host.invalid\" is not a "
+                                             "dotted address and cannot be found ("),
+            1)
+      << terminal;
+  EXPECT_EQ(terminal.find("No desktop application answers"), std::string::npos) << terminal;
+  EXPECT_EQ(CountOf(AllWorkerLogs(2), "******* Solved Case"), 4);
 }
 
 }  // namespace

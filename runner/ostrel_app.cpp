@@ -10,6 +10,7 @@
 #include <exception>
 #include <locale>
 
+#include "platform/out_file_stream.h"
 #include "runner/case_data.h"
 #include "runner/runner_messages.h"
 
@@ -26,16 +27,15 @@ void COstrelApp::Init(const std::string& arg1, const std::string& runDir, const 
 void COstrelApp::CloseLog() {
   std::lock_guard<std::mutex> lock(m_logMutex);
   if (m_log.is_open()) m_log.close();
-  if (m_nLogLockFd >= 0) ::close(m_nLogLockFd);
-  m_nLogLockFd = -1;
 }
 
 void COstrelApp::OpenLogFile() {
   // The log is held under a lock while this process writes it, so a second job started in the same run
   // directory cannot wipe it: a process that finds its log held writes a log of its own, named with its
-  // process id, and says so on standard output and in that log.
+  // process id, and says so on standard output and in that log. A symbolic link planted at the log's name
+  // is not followed: nothing else is truncated or written through it.
   std::string notice;
-  int fd = ::open(m_szLogFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  int fd = plat::OpenRegularFileForWriting(m_szLogFile, O_RDWR);
   if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
     ::close(fd);
     const std::size_t dot = m_szLogFile.rfind('.');
@@ -45,11 +45,15 @@ void COstrelApp::OpenLogFile() {
     notice = held + " is written by another job in this run directory; this process logs to " + m_szLogFile;
     std::printf("%s\n", notice.c_str());
     std::fflush(stdout);
-    fd = ::open(m_szLogFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    fd = plat::OpenRegularFileForWriting(m_szLogFile, O_RDWR);
     if (fd >= 0) ::flock(fd, LOCK_EX | LOCK_NB);
   }
-  m_nLogLockFd = fd;
-  m_log.open(m_szLogFile, std::ios::out | std::ios::trunc | std::ios::binary);
+  // Emptied only once this process holds it.
+  if (fd >= 0 && ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    fd = -1;
+  }
+  m_log.attach(fd);
   m_log.imbue(std::locale::classic());
   if (m_log && !notice.empty()) m_log << notice << '\n';
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/object.h"
+#include "platform/out_file_stream.h"
 
 class COstrelApp : public CObject {
  public:
@@ -46,18 +47,18 @@ class COstrelApp : public CObject {
   int m_nLogLevel = 0;
   int m_nArg5 = 0;
   bool m_bLogOpened = false;
-  std::ofstream m_log;
+  plat::OutFileStream m_log;
   std::string m_szLogFile;
   std::string m_strArg1;
   std::string m_strRunDir;
   std::atomic<bool> m_bStop{false};
 
  private:
-  // Opens the log (see Init) and holds it under a lock for this process.
+  // Opens the log (see Init), never through a symbolic link at its name, and holds it under a lock for
+  // this process.
   void OpenLogFile();
 
   std::mutex m_logMutex;
-  int m_nLogLockFd = -1;
 };
 
 // "LOW", "MEDIUM", "HIGH" for 1 to 3, "NONE" otherwise.

@@ -18,12 +18,17 @@
 #include <thread>
 
 #include "caseset/config/assembled_case.h"
+#include "dbdrivers/access/access_result_database.h"
 #include "foundation/registry.h"
+#include "modelfile/model_text_cipher.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/connection_string.h"
 #include "platform/dao.h"
+#include "platform/out_file_stream.h"
 #include "runner/runner_messages.h"
 #include "standins/file_name_manager.h"
 #include "standins/nimbo_parallel_solve_data.h"
+#include "tableio/db/db_connect_info.h"
 
 namespace {
 
@@ -47,6 +52,29 @@ extern "C" void LogCallback(int level, const char* text) {
 
 extern "C" int IsUserStopRequested() { return g_bUserStop.load() ? 1 : 0; }
 
+namespace {
+
+// A wait for the results database that has lasted a while: said in the worker's log and on the terminal.
+void SayLongLockWait(const std::string& path, int seconds) {
+  COstrelSlaveApp* worker = g_pLogWorker.load();
+  const std::string line =
+      FormatText("Case %d on Processor %d waits for the results database %s: another program holds it locked (%d s "
+                 "so far). The case goes on when it is released; a stop of the run ends the wait.",
+                 worker ? worker->m_nCaseInHand : -1, worker ? worker->m_nRank : -1, path.c_str(), seconds);
+  if (worker) worker->Log(-1, line);
+  std::printf("%s\n", line.c_str());
+  std::fflush(stdout);
+}
+
+// How long a wait for the results database lasts before it is said: 10 s; tests shorten it.
+int LockNoticeSeconds() {
+  const char* seconds = std::getenv("OSTREL_LOCK_NOTICE_SECONDS");
+  const int value = seconds ? std::atoi(seconds) : 0;
+  return value > 0 ? value : 10;
+}
+
+}  // namespace
+
 COstrelSlaveApp::COstrelSlaveApp(int rank, const OstrelArgs& args) {
   // The export log switch, then the export object (it keeps our logger).
   std::string logging;
@@ -64,6 +92,7 @@ COstrelSlaveApp::COstrelSlaveApp(int rank, const OstrelArgs& args) {
   m_nPort = args.port;
   m_nArg9 = args.arg9;
   m_nArg8 = args.arg8;
+  m_bHostUsable = args.hostUsable;
   m_bLogOpened = false;
   m_bFirstCase = true;
 }
@@ -82,23 +111,19 @@ COstrelSlaveApp::~COstrelSlaveApp() {
   m_aOutQueue.RemoveAll();
 }
 
-void COstrelSlaveApp::ReturnRecord(CCaseData& record) {
-  MPI_Send(&record, 1, m_caseType, 0, kReplyTag, MPI_COMM_WORLD);
-}
+void COstrelSlaveApp::ReturnRecord(CCaseData& record) { SendReply(record, m_outcome, m_caseType); }
 
 void COstrelSlaveApp::AnswerUntilStop(CCaseData* caseInHand, const std::string& startFailure) {
   const auto answer = [&](CCaseData& record) {
+    m_outcome = CCaseOutcome();
     if (startFailure.empty()) {
-      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
-      ReturnRecord(record);
-      return;
+      record.m_nStatus = kCaseFailed;
+      SetOutcomeText(m_outcome.m_szCause, "its worker had left its loop");
+    } else {
+      record.m_nStatus = kWorkerNotStarted;
+      SetOutcomeText(m_outcome.m_szCause, startFailure);
     }
-    record.m_nStatus = kWorkerNotStarted;
     ReturnRecord(record);
-    // Rank zero receives the cause right after the record.
-    char text[kStartFailureTextSize] = {};
-    std::snprintf(text, sizeof text, "%s", startFailure.c_str());
-    MPI_Send(text, static_cast<int>(std::strlen(text)) + 1, MPI_CHAR, 0, kStartFailureTag, MPI_COMM_WORLD);
   };
   if (caseInHand) answer(*caseInHand);
   CCaseData record;
@@ -151,7 +176,7 @@ bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes
   const int caseNumber = m_pCaseData ? m_pCaseData->m_nCaseNumber : 0;
   if (result.m_nReportSize < 0 || !reportBytes) {
     LogMsg(-1, 150, caseNumber, rank);
-    return false;
+    return FailCase("the case solver gave no report of it");
   }
   if (!m_bExportConfig) {
     if (g_bUserStop && m_pCaseData) {
@@ -160,6 +185,10 @@ bool COstrelSlaveApp::WriteCaseResults(int rank, const std::uint8_t* reportBytes
       m_pCaseData->m_nCaseNumber = kUserStop;
       return false;
     }
+    // The report goes to the main application as it is; its status word is only for the account.
+    CNimboParallelSolveData status;
+    if (status.SetObjectFromBYTEArray(reportBytes, result.m_nReportSize))
+      m_outcome.m_nSolveStatus = status.GetSolveStatus();
     QueueMessage(std::make_unique<CStrevDataBuffer>(reportBytes, result.m_nReportSize));
     return true;
   }
@@ -171,8 +200,13 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   Log(3, "SQL Server: VornDbExport XML file found");
   (void)exportConfigPath;
   CNimboParallelSolveData status;
-  if (!status.SetObjectFromBYTEArray(reportBytes, result.m_nReportSize))
-    LogF(3, "SQL Server: the report of case %d holds no status object", caseNumber);
+  if (!status.SetObjectFromBYTEArray(reportBytes, result.m_nReportSize)) {
+    // Without it the case has no solution status, objective or passes to write.
+    FailCase(FormatText("its report (%d bytes) holds no status object", result.m_nReportSize));
+    FinishFailedOutput(caseNumber, result, 0);
+    return false;
+  }
+  m_outcome.m_nSolveStatus = status.GetSolveStatus();
   PostStatus(caseNumber, {}, status.GetSolveStatus(), status.GetObjectiveValue());
 
   if (g_bUserStop) {
@@ -211,11 +245,18 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
   const bool keep = skip && m_bFirstCase;
   LogF(3, "SQL Server: Is this case number %d the first case? %s", caseNumber, m_bFirstCase ? "true" : "false");
   const bool written = m_pDbData->WriteDatabaseOutput(m_bFirstCase, false, 1, "", currentCase, skip, false);
+  m_outcome.m_bReplacedEarlierRows = m_pDbData->HasReplacedEarlierRows() ? 1 : 0;
   if (!written) {
-    // None of the case's rows stayed: the case goes back as failed, and this log says why.
-    LogF(-1, "The results of case %d were not written to the results database: %s", caseNumber,
-         m_pDbData->GetDatabaseFailure().c_str());
-    if (model) model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
+    // None of the case's rows stayed: the case goes back as failed, or as not run when the user stopped its wait.
+    if (g_bUserStop) {
+      LogF(-1, "Case %d is not run: the user stopped the run while its results were written (%s).", caseNumber,
+           m_pDbData->GetDatabaseFailure().c_str());
+      m_pCaseData->m_nStatus = kUserStop;
+      m_pCaseData->m_nCaseNumber = kUserStop;
+    } else {
+      FailCase("its results were not written to the results database: " + m_pDbData->GetDatabaseFailure());
+    }
+    FinishFailedOutput(caseNumber, result, status.GetObjectiveValue());
     return false;
   }
   if (m_bFirstCase && !keep) m_bFirstCase = false;
@@ -238,6 +279,47 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
     WriteCaseStatusXml(statusFile, result.m_szSolutionId, caseNumber, status.GetObjectiveValue(),
                        m_pCaseData ? m_pCaseData->m_nStatus : 0);
   return true;
+}
+
+void COstrelSlaveApp::FinishFailedOutput(int caseNumber, const CSolveResultBlock& result, double objective) {
+  if (CVornModelFile* model = m_pDbData->m_pModel.get()) {
+    const CModelSettings& settings = model->m_settings;
+    if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0 ||
+        settings.m_CreateStrevTCFile.GetValue() != 0)
+      m_pDbData->ExportTrancol(m_pDbData->m_pCurrentCase ? m_pDbData->m_pCurrentCase->m_nNumber : 0, 0, 1);
+    model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
+  }
+  DeleteTempSolutionFiles(caseNumber);
+  Log(3, "SQL Server: Cleanup completed");
+  const std::string statusFile = result.m_szStatusFile;
+  if (!statusFile.empty() && statusFile != "Empty")
+    WriteCaseStatusXml(statusFile, result.m_szSolutionId, caseNumber, objective, kCaseFailed);
+}
+
+bool COstrelSlaveApp::FailCase(const std::string& cause) {
+  LogF(-1, "Case %d failed: %s", m_nCaseInHand, cause.c_str());
+  if (m_outcome.m_szCause[0] == '\0') SetOutcomeText(m_outcome.m_szCause, cause);
+  return false;
+}
+
+std::string COstrelSlaveApp::DescribeResultsDatabase() const {
+  const CVornModelFile* model = m_pDbData ? m_pDbData->m_pModel.get() : nullptr;
+  if (!m_bExportConfig || model == nullptr) return std::string();
+  const CModelSettings& settings = model->m_settings;
+  std::string server;
+  int kind = -1;
+  if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), kind)) {
+    // Only the names: the connection may hold a password.
+    const auto items = plat::ParseConnectionString(settings.m_DatabaseOutputConnection.GetValue());
+    auto database = plat::FindConnectionValue(items, "Initial Catalog");
+    if (!database) database = plat::FindConnectionValue(items, "Database");
+    auto host = plat::FindConnectionValue(items, "Data Source");
+    if (!host) host = plat::FindConnectionValue(items, "Server");
+    server = "the SQL Server database " + database.value_or("(not named)") + " on " + host.value_or("(no host named)");
+    if (settings.m_CreateAccessDbAlso.GetValue() == 0) return server;
+    server += " and ";
+  }
+  return server + GetModelResultDatabasePath(*model, m_pDbData->m_strHomeDirectory);
 }
 
 const char* SolutionStatusText(int solveStatus) {
@@ -294,8 +376,9 @@ void COstrelSlaveApp::WriteCaseStatusXml(const std::string& pattern, const std::
                 "<case id = \"%d\"><solutionID> %d </solutionID><objectiveFunction> %f </objectiveFunction>"
                 "<solutionStatus> %d </solutionStatus><percentComplete> %d </percentComplete></case>",
                 caseNumber, static_cast<int>(id), objective, status, 100);
-  std::ofstream out(fileName, std::ios::trunc);
-  if (out) out << text;
+  // Not through a symbolic link planted at its name.
+  plat::OutFileStream out;
+  if (out.open(fileName, std::ios::trunc)) out << text;
 }
 
 bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& exportConfigPath) {
@@ -309,8 +392,7 @@ bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& ex
   m_pDbData->m_dtSolveStart = plat::OleDateTime::GetCurrentTime();
   const int solved = m_solverLibrary.SolveCase(m_hSolver, m_pSolveResult.get(), &record, 0, -1e30, 0);
   m_pDbData->m_dtSolveEnd = plat::OleDateTime::GetCurrentTime();
-  // A failed case must read as failed on rank zero, whatever the solver left.
-  if (!solved) return false;
+  if (!solved) return FailCase("the case solver could not solve it");
 
   if (record.m_nLoadSolCaseUsed != record.m_nLoadSolCase) {
     const std::unique_ptr<IFileNameManager> names = CreateFileNameManager();
@@ -353,23 +435,35 @@ bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& ex
 
 bool COstrelSlaveApp::RunCaseGuarded(CCaseData& record, int rank, const std::string& exportConfigPath) {
   const CCaseData received = record;
+  m_outcome = CCaseOutcome();
+  SetOutcomeText(m_outcome.m_szDatabase, m_strResultsDatabase);
+  m_nCaseInHand = record.m_nCaseNumber;
+  bool ok = false;
   try {
-    return RunCase(record, rank, exportConfigPath);
+    ok = RunCase(record, rank, exportConfigPath);
   } catch (const std::exception& e) {
-    FailCaseAtException(received, rank, e.what());
+    FailCaseAtException(e.what());
   } catch (...) {
-    FailCaseAtException(received, rank, "an exception of unknown type");
+    FailCaseAtException("an exception of unknown type");
   }
-  // Rank zero finds the case by the record it sent, whatever the step left in it.
+  m_nCaseInHand = -1;
+  if (ok || (record.m_nStatus == kUserStop && record.m_nCaseNumber == kUserStop)) return ok;
+  // Rank zero finds the case by the record it sent, whatever the solver or the step left in it.
   record = received;
+  if (g_bUserStop) {
+    // The case ended short because the user stopped the run: it is not run, not failed.
+    LogF(-1, "Case %d is not run: the user stopped the run while it ran.", received.m_nCaseNumber);
+    record.m_nStatus = kUserStop;
+    record.m_nCaseNumber = kUserStop;
+    return false;
+  }
   record.m_nStatus = kCaseFailed;
   return false;
 }
 
-void COstrelSlaveApp::FailCaseAtException(const CCaseData& record, int rank, const char* cause) noexcept {
+void COstrelSlaveApp::FailCaseAtException(const char* cause) noexcept {
   try {
-    LogF(-1, "Case %d failed: an exception ended its solve or output: %s (Processor %d)", record.m_nCaseNumber, cause,
-         rank);
+    FailCase(std::string("an exception ended its solve or output: ") + cause);
     // The next case would start from the settings as loaded.
     if (CVornModelFile* model = m_pDbData ? m_pDbData->m_pModel.get() : nullptr)
       model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
@@ -417,6 +511,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   params.m_paQueue = &m_aOutQueue;
   params.m_pbLinkEnded = &m_bLinkEnded;
   params.m_nSendTimeoutMs = m_nSendTimeoutMs;
+  // One worker says on the terminal that nobody answers at the host and port; the others only log it.
+  params.m_bSayConnectFailure = rank == 1 && m_bHostUsable;
 
   // The export logs of the cases go into the run directory.
   m_logging.SetDirectory(m_strRunDir);
@@ -424,6 +520,8 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
   std::error_code ec;
   m_bExportConfig = std::filesystem::exists(exportConfigPath, ec);
   if (m_bExportConfig) {
+    // A refused site key is said before the model loads: what it enciphered cannot be read.
+    if (const std::string refused = ModelCipherKeyRefusal(); !refused.empty()) Log(-1, refused);
     if (!m_pDbData->ReadDataFromXmlFile(exportConfigPath, false)) {
       Log(-1, "m_pDbData->ReadDataFromXmlFile failed");
       m_solverLibrary.DestroyPalvane(&m_hSolver);
@@ -437,6 +535,13 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     // Every case starts from the settings as loaded.
     if (CVornModelFile* model = m_pDbData->m_pModel.get())
       model->m_baseSettings.m_list.CopyFrom(&model->m_settings.m_list, -1);
+    m_strResultsDatabase = DescribeResultsDatabase();
+    // Another program that holds the results file is waited out, until the user stops the run.
+    CDaoLockWait wait;
+    wait.stopRequested = [] { return g_bUserStop.load(); };
+    wait.longWait = SayLongLockWait;
+    wait.noticeSeconds = LockNoticeSeconds();
+    CDaoDatabase::SetLockWait(wait);
   }
 
   std::thread socketThread;
@@ -476,6 +581,7 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     }
     if (g_bUserStop) {
       // The user stopped the run after this worker's last output: this case is not run.
+      m_outcome = CCaseOutcome();
       record.m_nStatus = kUserStop;
       record.m_nCaseNumber = kUserStop;
       ReturnRecord(record);
@@ -493,17 +599,16 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
     const Clock::time_point caseStart = Clock::now();
     LogF(2, "Starting execution of case %d. Idle time %g seconds.", caseNumber,
          std::chrono::duration<double>(caseStart - idleSince).count());
-    if (!RunCaseGuarded(record, rank, exportConfigPath)) {
-      // The case is lost: rank zero must hear so, and this worker takes no more cases.
-      if (record.m_nStatus >= 0) record.m_nStatus = kCaseFailed;
+    RunCaseGuarded(record, rank, exportConfigPath);
+    if (record.m_nStatus == kUserStop && record.m_nCaseNumber == kUserStop) {
       ReturnRecord(record);
       answerLeft = true;
       stop = true;
       break;
     }
-
-    // The output is made, so the case goes back as done even when the user has
-    // stopped meanwhile; the stop answers the next record.
+    // A failed case costs only itself: its record goes back with its cause, and the worker takes the next
+    // one. A case whose output is made goes back as done even when the user has stopped meanwhile; the stop
+    // answers the next record.
     ReturnRecord(record);
     m_pSolveResult.reset();
     m_pReportBytes.reset();

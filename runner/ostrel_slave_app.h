@@ -31,22 +31,35 @@ class COstrelSlaveApp : public COstrelApp {
   // Answers every record that still comes from rank zero with status -1 until
   // the stop record, so rank zero never waits for a worker that left its loop.
   // A record in hand (caseInHand) is answered first. With a start failure the
-  // status is kWorkerNotStarted and each answer is followed by the cause.
+  // status is kWorkerNotStarted and each answer's outcome carries the cause.
   void AnswerUntilStop(CCaseData* caseInHand, const std::string& startFailure = std::string());
 
+  // Sends the record to rank zero with the outcome of its case.
+  void ReturnRecord(CCaseData& record);
+
   // One case: its solve, its report and its output; false when the case
-  // failed (the record then says so unless the user stopped).
+  // failed (the cause is kept, see FailCase) or the user stopped (the record
+  // then holds the user-stop words).
   bool RunCase(CCaseData& record, int rank, const std::string& exportConfigPath);
   // RunCase with the case's exception boundary: whatever is thrown in the
   // case's solve or output fails that case alone, logged with its number and
-  // cause, and the record goes back as rank zero sent it, with a failed status.
+  // cause. A failed case's record goes back as rank zero sent it, with a
+  // failed status.
   bool RunCaseGuarded(CCaseData& record, int rank, const std::string& exportConfigPath);
-  // The output of one solved case; false when the worker must leave its loop.
+  // The output of one solved case; false when it failed or the user stopped.
   bool WriteCaseResults(int rank, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                         const std::string& exportConfigPath);
   // The database output of one solved case (the export configuration is present).
   bool WriteDatabaseResults(int caseNumber, const std::uint8_t* reportBytes, const CSolveResultBlock& result,
                             const std::string& exportConfigPath);
+  // The one place a case's failure is noted: logs "Case N failed: cause" at
+  // level -1 and keeps the case's first cause, which goes to rank zero with
+  // the record. Returns false.
+  bool FailCase(const std::string& cause);
+  // Where the results go, as the account names it: the results file, or the
+  // server database and its host (never the connection's secrets); empty
+  // without the export configuration.
+  std::string DescribeResultsDatabase() const;
   // What the case-database-export library hands the export before a case's
   // output: the case's number, solution status text, objective value, passes
   // and iterations from the case's status object; its progress goes to the
@@ -77,20 +90,26 @@ class COstrelSlaveApp : public COstrelApp {
   int m_nArg8 = 0;
   int m_nArg9 = 0;
   bool m_bFirstCase = true;
+  bool m_bHostUsable = true;  // the main application's host is a dotted address or was resolved to one
   int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
   std::atomic<bool> m_bLinkEnded{false};  // set by the socket thread when it ends
   int m_nUnsentMessages = 0;              // messages dropped because the link had ended
+  CCaseOutcome m_outcome;                 // of the case in hand, sent with its record
+  int m_nCaseInHand = -1;                 // the case being run, -1 between cases
 
  private:
   // Logs the case failed at an exception and drops what the case held.
-  void FailCaseAtException(const CCaseData& record, int rank, const char* cause) noexcept;
-  // Sends the record to rank zero with the reply tag.
-  void ReturnRecord(CCaseData& record);
+  void FailCaseAtException(const char* cause) noexcept;
   // The worker cannot run cases: logs the cause and answers until the stop record.
   void FailStart(const std::string& cause);
+  // After a case's failed database output: the Trancol file removed (nothing
+  // more goes into the failed database), the settings restored, the solver's
+  // files removed and the status file written with the failed status.
+  void FinishFailedOutput(int caseNumber, const CSolveResultBlock& result, double objective);
 
   CCaseSolverLibrary m_solverLibrary;
   bool m_bExportConfig = false;
+  std::string m_strResultsDatabase;  // DescribeResultsDatabase, once the export configuration is read
 };
 
 // The solution status text of a solve status, as the export's case fill reads

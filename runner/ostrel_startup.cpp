@@ -1,7 +1,11 @@
 #include "runner/ostrel_startup.h"
 
+#include <arpa/inet.h>
 #include <mpi.h>
+#include <netdb.h>
+#include <netinet/in.h>
 
+#include <cctype>
 #include <chrono>
 #include <clocale>
 #include <cstdio>
@@ -15,6 +19,7 @@
 #include "runner/ostrel_rank_zero_app.h"
 #include "runner/ostrel_slave_app.h"
 #include "runner/runner_messages.h"
+#include "runner/stop_signal.h"
 
 namespace {
 
@@ -53,12 +58,20 @@ std::optional<OstrelArgs> ParseArguments(int argc, const char* const* argv) {
   args.caseList = argv[3];
   if (argc > 4) {
     const int level = ReadLeadingInt(argv[4]);
+    const bool number = std::isdigit(static_cast<unsigned char>(argv[4][argv[4][0] == '+' || argv[4][0] == '-']));
     args.logLevel = (level >= 0 && level <= 3) ? level : 0;
+    if (!number || level != args.logLevel)
+      args.warnings.push_back(FormatText("The log level \"%s\" is not 0, 1, 2 or 3: the logs are written at level 0 "
+                                         "(only what is always written).",
+                                         argv[4]));
   }
   if (argc > 5) args.arg5 = std::max(0, ReadLeadingInt(argv[5]));
   if (argc > 6) {
     const std::string host = argv[6];
-    if (host.size() < 100) args.host = host;
+    if (host.size() < 100)
+      args.host = host;
+    else
+      args.warnings.push_back("The host of the desktop application has 100 characters or more: 127.0.0.1 is used.");
   }
   if (argc > 7) args.port = ReadLeadingInt(argv[7]);
   if (argc > 8) args.arg8 = ReadLeadingInt(argv[8]);
@@ -66,9 +79,42 @@ std::optional<OstrelArgs> ParseArguments(int argc, const char* const* argv) {
   return args;
 }
 
-std::string UsageLine(const char* program) {
-  return std::string("usage: ") + (program ? program : "ostrel") +
-         " ARG1 RUNDIR CASELIST [LOGLEVEL [ARG5 [HOST [PORT [ARG8 [ARG9]]]]]]";
+void ResolveHost(OstrelArgs& args) {
+  in_addr dotted{};
+  if (inet_aton(args.host.c_str(), &dotted) != 0) return;
+  addrinfo hints{};
+  hints.ai_family = AF_INET;
+  hints.ai_socktype = SOCK_STREAM;
+  addrinfo* found = nullptr;
+  const int rc = getaddrinfo(args.host.c_str(), nullptr, &hints, &found);
+  if (rc != 0 || found == nullptr) {
+    args.hostUsable = false;
+    args.warnings.push_back(FormatText("The host of the desktop application \"%s\" is not a dotted address and cannot "
+                                       "be found (%s): the run goes on without sending it progress.",
+                                       args.host.c_str(), gai_strerror(rc)));
+    return;
+  }
+  char text[INET_ADDRSTRLEN] = {};
+  inet_ntop(AF_INET, &reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr, text, sizeof text);
+  freeaddrinfo(found);
+  args.host = text;
+}
+
+std::string UsageText(const char* program) {
+  return std::string("usage: mpiexec -n N ") + (program ? program : "ostrel") +
+         " ARG1 RUNDIR CASELIST [LOGLEVEL [ARG5 [HOST [PORT [ARG8 [ARG9]]]]]]\n"
+         "  ARG1      a text passed on to the case solver and the export\n"
+         "  RUNDIR    the run directory; the logs are written here\n"
+         "  CASELIST  the case list file, relative to RUNDIR: one case a line (case, solver file, three numbers)\n"
+         "  LOGLEVEL  0 only what is always written (the default), 1 low, 2 medium, 3 high\n"
+         "  ARG5      a number for the case solver (default 0; a negative one gives 0)\n"
+         "  HOST      the desktop application's address or host name (default 127.0.0.1)\n"
+         "  PORT      its TCP port (default 11150)\n"
+         "  ARG8      a number for the case solver (default 0)\n"
+         "  ARG9      when not 0, a case of solve status 2 is not written (default 0)\n"
+         "Rank 0 schedules the cases, every other process is a worker: start at least 2.\n"
+         "Exit status: 0 every case written (solved without an export configuration), 1 not every case,\n"
+         "2 the run could not start, 128 + N stopped by signal N (130 after Ctrl-C).\n";
 }
 
 std::string RoleLogName(int rank) {
@@ -77,11 +123,13 @@ std::string RoleLogName(int rank) {
 
 int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   LoadLanguageResourceDll("Ostrel", nullptr);
-  const std::optional<OstrelArgs> parsed = ParseArguments(argc, argv);
+  std::optional<OstrelArgs> parsed = ParseArguments(argc, argv);
   if (!parsed) {
-    std::fprintf(stderr, "%s\n", UsageLine(argc > 0 ? argv[0] : nullptr).c_str());
+    // Asked for with no arguments at all; a short command line is an error.
+    std::fputs(UsageText(argc > 0 ? argv[0] : nullptr).c_str(), argc <= 1 ? stdout : stderr);
     return kExitNotStarted;
   }
+  ResolveHost(*parsed);
   const OstrelArgs& args = *parsed;
 
   SetUserLocale();
@@ -94,6 +142,7 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   // Failed sends and receives come back as codes the roles log, instead of ending the job.
   MPI_Comm_set_errhandler(MPI_COMM_WORLD, MPI_ERRORS_RETURN);
   std::setlocale(LC_NUMERIC, "C");
+  InstallStopSignalHandlers(rank != 0);
 
   CSlaveWorker slaveWorker;
   IOstrelWorker& workerRole = worker ? *worker : slaveWorker;
@@ -104,8 +153,15 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   role->Init(args.arg1, args.runDir, RoleLogName(rank));
   role->CreateMpiMessageType();
 
+  std::error_code ec;
+  const bool exportOn = std::filesystem::exists(args.runDir + "/VornDbExportData.xml", ec);
   if (rank == 0) {
     auto& zero = static_cast<COstrelRankZeroApp&>(*role);
+    zero.m_bWritten = exportOn;
+    for (const std::string& warning : args.warnings) {
+      zero.Log(-1, warning);
+      std::fprintf(stderr, "%s\n", warning.c_str());
+    }
     if (!zero.CreateStrevTree(args.runDir, args.caseList)) {
       zero.Log(-1, RunnerText(101));
       // The workers end in order: they were only waiting for their first record.
@@ -137,11 +193,10 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
              SecondsSince(finalizeStart));
   std::fflush(stdout);
   // Rank zero's last lines say what became of every case; its exit status is the job's.
-  int exitStatus = kExitAllSolved;
+  int exitStatus = StopSignal() != 0 ? kExitSignalBase + StopSignal() : kExitAllSolved;
   if (rank == 0) {
     auto& zero = static_cast<COstrelRankZeroApp&>(*role);
-    std::error_code ec;
-    zero.LogRunSummary(std::filesystem::exists(args.runDir + "/VornDbExportData.xml", ec));
+    zero.LogRunSummary();
     exitStatus = zero.GetExitStatus();
   }
   role.reset();

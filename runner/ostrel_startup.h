@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 class COstrelApp;
 
@@ -18,13 +19,20 @@ struct OstrelArgs {
   int port = 11150;
   int arg8 = 0;
   int arg9 = 0;
+  bool hostUsable = true;  // the host is a dotted address (ResolveHost may make it one)
+  std::vector<std::string> warnings;  // what is wrong with the command line; rank zero says it
 };
 
 // The arguments after the program name; nothing when fewer than three are given.
 std::optional<OstrelArgs> ParseArguments(int argc, const char* const* argv);
 
-// The usage line printed when arguments are missing.
-std::string UsageLine(const char* program);
+// A host that is not a dotted IPv4 address is looked up and replaced by its
+// first IPv4 address; one that cannot be found stays, is marked unusable and
+// gets a warning.
+void ResolveHost(OstrelArgs& args);
+
+// The usage, one line per argument saying what it is.
+std::string UsageText(const char* program);
 
 // The log file name of a rank: "OstrelRankZero.log" or "OstrelRank<n>.log".
 std::string RoleLogName(int rank);
@@ -38,6 +46,7 @@ class IOstrelWorker {
 };
 
 // The whole life of one process. Returns the exit code (case_account.h):
-// rank zero's says how the run ended, a worker's is 0, and missing arguments
-// give kExitNotStarted everywhere.
+// rank zero's says how the run ended, a worker's is 0 (128 + the signal after
+// a stop signal, so the job's status says it whichever process mpiexec
+// reports), and missing arguments give kExitNotStarted everywhere.
 int OstrelMain(int argc, char** argv, IOstrelWorker* worker = nullptr);

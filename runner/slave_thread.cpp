@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/string_table.h"
+#include "platform/text_encoding.h"
 
 std::atomic<bool> g_bUserStop{false};
 
@@ -138,7 +139,7 @@ void CSlaveThread::ThreadLog(int level, const char* text) {
     if (!m_bLogOpened) {
       m_bLogOpened = true;
       if (!m_log.is_open()) {
-        m_log.open(m_szLogPath, std::ios::out | std::ios::trunc);
+        m_log.open(m_szLogPath, std::ios::trunc);
         m_log.imbue(std::locale::classic());
       }
     }
@@ -174,6 +175,7 @@ bool CSlaveThread::OpenSocket() {
     bool boundPassed = false;
     const int error = errno == EINPROGRESS ? WaitConnected(m_socket, m_nSendTimeoutMs, boundPassed) : errno;
     if (error != 0) {
+      m_nConnectError = error;
       ThreadLog(-1, FormatMessage(162, {error}).c_str());
       if (boundPassed)
         ThreadLog(-1, ("VORN did not accept the connection within " + std::to_string(m_nSendTimeoutMs) + " ms.").c_str());
@@ -187,6 +189,7 @@ bool CSlaveThread::OpenSocket() {
 bool CSlaveThread::Connect() {
   // A dotted IPv4 address only: the host is never looked up by name.
   if (inet_aton(m_szHost, &m_serverAddr.sin_addr) == 0) {
+    m_nConnectError = EINVAL;
     ThreadLog(-1, FormatMessage(162, {EINVAL}).c_str());
     return false;
   }
@@ -205,8 +208,11 @@ int CSlaveThread::ReceiveStop() {
   static thread_local std::vector<char> received(kReceiveBufferSize);
   const ssize_t count = ::recv(m_socket, received.data(), received.size(), 0);
   if (count > 0) {
+    // The peer's bytes are shown escaped: raw, they could forge log lines or drive a terminal.
     std::string line = "Received: ";
-    line.append(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize - line.size() - 1));
+    line += plat::EscapeNonPrintable(
+        std::string_view(received.data(), std::min<std::size_t>(static_cast<std::size_t>(count), kLogLineSize)));
+    if (line.size() >= kLogLineSize) line.resize(kLogLineSize - 1);
     ThreadLog(2, line.c_str());
     g_bUserStop.store(true);
     return 1;
@@ -293,6 +299,11 @@ void EndLink(CSlaveThread& link, const SlaveThreadParams& params) {
 unsigned int SlaveThreadProc(SlaveThreadParams* pParams) {
   auto link = std::make_unique<CSlaveThread>(*pParams);
   if (!link->Connect()) {
+    if (pParams->m_bSayConnectFailure && link->m_nConnectError != 0) {
+      std::printf("No desktop application answers at %s port %u (%s): the run goes on without sending it progress.\n",
+                  pParams->m_szHost, static_cast<unsigned>(pParams->m_nPort), std::strerror(link->m_nConnectError));
+      std::fflush(stdout);
+    }
     EndLink(*link, *pParams);
     return 0;
   }

@@ -13,6 +13,7 @@
 
 #include "foundation/ptr_array.h"
 #include "platform/object.h"
+#include "platform/out_file_stream.h"
 #include "runner/strev_data_buffer.h"
 
 using CStrevDataBufferArray = CAutoDestructArray<CPtrArray, CStrevDataBuffer*>;
@@ -39,6 +40,8 @@ struct SlaveThreadParams {
   std::atomic<bool>* m_pbLinkEnded = nullptr;
   // How long a send may wait for the main application to take a byte before the link fails.
   int m_nSendTimeoutMs = kDefaultSendTimeoutMs;
+  // When the link cannot be made, also say so in one line on standard output.
+  bool m_bSayConnectFailure = false;
 };
 
 // The thread's entry point. Sends everything queued before it honours the
@@ -72,6 +75,7 @@ class CSlaveThread : public CObject {
   void Close();
 
   bool m_bConnected = false;
+  int m_nConnectError = 0;  // why the last connect failed (an errno value)
 
  private:
   bool OpenSocket();
@@ -82,7 +86,7 @@ class CSlaveThread : public CObject {
 
   bool m_bLogOpened = false;
   int m_nRank = 0;
-  std::ofstream m_log;
+  plat::OutFileStream m_log;  // not opened through a symbolic link at its name
   int m_nLogLevel = 0;
   char m_szHost[100] = {};
   char m_szLogPath[500] = {};

@@ -52,7 +52,10 @@ class Listener {
     if (m_listen != -1) ::close(m_listen);
     m_listen = -1;
   }
-  void SendByte() { ASSERT_EQ(::send(m_client, "x", 1, MSG_NOSIGNAL), 1); }
+  void SendByte() { Send("x"); }
+  void Send(const std::string& bytes) {
+    ASSERT_EQ(::send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL), static_cast<ssize_t>(bytes.size()));
+  }
   // Waits until the peer's system has acknowledged everything sent, the end of the stream too after a
   // shutdown: the peer then reads it with its next recv, however late its thread runs. Bounded against a hang.
   void WaitDelivered() {
@@ -181,6 +184,20 @@ TEST_F(SlaveThreadTest, UserStopEndsTheThreadWithoutSending) {
     }
     m_linkEnded.store(false);
   }
+}
+
+// What the peer sends is logged escaped: it cannot forge a line or send a terminal control sequence.
+TEST_F(SlaveThreadTest, BytesFromThePeerAreLoggedEscaped) {
+  Listener listener;
+  Start(listener.m_port);
+  listener.Accept();
+  listener.Send("stop\nExit status 0\r\n\x1b[2J\\x41\xff");
+  m_thread.join();
+  EXPECT_TRUE(g_bUserStop.load());
+  const std::string log = Log();
+  EXPECT_NE(log.find("Received: stop\\x0AExit status 0\\x0D\\x0A\\x1B[2J\\\\x41\\xFF\n"), std::string::npos) << log;
+  EXPECT_EQ(log.find("\nExit status 0"), std::string::npos) << log;
+  EXPECT_EQ(log.find('\x1b'), std::string::npos) << log;
 }
 
 TEST_F(SlaveThreadTest, HostThatIsNotADottedAddressEndsTheLink) {

@@ -29,9 +29,10 @@ for _ in $(seq 100); do [ -s "$run/console.port" ] && break; sleep 0.1; done
 port=$(cat "$run/console.port")
 
 echo "Running 4 processes (rank 0 and 3 workers) on $run"
+# The job's terminal: its progress while it runs and rank zero's account at the end (also kept in job.txt).
 status=0
 timeout -k 5 600 /usr/bin/mpiexec.mpich -n 4 "$root/build/runner/ostrel" demo "$run" cases.txt 1 0 127.0.0.1 "$port" \
-  >"$run/job.txt" 2>&1 || status=$?
+  2>&1 | tee "$run/job.txt" || status=$?
 wait "$console" || true
 
 # The summary: every listed case is written, failed or not run, as rank zero's account says.
@@ -41,12 +42,11 @@ number() { sed -n "s/.*$1: \([0-9][0-9]*\).*/\1/p" <<<"$account"; }
 listed=$(number "Cases in the list")
 written=$(number "written")
 failed=$(number "failed")
-undispatched=$(number "never dispatched")
-stopped=$(number "not run after the stop")
-notrun=$(( ${undispatched:-0} + ${stopped:-0} ))
+notrun=$(number "not run")
 listed=${listed:-$(grep -c . "$run/cases.txt" || true)}
 written=${written:-0}
 failed=${failed:-0}
+notrun=${notrun:-0}
 errors=$(grep -c "Error" "$run/job.txt" || true)
 echo
 echo "Summary of the demo run ($listed cases listed, job exit status $status):"

@@ -11,8 +11,12 @@ packages=(
   unixodbc unixodbc-dev libsqliteodbc odbc-postgresql tdsodbc mdbtools odbc-mdbtools
   postgresql postgresql-client libpq-dev
   libpugixml-dev libzip-dev libfreexl-dev libgsf-1-dev
+  # the LP solver of the generated model (tools/ only)
+  coinor-libclp-dev
   libssl-dev
   clang libclang-rt-dev
+  # the sanitizer builds' linker
+  lld
   # the anchors of the benchmarks only: the evaluator's and the .xlsx reader's
   libmuparser-dev python3-openpyxl
 )

@@ -40,8 +40,16 @@ tests_stage() {
   ctest --output-on-failure -j "$jobs"
 }
 
+# The sanitizer builds keep line tables only (-g1): their reports still name file and line, and their
+# compiles cost about a fifth less than with full debug information. They link with lld where it is
+# installed, about three times faster than the default linker.
+sanitizer_build=(-DCMAKE_C_FLAGS_DEBUG=-g1 -DCMAKE_CXX_FLAGS_DEBUG=-g1)
+if command -v ld.lld >/dev/null; then
+  sanitizer_build+=(-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld -DCMAKE_SHARED_LINKER_FLAGS=-fuse-ld=lld)
+fi
+
 sanitizers_stage() {
-  cmake -S "$root" -B "$asan" "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR="$werror" \
+  cmake -S "$root" -B "$asan" "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug "${sanitizer_build[@]}" -DOSTREL_WERROR="$werror" \
         -DOSTREL_SANITIZE=ON -DOSTREL_BENCH=OFF
   cmake --build "$asan" -j "$jobs"
   export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}
@@ -52,7 +60,7 @@ sanitizers_stage() {
 
 # The socket thread's tests.
 thread_sanitizer_stage() {
-  cmake -S "$root" -B "$tsan" "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug -DOSTREL_WERROR="$werror" \
+  cmake -S "$root" -B "$tsan" "${gen[@]}" -DCMAKE_BUILD_TYPE=Debug "${sanitizer_build[@]}" -DOSTREL_WERROR="$werror" \
         -DOSTREL_TSAN=ON -DOSTREL_BENCH=OFF
   cmake --build "$tsan" -j "$jobs" --target slave_thread_tests
   TSAN_OPTIONS=${TSAN_OPTIONS:-halt_on_error=1} "$tsan/runner/slave_thread_tests"

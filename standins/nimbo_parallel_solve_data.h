@@ -10,7 +10,7 @@
 // Version 1 has no passes and iterations (both read as 0).
 
 #include <cstdint>
-#include <fstream>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -37,7 +37,7 @@ class CNimboParallelSolveData {
   double GetObjectiveValue() const { return m_dValue; }
 
   // The log level and stream for the object's own diagnostics (may be null).
-  void SetLogging(int level, std::ofstream* log) {
+  void SetLogging(int level, std::ostream* log) {
     m_nLogLevel = level;
     m_pLog = log;
   }
@@ -59,5 +59,5 @@ class CNimboParallelSolveData {
   int m_nIterations = 0;
   std::vector<std::string> m_astrMessages;
   int m_nLogLevel = 0;
-  std::ofstream* m_pLog = nullptr;
+  std::ostream* m_pLog = nullptr;
 };

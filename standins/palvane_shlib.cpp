@@ -2,6 +2,7 @@
 // outcome written for it in the run directory's "SolverOutcomes.txt" (format
 // in this folder's README), fills the result block and a case report, and
 // copies the case's prepared solver output files into the run directory.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -35,6 +36,7 @@ struct Outcome {
   int loadSol = 0;
   bool hasReportSize = false;
   int reportSize = 0;
+  bool badReport = false;
   std::string statusFile = "Empty";
   std::string solutionId;
   int passes = 1;
@@ -65,6 +67,7 @@ void ApplyWord(Outcome& o, const std::string& word) {
   else if (key == "loadsol") o.hasLoadSol = true, o.loadSol = std::atoi(value.c_str());
   else if (key == "noreport") o.hasReportSize = true, o.reportSize = -1;
   else if (key == "reportsize") o.hasReportSize = true, o.reportSize = std::atoi(value.c_str());
+  else if (key == "badreport") o.badReport = true;
   else if (key == "statusfile") o.statusFile = value;
   else if (key == "solutionid") o.solutionId = value;
   else if (key == "passes") o.passes = std::atoi(value.c_str());
@@ -206,6 +209,8 @@ __attribute__((visibility("default"))) int SolveCase(void* solver, CSolveResultB
   std::unique_ptr<std::uint8_t[]> bytes;
   const int size = report.GetObjectAsBYTEArray(bytes);
   s.report.assign(bytes.get(), bytes.get() + (size > 0 ? size : 0));
+  // A damaged report: its bytes arrive whole, but they are no status object.
+  if (o.badReport) std::fill(s.report.begin(), s.report.end(), 'x');
 
   result->m_nReportSize = o.hasReportSize ? o.reportSize : size;
   Copy(result->m_szSolutionId, sizeof result->m_szSolutionId,

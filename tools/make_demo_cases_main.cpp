@@ -18,11 +18,12 @@
 
 namespace {
 
-int Usage() {
-  std::fprintf(stderr,
+// The usage on standard error (standard output when asked for with --help); status 2 (0 when asked for).
+int Usage(bool asked = false) {
+  std::fprintf(asked ? stdout : stderr,
                "usage: make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local] [--crudes N] "
                "[--size 1k|10k] [--units N] [--periods N] [--nimbo] [--time S]\n");
-  return 2;
+  return asked ? 0 : 2;
 }
 
 bool ReadInt(const char* text, int& value) {
@@ -37,6 +38,10 @@ bool ReadInt(const char* text, int& value) {
 
 int main(int argc, char** argv) {
   if (argc < 2) return Usage();
+  // The run directory comes first: an option in its place is not a directory name.
+  for (int i = 1; i < argc; ++i)
+    if (std::string(argv[i]) == "--help" || std::string(argv[i]) == "-h") return Usage(true);
+  if (argv[1][0] == '-') return Usage();
   model_gen::GeneratorOptions options;
   options.kind = model_gen::ModelKind::kStandard;
   int positional = 0;

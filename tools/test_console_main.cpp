@@ -2,6 +2,9 @@
 // 127.0.0.1, accepts the workers' connections, splits each stream into
 // status objects and prints one line per message; it can send the stop
 // (one byte to every worker) after the first message or when a line is typed.
+// A message prints as "worker W case C status S value V text T": S is the
+// solution status in words ("Optimal", "Infeasible"), or "progress" for a
+// message that carries no solve result; V is "none" when not set.
 //
 //   test_console [--port N] [--port-file F] [--out F] [--stop-after-first]
 //                [--workers N] [--timeout S]
@@ -27,9 +30,13 @@
 #include <vector>
 
 #include "platform/text_encoding.h"
+#include "runner/case_account.h"
 #include "standins/nimbo_parallel_solve_data.h"
 
 namespace {
+
+constexpr int kProgressStatus = -999;
+constexpr double kNotSetValue = 1e30;
 
 struct Options {
   int port = 0;
@@ -190,10 +197,13 @@ class CConsole {
       } else {
         std::string text;
         for (const std::string& m : data.GetMessages()) text += (text.empty() ? "" : " | ") + m;
-        char value[64];
-        std::snprintf(value, sizeof value, "%g", data.GetObjectiveValue());
+        // Progress messages carry no solve result: status -999 and the not-set value.
+        const bool progress = data.GetSolveStatus() == kProgressStatus;
+        char value[64] = "none";
+        if (data.GetObjectiveValue() < kNotSetValue) std::snprintf(value, sizeof value, "%g", data.GetObjectiveValue());
+        const std::string status = progress ? "progress" : SolveStatusWord(data.GetSolveStatus());
         Print("worker " + std::to_string(c.index) + " case " + std::to_string(data.GetCaseNumber()) + " status " +
-              std::to_string(data.GetSolveStatus()) + " value " + value + " text " + plat::Cp1252ToUtf8(text));
+              status + " value " + value + " text " + plat::Cp1252ToUtf8(text));
         if (m_options.stopAfterFirst) SendStop("first message");
       }
       used += static_cast<size_t>(length);

@@ -1,8 +1,10 @@
 // The settings of a model definition and the objective values of a
-// multi-start run, per case.
+// multi-start run, per case. Passwords and the secrets of connection strings
+// are written masked (ShownSettingText).
 
 #include <string>
 
+#include "modelfile/model_settings_xml.h"
 #include "modelfile/setting_item.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_case.h"
@@ -43,7 +45,9 @@ bool CDbCase::WritePrSetting(CVornModelFile* modelFile, std::int32_t solutionId,
         .Long("SettingTypeID", position);
     switch (item->GetType()) {
       case CSettingItem::kTypeStr:
-        record.Text("TextValue", SettingText(static_cast<const CSettingStr*>(item)->GetValue()));
+        // Every reader of the results reads this table: a password or a connection's secret is masked.
+        record.Text("TextValue",
+                    SettingText(ShownSettingText(item->GetName(), static_cast<const CSettingStr*>(item)->GetValue())));
         break;
       case CSettingItem::kTypeInt:
         record.Long("IntegerValue", static_cast<const CSettingInt*>(item)->GetValue());

@@ -114,6 +114,33 @@ TEST_F(CaseTableWriterTest, EverySettingIsARecordWithItsValueInTheColumnOfItsTyp
   EXPECT_FALSE(dbCase.WritePrSetting(nullptr, 1, 3));
 }
 
+// Everyone who reads results reads PrSetting: a password is masked, a connection keeps all but its secrets.
+TEST_F(CaseTableWriterTest, SecretSettingsAreWrittenMasked) {
+  Define({"PrSetting"});
+  CModelSettings& settings = Settings();
+  settings.m_DatabaseOutputConnection.SetValue("Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=hunter2");
+  settings.m_DbInfoPassword.SetValue("s3cret");
+  settings.m_DatabaseOutputPassword.SetValue("0ther");
+  settings.m_DbInfoDataSource.SetValue("DSN=plant;PWD=pl4nt");
+  settings.m_DbInfoUsername.SetValue("sa");
+  CDbCase dbCase(2, Data());
+  ASSERT_TRUE(dbCase.WritePrSetting(&Model(), 1, 3));
+  const auto text = [&](const CSettingItem& item) {
+    return Rows("SELECT TextValue FROM PrSetting WHERE SettingTypeID = " + std::to_string(Position(settings, item)));
+  };
+  EXPECT_EQ(text(settings.m_DatabaseOutputConnection), "Provider=SQLOLEDB;Data Source=srv;User ID=sa;Password=********\n");
+  EXPECT_EQ(text(settings.m_DbInfoPassword), "********\n");
+  EXPECT_EQ(text(settings.m_DatabaseOutputPassword), "********\n");
+  EXPECT_EQ(text(settings.m_DbInfoDataSource), "DSN=plant;PWD=********\n");
+  EXPECT_EQ(text(settings.m_DbInfoUsername), "sa\n");
+  for (const char* secret : {"hunter2", "s3cret", "0ther", "pl4nt"})
+    EXPECT_EQ(Rows(std::string("SELECT count(*) FROM PrSetting WHERE TextValue LIKE '%") + secret + "%'"), "0\n")
+        << secret;
+  // One row per setting still, and the model keeps its values.
+  EXPECT_EQ(Rows("SELECT count(*) FROM PrSetting"), std::to_string(settings.m_list.GetCount()) + "\n");
+  EXPECT_EQ(settings.m_DbInfoPassword.GetValue(), "s3cret");
+}
+
 TEST_F(CaseTableWriterTest, MultiStartSolutionsAreNumberedFromZero) {
   Define({"PrMSSolutions"});
   Model().m_adMultiStartObjectives = {10.5, 9.25, 11};

@@ -23,6 +23,7 @@ struct ExportConfigFixture {
     int selValue = -1;   // -1: not given
     std::vector<int> siblings = {};
     std::vector<std::pair<std::string, std::vector<std::string>>> tables = {};  // case table, its cross-tab lines
+    std::vector<std::pair<std::string, std::string>> texts = {};  // setting name, text
   };
   // The scenario logic of an assembled case: the case whose results its formula reads, its parent and base.
   struct Logic {
@@ -124,6 +125,11 @@ struct ExportConfigFixture {
         plat::XmlNode row = rows.AppendElement("CaseSetting");
         row.AppendTextElement("Row", name);
         row.AppendTextElement("Value", std::to_string(value));
+      }
+      for (const auto& [name, text] : c.texts) {
+        plat::XmlNode row = rows.AppendElement("CaseSetting");
+        row.AppendTextElement("Row", name);
+        row.AppendTextElement("Text", text);
       }
     }
     if (!logics.empty()) {

@@ -21,6 +21,7 @@
 #include "platform/connection_string.h"
 #include "platform/float_control.h"
 #include "platform/string_table.h"
+#include "platform/text_encoding.h"
 #include "standins/tresk.h"
 #include "tableio/db/db_connect_info.h"
 
@@ -58,9 +59,9 @@ bool WantsSqlServer(CVornModelFile& model) {
 
 // Starts the SQL Server output for the openers; false when it is not open afterwards.
 bool StartSqlServer(CVornDbExportData& exportData, CVornModelFile& model) {
-  InitializeSqlServerConnection(exportData, model.m_strModelDir,
-                                model.m_settings.m_DatabaseOutputConnection.GetValue(), -1);
-  if (exportData.m_pSqlServer == nullptr || !exportData.m_pSqlServer->IsOpen()) {
+  if (!InitializeSqlServerConnection(exportData, model.m_strModelDir,
+                                     model.m_settings.m_DatabaseOutputConnection.GetValue(), -1) ||
+      exportData.m_pSqlServer == nullptr || !exportData.m_pSqlServer->IsOpen()) {
     exportData.m_bDatabaseError = 1;
     return false;
   }
@@ -185,6 +186,23 @@ std::vector<CVornModelFile*> RunModels(CVornDbExportData& exportData) {
   return models;
 }
 
+// Why a model's DatabaseOutputFile is refused, or "": it names a file, and the directory settings choose
+// the folder, so a name with a folder in it (relative or absolute) could put the database anywhere.
+std::string RefusedResultFileName(const CVornModelFile& model) {
+  const std::string& name = model.m_settings.m_DatabaseOutputFile.GetValue();
+  if (name.find_first_of("/\\") == std::string::npos && name != "." && name != ".." && !name.empty()) return {};
+  return "the setting DatabaseOutputFile (\"" + plat::EscapeNonPrintable(name) +
+         "\") is not a plain file name: the setting DatabaseDirectory chooses the folder of the results database";
+}
+
+// Notes the failure of a model whose DatabaseOutputFile is refused; true when it is.
+bool RefuseResultFileName(CVornDbExportData& exportData, const CVornModelFile& model) {
+  const std::string refused = RefusedResultFileName(model);
+  if (refused.empty()) return false;
+  NoteDatabaseFailure(exportData, "", refused);
+  return true;
+}
+
 // Drops the handle of a table whose opening failed, so the next opening tries again.
 void ForgetHandle(COutputTableArray& tables, const COutputTable* handle) {
   for (int i = tables.GetSize() - 1; i >= 0; --i)
@@ -212,6 +230,7 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
   exportData.m_bDefiningRun = false;
   CVornModelFile* main = exportData.m_pModel.get();
   if (main == nullptr || !WantsAccess(*main)) return true;
+  if (RefuseResultFileName(exportData, *main)) return false;
   if (!main->m_daoDatabase) main->m_daoDatabase = std::make_shared<CDaoDatabase>();
   CDaoDatabase& database = *main->m_daoDatabase;
   if (!OpenOrCreateResultDatabase(exportData, main, false, exportData.m_strHomeDirectory, database,
@@ -303,6 +322,8 @@ std::string GetModelResultDatabasePath(const CVornModelFile& model, const std::s
     default: break;
   }
   if (!directory.empty() && (directory.back() == '/' || directory.back() == '\\')) directory.pop_back();
+  // A name that is not a file name leads nowhere: no database is made outside the chosen folder.
+  if (!RefusedResultFileName(model).empty()) return {};
   return directory + "/" + s.m_DatabaseOutputFile.GetValue();
 }
 
@@ -339,6 +360,7 @@ bool OpenOrCreateResultDatabase(CVornDbExportData& exportData, CVornModelFile* m
   }
   std::string path;
   if (useDefault) path = GetDefaultResultDatabasePath(exportData);
+  else if (WantsAccess(*model) && RefuseResultFileName(exportData, *model)) return false;
   else if (WantsAccess(*model)) path = GetModelResultDatabasePath(*model, homeDirectory);
   if (!path.empty()) {
     try {
@@ -562,6 +584,7 @@ bool OpenResultDatabaseConnection(CVornDbExportData& exportData, CVornModelFile*
   }
   std::string path;
   if (useDefault) path = GetDefaultResultDatabasePath(exportData);
+  else if (WantsAccess(*model) && RefuseResultFileName(exportData, *model)) return false;
   else if (WantsAccess(*model)) path = GetModelResultDatabasePath(*model, homeDirectory);
   std::string connect;
   try {

@@ -48,7 +48,9 @@ bool EndCaseOutput(CVornDbExportData& exportData, bool commit);
 
 // A model's database: the directory chosen by its DatabaseDirectory setting
 // (0 or 1: home/model name, 2: home, 3: DatabaseSharedDir when it exists,
-// else as 1; other values: none), "/" and its DatabaseOutputFile.
+// else as 1; other values: none), "/" and its DatabaseOutputFile. Empty when
+// DatabaseOutputFile is not a file name (it holds a folder, or is empty, "."
+// or ".."): the openers then fail the case with a cause that names the setting.
 std::string GetModelResultDatabasePath(const CVornModelFile& model, const std::string& homeDirectory);
 // DatabaseLogDir when it exists, else the home directory, + "/LGLOG11.Mdb".
 std::string GetDefaultResultDatabasePath(const CVornDbExportData& exportData);

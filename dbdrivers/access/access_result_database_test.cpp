@@ -6,6 +6,7 @@
 
 #include "dbdrivers/access/testing/access_fixture.h"
 #include "modelfile/output_table.h"
+#include "platform/text_encoding.h"
 
 namespace {
 
@@ -64,6 +65,37 @@ TEST_F(AccessResultDatabaseTest, DatabasePathsFollowTheDirectorySetting) {
   EXPECT_EQ(GetDefaultResultDatabasePath(exportData), home.Path() + "/LGLOG11.Mdb");
   exportData.m_strDatabaseLogDir = shared;
   EXPECT_EQ(GetDefaultResultDatabasePath(exportData), shared + "/LGLOG11.Mdb");
+}
+
+// DatabaseOutputFile names the file; the directory settings choose its folder. A name with a folder in it,
+// relative or absolute, places no database anywhere and fails the case naming the setting.
+TEST_F(AccessResultDatabaseTest, ADatabaseFileNameWithAFolderIsRefused) {
+  const std::string outside = home.File("escaped");
+  for (const std::string& name :
+       {std::string("../escaped/Results.Mdb"), outside + "/Results.Mdb", std::string("sub/R.Mdb"),
+        std::string("..\\escaped\\R.Mdb"), std::string(".."), std::string("")}) {
+    SCOPED_TRACE(name);
+    exportData.m_bDatabaseError = 0;
+    exportData.m_strDatabaseFailure.clear();
+    Model().m_daoDatabase.reset();
+    Model().m_outputTables.RemoveAll();
+    Settings().m_DatabaseOutputFile.SetValue(name);
+    EXPECT_EQ(GetModelResultDatabasePath(Model(), home.Path()), "");
+    bool defines = false;
+    EXPECT_FALSE(BeginCaseOutput(exportData, "run", defines));
+    EXPECT_EQ(exportData.m_strDatabaseFailure,
+              "the setting DatabaseOutputFile (\"" + plat::EscapeNonPrintable(name) +
+                  "\") is not a plain file name: the setting DatabaseDirectory chooses the folder of the results "
+                  "database");
+    EXPECT_FALSE(Open());
+    CDatabase odbc;
+    EXPECT_FALSE(OpenResultDatabaseConnection(exportData, nullptr, home.Path(), odbc, false));
+    EXPECT_EQ(exportData.m_bDatabaseError, 1);
+  }
+  EXPECT_FALSE(std::filesystem::exists(outside));
+  EXPECT_FALSE(std::filesystem::exists(home.File("M1/sub")));
+  Settings().m_DatabaseOutputFile.SetValue("Other.Mdb");
+  EXPECT_EQ(GetModelResultDatabasePath(Model(), home.Path()), home.Path() + "/M1/Other.Mdb");
 }
 
 TEST_F(AccessResultDatabaseTest, AMissingDatabaseIsCreatedInTheFormatOfItsAccessVersion) {

@@ -455,10 +455,23 @@ void DbSqlSvr::UpdateTableDataToDatabase(const char* table) {
   }
 }
 
-void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::string& modelDirectory,
+bool InitializeSqlServerConnection(CVornDbExportData& exportData, const std::string& modelDirectory,
                                    const std::string& connectionString, int caseNumber) {
   DbSqlSvr* driver = exportData.m_pSqlServer;
   ILogging* logging = exportData.GetLogging();
+  // A connection that names a driver library by a path or a file for the driver manager fails the case before
+  // any driver sees it. The model or a case of the export configuration may have set it.
+  if (const std::string refused = plat::FindRefusedConnectionItem(connectionString); !refused.empty()) {
+    const CVornModelFile* model = exportData.m_pModel.get();
+    const bool fromCase = model && model->m_baseSettings.m_DatabaseOutputConnection.GetValue() != connectionString;
+    const std::string cause = std::string("the setting DatabaseOutputConnection") +
+                              (fromCase ? " (a case setting of the export configuration)" : "") +
+                              " is refused: " + refused;
+    exportData.m_bDatabaseError = 1;
+    if (exportData.m_strDatabaseFailure.empty()) exportData.m_strDatabaseFailure = cause;
+    if (logging) logging->Write(cause + "\n");
+    return false;
+  }
   if (driver != nullptr && !driver->IsOpen()) {
     std::lock_guard<std::mutex> lock(g_setupMutex);
     if (!driver->IsOpen()) {
@@ -480,4 +493,5 @@ void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::str
     }
   }
   if (logging) logging->SetFileName(MakeCaseFileName("DbExport", caseNumber, ".log"));
+  return true;
 }

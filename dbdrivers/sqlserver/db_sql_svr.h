@@ -135,6 +135,8 @@ class DbSqlSvr {
 // the registry value Logging of VornWin\Adapter, off for "False") and
 // directory under a process-wide mutex and starts the driver; every call
 // names the log "DbExport" + case number ("%06d", none when negative) + ".log".
-// Does nothing without a driver.
-void InitializeSqlServerConnection(CVornDbExportData& exportData, const std::string& modelDirectory,
+// Does nothing without a driver. A connection string that
+// plat::FindRefusedConnectionItem refuses is never started: the export's
+// failure names the setting and the reason, and the result is false.
+bool InitializeSqlServerConnection(CVornDbExportData& exportData, const std::string& modelDirectory,
                                    const std::string& connectionString, int caseNumber);

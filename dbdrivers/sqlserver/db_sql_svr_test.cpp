@@ -194,6 +194,31 @@ TEST_F(DbSqlSvrTest, StartsOncePerProcessAndNamesTheLogPerCase) {
   unsetenv("OSTREL_REGISTRY");
 }
 
+// A connection string that would load a library by a path never starts the driver: the export's failure
+// names the setting, and whether a case of the export configuration set it.
+TEST_F(DbSqlSvrTest, ARefusedConnectionFailsTheCaseNamingTheSetting) {
+  for (const bool fromCase : {false, true}) {
+    SCOPED_TRACE(fromCase ? "a case setting" : "the model's setting");
+    MemoryLog log;
+    CVornDbExportData data(&log);
+    DbSqlSvr driver(&log);
+    data.m_pSqlServer = &driver;
+    data.m_pModel = std::make_unique<CVornModelFile>();
+    const std::string refused = "Driver=/tmp/evil.so;Server=x";
+    data.m_pModel->m_baseSettings.m_DatabaseOutputConnection.SetValue(fromCase ? "Initial Catalog=R" : refused);
+    EXPECT_FALSE(InitializeSqlServerConnection(data, "/models/m1", refused, 4));
+    EXPECT_FALSE(driver.IsOpen());
+    EXPECT_EQ(data.m_bDatabaseError, 1);
+    const std::string expected =
+        std::string("the setting DatabaseOutputConnection") +
+        (fromCase ? " (a case setting of the export configuration)" : "") +
+        " is refused: the driver \"/tmp/evil.so\" is a path, not a driver name from the ODBC configuration";
+    EXPECT_EQ(data.m_strDatabaseFailure, expected);
+    EXPECT_EQ(log.Count(expected), 1);
+    data.m_pSqlServer = nullptr;
+  }
+}
+
 TEST_F(DbSqlSvrTest, PassesEveryValueStraightToTheBulkWriter) {
   DbSqlSvr driver(&m_log);
   EXPECT_EQ(driver.BulkWriteDirect("PrStream", 1), 0);  // not open

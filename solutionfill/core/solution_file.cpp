@@ -13,6 +13,7 @@
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/table_map_dimensions.h"
+#include "results/objects/solverfiles/case_solver_file.h"
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
 #include "standins/unified_tags.h"
@@ -311,7 +312,9 @@ std::string GetSolutionFilePath(CVornDbExportData& exportData, const CVornModelF
   }
   const std::string name = model.m_settings.m_UseNimboOn.GetValue() != 0 ? "solutionfil.fil" : "Solution.Fil";
   SendStatusText(&exportData, kStatusFileName, name);
-  return exportData.GetModelFilePath(name);
+  return ChooseCaseSolverFile(
+      caseNumber, exportData.GetModelFilePath(IMiskel::CreateFileNameManager()->GetSolutionFileName(caseNumber)),
+      exportData.GetModelFilePath(name));
 }
 
 bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbCase,

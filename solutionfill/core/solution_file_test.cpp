@@ -446,6 +446,39 @@ TEST_F(SolutionFileReadTest, SolutionAndSideFilePathsByExportKindAndOutput) {
   }
 }
 
+// Workers write the cases of one model directory at the same time: a case whose solver left its own solution
+// and recursion files in the model's directory reads those, never the plain files another case left there; a
+// case without them, or no case, reads the plain files.
+TEST_F(SolutionFileReadTest, ACaseReadsItsOwnSolverFilesWhenTheSolverLeftThem) {
+  const auto names = CreateFileNameManager();
+  const std::filesystem::path model = m_dir / "MODEL";
+  CVornModelFile& main = *m_export.m_pModel;
+  for (const char* name : {"Solution.Fil", "Recursion.fil"}) std::ofstream(model / name) << "plain";
+  for (const std::string& name : {names->GetSolutionFileName(12), names->GetRecursionFileName(12)})
+    std::ofstream(model / name) << "case 12";
+  EXPECT_EQ(GetSolutionFilePath(m_export, main, 12), (model / names->GetSolutionFileName(12)).string());
+  EXPECT_EQ(GetRecursionFilePath(m_export, main, 12), (model / names->GetRecursionFileName(12)).string());
+  EXPECT_EQ(GetPvtwFilePath(m_export, main, 12), (model / "PVTW.DAT").string());
+  for (const int other : {13, 0}) {
+    SCOPED_TRACE(other);
+    EXPECT_EQ(GetSolutionFilePath(m_export, main, other), (model / "Solution.Fil").string());
+    EXPECT_EQ(GetRecursionFilePath(m_export, main, other), (model / "Recursion.fil").string());
+  }
+
+  // The read takes the case's own file: its objective, not the plain file's.
+  Writer writer(false, 9);
+  writer.rows = {{"OBJFN", 2, 7.0}};
+  writer.objective = 7.0;
+  writer.Save((model / names->GetSolutionFileName(12)).string());
+  writer.objective = 99.0;
+  writer.Save((model / "Solution.Fil").string());
+  auto dbCase = MakeCase({"1"}, false);
+  dbCase->m_nID = 12;
+  CDbSolution solution(&m_export);
+  ASSERT_TRUE(ReadSolutionFile(solution, &main, dbCase.get(), {}));
+  EXPECT_EQ(solution.m_dObjectiveValue, 7.0);
+}
+
 // With extended tags, a unified-tags manager of the result manager names the rows and columns of the
 // read; without one the tag processor does.
 TEST_F(SolutionFileReadTest, AUnifiedTagsManagerNamesRowsAndColumns) {

@@ -10,6 +10,7 @@
 #include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
+#include "results/objects/solverfiles/case_solver_file.h"
 #include "solutionfill/core/fill_services.h"
 #include "solutionfill/core/solution_file.h"
 #include "solutionfill/core/table_map_dimensions.h"
@@ -41,7 +42,8 @@ std::string SideFilePath(CVornDbExportData& exportData, const CVornModelFile& mo
   if (exportData.m_nExportKind == 2) return CombinePath(model.m_strModelDir, managedName(caseNumber));
   if (UsesManagedSideFiles(exportData, main.m_settings))
     return exportData.BuildFilePath(model.m_strModelName, managedName(caseNumber));
-  return exportData.BuildFilePath(model.m_strModelName, plainName);
+  return ChooseCaseSolverFile(caseNumber, exportData.BuildFilePath(model.m_strModelName, managedName(caseNumber)),
+                              exportData.BuildFilePath(model.m_strModelName, plainName));
 }
 
 // A side file shorter than its counts is used as far as it goes; the warning

@@ -219,7 +219,8 @@ void CDbSolution::BuildGlobalSale(CVornModelFile* modelFile, CDbCase* dbCase, CD
             } else {
               const float cost = allocationCost(primalPeriod->m_strName, tag, code, primal->m_strName);
               const float net = rowPrice - cost;
-              sale->m_dPrice = net / econ::VtwFactor(*period, local->m_nID, node->m_nID);
+              // The row's price is a price per volume: a sale on weight basis takes it per unit of weight.
+              sale->m_dPrice = basis == 0 ? net / econ::VtwFactor(*period, local->m_nID, node->m_nID) : net;
             }
             sale->m_dVPRICE = rowPrice;
           }

@@ -174,6 +174,37 @@ TEST_F(GlobalTrade, SalesToMarketsWithPricesAllocationCarryAndDemandPenalty) {
   EXPECT_EQ(Period("A").m_paPurchases[0]->m_nNodeID, 3);
 }
 
+// The demand price is a price per volume: a plant's sale on volume basis keeps it (less the allocation cost),
+// one on weight basis takes it per unit of weight through the plant's VTW.
+TEST_F(GlobalTrade, DemandPriceIsDividedByTheVtwOnlyOnWeightBasis) {
+  WriteTables({
+      Table{"DEMAND", {"GASE", "OILE"}, {"VOL", "WGT", "VPRICE"}, {}, {1, kBlank, 50, kBlank, 1, 40}},
+      Table{"DEMALLOC", {"GASE1", "OILE1"}, {"COST"}, {}, {2, 4}},
+  });
+  MakeCase();
+  CDbStream& oil = AddStream(*m_global, "OIL", 12);
+  CDbStream& plantOil = AddStream(*m_plant, "OIL", 22);
+  oil.m_paLookups.Add(std::make_unique<CDbStreamLookup>(1, &plantOil));
+  for (const int stream : {21, 22}) {
+    Period("A").m_paVTWs.Add(std::make_unique<CDbVTW>(stream, 1));
+    Period("A").m_paVTWs[Period("A").m_paVTWs.GetSize() - 1]->m_dValue = 0.8;
+  }
+  CDbPrimalPeriod& plantA = PrimalPeriod("1", "A");
+  Column(plantA, "SELGASE", 6, 480);
+  Column(plantA, "SELOILE", 4, 360);
+
+  m_solution->BuildGlobalSale(&Main(), m_case, m_global);
+
+  std::map<int, const CDbSale*> sales;
+  for (const CDbSale* s : Period("A").m_paSales) sales[s->m_nID] = s;
+  ASSERT_EQ(sales.size(), 2u);
+  EXPECT_DOUBLE_EQ(sales.at(21)->m_dPrice, 48.0);
+  EXPECT_EQ(sales.at(21)->m_nVWBasisID, 1);
+  EXPECT_DOUBLE_EQ(sales.at(22)->m_dPrice, 36.0 / 0.8);
+  EXPECT_EQ(sales.at(22)->m_nVWBasisID, 0);
+  EXPECT_EQ(sales.at(22)->m_dVPRICE, 40.0);
+}
+
 TEST_F(GlobalTrade, DemandAllocationTakesFirstMatchingRowAndPeriodColumn) {
   WriteTables({Table{"DEMALLOC", {"GGG", "GASE2", "...E2", "OILE2"}, {"COST", "COSTB"}, {},
                      {1, 1, 3, 4, 7, 8, 6, kBlank}}});

@@ -9,6 +9,7 @@
 #include "platform/ado.h"
 #include "platform/exceptions.h"
 #include "platform/odbc_database.h"
+#include "platform/testing/load_marker.h"
 #include "platform/testing/odbc_test_env.h"
 #include "platform/testing/pg_test_server.h"
 #include "tableio/db/ado_tbl.h"
@@ -203,6 +204,35 @@ TEST_F(DbBackEndsTest, RefusedConnectionsGiveStatusOneAndMaskThePassword) {
   // An ADO table whose description carries no connection is refused.
   CIoTable noConnection(std::shared_ptr<plat::AdoConnection>(), "Sample", "id", "*", "*", 10, file_);
   EXPECT_EQ(noConnection.GetStatus(), 1);
+}
+
+// The data source of a table spec never loads a library named by a path: the read fails, and the report
+// names the source and why.
+TEST_F(DbBackEndsTest, ATableSpecSourceThatNamesADriverByAPathIsRefused) {
+  plat::testing::ScopedLoadMarker marker;
+  CIOOptions options;
+  options.ShowErrorBoxes = 0;
+  CIoTableDescription description;
+  description.m_strDataSourceName = "Driver=" + plat::testing::LoadMarkerLibrary() + ";Database=" + file_;
+  description.m_strTable = "Sample";
+  std::ostringstream log;
+  CODBCTbl odbc(&log, &options);
+  EXPECT_EQ(odbc.Open(description), 0);
+  EXPECT_NE(log.str().find("Data Source Name: [" + description.m_strDataSourceName + "]"), std::string::npos)
+      << log.str();
+  EXPECT_NE(log.str().find("The connection string is refused: the driver \"" + plat::testing::LoadMarkerLibrary() +
+                           "\" is a path"),
+            std::string::npos)
+      << log.str();
+  std::ostringstream mfcLog;
+  CMfcOdbcTbl mfc(&mfcLog, &options);
+  EXPECT_EQ(mfc.Open(description), 0);
+  EXPECT_NE(mfcLog.str().find("The connection string is refused"), std::string::npos) << mfcLog.str();
+  for (int type : {2, 8}) {
+    CIoTable t("", "Sample", "id", "*", "*", type, description.m_strDataSourceName);
+    EXPECT_EQ(t.GetStatus(), 1) << type;
+  }
+  EXPECT_FALSE(marker.Loaded());
 }
 
 TEST_F(DbBackEndsTest, MfcOdbcQueriesSharedDatabasesAndTheLastRowPattern) {

@@ -75,9 +75,9 @@ std::unique_ptr<CIoRow> SourceRow(const std::string& key, double qty, const std:
 class OdbcWriteTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const std::string driver = plat::testing::SqliteOdbcDriverLibrary();
-    if (driver.empty()) GTEST_SKIP() << "no SQLite ODBC driver";
-    m_connection = plat::odbc::Connection::Open("Driver=" + driver + ";Database=" + m_dir.File("w.db"));
+    if (plat::testing::SqliteOdbcDriverLibrary().empty()) GTEST_SKIP() << "no SQLite ODBC driver";
+    m_ini = std::make_unique<plat::testing::ScopedOdbcIni>(plat::testing::ScopedOdbcIni::StandardDrivers());
+    m_connection = plat::odbc::Connection::Open("Driver=SQLite3;Database=" + m_dir.File("w.db"));
     Reset("CREATE TABLE T (NAME VARCHAR(20), QTY DOUBLE CHECK (QTY < 100), NOTE VARCHAR(40))",
           {"INSERT INTO T VALUES ('A1', 1, 'one')", "INSERT INTO T VALUES ('A2', 2, 'two')"});
     m_options.ShowErrorBoxes = 0;
@@ -122,6 +122,7 @@ class OdbcWriteTest : public ::testing::Test {
   }
 
   plat::testing::TempDir m_dir;
+  std::unique_ptr<plat::testing::ScopedOdbcIni> m_ini;
   std::shared_ptr<plat::odbc::Connection> m_connection;
   CIOOptions m_options;
   std::ostringstream m_log;
@@ -282,7 +283,7 @@ TEST_F(OdbcWriteTest, CreateDropRecreateAndAddColumn) {
 
 TEST_F(OdbcWriteTest, MfcOdbcConduct) {
   CDatabase database;
-  ASSERT_TRUE(database.OpenEx("Driver=" + plat::testing::SqliteOdbcDriverLibrary() + ";Database=" + m_dir.File("w.db")));
+  ASSERT_TRUE(database.OpenEx("Driver=SQLite3;Database=" + m_dir.File("w.db")));
   m_table = std::make_unique<CTestOdbcTbl>(&m_log, &m_options);
   m_table->LoadColumns(*m_connection, "T");
   COdbcWriteContext c = MfcOdbcWriteContext(*m_table, database, "\"", "T", false);
@@ -357,9 +358,9 @@ TEST_F(OdbcWriteTest, ThroughTheOdbcBackEnd) {
 TEST(OdbcWritePostgres, TransferKeepsQuotesAndNonAsciiText) {
   plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
   if (!server.Ok()) GTEST_SKIP() << server.Reason();
-  const std::string driver = plat::testing::PostgresOdbcDriverLibrary();
-  if (driver.empty()) GTEST_SKIP() << "no PostgreSQL ODBC driver";
-  auto connection = plat::odbc::Connection::Open(server.OdbcConnectionString("postgres", driver));
+  if (plat::testing::PostgresOdbcDriverLibrary().empty()) GTEST_SKIP() << "no PostgreSQL ODBC driver";
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  auto connection = plat::odbc::Connection::Open(server.OdbcConnectionString("postgres"));
   connection->ExecuteDirect("DROP TABLE IF EXISTS wt");
   connection->ExecuteDirect("CREATE TABLE wt (\"NAME\" VARCHAR(20), \"QTY\" DOUBLE PRECISION, \"NOTE\" VARCHAR(40))");
   connection->ExecuteDirect("INSERT INTO wt VALUES ('A1', 1, 'one')");

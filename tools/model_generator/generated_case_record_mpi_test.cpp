@@ -105,7 +105,7 @@ TEST_F(MpiGeneratedCases, EverySolveStatusLandsAsTheStatusOfTheSameName) {
                        std::to_string(o.passes) + " ";
       expectedLegacy += std::to_string(o.caseNumber) + "|" + std::to_string(o.passes) + "|" +
                         std::to_string(o.storedIterations) + "|" + (*o.statusText ? o.statusText : "NULL") + " ";
-      EXPECT_NE(heard.find("case " + std::to_string(o.caseNumber) + " status -999 value 1e+30 text "
+      EXPECT_NE(heard.find("case " + std::to_string(o.caseNumber) + " status progress value none text "
                            "Preparing the database output of case " + std::to_string(o.caseNumber) + "\n"),
                 std::string::npos)
           << "case " << o.caseNumber << "\n" << heard;

@@ -1,17 +1,17 @@
 #pragma once
 // The generator's in-memory model before it is written: per model directory
 // its tables, matrix directory, worksheets, settings and side files, and the
-// LP records of the case's solution file.
+// linear program of one case.
 
 #include <map>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "solutionfill/core/testing/solution_file_writer.h"
 #include "tableio/worksheet/testing/sheet_fixture.h"
+#include "tools/model_generator/lp_model.h"
 #include "tools/model_generator/model_generator.h"
 #include "tools/model_generator/model_rules.h"
 
@@ -43,54 +43,6 @@ struct ModelContent {
   void Set(const std::string& setting, const std::string& value) { settings.emplace_back(setting, value); }
 };
 
-// The LP records of a solution file, rows and columns each in the order first named.
-class CLpBuilder {
- public:
-  LpRecord& Row(const std::string& name) { return Entry(m_rows, m_rowIndex, name); }
-  LpRecord& Column(const std::string& name) { return Entry(m_columns, m_columnIndex, name); }
-  // A column with activity and cost (a purchase's cost is minus its price).
-  LpRecord& Column(const std::string& name, double activity, double cost) {
-    LpRecord& c = Column(name);
-    c.activity = activity;
-    c.slack = cost;
-    return c;
-  }
-  // A balance row: in balance, its marginal value given.
-  LpRecord& Balance(const std::string& name, double marginal) {
-    LpRecord& r = Row(name);
-    r.status = 3;
-    r.activity = 0.0;
-    r.slack = 0.0;
-    r.lo = 0.0;
-    r.hi = 0.0;
-    r.marginal = marginal;
-    return r;
-  }
-  const std::vector<LpRecord>& Rows() const { return m_rows; }
-  const std::vector<LpRecord>& Columns() const { return m_columns; }
-  // The objective: every column's activity times its cost.
-  double Objective() const {
-    double sum = 0.0;
-    for (const LpRecord& c : m_columns) sum += c.activity * c.slack;
-    return sum;
-  }
-
- private:
-  static LpRecord& Entry(std::vector<LpRecord>& list, std::unordered_map<std::string, std::size_t>& index,
-                         const std::string& name) {
-    const auto [it, added] = index.emplace(name, list.size());
-    if (added) {
-      LpRecord record;
-      record.name = name;
-      record.status = 2;
-      list.push_back(record);
-    }
-    return list[it->second];
-  }
-  std::vector<LpRecord> m_rows, m_columns;
-  std::unordered_map<std::string, std::size_t> m_rowIndex, m_columnIndex;
-};
-
 // Builds a model table row by row; cells are given by column name, the rest blank.
 class CTableBuilder {
  public:
@@ -117,6 +69,21 @@ class CTableBuilder {
   bool m_bTexts;
 };
 
+// How a model's LP counts amounts and money in a period (model_rules.h): a single period in its own units; a
+// multi-period model per day with costs per period (kRates), or, for a plant run on its own, the period's
+// totals with its balance and capacity rows per day (kTotals).
+struct PeriodBasis {
+  enum class Kind { kSingle, kTotals, kRates };
+  Kind kind = Kind::kSingle;
+  double Days(int period) const { return kind == Kind::kSingle ? 1.0 : model_rules::PeriodDays(period); }
+  // The factor of a price per unit in a column's objective coefficient.
+  double Cost(int period) const { return kind == Kind::kRates ? Days(period) : 1.0; }
+  // The factor of an amount a day in a column's bound.
+  double Bound(int period) const { return kind == Kind::kTotals ? Days(period) : 1.0; }
+  // The factor of a flow's coefficient in a balance or capacity row.
+  double Row(int period) const { return kind == Kind::kTotals ? 1.0 / Days(period) : 1.0; }
+};
+
 // One plant's LP names: the base name, then the period code when the model
 // has periods, then the plant code of a plant of a global model.
 struct PlantScope {
@@ -124,6 +91,7 @@ struct PlantScope {
   std::string code;      // the node name in a global case, else empty
   int periods = 1;
   bool periodNames = false;
+  PeriodBasis basis;
   bool inGlobal() const { return !code.empty(); }
   // A negative period: a name of no particular period (the period "." of a plant).
   std::string Name(const std::string& base, int period) const {
@@ -134,9 +102,14 @@ struct PlantScope {
   }
 };
 
-// Adds one plant's tables, directory, side files and LP records.
-void BuildPlant(const GeneratorOptions& options, const PlantScope& scope, ModelContent& model, CLpBuilder& lp);
-// Adds the global model's tables and directory and its own and its depot's LP records.
-void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& model, CLpBuilder& lp);
+// Adds one plant's tables, directory and side files, and its part of the case's LP.
+void BuildPlant(const GeneratorOptions& options, const model_rules::CaseData& data, const PlantScope& scope,
+                ModelContent& model, CLpModel& lp);
+// Adds the global model's tables and directory, and its own and its depot's part of the case's LP.
+void BuildGlobal(const GeneratorOptions& options, const model_rules::CaseData& data, int periods,
+                 ModelContent& model, CLpModel& lp);
+// The recursion file of a plant: the distillate pool's sulfur of each period of the case's solution.
+std::string RecursionFileOf(const GeneratorOptions& options, const PlantScope& scope, const CLpModel& lp,
+                            const LpSolution& solution);
 
 }  // namespace model_gen

@@ -1,7 +1,8 @@
 // The global model of the two plants: its markets, modes, depot, transfers,
-// global and plant supplies, demands and plant-spanning groups, and the LP
-// records of its own node and of the depot's node.
+// global and plant supplies, demands and plant-spanning groups, and its own
+// node's and the depot's part of a case's linear program.
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,16 +22,29 @@ std::string Plant(int plant) { return std::string(1, r::PlantCode(plant)); }
 
 }  // namespace
 
-void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& model, CLpBuilder& lp) {
+void BuildGlobal(const GeneratorOptions& options, const r::CaseData& data, int periods, ModelContent& model,
+                 CLpModel& lp) {
   const int crudes = options.crudes;
   const bool periodNames = periods > 1;
+  PeriodBasis basis;
+  basis.kind = periodNames ? PeriodBasis::Kind::kRates : PeriodBasis::Kind::kSingle;
   // The global model's own LP names: the base name and the period code.
   const auto own = [&](const std::string& base, int period) {
     return periodNames ? base + r::PeriodCode(period) : base;
   };
   // The depot's LP names: the base name, the period code and the depot's node name.
   const auto depot = [&](const std::string& base, int period) { return own(base, period) + "D"; };
-  const auto money = [&](double perDay, int period) { return r::PerPeriod(perDay, period, periodNames); };
+  // A plant's LP names.
+  const auto plantName = [&](int plant, const std::string& base, int period) {
+    PlantScope scope;
+    scope.code = Plant(plant);
+    scope.periodNames = periodNames;
+    return scope.Name(base, period);
+  };
+  // A column with its price per unit and its bounds, amounts a day.
+  const auto flow = [&](const std::string& column, int p, double price, double hi) {
+    lp.Cost(column, price * basis.Cost(p)).Bounds(column, 0.0, hi >= kLpInfinity ? hi : hi * basis.Bound(p));
+  };
 
   auto& d = model.directory;
   const auto stream = [&d](const std::string& tag, std::int16_t bits, bool volume = true) {
@@ -65,16 +79,6 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
                        .Row("XSPGA", {{"PRM", r::kNetworkPremiumMaxSpg}}, "Gravity of A's premium")
                        .Row("XSPGB", {{"DIE", r::kNetworkDieselMaxSpg}}, "Gravity of B's diesel")
                        .Build());
-    // Their slacks: the blends' own gravities less the maxima, per unit of blend.
-    for (int p = 0; p < periods; ++p) {
-      const double premium = r::PremiumVolume(0, crudes, p), diesel = r::DieselVolume(1, crudes, p);
-      LpRecord& a = lp.Row(own("XSPGPRM", p) + "A");
-      a.activity = r::PremiumSpg(0, crudes, p) * premium;
-      a.slack = (r::PremiumSpg(0, crudes, p) - r::kNetworkPremiumMaxSpg) * premium;
-      LpRecord& b = lp.Row(own("XSPGDIE", p) + "B");
-      b.activity = r::DieselSpg() * diesel;
-      b.slack = (r::DieselSpg() - r::kNetworkDieselMaxSpg) * diesel;
-    }
   }
 
   CTableBuilder gsupply("GSUPPLY", {"VOL", "WGT"});
@@ -96,16 +100,23 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
   }
   model.AddTable(supply.Build());
 
-  CTableBuilder demand("DEMAND", {"VOL", "WGT", "ICOST", "VPRICE", "MIN", "MAX"});
-  demand.Row("PRMM", {{"VOL", 1}, {"VPRICE", r::ProductPrice("PRM", 0)}}, "Premium, main market")
+  // The premium's price: VPRICE, and VPRICE with the period's name for each period of its own.
+  std::vector<std::string> demandColumns = {"VOL", "WGT", "ICOST", "VPRICE", "MIN", "MAX"};
+  Cells premium = {{"VOL", 1}, {"VPRICE", r::ProductPrice("PRM", 0)}};
+  for (int p = 0; periodNames && p < periods; ++p) {
+    demandColumns.push_back("VPRICE" + std::string(1, r::PeriodCode(p)));
+    premium.emplace_back(demandColumns.back(), r::ProductPrice("PRM", p));
+  }
+  CTableBuilder demand("DEMAND", demandColumns);
+  demand.Row("PRMM", premium, "Premium, main market")
       .Row("DSLM", {{"VOL", 1}}, "Diesel, main market")
       .Row("RESM", {{"WGT", 1}}, "Residue, main market")
       .Row("LPGM", {{"VOL", 1}}, "LPG, main market");
   for (int u = 0; u < options.extraUnits; ++u) demand.Row(r::ExtraProductTag(u) + "M", {{"VOL", 1}}, "Extra product");
-  model.AddTable(demand.Row("FUE", {{"MIN", 0}, {"MAX", 900}}, "Fuels").Build());
+  model.AddTable(demand.Row("FUE", {{"MIN", 0}, {"MAX", r::kNetworkFuelSalesMax}}, "Fuels").Build());
   model.AddTable(CTableBuilder("DEMALLOC", {"COST", "MIN", "MAX"})
-                     .Row("PRMMA", {{"COST", 0.5}})
-                     .Row("PRMMB", {{"COST", 0.7}})
+                     .Row("PRMMA", {{"COST", r::PremiumAllocation(0)}})
+                     .Row("PRMMB", {{"COST", r::PremiumAllocation(1)}})
                      .Row("GAS", {{"MIN", 0}, {"MAX", 500}})
                      .Build());
   model.AddTable(CTableBuilder("MARKTGRP", {"PRMM", "DSLM"}).Row("MKG", {{"PRMM", 1}, {"DSLM", 1}}, "Main market fuels").Build());
@@ -134,8 +145,10 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
                      .Row("RESADP", {{"WGT", 1}}, "Residue to the depot")
                      .Row("LPGABR", {{"VOL", 1}}, "LPG from plant A to plant B")
                      .Build());
+  const r::Tank& tank = r::kDepotTank;
   model.AddTable(CTableBuilder("DINV", {"OPEN", "MIN", "MAX", "TARG", "HCOST", "VOL", "WGT"})
-                     .Row("RESD", {{"OPEN", 10}, {"MIN", 0}, {"MAX", 50}, {"TARG", 10}, {"HCOST", 0.05}, {"WGT", 1}},
+                     .Row("RESD", {{"OPEN", tank.open}, {"MIN", tank.min}, {"MAX", tank.max}, {"TARG", tank.target},
+                                   {"HCOST", tank.holding}, {"WGT", 1}},
                           "Depot residue tank")
                      .Build());
   // The plants' process limits overridden for the whole network, and KPIs per plant (suffixed) and of the network.
@@ -149,7 +162,7 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
     CTableBuilder table("PERIODS", {"LEN", "PVF", "RECURSE"});
     for (int p = 0; p < periods; ++p)
       table.Row(std::string(1, r::PeriodCode(p)), {{"LEN", r::PeriodDays(p)}, {"PVF", 1.0}, {"RECURSE", 1}},
-                "Month " + std::to_string(p + 1));
+                r::PeriodTitle(p));
     model.AddTable(table.Build());
   }
 
@@ -160,36 +173,94 @@ void BuildGlobal(const GeneratorOptions& options, int periods, ModelContent& mod
   model.files["TRANS.DAT"] = transfers.m_bytes;
 
   for (int p = 0; p < periods; ++p) {
+    // The network buys what the plants take: the price and the market's limits are its own.
+    const auto global = [&](const std::string& tag, const std::string& plantTag, double price, double available,
+                            double balanceScale) {
+      flow(own("PURC" + tag, p), p, -price, available);
+      lp.Coefficient(own("VBAL" + tag, p), own("PURC" + tag, p), basis.Row(p));
+      for (int plant = 0; plant < kPlants; ++plant)
+        lp.Coefficient(own("VBAL" + tag, p), plantName(plant, "PURC" + plantTag, p), -basis.Row(p) * balanceScale);
+      lp.RowBounds(own("VBAL" + tag, p), 0.0, 0.0);
+    };
     for (int k = 0; k < crudes; ++k) {
-      double run = 0.0;
-      for (int plant = 0; plant < kPlants; ++plant) run += r::CrudeRun(plant, k, crudes, p);
-      lp.Column(own("PURC" + r::CrudeTag(k), p), run, -money(r::CrudePrice(k, p), p));
+      const std::string tag = r::CrudeTag(k);
+      double available = 0.0;
+      for (int plant = 0; plant < kPlants; ++plant) available += r::CrudeAvailability(plant, k);
+      global(tag, tag, r::CrudePrice(k, p) + data.crudePriceChange[static_cast<std::size_t>(k)], available, 1.0);
     }
-    lp.Column(own("PURCBUT", p), r::ButaneBought(0, p) + r::ButaneBought(1, p), -money(r::ButanePrice(p), p));
-    lp.Column(own("PURCBIO", p), r::FameBought(0, crudes, p) + r::FameBought(1, crudes, p), -money(r::FamePrice(p), p));
-    for (int u = 0; u < options.extraUnits; ++u)
-      lp.Column(own("PURC" + r::ExtraFeedTag(u), p), r::ExtraFeed(0, u, p) + r::ExtraFeed(1, u, p),
-                -money(r::ExtraFeedPrice(p), p));
-    lp.Column(own("TRESADP", p), r::ResidueToDepot(crudes, p), -money(r::kTransferCost, p));
-    lp.Column(own("TLPGABR", p), r::LpgToPlantB(crudes, p), -money(r::kTransferCost, p));
-    lp.Column(own("ASELFUE", p)).hi = 900.0;
-    // Group supplies: the network's in the node ".", each plant's in its own node.
+    global("BUT", "BUT", r::ButanePrice(p), kLpInfinity, 1.0);
+    global("BIO", "FAM", r::FamePrice(p), kLpInfinity, 1.0);
+    for (int u = 0; u < options.extraUnits; ++u) {
+      double available = 0.0;
+      for (int plant = 0; plant < kPlants; ++plant) available += r::ExtraFeedAvailability(plant, u, p);
+      global(r::ExtraFeedTag(u), r::ExtraFeedTag(u), r::ExtraFeedPrice(p), available, 1.0);
+    }
+    // Transfers: residue by pipeline from plant A to the depot, LPG by rail from plant A to plant B.
+    flow(own("TRESADP", p), p, -r::kTransferCost, kLpInfinity);
+    lp.Coefficient(plantName(0, "WBALRES", p), own("TRESADP", p), -basis.Row(p));
+    lp.Coefficient(depot("WBALRES", p), own("TRESADP", p), basis.Row(p));
+    flow(own("TLPGABR", p), p, -r::kTransferCost, kLpInfinity);
+    lp.Coefficient(plantName(0, "VBALLPG", p), own("TLPGABR", p), -basis.Row(p));
+    lp.Coefficient(plantName(1, "VBALLPG", p), own("TLPGABR", p), basis.Row(p));
+    // The network's fuels group takes the plants' diesel and residue and the depot's residue.
+    for (int plant = 0; plant < kPlants; ++plant)
+      for (const char* sale : {"SELDSLM", "SELRESM"}) lp.Coefficient(own("ASELFUE", p), plantName(plant, sale, p), 1.0);
+    lp.Coefficient(own("ASELFUE", p), depot("SELRESM", p), 1.0);
+    lp.Coefficient(own("ASELFUE", p), own("ASELFUE", p), -1.0);
+    lp.RowBounds(own("ASELFUE", p), 0.0, 0.0);
+    flow(own("ASELFUE", p), p, 0.0, r::kNetworkFuelSalesMax);
+    // Crude supply groups: the network's in the node ".", each plant's in its own node.
     const std::string period = periodNames ? std::string(1, r::PeriodCode(p)) : std::string();
-    lp.Column("ASUPCRU." + period).hi = 400.0;
-    for (int plant = 0; plant < kPlants; ++plant) lp.Column("ASUPCRU" + Plant(plant) + period).hi = 200.0;
-    double premium = 0.0, ron = 0.0;
+    const std::string network = "ASUPCRU." + period;
+    for (int k = 0; k < crudes; ++k) lp.Coefficient(network, own("PURC" + r::CrudeTag(k), p), 1.0);
+    lp.Coefficient(network, network, -1.0);
+    lp.RowBounds(network, 0.0, 0.0);
+    flow(network, p, 0.0, r::kNetworkCrudeMax);
     for (int plant = 0; plant < kPlants; ++plant) {
-      premium += r::PremiumVolume(plant, crudes, p);
-      ron += r::PremiumRon(plant, crudes, p) * r::PremiumVolume(plant, crudes, p);
+      const std::string group = "ASUPCRU" + Plant(plant) + period;
+      for (int k = 0; k < crudes; ++k) lp.Coefficient(group, plantName(plant, "PURC" + r::CrudeTag(k), p), 1.0);
+      lp.Coefficient(group, group, -1.0);
+      lp.RowBounds(group, 0.0, 0.0);
+      flow(group, p, 0.0, r::kPlantCrudeMax);
     }
-    LpRecord& spec = lp.Row(own("NRONPRS", p));
-    spec.activity = ron;
-    spec.slack = ron - r::kPremiumMinRon * premium;
-    spec.marginal = -0.5;
-    lp.Balance(depot("VBALRES", p), -r::StreamValue("RES", p));
-    lp.Column(depot("SELRESM", p), r::ResidueToDepot(crudes, p), money(r::ProductPrice("RES", p), p));
-    lp.Column(depot("IDEFRES", p), 0.0, 0.0);
-    lp.Column(depot("IEXCRES", p), p == 2 ? 1.0 : 0.0, 0.0);
+    // The premium of both plants together meets the octane minimum.
+    for (int plant = 0; plant < kPlants; ++plant)
+      for (const char* tag : {"RFT", "NAP", "BUT"})
+        lp.Coefficient(own("NRONPRS", p), plantName(plant, std::string("B") + tag + "PRM", p),
+                       r::Ron(tag) - r::kPremiumMinRon);
+    lp.RowBounds(own("NRONPRS", p), 0.0, kLpInfinity);
+    if (options.nimbo) {
+      // The network's gravity maxima of A's premium and B's diesel.
+      for (const char* tag : {"RFT", "NAP", "BUT"})
+        lp.Coefficient(own("XSPGPRM", p) + "A", plantName(0, std::string("B") + tag + "PRM", p),
+                       r::Spg(tag) - r::kNetworkPremiumMaxSpg);
+      lp.RowBounds(own("XSPGPRM", p) + "A", -kLpInfinity, 0.0);
+      lp.Coefficient(own("XSPGDIE", p) + "B", plantName(1, "FBLNDSL", p), r::DieselSpg() - r::kNetworkDieselMaxSpg);
+      lp.RowBounds(own("XSPGDIE", p) + "B", -kLpInfinity, 0.0);
+    }
+    // The depot sells the residue it takes, at the coast's premium; its tank closes at its target plus its excess
+    // less its deficit.
+    flow(depot("SELRESM", p), p, r::ProductPrice("RES", p) + r::kDepotResiduePremium, r::kDepotResidueMax);
+    lp.Coefficient(depot("WBALRES", p), depot("SELRESM", p), -basis.Row(p));
+    const double days = basis.Days(p);
+    // The closing stock is held in this period and, as the next one's opening stock, in the next.
+    std::map<int, double> excessCost, deficitCost;
+    for (int held = p; held <= p + 1 && held < periods; ++held) {
+      excessCost[held] = -0.5 * tank.holding;
+      deficitCost[held] = 0.5 * tank.holding;
+    }
+    deficitCost[p] -= tank.penalty;
+    lp.Bounds(depot("IEXCRES", p), 0.0, tank.max - tank.target).CostShares(depot("IEXCRES", p), excessCost);
+    lp.Bounds(depot("IDEFRES", p), 0.0, tank.target - tank.min).CostShares(depot("IDEFRES", p), deficitCost);
+    lp.Coefficient(depot("WBALRES", p), depot("IEXCRES", p), -1.0 / days);
+    lp.Coefficient(depot("WBALRES", p), depot("IDEFRES", p), 1.0 / days);
+    if (p + 1 < periods) {
+      lp.Coefficient(depot("WBALRES", p + 1), depot("IEXCRES", p), 1.0 / basis.Days(p + 1));
+      lp.Coefficient(depot("WBALRES", p + 1), depot("IDEFRES", p), -1.0 / basis.Days(p + 1));
+    }
+    const double draw = p == 0 ? (tank.target - tank.open) / days : 0.0;
+    lp.RowBounds(depot("WBALRES", p), draw, draw);
+    lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target), p);
   }
 }
 

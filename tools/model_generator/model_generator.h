@@ -4,15 +4,20 @@
 // as table files and worksheets, the export configuration with its case
 // set), the solver side's files of every case and the stand-in solver's
 // outcomes, so that a run writes every result table the model's features
-// fill. Every number comes from model_rules.h.
+// fill. Each case is a linear program over the columns and rows of the
+// model (data in model_rules.h), solved by the LP solver; its solution
+// files and outcome carry that optimum.
 //
 // Layout: the run directory is the home directory; each model lies in a
 // subdirectory named after it; the case list "cases.txt", the outcome file
 // "SolverOutcomes.txt", the export configuration and the results database
 // lie in the run directory; "SolverOutput/<case>/<model>/" holds the files
-// of one case that the stand-in solver plays back.
+// of one case that the stand-in solver plays back: its solution file and
+// each plant's recursion file under the case's own names, and its Trancol
+// file.
 
 #include <filesystem>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -63,5 +68,21 @@ RunLayout LayoutOf(const GeneratorOptions& options);
 // Writes the run directory (created when missing); false with error set when a file cannot be written.
 bool GenerateRunDirectory(const std::filesystem::path& runDirectory, const GeneratorOptions& options,
                           std::string& error);
+
+// One case of the case set as its solution file holds it.
+struct GeneratedCase {
+  struct Value {
+    double activity = 0.0;
+    double slack = 0.0;  // a row's activity less the bound it holds; a column's objective coefficient
+    double lo = 0.0, hi = 0.0;
+    double marginal = 0.0;  // the LP's dual value of a row, reduced cost of a column
+  };
+  std::string title;
+  int solveStatus = 0;  // the stand-in solver's solve status: 1 converged, 5 infeasible, 4 unbounded, 3 stopped
+  double objective = 0.0;
+  std::vector<double> periodObjectives;        // the objective's money of each period
+  std::map<std::string, Value> rows, columns;  // by LP name
+};
+GeneratedCase SolveGeneratedCase(const GeneratorOptions& options, int caseNumber);
 
 }  // namespace model_gen

@@ -1,11 +1,12 @@
 // The generated planning model of every kind run end to end: the job under
 // mpiexec (with a hard timeout) on a generated case set, then its results
 // database read back. Every result table and report view the model's
-// features fill must have rows; the tables nothing fills for a kind and the tables that wait for a
-// builder still to come (with the issue that builds it) are listed, and a
-// listed table that gets rows fails the test, so the lists stay true. A
-// handful of values are compared with what model_rules.h says they must be;
-// a value that waits for a builder still to come must still differ.
+// features fill must have rows; the tables nothing fills for a kind are
+// listed, and a listed table that gets rows fails the test, so the lists stay
+// true. Every optimal case must read as the LP optimum it is: its objective,
+// blend qualities within their specifications, closed material balances,
+// crude marginal values from the LP's duals, and an objective that the result
+// tables add up to; a handful of values are compared with the LP's solution.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -18,6 +19,7 @@
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "tools/model_generator/model_generator.h"
 #include "tools/model_generator/model_rules.h"
+#include "tools/model_generator/testing/sqlite_rows.h"
 
 #include <sqlite3.h>
 
@@ -107,7 +109,7 @@ class MpiModelKinds : public MpiRun {
     m_options = options;
     std::string error;
     ASSERT_TRUE(model_gen::GenerateRunDirectory(dir_, options, error)) << error;
-    Outcomes("* time=0.001\n");
+    // The generated outcomes carry each case's LP objective and status.
     ASSERT_EQ(Run("ostrel", 2, "", Link(), 240), 0) << ReadFile(dir_ / "out.txt");
     const std::string out = ReadFile(dir_ / "out.txt");
     EXPECT_EQ(out.find("Error"), std::string::npos) << out;
@@ -202,46 +204,79 @@ class MpiModelKinds : public MpiRun {
   static std::string Kpi(const std::string& model, const std::string& tag) {
     return "(SELECT KpiID FROM PrKpi WHERE NodeID = " + model + " AND Tag = '" + tag + "' LIMIT 1)";
   }
+  int Periods() const { return model_gen::PeriodCount(m_options); }
   // The period id of period index p (0 for a single-period model).
   std::string Period(int p) const {
-    if (model_gen::PeriodCount(m_options) == 1) return "0";
+    if (Periods() == 1) return "0";
     return "(SELECT PeriodID FROM PrPeriod WHERE CaseID = 1 AND Tag = '" + std::string(1, r::PeriodCode(p)) + "')";
   }
+  // The days by which the fill divides values of period p: none in a single-period model.
+  double Days(int p) const { return Periods() == 1 ? 1.0 : r::PeriodDays(p); }
+  // The LP's name of a plant's row or column (plant code empty for a model of its own).
+  std::string LpName(const std::string& base, int p, const std::string& plant = "") const {
+    return base + (Periods() > 1 ? std::string(1, r::PeriodCode(p)) : std::string()) + plant;
+  }
+  static double Activity(const model_gen::GeneratedCase& lp, const std::string& column) {
+    const auto it = lp.columns.find(column);
+    EXPECT_NE(it, lp.columns.end()) << column;
+    return it == lp.columns.end() ? 0.0 : it->second.activity;
+  }
+  static double Slack(const model_gen::GeneratedCase& lp, const std::string& row) {
+    const auto it = lp.rows.find(row);
+    EXPECT_NE(it, lp.rows.end()) << row;
+    return it == lp.rows.end() ? 0.0 : it->second.slack;
+  }
+  // The distillate pool's sulfur of a plant's crude slate in period p.
+  double PoolSulfur(const model_gen::GeneratedCase& lp, int p, const std::string& plant) const {
+    double distillate = 0.0, sulfur = 0.0;
+    for (int k = 0; k < m_options.crudes; ++k) {
+      const double run = Activity(lp, LpName("SCDU" + r::CrudeTag(k), p, plant)) * r::CutYield(2, k);
+      distillate += run;
+      sulfur += run * r::DstSulfurOfCrude(k);
+    }
+    return sulfur / distillate;
+  }
 
-  // The values of plant `plant` (node `node`) in period p that every kind reports.
-  std::vector<Expected> PlantValues(const std::string& node, int plant, int p) const {
-    const int k = m_options.crudes;
+  // The values of plant `plant` (node `node`, LP names with plant code `code`) in period p of case 1.
+  std::vector<Expected> PlantValues(const std::string& node, int plant, int p, const std::string& code = "") const {
+    const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, 1);
     const std::string m = Model(node), at = " AND PeriodID = " + Period(p) + " AND CaseID = 1";
     const bool global = m_options.kind == ModelKind::kGlobal;
     const double crudeCost = r::CrudePrice(0, p) + (global ? r::CrudeFreight(plant) : 0.0);
+    const double premium = Activity(lp, LpName("BRFTPRM", p, code)) + Activity(lp, LpName("BNAPPRM", p, code)) +
+                           Activity(lp, LpName("BBUTPRM", p, code));
+    const double dieselWeight = (1 - r::FameFraction()) * r::Vtw("DHT") + r::FameFraction() * r::Vtw("FAM");
+    const double dieselSulfur = ((1 - r::FameFraction()) * r::Vtw("DHT") * r::Sulfur("DHT") +
+                                 r::FameFraction() * r::Vtw("FAM") * r::Sulfur("FAM")) /
+                                dieselWeight;
     return {
         {"crude ANS bought", "SELECT Activity FROM PrPurchase WHERE NodeID = " + m + " AND StreamID = " + Stream(m, "ANS") + at,
-         r::CrudeRun(plant, 0, k, p)},
+         Activity(lp, LpName("PURCANS", p, code))},
         {"cost of crude ANS", "SELECT Cost FROM PrPurchase WHERE NodeID = " + m + " AND StreamID = " + Stream(m, "ANS") + at,
          crudeCost},
-        {"octane of the premium blend",
+        {"octane of the premium blend, at its minimum plus the slack of its specification row",
          "SELECT Value FROM PrBlendQuality WHERE NodeID = " + m + " AND BlendID = " + Stream(m, "PRM") +
              " AND QualityID = " + Quality(m, "RON") + at,
-         r::PremiumRon(plant, k, p)},
+         r::PremiumMinRon(m_options.nimbo) + Slack(lp, LpName("NRONPRM", p, code)) / premium},
         {"sulfur of the diesel blend",
          "SELECT Value FROM PrBlendQuality WHERE NodeID = " + m + " AND BlendID = " + Stream(m, "DSL") +
              " AND QualityID = " + Quality(m, "SUL") + at,
-         r::DieselSulfur()},
+         dieselSulfur},
         {"recursed sulfur of the distillate pool",
          "SELECT Value FROM PrStreamQuality WHERE NodeID = " + m + " AND StreamID = " + Stream(m, "DST") +
              " AND QualityID = " + Quality(m, "SUL") + at,
-         r::DstPoolSulfur(plant, k, p)},
+         PoolSulfur(lp, p, code)},
         {"recursed P-row of the hydrotreater feed",
          "SELECT Activity FROM PrPRow WHERE ModelID = " + m + " AND UnitID = " + Unit(m, "SHDT") + " AND Tag = 'PSULAVG'" + at,
-         r::DstPoolSulfur(plant, k, p)},
+         PoolSulfur(lp, p, code)},
         {"hydrotreated distillate made, at the yield the solver recursed to",
          "SELECT Activity FROM PrUnitOperationMaterial WHERE ModelID = " + m + " AND UnitID = " + Unit(m, "SHDT") +
              " AND StreamID = " + Stream(m, "DHT") + at,
-         r::Hydrotreated(plant, k, p)},
+         Activity(lp, LpName("SHDTDST", p, code)) * r::kHydrotreaterYield},
         {"utilisation of the feed sulfur limit",
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "HDT") + at,
-         r::DstPoolSulfur(plant, k, p)},
+         PoolSulfur(lp, p, code)},
         {"utilisation of the severity limit raised in proclim.dat",
          "SELECT Activity FROM PrProcessCapacityLimit WHERE ModelID = " + m + " AND ProcessCapacityID = " +
              Limit(m, "SEV") + at,
@@ -250,16 +285,17 @@ class MpiModelKinds : public MpiRun {
          "SELECT count(*) FROM PrAlternateUtility WHERE CaseID = 1 AND ModelID = " + m + " AND UtilityID = " +
              Utility(m, "PWX") + " AND AlternateUtilityID = " + Utility(m, "POW"),
          1.0},
-        {"the second supplier's power, found through power's balance row",
+        {"the second supplier's power, found through power's balance row (its cost undivided: per period in the "
+         "global model of several periods)",
          "SELECT Cost FROM PrUtilityPurchase WHERE NodeID = " + m + " AND UtilityID = " + Utility(m, "PWX") + at,
-         r::UtilityPrice("PWX")},
+         r::UtilityPrice("PWX") * (global ? Days(p) : 1.0)},
         {"no balance row of the second power supplier",
          "SELECT count(*) FROM PrUtilityBalance WHERE ModelID = " + m + " AND UtilityID = " + Utility(m, "PWX") + at,
          0.0},
         {"the report row of the premium balance",
          "SELECT count(*) FROM PrReportRow WHERE ModelID = " + m + " AND Description = 'Premium balance'" + at, 1.0},
         {"KPI of crude ANS bought", "SELECT Value FROM PrKpiValue WHERE NodeID = " + m + " AND KpiID = " + Kpi(m, "PURCANS") + at,
-         r::CrudeRun(plant, 0, k, p)},
+         Activity(lp, LpName("PURCANS", p, code))},
         {"KPI definition kept for case 1", "SELECT count(*) FROM PrKpi WHERE CaseID = 1 AND NodeID = " + m + " AND Tag = 'PURCANS'",
          1.0},
         {"KPI anchor MARGVAL: the largest marginal of the period's rows and columns",
@@ -292,6 +328,133 @@ class MpiModelKinds : public MpiRun {
              6.0}};
   }
 
+  // The sum of a query's values; 0 when it gives none.
+  double Sum(const std::string& sql) const { return Number("SELECT total(v) FROM (" + sql + ")").value_or(0.0); }
+
+  // Every optimal case of the run read as the LP optimum it is.
+  void CheckOptimalCases() const {
+    const bool global = m_options.kind == ModelKind::kGlobal;
+    // The plants' LP codes and result-table nodes.
+    const std::vector<std::pair<std::string, std::string>> plants =
+        global ? std::vector<std::pair<std::string, std::string>>{{"A", Model("A")}, {"B", Model("B")}}
+               : std::vector<std::pair<std::string, std::string>>{{"", Model(".")}};
+    int optimal = 0;
+    for (int c = 1; c <= m_options.cases; ++c) {
+      const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, c);
+      SCOPED_TRACE("case " + std::to_string(c) + " (" + lp.title + ")");
+      const std::string ofCase = " CaseID = " + std::to_string(c);
+      EXPECT_EQ(Number("SELECT SolutionStatus FROM PrCase WHERE" + ofCase), lp.solveStatus);
+      if (lp.solveStatus != 1) continue;
+      ++optimal;
+      const double objective = Number("SELECT ObjectiveFunction FROM PrCase WHERE" + ofCase).value_or(-1.0);
+      EXPECT_NEAR(objective, lp.objective, 1e-9 * std::fabs(lp.objective)) << "the objective is the LP's";
+
+      // Every blend quality the fill valued lies within its specification.
+      EXPECT_EQ(Number("SELECT count(*) FROM PrBlendQuality WHERE" + ofCase +
+                       " AND Value IS NOT NULL AND ((MinValue IS NOT NULL AND Value < MinValue - 1e-6 * abs(MinValue)) OR"
+                       " (MaxValue IS NOT NULL AND Value > MaxValue + 1e-6 * abs(MaxValue)))"),
+                0.0);
+      EXPECT_GT(Number("SELECT count(*) FROM PrBlendQuality WHERE" + ofCase + " AND MinValue IS NOT NULL"), 0.0);
+      // Every material balance closes; only the loss is not balanced.
+      for (const char* table : {"PrMaterialBalance", "PrUtilityBalance"})
+        EXPECT_EQ(Number(std::string("SELECT count(*) FROM ") + table + " WHERE" + ofCase +
+                         " AND (OutofBalanceFlag <> 0 OR (abs(Slack) > 1e-4 AND " +
+                         (table == std::string("PrUtilityBalance")
+                              ? "1"
+                              : "StreamID NOT IN (SELECT StreamID FROM PrStream WHERE CaseID = " + std::to_string(c) +
+                                    " AND Tag = 'LOS')") +
+                         "))"),
+                  0.0)
+            << table;
+
+      // A crude's balance row: its marginal value is the LP's dual, per day in a multi-period model.
+      for (int p = 0; p < Periods(); ++p)
+        for (const auto& [code, node] : plants)
+          for (int k = 0; k < m_options.crudes; ++k) {
+            const std::string tag = r::CrudeTag(k);
+            const double dual = lp.rows.at(LpName("VBAL" + tag, p, code)).marginal / Days(p);
+            const double stored =
+                Number("SELECT MarginalValue FROM PrMaterialBalance WHERE" + ofCase + " AND ModelID = " + node +
+                       " AND PeriodID = " + Period(p) + " AND StreamID = (SELECT StreamID FROM PrStream WHERE" + ofCase +
+                       " AND NodeID = " + node + " AND Tag = '" + tag + "')")
+                    .value_or(1e30);
+            EXPECT_NEAR(stored, dual, 1e-6 * std::max(1.0, std::fabs(dual))) << tag << code << " period " << p;
+          }
+
+      // The objective is what the result tables add up to, period by period, to 1e-6 of the money the tables
+      // count: the single-precision solution file rounds every value to 1e-7 of itself.
+      double total = 0.0, tables = 0.0, counted = 0.0;
+      for (int p = 0; p < Periods(); ++p) {
+        const double period = lp.periodObjectives.at(static_cast<std::size_t>(p));
+        const TableMoney money = TableObjective(c, p);
+        EXPECT_NEAR(money.objective, period, 1e-6 * money.gross) << "period " << p;
+        total += period;
+        tables += money.objective;
+        counted += money.gross;
+      }
+      EXPECT_NEAR(total, lp.objective, 1e-9 * std::fabs(lp.objective)) << "the periods' objectives add up";
+      EXPECT_NEAR(tables, lp.objective, 1e-6 * counted);
+    }
+    EXPECT_GT(optimal, 0);
+
+    // A dearer crude: the base case buys more of it or earns more than case 2, where ANS costs more.
+    const auto bought = [&](int c) {
+      return Sum("SELECT P.Activity AS v FROM PrPurchase P JOIN PrStream S ON S.CaseID = P.CaseID AND "
+                 "S.NodeID = P.NodeID AND S.StreamID = P.StreamID WHERE P.CaseID = " + std::to_string(c) +
+                 " AND S.Tag = 'ANS' AND P.NodeID <> " + (global ? Model(".") : std::string("-1")));
+    };
+    const auto earned = [&](int c) {
+      return Number("SELECT ObjectiveFunction FROM PrCase WHERE CaseID = " + std::to_string(c)).value_or(0.0);
+    };
+    ASSERT_GE(m_options.cases, 2);
+    EXPECT_TRUE(bought(2) < bought(1) - 1e-6 || earned(2) < earned(1)) << "ANS bought " << bought(1) << " and "
+                                                                          << bought(2) << ", objectives " << earned(1)
+                                                                          << " and " << earned(2);
+  }
+
+  // The objective's money of period p of case c from the result tables. Activities count a period's amounts, a
+  // day's in the global model of several periods, where the flows' money is per day; utility costs, operating
+  // costs (economic summary category 14) and holding costs are per period; the penalties of the blender, the
+  // reformate target and the tanks are per day in a multi-period model, the others per period.
+  struct TableMoney {
+    double objective = 0.0;
+    double gross = 0.0;  // the sum of the terms' magnitudes
+  };
+  TableMoney TableObjective(int c, int p) const {
+    const bool global = m_options.kind == ModelKind::kGlobal;
+    const std::string at = " CaseID = " + std::to_string(c) + " AND PeriodID = " + Period(p);
+    const auto eco = [&](const std::string& models, int category) {
+      return Sum("SELECT Activity AS v FROM PrEconomicSummary WHERE" + at + " AND EconomicSummaryTypeID = " +
+                 std::to_string(category) + " AND ModelID IN (" + models + ")");
+    };
+    const std::string plants = global ? Model("A") + ", " + Model("B") : Model(".");
+    // The flows' money as positive terms and negative ones.
+    std::vector<double> flows;
+    if (global) {
+      // The network's sales, purchases and transfers, and the plants' freight, in the economic summary: plant
+      // B's diesel, which the network knows as "DIE", has no sale of the network's.
+      const std::string depot = "(SELECT DepotID FROM PrDepot)";
+      flows = {eco(plants + ", " + depot, 1), eco(Model("."), 2), eco(plants, 3), eco(Model("."), 5)};
+    } else {
+      flows = {Sum("SELECT Activity * Price AS v FROM PrSale WHERE" + at),
+               -Sum("SELECT Activity * Cost AS v FROM PrPurchase WHERE" + at)};
+    }
+    const double perDay = Periods() > 1 ? Days(p) : 1.0;
+    std::vector<double> terms;
+    for (const double flow : flows) terms.push_back((global ? perDay : 1.0) * flow);
+    terms.push_back(-perDay * Sum("SELECT Activity AS v FROM PrPenalty WHERE" + at + " AND PenaltyTypeID IN (8, 11, 12)"));
+    terms.push_back(-Sum("SELECT Activity AS v FROM PrPenalty WHERE" + at + " AND PenaltyTypeID NOT IN (1, 8, 11, 12)"));
+    terms.push_back(-Sum("SELECT Activity * Cost AS v FROM PrUtilityPurchase WHERE" + at));
+    terms.push_back(eco(plants, 14));
+    terms.push_back(-Sum("SELECT (Opening + Closing) * 0.5 * HoldingCost AS v FROM PrInventory WHERE" + at));
+    TableMoney money;
+    for (const double term : terms) {
+      money.objective += term;
+      money.gross += std::fabs(term);
+    }
+    return money;
+  }
+
   model_gen::GeneratorOptions m_options;
   sqlite3* m_db = nullptr;
 };
@@ -301,12 +464,14 @@ model_gen::GeneratorOptions Options(ModelKind kind) {
   options.kind = kind;
   options.cases = 3;
   options.extraUnits = 1;
+  options.solveTime = 0.001;
   return options;
 }
 
 TEST_F(MpiModelKinds, Standard) {
   RunKind(Options(ModelKind::kStandard));
   CheckTables({&kNeverFilled, &kGlobalOnly, &kMultiPeriodOnly});
+  CheckOptimalCases();
   std::vector<Expected> values = PlantValues(".", 0, 0);
   for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
@@ -315,20 +480,27 @@ TEST_F(MpiModelKinds, Standard) {
 TEST_F(MpiModelKinds, MultiPeriod) {
   RunKind(Options(ModelKind::kMultiPeriod));
   CheckTables({&kNeverFilled, &kGlobalOnly});
+  CheckOptimalCases();
   std::vector<Expected> values = PlantValues(".", 0, 2);
   const std::string m = Model(".");
-  // Premium closes period 2 at its target less the deficit of that period.
+  // Premium closes period 2 at its target plus the excess less the deficit of that period.
+  const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, 1);
   values.push_back({"closing inventory of premium",
                     "SELECT Closing FROM PrInventory WHERE CaseID = 1 AND NodeID = " + m + " AND StreamID = " +
                         Stream(m, "PRM") + " AND PeriodID = " + Period(1),
-                    20.0 - 1.5});
+                    r::kTanks[0].target + Activity(lp, "IEXCPRM2") - Activity(lp, "IDEFPRM2")});
   for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
+  // The months of 2024: February has 29 days and March starts on its first.
+  EXPECT_EQ(model_gen_testing::SqliteRows(m_db, "SELECT Tag, Days, StartDateTime FROM PrPeriod WHERE CaseID = 1 AND "
+                                                "PeriodID >= 0 ORDER BY PeriodID"),
+            "1|31.0|2024-01-01 00:00:00 2|29.0|2024-02-01 00:00:00 3|31.0|2024-03-01 00:00:00 ");
 }
 
 TEST_F(MpiModelKinds, LocalModelOnItsOwn) {
   RunKind(Options(ModelKind::kLocal));
   CheckTables({&kNeverFilled, &kGlobalOnly});
+  CheckOptimalCases();
   std::vector<Expected> values = PlantValues(".", 0, 0);
   for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
@@ -337,19 +509,21 @@ TEST_F(MpiModelKinds, LocalModelOnItsOwn) {
 TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   RunKind(Options(ModelKind::kGlobal));
   CheckTables({&kNeverFilled, &kNotGlobal});
-  const int k = m_options.crudes;
-  std::vector<Expected> values = PlantValues("A", 0, 0);
+  CheckOptimalCases();
+  std::vector<Expected> values = PlantValues("A", 0, 0, "A");
   // B's diesel is "DIE" in the network (LOCTAGS); the plant's own column "DSL" still names it.
-  for (const Expected& e : PlantValues("B", 1, 1)) values.push_back(e);
+  for (const Expected& e : PlantValues("B", 1, 1, "B")) values.push_back(e);
+  const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, 1);
   const std::string global = Model("."), a = Model("A"), b = Model("B"), at = " AND CaseID = 1 AND PeriodID = " + Period(0);
   values.push_back({"crude ANS bought for the network",
                     "SELECT Activity FROM PrPurchase WHERE NodeID = " + global + " AND StreamID = " + Stream(global, "ANS") + at,
-                    r::CrudeRun(0, 0, k, 0) + r::CrudeRun(1, 0, k, 0)});
+                    Activity(lp, LpName("PURCANS", 0))});
   values.push_back({"cost of crude ANS for the network",
                     "SELECT Cost FROM PrPurchase WHERE NodeID = " + global + " AND StreamID = " + Stream(global, "ANS") + at,
                     r::CrudePrice(0, 0)});
   values.push_back({"LPG sent from plant A to plant B",
-                    "SELECT Activity FROM PrTransfer WHERE StreamID = " + Stream(global, "LPG") + at, r::LpgToPlantB(k, 0)});
+                    "SELECT Activity FROM PrTransfer WHERE StreamID = " + Stream(global, "LPG") + at,
+                    Activity(lp, LpName("TLPGABR", 0))});
   values.push_back({"cost of the LPG transfer",
                     "SELECT Cost FROM PrTransfer WHERE StreamID = " + Stream(global, "LPG") + at, r::kTransferCost});
   values.push_back({"VTW of the LPG plant B receives",
@@ -361,7 +535,10 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
                     9.0});
   values.push_back({"LPG plant A sells",
                     "SELECT Activity FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "LPG") + at,
-                    r::PlantSale("LPG", 0, k, 0)});
+                    Activity(lp, LpName("SELLPGM", 0, "A"))});
+  values.push_back({"price of A's premium: the market's price less the allocation cost, a unit of volume",
+                    "SELECT Price FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "PRM") + at,
+                    r::ProductPrice("PRM", 0) - r::PremiumAllocation(0)});
   for (const Expected& e : BuiltInKpis(0)) values.push_back(e);
   CheckValues(values);
 }
@@ -373,17 +550,24 @@ TEST_F(MpiModelKinds, GlobalModelInTheNonlinearMode) {
   options.nimbo = true;
   RunKind(options);
   CheckTables({&kNeverFilled, &kNotGlobal});
-  const int k = m_options.crudes;
-  std::vector<Expected> values = PlantValues("A", 0, 0);
+  CheckOptimalCases();
+  const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, 1);
+  std::vector<Expected> values = PlantValues("A", 0, 0, "A");
   const std::string a = Model("A"), b = Model("B"), at = " AND CaseID = 1 AND PeriodID = " + Period(0);
   const auto blendQuality = [&](const std::string& field, const std::string& m, const std::string& blend,
                                 const std::string& quality) {
     return "SELECT " + field + " FROM PrBlendQuality WHERE NodeID = " + m + " AND BlendID = " + Stream(m, blend) +
            " AND QualityID = " + Quality(m, quality) + at;
   };
+  double premium = 0.0, gravity = 0.0;
+  for (const char* tag : {"RFT", "NAP", "BUT"}) {
+    const double volume = Activity(lp, LpName(std::string("B") + tag + "PRM", 0, "A"));
+    premium += volume;
+    gravity += volume * r::Spg(tag);
+  }
   values.push_back({"minimum octane of A's premium, overridden", blendQuality("MinValue", a, "PRM", "RON"),
                     r::kOverriddenMinRon});
-  values.push_back({"gravity of A's premium", blendQuality("Value", a, "PRM", "SPG"), r::PremiumSpg(0, k, 0)});
+  values.push_back({"gravity of A's premium", blendQuality("Value", a, "PRM", "SPG"), gravity / premium});
   values.push_back({"the network's maximum gravity of A's premium", blendQuality("MaxValue", a, "PRM", "SPG"),
                     r::kNetworkPremiumMaxSpg});
   // The network names B's diesel by its own tag for it, "DIE".

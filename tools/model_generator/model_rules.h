@@ -1,22 +1,33 @@
 #pragma once
-// The rules behind every number the generated planning model reports: the
-// generator writes the solver side's files from them, and a test computes
-// from them what a result table must hold. Plants are counted from 0 (the
-// single plant of a Standard or multi-period model is plant 0; plant B of
-// the global model is 1), periods from 0, crudes from 0.
+// The data of the generated planning model: the generator writes the model
+// tables from it and states each case's linear program with it, and the LP
+// solver's optimum of each case is what the case's solution files carry.
+// Plants are counted from 0 (the single plant of a Standard or multi-period
+// model is plant 0; plant B of the global model is 1), periods from 0,
+// crudes from 0.
 //
 // The plant: crudes are bought and run on the crude unit SCDU, which cuts
 // them into LPG, naphtha NAP, distillate DST (a pool: its sulfur follows the
-// crude slate) and residue RES. The reformer SRFM turns part of the naphtha
+// crude slate) and residue RES (by weight). The reformer SRFM turns naphtha
 // into reformate RFT, LPG and loss; the hydrotreater SHDT turns distillate
-// into DHT. Premium PRM is a specification blend of RFT, the rest of the
-// naphtha and bought butane BUT; diesel DSL a formula blend of DHT and
-// bought FAM. PRM, DSL, RES and LPG are sold. Extra crudes and extra units
+// into DHT. Premium PRM is a specification blend of RFT, naphtha and bought
+// butane BUT (octane at least its minimum, vapour pressure at most its
+// maximum); diesel DSL a formula blend of DHT and bought FAME (FAM, by
+// weight). PRM, DSL, RES and LPG are sold. Extra crudes and extra units
 // (SUxx: bought feed Xxx into sold product Yxx) scale the model up.
+//
+// Money and amounts: a single-period model counts its period's amounts at
+// prices per unit. A multi-period model counts amounts per day and costs per
+// period (a price per unit times the days of the period), so that its
+// balance rows' marginal values, divided by the days, are prices per unit;
+// a plant run on its own (the Standard fill of a multi-period model) counts
+// the period's total amounts at prices per unit instead, its balance and
+// capacity rows taken per day.
 
-#include <cmath>
 #include <cstddef>
+#include <cstdio>
 #include <string>
+#include <vector>
 
 namespace model_rules {
 
@@ -37,24 +48,35 @@ inline std::string ExtraProductTag(int u) { return "Y" + Base36Pair(u); }
 inline char PlantCode(int plant) { return static_cast<char>('A' + plant); }
 inline char PeriodCode(int period) { return static_cast<char>('1' + period); }
 
+// ---- The calendar: a multi-period model's periods are the months from January 2024 on
+
+inline constexpr int kFirstYear = 2024;
+inline bool IsLeapYear(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
+inline int DaysInMonth(int year, int month) {  // month 1 to 12
+  static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+  return month == 2 && IsLeapYear(year) ? 29 : days[month - 1];
+}
+inline double PeriodDays(int period) { return DaysInMonth(kFirstYear + period / 12, period % 12 + 1); }
+// The month's name (the model tables keep 8 characters of a period's text).
+inline std::string PeriodTitle(int period) {
+  static const char* const months[] = {"January", "February", "March",  "April",   "May",      "June",
+                                       "July",    "August",   "Septembr", "October", "November", "December"};
+  return months[period % 12];
+}
+
 // ---- Crudes and the crude unit
 
 inline double CduCapacity(int plant) { return 100.0 + 25.0 * plant; }
-inline double CduUtilisation(int period) { return 0.80 + 0.05 * period; }
-// Crude k's share of the crude run: 2(k+1) / (K(K+1)), so the shares add up to 1.
-inline double CrudeShare(int k, int crudes) { return 2.0 * (k + 1) / (crudes * (crudes + 1.0)); }
-inline double CrudeRun(int plant, int k, int crudes, int period) {
-  return CduCapacity(plant) * CduUtilisation(period) * CrudeShare(k, crudes);
-}
-inline double CduRun(int plant, int period) { return CduCapacity(plant) * CduUtilisation(period); }
-// A purchase column's cost is minus the price; PrPurchase.Cost holds the price.
 inline double CrudePrice(int k, int period) { return 60.0 + 2.0 * (k % 7) + 1.5 * period; }
+// What the market offers of a crude a day, as a share of the crude unit: ANS is the cheapest and the scarcest.
+inline double CrudeAvailability(int plant, int k) { return CduCapacity(plant) * (k == 0 ? 0.7 : 0.6); }
 inline double CrudeSpg(int k) { return 0.82 + 0.02 * (k % 5); }
 inline double CrudeSulfur(int k) { return 0.5 + 0.25 * (k % 4); }
 
-// The cuts of the crude unit, in this order.
+// The cuts of the crude unit, in this order; residue is balanced by weight.
 inline constexpr const char* kCuts[] = {"LPG", "NAP", "DST", "RES"};
 inline constexpr int kCutCount = 4;
+// The volume share of a cut.
 inline double CutYield(int cut, int k) {
   switch (cut) {
     case 0: return 0.03 + 0.005 * (k % 3);
@@ -63,72 +85,52 @@ inline double CutYield(int cut, int k) {
     default: return 1.0 - CutYield(0, k) - CutYield(1, k) - CutYield(2, k);
   }
 }
-inline double CutProduction(int plant, int cut, int crudes, int period) {
-  double sum = 0.0;
-  for (int k = 0; k < crudes; ++k) sum += CrudeRun(plant, k, crudes, period) * CutYield(cut, k);
-  return sum;
-}
-// The distillate pool's sulfur: its crudes' distillate sulfur weighted by what each gives.
 inline double DstSulfurOfCrude(int k) { return 0.6 * CrudeSulfur(k); }
-inline double DstPoolSulfur(int plant, int crudes, int period) {
-  double sulfur = 0.0;
-  for (int k = 0; k < crudes; ++k) sulfur += CrudeRun(plant, k, crudes, period) * CutYield(2, k) * DstSulfurOfCrude(k);
-  return sulfur / CutProduction(plant, 2, crudes, period);
-}
-// The static coefficient the unit table and PGUESS carry for the pool's sulfur.
+// The static coefficient the unit table and PGUESS carry for the pool's sulfur; the recursion file gives each
+// case's recursed value, the distillate pool's sulfur of the case's crude slate.
 inline constexpr double kDstSulfurGuess = 1.0;
 
 // ---- Reformer, hydrotreater, bought components
 
-inline constexpr double kReformerFeedShare = 0.6;  // of the naphtha
 inline constexpr double kReformateYield = 0.85;
 inline constexpr double kReformerLpgYield = 0.10;
 inline constexpr double kReformerLoss = 0.05;
+inline double ReformerCapacity(int plant) { return 20.0 + 4.0 * plant; }
 inline constexpr double kHydrotreaterYield = 0.98;
 // The hydrotreater's yield as the unit table holds it; the solver recursed it (a general recursion
 // coefficient of the DHT balance in the feed column) to kHydrotreaterYield.
 inline constexpr double kHydrotreaterTableYield = 0.96;
 inline constexpr double kHydrotreaterLoss = 0.02;
-inline double ReformerFeed(int plant, int crudes, int period) {
-  return CutProduction(plant, 1, crudes, period) * kReformerFeedShare;
-}
-inline double NaphthaToBlend(int plant, int crudes, int period) {
-  return CutProduction(plant, 1, crudes, period) - ReformerFeed(plant, crudes, period);
-}
-inline double Reformate(int plant, int crudes, int period) {
-  return ReformerFeed(plant, crudes, period) * kReformateYield;
-}
-inline double HydrotreaterFeed(int plant, int crudes, int period) { return CutProduction(plant, 2, crudes, period); }
-inline double Hydrotreated(int plant, int crudes, int period) {
-  return HydrotreaterFeed(plant, crudes, period) * kHydrotreaterYield;
-}
-inline double ButaneBought(int plant, int period) { return 4.0 + 2.0 * plant + 0.5 * period; }
+inline double HydrotreaterCapacity(int plant) { return 60.0 + 10.0 * plant; }
+inline constexpr double kHydrotreaterSulfurMax = 0.42;  // of the feed
+inline double ButaneAvailability(int plant) { return 6.0 + 2.0 * plant; }
 inline double ButanePrice(int period) { return 48.0 + period; }
-inline double FameFraction() { return 0.1; }  // of the diesel formula
-inline double FamePrice(int period) { return 110.0 + period; }
-// The reformer's severity and the limit the solver ran with ("proclim.dat"
-// raises the table's maximum).
+inline double FameFraction() { return 0.1; }  // of the diesel formula, by volume
+inline double FamePrice(int period) { return 700.0 + 5.0 * period; }  // a unit of weight
+inline constexpr double kBlenderCapacity = 60.0;
+inline constexpr double kBlenderCost = 0.2;  // a unit blended on the gasoline blender
+// The reformer's severity (fixed in every case) and the limit the solver ran with ("proclim.dat" raises the
+// table's maximum).
 inline double Severity(int plant, int period) { return 95.0 + period + 0.5 * plant; }
 inline constexpr double kSeverityTableMax = 100.0;
 inline constexpr double kSeveritySolverMax = 102.0;
+inline constexpr double kSeverityMin = 90.0;
 // The global model's process-limit table holds plant A's severity at this maximum.
 inline constexpr double kNetworkSeverityMax = 101.0;
 inline double SeverityMax(int plant, bool global) { return global && plant == 0 ? kNetworkSeverityMax : kSeveritySolverMax; }
-inline constexpr double kHydrotreaterSulfurMax = 1.5;
 
 // ---- Blends
 
-inline double PremiumVolume(int plant, int crudes, int period) {
-  return Reformate(plant, crudes, period) + NaphthaToBlend(plant, crudes, period) + ButaneBought(plant, period);
-}
-inline double DieselVolume(int plant, int crudes, int period) {
-  return Hydrotreated(plant, crudes, period) / (1.0 - FameFraction());
-}
-inline double FameBought(int plant, int crudes, int period) { return DieselVolume(plant, crudes, period) * FameFraction(); }
 inline constexpr double kPremiumMinRon = 88.0;
 // In the nonlinear (Nimbo) mode "ParametricOverrides.dat" lowers the premium's minimum octane.
 inline constexpr double kOverriddenMinRon = 84.0;
 inline double PremiumMinRon(bool nimbo) { return nimbo ? kOverriddenMinRon : kPremiumMinRon; }
+inline constexpr double kPremiumMaxRvp = 9.0;
+// The premium a plant has sold under contract: at least this much a day.
+inline double PremiumContract(int plant) { return 16.0 + 3.0 * plant; }
+// The reformate share the blend aims at, and what a unit short of it costs.
+inline constexpr double kReformateTarget = 0.6;
+inline constexpr double kTargetPenalty = 1.0;
 // The global model's own specifications of the nonlinear mode: the gravity maxima of A's premium and B's diesel.
 inline constexpr double kNetworkPremiumMaxSpg = 0.80;
 inline constexpr double kNetworkDieselMaxSpg = 0.90;
@@ -169,36 +171,28 @@ inline double Ron(const std::string& tag) {
   if (tag == "BUT") return 93.0;
   return kNoQuality;
 }
+inline double Rvp(const std::string& tag) {
+  if (tag == "NAP" || tag == "NPX") return 10.5;
+  if (tag == "RFT") return 5.0;
+  if (tag == "BUT") return 55.0;
+  return kNoQuality;
+}
 // Weight per volume of a stream.
 inline double Vtw(const std::string& tag) { return 0.159 * Spg(tag); }
-
-// Blend qualities: RON of PRM by volume, sulfur of DSL by weight.
-inline double PremiumRon(int plant, int crudes, int period) {
-  const double rft = Reformate(plant, crudes, period), nap = NaphthaToBlend(plant, crudes, period),
-               but = ButaneBought(plant, period);
-  return (rft * Ron("RFT") + nap * Ron("NAP") + but * Ron("BUT")) / (rft + nap + but);
-}
-// Gravities of the blends, by volume.
-inline double PremiumSpg(int plant, int crudes, int period) {
-  const double rft = Reformate(plant, crudes, period), nap = NaphthaToBlend(plant, crudes, period),
-               but = ButaneBought(plant, period);
-  return (rft * Spg("RFT") + nap * Spg("NAP") + but * Spg("BUT")) / (rft + nap + but);
-}
 inline double DieselSpg() { return (1.0 - FameFraction()) * Spg("DHT") + FameFraction() * Spg("FAM"); }
-inline double DieselSulfur() {
-  const double dht = (1.0 - FameFraction()) * Vtw("DHT"), fam = FameFraction() * Vtw("FAM");
-  return (dht * Sulfur("DHT") + fam * Sulfur("FAM")) / (dht + fam);
-}
 
 // ---- Prices, utilities, values
 
+// A unit's price: residue's a unit of weight, the others' a unit of volume.
 inline double ProductPrice(const std::string& tag, int period) {
   if (tag == "PRM") return 95.0 + period;
   if (tag == "DSL") return 90.0 + period;
-  if (tag == "RES") return 45.0 + period;
+  if (tag == "RES") return 290.0 + 6.0 * period;
   if (tag == "LPG") return 50.0 + period;
   return 80.0 + period;  // extra products
 }
+// What the market takes of diesel a day at most.
+inline double DieselDemand(int plant) { return 45.0 + 11.0 * plant; }
 inline constexpr const char* kUtilities[] = {"FUL", "POW", "STM", "PWX"};
 inline constexpr int kUtilityCount = 4;
 inline double UtilityPrice(const std::string& tag) {
@@ -214,53 +208,120 @@ inline double UtilityUse(const std::string& unit, const std::string& utility) {
   if (unit == "SHDT") return utility == "POW" ? 0.006 : utility == "STM" ? 0.008 : 0.0;
   return utility == "POW" ? 0.01 : 0.0;  // extra units
 }
-inline double ExtraFeed(int plant, int unit, int period) { return 5.0 + (unit % 9) + 0.5 * period + plant; }
+// Operating cost per unit of activity of a unit.
+inline double OperatingCost(const std::string& unit) {
+  if (unit == "SCDU") return 0.6;
+  if (unit == "SRFM") return 1.1;
+  if (unit == "SHDT") return 0.9;
+  return 0.5;
+}
+inline double ExtraFeedAvailability(int plant, int unit, int period) { return 5.0 + (unit % 9) + 0.5 * period + plant; }
 inline constexpr double kExtraYield = 0.95;
+inline constexpr double kExtraUnitCapacity = 30.0;
 inline double ExtraFeedPrice(int period) { return 70.0 + period; }
-// The marginal value of a stream's balance row.
-inline double StreamValue(const std::string& tag, int period) { return 70.0 + (tag[0] % 10) + 0.25 * period; }
+inline constexpr double kEnergyPurchaseMax = 50.0;  // the energy group: power of both suppliers
+inline constexpr double kSteamExportMax = 10.0;
+inline constexpr double kFuelSalesMax = 400.0;  // the plant's fuels group: diesel and residue
+
+// ---- Penalties: the weight of the penalty rows ("Epencol"), the slack prices of the tables
+
+inline constexpr double kPenaltyWeight = 10.0;
+inline constexpr double kCduSlackPrice = 5.0;       // CAPS
+inline constexpr double kSeveritySlackPrice = 2.0;  // PROCLIM
+inline constexpr double kOctanePenalty = 2.0;       // "penalty.dat"
+inline constexpr double kSulfurPenalty = 1.5;
+
+// ---- Inventories of a multi-period model (PINV; the fuels group FUE holds diesel)
+
+// A tank's stocks, its penalty on a unit short of its target and its holding cost of a unit, each a period; in
+// units of weight for a tank kept by weight.
+struct Tank {
+  const char* tag;
+  double open, min, max, target, penalty, holding;
+  bool weight;
+};
+inline constexpr Tank kTanks[] = {{"PRM", 20, 5, 60, 20, 2, 0.1, false}, {"DSL", 4, 1.5, 11, 4, 0, 0.7, true}};
+// The fuels group holds the diesel tank.
+inline constexpr Tank kFuelTanks = {"FUE", 0, 3, 20, 7, 1, 0.35, true};
+// The depot's residue tank of the global model (DINV).
+inline constexpr Tank kDepotTank = {"RES", 10, 0, 50, 10, 0, 0.05, true};
 
 // ---- The global model: two plants, a depot, transfers, global purchases and sales
 
-inline constexpr double kResidueToDepotShare = 0.2;  // of plant A's residue, by pipeline to the depot
-inline constexpr double kLpgToPlantBShare = 0.1;     // of plant A's LPG, by rail to plant B
-inline double LpgMade(int plant, int crudes, int period) {
-  return CutProduction(plant, 0, crudes, period) + ReformerFeed(plant, crudes, period) * kReformerLpgYield;
-}
-inline double ResidueToDepot(int crudes, int period) { return CutProduction(0, 3, crudes, period) * kResidueToDepotShare; }
-inline double LpgToPlantB(int crudes, int period) { return LpgMade(0, crudes, period) * kLpgToPlantBShare; }
-// What a plant makes of a product.
-inline double ProductMade(const std::string& tag, int plant, int crudes, int period) {
-  if (tag == "PRM") return PremiumVolume(plant, crudes, period);
-  if (tag == "DSL") return DieselVolume(plant, crudes, period);
-  if (tag == "RES") return CutProduction(plant, 3, crudes, period);
-  if (tag == "LPG") return LpgMade(plant, crudes, period);
-  return 0.0;
-}
-// What a plant sells of a product in a global case (after the transfers).
-inline double PlantSale(const std::string& tag, int plant, int crudes, int period) {
-  double sale = ProductMade(tag, plant, crudes, period);
-  if (tag == "RES" && plant == 0) sale -= ResidueToDepot(crudes, period);
-  if (tag == "LPG") sale += plant == 0 ? -LpgToPlantB(crudes, period) : LpgToPlantB(crudes, period);
-  return sale;
-}
-// The plant's own cost of a bought crude: the freight; the global purchase carries the price.
+// The plant's own cost of a bought stream: the freight; the global purchase carries the price.
 inline double CrudeFreight(int plant) { return 1.0 + 0.5 * plant; }
 inline constexpr double kTransferCost = 0.8;
-inline constexpr double kInternalButanePrice = 1.5;  // IPRICE of plant A's butane supply
+inline constexpr double kInternalButanePrice = 1.5;  // IPRICE of plant A's butane supply: the network's own charge
+// The allocation cost of premium from a plant to the main market (DEMALLOC).
+inline double PremiumAllocation(int plant) { return 0.5 + 0.2 * plant; }
+// The depot takes residue by pipeline from plant A and sells it at a premium: at most this much a day.
+inline constexpr double kDepotResidueMax = 4.0;
+inline constexpr double kDepotResiduePremium = 4.0;
+// Plant A loads at most this much LPG a day for the market; the rest goes by rail to plant B.
+inline constexpr double kLpgLoadingMax = 3.5;
+inline constexpr double kNetworkFuelSalesMax = 900.0;
+inline constexpr double kNetworkCrudeMax = 400.0;  // the network's crude slate group
+inline constexpr double kPlantCrudeMax = 200.0;
 
-// ---- Recursion and the case's solve
+// ---- Recursion
 
 inline constexpr int kRecursionPasses = 3;
-inline double PassObjective(int pass) { return 1000.0 + 10.0 * pass; }
-inline int PassIterations(int pass) { return 40 + 5 * pass; }
 
-// ---- Periods of a multi-period model
+// ---- The case set: case 1 is the base; cases 2 and 3 carry selection formulas over the base's results
+// (true for 2, false for 3); cases 4 to 6 are a parametric chain that tightens the reformers' capacity, whose
+// second step is infeasible; the others change a crude's price, the diesel demand or the crude unit's capacity.
 
-inline double PeriodDays(int period) { return period == 1 ? 28.0 : 31.0; }
-// The global builders take a multi-period model's objective coefficients per period and report them per day.
-inline double PerPeriod(double perDay, int period, bool multiPeriodGlobal) {
-  return multiPeriodGlobal ? perDay * PeriodDays(period) : perDay;
+inline constexpr int kParametricSteps[] = {4, 5, 6};
+inline constexpr int kInfeasibleStep = 5;
+// The reformer capacity a step of the chain sets.
+inline double ChainReformerCapacity(int step) { return 16.0 - 5.0 * step; }
+
+struct CaseData {
+  int number = 1;
+  std::string title;
+  std::vector<double> crudePriceChange;  // per crude, added to the price of every period
+  double reformerCapacity = 0.0;         // 0: the plants' own
+  double dieselDemandFactor = 1.0;
+  double cduCapacityFactor = 1.0;
+};
+
+inline std::string Amount(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%+.2f", value);
+  return text;
+}
+
+inline std::string Percent(double share) { return std::to_string(static_cast<int>(share * 100 + 0.5)) + " %"; }
+
+inline CaseData CaseOf(int c, int crudes) {
+  CaseData data;
+  data.number = c;
+  data.crudePriceChange.assign(static_cast<std::size_t>(crudes), 0.0);
+  const auto price = [&](int k, double change) {
+    data.crudePriceChange[static_cast<std::size_t>(k)] = change;
+    data.title = "Crude " + CrudeTag(k) + " " + Amount(change) + " a unit";
+  };
+  if (c == 1) {
+    data.title = "Base case";
+  } else if (c == 2) {
+    price(0, 4.0);
+  } else if (c == 3) {
+    data.dieselDemandFactor = 0.8;
+    data.title = "Diesel demand at " + Percent(data.dieselDemandFactor);
+  } else if (c >= kParametricSteps[0] && c <= kParametricSteps[2]) {
+    data.reformerCapacity = ChainReformerCapacity(c - kParametricSteps[0]);
+    data.title = "Reformer capacity " + std::to_string(static_cast<int>(data.reformerCapacity));
+  } else if (c % 4 == 3) {
+    data.cduCapacityFactor = 0.95 - 0.05 * ((c / 4 + 1) % 3);
+    data.title = "Crude unit at " + Percent(data.cduCapacityFactor);
+  } else if (c % 4 == 1) {
+    static const double kShares[] = {0.7, 0.75, 0.85, 0.9};  // below 0.7 a plant cannot meet its premium contract
+    data.dieselDemandFactor = kShares[(c / 4) % 4];
+    data.title = "Diesel demand at " + Percent(data.dieselDemandFactor);
+  } else {
+    price((c / 2) % crudes, (c % 3 == 0 ? -0.5 : 0.5) * (1 + (c / 2) % 5));
+  }
+  return data;
 }
 
 }  // namespace model_rules

@@ -1,8 +1,11 @@
 // One plant of the generated model: its model tables, matrix directory and
-// side files, and its LP records, all from model_rules.h.
+// side files, and its part of a case's linear program, all from
+// model_rules.h. Balance rows hold what comes into a stream less what goes
+// out of it, so that a stream's marginal value is minus its value.
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -27,8 +30,9 @@ std::string Number(double value) {
 
 class CPlantBuilder {
  public:
-  CPlantBuilder(const GeneratorOptions& options, const PlantScope& scope, ModelContent& model, CLpBuilder& lp)
-      : m_options(options), m_scope(scope), m_model(model), m_lp(lp), m_crudes(options.crudes) {}
+  CPlantBuilder(const GeneratorOptions& options, const r::CaseData& data, const PlantScope& scope, ModelContent& model,
+                CLpModel& lp)
+      : m_options(options), m_data(data), m_scope(scope), m_model(model), m_lp(lp), m_crudes(options.crudes) {}
 
   void Build() {
     Directory();
@@ -46,11 +50,27 @@ class CPlantBuilder {
 
  private:
   std::string N(const std::string& base, int period) const { return m_scope.Name(base, period); }
-  // A money coefficient of a column the global builders report.
-  double Money(double perDay, int period) const {
-    return r::PerPeriod(perDay, period, m_scope.inGlobal() && m_scope.periodNames);
-  }
   int Periods() const { return m_scope.periods; }
+
+  // A column of the period with its price per unit (negative: a cost) and its bounds, amounts a day.
+  void Flow(const std::string& base, int p, double price, double hi = kLpInfinity, double lo = 0.0) {
+    const PeriodBasis& b = m_scope.basis;
+    m_lp.Cost(N(base, p), price * b.Cost(p)).Bounds(N(base, p), lo * b.Bound(p), hi >= kLpInfinity ? hi : hi * b.Bound(p));
+  }
+  // A flow's coefficient in a balance or capacity row of the period.
+  void Balance(const std::string& row, const std::string& column, int p, double value) {
+    m_lp.Coefficient(N(row, p), N(column, p), value * m_scope.basis.Row(p));
+  }
+  // A coefficient of a row whose terms are all flows of the period (a specification, a definition).
+  void Term(const std::string& row, const std::string& column, int p, double value) {
+    m_lp.Coefficient(N(row, p), N(column, p), value);
+  }
+  // A unit's use of the utilities, and its operating cost.
+  void Operate(const std::string& unit, const std::string& column, int p) {
+    for (const char* utility : {"FUL", "POW", "STM"})
+      if (r::UtilityUse(unit, utility) != 0.0) Balance(std::string("UBAL") + utility, column, p, -r::UtilityUse(unit, utility));
+    m_lp.Cost(N(column, p), -r::OperatingCost(unit) * m_scope.basis.Cost(p));
+  }
 
   std::vector<std::string> PeriodColumns() const {
     std::vector<std::string> codes;
@@ -106,52 +126,82 @@ class CPlantBuilder {
     for (int k = 0; k < m_crudes; ++k)
       buy.Row(r::CrudeTag(k), {{"VOL", 1}, {"GROUP", 1}, {"COST", r::CrudePrice(k, 0) + r::CrudeFreight(P)}},
               "Crude " + r::CrudeTag(k));
-    buy.Row("BUT", {{"VOL", 1}, {"IPRICE", 1.5}}, "Butane");
+    buy.Row("BUT", {{"VOL", 1}, {"IPRICE", r::kInternalButanePrice}}, "Butane");
     buy.Row("FAM", {{"WGT", 1}}, "Fatty acid methyl ester");
     for (int u = 0; u < m_options.extraUnits; ++u) buy.Row(r::ExtraFeedTag(u), {{"VOL", 1}}, "Feed of " + r::ExtraUnitName(u));
     buy.Row("CRU", {}, "Crude slate");
     m_model.AddTable(buy.Build());
 
-    CTableBuilder sell("SELL", {"VOL", "WGT", "MIN", "MAX", "ICOST", "VPRICE", "GROUP", "PRICE"});
-    sell.Row("PRM", {{"VOL", 1}, {"VPRICE", r::ProductPrice("PRM", 0)}, {"GROUP", 2}, {"PRICE", r::ProductPrice("PRM", 0)}},
-             "Premium gasoline");
+    // The premium's price: VPRICE, and VPRICE with the period's name for each period of its own.
+    std::vector<std::string> sellColumns = {"VOL", "WGT", "MIN", "MAX", "ICOST", "GROUP", "PRICE", "VPRICE"};
+    Cells premium = {{"VOL", 1}, {"GROUP", 2}, {"PRICE", r::ProductPrice("PRM", 0)}, {"VPRICE", r::ProductPrice("PRM", 0)}};
+    for (int p = 0; m_scope.periodNames && p < Periods(); ++p) {
+      sellColumns.push_back("VPRICE" + std::string(1, r::PeriodCode(p)));
+      premium.emplace_back(sellColumns.back(), r::ProductPrice("PRM", p));
+    }
+    CTableBuilder sell("SELL", sellColumns);
+    sell.Row("PRM", premium, "Premium gasoline");
     sell.Row("DSL", {{"VOL", 1}, {"GROUP", 3}}, "Diesel");
     sell.Row("RES", {{"WGT", 1}, {"GROUP", 3}}, "Residue");
     sell.Row("LPG", {{"VOL", 1}, {"ICOST", 0.5}}, "Liquefied petroleum gas");
     for (int u = 0; u < m_options.extraUnits; ++u) sell.Row(r::ExtraProductTag(u), {{"VOL", 1}}, "Product of " + r::ExtraUnitName(u));
-    sell.Row("FUE", {{"MIN", 0}, {"MAX", 400}}, "Fuels");
+    sell.Row("FUE", {{"MIN", 0}, {"MAX", r::kFuelSalesMax}}, "Fuels");
     m_model.AddTable(sell.Build());
 
+    const bool global = m_scope.inGlobal();
     for (int p = 0; p < Periods(); ++p) {
+      // In a global case the plant's purchase carries the freight and the global purchase the price and the
+      // market's limit.
+      const auto bought = [&](const std::string& tag, double price, double available) {
+        Flow("PURC" + tag, p, global ? -r::CrudeFreight(P) : -price, global ? kLpInfinity : available);
+      };
       for (int k = 0; k < m_crudes; ++k) {
         const std::string tag = r::CrudeTag(k);
-        const double cost = m_scope.inGlobal() ? -Money(r::CrudeFreight(P), p) : -r::CrudePrice(k, p);
-        LpRecord& c = m_lp.Column(N("PURC" + tag, p), r::CrudeRun(P, k, m_crudes, p), cost);
-        c.hi = r::CduCapacity(P);
-        c.marginal = 0.0;
+        bought(tag, r::CrudePrice(k, p) + m_data.crudePriceChange[static_cast<std::size_t>(k)],
+               r::CrudeAvailability(P, k));
+        Balance("VBAL" + tag, "PURC" + tag, p, 1.0);
+        Term("ABUYCRU", "PURC" + tag, p, 1.0);
       }
-      m_lp.Column(N("ABUYCRU", p)).hi = r::CduCapacity(P);
-      // In a global case the plant's purchase carries the freight, the global purchase the price.
-      const auto price = [&](double own) { return m_scope.inGlobal() ? -Money(r::CrudeFreight(P), p) : -own; };
-      m_lp.Column(N("PURCBUT", p), r::ButaneBought(P, p), price(r::ButanePrice(p)));
-      m_lp.Column(N("PURCFAM", p), r::FameBought(P, m_crudes, p), price(r::FamePrice(p)));
-      for (int u = 0; u < m_options.extraUnits; ++u)
-        m_lp.Column(N("PURC" + r::ExtraFeedTag(u), p), r::ExtraFeed(P, u, p), price(r::ExtraFeedPrice(p)));
+      Term("ABUYCRU", "ABUYCRU", p, -1.0);
+      m_lp.RowBounds(N("ABUYCRU", p), 0.0, 0.0);
+      Flow("ABUYCRU", p, 0.0, r::CduCapacity(P));
+      bought("BUT", r::ButanePrice(p), kLpInfinity);
+      m_lp.Bounds(N("PURCBUT", p), 0.0, r::ButaneAvailability(P) * m_scope.basis.Bound(p));
+      Balance("VBALBUT", "PURCBUT", p, 1.0);
+      // FAME is bought by weight into a balance by volume.
+      bought("FAM", r::FamePrice(p), kLpInfinity);
+      Balance("VBALFAM", "PURCFAM", p, 1.0 / r::Vtw("FAM"));
+      for (int u = 0; u < m_options.extraUnits; ++u) {
+        const std::string tag = r::ExtraFeedTag(u);
+        bought(tag, r::ExtraFeedPrice(p), r::ExtraFeedAvailability(P, u, p));
+        Balance("VBAL" + tag, "PURC" + tag, p, 1.0);
+      }
+      // Plant A's butane comes at the network's internal price, a charge within the network.
+      if (global && P == 0) {
+        Term("IPRCBUT", "IPRCBUT", p, 1.0);
+        Term("IPRCBUT", "PURCBUT", p, -1.0);
+        m_lp.RowBounds(N("IPRCBUT", p), 0.0, 0.0);
+      }
 
-      // A plant of a global case sells to the global model's market M.
-      const auto sale = [&](const std::string& tag, double activity) {
-        m_lp.Column(N((m_scope.inGlobal() ? "SEL" + tag + "M" : "SELL" + tag), p), activity,
-                    Money(r::ProductPrice(tag, p), p));
+      // A plant of a global case sells to the global model's market M, premium less its allocation cost.
+      const auto sale = [&](const std::string& tag, double price, double hi = kLpInfinity, double lo = 0.0) {
+        const std::string column = global ? "SEL" + tag + "M" : "SELL" + tag;
+        Flow(column, p, price, hi, lo);
+        Balance((tag == "RES" ? "WBAL" : "VBAL") + tag, column, p, -1.0);
+        return column;
       };
-      for (const char* tag : {"PRM", "DSL", "RES", "LPG"})
-        sale(tag, m_scope.inGlobal() ? r::PlantSale(tag, P, m_crudes, p) : r::ProductMade(tag, P, m_crudes, p));
-      for (int u = 0; u < m_options.extraUnits; ++u)
-        sale(r::ExtraProductTag(u), r::ExtraFeed(P, u, p) * r::kExtraYield);
-      if (m_scope.inGlobal() && P == 0)
-        m_lp.Column(N("IPRCBUT", p), r::ButaneBought(P, p), -Money(r::kInternalButanePrice, p));
-      LpRecord& group = m_lp.Column(N("ASELFUE", p));
-      group.hi = 400;
-      group.marginal = 0.0;
+      sale("PRM", r::ProductPrice("PRM", p) - (global ? r::PremiumAllocation(P) : 0.0), kLpInfinity,
+           r::PremiumContract(P));
+      const std::string diesel = sale("DSL", r::ProductPrice("DSL", p), r::DieselDemand(P) * m_data.dieselDemandFactor);
+      const std::string residue = sale("RES", r::ProductPrice("RES", p));
+      // Plant A of a global case loads only so much LPG; the rest goes by rail to plant B.
+      sale("LPG", r::ProductPrice("LPG", p), global && P == 0 ? r::kLpgLoadingMax : kLpInfinity);
+      for (int u = 0; u < m_options.extraUnits; ++u) sale(r::ExtraProductTag(u), r::ProductPrice(r::ExtraProductTag(u), p));
+      Term("ASELFUE", diesel, p, 1.0);
+      Term("ASELFUE", residue, p, 1.0);
+      Term("ASELFUE", "ASELFUE", p, -1.0);
+      m_lp.RowBounds(N("ASELFUE", p), 0.0, 0.0);
+      Flow("ASELFUE", p, 0.0, r::kFuelSalesMax);
     }
   }
 
@@ -170,43 +220,48 @@ class CPlantBuilder {
                          .Row("NRON", {{"PRM", r::kPremiumMinRon}}, "Research octane")
                          .Row("XSUL", {{"DSL", r::kDieselMaxSulfur}}, "Sulfur")
                          .Row("PSPG", {{"PRM", 1}, {"DSL", 1}}, "Specific gravity")
-                         .Row("XRVP", {{"PRM", 9.0}}, "Vapour pressure")
+                         .Row("XRVP", {{"PRM", r::kPremiumMaxRvp}}, "Vapour pressure")
                          .Row("TYPE", {{"PRM", 1}})
                          .Build());
-    m_model.AddTable(CTableBuilder("BLNTARG", {"PRM"}).Row("RFT", {{"PRM", 0.6}}).Build());
+    m_model.AddTable(CTableBuilder("BLNTARG", {"PRM"}).Row("RFT", {{"PRM", r::kReformateTarget}}).Build());
     m_model.AddTable(CTableBuilder("BLNCAP", {"PRM", "COST"})
-                         .Row("GBL", {{"PRM", 1}, {"COST", 0.2}}, "Gasoline blender")
+                         .Row("GBL", {{"PRM", 1}, {"COST", r::kBlenderCost}}, "Gasoline blender")
                          .Row("RFT", {}, "Reformate pump")
                          .Build());
 
+    const double minRon = r::PremiumMinRon(m_options.nimbo);
+    const double dieselWeight = (1 - r::FameFraction()) * r::Vtw("DHT"), fameWeight = r::FameFraction() * r::Vtw("FAM");
     for (int p = 0; p < Periods(); ++p) {
-      const double rft = r::Reformate(P, m_crudes, p), nap = r::NaphthaToBlend(P, m_crudes, p),
-                   but = r::ButaneBought(P, p), prm = rft + nap + but;
-      m_lp.Column(N("BRFTPRM", p), rft, 0.0);
-      m_lp.Column(N("BNAPPRM", p), nap, 0.0);
-      m_lp.Column(N("BBUTPRM", p), but, 0.0);
-      const double dsl = r::DieselVolume(P, m_crudes, p);
-      m_lp.Column(N("FBLNDSL", p), dsl, 0.0);
-      // Specification rows: the slack is the quality's distance from the specification times the amount.
-      const double minRon = r::PremiumMinRon(m_options.nimbo);
-      LpRecord& ron = m_lp.Row(N("NRONPRM", p));
-      ron.activity = r::PremiumRon(P, m_crudes, p) * prm;
-      ron.slack = (r::PremiumRon(P, m_crudes, p) - minRon) * prm;
-      ron.lo = minRon * prm;
-      ron.marginal = -0.8;
-      const double dslWeight = dsl * ((1 - r::FameFraction()) * r::Vtw("DHT") + r::FameFraction() * r::Vtw("FAM"));
-      LpRecord& sul = m_lp.Row(N("XSULDSL", p));
-      sul.activity = r::DieselSulfur() * dslWeight;
-      sul.slack = (r::DieselSulfur() - r::kDieselMaxSulfur) * dslWeight;
-      sul.hi = r::kDieselMaxSulfur * dslWeight;
-      sul.marginal = 0.0;
-      LpRecord& rvp = m_lp.Row(N("XRVPPRM", p));
-      rvp.activity = 8.0 * prm;
-      rvp.hi = 9.0 * prm;
-      LpRecord& gbl = m_lp.Row(N("BCAPGBL", p));
-      gbl.activity = prm;
-      gbl.hi = 2.0 * prm;
-      m_lp.Row(N("BCAPRFT", p)).activity = rft;
+      for (const char* tag : {"RFT", "NAP", "BUT"}) {
+        const std::string column = std::string("B") + tag + "PRM";
+        Flow(column, p, -r::kBlenderCost);
+        Balance(std::string("VBAL") + tag, column, p, -1.0);
+        Balance("VBALPRM", column, p, 1.0);
+        Balance("BCAPGBL", column, p, 1.0);
+        Term("NRONPRM", column, p, r::Ron(tag) - minRon);
+        Term("XRVPPRM", column, p, r::Rvp(tag) - r::kPremiumMaxRvp);
+        Balance("TRFTPRM", column, p, (tag == std::string("RFT") ? 1.0 : 0.0) - r::kReformateTarget);
+      }
+      Balance("BCAPRFT", "BRFTPRM", p, 1.0);
+      m_lp.RowBounds(N("BCAPRFT", p), 0.0, kLpInfinity);
+      m_lp.RowBounds(N("BCAPGBL", p), 0.0, r::kBlenderCapacity);
+      // The specifications, each with its penalised slack ("penalty.dat"), and the reformate target.
+      Term("NRONPRM", "URONPRM", p, 1.0);
+      m_lp.RowBounds(N("NRONPRM", p), 0.0, kLpInfinity);
+      m_lp.RowBounds(N("XRVPPRM", p), -kLpInfinity, 0.0);
+      // A day's reformate short of the target costs its penalty every day of the period.
+      Term("TRFTPRM", "DPRMTGT", p, 1.0);
+      m_lp.RowBounds(N("TRFTPRM", p), 0.0, kLpInfinity);
+      m_lp.Cost(N("DPRMTGT", p), -r::kTargetPenalty * m_scope.basis.Days(p));
+      // Diesel by formula: its sulfur, by weight, is that of its recipe.
+      Flow("FBLNDSL", p, 0.0);
+      Balance("VBALDHT", "FBLNDSL", p, -(1 - r::FameFraction()));
+      Balance("VBALFAM", "FBLNDSL", p, -r::FameFraction());
+      Balance("VBALDSL", "FBLNDSL", p, 1.0);
+      Term("XSULDSL", "FBLNDSL", p,
+           dieselWeight * (r::Sulfur("DHT") - r::kDieselMaxSulfur) + fameWeight * (r::Sulfur("FAM") - r::kDieselMaxSulfur));
+      Term("XSULDSL", "MSULDSL", p, -1.0);
+      m_lp.RowBounds(N("XSULDSL", p), -kLpInfinity, 0.0);
     }
   }
 
@@ -228,13 +283,14 @@ class CPlantBuilder {
     m_model.AddTable(cuts.Build());
     m_model.AddTable(pools.Build());
 
-    // The crude unit: a column per crude.
+    // The crude unit: a column per crude; residue by weight.
     const std::vector<std::string> crudes = CrudeTags();
+    const auto cutYield = [](int cut, int k) { return r::CutYield(cut, k) * (cut == 3 ? r::Vtw("RES") : 1.0); };
     CTableBuilder cdu("SCDU", crudes);
     for (int k = 0; k < m_crudes; ++k) cdu.Row("VBAL" + crudes[k], {{crudes[k], 1}}, "Crude " + crudes[k]);
     for (int cut = 0; cut < r::kCutCount; ++cut) {
       Cells cells;
-      for (int k = 0; k < m_crudes; ++k) cells.emplace_back(crudes[k], -r::CutYield(cut, k));
+      for (int k = 0; k < m_crudes; ++k) cells.emplace_back(crudes[k], -cutYield(cut, k));
       cdu.Row((cut == 3 ? "WBAL" : "VBAL") + std::string(r::kCuts[cut]), cells, std::string("Cut ") + r::kCuts[cut]);
     }
     for (const char* utility : {"FUL", "POW", "STM"}) {
@@ -289,57 +345,85 @@ class CPlantBuilder {
     }
 
     for (int p = 0; p < Periods(); ++p) {
-      for (int k = 0; k < m_crudes; ++k) m_lp.Column(N("SCDU" + crudes[k], p), r::CrudeRun(P, k, m_crudes, p), -0.6);
-      m_lp.Column(N("SRFMNAP", p), r::ReformerFeed(P, m_crudes, p), -1.1).hi = 40.0;
-      m_lp.Column(N("SHDTDST", p), r::HydrotreaterFeed(P, m_crudes, p), -0.9);
-      for (int u = 0; u < m_options.extraUnits; ++u)
-        m_lp.Column(N(r::ExtraUnitName(u) + r::ExtraFeedTag(u), p), r::ExtraFeed(P, u, p), -0.5);
+      for (int k = 0; k < m_crudes; ++k) {
+        const std::string column = "SCDU" + crudes[k];
+        Flow(column, p, 0.0);
+        Operate("SCDU", column, p);
+        Balance("VBAL" + crudes[k], column, p, -1.0);
+        for (int cut = 0; cut < r::kCutCount; ++cut)
+          Balance((cut == 3 ? "WBAL" : "VBAL") + std::string(r::kCuts[cut]), column, p, cutYield(cut, k));
+        Balance("CCAPCDU", column, p, 1.0);
+        // The hydrotreater's feed sulfur limit holds the distillate of every crude.
+        Term("GSULHDT", column, p, -r::DstSulfurOfCrude(k) * r::CutYield(2, k));
+      }
+      Flow("SRFMNAP", p, 0.0);
+      Operate("SRFM", "SRFMNAP", p);
+      Balance("VBALNAP", "SRFMNAP", p, -1.0);
+      Balance("VBALRFT", "SRFMNAP", p, r::kReformateYield);
+      Balance("VBALLPG", "SRFMNAP", p, r::kReformerLpgYield);
+      Balance("VBALLOS", "SRFMNAP", p, r::kReformerLoss);
+      Balance("CCAPRFM", "SRFMNAP", p, 1.0);
+      Term("ZLIMSEV", "SRFMNAP", p, 1.0);
+      // The hydrotreater at the yield the solver recursed to.
+      Flow("SHDTDST", p, 0.0);
+      Operate("SHDT", "SHDTDST", p);
+      Balance("VBALDST", "SHDTDST", p, -1.0);
+      Balance("VBALDHT", "SHDTDST", p, r::kHydrotreaterYield);
+      Balance("VBALLOS", "SHDTDST", p, r::kHydrotreaterLoss);
+      Balance("CCAPHDT", "SHDTDST", p, 1.0);
+      Term("ZSULHDT", "SHDTDST", p, 1.0);
+      for (int u = 0; u < m_options.extraUnits; ++u) {
+        const std::string column = r::ExtraUnitName(u) + r::ExtraFeedTag(u);
+        Flow(column, p, 0.0);
+        Operate(r::ExtraUnitName(u), column, p);
+        Balance("VBAL" + r::ExtraFeedTag(u), column, p, -1.0);
+        Balance("VBAL" + r::ExtraProductTag(u), column, p, r::kExtraYield);
+        Balance("VBALLOS", column, p, 1 - r::kExtraYield);
+        Balance("CCAP" + r::ExtraUnitTag(u), column, p, 1.0);
+      }
     }
   }
 
   // ---- Capacities and process limits
   void Capacities() {
     CTableBuilder caps("CAPS", {"PENALTY", "REPORT"});
-    caps.Row("CCAPCDU", {{"PENALTY", 5}}, "Crude unit");
+    caps.Row("CCAPCDU", {{"PENALTY", r::kCduSlackPrice}}, "Crude unit");
     caps.Row("CCAPRFM", {}, "Reformer");
     caps.Row("CCAPHDT", {}, "Hydrotreater");
     for (int u = 0; u < m_options.extraUnits; ++u) caps.Row("CCAP" + r::ExtraUnitTag(u), {}, "Extra unit");
     m_model.AddTable(caps.Build());
     m_model.AddTable(CTableBuilder("PROCLIM", {"MIN", "MAX", "PENALTY", "REPORT"})
-                         .Row("ZSEV", {{"MIN", 90}, {"MAX", r::kSeverityTableMax}, {"PENALTY", 2}}, "Reformer severity")
+                         .Row("ZSEV", {{"MIN", r::kSeverityMin}, {"MAX", r::kSeverityTableMax}, {"PENALTY", r::kSeveritySlackPrice}},
+                              "Reformer severity")
                          .Row("ZSULHDT", {{"MAX", r::kHydrotreaterSulfurMax}}, "Hydrotreater feed sulfur")
                          .Build());
 
     for (int p = 0; p < Periods(); ++p) {
-      const auto capacity = [&](const std::string& tag, double use, double size) {
-        LpRecord& row = m_lp.Row(N("CCAP" + tag, p));
-        row.activity = use;
-        row.lo = 0.0;
-        row.hi = size;
-        row.slack = size - use;
-        row.marginal = 0.0;
-      };
-      capacity("CDU", r::CduRun(P, p), r::CduCapacity(P));
-      capacity("RFM", r::ReformerFeed(P, m_crudes, p), 40.0);
-      capacity("HDT", r::HydrotreaterFeed(P, m_crudes, p), 60.0);
-      for (int u = 0; u < m_options.extraUnits; ++u) capacity(r::ExtraUnitTag(u), r::ExtraFeed(P, u, p), 30.0);
-      m_lp.Column(N("uCAPCDU", p), 0.0, 0.0);
-      m_lp.Column(N("dCAPCDU", p), 0.5, 0.0);
+      // The crude unit's row takes its slacks below and above the capacity, both penalised and at most a tenth
+      // of the capacity.
+      Balance("CCAPCDU", "uCAPCDU", p, 1.0);
+      Balance("CCAPCDU", "dCAPCDU", p, -1.0);
+      for (const char* slack : {"uCAPCDU", "dCAPCDU"}) Flow(slack, p, 0.0, 0.1 * r::CduCapacity(P));
+      m_lp.RowBounds(N("CCAPCDU", p), 0.0, r::CduCapacity(P) * m_data.cduCapacityFactor);
+      m_lp.RowBounds(N("CCAPRFM", p), 0.0, m_data.reformerCapacity > 0.0 ? m_data.reformerCapacity : r::ReformerCapacity(P));
+      m_lp.RowBounds(N("CCAPHDT", p), 0.0, r::HydrotreaterCapacity(P));
+      for (int u = 0; u < m_options.extraUnits; ++u)
+        m_lp.RowBounds(N("CCAP" + r::ExtraUnitTag(u), p), 0.0, r::kExtraUnitCapacity);
 
-      // Process limits: the G row's activity and the slack above the limit make (maximum - actual)
-      // times Z, so the utilisation is the actual value.
-      const double feed = r::ReformerFeed(P, m_crudes, p), above = 0.2;
-      m_lp.Column(N("ZLIMSEV", p), feed, 0.0);
-      LpRecord& g = m_lp.Row(N("GLIMSEV", p));
-      g.activity = (r::SeverityMax(P, m_scope.inGlobal()) - r::Severity(P, p)) * feed - above;
-      g.marginal = -0.3;
-      m_lp.Row(N("LLIMSEV", p)).activity = (90.0 - r::Severity(P, p)) * feed;
-      m_lp.Column(N("uLIMSEV", p), above, 0.0);
-      m_lp.Column(N("dLIMSEV", p), 0.0, 0.0);
-      const double hdt = r::HydrotreaterFeed(P, m_crudes, p);
-      m_lp.Column(N("ZSULHDT", p), hdt, 0.0);
-      m_lp.Row(N("GSULHDT", p)).activity =
-          (r::kHydrotreaterSulfurMax - r::DstPoolSulfur(P, m_crudes, p)) * hdt;
+      // Process limits: Z holds the unit's feed; the G and L rows hold (maximum - actual) and (minimum - actual)
+      // times Z, so that the utilisation is the actual value. The severity is the reformer's own in every case.
+      Term("ZLIMSEV", "ZLIMSEV", p, -1.0);
+      m_lp.RowBounds(N("ZLIMSEV", p), 0.0, 0.0);
+      Term("GLIMSEV", "ZLIMSEV", p, r::SeverityMax(P, m_scope.inGlobal()) - r::Severity(P, p));
+      Term("GLIMSEV", "uLIMSEV", p, -1.0);
+      m_lp.RowBounds(N("GLIMSEV", p), 0.0, kLpInfinity);
+      Term("LLIMSEV", "ZLIMSEV", p, r::kSeverityMin - r::Severity(P, p));
+      Term("LLIMSEV", "dLIMSEV", p, -1.0);
+      m_lp.RowBounds(N("LLIMSEV", p), -kLpInfinity, 0.0);
+      Term("ZSULHDT", "ZSULHDT", p, -1.0);
+      m_lp.RowBounds(N("ZSULHDT", p), 0.0, 0.0);
+      Term("GSULHDT", "ZSULHDT", p, r::kHydrotreaterSulfurMax);
+      m_lp.RowBounds(N("GSULHDT", p), 0.0, kLpInfinity);
     }
   }
 
@@ -354,20 +438,24 @@ class CPlantBuilder {
     m_model.AddTable(CTableBuilder("UTILSEL", {"GROUP"}).Row("STM", {}, "Steam export").Build());
     for (int p = 0; p < Periods(); ++p) {
       for (const char* utility : {"FUL", "POW", "STM"}) {
-        double use = 0.0;
-        for (int k = 0; k < m_crudes; ++k) use += r::CrudeRun(P, k, m_crudes, p) * r::UtilityUse("SCDU", utility);
-        use += r::ReformerFeed(P, m_crudes, p) * r::UtilityUse("SRFM", utility);
-        use += r::HydrotreaterFeed(P, m_crudes, p) * r::UtilityUse("SHDT", utility);
-        for (int u = 0; u < m_options.extraUnits; ++u)
-          use += r::ExtraFeed(P, u, p) * r::UtilityUse(r::ExtraUnitName(u), utility);
         const std::string tag = utility;
-        m_lp.Column(N("PURC" + tag, p), use, -r::UtilityPrice(tag));
-        m_lp.Balance(N("UBAL" + tag, p), -r::UtilityPrice(tag));
+        Flow("PURC" + tag, p, -r::UtilityPrice(tag));
+        Balance("UBAL" + tag, "PURC" + tag, p, 1.0);
+        m_lp.RowBounds(N("UBAL" + tag, p), 0.0, 0.0);
       }
-      m_lp.Column(N("PURCPWX", p), 0.0, -r::UtilityPrice("PWX"));  // into the power balance
-      m_lp.Column(N("SELLSTM", p), 0.0, 0.0);
-      m_lp.Column(N("ABUYENR", p)).hi = 50.0;
-      m_lp.Column(N("ASELEXP", p)).hi = 10.0;
+      // The second power supplier feeds the power balance.
+      Flow("PURCPWX", p, -r::UtilityPrice("PWX"));
+      Balance("UBALPOW", "PURCPWX", p, 1.0);
+      Flow("SELLSTM", p, 0.0);
+      Balance("UBALSTM", "SELLSTM", p, -1.0);
+      for (const char* member : {"PURCPOW", "PURCPWX"}) Term("ABUYENR", member, p, 1.0);
+      Term("ABUYENR", "ABUYENR", p, -1.0);
+      m_lp.RowBounds(N("ABUYENR", p), 0.0, 0.0);
+      Flow("ABUYENR", p, 0.0, r::kEnergyPurchaseMax);
+      Term("ASELEXP", "SELLSTM", p, 1.0);
+      Term("ASELEXP", "ASELEXP", p, -1.0);
+      m_lp.RowBounds(N("ASELEXP", p), 0.0, 0.0);
+      Flow("ASELEXP", p, 0.0, r::kSteamExportMax);
     }
   }
 
@@ -394,28 +482,28 @@ class CPlantBuilder {
       m_model.AddTable(periodsOfMix.Row("PGS", every, "Gasoline over the periods").Build());
       m_model.AddTable(CTableBuilder("PBLNMIX", {"PGS"}).Row("PRM", {{"PGS", 1}}).Build());
       m_model.AddTable(CTableBuilder("PBLNSPEC", {"PGS"}).Row("NRON", {{"PGS", r::kPremiumMinRon}}).Build());
-      LpRecord& spanning = m_lp.Row(m_scope.Name("NRONPGS", -1));
-      spanning.activity = 0.0;
-      for (int p = 0; p < Periods(); ++p) spanning.slack += (r::PremiumRon(P, m_crudes, p) - r::kPremiumMinRon) * r::PremiumVolume(P, m_crudes, p);
-      spanning.marginal = -0.2;
+      const std::string spanning = m_scope.Name("NRONPGS", -1);
+      for (int p = 0; p < Periods(); ++p)
+        for (const char* tag : {"RFT", "NAP", "BUT"})
+          m_lp.Coefficient(spanning, N(std::string("B") + tag + "PRM", p), r::Ron(tag) - r::kPremiumMinRon);
+      m_lp.RowBounds(spanning, 0.0, kLpInfinity);
     }
     m_model.AddTable(CTableBuilder("BLNSPEX", {"GSL"}).Row("NRON", {{"GSL", r::kPremiumMinRon}}).Build());
     for (int p = 0; p < Periods(); ++p) {
-      const double prm = r::PremiumVolume(P, m_crudes, p);
-      LpRecord& row = m_lp.Row(N("NRONGSL", p));
-      row.activity = r::PremiumRon(P, m_crudes, p) * prm;
-      row.slack = (r::PremiumRon(P, m_crudes, p) - r::kPremiumMinRon) * prm;
-      row.marginal = -0.4;
+      for (const char* tag : {"RFT", "NAP", "BUT"})
+        Term("NRONGSL", std::string("B") + tag + "PRM", p, r::Ron(tag) - r::kPremiumMinRon);
+      m_lp.RowBounds(N("NRONGSL", p), 0.0, kLpInfinity);
     }
   }
 
   // ---- Stream qualities, recursion guesses, weight specifications
   void Qualities() {
-    CTableBuilder blnxxx("BLNXXX", {"SPG", "SUL", "RON"});
+    CTableBuilder blnxxx("BLNXXX", {"SPG", "SUL", "RON", "RVP"});
     const auto qualities = [](const std::string& tag) {
       Cells cells = {{"SPG", r::Spg(tag)}};
       if (r::Sulfur(tag) != r::kNoQuality) cells.emplace_back("SUL", r::Sulfur(tag));
       if (r::Ron(tag) != r::kNoQuality) cells.emplace_back("RON", r::Ron(tag));
+      if (r::Rvp(tag) != r::kNoQuality) cells.emplace_back("RVP", r::Rvp(tag));
       return cells;
     };
     for (int k = 0; k < m_crudes; ++k)
@@ -446,15 +534,18 @@ class CPlantBuilder {
     m_model.AddTable(CTableBuilder("GASES", {"X"}).Row("LPG", {{"X", 1}}).Build());
     m_model.AddTable(CTableBuilder("UNITS", {"STDCONV"}).Row("LPG", {{"STDCONV", 1.8}}, "MT").Build());
 
-    // Every stream's balance row: in balance, valued per period.
+    // Every stream's balance row; the loss is not balanced: its row holds what the units lose.
     for (int p = 0; p < Periods(); ++p) {
       for (const auto& stream : m_model.directory.streams) {
         if (stream.code == "BRX" || stream.code == "NPX") continue;
-        m_lp.Balance(N((stream.balanceBasis > 0 ? "VBAL" : "WBAL") + stream.code, p), -r::StreamValue(stream.code, p));
+        const std::string row = N((stream.balanceBasis > 0 ? "VBAL" : "WBAL") + stream.code, p);
+        if (stream.code == "LOS")
+          m_lp.Row(row);
+        else
+          m_lp.RowBounds(row, BalanceConstant(stream.code, p), BalanceConstant(stream.code, p));
       }
-      LpRecord& pool = m_lp.Row(N("RBALDST", p));
-      pool.activity = 0.0;
-      pool.slack = 0.0;
+      // The distillate pool's recursion row, which the solver keeps at zero.
+      m_lp.RowBounds(N("RBALDST", p), 0.0, 0.0);
     }
   }
 
@@ -499,69 +590,96 @@ class CPlantBuilder {
                          .Row("MARGVAL", {}, "Largest marginal value")
                          .Row("PI", {}, "Largest row marginal")
                          .Build());
+    // The penalised slacks of the period are summed into its penalty column "Epencol", whose cost is the weight
+    // of the penalties ("penalty.dat" names the slacks of the specifications).
     for (int p = 0; p < Periods(); ++p) {
-      m_lp.Column(N("URONPRM", p), 0.25, 0.0);
-      m_lp.Column(N("MSULDSL", p), 0.1, 0.0);
-      m_lp.Column(N("DPRMTGT", p), 0.4, 0.0);
+      for (const auto& [column, price] : PenalisedSlacks()) Term("Epenrow", column, p, -price);
+      Term("Epenrow", "Epencol", p, 1.0);
+      m_lp.RowBounds(N("Epenrow", p), 0.0, 0.0);
+      Flow("Epencol", p, -r::kPenaltyWeight);
     }
   }
 
+ public:
+  // The slacks summed into the penalty column, with their prices.
+  static std::vector<std::pair<std::string, double>> PenalisedSlacks() {
+    return {{"URONPRM", r::kOctanePenalty},     {"MSULDSL", r::kSulfurPenalty},     {"uCAPCDU", r::kCduSlackPrice},
+            {"dCAPCDU", r::kCduSlackPrice},     {"uLIMSEV", r::kSeveritySlackPrice}, {"dLIMSEV", r::kSeveritySlackPrice}};
+  }
+
+ private:
   // ---- Inventories of a multi-period model
   void Inventories() {
-    m_model.AddTable(CTableBuilder("PINV", {"OPEN", "MIN", "MAX", "TARG", "PCOST", "HCOST", "VOL", "SUL"})
-                         .Row("PRM", {{"OPEN", 20}, {"MIN", 5}, {"MAX", 60}, {"TARG", 20}, {"PCOST", 2}, {"HCOST", 0.1},
-                                      {"VOL", 1}, {"SUL", 0.001}},
-                              "Premium tank")
-                         .Row("DSL", {{"OPEN", 30}, {"MIN", 10}, {"MAX", 80}, {"TARG", 30}, {"HCOST", 0.1}},
-                              "Diesel tank, by weight")
-                         .Row("FUE", {{"MIN", 20}, {"MAX", 150}, {"TARG", 50}, {"PCOST", 1}, {"HCOST", 0.05}}, "Fuel tanks")
-                         .Build());
-    for (int p = 0; p < Periods(); ++p) {
-      LpRecord& low = m_lp.Row(N("NINVFUE", p));
-      low.activity = 50.0;
-      low.status = p == 0 ? 5 : 2;
-      low.marginal = -0.05;
-      m_lp.Row(N("XINVFUE", p)).activity = 50.0;
-      m_lp.Column(N("IDEFFUE", p), p == 1 ? 2.5 : 0.0, 0.0);
+    const r::Tank& fuels = r::kFuelTanks;
+    CTableBuilder pinv("PINV", {"OPEN", "MIN", "MAX", "TARG", "PCOST", "HCOST", "VOL", "SUL"});
+    for (const r::Tank& tank : r::kTanks) {
+      Cells cells = {{"OPEN", tank.open}, {"MIN", tank.min}, {"MAX", tank.max}, {"TARG", tank.target}, {"HCOST", tank.holding}};
+      if (tank.penalty != 0.0) cells.emplace_back("PCOST", tank.penalty);
+      if (!tank.weight) cells.emplace_back("VOL", 1);
+      if (tank.tag == std::string("PRM")) cells.emplace_back("SUL", 0.001);
+      pinv.Row(tank.tag, cells, tank.tag == std::string("PRM") ? "Premium tank" : "Diesel tank, by weight");
     }
-    for (int p = 0; p < Periods(); ++p)
-      for (const char* tag : {"PRM", "DSL"}) {
-        m_lp.Column(N(std::string("IDEF") + tag, p), p == 1 ? 1.5 : 0.0, 0.0);
-        m_lp.Column(N(std::string("IEXC") + tag, p), p == 2 ? 2.0 : 0.0, 0.0);
+    pinv.Row(fuels.tag, {{"MIN", fuels.min}, {"MAX", fuels.max}, {"TARG", fuels.target}, {"PCOST", fuels.penalty},
+                         {"HCOST", fuels.holding}},
+             "Fuel tanks");
+    m_model.AddTable(pinv.Build());
+
+    // A tank closes each period at its target plus its excess less its deficit, these two in the stream's
+    // balance units; the balance row takes what the tank gains over the period, a day's share of it. Holding
+    // costs the mean of the opening and closing stock, a deficit its penalty, both per period.
+    for (const r::Tank& tank : r::kTanks) {
+      const std::string tag = tank.tag, excess = "IEXC" + tag, deficit = "IDEF" + tag;
+      const double unit = TankUnit(tank);
+      for (int p = 0; p < Periods(); ++p) {
+        const double days = m_scope.basis.Days(p);
+        // The closing stock is held in this period and, as the next one's opening stock, in the next.
+        std::map<int, double> excessCost, deficitCost;
+        for (int held = p; held <= p + 1 && held < Periods(); ++held) {
+          excessCost[held] = -0.5 * tank.holding * unit;
+          deficitCost[held] = 0.5 * tank.holding * unit;
+        }
+        deficitCost[p] -= tank.penalty * unit;
+        m_lp.Bounds(N(excess, p), 0.0, (tank.max - tank.target) / unit).CostShares(N(excess, p), excessCost);
+        m_lp.Bounds(N(deficit, p), 0.0, (tank.target - tank.min) / unit).CostShares(N(deficit, p), deficitCost);
+        Term("VBAL" + tag, excess, p, -1.0 / days);
+        Term("VBAL" + tag, deficit, p, 1.0 / days);
+        if (p + 1 < Periods()) {
+          m_lp.Coefficient(N("VBAL" + tag, p + 1), N(excess, p), 1.0 / m_scope.basis.Days(p + 1));
+          m_lp.Coefficient(N("VBAL" + tag, p + 1), N(deficit, p), -1.0 / m_scope.basis.Days(p + 1));
+        }
+        m_lp.AddObjectiveConstant(-0.5 * tank.holding * ((p == 0 ? tank.open : tank.target) + tank.target), p);
       }
+    }
+    // The fuels group holds the diesel tank: its own bounds, and a deficit below its target.
+    const r::Tank& diesel = r::kTanks[1];
+    for (int p = 0; p < Periods(); ++p) {
+      for (const char* row : {"NINVFUE", "XINVFUE", "IDEFFUE"}) {
+        Term(row, "IEXCDSL", p, TankUnit(diesel));
+        Term(row, "IDEFDSL", p, -TankUnit(diesel));
+      }
+      m_lp.RowBounds(N("NINVFUE", p), fuels.min - diesel.target, kLpInfinity);
+      m_lp.RowBounds(N("XINVFUE", p), -kLpInfinity, fuels.max - diesel.target);
+      Term("IDEFFUE", "IDEFFUE", p, 1.0);
+      m_lp.RowBounds(N("IDEFFUE", p), fuels.target - diesel.target, kLpInfinity);
+      m_lp.Cost(N("IDEFFUE", p), -fuels.penalty);
+    }
+  }
+
+  // What a unit of the tank's stream in its balance is in the tank's units.
+  static double TankUnit(const r::Tank& tank) { return tank.weight ? r::Vtw(tank.tag) : 1.0; }
+
+  // The fixed part of a balance row: the first period's draw from a tank that opens off its target.
+  double BalanceConstant(const std::string& tag, int p) const {
+    if (!m_scope.periodNames || p != 0) return 0.0;
+    for (const r::Tank& tank : r::kTanks)
+      if (tag == tank.tag) return (tank.target - tank.open) / TankUnit(tank) / m_scope.basis.Days(p);
+    return 0.0;
   }
 
   // ---- Side files of the model directory
   void SideFiles() {
     std::string codes;
     for (int p = 0; p < Periods(); ++p) codes += m_scope.periodNames ? r::PeriodCode(p) : ' ';
-    side_file_testing::RecursionFile recursion;
-    recursion.periodCodes = codes;
-    recursion.ends[0] = 1;  // recursed pool qualities
-    recursion.ends[1] = 1;  // PCALC'd pool qualities: none
-    recursion.ends[2] = 3;  // two general recursion pairs
-    recursion.ends[3] = 4;  // one distribution row
-    recursion.ends[4] = 4;  // then the susceptibilities
-    // In the nonlinear mode a recursed name carries the period and the plant code.
-    const std::string suffix = m_options.nimbo ? N("", m_scope.periodNames ? 0 : -1) : std::string();
-    side_file_testing::RecursionFile::Name pool{"RSULDST" + suffix, "", {}};
-    side_file_testing::RecursionFile::Name general{"PSPGAVG", "SRFMNAP", {}};
-    // The hydrotreater's recursed yield, which replaces the unit table's static cell.
-    side_file_testing::RecursionFile::Name yield{"VBALDHT", "SHDTDST", {}};
-    side_file_testing::RecursionFile::Name distribution{"DDSTDHT", "", {}};
-    side_file_testing::RecursionFile::Name susceptibility{"SRONPRM", "", {}};
-    for (int p = 0; p < Periods(); ++p) {
-      pool.values.push_back(r::DstPoolSulfur(P, m_crudes, p));
-      general.values.push_back(r::Spg("NAP") + 0.01);
-      yield.values.push_back(-r::kHydrotreaterYield);
-      distribution.values.push_back(r::kHydrotreaterYield);
-      susceptibility.values.push_back(0.35);
-    }
-    recursion.names = {pool, general, yield, distribution, susceptibility};
-    for (int pass = 0; pass < r::kRecursionPasses; ++pass)
-      recursion.passes.push_back({r::PassObjective(pass), 'O', r::PassIterations(pass), pass < 2 ? 2 - pass : 0, 0});
-    m_model.files["Recursion.fil"] = recursion.Bytes(m_options.nimbo);
-
     side_file_testing::PvtwFile pvtw;
     pvtw.periodCodes = codes;
     for (const auto& stream : m_model.directory.streams)
@@ -593,17 +711,66 @@ class CPlantBuilder {
   }
 
   const GeneratorOptions& m_options;
+  const r::CaseData& m_data;
   const PlantScope& m_scope;
   ModelContent& m_model;
-  CLpBuilder& m_lp;
+  CLpModel& m_lp;
   const int m_crudes;
   const int P = m_scope.plant;  // the rules' plant index
 };
 
+double ActivityOf(const CLpModel& lp, const LpSolution& solution, const std::string& column) {
+  const std::ptrdiff_t at = lp.FindColumn(column);
+  return at < 0 ? 0.0 : solution.columnActivity[static_cast<std::size_t>(at)];
+}
+
 }  // namespace
 
-void BuildPlant(const GeneratorOptions& options, const PlantScope& scope, ModelContent& model, CLpBuilder& lp) {
-  CPlantBuilder(options, scope, model, lp).Build();
+void BuildPlant(const GeneratorOptions& options, const r::CaseData& data, const PlantScope& scope, ModelContent& model,
+                CLpModel& lp) {
+  CPlantBuilder(options, data, scope, model, lp).Build();
+}
+
+std::string RecursionFileOf(const GeneratorOptions& options, const PlantScope& scope, const CLpModel& lp,
+                            const LpSolution& solution) {
+  std::string codes;
+  for (int p = 0; p < scope.periods; ++p) codes += scope.periodNames ? r::PeriodCode(p) : ' ';
+  side_file_testing::RecursionFile recursion;
+  recursion.periodCodes = codes;
+  recursion.ends[0] = 1;  // recursed pool qualities
+  recursion.ends[1] = 1;  // PCALC'd pool qualities: none
+  recursion.ends[2] = 3;  // two general recursion pairs
+  recursion.ends[3] = 4;  // one distribution row
+  recursion.ends[4] = 4;  // then the susceptibilities
+  // In the nonlinear mode a recursed name carries the period and the plant code.
+  const std::string suffix = options.nimbo ? scope.Name("", scope.periodNames ? 0 : -1) : std::string();
+  side_file_testing::RecursionFile::Name pool{"RSULDST" + suffix, "", {}};
+  side_file_testing::RecursionFile::Name general{"PSPGAVG", "SRFMNAP", {}};
+  // The hydrotreater's recursed yield, which replaces the unit table's static cell.
+  side_file_testing::RecursionFile::Name yield{"VBALDHT", "SHDTDST", {}};
+  side_file_testing::RecursionFile::Name distribution{"DDSTDHT", "", {}};
+  side_file_testing::RecursionFile::Name susceptibility{"SRONPRM", "", {}};
+  for (int p = 0; p < scope.periods; ++p) {
+    // The distillate pool's sulfur: its crudes' distillate sulfur weighted by what each gives (the guess when
+    // the crude unit stands).
+    double distillate = 0.0, sulfur = 0.0;
+    for (int k = 0; k < options.crudes; ++k) {
+      const double run = ActivityOf(lp, solution, scope.Name("SCDU" + r::CrudeTag(k), p)) * r::CutYield(2, k);
+      distillate += run;
+      sulfur += run * r::DstSulfurOfCrude(k);
+    }
+    pool.values.push_back(distillate > 0.0 ? sulfur / distillate : r::kDstSulfurGuess);
+    general.values.push_back(r::Spg("NAP") + 0.01);
+    yield.values.push_back(-r::kHydrotreaterYield);
+    distribution.values.push_back(r::kHydrotreaterYield);
+    susceptibility.values.push_back(0.35);
+  }
+  recursion.names = {pool, general, yield, distribution, susceptibility};
+  // The passes close in on the case's objective; the last one is the LP's.
+  for (int pass = 0; pass < r::kRecursionPasses; ++pass)
+    recursion.passes.push_back({solution.objective - 10.0 * (r::kRecursionPasses - 1 - pass), 'O',
+                                solution.iterations / r::kRecursionPasses + 5 * pass, pass < 2 ? 2 - pass : 0, 0});
+  return recursion.Bytes(options.nimbo);
 }
 
 }  // namespace model_gen

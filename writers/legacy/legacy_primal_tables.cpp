@@ -10,7 +10,9 @@
 #include "modelfile/vorn_model_file.h"
 #include "caseset/modeltables/model_database.h"
 #include "platform/string_table.h"
+#include "results/objects/solverfiles/case_solver_file.h"
 #include "results/objects/solverfiles/raw_solution_file.h"
+#include "standins/file_name_manager.h"
 #include "writers/legacy/legacy_table.h"
 #include "writers/legacy/legacy_tables.h"
 #include "writers/schema/table_definition.h"
@@ -118,7 +120,12 @@ bool WritePrimalTables(CVornDbExportData& exportData, CVornModelFile& model) {
   const bool columns = sked || model.m_settings.m_CreateLGPRIMLC.GetValue() != 0;
   if (!rows && !columns) return true;
 
-  const std::string path = exportData.BuildFilePath(model.m_strModelName, "Solution.Fil");
+  int caseNumber = 0;
+  std::string title;
+  exportData.GetCurrentCase(caseNumber, title);
+  const std::string caseFile = IMiskel::CreateFileNameManager()->GetSolutionFileName(caseNumber);
+  const std::string path = ChooseCaseSolverFile(caseNumber, exportData.BuildFilePath(model.m_strModelName, caseFile),
+                                                exportData.BuildFilePath(model.m_strModelName, "Solution.Fil"));
   std::ifstream file(path, std::ios::binary);
   if (!file) {
     ReportToHost(exportData, kIdsSolutionFileNotOpened, path);
@@ -133,9 +140,6 @@ bool WritePrimalTables(CVornDbExportData& exportData, CVornModelFile& model) {
     ReportToHost(exportData, kIdsSolutionFileCounts, path);
     return false;
   }
-  int caseNumber = 0;
-  std::string title;
-  exportData.GetCurrentCase(caseNumber, title);
   bool balanceSeen = false;
   if (rows && !WriteEntries(exportData, model, true, contents.m_aRows, caseNumber, balanceSeen)) return false;
   if (columns && !WriteEntries(exportData, model, false, contents.m_aColumns, caseNumber, balanceSeen)) return false;

@@ -9,6 +9,7 @@
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
 #include "foundation/messages.h"
+#include "modelfile/model_settings_xml.h"
 #include "modelfile/setting_item.h"
 #include "modelfile/vorn_model_file.h"
 #include "modelfile/vorn_model_file_table.h"
@@ -168,7 +169,9 @@ bool WriteLGSETTNG(CVornDbExportData& exportData, CVornModelFile& model) {
     bool ok = true;
     switch (item->GetType()) {
       case CSettingItem::kTypeStr:
-        ok = table.SetText("TEXT_VAL", TrimRight(static_cast<const CSettingStr*>(item)->GetValue()).substr(0, 253)) &&
+        ok = table.SetText("TEXT_VAL",
+                           TrimRight(ShownSettingText(item->GetName(), static_cast<const CSettingStr*>(item)->GetValue()))
+                               .substr(0, 253)) &&
              table.SetShort("TYPE", 1);
         break;
       case CSettingItem::kTypeInt:

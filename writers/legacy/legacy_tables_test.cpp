@@ -22,6 +22,7 @@
 #include "tableio/worksheet/testing/sheet_fixture.h"
 #include "tableio/worksheet/wks_file.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
+#include "standins/file_name_manager.h"
 #include "writers/queries/legacy_queries.h"
 #include "standins/testing/recording_orvid.h"
 #include "writers/testing/result_writer_fixture.h"
@@ -125,6 +126,20 @@ TEST_F(LegacyTablesTest, PrimalRowPeriodsFollowTheModelType) {
   EXPECT_EQ(Rows("SELECT PERIOD FROM LGPRIMLR WHERE \"CASE\"=99 ORDER BY rowid"), "J\nH\nK\n");
 }
 
+// A case whose solver left its own solution file in the model's directory takes its rows from that one.
+TEST_F(LegacyTablesTest, PrimalRowsComeFromTheCasesOwnSolutionFileWhenThereIsOne) {
+  solution_file_testing::Writer plain(false, 9), own(false, 9);
+  plain.rows = {{"PLAIN"}};
+  own.rows = {{"OWN"}};
+  SaveSolution(plain);
+  own.Save(home.Path() + "/M1/" + CreateFileNameManager()->GetSolutionFileName(6));
+  for (const int number : {6, 7}) {
+    SetCurrentCase(number);
+    ASSERT_TRUE(WritePrimalTables(exportData, Model()));
+  }
+  EXPECT_EQ(Rows("SELECT \"CASE\", NAME FROM LGPRIMLR ORDER BY rowid"), "6|OWN\n7|PLAIN\n");
+}
+
 TEST_F(LegacyTablesTest, AColumnsSixthValueIsTakenAsReadAndAFileWithoutRowsIsRead) {
   SetCurrentCase(1);
   solution_file_testing::Writer file(false, 9);
@@ -225,6 +240,8 @@ TEST_F(LegacyTablesTest, FlowLinksTakeTheirOwnSectionsOnly) {
 TEST_F(LegacyTablesTest, SettingsAreWrittenByTheirType) {
   SetCurrentCase(3);
   Settings().m_PeriodLength.SetValue(1e30);
+  Settings().m_DatabaseOutputPassword.SetValue("s3cret");
+  Settings().m_DatabaseOutputConnection.SetValue("DSN=r;PWD=s3cret");
   ASSERT_TRUE(WriteLGSETTNG(exportData, Model()));
   EXPECT_EQ(Rows("SELECT count(*) FROM LGSETTNG"), std::to_string(Settings().m_list.GetCount()) + "\n");
   EXPECT_EQ(Rows("SELECT KEYWORD, \"CASE\", TYPE, quote(DOUBLE_VAL), quote(INT_VAL) FROM LGSETTNG WHERE KEYWORD IN "
@@ -233,6 +250,10 @@ TEST_F(LegacyTablesTest, SettingsAreWrittenByTheirType) {
   EXPECT_EQ(Rows("SELECT TYPE, DATE_VAL IS NOT NULL, TEXT_VAL FROM LGSETTNG WHERE KEYWORD IN ('CommonStartDate', "
                  "'DatabaseOutputFormat') ORDER BY KEYWORD"),
             "4|1|NULL\n1|0|Access\n");
+  // Secrets are masked, as in PrSetting.
+  EXPECT_EQ(Rows("SELECT TEXT_VAL FROM LGSETTNG WHERE KEYWORD IN ('DatabaseOutputConnection', "
+                 "'DatabaseOutputPassword') ORDER BY KEYWORD"),
+            "DSN=r;PWD=********\n********\n");
 }
 
 TEST_F(LegacyTablesTest, EconomicCategoriesCountByModelType) {
