@@ -62,6 +62,7 @@ bool LeavesViews(std::string_view sql) {
 
 CDaoCaseTimes g_caseTimes;
 
+
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -120,6 +121,15 @@ struct StmtCloser {
   void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
+
+// The schema's version as this connection's transaction sees it (-1 when it cannot be read): every change
+// of a table, index or view moves it.
+std::int64_t SchemaVersion(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, "PRAGMA schema_version;", -1, &raw, nullptr) != SQLITE_OK) return -1;
+  const StmtPtr stmt(raw);
+  return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : -1;
+}
 
 // Binds one row's values to the parameters of insert from first on (texts from text).
 void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t count, const char* text) {
@@ -482,9 +492,26 @@ void CDaoDatabase::HoldWriteLock() {
   ++core.m_nTransactions;
   core.m_bInTransaction = true;
   core.m_lockTaken = std::chrono::steady_clock::now();
+  core.m_nChangesAtLock = sqlite3_total_changes64(core.m_db);
+  core.m_nSchemaAtLock = SchemaVersion(core.m_db);
   ++g_caseTimes.m_nLocks;
   if (!core.m_bCommitting) ++g_caseTimes.m_nEarlyLocks;
   WriteKeptRows();
+}
+
+bool CDaoDatabase::DeferWriteLock() {
+  Core& core = *m_core;
+  if (!core.m_bInCase || core.m_bDeferred || core.m_bCaseLost || core.m_db == nullptr || core.m_nPendingRows != 0)
+    return false;
+  if (sqlite3_total_changes64(core.m_db) != core.m_nChangesAtLock || core.m_nSchemaAtLock < 0 ||
+      SchemaVersion(core.m_db) != core.m_nSchemaAtLock)
+    return false;
+  if (sqlite3_get_autocommit(core.m_db) == 0) sqlite3_exec(core.m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  core.m_bInTransaction = false;
+  EndLockHeld();
+  LeaveQueue();
+  core.m_bDeferred = true;
+  return true;
 }
 
 const CDaoCaseTimes& CDaoDatabase::CaseTimes() { return g_caseTimes; }

@@ -219,6 +219,10 @@ class CDaoDatabase {
   // from then on the case writes straight into its transaction. Throws when
   // the lock or a row fails (the case must then roll back).
   void HoldWriteLock();
+  // Gives the write lock (and the turn) back when the case has changed nothing under it, as after a read
+  // that had to be made under the lock, and keeps the case's rows until its commit again. False, with the
+  // lock still held, when the case wrote under it.
+  bool DeferWriteLock();
   // Commits the case; throws (after rolling back) when the commit fails or the
   // engine had already rolled the case back after a failed write. A case that
   // wrote nothing takes no lock.
@@ -288,6 +292,8 @@ class CDaoDatabase {
     bool m_bCheckpointWanted = false;  // the log is to be checkpointed once the case has left the queue
     bool m_bBatchTurn = false;         // rows outside a case hold the queue until they are committed
     std::chrono::steady_clock::time_point m_lockTaken;  // when the case's write lock was taken
+    std::int64_t m_nChangesAtLock = 0;  // the connection's changed rows when the case's write lock was taken
+    std::int64_t m_nSchemaAtLock = 0;   // and its schema's version
     // The rows the case keeps, in the order written: a kRow cell (values, insert) and its values.
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;

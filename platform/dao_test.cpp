@@ -379,6 +379,28 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   a.Execute("DELETE FROM PrStream WHERE \"CASE\" = 7");
   EXPECT_TRUE(queueFree());
 
+  // A lock taken for a read gives way again when the case changed nothing under it, but not after a change.
+  a.BeginCase(true);
+  a.HoldWriteLock();
+  EXPECT_FALSE(queueFree());
+  a.Execute("CREATE TABLE IF NOT EXISTS PrStream (\"CASE\" INTEGER)");
+  EXPECT_TRUE(a.DeferWriteLock());
+  EXPECT_TRUE(a.KeepsRows());
+  EXPECT_TRUE(queueFree());
+  EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (102)"), SQLITE_OK);
+  AddRow(rs, 8);
+  a.CommitCase();
+  for (const std::string change : {"DELETE FROM PrStream WHERE \"CASE\" = 102", "CREATE TABLE PrOther (x INTEGER)"}) {
+    a.BeginCase(true);
+    a.HoldWriteLock();
+    a.Execute(change);
+    EXPECT_FALSE(a.DeferWriteLock()) << change;
+    EXPECT_FALSE(queueFree()) << change;
+    a.RollbackCase();
+  }
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream WHERE \"CASE\" IN (8, 102)"), "2\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrOther'"), "0\n");
+
   a.BeginCase(true);
   AddRow(rs, 5);
   a.Execute("DELETE FROM PrStream WHERE \"CASE\" = 101");  // the kept row goes in first, under the lock
