@@ -205,7 +205,16 @@ class CVornDbExportData {
   bool m_bDefiningRun = false;       // this process writes the run's once-per-database tables and rows
   bool m_bRunJoined = false;         // a case of this process joined a run recorded in the results database
   bool m_bResultTablesDefined = false;  // the definition pass found every result table (cleared with the tables)
+  // The keys of the case's rows, so that its earlier rows are replaced: CaseID of its result rows (-1: no
+  // case) and CASE of its legacy rows; whether they are in the results database (-1: not known yet); and
+  // whether its output deleted them.
+  std::int32_t m_nUnitCaseID = -1;
+  std::int32_t m_nUnitLegacyCase = 0;
+  std::int32_t m_nUnitEarlierRows = -1;
+  bool m_bUnitReplacedRows = false;
   std::string m_strDatabaseFailure;  // the case's first failed database operation: table and cause
+  // No host engine ran the local-model output of the case: the engine's LG tables are not there to copy.
+  bool m_bEngineOutputSkipped = false;
   std::int32_t m_nSolutionID = 0;
   // The solution row this process wrote into the results database (its ModelID is found without the
   // database while the row is not committed); -1: none.

@@ -116,3 +116,31 @@ bool WildcardMatch(std::string_view text, std::string_view pattern) {
   const std::string_view left = pattern.substr(p);
   return left.empty() || left == "*";
 }
+
+std::string EscapeNonPrintable(std::string_view text) {
+  const auto printable = [](unsigned char c) {
+    if (c == '\t') return true;
+    if (c < 0x20 || c == 0x7F) return false;
+    return c != 0x81 && c != 0x8D && c != 0x8F && c != 0x90 && c != 0x9D;
+  };
+  std::string out;
+  out.reserve(text.size());
+  for (const char ch : text) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (printable(c)) {
+      out += ch;
+      continue;
+    }
+    static const char kHex[] = "0123456789ABCDEF";
+    out += "\\x";
+    out += kHex[c >> 4];
+    out += kHex[c & 0xF];
+  }
+  return out;
+}
+
+bool IsPrintableAscii(std::string_view text) {
+  for (const char ch : text)
+    if (ch < 0x20 || ch > 0x7E) return false;
+  return true;
+}

@@ -50,6 +50,15 @@ std::ostream& WriteCStringToStream(std::ostream& stream, const std::string& text
 // Appends n zeros to the array.
 void GrowIntArray(std::vector<std::int32_t>& array, std::size_t n);
 
+// The text with every byte that prints nothing written as "\xNN" (two upper-case
+// hex digits): control characters but the tab, DEL and the five bytes
+// Windows-1252 leaves undefined. For log lines that quote input.
+std::string EscapeNonPrintable(std::string_view text);
+
+// True when every byte is a printable ASCII character (0x20-0x7E), as in the
+// names the solver side writes into its files; a damaged name fails it.
+bool IsPrintableAscii(std::string_view text);
+
 // Case-sensitive match with "?" (one character) and "*" (any run, also none).
 // The empty pattern matches only the empty text; "*" matches every text.
 bool WildcardMatch(std::string_view text, std::string_view pattern);

@@ -32,6 +32,22 @@ TEST(StringUtils, WildcardMatch) {
   }
 }
 
+TEST(StringUtils, EscapeNonPrintableMarksWhatPrintsNothing) {
+  EXPECT_EQ(EscapeNonPrintable("1 model.xml\t3"), "1 model.xml\t3");
+  EXPECT_EQ(EscapeNonPrintable(std::string("a\0b\r\x1b\x7f", 6)), "a\\x00b\\x0D\\x1B\\x7F");
+  // Windows-1252 letters print; its five undefined bytes do not.
+  EXPECT_EQ(EscapeNonPrintable("Cr\xFC" "de \x80\x81\x9D"), "Cr\xFC" "de \x80\\x81\\x9D");
+  EXPECT_EQ(EscapeNonPrintable("C:\\run"), "C:\\run");
+}
+
+TEST(StringUtils, IsPrintableAscii) {
+  EXPECT_TRUE(IsPrintableAscii("ABC 12~"));
+  EXPECT_TRUE(IsPrintableAscii(""));
+  EXPECT_FALSE(IsPrintableAscii("AB\tC"));
+  EXPECT_FALSE(IsPrintableAscii("Cr\xFC" "de"));
+  EXPECT_FALSE(IsPrintableAscii("A\x7F"));
+}
+
 TEST(StringUtils, Edits) {
   std::string text = "abc \t  ";
   EXPECT_EQ(TrimTrailingBlanks(text), "abc \t");

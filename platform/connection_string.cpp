@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <system_error>
 
 #include "platform/name_compare.h"
 #include "platform/path_resolver.h"
@@ -177,6 +179,7 @@ TranslatedConnection AccessFile(const std::string& file, std::string_view user, 
     case AccessFileKind::Missing: return Refuse("Could not find file '" + std::string(Trim(file)) + "'.");
     case AccessFileKind::Other:
       return Refuse("The file '" + path + "' is neither an SQLite nor an Access (Jet) database.");
+    case AccessFileKind::Folder: return Refuse("'" + path + "' is a folder, not a database file.");
     case AccessFileKind::Sqlite:
       items = {{"Driver", "SQLite3"}, {"Database", path}, {"Timeout", "30000"}};
       break;
@@ -406,6 +409,9 @@ std::string SqlServerOdbcDriver() {
 }
 
 AccessFileKind DetectAccessFile(const std::string& path) {
+  // A folder opens and then reads nothing: it would pass for an empty file.
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) return AccessFileKind::Folder;
   std::ifstream file(path, std::ios::binary);
   if (!file) return AccessFileKind::Missing;
   char header[32] = {};

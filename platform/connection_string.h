@@ -78,8 +78,8 @@ struct TranslatedConnection {
 TranslatedConnection TranslateConnectionString(std::string_view text, std::string_view user = {},
                                                std::string_view password = {});
 
-// What an Access database file is.
-enum class AccessFileKind { Missing, Sqlite, Jet, Other };
+// What an Access database file is; an empty file becomes a new SQLite database.
+enum class AccessFileKind { Missing, Sqlite, Jet, Other, Folder };
 AccessFileKind DetectAccessFile(const std::string& path);
 
 }  // namespace plat

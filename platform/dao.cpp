@@ -19,6 +19,7 @@
 
 #include "platform/name_compare.h"
 #include "platform/ole_date_time.h"
+#include "platform/statement_kill_hook.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -443,6 +444,7 @@ void CDaoDatabase::BeginRows() {
     TakeTurn();
     m_core->m_bBatchTurn = m_core->m_bQueued;
   }
+  plat::CountStatement();
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   if (rc != SQLITE_OK) {
     EndBatchTurn();
@@ -469,6 +471,8 @@ void CDaoDatabase::BeginCase(bool queue) {
   DropKeptRows();
   m_core->m_bInCase = true;
   m_core->m_bDeferred = true;
+  m_core->m_lockHook = nullptr;
+  m_core->m_spentLockHook = nullptr;
   m_core->m_bQueueWanted = queue;
   m_core->m_bCaseLost = false;
   m_core->m_nPendingRows = 0;
@@ -480,6 +484,7 @@ void CDaoDatabase::HoldWriteLock() {
   core.m_bDeferred = false;
   if (core.m_bQueueWanted) TakeTurn();
   const auto waitStart = std::chrono::steady_clock::now();
+  plat::CountStatement();
   const int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
   g_caseTimes.m_dLockWait += SecondsSince(waitStart);
   if (rc != SQLITE_OK) {
@@ -496,6 +501,18 @@ void CDaoDatabase::HoldWriteLock() {
   core.m_nSchemaAtLock = SchemaVersion(core.m_db);
   ++g_caseTimes.m_nLocks;
   if (!core.m_bCommitting) ++g_caseTimes.m_nEarlyLocks;
+  if (core.m_lockHook) {
+    // Kept for the case's next lock when this one is given back (DeferWriteLock).
+    core.m_spentLockHook = std::move(core.m_lockHook);
+    core.m_lockHook = nullptr;
+    try {
+      core.m_spentLockHook();
+    } catch (...) {
+      DropKeptRows();
+      core.m_bCaseLost = true;
+      throw;
+    }
+  }
   WriteKeptRows();
 }
 
@@ -511,6 +528,8 @@ bool CDaoDatabase::DeferWriteLock() {
   EndLockHeld();
   LeaveQueue();
   core.m_bDeferred = true;
+  core.m_lockHook = std::move(core.m_spentLockHook);
+  core.m_spentLockHook = nullptr;
   return true;
 }
 
@@ -555,6 +574,10 @@ void CDaoDatabase::EndLockHeld() {
   if (core.m_lockTaken == std::chrono::steady_clock::time_point{}) return;
   g_caseTimes.m_dLockHeld += SecondsSince(core.m_lockTaken);
   core.m_lockTaken = {};
+}
+
+void CDaoDatabase::SetCaseLockHook(std::function<void()> hook) {
+  if (m_core->m_bInCase && m_core->m_bDeferred) m_core->m_lockHook = std::move(hook);
 }
 
 namespace {
@@ -633,10 +656,12 @@ void CDaoDatabase::WriteKeptRows() {
       for (std::size_t r = 0; r < count; ++r)
         BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
                 text);
+      plat::CountStatement(&insert);
       rc = sqlite3_step(statement);
       sqlite3_reset(statement);
       next += count;
     } else {
+      plat::CountStatement(&insert);
       rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
       ++next;
     }
@@ -729,6 +754,7 @@ void CDaoDatabase::CommitCase() {
       // Nothing written: no turn, no lock.
       m_core->m_bDeferred = false;
       m_core->m_bInCase = false;
+      m_core->m_lockHook = nullptr;
       return;
     }
     m_core->m_bCommitting = true;
@@ -762,6 +788,7 @@ void CDaoDatabase::CommitCase() {
 
 void CDaoDatabase::RollbackCase() {
   DropKeptRows();
+  m_core->m_lockHook = nullptr;
   m_core->m_bDeferred = false;
   m_core->m_bInCase = false;
   m_core->m_bCaseLost = false;
@@ -775,6 +802,7 @@ void CDaoDatabase::RollbackCase() {
 void CDaoDatabase::CommitPending() {
   if (m_core->m_bInCase) return;
   if (!m_core->m_bInTransaction || m_core->m_db == nullptr) return;
+  plat::CountStatement();
   int rc = sqlite3_exec(m_core->m_db, "COMMIT;", nullptr, nullptr, nullptr);
   if (rc == SQLITE_OK) {
     m_core->m_bInTransaction = false;
@@ -827,6 +855,7 @@ void CDaoDatabase::ExecSchema(const std::string& sql) {
   }
   if (!LeavesViews(sql)) m_core->m_nViewNamesOf = 0;
   char* error = nullptr;
+  plat::CountStatement();
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
   if (rc != SQLITE_OK) {
     std::string message = error ? error : sqlite3_errstr(rc);
@@ -857,6 +886,7 @@ int CDaoDatabase::ExecuteWithIntegers(const std::string& sql, const std::vector<
   StmtPtr stmt(raw);
   if (rc != SQLITE_OK || raw == nullptr) ThrowEngineError("Cannot prepare " + sql, rc);
   for (std::size_t i = 0; i < parameters.size(); ++i) sqlite3_bind_int64(raw, static_cast<int>(i) + 1, parameters[i]);
+  if (sqlite3_stmt_readonly(raw) == 0) plat::CountStatement();
   while ((rc = sqlite3_step(raw)) == SQLITE_ROW)
     if (rows != nullptr) rows->push_back(sqlite3_column_int64(raw, 0));
   if (rc != SQLITE_DONE) ThrowEngineError("Cannot run " + sql, rc);
@@ -1297,6 +1327,7 @@ void CDaoRecordset::Update() {
     return;
   }
   m_pDatabase->BeginRows();
+  plat::CountStatement(m_insert.get());
   const int rc = StepRow(m_insert->stmt, m_row.data(), m_row.size(), m_rowText.data());
   if (rc != SQLITE_DONE) {
     std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_pDatabase->Handle()));

@@ -34,6 +34,7 @@
 #include <chrono>
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -231,6 +232,10 @@ class CDaoDatabase {
   void RollbackCase();
   // The time the case writers of this process spent waiting for and holding the write lock.
   static const CDaoCaseTimes& CaseTimes();
+  // Runs hook once when the case takes the write lock, before the rows it
+  // kept go in; its statements run in the case's transaction. A hook that
+  // throws loses the case. The case's end forgets it.
+  void SetCaseLockHook(std::function<void()> hook);
 
   // For the table definitions, recordsets and queries of this database.
   sqlite3* Handle() const;
@@ -302,6 +307,8 @@ class CDaoDatabase {
     std::uint64_t m_nTransactions = 0;      // write transactions begun
     std::uint64_t m_nViewNamesOf = 0;       // the write transaction whose view names m_viewNames holds (0: none)
     std::set<std::string> m_viewNames;      // upper case
+    std::function<void()> m_lockHook;       // run when the case takes the write lock
+    std::function<void()> m_spentLockHook;  // the hook run at the lock the case holds
     // The wait for another connection's lock: the file, when the wait began, whether it was told.
     std::string m_strWaitPath;
     std::chrono::steady_clock::time_point m_waitStart;

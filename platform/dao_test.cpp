@@ -380,7 +380,10 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   EXPECT_TRUE(queueFree());
 
   // A lock taken for a read gives way again when the case changed nothing under it, but not after a change.
+  // The case's lock hook runs again at the lock it takes next.
+  int hookRuns = 0;
   a.BeginCase(true);
+  a.SetCaseLockHook([&hookRuns] { ++hookRuns; });
   a.HoldWriteLock();
   EXPECT_FALSE(queueFree());
   a.Execute("CREATE TABLE IF NOT EXISTS PrStream (\"CASE\" INTEGER)");
@@ -390,6 +393,7 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (102)"), SQLITE_OK);
   AddRow(rs, 8);
   a.CommitCase();
+  EXPECT_EQ(hookRuns, 2);
   for (const std::string change : {"DELETE FROM PrStream WHERE \"CASE\" = 102", "CREATE TABLE PrOther (x INTEGER)"}) {
     a.BeginCase(true);
     a.HoldWriteLock();

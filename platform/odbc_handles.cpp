@@ -331,6 +331,16 @@ void Statement::ColumnsOf(std::string_view catalog, std::string_view schema, std
   Describe();
 }
 
+void Statement::TablesOf(std::string_view table, std::string_view types) {
+  CloseCursor();
+  std::string t = ToDriver(table);
+  std::string k = ToDriver(types);
+  Check(SQLTables(m_stmt, nullptr, 0, nullptr, 0, reinterpret_cast<SQLCHAR*>(t.data()), static_cast<SQLSMALLINT>(t.size()),
+                  reinterpret_cast<SQLCHAR*>(k.data()), static_cast<SQLSMALLINT>(k.size())),
+        SQL_HANDLE_STMT, m_stmt, "SQLTables");
+  Describe();
+}
+
 SQLLEN Statement::RowCount() const {
   SQLLEN count = -1;
   if (!Succeeded(SQLRowCount(m_stmt, &count))) return -1;

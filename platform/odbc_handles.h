@@ -150,6 +150,8 @@ class Statement {
   // catalog or schema is left out).
   void GetTypeInfo(SQLSMALLINT sqlType);
   void ColumnsOf(std::string_view catalog, std::string_view schema, std::string_view table);
+  // The data source's tables of a name pattern and a type list ("TABLE"), SQLTables.
+  void TablesOf(std::string_view table, std::string_view types);
   SQLLEN RowCount() const;
 
   const std::vector<ColumnInfo>& Columns() const { return m_columns; }

@@ -2,6 +2,7 @@
 
 #include <dlfcn.h>
 
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -48,6 +49,8 @@ TEST(ConnectionStringTest, TranslatesProvidersAndDrivers) {
   WriteBytes(sqlite, std::string("SQLite format 3\0", 16) + std::string(84, '\0'));
   WriteBytes(jet, std::string("\0\1\0\0Standard Jet DB\0", 20) + std::string(80, '\0'));
   WriteBytes(other, "just text, no database");
+  const std::string folder = dir.File("Folder.mdb");
+  std::filesystem::create_directory(folder);
   unsetenv("OSTREL_SQLSERVER_ODBC_DRIVER");
 
   struct Case {
@@ -63,6 +66,7 @@ TEST(ConnectionStringTest, TranslatesProvidersAndDrivers) {
        "Driver=SQLite3;Database=" + sqlite + ";Timeout=30000"},
       {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + other, "", "", false, "neither an SQLite"},
       {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + dir.File("missing.mdb"), "", "", false, "Could not find file"},
+      {"Provider=Microsoft.Jet.OLEDB.4.0;Data Source=" + folder, "", "", false, "'" + folder + "' is a folder"},
       {"Provider=SQLNCLI11;Data Source=db.example,1444;Initial Catalog=Res;UID=u;PWD=p", "u", "p;x", true,
        "Driver=FreeTDS;Server=db.example;Port=1444;Database=Res;UID=u;PWD={p;x}"},
       {"Driver={SQL Server};Server=srv;Database=Res;UID=sa;PWD=pw", "", "", true,

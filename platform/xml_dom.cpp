@@ -108,11 +108,51 @@ std::string DeclaredEncoding(std::string_view text) {
   return std::string(decl.substr(pos, close - pos));
 }
 
+// The offset of the first byte that breaks UTF-8 or is a control character XML does not allow (all below
+// 0x20 but tab, line feed and carriage return); npos when there is none.
+std::size_t FirstBadXmlByte(std::string_view utf8) {
+  std::size_t i = 0;
+  while (i < utf8.size()) {
+    const auto lead = static_cast<unsigned char>(utf8[i]);
+    if (lead < 0x80) {
+      if (lead < 0x20 && lead != '\t' && lead != '\n' && lead != '\r') return i;
+      ++i;
+      continue;
+    }
+    std::size_t extra = 0;
+    std::uint32_t cp = 0;
+    if (lead >= 0xC2 && lead <= 0xDF) { extra = 1; cp = lead & 0x1F; }
+    else if ((lead & 0xF0) == 0xE0) { extra = 2; cp = lead & 0x0F; }
+    else if (lead >= 0xF0 && lead <= 0xF4) { extra = 3; cp = lead & 0x07; }
+    else return i;
+    if (i + extra >= utf8.size()) return i;
+    for (std::size_t k = 1; k <= extra; ++k) {
+      const auto next = static_cast<unsigned char>(utf8[i + k]);
+      if ((next & 0xC0) != 0x80) return i;
+      cp = (cp << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and code points past Unicode are no UTF-8.
+    if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) || (cp >= 0xD800 && cp <= 0xDFFF))
+      return i;
+    i += extra + 1;
+  }
+  return std::string_view::npos;
+}
+
+// Bytes that are no UTF-8, or control characters, in a document read as UTF-8: it was damaged.
+bool CheckUtf8Document(std::string_view utf8, std::string& error) {
+  const std::size_t bad = FirstBadXmlByte(utf8);
+  if (bad == std::string_view::npos) return true;
+  error = "the document holds a byte that is no character at offset " + std::to_string(bad);
+  return false;
+}
+
 }  // namespace
 
 bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& error) {
   error.clear();
   if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+    if (!CheckUtf8Document(bytes.substr(3), error)) return false;
     utf8.assign(bytes.substr(3));
     return true;
   }
@@ -123,6 +163,7 @@ bool DecodeXmlBytes(std::string_view bytes, std::string& utf8, std::string& erro
   if (bytes.substr(0, 4) == std::string_view("\0<\0?", 4)) return IconvToUtf8("UTF-16BE", bytes, utf8, error);
   std::string encoding = Lower(DeclaredEncoding(bytes));
   if (encoding.empty() || encoding == "utf-8" || encoding == "utf8") {
+    if (!CheckUtf8Document(bytes, error)) return false;
     utf8.assign(bytes);
     return true;
   }

@@ -67,6 +67,12 @@ TEST(XmlDomTest, DecodesFileBytesByBomOrDeclaration) {
       {"utf-16le bom", std::string("\xFF\xFE<\0R\0>\0G\0r\0\xFC\0\xDF\0" "e\0<\0/\0R\0>\0", 26), true},
       {"utf-16be declared", std::string("\0<\0?\0x\0m\0l\0?\0>\0<\0R\0>\0G\0r\0\xFC\0\xDF\0e\0<\0/\0R\0>", 38), true},
       {"unknown encoding", "<?xml version=\"1.0\" encoding=\"no-such-code\"?><R/>", false},
+      // A byte that was damaged in a UTF-8 document is no character there.
+      {"a stray continuation byte", "<R>Gr\xBC" "e</R>", false},
+      {"a lead byte without its continuation", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R>1\xCE</R>", false},
+      {"a character cut short", "\xEF\xBB\xBF<R>Gr\xC3</R>", false},
+      {"an overlong form", "<R>\xC0\xAF</R>", false},
+      {"a control character", std::string("<R>1\x01</R>"), false},
   };
   for (const Case& c : cases) {
     plat::XmlDocument doc;

@@ -8,6 +8,7 @@
 #include "caseset/tags/extended_tag_processor.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/input_failure.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
 #include "results/trancol_file.h"
@@ -182,6 +183,8 @@ bool ExportTrancolFile(CVornDbExport& exportData, int caseNumber, const CLPColAr
 
   CTrancolData data;
   if (ParseTrancolData(bytes, data) == TrancolParse::Damaged) {
+    // The case's Trancol rows would go missing: the case that reads the file fails.
+    NoteInputFailure("the Trancol file " + path + " is damaged: it ends before its counts or a name is no text");
     Report(exportData, TrancolMessage(kIdsTrancolDamagedFile, label));
     return false;
   }

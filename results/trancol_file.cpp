@@ -3,6 +3,8 @@
 #include <bit>
 #include <cstring>
 
+#include "foundation/string_utils.h"
+
 namespace {
 
 static_assert(std::endian::native == std::endian::little, "the Trancol file is read in its own byte order");
@@ -56,7 +58,8 @@ bool ReadNames(CByteReader& in, std::vector<std::optional<std::string>>& names) 
       continue;
     }
     std::string name;
-    if (!in.Text(static_cast<std::size_t>(length), name)) return false;
+    // The solver writes its names in ASCII: another byte in one means a damaged file.
+    if (!in.Text(static_cast<std::size_t>(length), name) || !IsPrintableAscii(name)) return false;
     names.emplace_back(std::move(name));
   }
   return true;

@@ -39,5 +39,6 @@ struct CTrancolData {
 enum class TrancolParse { Ok, Damaged };
 
 // Reads the file's bytes into data. Damaged when the bytes end before what
-// the counts promise or a name is too long; data then holds what was read.
+// the counts promise, a name is too long or holds a byte that is no printable
+// ASCII character; data then holds what was read.
 TrancolParse ParseTrancolData(std::span<const std::uint8_t> bytes, CTrancolData& data);

@@ -11,19 +11,26 @@
 #include <string>
 #include <utility>
 
-#include <sys/stat.h>
+#include <unistd.h>
 
-#include <filesystem>
+#include <chrono>
+#include <random>
 
 #include "caseset/config/assembled_case.h"
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_fil_table.h"
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/input_failure.h"
 #include "foundation/language_resources.h"
+#include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/statement_kill_hook.h"
 #include "platform/string_table.h"
 #include "results/db_manager.h"
+#include "results/objects/db_case.h"
+#include "results/objects/db_solution.h"
+#include "results/objects/trx_plant.h"
 #include "solutionfill/core/fill_services.h"
 #include "standins/file_name_manager.h"
 #include "standins/tresk.h"
@@ -128,36 +135,72 @@ bool CVornDbExport::ReadDataFromXmlFile(const char* path, bool useShortPlantTags
   const bool read = CVornDbExportData::ReadDataFromXmlFile(path, useShortPlantTags);
   // The chains belong to the case set just read: they are read afresh from it.
   m_pParametricChains.reset();
-  // The file's identity and time stamp: the same for every worker of a job, new for every run.
-  const std::string file = path != nullptr ? std::string(path) : m_strConfigFileName;
-  std::error_code ec;
-  std::string key = std::filesystem::weakly_canonical(file, ec).string();
-  struct stat st {};
-  if (::stat(file.c_str(), &st) == 0)
-    key += "|" + std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "|" + std::to_string(st.st_size) + "|" +
-           std::to_string(st.st_mtim.tv_sec) + "." + std::to_string(st.st_mtim.tv_nsec);
-  m_strRunKey = key + "|" + std::to_string(m_nSolutionID) + "|" + m_strRunID;
+  MakeRunKey();
   return read;
+}
+
+void CVornDbExport::SetJobIdentity(const std::string& jobId) {
+  m_strJobId = jobId;
+  MakeRunKey();
+}
+
+void CVornDbExport::MakeRunKey() {
+  if (m_strJobId.empty()) {
+    // Alone: host, process, time and random bytes, as a job's identity is made.
+    char host[256] = {};
+    if (::gethostname(host, sizeof host - 1) != 0) host[0] = '\0';
+    std::random_device device;
+    const auto now = std::chrono::system_clock::now().time_since_epoch();
+    m_strJobId = std::string(host).substr(0, 64) + ":" + std::to_string(::getpid()) + ":" +
+                 std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(now).count()) + ":" +
+                 std::to_string(device()) + std::to_string(device());
+  }
+  m_strRunKey = m_strJobId + "|" + std::to_string(m_nSolutionID) + "|" + m_strRunID;
 }
 
 bool CVornDbExport::BeginCaseUnit(bool firstCase) {
   if (m_bCaseUnitOpen) return true;
   m_bCaseUnitOpen = true;
-  bool defines = false;
+  m_bDefinesRun = firstCase;
+  // The keys of the case's rows: its earlier rows are replaced by them.
+  std::string title;
+  m_nUnitLegacyCase = 0;
+  GetCurrentCase(m_nUnitLegacyCase, title);
+  m_nUnitCaseID = m_nUnitLegacyCase;
+  if (CDbSolution* solution = m_pDbManager ? m_pDbManager->GetSolution() : nullptr;
+      solution != nullptr && !solution->m_paCases.IsEmpty() && solution->m_paCases[0] != nullptr)
+    m_nUnitCaseID = solution->m_paCases[0]->m_nID;
+  m_nUnitEarlierRows = -1;
+  m_bUnitReplacedRows = false;
+
+  const bool server = m_pModel != nullptr &&
+                      IsSqlServerDatabase(m_pModel->m_settings.m_DatabaseOutputFormat.GetValue(),
+                                          m_pModel->m_settings.m_nDatabaseKindCache) &&
+                      IsSqlServerOpen();
   if (m_pSqlServer) {
     m_pSqlServer->TakeWriteFailure();
-    // The case's rows reach the server in one transaction, committed when the case is whole.
+    // The case's rows and statements reach the server in one transaction, committed when the case is whole.
     m_pSqlServer->HoldCommits(true);
   }
+  // The server's lock of the case before the results file's: every process takes them in this order.
+  if (server) {
+    bool replaced = false;
+    if (!m_pSqlServer->BeginCaseUnit(m_nSolutionID, m_nUnitCaseID, m_strRunID, m_nUnitLegacyCase, replaced)) {
+      NoteDatabaseFailure(*this, "PrCase", m_pSqlServer->TakeWriteFailure());
+      return false;
+    }
+    if (replaced) m_bUnitReplacedRows = true;
+  }
+  bool defines = false;
   if (!BeginCaseOutput(*this, m_strRunKey, defines)) return false;
-  // Without a results database that records the run (or a run key), each process counts its first case.
-  m_bDefinesRun = firstCase;
   if (m_pModel && !m_strRunKey.empty()) {
-    CModelSettings& settings = m_pModel->m_settings;
     if (IsAccessDatabaseWritten(*m_pModel)) {
       m_bDefinesRun = defines;
-    } else if (IsSqlServerDatabase(settings.m_DatabaseOutputFormat.GetValue(), settings.m_nDatabaseKindCache) &&
-               IsSqlServerOpen()) {
+      if (server && !m_pSqlServer->SetUnitDefinesRun(defines)) {
+        NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
+        return false;
+      }
+    } else if (server) {
       if (!m_pSqlServer->ClaimRun(m_strRunKey, defines)) {
         NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
         return false;
@@ -172,36 +215,40 @@ bool CVornDbExport::BeginCaseUnit(bool firstCase) {
 bool CVornDbExport::EndCaseUnit(bool ok) {
   if (!EndParametricMarks(ok && m_bDatabaseError == 0)) ok = false;
   if (m_pSqlServer) {
-    const bool flush = m_pSqlServer->FlushWasHeld();
     m_pSqlServer->HoldCommits(false);
-    // The one flush of the case commits every row it wrote to the server, unless a bulk write of the
-    // case failed on the way; a failed case's rows are dropped with the writer's open transaction.
+    // The one commit of the case on the server: every row and statement of its unit, unless one of them
+    // failed on the way; a failed case's are dropped with the writer's open transaction.
     std::string failure = m_pSqlServer->TakeWriteFailure();
-    if (ok && m_bDatabaseError == 0 && failure.empty() && flush) {
+    if (ok && m_bDatabaseError == 0 && failure.empty() && IsSqlServerOpen()) {
       m_pSqlServer->UpdateTableDataToDatabase(nullptr);
       failure = m_pSqlServer->TakeWriteFailure();
     }
     if (!failure.empty()) NoteDatabaseFailure(*this, "", failure);
     if (!ok || m_bDatabaseError != 0) m_pSqlServer->DiscardUnwritten();
+    m_pSqlServer->EndCaseUnit();
   }
   ok = ok && m_bDatabaseError == 0;
   const bool committed = EndCaseOutput(*this, ok);
   ok = ok && committed;
-  if (m_pSqlServer && !m_pSqlServer->EndRunClaim(ok)) {
-    NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
-    ok = false;
-  }
   m_bCaseUnitOpen = false;
-  if (ok) return true;
+  m_nUnitCaseID = -1;
+  // The local models' databases written in the case are released once it is committed.
+  const std::vector<CVornModelFile*> release = std::exchange(m_localModelsToClose, {});
+  if (ok) {
+    m_bReplacedEarlierRows = m_bUnitReplacedRows;
+    if (m_bReplacedEarlierRows && m_pLogging) m_pLogging->Write("The case replaced its earlier rows in the results database.\n");
+    for (CVornModelFile* local : release) {
+      std::int32_t errorFlag = 0;
+      if (local != nullptr && local->m_daoDatabase && local->m_daoDatabase->IsOpen())
+        CloseDatabase(*local->m_daoDatabase, local->m_outputTables, errorFlag);
+    }
+    return true;
+  }
   if (m_strDatabaseFailure.empty()) m_strDatabaseFailure = "the results could not be written";
   if (m_pLogging) m_pLogging->Write("The rows of the case were not written: " + m_strDatabaseFailure + "\n");
   // Tables made in the rolled-back case are gone: the next case opens and defines them afresh.
-  std::vector<CVornModelFile*> models;
-  if (m_pModel) models.push_back(m_pModel.get());
-  if (m_paLocalModelFiles)
-    for (CVornModelFile* local : *m_paLocalModelFiles) models.push_back(local);
-  for (CVornModelFile* model : models) {
-    if (model == nullptr || !model->m_daoDatabase) continue;
+  for (CVornModelFile* model : AllModels()) {
+    if (!model->m_daoDatabase) continue;
     std::int32_t ignored = 0;
     CloseDatabase(*model->m_daoDatabase, model->m_outputTables, ignored);
   }
@@ -212,14 +259,40 @@ bool CVornDbExport::EndCaseUnit(bool ok) {
 bool CVornDbExport::WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                                         int caseNumber, bool skip, bool limitPenalty) {
   m_bReplacedEarlierRows = false;
+  m_localModelsToClose.clear();
+  plat::BeginStatementCount(caseNumber);
+  bool written = false;
   try {
-    return WriteCaseOutput(firstCase, useGivenCase, givenCaseId, std::move(givenCaseName), caseNumber, skip,
-                           limitPenalty);
+    written = WriteCaseOutput(firstCase, useGivenCase, givenCaseId, std::move(givenCaseName), caseNumber, skip,
+                              limitPenalty);
   } catch (const std::exception& e) {
-    return FailCaseOutputAtException(caseNumber, e.what());
+    written = FailCaseOutputAtException(caseNumber, e.what());
   } catch (...) {
-    return FailCaseOutputAtException(caseNumber, "an exception of unknown type");
+    written = FailCaseOutputAtException(caseNumber, "an exception of unknown type");
   }
+  plat::EndStatementCount();
+  return written;
+}
+
+std::vector<CVornModelFile*> CVornDbExport::AllModels() const {
+  std::vector<CVornModelFile*> models;
+  if (m_pModel) models.push_back(m_pModel.get());
+  if (m_paLocalModelFiles)
+    for (CVornModelFile* local : *m_paLocalModelFiles)
+      if (local) models.push_back(local);
+  return models;
+}
+
+std::string CVornDbExport::FindDamagedModelInput() const {
+  if (!m_pModel) return std::string();
+  std::string damage;
+  for (const CVornModelFile* model : AllModels())
+    if (damage.empty()) damage = FindDamagedModelTableFiles(*this, *model);
+  const CModelSettings& settings = m_pModel->m_settings;
+  const std::int32_t type = settings.m_ModelType.GetValue();
+  if (damage.empty() && (type == 2 || type == 3) && settings.m_UseZelunMGOn.GetValue() == 0)
+    damage = TransferDataDamage(MakeAbsolutePath(m_pModel->m_strModelDir, kTransferDataFileName));
+  return damage;
 }
 
 bool CVornDbExport::FailCaseOutputAtException(int caseNumber, const char* cause) noexcept {
@@ -279,7 +352,14 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       settings.m_UseHtmlReportsOn.GetValue() == 0 && settings.m_UseTxtReportsOn.GetValue() == 0)
     return true;
 
-  // The case's rows land as one unit or not at all; a failed operation anywhere fails the case.
+  // The case's rows land as one unit or not at all; a failed operation anywhere fails the case, and so does
+  // an input file the case needs that is there but cannot be read whole.
+  CInputFailureScope inputs;
+  // A step that failed on input it could not read names that input as the cause.
+  const auto failed = [this, &inputs] {
+    if (inputs.HasFailure()) m_strDatabaseFailure = inputs.GetFirstCause();
+    return EndCaseUnit(false);
+  };
   m_bDatabaseError = 0;
   m_strDatabaseFailure.clear();
   m_bCaseUnitOpen = false;
@@ -299,13 +379,14 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2565));
       ReleaseCaseSolution();
       m_strDatabaseFailure = LoadTreskString(2565);
-      return EndCaseUnit(false);
+      return failed();
     }
+    if (inputs.HasFailure()) return FailCaseOnInput(inputs.GetFirstCause());
     SendOwnerMessage(this, kStatusTextMessage, kOwnerFilled, "");
     if (!BeginCaseUnit(firstCase)) {
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
-      return EndCaseUnit(false);
+      return failed();
     }
     firstCase = m_bDefinesRun;
     const plat::OleDateTime fillEnd = plat::OleDateTime::GetCurrentTime();
@@ -316,7 +397,7 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       log(LoadTreskString(2564) + "\n");
       SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, LoadTreskString(2564));
       ReleaseCaseSolution();
-      return EndCaseUnit(false);
+      return failed();
     }
     const plat::OleDateTime writeEnd = plat::OleDateTime::GetCurrentTime();
     log("Succeeded to write solution data to database\n");
@@ -352,7 +433,7 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
       const std::string matrixName = zelun ? names->GetMatrixFileName(m_nOutputCaseNumber) : "xmps.mps";
       const std::string solutionName = names->GetNonlinearSolutionFileName(GetZelunSolutionIndex());
       names.reset();
-      if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+      if (!BeginCaseUnit(firstCase)) return failed();
       WriteMatrixDatabase(GetModelFilePath(matrixName), GetModelFilePath(solutionName));
       log("Finished creating mpsbcd database for Strev or Zelun\n");
     }
@@ -362,23 +443,42 @@ bool CVornDbExport::WriteCaseOutput(bool firstCase, bool useGivenCase, int given
   const bool access = IsAccessDatabase(settings.m_DatabaseOutputFormat.GetValue());
   if (solveOn && settings.m_UseNimboOn.GetValue() == 0 && settings.m_UseExtendedTagsOn.GetValue() == 0 &&
       settings.m_UseOldOutputDatabaseFormatOn.GetValue() != 0 && (access || settings.m_CreateAccessDbAlso.GetValue() != 0)) {
-    if (!BeginCaseUnit(firstCase)) return EndCaseUnit(false);
+    if (!BeginCaseUnit(firstCase)) return failed();
     firstCase = m_bDefinesRun;
     // The engine's local-model output (DODBLOCAL) runs for the model and every local model only where a host
     // installed it; this system's own legacy tables are written either way.
     const bool engine = m_pEngineOutputContext && m_pfnGlobalModelOutput;
     if (!engine) log("Engine local-model database output (DODBLOCAL) not available here: skipped\n");
-    if (engine && !RunEngineLocalModelOutput(model)) return EndCaseUnit(false);
-    if (!WriteLegacyTables(&model, false, firstCase)) return EndCaseUnit(false);
+    m_bEngineOutputSkipped = !engine;
+    if (engine && !RunEngineLocalModelOutput(model)) return failed();
+    if (!WriteLegacyTables(&model, false, firstCase)) return failed();
     if (m_paLocalModelFiles)
       for (CVornModelFile* local : *m_paLocalModelFiles) {
-        if (engine && !RunEngineLocalModelOutput(*local)) return EndCaseUnit(false);
+        if (engine && !RunEngineLocalModelOutput(*local)) return failed();
         const bool reported =
             m_plstReportedLocalModels &&
             std::find(m_plstReportedLocalModels->begin(), m_plstReportedLocalModels->end(), local->m_strModelName) !=
                 m_plstReportedLocalModels->end();
-        if (reported && !WriteLegacyTables(local, true, firstCase)) return EndCaseUnit(false);
+        if (!reported) continue;
+        if (!WriteLegacyTables(local, true, firstCase)) return failed();
+        // Its database is not written again in this case; it is released once the case is committed.
+        if (access) m_localModelsToClose.push_back(local);
       }
   }
+  // The case's Trancol tables are rows of the case too: they land with it or not at all.
+  if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0) {
+    if (!BeginCaseUnit(firstCase)) return failed();
+    ExportTrancol(caseNumber, 0, 0);
+    if (m_bDatabaseError != 0) return failed();
+  }
+  if (inputs.HasFailure()) return FailCaseOnInput(inputs.GetFirstCause());
   return EndCaseUnit(true);
+}
+
+bool CVornDbExport::FailCaseOnInput(const std::string& cause) {
+  if (m_pLogging) m_pLogging->Write("Input of the case cannot be read: " + cause + "\n");
+  SendOwnerMessage(this, kOwnerFailureMessage, kOwnerFailure, cause);
+  ReleaseCaseSolution();
+  m_strDatabaseFailure = cause;
+  return EndCaseUnit(false);
 }

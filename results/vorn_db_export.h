@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "caseset/vorn_db_export_data.h"
 
@@ -18,8 +19,8 @@ class CVornDbExport : public CVornDbExportData {
   explicit CVornDbExport(ILogging* logging);
   ~CVornDbExport() override;
 
-  // Reads the export configuration (CVornDbExportData) and names the run:
-  // the workers of one job read the same file, so they share its run key.
+  // Reads the export configuration (CVornDbExportData) and names the run
+  // from the job's identity, its SolutionID and RunID.
   bool ReadDataFromXmlFile(const char* path, bool useShortPlantTags);
   bool ReadDataFromXmlFile(const std::string& path, bool useShortPlantTags) {
     return ReadDataFromXmlFile(path.c_str(), useShortPlantTags);
@@ -35,11 +36,19 @@ class CVornDbExport : public CVornDbExportData {
   // limitPenalty sets LimitPenalty to 1. False when the SQL Server connection
   // is not open after its set-up, when filling or writing the result tables
   // fails, when any database operation of the case fails (GetDatabaseFailure
-  // says which), or when a legacy table writer fails. Nothing is thrown: an
+  // says which), when a legacy table writer fails, or when an input file the
+  // case needs is there but cannot be read whole (GetDatabaseFailure names it). Nothing is thrown: an
   // exception inside the output fails the case as well, its rows rolled back,
   // and GetDatabaseFailure and the export log name it.
   bool WriteDatabaseOutput(bool firstCase, bool useGivenCase, int givenCaseId, std::string givenCaseName,
                            int caseNumber, bool skip, bool limitPenalty);
+
+  // What is wrong with an input file that every case of the run reads from
+  // the models' directories: each model's table index and table cache, and
+  // the transfer data of a multi-plant model. Empty when each is absent or
+  // reads whole. A worker checks this once before its first case: such a file
+  // would fail every case, so it fails the start instead.
+  std::string FindDamagedModelInput() const;
 
   // The Trancol export of a case (flag 1: only remove the case's Trancol file).
   // False when nothing was exported.
@@ -51,13 +60,17 @@ class CVornDbExport : public CVornDbExportData {
                                      int caseNumber);
   // Whether the SQL Server output connection is open.
   bool IsSqlServerOpen() const;
-  // The first failed database operation of the last case (table and cause); empty when none.
+  // Why the last case was not written: its first failed database operation (table and cause), or the
+  // first input file it needed that is there but cannot be read (file and what is wrong); empty when none.
   const std::string& GetDatabaseFailure() const { return m_strDatabaseFailure; }
   // Whether the last case's output deleted an earlier row set of the same
   // (SolutionID, CaseID); cleared at the start of each WriteDatabaseOutput.
   bool HasReplacedEarlierRows() const { return m_bReplacedEarlierRows; }
-  // The run key shared by the workers of one job (from the export configuration file).
+  // The run key shared by the workers of one job.
   const std::string& GetRunKey() const { return m_strRunKey; }
+  // The identity of the job (the same in every worker, new for every job, job_start.h); until it is set, the
+  // export object is a job of its own.
+  void SetJobIdentity(const std::string& jobId);
 
   // The start date of the first period: the first row's "StartDat" cell of
   // the model table PERIODS ("StartDate" with UseZelunMGOn); invalid (value 0)
@@ -80,6 +93,8 @@ class CVornDbExport : public CVornDbExportData {
  protected:
   // ---- The steps of the case output that the result objects and writers
   // carry out (vorn_db_export_case.cpp). Each returns true when it has nothing to do.
+  // The main model, then the local models in document order.
+  std::vector<CVornModelFile*> AllModels() const;
   // Builds the result objects of the case.
   bool FillCaseSolution(bool useGivenCase, int givenCaseId, const std::string& givenCaseName);
   // Writes the result tables of the case.
@@ -112,6 +127,9 @@ class CVornDbExport : public CVornDbExportData {
   bool BeginCaseUnit(bool firstCase);
   // Ends it: commits when ok and nothing failed; the case's result.
   bool EndCaseUnit(bool ok);
+  // An input file of the case that is there but cannot be read: notes the cause as the case's failure,
+  // drops the case's result objects and rolls its unit back. False.
+  bool FailCaseOnInput(const std::string& cause);
 
   // ---- The marks of parametric chains, shared through the results database
   // so that no case's "Truncated" depends on which process wrote which case
@@ -128,6 +146,10 @@ class CVornDbExport : public CVornDbExportData {
   // Forgets the case in any event; false after a noted failure.
   bool EndParametricMarks(bool write);
 
+  // The run key from the job's identity and the configuration's SolutionID and RunID.
+  void MakeRunKey();
+
+  std::string m_strJobId;
   std::string m_strRunKey;
   bool m_bReplacedEarlierRows = false;
   bool m_bCaseUnitOpen = false;
@@ -141,4 +163,6 @@ class CVornDbExport : public CVornDbExportData {
   ErasedOwner<CParametricChains> m_pParametricChains{nullptr, nullptr};
   std::int32_t m_nMarksCase = -1;  // the case whose marks its unit writes; -1: none
   bool m_bMarksCaseInfeasible = false;
+  // The local models whose legacy tables the case wrote: their databases are released after its commit.
+  std::vector<CVornModelFile*> m_localModelsToClose;
 };

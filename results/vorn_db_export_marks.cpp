@@ -14,7 +14,7 @@
 // "OstrelRuns" (or, when an Access database is written as well, that
 // database's write lock) is held from the start of the unit to its end; the
 // case's own mark goes into its row before the row is written, the others'
-// in the transaction that holds the lock, committed after the case's rows.
+// in the unit's transaction, committed with the case's rows.
 
 #include <memory>
 #include <optional>
@@ -40,11 +40,17 @@
 namespace {
 
 constexpr std::int32_t kInfeasibleStatus = 5;
-constexpr const char* kInfeasibleCasesSql =
-    "SELECT \"CaseID\" FROM \"PrCase\" WHERE \"SolutionID\" = ? AND \"SolutionStatus\" = 5 AND \"CaseID\" BETWEEN ? "
-    "AND ?";
-constexpr const char* kSetTruncatedSql =
-    "UPDATE \"PrCaseSet\" SET \"Truncated\" = ? WHERE \"SolutionID\" = ? AND \"CaseID\" = ? AND \"Truncated\" <> ?";
+
+// The statements of the marks, with the columns as the results database names them ("LG_" in front in an
+// Access database with AlternateDatabaseCols on; the server's columns never have it).
+std::string InfeasibleCasesSql(const std::string& prefix) {
+  return "SELECT \"" + prefix + "CaseID\" FROM \"PrCase\" WHERE \"" + prefix + "SolutionID\" = ? AND \"" + prefix +
+         "SolutionStatus\" = 5 AND \"" + prefix + "CaseID\" BETWEEN ? AND ?";
+}
+std::string SetTruncatedSql(const std::string& prefix) {
+  return "UPDATE \"PrCaseSet\" SET \"" + prefix + "Truncated\" = ? WHERE \"" + prefix + "SolutionID\" = ? AND \"" +
+         prefix + "CaseID\" = ? AND \"" + prefix + "Truncated\" <> ?";
+}
 
 // What the marks need of a results database.
 class IMarkStore {
@@ -59,48 +65,43 @@ class IMarkStore {
 // An Access database inside the case's unit; failures throw CDaoException.
 class CAccessMarks : public IMarkStore {
  public:
-  explicit CAccessMarks(CDaoDatabase& database) : m_database(database) {}
+  CAccessMarks(CDaoDatabase& database, const std::string& prefix)
+      : m_database(database), m_casesSql(InfeasibleCasesSql(prefix)), m_truncatedSql(SetTruncatedSql(prefix)) {}
   std::vector<std::int32_t> InfeasibleCases(std::int32_t solutionId, std::int32_t from, std::int32_t to) override {
     std::vector<std::int64_t> rows;
     // No case of the run is written before its table is made.
-    if (m_database.TableExists("PrCase"))
-      m_database.ExecuteWithIntegers(kInfeasibleCasesSql, {solutionId, from, to}, &rows);
+    if (m_database.TableExists("PrCase")) m_database.ExecuteWithIntegers(m_casesSql, {solutionId, from, to}, &rows);
     return {rows.begin(), rows.end()};
   }
   void SetTruncated(std::int32_t solutionId, std::int32_t caseId, std::int32_t value) override {
     if (!m_hasCaseSets) m_hasCaseSets = m_database.TableExists("PrCaseSet") ? 1 : 0;
-    if (*m_hasCaseSets != 0) m_database.ExecuteWithIntegers(kSetTruncatedSql, {value, solutionId, caseId, value});
+    if (*m_hasCaseSets != 0) m_database.ExecuteWithIntegers(m_truncatedSql, {value, solutionId, caseId, value});
   }
 
  private:
   CDaoDatabase& m_database;
+  std::string m_casesSql;
+  std::string m_truncatedSql;
   std::optional<int> m_hasCaseSets;
 };
 
-// The server, through the ADO connection in its open transaction; failures throw plat::odbc::Error.
+// The server, in the case's unit; failures throw plat::odbc::Error.
 class CServerMarks : public IMarkStore {
  public:
-  explicit CServerMarks(DbSqlSvr& server) : m_server(server), m_connection(server.GetConnection()->Native()) {}
+  explicit CServerMarks(DbSqlSvr& server) : m_server(server) {}
   std::vector<std::int32_t> InfeasibleCases(std::int32_t solutionId, std::int32_t from, std::int32_t to) override {
-    return m_server.QueryIntegers(kInfeasibleCasesSql, {solutionId, from, to});
+    return m_server.QueryIntegers(InfeasibleCasesSql(""), {solutionId, from, to});
   }
   void SetTruncated(std::int32_t solutionId, std::int32_t caseId, std::int32_t value) override {
-    if (!m_update) {
-      m_update = m_connection->NewStatement();
-      m_update->Prepare(kSetTruncatedSql);
-    }
-    m_update->ClearParameters();
-    m_update->BindLong(1, value);
-    m_update->BindLong(2, solutionId);
-    m_update->BindLong(3, caseId);
-    m_update->BindLong(4, value);
-    m_update->Execute();
+    if (m_server.ExecuteInUnit(SetTruncatedSql(""), {{value, std::string(), false},
+                                                     {solutionId, std::string(), false},
+                                                     {caseId, std::string(), false},
+                                                     {value, std::string(), false}}) < 0)
+      throw plat::odbc::Error(SQL_ERROR, {}, "the truncation mark of case " + std::to_string(caseId));
   }
 
  private:
   DbSqlSvr& m_server;
-  std::shared_ptr<plat::odbc::Connection> m_connection;
-  std::unique_ptr<plat::odbc::Statement> m_update;
 };
 
 // Reads the cases of the group written infeasible, replays the group's cuts
@@ -157,8 +158,7 @@ bool CVornDbExport::BeginParametricMarks() {
     return false;
   }
   // Without a run key there is no run row: the process is alone with its cases.
-  const bool holdRow = !access && !m_strRunKey.empty();
-  if (!(holdRow ? m_pSqlServer->HoldRunRow(m_strRunKey) : m_pSqlServer->OpenRunTransaction())) {
+  if (!access && !m_strRunKey.empty() && !m_pSqlServer->HoldRunRow(m_strRunKey)) {
     NoteDatabaseFailure(*this, "OstrelRuns", m_pSqlServer->TakeWriteFailure());
     return false;
   }
@@ -180,7 +180,7 @@ bool CVornDbExport::EndParametricMarks(bool write) {
   try {
     // Under the lock, so the tables and rows it reads are those the other processes committed.
     database->HoldWriteLock();
-    CAccessMarks store(*database);
+    CAccessMarks store(*database, m_pModel->m_settings.m_AlternateDatabaseCols.GetValue() != 0 ? "LG_" : "");
     ShareMarks(*this, *m_pParametricChains, exported, m_bMarksCaseInfeasible, store, nullptr);
   } catch (const CDaoException& e) {
     NoteDatabaseFailure(*this, "PrCaseSet", e);

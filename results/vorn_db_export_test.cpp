@@ -8,15 +8,19 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <new>
 #include <regex>
+#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "caseset/config/assembled_case.h"
 #include "caseset/modeltables/table_file_fixtures.h"
 #include "foundation/testing/memory_log.h"
 #include "modelfile/vorn_model_file.h"
+#include "platform/dao.h"
 #include "platform/exceptions.h"
 #include "results/objects/solverfiles/testing/solution_file_writer.h"
 #include "solutionfill/core/fill_services.h"
@@ -49,14 +53,27 @@ class VornDbExportOutput : public ::testing::Test {
     std::filesystem::remove_all(m_dir);
   }
   CModelSettings& Settings() { return m_export.m_pModel->m_settings; }
+  // Writes case caseNumber (its results carry that number).
   bool Output(bool firstCase, int caseNumber, bool skip = false, bool limitPenalty = false) {
-    return m_export.WriteDatabaseOutput(firstCase, false, 1, "", caseNumber, skip, limitPenalty);
+    m_cases.push_back(std::make_unique<CAssembledCase>(caseNumber, "M"));
+    m_export.m_pCurrentCase = m_cases.back().get();
+    const bool written = m_export.WriteDatabaseOutput(firstCase, false, 1, "", caseNumber, skip, limitPenalty);
+    m_export.m_pCurrentCase = nullptr;
+    return written;
   }
 
   std::filesystem::path m_dir;
   MemoryLog m_log;
+  std::vector<std::unique_ptr<CAssembledCase>> m_cases;
   CVornDbExport m_export{&m_log};
 };
+
+std::string ReadAll(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 TEST(VornDbExportTest, CaseFileNames) {
   EXPECT_EQ(MakeCaseFileName("DbExport", 12, ".log"), "DbExport000012.log");
@@ -158,6 +175,52 @@ TEST_F(VornDbExportOutput, TheOwnerWindowHearsTheProgressOfTheCase) {
   SetStatusSender(nullptr);
 }
 
+// An input file of the case that is there but cannot be read whole fails the case, and the cause names the file;
+// one that is not there is read as absent. The next case with whole files is written.
+TEST_F(VornDbExportOutput, DamagedInputFailsTheCaseNamingTheFile) {
+  const auto files = table_fixtures::MakeClassicFiles(
+      {{"UNITS", {"ABC", "DEF"}, {"STDCONV"}, {"barrels", "tons"}, {1.0, 2.0}},
+       {"GROUPS", {"G1"}, {"ABC"}, {}, {1.0}}});
+  const std::filesystem::path model = m_dir / "M";
+  const std::string solution = ReadAll(model / "Solution.Fil");
+  const auto restore = [&] {
+    std::ofstream(model / "tables.map", std::ios::binary) << files.index;
+    std::ofstream(model / "tables.fil", std::ios::binary) << files.cache;
+    std::ofstream(model / "Solution.Fil", std::ios::binary) << solution;
+  };
+  const auto cut = [&model](const char* name, std::uintmax_t size) {
+    return [&model, name, size] { std::filesystem::resize_file(model / name, size); };
+  };
+  struct Case {
+    const char* what;
+    std::function<void()> damage;
+    const char* file;  // named by the cause; null: the case is written
+  } cases[] = {
+      {"whole files", [] {}, nullptr},
+      {"the table cache cut short", cut("tables.fil", files.cache.size() / 2), "tables.fil"},
+      {"the table index cut short", cut("tables.map", files.index.size() / 2), "tables.map"},
+      {"the solution file cut short", cut("Solution.Fil", solution.size() - 3), "Solution.Fil"},
+      {"no table files", [&] { std::filesystem::remove(model / "tables.map"); std::filesystem::remove(model / "tables.fil"); },
+       nullptr},
+  };
+  int caseNumber = 20;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    restore();
+    c.damage();
+    m_log.m_text.clear();
+    testing::internal::CaptureStderr();
+    const bool written = Output(false, ++caseNumber);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(written, c.file == nullptr) << m_export.GetDatabaseFailure();
+    if (c.file != nullptr) {
+      EXPECT_NE(m_export.GetDatabaseFailure().find((model / c.file).string()), std::string::npos)
+          << m_export.GetDatabaseFailure();
+      EXPECT_TRUE(m_log.Has("The rows of the case were not written: " + m_export.GetDatabaseFailure())) << m_log.m_text;
+    }
+  }
+}
+
 TEST_F(VornDbExportOutput, NoOutputWithoutADatabaseOrReports) {
   struct Case {
     const char* directory;
@@ -240,6 +303,7 @@ TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
   // Without the engine the pass says so once and writes this system's tables for the model and the reported local model.
   ASSERT_TRUE(Output(true, 1));
   EXPECT_TRUE(m_log.Has("Engine local-model database output (DODBLOCAL) not available here: skipped\n"));
+  EXPECT_TRUE(m_export.m_bEngineOutputSkipped) << "the report-writer builders learn that no engine wrote its tables";
   EXPECT_TRUE(std::filesystem::exists(m_dir / "M" / "Results.Mdb"));
   EXPECT_TRUE(std::filesystem::exists(m_dir / "L1" / "Results.Mdb"));
   EXPECT_FALSE(std::filesystem::exists(m_dir / "L2" / "Results.Mdb"));
@@ -262,8 +326,55 @@ TEST_F(VornDbExportOutput, TheLegacyPassRunsForTheModelAndEachLocalModel) {
     EXPECT_EQ(Output(false, 2), ok) << answer;
     EXPECT_EQ(s_calls, calls) << answer;
     EXPECT_FALSE(m_log.Has("DODBLOCAL"));
+    EXPECT_FALSE(m_export.m_bEngineOutputSkipped);
   }
   m_export.m_paLocalModelFiles->GetAt(0)->m_outputTables.RemoveAll();
+}
+
+// A case written again replaces its rows in every table, the legacy ones too, and says so; with the
+// "LG_" field names of AlternateDatabaseCols as well.
+TEST_F(VornDbExportOutput, ACaseWrittenAgainReplacesItsEarlierRows) {
+  Settings().m_UseOldOutputDatabaseFormatOn.SetValue(1);
+  Settings().m_DatabaseOutputFormat.SetValue("Access");
+  const std::string database = (m_dir / "M" / "Results.Mdb").string();
+  const auto count = [&database](const std::string& sql) {
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(database.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    int n = -1;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK && sqlite3_step(stmt) == SQLITE_ROW)
+      n = sqlite3_column_int(stmt, 0);
+    sqlite3_finalize(stmt);
+    sqlite3_close(db);
+    return n;
+  };
+  for (const std::string prefix : {"", "LG_"}) {
+    SCOPED_TRACE(prefix.empty() ? "plain names" : "LG_ names");
+    Settings().m_AlternateDatabaseCols.SetValue(prefix.empty() ? 0 : 1);
+    m_export.m_pModel->m_outputTables.RemoveAll();
+    if (m_export.m_pModel->m_daoDatabase) m_export.m_pModel->m_daoDatabase->Close();
+    std::filesystem::remove(database);
+    const std::string caseRows = "SELECT count(*) FROM PrCase WHERE " + prefix + "CaseID = 3";
+    const std::string legacyRows = "SELECT count(*) FROM LGPRIMLR WHERE \"" + prefix + "CASE\" = 3";
+    ASSERT_TRUE(Output(true, 3)) << m_log.m_text;
+    EXPECT_FALSE(m_export.HasReplacedEarlierRows());
+    ASSERT_TRUE(Output(false, 4)) << m_log.m_text;
+    const int cases = count("SELECT count(*) FROM PrCase"), legacy = count(legacyRows);
+    const int periods = count("SELECT count(*) FROM PrPeriod");
+    ASSERT_EQ(count(caseRows), 1);
+    ASSERT_GT(legacy, 0);
+    m_log.m_text.clear();
+    ASSERT_TRUE(Output(false, 3)) << m_log.m_text;
+    EXPECT_TRUE(m_export.HasReplacedEarlierRows());
+    EXPECT_TRUE(m_log.Has("The case replaced its earlier rows in the results database.")) << m_log.m_text;
+    EXPECT_EQ(count("SELECT count(*) FROM PrCase"), cases);
+    EXPECT_EQ(count(caseRows), 1);
+    EXPECT_EQ(count(legacyRows), legacy);
+    EXPECT_EQ(count("SELECT count(*) FROM PrPeriod"), periods);
+    ASSERT_TRUE(Output(false, 5)) << m_log.m_text;
+    EXPECT_FALSE(m_export.HasReplacedEarlierRows());
+  }
+  Settings().m_AlternateDatabaseCols.SetValue(0);
 }
 
 // An exception inside the output of a case fails that case as any failure does: the case's open transaction is

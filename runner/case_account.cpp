@@ -151,7 +151,9 @@ std::vector<std::string> CCaseAccount::Summary(const CRunEnding& end) const {
   }
   for (const std::string& worker : end.workers) lines.push_back(worker);
   if (!replaced.empty())
-    lines.push_back("Replaced earlier results: " + CaseNumberList(replaced, kNumbersPerLine) + ".");
+    lines.push_back(FormatText("Replaced earlier results (%d %s): ", static_cast<int>(replaced.size()),
+                               replaced.size() == 1 ? "case" : "cases") +
+                    CaseNumberList(replaced, kNumbersPerLine) + ".");
   if (!notOptimal.empty()) {
     std::string line = "Not optimal:";
     const char* separator = " ";

@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "foundation/string_utils.h"
 #include "runner/runner_messages.h"
 
 namespace {
@@ -29,6 +30,20 @@ long long ReadLeadingWide(std::string_view text) {
   for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i)
     value = std::min(value * 10 + (text[i] - '0'), kCeiling);
   return negative ? -value : value;
+}
+
+// A control character other than the tab; the carriage return of a line end is gone by now.
+bool HasControlCharacter(std::string_view line) {
+  return std::any_of(line.begin(), line.end(), [](char ch) {
+    const auto c = static_cast<unsigned char>(ch);
+    return (c < 0x20 && c != '\t') || c == 0x7F;
+  });
+}
+
+// An optional sign and decimal digits, nothing else.
+bool IsWholeNumber(std::string_view word) {
+  if (!word.empty() && (word[0] == '+' || word[0] == '-')) word.remove_prefix(1);
+  return !word.empty() && std::all_of(word.begin(), word.end(), [](char ch) { return ch >= '0' && ch <= '9'; });
 }
 
 std::string LineCount(int n) { return n == 1 ? "1 line" : std::to_string(n) + " lines"; }
@@ -89,7 +104,7 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
   };
   const auto refuse = [&](int lineNumber, const char* why, const std::string& line) {
     ++m_nRefusedLines;
-    log(-1, FormatText("Case list line %d %s and was skipped: %s", lineNumber, why, line.c_str()));
+    log(-1, FormatText("Case list line %d %s and was skipped: %s", lineNumber, why, EscapeNonPrintable(line).c_str()));
   };
 
   std::string line;
@@ -109,12 +124,20 @@ void CCaseSchedule::ReadCaseList(std::istream& in, const LogFn& log) {
     std::istringstream words(line);
     std::string word[6];
     for (std::string& w : word) words >> w;
+    std::string extra;
+    words >> extra;
     int caseNumber = 0;
     int values[3] = {0, 0, 0};
     if (word[1].empty()) {
       refuse(lineNumber, "has no solver file name", line);
     } else if (word[1].find('\0') != std::string::npos) {
       refuse(lineNumber, "has a NUL byte in its solver file name", line);
+    } else if (HasControlCharacter(line)) {
+      refuse(lineNumber, "has a control character", line);
+    } else if (!IsWholeNumber(word[0])) {
+      refuse(lineNumber, "has no case number", line);
+    } else if (!extra.empty()) {
+      refuse(lineNumber, "has more than six words", line);
     } else if (!ReadLeadingInt32(word[0], caseNumber) || !ReadLeadingInt32(word[2], values[0]) ||
                !ReadLeadingInt32(word[3], values[1]) || !ReadLeadingInt32(word[5], values[2])) {
       refuse(lineNumber, "has a number that does not fit 32 bits", line);

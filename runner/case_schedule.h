@@ -24,10 +24,12 @@ class CCaseSchedule {
   // word 3, word 4, ignored, word 6). The list ends at the end of input, an
   // empty line or a line starting with a space; an end before the end of
   // input is logged with the count of lines left unread. Lines without a
-  // solver file, with a NUL in it, with a negative case number or a number
-  // that does not fit 32 bits are logged and refused; a repeated case number
-  // is logged and only its first line is kept (a repeat under another solver
-  // file or with other words 3, 4 or 6 is counted: it is never run).
+  // solver file, with a NUL in it, with a control character other than the
+  // tab, with a case number that is no whole number, with more than six
+  // words, with a negative case number or a number that does not fit 32 bits
+  // are logged (bytes that print nothing escaped) and refused; a repeated
+  // case number is logged and only its first line is kept (a repeat under
+  // another solver file or with other words 3, 4 or 6 is counted: it is never run).
   void ReadCaseList(std::istream& in, const LogFn& log);
 
   // The next case for worker w whose current group is g (-1 for none); g is

@@ -75,6 +75,13 @@ TEST(CaseListTest, Parsing) {
       {"1 A\n2 " + longName + "\n3 A\n", "A:1;" + longName.substr(0, 596) + ":2", 2, 1,
        "line 2 is longer than 598 characters: it was cut: the list ends there; 1 line after it was not read.", 0, 1},
       {"1 A\n2 " + std::string(596, 'M') + "\n3 A\n", "A:1,3;" + std::string(596, 'M') + ":2", 3, 0, ""},  // 598: whole
+      // Damaged lines: control characters, garbage for a case number, two lines run together; what prints
+      // nothing is escaped in the log.
+      {"1 A 0 0 x 0\n2 A\x01" "B 0 0 x 0\n3 A\x1b\n", "A:1", 1, 2,
+       "-1 Case list line 2 has a control character and was skipped: 2 A\\x01B 0 0 x 0", 2},
+      {"\xCE\x9D\xFF model\n12x A\n", "", 0, 2, "-1 Case list line 1 has no case number and was skipped: \xCE\\x9D\xFF model",
+       2},
+      {"1 A 0 0 x 0\xF5" "2 A 0 0 x 0\n", "", 0, 1, "line 1 has more than six words and was skipped", 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.substr(0, 40));
@@ -388,7 +395,7 @@ TEST(CaseAccountTest, EveryCaseNotSolvedIsNamedByItsState) {
   EXPECT_EQ(lines[5].rfind("Not run: 71, 72, ", 0), 0u);
   EXPECT_NE(lines[5].find(", 119, 120 and 10 more: the user stopped the run."), std::string::npos) << lines[5];
   EXPECT_EQ(lines[6], "Processor 2 stopped taking cases: three failed cases in a row.");
-  EXPECT_EQ(lines[7], "Replaced earlier results: 8, 12.");
+  EXPECT_EQ(lines[7], "Replaced earlier results (2 cases): 8, 12.");
   EXPECT_EQ(lines[8], "Not optimal: MaxPass Exceeded: 4; Infeasible: 3, 13, 23, 33, 43, 53, 63.");
   EXPECT_EQ(lines[9], "Exit status 1: the user stopped the run; not every case in the list was solved.");
   EXPECT_EQ(CaseNumberList({}, 3), "");

@@ -131,6 +131,11 @@ class MpiResultsDb : public MpiRun {
   std::string Out() const { return ReadFile(dir_ / "out.txt"); }
   // The arguments after the case list: log level 1 and a dead link to the main application.
   std::string Args() const { return "1 0 127.0.0.1 " + std::to_string(DeadPortNumber()); }
+  // The connection of a database of the private PostgreSQL server at port, through the SQL Server driver.
+  static std::string ServerConnection(int port, const std::string& database) {
+    return "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(port) + ";Initial Catalog=" + database +
+           ";User ID=postgres;Password=;";
+  }
 };
 
 // A few hundred cases of no solve time on five workers into a new database,
@@ -184,8 +189,7 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
     fs::remove_all(dir_);
     CaseSet set;
     set.count = kCases;
-    set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
-                           ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+    set.serverConnection = ServerConnection(server.Port(), database);
     MakeCaseSet(set);
     ASSERT_EQ(Run("ostrel", 6, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 180), 0) << Out();
     EXPECT_EQ(CountOf(Log(0), "Processing failed"), 0) << Log(0);
@@ -225,8 +229,7 @@ TEST_F(MpiResultsDb, EveryCaseExactlyOnceOnTheServer) {
   fs::remove_all(dir_);
   CaseSet set;
   set.count = 40;
-  set.serverConnection = "Provider=SQLOLEDB;Data Source=127.0.0.1," + std::to_string(server.Port()) +
-                         ";Initial Catalog=" + database + ";User ID=postgres;Password=;";
+  set.serverConnection = ServerConnection(server.Port(), database);
   MakeCaseSet(set);
   Run("ostrel", 4, "OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120);
   EXPECT_NE(Log(0).find("Processing failed on the Slave side for Case: 7"), std::string::npos) << Log(0);
@@ -307,65 +310,88 @@ TEST_F(MpiResultsDb, TwoRunsOnOneDatabase) {
   for (int w = 1; w <= 2; ++w) refused += ReadFile(c.runDir / ("OstrelRank" + std::to_string(w) + ".log"));
   EXPECT_NE(refused.find("another run writes the results database"), std::string::npos) << refused;
   EXPECT_NE(ReadFile(c.runDir / "OstrelRankZero.log").find("Processing failed"), std::string::npos);
-  EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "120\n") << "both runs of A";
+  EXPECT_EQ(Query(db, "SELECT count(*), count(DISTINCT CaseID) FROM PrCase WHERE CaseID BETWEEN 1 AND 60"), "60|60\n")
+      << "the second run of A replaced the cases of the first";
   EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID BETWEEN 101 AND 160"), "60\n");
   EXPECT_EQ(Query(db, "SELECT count(*) FROM PrCase WHERE CaseID > 200"), "0\n");
   EXPECT_EQ(Query(db, "PRAGMA integrity_check"), "ok\n");
 }
 
-// Two jobs started in one run directory: neither wipes the other's rank logs;
-// the second writes its own and says so.
-TEST_F(MpiResultsDb, TwoJobsInOneRunDirectoryKeepTheirLogs) {
+// A second job started in a run directory where a job runs is refused before it writes anything: exit
+// status 2 and one line naming the running job; the first job writes all its cases and keeps its logs.
+TEST_F(MpiResultsDb, ASecondJobInTheRunDirectoryIsRefused) {
   CaseSet set;
   set.count = 20;
   set.modelDir = dir_ / "Model";
-  // Both jobs read this outcome file: no case of either ends before the file "release" exists, which is
-  // made once the second job has come second to a log, so the jobs overlap however slowly they start.
+  // No case of the first job ends before the file "release" exists, which is made once the second job has
+  // ended: the jobs overlap however slowly they start.
   set.solveTime = "0.01 after=release";
   MakeCaseSet(set);
   const fs::path second = dir_ / "second";
   fs::create_directories(second);
   int statusA = -1, statusB = -1;
+  std::string holder;
   {
     std::thread first([&] { statusA = Run("ostrel", 3, "", Args(), 120); });
     for (int i = 0; i < 12000 && !fs::exists(dir_ / "OstrelRank1.log"); ++i) ::usleep(10000);
-    // The second job's output goes elsewhere; its logs are the run directory's.
-    std::thread other([&] { statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120); });
-    // Bounded against a hang only: the jobs cannot end before the release.
-    const auto cameSecond = [&] {
-      std::error_code ec;
-      for (const auto& entry : fs::directory_iterator(dir_, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("OstrelRank", 0) == 0 && name.find('-') != std::string::npos) return true;
-      }
-      return false;
-    };
-    for (int i = 0; i < 12000 && !cameSecond(); ++i) ::usleep(10000);
+    holder = ReadFile(dir_ / "OstrelJob.lock");
+    statusB = RunJob("ostrel", dir_, second / "out.txt", 3, "", Args(), 120);
     std::ofstream(dir_ / "release") << "";
-    other.join();
     first.join();
   }
   EXPECT_EQ(statusA, 0) << Out();
-  EXPECT_EQ(statusB, 0) << ReadFile(second / "out.txt");
-  // Whichever process came second to a log says so.
-  const std::string said = ReadFile(second / "out.txt") + Out();
-  EXPECT_NE(said.find("is written by another job in this run directory"), std::string::npos) << said;
-  // Both jobs wrote all their cases.
-  EXPECT_EQ(Query(set.modelDir / "Results.Mdb", "SELECT count(*), count(DISTINCT CaseID) FROM PrCase"), "40|20\n");
-  // Each of the first job's logs is whole: it begins with its process's first line and was not cut.
-  int own = 0;
-  for (const auto& entry : fs::directory_iterator(dir_)) {
-    const std::string name = entry.path().filename().string();
-    if (name.rfind("OstrelRank", 0) == 0 && name.find('-') != std::string::npos) {
-      ++own;
-      EXPECT_NE(ReadFile(entry.path()).find("is written by another job"), std::string::npos) << name;
-    }
-  }
-  EXPECT_GE(own, 1);
-  for (int w = 0; w <= 2; ++w) {
-    EXPECT_FALSE(Log(w).empty()) << w;
-    EXPECT_EQ(Log(w).find("is written by another job"), std::string::npos) << w;
-  }
+  EXPECT_EQ(statusB, 2);
+  // The lock file names the first job: its host, process and start time.
+  std::istringstream words(holder);
+  std::string host, pid, date, time;
+  ASSERT_TRUE(words >> host >> pid >> date >> time) << holder;
+  EXPECT_EQ(ReadFile(second / "out.txt"), "The run directory " + dir_.string() + " is in use by another job (host " +
+                                               host + ", process " + pid + ", started " + date + " " + time +
+                                               "): this job is not started.\n");
+  EXPECT_EQ(Query(set.modelDir / "Results.Mdb", "SELECT count(*), count(DISTINCT CaseID) FROM PrCase"), "20|20\n");
+  // The refused job wrote no log of its own; the first job's logs are whole.
+  for (const auto& entry : fs::directory_iterator(dir_))
+    EXPECT_EQ(entry.path().filename().string().find('-'), std::string::npos) << entry.path();
+  EXPECT_NE(Log(0).find("Exit status 0"), std::string::npos) << Log(0);
+  for (int w = 1; w <= 2; ++w) EXPECT_FALSE(Log(w).empty()) << w;
+
+  // Once the first job has ended, the lock file it leaves behind holds no lock: the next job runs.
+  EXPECT_EQ(Run("ostrel", 3, "", Args(), 120), 0) << Out();
+}
+
+// The ranks of a job on several machines (the host names a test gives them): with the results in a file
+// the job refuses to start, saying in one line that such runs write to a database server and which setting
+// to change; with the results on the server it runs.
+TEST_F(MpiResultsDb, SeveralMachinesWriteThroughTheServer) {
+  const std::string hosts = "OSTREL_TEST_HOST_NAMES=node1,node1,node2";
+  MakeCaseSet(6);
+  EXPECT_EQ(Run("ostrel", 3, hosts, Args(), 120), 2) << Out();
+  // The cause once on a line of its own, then in the account, as every start failure.
+  const std::string said = Out();
+  EXPECT_EQ(CountLinesStartingWith(said, "The ranks of this job run on several machines (node1, node2): runs over "
+                                         "several machines write their results to a database server, not to a "
+                                         "results file; set DatabaseOutputFormat to \"SQL Server\" with its "
+                                         "DatabaseOutputConnection in the model "),
+            1)
+      << said;
+  EXPECT_NE(said.find("Exit status 2: the run could not start."), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(dir_ / "Results.Mdb"));
+  // One machine: the same case set runs.
+  EXPECT_EQ(Run("ostrel", 3, "OSTREL_TEST_HOST_NAMES=node1", Args(), 120), 0) << Out();
+
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  const std::string database = "several_hosts_" + std::to_string(::getpid());
+  ASSERT_TRUE(server.Psql("CREATE DATABASE " + database + ";"));
+  ASSERT_TRUE(server.Psql(BuildResultTablesDdl(DdlDialect::PostgreSql), database));
+  fs::remove_all(dir_);
+  CaseSet set;
+  set.count = 6;
+  set.serverConnection = ServerConnection(server.Port(), database);
+  MakeCaseSet(set);
+  EXPECT_EQ(Run("ostrel", 3, hosts + " OSTREL_SQLSERVER_ODBC_DRIVER=PostgreSQL", Args(), 120), 0) << Out();
+  EXPECT_EQ(PgQuery(server.Port(), database, "SELECT count(*) FROM \"PrCase\""), "6\n");
 }
 
 // What a case of the export configuration sets can neither load a library through a connection string nor

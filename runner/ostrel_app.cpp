@@ -4,12 +4,14 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <exception>
 #include <locale>
 
+#include "foundation/string_utils.h"
 #include "platform/out_file_stream.h"
 #include "runner/case_data.h"
 #include "runner/runner_messages.h"
@@ -80,7 +82,15 @@ void COstrelApp::Log(int level, std::string_view text) {
       m_bLogOpened = true;
     }
     if (!m_log) return;  // a log that could not be created stays silent
-    m_log.write(text.data(), static_cast<std::streamsize>(text.size()));
+    // Lines quote input: what prints nothing is escaped, the line ends kept.
+    std::string line;
+    for (std::size_t start = 0; start <= text.size();) {
+      const std::size_t end = std::min(text.find('\n', start), text.size());
+      line += EscapeNonPrintable(text.substr(start, end - start));
+      if (end < text.size()) line += '\n';
+      start = end + 1;
+    }
+    m_log.write(line.data(), static_cast<std::streamsize>(line.size()));
     m_log.put('\n');
     m_log.flush();
   } catch (const std::exception& e) {

@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/object.h"
 #include "platform/out_file_stream.h"
@@ -52,6 +53,9 @@ class COstrelApp : public CObject {
   std::string m_strArg1;
   std::string m_strRunDir;
   std::atomic<bool> m_bStop{false};
+  // The job this process belongs to (job_start.h): its identity and the distinct hosts of its ranks.
+  std::string m_strJobId;
+  std::vector<std::string> m_aJobHosts;
 
  private:
   // Opens the log (see Init), never through a symbolic link at its name, and holds it under a lock for

@@ -11,6 +11,7 @@
 #include <fstream>
 #include <thread>
 
+#include "foundation/string_utils.h"
 #include "runner/runner_messages.h"
 #include "runner/stop_signal.h"
 
@@ -176,7 +177,8 @@ COstrelRankZeroApp::EReply COstrelRankZeroApp::TakeReply(int w, int& g) {
     ++m_nStartFailures;
     LogF(-1, "Processor %d could not start: %s", w, outcome.m_szCause);
     // Workers that fail alike say it once on the terminal.
-    if (m_startFailures.insert(outcome.m_szCause).second) std::fprintf(stderr, "%s\n", outcome.m_szCause);
+    if (m_startFailures.insert(outcome.m_szCause).second)
+      std::fprintf(stderr, "%s\n", EscapeNonPrintable(outcome.m_szCause).c_str());
     StopWorker(w, EWorkerStop::NotStarted, outcome.m_szCause);
   }
   const bool failed = reply.m_nStatus < 0 || g < 0 || reply.m_nCaseNumber != held;

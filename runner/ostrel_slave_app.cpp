@@ -29,6 +29,7 @@
 #include "standins/file_name_manager.h"
 #include "standins/nimbo_parallel_solve_data.h"
 #include "tableio/db/db_connect_info.h"
+#include "writers/schema/table_definition.h"
 
 namespace {
 
@@ -260,12 +261,15 @@ bool COstrelSlaveApp::WriteDatabaseResults(int caseNumber, const std::uint8_t* r
     return false;
   }
   if (m_bFirstCase && !keep) m_bFirstCase = false;
+  if (m_pDbData->HasReplacedEarlierRows())
+    LogF(1, "Case %d replaced its earlier results in the results database.", caseNumber);
 
   if (model) {
+    // The Trancol tables are written with the case's rows; a Trancol file the output left (a case it did
+    // not write) is only removed.
     const CModelSettings& settings = model->m_settings;
-    if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0)
-      m_pDbData->ExportTrancol(currentCase, 0, 0);
-    else if (settings.m_CreateStrevTCFile.GetValue() != 0)
+    if (settings.m_TranColReportOn.GetValue() != 0 || settings.m_TRNCLXLS.GetValue() != 0 ||
+        settings.m_CreateStrevTCFile.GetValue() != 0)
       m_pDbData->ExportTrancol(currentCase, 0, 1);
     model->m_settings.m_list.CopyFrom(&model->m_baseSettings.m_list, -1);
   }
@@ -473,6 +477,21 @@ void COstrelSlaveApp::FailCaseAtException(const char* cause) noexcept {
   m_pReportBytes.reset();
 }
 
+std::string COstrelSlaveApp::SeveralHostsRefusal() const {
+  const CVornModelFile* model = m_pDbData->m_pModel.get();
+  if (m_aJobHosts.size() < 2 || model == nullptr || !IsAccessDatabaseWritten(*model)) return std::string();
+  std::string hosts;
+  for (std::size_t i = 0; i < m_aJobHosts.size() && i < 4; ++i) hosts += (i ? ", " : "") + m_aJobHosts[i];
+  if (m_aJobHosts.size() > 4) hosts += " and " + std::to_string(m_aJobHosts.size() - 4) + " more";
+  const std::string setting =
+      model->m_settings.m_CreateAccessDbAlso.GetValue() != 0 ? "set CreateAccessDbAlso to 0"
+                                                             : "set DatabaseOutputFormat to \"SQL Server\" with its "
+                                                               "DatabaseOutputConnection";
+  return "The ranks of this job run on several machines (" + hosts +
+         "): runs over several machines write their results to a database server, not to a results file; " +
+         setting + " in the model " + model->m_strModelName;
+}
+
 void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDir, int rank) {
   const Clock::time_point start = Clock::now();
   {
@@ -532,9 +551,23 @@ void COstrelSlaveApp::RunSlave(const std::string& arg1, const std::string& runDi
         FailStart("The model file " + file + " cannot be loaded: " + m_pDbData->m_strReadError);
       return;
     }
+    // A model file that every case reads and that is damaged would fail each of them: it fails the start.
+    if (const std::string damage = m_pDbData->FindDamagedModelInput(); !damage.empty()) {
+      m_solverLibrary.DestroyPalvane(&m_hSolver);
+      FailStart("The model's input cannot be read: " + damage);
+      return;
+    }
     // Every case starts from the settings as loaded.
     if (CVornModelFile* model = m_pDbData->m_pModel.get())
       model->m_baseSettings.m_list.CopyFrom(&model->m_settings.m_list, -1);
+    // The job's identity names the run in the results database: a rerun is a run of its own.
+    if (!m_strJobId.empty()) m_pDbData->SetJobIdentity(m_strJobId);
+    const std::string refusal = SeveralHostsRefusal();
+    if (!refusal.empty()) {
+      m_solverLibrary.DestroyPalvane(&m_hSolver);
+      FailStart(refusal);
+      return;
+    }
     m_strResultsDatabase = DescribeResultsDatabase();
     // Another program that holds the results file is waited out, until the user stops the run.
     CDaoLockWait wait;

@@ -102,6 +102,8 @@ class COstrelSlaveApp : public COstrelApp {
   void FailCaseAtException(const char* cause) noexcept;
   // The worker cannot run cases: logs the cause and answers until the stop record.
   void FailStart(const std::string& cause);
+  // Why the job may not write its results (its ranks on several machines, its results into a file); empty when it may.
+  std::string SeveralHostsRefusal() const;
   // After a case's failed database output: the Trancol file removed (nothing
   // more goes into the failed database), the settings restored, the solver's
   // files removed and the status file written with the failed status.

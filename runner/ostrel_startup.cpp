@@ -16,6 +16,7 @@
 #include "foundation/language_resources.h"
 #include "runner/case_account.h"
 #include "runner/case_schedule.h"
+#include "runner/job_start.h"
 #include "runner/ostrel_rank_zero_app.h"
 #include "runner/ostrel_slave_app.h"
 #include "runner/runner_messages.h"
@@ -142,6 +143,13 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   // Failed sends and receives come back as codes the roles log, instead of ending the job.
   MPI_Comm_set_errhandler(MPI_COMM_WORLD, MPI_ERRORS_RETURN);
   std::setlocale(LC_NUMERIC, "C");
+  // One job per run directory: a job refused here has written nothing.
+  CJobLock jobLock;
+  const JobStart job = StartJob(rank, size, args.runDir, jobLock);
+  if (job.refused) {
+    MPI_Finalize();
+    return kExitNotStarted;
+  }
   InstallStopSignalHandlers(rank != 0);
 
   CSlaveWorker slaveWorker;
@@ -151,12 +159,15 @@ int OstrelMain(int argc, char** argv, IOstrelWorker* worker) {
   if (rank == 0) role = std::make_unique<COstrelRankZeroApp>(args.logLevel, size);
   else role = workerRole.CreateRole(rank, args);
   role->Init(args.arg1, args.runDir, RoleLogName(rank));
+  role->m_strJobId = job.jobId;
+  role->m_aJobHosts = job.hosts;
   role->CreateMpiMessageType();
 
   std::error_code ec;
   const bool exportOn = std::filesystem::exists(args.runDir + "/VornDbExportData.xml", ec);
   if (rank == 0) {
     auto& zero = static_cast<COstrelRankZeroApp&>(*role);
+    zero.LogF(1, "Job %s", job.jobId.c_str());
     zero.m_bWritten = exportOn;
     for (const std::string& warning : args.warnings) {
       zero.Log(-1, warning);

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <map>
@@ -20,6 +21,7 @@
 #include "platform/connection_string.h"
 #include "platform/odbc_handles.h"
 #include "platform/ole_date_time.h"
+#include "platform/statement_kill_hook.h"
 #include "platform/text_encoding.h"
 
 namespace {
@@ -162,8 +164,19 @@ class Sink {
   // table written between Begin and Commit land together.
   virtual void Begin() = 0;
   virtual void Write(const TableRows& rows) = 0;
+  // One statement ("?" for each parameter) in the open transaction; rows and changed as IOrvid::Execute says.
+  virtual void Exec(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters,
+                    std::vector<std::string>* rows, std::int64_t* changed) = 0;
+  virtual std::string DbmsName() = 0;
   virtual void Commit() = 0;
   virtual void Rollback() noexcept = 0;
+};
+
+// What the open transaction holds, in its order: a table's rows, or a statement with its parameters.
+struct Op {
+  TableRows rows;
+  std::string sql;  // not empty: a statement
+  std::vector<IOrvid::Parameter> parameters;
 };
 
 struct StmtFree {
@@ -180,9 +193,41 @@ class OdbcSink : public Sink {
 
   explicit OdbcSink(const std::string& odbcString) : m_connection(plat::odbc::Connection::Open(odbcString)) {}
 
-  void Begin() override { m_connection->BeginTransaction(); }
-  void Write(const TableRows& data) override { WriteRows(data); }
-  void Commit() override { m_connection->Commit(); }
+  void Begin() override {
+    plat::CountStatement();
+    m_connection->BeginTransaction();
+  }
+  void Write(const TableRows& data) override {
+    plat::CountStatement();
+    WriteRows(data);
+  }
+  void Exec(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters, std::vector<std::string>* rows,
+            std::int64_t* changed) override {
+    plat::CountStatement();
+    const std::unique_ptr<plat::odbc::Statement> statement = m_connection->NewStatement();
+    statement->Prepare(sql);
+    for (std::size_t i = 0; i < parameters.size(); ++i) {
+      const auto index = static_cast<SQLUSMALLINT>(i + 1);
+      if (parameters[i].isText) statement->BindText(index, parameters[i].text);
+      else statement->BindLong(index, parameters[i].integer);
+    }
+    statement->Execute();
+    if (changed) *changed = statement->RowCount();
+    if (rows == nullptr || statement->Columns().empty()) return;
+    while (statement->Fetch()) {
+      const plat::odbc::FieldValue value = statement->GetValue(0);
+      if (value.kind == plat::odbc::FieldValue::Kind::Text) rows->push_back(value.text);
+      else if (value.IsNull()) rows->emplace_back();
+      else if (value.kind == plat::odbc::FieldValue::Kind::Single || value.kind == plat::odbc::FieldValue::Kind::Double)
+        rows->push_back(std::to_string(value.number));
+      else rows->push_back(std::to_string(value.integer));
+    }
+  }
+  std::string DbmsName() override { return m_connection->DbmsName(); }
+  void Commit() override {
+    plat::CountStatement();
+    m_connection->Commit();
+  }
   void Rollback() noexcept override {
     try {
       m_connection->Rollback();
@@ -411,10 +456,12 @@ class PostgresCopySink : public Sink {
 
   void Begin() override {
     FinishCopy();
+    plat::CountStatement();
     Exec("BEGIN");
   }
   void Commit() override {
     FinishCopy();
+    plat::CountStatement();
     Exec("COMMIT");
   }
   void Rollback() noexcept override {
@@ -425,11 +472,35 @@ class PostgresCopySink : public Sink {
     }
     PgResult(PQexec(m_conn.get(), "ROLLBACK"));
   }
+  std::string DbmsName() override { return "PostgreSQL"; }
+
+  void Exec(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters, std::vector<std::string>* rows,
+            std::int64_t* changed) override {
+    FinishCopy();
+    std::vector<std::string> values;
+    values.reserve(parameters.size());
+    for (const IOrvid::Parameter& parameter : parameters)
+      values.push_back(parameter.isText ? plat::Cp1252ToUtf8(parameter.text) : std::to_string(parameter.integer));
+    std::vector<const char*> pointers;
+    for (const std::string& value : values) pointers.push_back(value.c_str());
+    const std::string numbered = plat::Cp1252ToUtf8(NumberedPlaceholders(sql));
+    plat::CountStatement();
+    PgResult result(PQexecParams(m_conn.get(), numbered.c_str(), static_cast<int>(pointers.size()), nullptr,
+                                 pointers.data(), nullptr, nullptr, 0));
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
+      throw std::runtime_error(Trim(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(m_conn.get())));
+    if (changed) *changed = std::atoll(PQcmdTuples(result.get()));
+    if (rows != nullptr && status == PGRES_TUPLES_OK && PQnfields(result.get()) > 0)
+      for (int r = 0; r < PQntuples(result.get()); ++r)
+        rows->push_back(PQgetisnull(result.get(), r, 0) ? std::string() : plat::Utf8ToCp1252(PQgetvalue(result.get(), r, 0)));
+  }
 
   // The table's rows are sent; the server's answer is read before the next command, so the server takes
   // them in while the caller gathers the next table.
   void Write(const TableRows& data) override {
     FinishCopy();
+    plat::CountStatement();
     PGconn* conn = m_conn.get();
     std::string sql = "COPY " + QuoteName(data.table) + " (";
     for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
@@ -507,6 +578,24 @@ class PostgresCopySink : public Sink {
     }
     if (!error.empty()) throw std::runtime_error(error + " (rows of " + table + ")");
   }
+  // The statement with its "?" (outside quotes) as $1, $2, ...
+  static std::string NumberedPlaceholders(const std::string& sql) {
+    std::string out;
+    char quote = 0;
+    int next = 0;
+    for (char c : sql) {
+      if (quote != 0) {
+        if (c == quote) quote = 0;
+      } else if (c == '\'' || c == '"') {
+        quote = c;
+      } else if (c == '?') {
+        out += "$" + std::to_string(++next);
+        continue;
+      }
+      out += c;
+    }
+    return out;
+  }
   void Exec(const char* sql) {
     PgResult result(PQexec(m_conn.get(), sql));
     if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
@@ -549,10 +638,10 @@ class COrvidWriter final : public IOrvid {
     std::string name = table ? table : "";
     const bool nothingNew = m_current.Empty();
     if (m_retry && m_retry->second == name && m_current.table == name && nothingNew) {
-      // The rerun replays every table of the transaction that failed.
-      std::vector<TableRows> tables = std::move(m_retry->first);
+      // The rerun replays every table and statement of the transaction that failed.
+      std::vector<Op> ops = std::move(m_retry->first);
       m_retry.reset();
-      return WriteOut(std::move(tables), name, columns, recordCount, timeMillis);
+      return WriteOut(std::move(ops), name, columns, recordCount, timeMillis);
     }
     m_retry.reset();
     if (name == m_current.table && !name.empty()) return BeginRow();
@@ -561,10 +650,10 @@ class COrvidWriter final : public IOrvid {
     m_current.table = name;
     m_inRow = false;
     bool ok = true;
-    std::vector<TableRows> tables;
-    if (done.RowCount() > 0) tables.push_back(std::move(done));
-    if (!tables.empty() || (name.empty() && !m_written.empty()))
-      ok = WriteOut(std::move(tables), name, columns, recordCount, timeMillis);
+    std::vector<Op> ops;
+    if (done.RowCount() > 0) ops.push_back(Op{std::move(done), {}, {}});
+    if (!ops.empty() || (name.empty() && !m_written.empty()))
+      ok = WriteOut(std::move(ops), name, columns, recordCount, timeMillis);
     if (!name.empty()) ok = BeginRow() && ok;
     return ok;
   }
@@ -591,6 +680,47 @@ class COrvidWriter final : public IOrvid {
   bool SetLongValue(const char* field, std::int32_t value) override { return SetInteger(field, kLong, value); }
   bool SetDoubleValue(const char* field, double value) override { return SetNumber(field, kDouble, value); }
   bool SetDateTimeValue(const char* field, double date) override { return SetNumber(field, kDate, date); }
+
+  bool Execute(const std::string& sql, const std::vector<Parameter>& parameters, std::vector<std::string>* rows,
+               std::int64_t* changed) override {
+    m_retry.reset();
+    m_lastError.clear();
+    // The rows held so far go in first: the statement comes after them.
+    TableRows done = std::move(m_current);
+    m_current = TakeSpare();
+    m_inRow = false;
+    done.DropEmptyRows();
+    try {
+      if (!m_sink) OpenSink();
+      if (!m_bInTransaction) {
+        m_sink->Begin();
+        m_bInTransaction = true;
+      }
+      if (done.RowCount() > 0) {
+        m_sink->Write(done);
+        m_written.push_back(Op{std::move(done), {}, {}});
+      }
+      m_sink->Exec(sql, parameters, rows, changed);
+      m_written.push_back(Op{TableRows{}, sql, parameters});
+      return true;
+    } catch (const std::exception& e) {
+      m_lastError = Masked(m_kind + " statement failed: " + e.what());
+      if (m_sink) m_sink->Rollback();
+      m_bInTransaction = false;
+      m_sink.reset();
+      m_written.clear();
+      return false;
+    }
+  }
+
+  std::string GetDbmsName() override {
+    try {
+      if (!m_sink) OpenSink();
+      return m_sink->DbmsName();
+    } catch (const std::exception&) {
+      return std::string();
+    }
+  }
 
  private:
   // An error text as the caller may log it: a driver may echo the connection string.
@@ -681,39 +811,46 @@ class COrvidWriter final : public IOrvid {
     return true;
   }
 
-  // Writes the tables into the open transaction (beginning one when needed,
-  // replaying a rerun's tables from the start); next empty commits it. A
-  // failure rolls the whole transaction back and keeps all its tables for a rerun.
-  bool WriteOut(std::vector<TableRows> tables, const std::string& next, std::int32_t* columns,
-                std::int32_t* recordCount, std::int32_t* timeMillis) {
+  // Writes the tables and statements into the open transaction (beginning one when needed, replaying a
+  // rerun's from the start); next empty commits it. A failure rolls the whole transaction back and keeps all
+  // of it for a rerun.
+  bool WriteOut(std::vector<Op> ops, const std::string& next, std::int32_t* columns, std::int32_t* recordCount,
+                std::int32_t* timeMillis) {
     // A row begun and never given a value is no row.
-    for (TableRows& rows : tables) rows.DropEmptyRows();
-    std::erase_if(tables, [](const TableRows& rows) { return rows.RowCount() == 0; });
-    if (tables.empty() && !(next.empty() && m_bInTransaction)) return true;
-    const auto columnCount = tables.empty() ? 0 : static_cast<std::int32_t>(tables.back().columns.size());
+    for (Op& op : ops) op.rows.DropEmptyRows();
+    std::erase_if(ops, [](const Op& op) { return op.sql.empty() && op.rows.RowCount() == 0; });
+    if (ops.empty() && !(next.empty() && m_bInTransaction)) return true;
+    const Op* lastTable = nullptr;
+    for (const Op& op : ops)
+      if (op.sql.empty()) lastTable = &op;
+    const auto columnCount = lastTable == nullptr ? 0 : static_cast<std::int32_t>(lastTable->rows.columns.size());
     auto start = std::chrono::steady_clock::now();
     bool ok = true;
     std::int32_t written = 0;
     m_lastError.clear();
-    std::string table = tables.empty() ? std::string() : tables.back().table;
+    std::string table = lastTable == nullptr ? std::string() : lastTable->rows.table;
     try {
       if (!m_sink) OpenSink();
       if (!m_bInTransaction) {
         m_sink->Begin();
         m_bInTransaction = true;
       }
-      for (TableRows& rows : tables) {
-        table = rows.table;
-        m_sink->Write(rows);
-        written += static_cast<std::int32_t>(rows.RowCount());
-        m_written.push_back(std::move(rows));
+      for (Op& op : ops) {
+        if (op.sql.empty()) {
+          table = op.rows.table;
+          m_sink->Write(op.rows);
+          written += static_cast<std::int32_t>(op.rows.RowCount());
+        } else {
+          m_sink->Exec(op.sql, op.parameters, nullptr, nullptr);
+        }
+        m_written.push_back(std::move(op));
       }
       if (next.empty()) {
         m_sink->Commit();
         m_bInTransaction = false;
         // The largest table's buffers hold the next tables' rows without growing again.
-        for (TableRows& rows : m_written)
-          if (rows.cells.capacity() > m_spare.cells.capacity()) m_spare = std::move(rows);
+        for (Op& op : m_written)
+          if (op.rows.cells.capacity() > m_spare.cells.capacity()) m_spare = std::move(op.rows);
         m_written.clear();
       }
     } catch (const std::exception& e) {
@@ -724,10 +861,10 @@ class COrvidWriter final : public IOrvid {
       m_bInTransaction = false;
       m_sink.reset();  // a broken connection is opened again by the next write
       // Everything of the rolled-back transaction waits for the rerun, in its order.
-      std::vector<TableRows> all = std::move(m_written);
+      std::vector<Op> all = std::move(m_written);
       m_written.clear();
-      for (TableRows& rows : tables)
-        if (rows.RowCount() > 0) all.push_back(std::move(rows));
+      for (Op& op : ops)
+        if (!op.sql.empty() || op.rows.RowCount() > 0) all.push_back(std::move(op));
       m_retry.emplace(std::move(all), next);
     }
     auto millis = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
@@ -758,11 +895,11 @@ class COrvidWriter final : public IOrvid {
   TableRows m_spare;
   std::size_t m_nextColumn = 0;
   bool m_inRow = false;
-  // The tables written into the open transaction, kept until it commits.
-  std::vector<TableRows> m_written;
+  // The tables and statements written into the open transaction, kept until it commits.
+  std::vector<Op> m_written;
   bool m_bInTransaction = false;
-  // The tables of a failed transaction and the table name whose repeated start retries them.
-  std::optional<std::pair<std::vector<TableRows>, std::string>> m_retry;
+  // The tables and statements of a failed transaction and the table name whose repeated start retries them.
+  std::optional<std::pair<std::vector<Op>, std::string>> m_retry;
 };
 
 }  // namespace

@@ -8,10 +8,13 @@
 // parameter arrays; a PostgreSQL server through COPY FROM STDIN. A failed
 // write rolls the transaction back; all its tables are kept for a repeated
 // StartTable of the same name before any new value (the caller's rerun),
-// which writes them again, and given up after that.
+// which writes them again, and given up after that. Statements run in the
+// same transaction (Execute), so a caller's rows and statements commit as
+// one; a rerun replays them in their order.
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class IOrvid {
  public:
@@ -41,6 +44,23 @@ class IOrvid {
   virtual bool SetDoubleValue(const char* field, double value) = 0;
   // An OLE automation date (days since 30 December 1899).
   virtual bool SetDateTimeValue(const char* field, double date) = 0;
+
+  // A value for a "?" of a statement: an integer, or a text (Windows-1252) when isText.
+  struct Parameter {
+    std::int64_t integer = 0;
+    std::string text;
+    bool isText = false;
+  };
+  // Runs one statement in the writer's transaction (begun when none is
+  // open), after the rows it holds are written; its "?" take parameters in
+  // order. rows (when given) gets the first column of each row it returns as
+  // text, null as empty; changed (when given) the rows it changed. False
+  // when it fails (GetLastError says why): the transaction is rolled back
+  // with everything in it, and nothing of it is kept for a rerun.
+  virtual bool Execute(const std::string& sql, const std::vector<Parameter>& parameters,
+                       std::vector<std::string>* rows, std::int64_t* changed) = 0;
+  // The server's product name ("PostgreSQL", "Microsoft SQL Server", ...); empty when it cannot be reached.
+  virtual std::string GetDbmsName() = 0;
 
  protected:
   IOrvid() = default;

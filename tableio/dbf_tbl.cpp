@@ -2,11 +2,12 @@
 
 #include <iconv.h>
 
+#include <cerrno>
+
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstring>
-#include <mutex>
 
 #include "foundation/messages.h"
 #include "foundation/string_utils.h"
@@ -31,40 +32,89 @@ constexpr std::size_t kHeaderSize = 32;
 constexpr std::size_t kDescriptorSize = 32;
 constexpr std::size_t kNameBytes = 11;
 
-// The Windows-1252 byte of each OEM (code page 437) byte from 0x80 on.
-const std::array<char, 128>& OemTable() {
-  static std::array<char, 128> table;
-  static std::once_flag once;
-  std::call_once(once, [] {
-    iconv_t cd = iconv_open("UTF-8", "CP437");
-    for (int i = 0; i < 128; ++i) {
-      char in = static_cast<char>(0x80 + i);
-      char out[8];
-      char* inPtr = &in;
-      char* outPtr = out;
-      std::size_t inLeft = 1;
-      std::size_t outLeft = sizeof out;
-      if (cd != reinterpret_cast<iconv_t>(-1) &&
-          iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) != static_cast<std::size_t>(-1)) {
-        const std::string ansi = plat::Utf8ToCp1252(std::string_view(out, static_cast<std::size_t>(outPtr - out)));
-        table[i] = ansi.size() == 1 ? ansi[0] : '?';
-      } else {
-        table[i] = '?';
-      }
-    }
-    if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
-  });
-  return table;
+// The code page of a file's language-driver byte (header byte 29), as iconv
+// names it; null for an unmarked file and for a mark this table lacks.
+const char* MarkedCodePage(std::uint8_t mark) {
+  switch (mark) {
+    case 0x01: case 0x09: case 0x0B: case 0x0D: case 0x0F: case 0x11: case 0x15: case 0x18: case 0x19: case 0x1B:
+      return "CP437";
+    case 0x02: case 0x0A: case 0x0E: case 0x10: case 0x12: case 0x14: case 0x16: case 0x1A: case 0x1D: case 0x25:
+    case 0x37:
+      return "CP850";
+    case 0x08: case 0x17: case 0x66: return "CP865";
+    case 0x1C: case 0x6C: return "CP863";
+    case 0x1F: case 0x22: case 0x23: case 0x40: case 0x64: case 0x87: return "CP852";
+    case 0x24: return "CP860";
+    case 0x26: case 0x65: return "CP866";
+    case 0x67: return "CP861";
+    case 0x6A: case 0x86: return "CP737";
+    case 0x6B: case 0x88: return "CP857";
+    case 0x13: case 0x7B: return "CP932";
+    case 0x4D: case 0x7A: return "CP936";
+    case 0x4E: case 0x79: return "CP949";
+    case 0x4F: case 0x78: return "CP950";
+    case 0x50: case 0x7C: return "CP874";
+    case 0x03: case 0x57: case 0x58: case 0x59: return "CP1252";
+    case 0xC8: return "CP1250";
+    case 0xC9: return "CP1251";
+    case 0xCA: return "CP1254";
+    case 0xCB: return "CP1253";
+    case 0xCC: return "CP1257";
+    case 0x04: return "MACINTOSH";
+    default: return nullptr;
+  }
 }
 
-std::string OemToAnsi(std::string text) {
-  const auto& table = OemTable();
-  for (char& ch : text) {
-    const auto byte = static_cast<unsigned char>(ch);
-    if (byte >= 0x80) ch = table[byte - 0x80];
+}  // namespace
+
+// Converts the text of a file's code page to this system's (Windows-1252):
+// a character the code page lacks becomes "?".
+class CDbfTextConverter {
+ public:
+  explicit CDbfTextConverter(const char* codePage)
+      : m_converter(iconv_open("UTF-8", codePage)), m_bIdentity(std::strcmp(codePage, "CP1252") == 0) {}
+  ~CDbfTextConverter() {
+    if (IsOpen()) iconv_close(m_converter);
   }
-  return text;
-}
+  CDbfTextConverter(const CDbfTextConverter&) = delete;
+  CDbfTextConverter& operator=(const CDbfTextConverter&) = delete;
+
+  std::string Convert(std::string text) {
+    if (m_bIdentity ||
+        std::none_of(text.begin(), text.end(), [](char ch) { return static_cast<unsigned char>(ch) >= 0x80; }))
+      return text;
+    if (!IsOpen()) {
+      for (char& ch : text)
+        if (static_cast<unsigned char>(ch) >= 0x80) ch = '?';
+      return text;
+    }
+    iconv(m_converter, nullptr, nullptr, nullptr, nullptr);
+    std::string utf8(text.size() * 4 + 4, '\0');
+    char* in = text.data();
+    std::size_t inLeft = text.size();
+    char* out = utf8.data();
+    std::size_t outLeft = utf8.size();
+    while (inLeft > 0) {
+      if (iconv(m_converter, &in, &inLeft, &out, &outLeft) != static_cast<std::size_t>(-1)) break;
+      if (errno == E2BIG) break;
+      // A byte the code page does not define (or a cut double-byte character) becomes one "?".
+      *out++ = '?';
+      --outLeft;
+      ++in;
+      --inLeft;
+    }
+    utf8.resize(utf8.size() - outLeft);
+    return plat::Utf8ToCp1252(utf8);
+  }
+
+ private:
+  bool IsOpen() const { return m_converter != reinterpret_cast<iconv_t>(-1); }
+
+  iconv_t m_converter;
+  bool m_bIdentity;
+};
+
+namespace {
 
 // atof's reading of a number, without the process locale.
 double ParseNumber(const std::string& text) {
@@ -147,6 +197,10 @@ int CDbfTbl::ReadColumnInfo() {
   m_nHeaderLength = static_cast<std::uint16_t>(header[8] | (header[9] << 8));
   m_nRecordLength = static_cast<std::uint16_t>(header[10] | (header[11] << 8));
   if (m_nRecordLength == 0) return ReportError(kIdsBadDbfHeader);
+  // The file's own code page where its language-driver byte names one; an unmarked file is in the OEM code page.
+  m_nLanguageDriver = header[29];
+  const char* codePage = MarkedCodePage(m_nLanguageDriver);
+  m_pConverter = std::make_unique<CDbfTextConverter>(codePage != nullptr ? codePage : "CP437");
 
   // Field offsets start after the deletion flag; every field must lie inside the record.
   std::size_t offset = 1;
@@ -237,7 +291,7 @@ bool CDbfTbl::GetFieldText(int column, std::string& text) {
       return true;
     }
     case kSqlVarChar:
-      text = OemToAnsi(FieldBytes(column));
+      text = m_pConverter ? m_pConverter->Convert(FieldBytes(column)) : FieldBytes(column);
       return true;
     case kSqlBit: {
       const bool value = GetFieldLogical(column, isNull);

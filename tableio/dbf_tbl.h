@@ -1,15 +1,21 @@
 #pragma once
 // The back end of table type 7: a table in a dBASE III or IV file, read
 // directly. It only reads; the write operations keep the base's bodies.
+// Character fields are converted from the code page that the header's
+// language-driver byte names (a Windows-1252 file is taken as it is), or from
+// the OEM code page 437 when the byte names none.
 
 #include <cstdint>
 #include <fstream>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "platform/ole_date_time.h"
 #include "tableio/base_tbl.h"
+
+class CDbfTextConverter;
 
 class CDbfTbl : public CBaseTbl {
  public:
@@ -51,6 +57,9 @@ class CDbfTbl : public CBaseTbl {
   std::uint32_t m_nRecords = 0;
   std::uint16_t m_nHeaderLength = 0;
   std::uint16_t m_nRecordLength = 0;
+  // Header byte 29: the code page of the text fields (0: not marked).
+  std::uint8_t m_nLanguageDriver = 0;
+  std::unique_ptr<CDbfTextConverter> m_pConverter;
   std::vector<char> m_record;
 };
 

@@ -37,6 +37,11 @@ class DbfBuilder {
     for (const Field& f : m_fields) length += f.length;
     return length;
   }
+  // The header's language-driver byte (0: no code page marked).
+  DbfBuilder& Mark(std::uint8_t languageDriver) {
+    m_mark = languageDriver;
+    return *this;
+  }
   // Header and record lengths may be overridden to build damaged files.
   std::string Bytes(int headerLength = -1, int recordLength = -1, int recordCount = -1) const {
     if (headerLength < 0) headerLength = 32 + 32 * static_cast<int>(m_fields.size()) + 1;
@@ -49,6 +54,7 @@ class DbfBuilder {
     out[9] = static_cast<char>(headerLength >> 8);
     out[10] = static_cast<char>(recordLength & 0xFF);
     out[11] = static_cast<char>(recordLength >> 8);
+    out[29] = static_cast<char>(m_mark);
     for (const Field& f : m_fields) {
       std::string descriptor(32, '\0');
       descriptor.replace(0, std::min<std::size_t>(f.name.size(), 11), f.name.substr(0, 11));
@@ -65,8 +71,16 @@ class DbfBuilder {
  private:
   std::vector<Field> m_fields;
   int m_version;
+  std::uint8_t m_mark = 0;
   std::vector<std::string> m_records;
 };
+
+std::string ReadWhole(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
 
 class DbfTblTest : public ::testing::Test {
  protected:
@@ -298,6 +312,44 @@ TEST_F(DbfTblTest, FilesWrittenByOtherProgramsReadTheSame) {
         EXPECT_TRUE(m_rows.IsCellNull(r, 1));
       }
     }
+  }
+}
+
+// Character fields follow the code page the header names; an unmarked file (LibreOffice writes none) is read
+// in the OEM code page. Expected texts are Windows-1252 bytes.
+TEST_F(DbfTblTest, TheLanguageDriverByteDecidesTheCodePage) {
+  const auto fixture = [](const char* name, int mark) {
+    std::string bytes = ReadWhole(std::string(OSTREL_SOURCE_DIR) + "/tableio/testdata/" + name);
+    if (mark >= 0 && bytes.size() > 29) bytes[29] = static_cast<char>(mark);
+    return bytes;
+  };
+  const auto own = [](const std::string& name, std::uint8_t mark) {
+    return DbfBuilder({{"NAME", 'C', 8}, {"QTY", 'N', 4}}).Mark(mark).Record({name, "1"}).Bytes();
+  };
+  struct Case {
+    const char* what;
+    std::string bytes;
+    std::string name;
+  };
+  const std::vector<Case> cases = {
+      {"LibreOffice, Windows-1252, marked as such", fixture("libreoffice_cp1252.dbf", 0x03), "Brent Cr\xFC" "de \xE9\x80"},
+      {"LibreOffice, Windows-1252, unmarked: the OEM reading", fixture("libreoffice_cp1252.dbf", -1),
+       "Brent Cr?de ?\xC7"},
+      {"LibreOffice, code page 850, unmarked", fixture("libreoffice_cp850.dbf", -1), "Brent Cr\xFC" "de \xE9?"},
+      {"LibreOffice, code page 850, marked as such", fixture("libreoffice_cp850.dbf", 0x02), "Brent Cr\xFC" "de \xE9?"},
+      {"code page 850", own("\x9B", 0x02), "\xF8"},
+      {"unmarked: code page 437", own("\x9B", 0x00), "\xA2"},
+      {"a mark of no known code page: code page 437", own("\x9B", 0xFE), "\xA2"},
+      {"Windows ANSI, as it is", own("\x9B\x80", 0x57), "\x9B\x80"},
+      {"Windows-1251: Cyrillic has no Windows-1252 form", own("A\xC0", 0xC9), "A?"},
+      {"Shift-JIS, a whole and a cut double-byte character", own("\x82\xA0x\x82", 0x7B), "?x?"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    m_rows.RemoveAll();
+    ASSERT_EQ(Read(c.bytes, "NAME", "*", "QTY"), 1) << m_log.str();
+    ASSERT_GE(m_rows.GetSize(), 1);
+    EXPECT_EQ(std::string(m_rows.GetKeyString(0, 0)), c.name);
   }
 }
 

@@ -5,11 +5,15 @@
 //
 //   make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local]
 //                   [--size 1k|10k] [--crudes N] [--units N] [--periods N] [--nimbo] [--time S]
+//                   [--server CONNECTION]
 //
 // CASES defaults to 20. --crudes (at least 2), --units (extra units) and
 // --periods scale the model up, --size sets them for a Standard case of about
 // 1,000 or 10,000 result rows; --nimbo writes the nonlinear mode's model and
-// files; --time is the stand-in's solve time per case.
+// files; --time is the stand-in's solve time per case; --server points the
+// model at a database server (an ODBC connection string, e.g.
+// "Driver=PostgreSQL Unicode;Server=db1;Port=5432;Database=results;UID=ostrel;PWD=...")
+// whose result tables result_ddl made.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -22,7 +26,7 @@ namespace {
 int Usage(bool asked = false) {
   std::fprintf(asked ? stdout : stderr,
                "usage: make_demo_cases RUNDIR [CASES] [--kind standard|multiperiod|global|local] [--crudes N] "
-               "[--size 1k|10k] [--units N] [--periods N] [--nimbo] [--time S]\n");
+               "[--size 1k|10k] [--units N] [--periods N] [--nimbo] [--time S] [--server CONNECTION]\n");
   return asked ? 0 : 2;
 }
 
@@ -62,6 +66,9 @@ int main(int argc, char** argv) {
       options.nimbo = true;
     } else if (word == "--time" && hasValue) {
       options.solveTime = std::atof(argv[++i]);
+    } else if (word == "--server" && hasValue) {
+      options.serverConnection = argv[++i];
+      if (options.serverConnection.empty()) return Usage();
     } else if (positional == 0 && !word.empty() && word[0] != '-') {
       if (!ReadInt(word.c_str(), options.cases)) return Usage();
       ++positional;
@@ -76,5 +83,8 @@ int main(int argc, char** argv) {
   }
   std::printf("%d cases of the %s model written to %s\n", options.cases, model_gen::ModelKindName(options.kind),
               argv[1]);
+  if (!options.serverConnection.empty())
+    std::printf("its results go to the database server of the connection given; make its tables first with "
+                "result_ddl\n");
   return 0;
 }

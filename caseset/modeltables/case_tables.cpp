@@ -12,6 +12,7 @@
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/modeltables/table_fil_table.h"
 #include "caseset/modeltables/vorn_io_table.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
@@ -104,6 +105,8 @@ CPerCaseArray& PerCaseList(CVornDbExportData& exportData) {
 bool ReportMissingColumn(const std::string& column, const std::string& file, const std::string& sheet) {
   std::string text = LoadResString(kIdsRequiredColumnMissing) + " [" + column + "]\n\n" + file;
   if (!sheet.empty()) text += "[" + sheet + "]";
+  // The table's rows would go missing from the case: the case fails, naming the file.
+  NoteInputFailure("the column " + column + " is missing in " + file + (sheet.empty() ? "" : " [" + sheet + "]"));
   return ShowErrorMessage(text);
 }
 

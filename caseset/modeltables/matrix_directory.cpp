@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "caseset/modeltables/table_files.h"
+#include "foundation/string_utils.h"
 
 CNamedValueTable::Entry& CNamedValueTable::Add(const std::string& name) {
   const auto [it, added] = m_index.emplace(name, m_entries.size());
@@ -30,11 +31,17 @@ class CDirectoryReader {
   bool Value(std::int32_t& value, const char* what) {
     return m_cursor.ReadInt32(value) || Fail(std::string("the data ends before the ") + what);
   }
-  // count fixed-width names; rejects a count the data cannot hold before allocating.
+  // count fixed-width names; rejects a count the data cannot hold before allocating. Codes and names are
+  // printable ASCII; the 24-character texts may hold any character.
   bool Names(std::int64_t count, int width, std::vector<std::string>& names, const char* what) {
     if (count * width > m_cursor.Remaining()) return Fail(std::string("the ") + what + " run past the end");
     names.resize(static_cast<std::size_t>(count));
     for (std::string& name : names) m_cursor.ReadFixedText(width, name);
+    return width == 24 || Printable(names, what);
+  }
+  bool Printable(const std::vector<std::string>& names, const char* what) {
+    for (const std::string& name : names)
+      if (!IsPrintableAscii(name)) return Fail(std::string("the ") + what + " hold bytes that are no characters");
     return true;
   }
   template <class T>
@@ -115,7 +122,7 @@ bool ReadMarkedNames(CDirectoryReader& in, std::int32_t count, int width, std::v
     in.m_cursor.Skip(1);
     in.m_cursor.ReadFixedText(width, name);
   }
-  return true;
+  return in.Printable(names, what);
 }
 
 bool ReadMarkedPairs(CDirectoryReader& in, std::int32_t count, std::vector<std::pair<std::string, std::string>>& pairs,
@@ -128,6 +135,8 @@ bool ReadMarkedPairs(CDirectoryReader& in, std::int32_t count, std::vector<std::
     in.m_cursor.ReadFixedText(4, pair.first);
     in.m_cursor.Skip(1);
     in.m_cursor.ReadFixedText(4, pair.second);
+    if (!IsPrintableAscii(pair.first) || !IsPrintableAscii(pair.second))
+      return in.Fail(std::string("the ") + what + " hold bytes that are no characters");
   }
   return true;
 }
@@ -159,6 +168,7 @@ bool ReadCompact(CDirectoryReader& in, CMatrixDirectoryData& data) {
     d.m_aStreamVtw[i] = NarrowToFloat(vtw);
     in.m_cursor.ReadInt16(d.m_aStreamAttribute2[i]);
   }
+  if (!in.Printable(d.m_aStreamCodes, "stream codes")) return false;
   if (!in.Count(d.m_nUtilities, "utility") ||
       !ReadMarkedNames(in, d.m_nUtilities, 4, d.m_aUtilityCodes, "utility codes") ||
       !in.Count(d.m_nGroups, "group") || !ReadMarkedPairs(in, d.m_nGroups, d.m_aGroupPairs, "group codes") ||

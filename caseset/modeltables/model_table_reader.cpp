@@ -6,7 +6,9 @@
 #include "caseset/modeltables/matrix_directory.h"
 #include "caseset/modeltables/table_files.h"
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
+#include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/string_table.h"
 #include "standins/file_name_manager.h"
@@ -31,20 +33,28 @@ bool UsesManagedNames(const CVornDbExportData& exportData, const CVornModelFile*
   return exportData.m_nExportKind == 2 || (deciding && deciding->m_settings.m_UseZelunMGOn.GetValue() != 0);
 }
 
-// Kind 2 always sends the text; kind 1 shows message 2510 when show is set.
+// Kind 2 always sends the text; kind 1 shows message 2510 when show is set. A file that is there and cannot
+// be opened fails the case that needs it.
 void ReportOpenFailure(const CVornDbExportData& exportData, const std::string& path, bool show) {
+  if (show && FileExists(path)) NoteInputFailure("the model table file " + path + " cannot be opened");
   if (exportData.m_nExportKind == 2)
     ReportMessage(exportData, "Unable to open the file: " + path);
   else if (show)
     ShowFormattedError1(kIdsUnableToOpenFile, path, false);
 }
 
-// A damaged file is reported whatever the caller's report flag says.
+// A damaged file is reported whatever the caller's report flag says, and fails the case that needs it.
 void ReportDamage(const CVornDbExportData& exportData, const std::string& error) {
+  NoteInputFailure(error);
   if (exportData.m_nExportKind == 2)
     ReportMessage(exportData, error);
   else
     ShowErrorMessage(error, false);
+}
+
+// The reader's error with the file named, where it does not name it already.
+std::string WithPath(const std::string& error, const std::string& path) {
+  return error.find(path) == std::string::npos ? error + " (" + path + ")" : error;
 }
 
 std::string TablePath(const CVornDbExportData& exportData, const CVornModelFile* model, const std::string& name) {
@@ -62,7 +72,7 @@ bool ReadCompactSection(const CVornDbExportData& exportData, CTableFileCursor& c
                         bool fromStream, const std::string& path) {
   std::string error;
   if (ReadCompactTableIndex(cursor, model->m_tableMaps, fromStream, error)) return true;
-  ReportDamage(exportData, error + " (" + path + ")");
+  ReportDamage(exportData, WithPath(error, path));
   return false;
 }
 
@@ -74,8 +84,10 @@ bool ReadClassicIndex(CVornDbExportData& exportData, CVornModelFile* model, bool
   std::string error;
   const bool read = ReadClassicTableIndex(cursor, model->m_settings.m_ModelTables.GetValue(), model->m_tableMaps, error);
   model->m_tableMaps.Sort(&CTableMap::CompareElements);
-  if (read && withDirectory) ReadClassicMatrixDirectory(cursor, GetMatrixDirectoryData(*model), error);
-  if (!error.empty()) ReportDamage(exportData, error + " (" + path + ")");
+  // An index that ends with its table section holds no directory; one that begins and breaks off is damaged.
+  if (read && withDirectory && cursor.AtEnd()) GetMatrixDirectory(*model).Reset();
+  else if (read && withDirectory) ReadClassicMatrixDirectory(cursor, GetMatrixDirectoryData(*model), error);
+  if (!error.empty()) ReportDamage(exportData, WithPath(error, path));
   return error.empty();
 }
 
@@ -97,7 +109,7 @@ bool ReadManagedIndex(CVornDbExportData& exportData, CVornModelFile* model, bool
     std::string error;
     if (!ReadKeyedRecordFile(firstPath, first, fileCase, error)) {
       if (!error.empty())
-        ReportDamage(exportData, error);
+        ReportDamage(exportData, WithPath(error, firstPath));
       else
         ReportOpenFailure(exportData, firstPath, true);
       return false;
@@ -117,7 +129,7 @@ bool ReadManagedIndex(CVornDbExportData& exportData, CVornModelFile* model, bool
   cursor.SetPosition(directoryStart);
   std::string error;
   if (ReadCompactMatrixDirectory(cursor, GetMatrixDirectoryData(*model), error)) return true;
-  ReportDamage(exportData, error + " (" + firstPath + ")");
+  ReportDamage(exportData, WithPath(error, firstPath));
   return false;
 }
 
@@ -215,7 +227,7 @@ bool ReadFilTable(CVornDbExportData& exportData, const char* tableName, CVornMod
     if (error.empty())
       ReportOpenFailure(exportData, path, true);
     else
-      ReportDamage(exportData, error);
+      ReportDamage(exportData, WithPath(error, path));
     table->Reset(name);
     return false;
   }
@@ -240,13 +252,44 @@ bool ReadFilTable(CVornDbExportData& exportData, const char* tableName, CVornMod
       if (error.empty())
         ReportOpenFailure(exportData, path, true);
       else
-        ReportDamage(exportData, error);
+        ReportDamage(exportData, WithPath(error, path));
       return false;
     }
   }
   CTableFileCursor cursor(image.GetView());
   if (ReadCompactTableRecord(cursor, *entry, *table, error)) return true;
-  ReportDamage(exportData, error + " (" + image.GetFileName() + ")");
+  ReportDamage(exportData, WithPath(error, image.GetFileName()));
   table->Reset(name);
   return false;
+}
+
+std::string FindDamagedModelTableFiles(const CVornDbExportData& exportData, const CVornModelFile& model) {
+  if (UsesManagedNames(exportData, &model)) return std::string();
+  const std::string indexPath = TablePath(exportData, &model, "tables.map");
+  if (!FileExists(indexPath)) return std::string();
+  std::string bytes;
+  if (!ReadFileIntoStream(indexPath, bytes)) return "the model table file " + indexPath + " cannot be read";
+  CTableFileCursor cursor(bytes);
+  CTableIndex index;
+  std::string error;
+  if (ReadClassicTableIndex(cursor, model.m_settings.m_ModelTables.GetValue(), index, error) && !cursor.AtEnd()) {
+    CMatrixDirectoryData directory;
+    ReadClassicMatrixDirectory(cursor, directory, error);
+  }
+  if (!error.empty()) return WithPath(error, indexPath);
+
+  const std::string cachePath = TablePath(exportData, &model, exportData.m_bDataValidation ? "tables.tmp" : "tables.fil");
+  if (index.IsEmpty() || !FileExists(cachePath)) return std::string();
+  CFileImage image;
+  image.LoadFile(cachePath);
+  for (const CTableMap* entry : index) {
+    if (!entry) continue;
+    const int width = (model.m_settings.m_ModelType.GetValue() == 3 && entry->m_strName == "ROWS") ? 9 : 8;
+    CTableFilTable table;
+    const bool read = image.IsLoaded() ? ReadClassicTableRecordImage(CTableFileCursor(image.GetView()), cachePath,
+                                                                     *entry, width, table, error)
+                                       : ReadClassicTableRecordFile(cachePath, *entry, width, table, error);
+    if (!read) return error.empty() ? "the model table file " + cachePath + " cannot be read" : WithPath(error, cachePath);
+  }
+  return std::string();
 }

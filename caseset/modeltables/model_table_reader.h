@@ -53,6 +53,13 @@ bool ReadTablesMap(CVornDbExportData& exportData, CVornModelFile* model, bool wi
 bool ReadFilTable(CVornDbExportData& exportData, const char* tableName, CVornModelFile* model,
                   CTableFilTable* table, bool report);
 
+// What is wrong with the model's own table files, read as a case reads them:
+// "tables.map" with its matrix directory and every table of the cache
+// ("tables.fil") that it lists. Empty when they read whole or are absent, and
+// with managed naming (those files belong to a case). Shows nothing and keeps
+// nothing in the model: a worker checks these once before its first case.
+std::string FindDamagedModelTableFiles(const CVornDbExportData& exportData, const CVornModelFile& model);
+
 // The case whose matrix files apply to the current case: up the Modifies
 // chain of the case set to the nearest case whose matrix was generated; 0
 // when the chain ends without one (or runs in a circle).

@@ -9,6 +9,7 @@
 #include <limits>
 #include <unordered_set>
 
+#include "foundation/string_utils.h"
 #include "platform/path_resolver.h"
 #include "platform/text_encoding.h"
 
@@ -31,6 +32,14 @@ std::int64_t RemainingBytes(std::istream& file) {
   const auto end = file.tellg();
   if (end == std::istream::pos_type(-1) || !file.seekg(start)) return -1;
   return static_cast<std::int64_t>(end) - static_cast<std::int64_t>(start);
+}
+
+// The first name with a byte that is no printable ASCII character, or null: the solver side writes its
+// table, row and column names in ASCII, so another byte means a damaged file.
+const std::string* FirstUnprintable(const std::vector<std::string>& names) {
+  for (const std::string& name : names)
+    if (!IsPrintableAscii(name)) return &name;
+  return nullptr;
 }
 
 // Reads the four arrays of n values that follow the names of an index section.
@@ -171,6 +180,10 @@ bool ReadClassicTableIndex(CTableFileCursor& cursor, std::int32_t slots, CTableI
     cursor.ReadFixedText(8, name);
     if (i < n) names[static_cast<std::size_t>(i)] = TrimTrailingBlanks(std::move(name));
   }
+  if (const std::string* bad = FirstUnprintable(names)) {
+    error = Damaged("the table index names a table \"" + EscapeNonPrintable(*bad) + "\"");
+    return false;
+  }
   cursor.Skip(8);
   std::vector<std::int32_t> arrays[4];
   ReadEntryArrays(cursor, slots, arrays);
@@ -197,6 +210,10 @@ bool ReadCompactTableIndex(CTableFileCursor& cursor, CTableIndex& index, bool fr
   std::vector<std::string> names;
   if (!cursor.ReadInt32(n) || !cursor.ReadInt32(size) || n < 0 || !cursor.ReadTextBlock(size, n, names)) {
     error = Damaged("the names of the table index do not fit the file");
+    return false;
+  }
+  if (const std::string* bad = FirstUnprintable(names)) {
+    error = Damaged("the table index names a table \"" + EscapeNonPrintable(*bad) + "\"");
     return false;
   }
   std::vector<std::int32_t> arrays[4];
@@ -229,6 +246,15 @@ std::int64_t ClassicRecordSize(const CTableMap& entry, int width) {
   const std::int64_t rowPad = (width == 9 && r % 4 != 0) ? 4 - r % 4 : 0;
   const std::int64_t columnPad = (width == 9 && c % 4 != 0) ? 4 - c % 4 : 0;
   return width * r + rowPad + width * c + (entry.m_bHasText ? 24 * r : 0) + columnPad + 4 * r * c;
+}
+
+// Row and column names are ASCII as the solver side writes them; the row texts may hold any character.
+bool CheckNames(const CTableMap& entry, const CTableFilTable& table, std::string& error) {
+  const std::string* bad = FirstUnprintable(table.m_aRowNames);
+  if (bad == nullptr) bad = FirstUnprintable(table.m_aColumnNames);
+  if (bad == nullptr) return true;
+  error = Damaged("table " + entry.m_strName + " holds the name \"" + EscapeNonPrintable(*bad) + "\"");
+  return false;
 }
 
 bool CheckShape(const CTableMap& entry, std::string& error) {
@@ -268,7 +294,7 @@ bool ReadClassicTableRecord(CTableFileCursor& cursor, const CTableMap& entry, in
   if (width == 9 && c % 4 != 0) cursor.Skip(4 - c % 4);
   table.m_aCells.resize(static_cast<std::size_t>(r * c));
   cursor.ReadBytes(table.m_aCells.data(), 4 * r * c);
-  return true;
+  return CheckNames(entry, table, error);
 }
 
 bool ReadClassicTableRecordFile(const std::string& path, const CTableMap& entry, int width, CTableFilTable& table,
@@ -327,6 +353,7 @@ bool ReadCompactTableRecord(CTableFileCursor& cursor, const CTableMap& entry, CT
     for (std::string& text : texts) table.m_aRowTexts.push_back(OemToAnsi(text));
   }
   if (cursor.Remaining() / 8 < r * c) return fail("the cells run past the end of the cache");
+  if (!CheckNames(entry, table, error)) return false;
   table.m_aCells.resize(static_cast<std::size_t>(r * c));
   for (float& cell : table.m_aCells) {
     double value = 0;

@@ -5,6 +5,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "platform/exceptions.h"
@@ -303,6 +304,11 @@ CVornIoTable::CVornIoTable(const std::string& tableName, const std::string& keyV
     return;
   }
   LoadFromModel(tableName, keyValues, extractList, model, keyFields, specialRows);
+  // A table the model lists that is there but cannot be read fails the work that needs it; one that is
+  // not there at all is read as absent.
+  if (m_nStatus == kIoTableCannotRead || m_nStatus == kIoTableCannotClose)
+    NoteInputFailure("the model table " + tableName + " cannot be read from " + m_strSource +
+                     (m_strTable.empty() ? std::string() : " [" + m_strTable + "]"));
 }
 
 CVornIoTable::CVornIoTable(const std::string& tableName, const CVornModelFile& model, int skip)
@@ -380,7 +386,10 @@ bool ReportModelTableStatus(const CIoTable& table) {
   switch (table.GetStatus()) {
     case kIoTableCannotRead: return ShowErrorMessageDetail(kIdsCannotRetrieveTable, table.m_strSource, table.m_strTable);
     case kIoTableCannotClose: return ShowErrorMessageId(kIdsInternalTableError);
-    case kIoTableOkWithWarnings: return ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable);
+    case kIoTableOkWithWarnings:
+      // A table its reader cannot take fails the case that reads it, naming the file.
+      NoteInputFailure("the key column of " + table.GetDisplayName() + " mixes numbers and texts");
+      return ShowErrorMessageDetail(kIdsMixedRowNames, table.m_strSource, table.m_strTable);
     default: return true;
   }
 }

@@ -181,15 +181,30 @@ bool FromDatabase(const CVornModelFile& model, std::string& errorText, Read read
   try {
     read(sql);
   } catch (const plat::ComError& error) {
-    errorText = FormatComError(error);
+    errorText = "the model's input database: " + FormatComError(error);
     ShowErrorMessage(sql);
     return false;
   }
   return true;
 }
 
-bool ColumnError(unsigned id, const std::string& column, const CIoTable& table) {
+// Shows the message and keeps its text, on one line, as the reader's cause.
+bool ColumnError(unsigned id, const std::string& column, const CIoTable& table, std::string& errorText) {
+  errorText = FormatString2(LoadResString(id), column, table.GetDisplayName());
+  for (std::size_t at = errorText.find('\n'); at != std::string::npos; at = errorText.find('\n', at)) {
+    const std::size_t end = errorText.find_first_not_of('\n', at);
+    errorText.replace(at, (end == std::string::npos ? errorText.size() : end) - at, " ");
+  }
   return ShowFormattedError2(id, column, table.GetDisplayName());
+}
+
+// The table source's status: true to read on; false after its message, with the cause in errorText.
+bool CheckTableStatus(const CIoTable& table, const char* name, std::string& errorText) {
+  if (table.GetStatus() == kIoTableCannotRead || table.GetStatus() == kIoTableCannotClose ||
+      table.GetStatus() == kIoTableOkWithWarnings)
+    errorText = std::string("the model table ") + name + " cannot be read from " + table.GetDisplayName() +
+                (table.GetStatus() == kIoTableOkWithWarnings ? ": its key column mixes numbers and texts" : "");
+  return ReportModelTableStatus(table);
 }
 
 // The columns both tables note by position.
@@ -206,10 +221,10 @@ struct EventColumns {
     if (slot) *slot = j;
     return slot != nullptr;
   }
-  bool CheckRequired(const CIoTable& table) const {
+  bool CheckRequired(const CIoTable& table, std::string& errorText) const {
     for (const auto& [index, name] : {std::pair{date, "Date"}, std::pair{code, "Code"},
                                       std::pair{amount, "Amount"}, std::pair{rate, "Rate"}})
-      if (index < 0) return ColumnError(kIdsRequiredColumnMissingIn, name, table);
+      if (index < 0) return ColumnError(kIdsRequiredColumnMissingIn, name, table, errorText);
     return true;
   }
   // Code, date and time, amount and rate of row i; false when the row is skipped.
@@ -241,10 +256,10 @@ struct ValueColumn {
   std::string name;
 };
 
-bool ReceiptsFromTable(const CVornModelFile& model, CRawReceiveArray& receipts) {
+bool ReceiptsFromTable(const CVornModelFile& model, CRawReceiveArray& receipts, std::string& errorText) {
   CVornIoTable table("RECEIVE", "*", "*", model, 0, "Code", 0);
   if (table.GetStatus() == kIoTableCannotOpen) return true;
-  if (!ReportModelTableStatus(table)) return false;
+  if (!CheckTableStatus(table, "RECEIVE", errorText)) return false;
 
   EventColumns columns;
   int cost = -1;
@@ -263,11 +278,12 @@ bool ReceiptsFromTable(const CVornModelFile& model, CRawReceiveArray& receipts) 
       continue;
     const bool crude = !name.empty() && name[0] == '%';
     const std::string valueName = crude ? name.substr(1) : name;
-    if (!(crude ? crudes : tanks).insert(valueName).second) return ColumnError(kIdsDuplicateColumn, name, table);
-    if (table.GetColumnType(j) != kSqlDouble) return ColumnError(kIdsTextColumnDetected, name, table);
+    if (!(crude ? crudes : tanks).insert(valueName).second)
+      return ColumnError(kIdsDuplicateColumn, name, table, errorText);
+    if (table.GetColumnType(j) != kSqlDouble) return ColumnError(kIdsTextColumnDetected, name, table, errorText);
     values.push_back({j, crude, valueName});
   }
-  if (!columns.CheckRequired(table)) return false;
+  if (!columns.CheckRequired(table, errorText)) return false;
 
   for (int i = 0; i < table.GetRowCount(); ++i) {
     auto receipt = std::make_unique<CRawReceive>();
@@ -288,10 +304,10 @@ bool ReceiptsFromTable(const CVornModelFile& model, CRawReceiveArray& receipts) 
   return true;
 }
 
-bool ShipmentsFromTable(const CVornModelFile& model, CRawShipArray& shipments) {
+bool ShipmentsFromTable(const CVornModelFile& model, CRawShipArray& shipments, std::string& errorText) {
   CVornIoTable table("SHIP", "*", "*", model, 0, "Code", 0);
   if (table.GetStatus() == kIoTableCannotOpen) return true;
-  if (!ReportModelTableStatus(table)) return false;
+  if (!CheckTableStatus(table, "SHIP", errorText)) return false;
 
   EventColumns columns;
   int price = -1;
@@ -303,9 +319,9 @@ bool ShipmentsFromTable(const CVornModelFile& model, CRawShipArray& shipments) {
     if (name == "Line") { line = j; continue; }
     if (IsOneOf(name, {"Batch", "Dest", "Tank", "TankOrder", "Client", "Vessel", "Comment", "Follow", "Description"}))
       continue;
-    if (table.GetColumnType(j) != kSqlDouble) return ColumnError(kIdsTextColumnDetected, name, table);
+    if (table.GetColumnType(j) != kSqlDouble) return ColumnError(kIdsTextColumnDetected, name, table, errorText);
   }
-  if (!columns.CheckRequired(table)) return false;
+  if (!columns.CheckRequired(table, errorText)) return false;
 
   for (int i = 0; i < table.GetRowCount(); ++i) {
     auto shipment = std::make_unique<CRawShip>();
@@ -325,7 +341,7 @@ bool ReadRawReceipts(const CVornModelFile& model, CRawReceiveArray& receipts, st
   receipts.RemoveAll();
   if (!FromDatabase(model, errorText, [&](std::string& sql) { ReceiptsFromDatabase(model, receipts, sql); }))
     return false;
-  return ReceiptsFromTable(model, receipts);
+  return ReceiptsFromTable(model, receipts, errorText);
 }
 
 bool ReadRawShipments(const CVornModelFile& model, CRawShipArray& shipments, std::string& errorText) {
@@ -333,5 +349,5 @@ bool ReadRawShipments(const CVornModelFile& model, CRawShipArray& shipments, std
   shipments.RemoveAll();
   if (!FromDatabase(model, errorText, [&](std::string& sql) { ShipmentsFromDatabase(model, shipments, sql); }))
     return false;
-  return ShipmentsFromTable(model, shipments);
+  return ShipmentsFromTable(model, shipments, errorText);
 }

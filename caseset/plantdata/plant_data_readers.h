@@ -16,7 +16,8 @@ inline constexpr unsigned kIdsTextColumnDetected = 15615;
 inline constexpr unsigned kIdsRequiredColumnMissingIn = 15616;
 inline constexpr unsigned kIdsDuplicateColumn = 15617;
 
-// False after a reported failure; what was read before it stays in the list.
-// A database failure puts the COM error's text into errorText.
+// False after a reported failure; what was read before it stays in the list,
+// and errorText says why (the COM error's text for a database failure, the
+// table and its file for a table that cannot be read or lacks a column).
 bool ReadRawReceipts(const CVornModelFile& model, CRawReceiveArray& receipts, std::string& errorText);
 bool ReadRawShipments(const CVornModelFile& model, CRawShipArray& shipments, std::string& errorText);

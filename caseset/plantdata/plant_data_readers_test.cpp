@@ -6,6 +6,11 @@
 
 #include "caseset/modeltables/model_database.h"
 #include "caseset/modeltables/model_sheet_fixture.h"
+#include "foundation/input_failure.h"
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
 
 namespace {
 
@@ -205,6 +210,45 @@ TEST_F(PlantData, ReceiveTableColumnsAreChecked) {
     const std::string box = testing::internal::GetCapturedStderr();
     EXPECT_THAT(box, HasSubstr(c.message));
     EXPECT_THAT(box, HasSubstr("receive.xls"));
+    // The reader's cause, on one line, for the case that fails on it.
+    EXPECT_THAT(m_error, HasSubstr(c.message));
+    EXPECT_THAT(m_error, HasSubstr("receive.xls"));
+    EXPECT_EQ(m_error.find('\n'), std::string::npos) << m_error;
+  }
+}
+
+// A sheet that is there but cannot be read whole fails the work that reads it, named; an absent one is none.
+TEST_F(PlantData, AWorksheetThatIsThereButDamagedIsAFailureAndAMissingOneIsNot) {
+  const wks_test::Grid grid = {{"Code", "Date", "Amount", "Rate"},
+                               {"A", "@d2024-01-01", "#1", "#1"},
+                               {"B", "@d2024-01-02", "#2", "#2"},
+                               {"C", "@d2024-01-03", "#3", "#3"}};
+  struct Case {
+    const char* what;
+    std::function<void(const std::string& path)> damage;
+    bool failed;
+  } cases[] = {
+      {"whole", [](const std::string&) {}, false},
+      {"cut short", [](const std::string& path) { std::filesystem::resize_file(path, std::filesystem::file_size(path) * 2 / 3); }, true},
+      {"random bytes", [](const std::string& path) { std::ofstream(path, std::ios::binary) << "\x8E\x01\xFFno workbook"; }, true},
+      {"missing", [](const std::string& path) { std::filesystem::remove(path); }, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ModelSheets sheets("plant_damage");
+    sheets.AddSheet("RECEIVE", "receive.xls", grid);
+    c.damage(sheets.Path("receive.xls"));
+    const CInputFailureScope scope;
+    testing::internal::CaptureStderr();
+    ReadRawReceipts(sheets.m_model, m_receipts, m_error);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(scope.HasFailure(), c.failed) << scope.GetFirstCause();
+    if (c.failed) {
+      EXPECT_THAT(scope.GetFirstCause(), HasSubstr(sheets.Path("receive.xls")));
+    } else {
+      EXPECT_EQ(m_receipts.GetSize(), std::string(c.what) == "whole" ? 3 : 0);
+    }
+    CloseCachedWorkbook(true);
   }
 }
 

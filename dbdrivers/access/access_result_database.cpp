@@ -106,17 +106,20 @@ std::string SqlLiteral(const std::string& text) {
 }
 
 // When the process pid started (clock ticks after boot, from /proc): with the host and pid it names
-// one process for as long as it runs; empty when there is no such process.
+// one process for as long as it runs; empty when there is no such process, or it has ended and waits to
+// be reaped (a job just killed).
 std::string ProcessStart(long pid) {
   std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
   std::string stat;
   std::getline(in, stat);
-  // The fields after the command name (in parentheses, which may hold blanks); the start time is the 20th.
+  // The fields after the command name (in parentheses, which may hold blanks): the state first, the start
+  // time the 20th.
   const std::size_t close = stat.rfind(')');
   if (close == std::string::npos) return std::string();
   std::istringstream fields(stat.substr(close + 1));
   std::string field;
-  for (int i = 0; i < 20 && fields >> field; ++i) {
+  if (!(fields >> field) || field == "Z" || field == "X" || field == "x") return std::string();
+  for (int i = 1; i < 20 && fields >> field; ++i) {
   }
   return fields ? field : std::string();
 }
@@ -175,6 +178,125 @@ bool RunRecorded(CDaoDatabase& database, const std::string& runKey) {
   } catch (const CDaoException&) {
     return false;  // no run table yet
   }
+}
+
+// The columns that key the rows of a table, as the table spells them (with or without the "LG_" prefix);
+// empty where it has none.
+struct RowKeys {
+  std::string solution, caseId, runId, legacyCase;
+};
+
+bool IsKey(const std::string& column, const char* key) {
+  return EqualsNoCase(column, key) || (strncasecmp(column.c_str(), "LG_", 3) == 0 && EqualsNoCase(column.substr(3), key));
+}
+
+// Every table of the file with its key columns.
+std::vector<std::pair<std::string, RowKeys>> KeyedTables(CDaoDatabase& database) {
+  std::vector<std::pair<std::string, RowKeys>> tables;
+  CDaoRecordset columns(&database);
+  columns.Open(dbOpenDynaset,
+               "SELECT m.name, p.name FROM sqlite_master m JOIN pragma_table_info(m.name) p WHERE m.type = 'table' "
+               "ORDER BY m.name");
+  for (; !columns.IsEOF(); columns.MoveNext()) {
+    const std::string table = columns.GetFieldValue(0).bstrVal;
+    const std::string column = columns.GetFieldValue(1).bstrVal;
+    if (tables.empty() || tables.back().first != table) tables.push_back({table, RowKeys{}});
+    RowKeys& keys = tables.back().second;
+    if (IsKey(column, "SolutionID")) keys.solution = column;
+    else if (IsKey(column, "CaseID")) keys.caseId = column;
+    else if (IsKey(column, "RUNID")) keys.runId = column;
+    else if (IsKey(column, "CASE")) keys.legacyCase = column;
+  }
+  return tables;
+}
+
+// The key columns of one table.
+RowKeys KeysOf(CDaoDatabase& database, const std::string& table) {
+  RowKeys keys;
+  for (const CDaoFieldInfo& field : database.ReadFields(table)) {
+    const std::string& column = field.m_strName;
+    if (IsKey(column, "SolutionID")) keys.solution = column;
+    else if (IsKey(column, "CaseID")) keys.caseId = column;
+    else if (IsKey(column, "RUNID")) keys.runId = column;
+    else if (IsKey(column, "CASE")) keys.legacyCase = column;
+  }
+  return keys;
+}
+
+// The run identifier as the legacy tables hold it: an empty one is not written (null).
+std::string RunIdValue(const CVornDbExportData& exportData) {
+  return exportData.m_strRunID.empty() ? std::string("NULL") : SqlLiteral(exportData.m_strRunID);
+}
+
+// Deletes the rows of table whose key columns hold the values; a table without an index gets one over them
+// first, so the deletions of a rerun do not read whole tables.
+void DeleteKeyedRows(CDaoDatabase& database, const std::string& table, const std::vector<std::string>& columns,
+                     const std::vector<std::string>& values) {
+  std::vector<std::int64_t> indexes;
+  database.ExecuteWithIntegers("SELECT count(*) FROM pragma_index_list(" + SqlLiteral(table) + ")", {}, &indexes);
+  std::string where;
+  std::string indexed;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    where += (i ? " AND " : "") + DaoQuoteIdentifier(columns[i]) + " IS " + values[i];
+    indexed += (i ? ", " : "") + DaoQuoteIdentifier(columns[i]);
+  }
+  if (!indexes.empty() && indexes.front() == 0)
+    database.Execute("CREATE INDEX IF NOT EXISTS " + DaoQuoteIdentifier(table + "_Case") + " ON " +
+                     DaoQuoteIdentifier(table) + " (" + indexed + ")");
+  database.Execute("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE " + where);
+}
+
+// Under the case's write lock of database: whether the case's rows are in the results database (decided by
+// the main model's file, under its lock, for every file of the case), and if so its rows go from every table
+// of database keyed by SolutionID and CaseID or by RUNID and CASE.
+void ReplaceEarlierCaseRows(CVornDbExportData& exportData, CDaoDatabase& database) {
+  if (exportData.m_nUnitCaseID < 0) return;
+  CVornModelFile* main = exportData.m_pModel.get();
+  CDaoDatabase* mainDatabase = main != nullptr && main->m_daoDatabase ? main->m_daoDatabase.get() : nullptr;
+  if (exportData.m_nUnitEarlierRows < 0 && mainDatabase != nullptr && mainDatabase != &database &&
+      mainDatabase->IsOpen() && mainDatabase->InCase())
+    mainDatabase->HoldWriteLock();  // the main file decides, under its lock, before this one
+  if (exportData.m_nUnitEarlierRows < 0) {
+    // One look at the case table (its key index), so that a case written for the first time pays no more.
+    exportData.m_nUnitEarlierRows = 0;
+    if (database.TableExists("PrCase")) {
+      // The run's field names ("LG_" in front with AlternateDatabaseCols) are those of the file's tables.
+      const std::string prefix =
+          main != nullptr && main->m_settings.m_AlternateDatabaseCols.GetValue() != 0 ? "LG_" : "";
+      std::vector<std::int64_t> found;
+      database.ExecuteWithIntegers("SELECT count(*) FROM \"PrCase\" WHERE \"" + prefix + "SolutionID\" = ? AND \"" +
+                                       prefix + "CaseID\" = ?",
+                                   {exportData.m_nSolutionID, exportData.m_nUnitCaseID}, &found);
+      exportData.m_nUnitEarlierRows = !found.empty() && found.front() > 0 ? 1 : 0;
+    }
+  }
+  if (exportData.m_nUnitEarlierRows == 0) return;
+  const std::vector<std::pair<std::string, RowKeys>> tables = KeyedTables(database);
+  const std::string solution = std::to_string(exportData.m_nSolutionID);
+  const std::string caseId = std::to_string(exportData.m_nUnitCaseID);
+  const std::string legacyCase = std::to_string(exportData.m_nUnitLegacyCase);
+  for (const auto& [table, keys] : tables) {
+    if (!keys.solution.empty() && !keys.caseId.empty())
+      DeleteKeyedRows(database, table, {keys.solution, keys.caseId}, {solution, caseId});
+    else if (!keys.runId.empty() && !keys.legacyCase.empty())
+      DeleteKeyedRows(database, table, {keys.runId, keys.legacyCase}, {RunIdValue(exportData), legacyCase});
+  }
+  exportData.m_bUnitReplacedRows = true;
+}
+
+// The defining case opens a table that holds rows of the run: those of its solution (or legacy run) written
+// before go, so a rerun's rows do not come twice; a table of neither (the setting defaults) holds the rows
+// of the last run that defined one.
+void ReplaceEarlierRunRows(CVornDbExportData& exportData, CDaoDatabase& database, const std::string& table) {
+  if (EqualsNoCase(table, "PrLog") || EqualsNoCase(table, "LGLOG11")) return;
+  const RowKeys keys = KeysOf(database, table);
+  if (!keys.caseId.empty() || !keys.legacyCase.empty()) return;
+  if (!keys.solution.empty())
+    DeleteKeyedRows(database, table, {keys.solution}, {std::to_string(exportData.m_nSolutionID)});
+  else if (!keys.runId.empty())
+    DeleteKeyedRows(database, table, {keys.runId}, {RunIdValue(exportData)});
+  else
+    database.Execute("DELETE FROM " + DaoQuoteIdentifier(table));
 }
 
 std::vector<CVornModelFile*> RunModels(CVornDbExportData& exportData) {
@@ -250,6 +372,8 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
   try {
     // The case writers of the file take their turns in a queue: none waits without end behind the others.
     database.BeginCase(true);
+    // Under the write lock, before the case's rows go in: the case's earlier rows go.
+    database.SetCaseLockHook([&exportData, &database] { ReplaceEarlierCaseRows(exportData, database); });
     if (!RunRecorded(database, runKey)) {
       // Whether this case defines the run is decided under the write lock, in the case's transaction.
       database.HoldWriteLock();
@@ -271,6 +395,12 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
   exportData.m_bRunJoined = true;
   exportData.m_bDefiningRun = definesRun;
   return true;
+}
+
+void JoinCaseOutput(CVornDbExportData& exportData, CDaoDatabase& database) {
+  if (!exportData.m_bCaseOutput || !database.IsOpen() || database.InCase()) return;
+  database.BeginCase();
+  database.SetCaseLockHook([&exportData, &database] { ReplaceEarlierCaseRows(exportData, database); });
 }
 
 bool EndCaseOutput(CVornDbExportData& exportData, bool commit) {
@@ -490,6 +620,17 @@ COutputTable* FindOrCreateOutputTable(CVornDbExportData& exportData, CVornModelF
     }
   }
   handle->m_bNewTable = newTable;
+  if (open && !newTable && exportData.m_bCaseOutput && exportData.m_bDefiningRun) {
+    try {
+      ReplaceEarlierRunRows(exportData, database, table);
+    } catch (const CDaoException& e) {
+      ReportDaoErrors(e);
+      errorFlag = 1;
+      NoteDatabaseFailure(exportData, table, e);
+      ForgetHandle(tables, handle);
+      return nullptr;
+    }
+  }
   if (runLevel) {
     DeleteSelectedCaseRows(exportData, table, model, database, selectedCases);
     DeleteUnreferencedSolutionRows(exportData, table, model, database, selectedCases);

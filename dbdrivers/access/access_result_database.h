@@ -36,11 +36,18 @@ inline constexpr const char* kRunTable = "OstrelRuns";
 
 // Begins the output of a case: the main model's Access database (opened or
 // created when the results go there) takes the write lock and holds the
-// case's rows in one transaction; every other database joins at its opening.
-// definesRun is true when runKey has no row in the run table yet: the row is
-// added in the case's transaction and this process writes the run's
-// once-per-database tables and rows with the case. False after a noted failure.
+// case's rows in one transaction; every other database joins at its opening
+// (JoinCaseOutput). definesRun is true when runKey has no row in the run
+// table yet: the row is added in the case's transaction and this process
+// writes the run's once-per-database tables and rows with the case, each
+// replacing the rows of its solution (or legacy run) written before. When a
+// database of the case takes the write lock, the case's earlier rows
+// (exportData's m_nUnitCaseID) go from each of its tables before its own
+// rows go in. False after a noted failure.
 bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, bool& definesRun);
+// A database opened while a case is written holds the case's rows in its
+// transaction too. Throws CDaoException.
+void JoinCaseOutput(CVornDbExportData& exportData, CDaoDatabase& database);
 // Ends the output of a case: commits (commit true) every database of the
 // run's models that holds the case, main model first, or rolls them back.
 // False after a noted failure of a commit.

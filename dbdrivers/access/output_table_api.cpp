@@ -240,9 +240,8 @@ COutputTable* COpenTable(CVornDbExportData& exportData, const char* table, int t
     return fail();
   }
   if (exportData.m_bCaseOutput && database.IsOpen() && !database.InCase()) {
-    // A database opened while a case is written holds the case's rows in its transaction too.
     try {
-      database.BeginCase();
+      JoinCaseOutput(exportData, database);
     } catch (const CDaoException& e) {
       ReportDaoErrors(e);
       NoteDatabaseFailure(exportData, tableName, e);

@@ -2,12 +2,16 @@
 
 #include <strings.h>
 
+#include <algorithm>
+#include <climits>
 #include <clocale>
 #include <cstdlib>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
+#include <map>
 #include <mutex>
+#include <set>
 
 #include <unistd.h>
 
@@ -16,10 +20,10 @@
 #include "foundation/locale_switch.h"
 #include "foundation/registry.h"
 #include "platform/connection_string.h"
+#include "platform/dao.h"
 #include "platform/message_box.h"
 #include "platform/string_table.h"
 #include "standins/tresk.h"
-#include "tableio/db/sql_statements.h"
 
 namespace {
 
@@ -169,28 +173,20 @@ plat::AdoConnectionPtr DbSqlSvr::GetConnection() {
 }
 
 std::vector<std::int32_t> DbSqlSvr::QueryIntegers(const std::string& sql, const std::vector<std::int32_t>& parameters) {
-  std::vector<std::int32_t> values;
-  const plat::AdoConnectionPtr connection = GetConnection();
-  if (!connection || !connection->Native()) return values;
-  const std::unique_ptr<plat::odbc::Statement> query = connection->Native()->NewStatement();
-  query->Prepare(sql);
-  for (std::size_t i = 0; i < parameters.size(); ++i) query->BindLong(static_cast<int>(i) + 1, parameters[i]);
-  query->Execute();
-  while (query->Fetch()) {
-    // Some drivers hand integers of some column types over as text.
-    const plat::odbc::FieldValue value = query->GetValue(0);
-    if (value.kind == plat::odbc::FieldValue::Kind::Text)
-      values.push_back(std::atoi(value.text.c_str()));
-    else if (!value.IsNull())
-      values.push_back(static_cast<std::int32_t>(value.integer));
-  }
-  return values;
+  std::vector<IOrvid::Parameter> values;
+  for (std::int32_t parameter : parameters) values.push_back({parameter, std::string(), false});
+  std::vector<std::string> rows;
+  if (ExecuteInUnit(sql, values, &rows) < 0)
+    throw plat::odbc::Error(SQL_ERROR, {}, m_strWriteFailure.empty() ? "the query failed" : m_strWriteFailure);
+  std::vector<std::int32_t> integers;
+  // Some drivers hand integers of some column types over as text; nulls come as empty texts.
+  for (const std::string& row : rows)
+    if (!row.empty()) integers.push_back(std::atoi(row.c_str()));
+  return integers;
 }
 
 void DbSqlSvr::CloseConnection() {
-  // The run's claim or its held row is a transaction of this connection that the case's end commits:
-  // closing it would roll that back under the case.
-  if (!m_pConnection || m_bRunClaimOpen) return;
+  if (!m_pConnection) return;
   m_pConnection->Close();
   m_pConnection.reset();
 }
@@ -199,13 +195,23 @@ void DbSqlSvr::CloseConnection() {
 
 bool DbSqlSvr::Writer(const std::string&, int lgFlag) const { return lgFlag != 0 && IsOpen(); }
 
-int DbSqlSvr::BulkWriteDirect(const std::string& table, int lgFlag) {
-  if (!Writer(table, lgFlag)) return 0;
+IOrvid& DbSqlSvr::BulkWriter() {
   if (!m_pOrvid) {
     m_pOrvid.reset(IOrvid::CreateInstance());
     m_pOrvid->Initialize("SQLServer", "Vorn");
     m_pOrvid->Connect(m_strConnectionString);
   }
+  return *m_pOrvid;
+}
+
+int DbSqlSvr::BulkWriteDirect(const std::string& table, int lgFlag) {
+  if (!Writer(table, lgFlag)) return 0;
+  if (m_bUnitDefinesRun && !table.empty() &&
+      std::find(m_unitTables.begin(), m_unitTables.end(), table) == m_unitTables.end()) {
+    m_unitTables.push_back(table);
+    if (!ReplaceRunRows(table)) return 0;
+  }
+  BulkWriter();
   std::int32_t columns = -1, count = -1, time = -1;
   bool ok = m_pOrvid->StartTable(table.c_str(), &columns, &count, &time);
   bool written = time == -1 || ok;
@@ -266,103 +272,187 @@ void DbSqlSvr::DiscardUnwritten() {
   m_strPrevTable.clear();
 }
 
-bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
-  definesRun = false;
-  plat::AdoConnectionPtr connection = GetConnection();
-  if (!connection) {
-    m_strWriteFailure = "cannot connect to the results database to record the run";
-    return false;
+std::int64_t DbSqlSvr::ExecuteInUnit(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters,
+                                     std::vector<std::string>* rows) {
+  if (!IsOpen()) {
+    if (m_strWriteFailure.empty()) m_strWriteFailure = "the SQL Server output is not open";
+    return -1;
   }
-  char hostName[256] = {};
-  if (gethostname(hostName, sizeof hostName - 1) != 0) hostName[0] = '\0';
-  // The key holds the run identifier of the export configuration: both texts are literals of the server's dialect.
-  std::string key;
-  std::string host;
-  try {
-    const SqlStringDialect dialect = StringDialectOf(connection->GetDbmsName());
-    if (!EscapeLiteral("'", runKey.substr(0, 400), "'", key, dialect) ||
-        !EscapeLiteral("'", std::string(hostName).substr(0, 200), "'", host, dialect)) {
-      m_strWriteFailure = "the run key cannot be written to the run table OstrelRuns";
-      return false;
-    }
-  } catch (const plat::ComError& e) {
-    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns: " + std::string(e.what());
-    return false;
-  }
-  try {
-    // Made by the first process of the first run; a failure here means it is there already.
-    connection->Execute("CREATE TABLE \"OstrelRuns\" (\"RunKey\" VARCHAR(400) PRIMARY KEY, \"Host\" VARCHAR(255))");
-  } catch (const plat::ComError&) {
-  }
-  try {
-    connection->BeginTrans();
-    try {
-      connection->Execute("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") VALUES (" + key + ", " + host + ")");
-      m_bRunClaimOpen = true;
-      definesRun = true;
-      return true;
-    } catch (const plat::ComError&) {
-      connection->RollbackTrans();
-    }
-    // Not added: another process has the run, or the server refused the statement.
-    std::unique_ptr<plat::AdoRecordset> found =
-        connection->Execute("SELECT 1 FROM \"OstrelRuns\" WHERE \"RunKey\" = " + key);
-    if (found && !found->IsEOF()) return true;
-    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns";
-  } catch (const plat::ComError& e) {
-    m_strWriteFailure = "the run cannot be recorded in the run table OstrelRuns: " + std::string(e.what());
-  }
-  return false;
+  std::int64_t changed = 0;
+  if (BulkWriter().Execute(sql, parameters, rows, &changed)) return changed < 0 ? 0 : changed;
+  const std::string error = OneLine(Trim(m_pOrvid->GetLastError()));
+  Write(error + "\n");
+  if (m_strWriteFailure.empty()) m_strWriteFailure = error.empty() ? "a statement of the case failed" : error;
+  return -1;
 }
 
-bool DbSqlSvr::OpenRunTransaction() {
-  plat::AdoConnectionPtr connection = GetConnection();
-  if (!connection || !connection->Native()) {
-    m_strWriteFailure = "cannot connect to the results database";
+const DbSqlSvr::KeyedTables& DbSqlSvr::ReadKeyedTables() {
+  if (m_keyedTables.read) return m_keyedTables;
+  const plat::AdoConnectionPtr connection = GetConnection();
+  if (!connection || !connection->Native()) return m_keyedTables;
+  try {
+    // The catalog, not a query of the server's own views: every driver answers it alike.
+    std::vector<std::string> tables;
+    {
+      const std::unique_ptr<plat::odbc::Statement> list = connection->Native()->NewStatement();
+      list->TablesOf("%", "TABLE");
+      while (list->Fetch()) {
+        list->GetValue(0);
+        list->GetValue(1);
+        tables.push_back(list->GetValue(2).text);
+      }
+    }
+    std::map<std::string, std::set<std::string>> columns;
+    {
+      const std::unique_ptr<plat::odbc::Statement> list = connection->Native()->NewStatement();
+      list->ColumnsOf("", "", "%");
+      while (list->Fetch()) {
+        list->GetValue(0);
+        list->GetValue(1);
+        const std::string table = list->GetValue(2).text;
+        columns[table].insert(list->GetValue(3).text);
+      }
+    }
+    KeyedTables keyed;
+    for (const std::string& table : tables) {
+      const std::set<std::string>& own = columns[table];
+      const bool solution = own.count("SolutionID") > 0, caseId = own.count("CaseID") > 0;
+      const bool run = own.count("RUNID") > 0, legacyCase = own.count("CASE") > 0;
+      if (solution && caseId) keyed.perCase.push_back(table);
+      else if (solution) keyed.perSolution.push_back(table);
+      else if (run && legacyCase) keyed.legacyCase.push_back(table);
+      else if (run) keyed.legacyRun.push_back(table);
+      if (table == "OstrelRuns") keyed.runTable = true;
+    }
+    keyed.read = true;
+    m_keyedTables = std::move(keyed);
+  } catch (const std::exception& e) {
+    Write(std::string("The tables of the results database cannot be listed: ") + e.what() + "\n");
+  }
+  return m_keyedTables;
+}
+
+bool DbSqlSvr::LockInUnit(std::int32_t first, std::int32_t second) {
+  if (m_strDbmsName.empty()) m_strDbmsName = BulkWriter().GetDbmsName();
+  if (m_strDbmsName.find("PostgreSQL") != std::string::npos)
+    return ExecuteInUnit("SELECT pg_advisory_xact_lock(CAST(? AS INTEGER), CAST(? AS INTEGER))",
+                         {{first, std::string(), false}, {second, std::string(), false}}) >= 0;
+  if (m_strDbmsName.find("SQL Server") != std::string::npos)
+    return ExecuteInUnit("EXEC sp_getapplock @Resource = ?, @LockMode = 'Exclusive', @LockOwner = 'Transaction'",
+                         {{0, "Ostrel " + std::to_string(first) + " " + std::to_string(second), true}}) >= 0;
+  // Another server: the units of one case by two jobs at once are not ordered.
+  return true;
+}
+
+bool DbSqlSvr::BeginCaseUnit(std::int32_t solutionId, std::int32_t caseId, const std::string& runId,
+                             std::int32_t legacyCase, bool& replaced) {
+  replaced = false;
+  EndCaseUnit();
+  m_nUnitSolutionID = solutionId;
+  m_strUnitRunID = runId;
+  if (!IsOpen()) return true;
+  const KeyedTables& keyed = ReadKeyedTables();
+  if (!LockInUnit(solutionId, caseId)) return false;
+  if (std::find(keyed.perCase.begin(), keyed.perCase.end(), "PrCase") == keyed.perCase.end()) return true;
+  std::vector<std::string> found;
+  if (ExecuteInUnit("SELECT count(*) FROM \"PrCase\" WHERE \"SolutionID\" = ? AND \"CaseID\" = ?",
+                    {{solutionId, std::string(), false}, {caseId, std::string(), false}}, &found) < 0)
+    return false;
+  if (found.empty() || std::atoll(found.front().c_str()) == 0) return true;
+  // The case is there: its rows in every table go, then its new rows come, in this one transaction.
+  for (const std::string& table : keyed.perCase)
+    if (ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"SolutionID\" = ? AND \"CaseID\" = ?",
+                      {{solutionId, std::string(), false}, {caseId, std::string(), false}}) < 0)
+      return false;
+  // An empty run identifier is not written: those rows have none.
+  for (const std::string& table : keyed.legacyCase)
+    if (ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE " +
+                          (runId.empty() ? "\"RUNID\" IS NULL" : "\"RUNID\" = ?") + " AND \"CASE\" = ?",
+                      runId.empty() ? std::vector<IOrvid::Parameter>{{legacyCase, std::string(), false}}
+                                    : std::vector<IOrvid::Parameter>{{0, runId, true}, {legacyCase, std::string(), false}}) < 0)
+      return false;
+  replaced = true;
+  return true;
+}
+
+bool DbSqlSvr::ClaimRun(const std::string& runKey, bool& definesRun) {
+  definesRun = false;
+  const KeyedTables& keyed = ReadKeyedTables();
+  if (!keyed.read) {
+    if (m_strWriteFailure.empty()) m_strWriteFailure = "cannot connect to the results database to record the run";
     return false;
   }
-  if (m_bRunClaimOpen) return true;
-  try {
-    connection->BeginTrans();
-    m_bRunClaimOpen = true;
-    return true;
-  } catch (const plat::ComError& e) {
-    m_strWriteFailure = "cannot begin a transaction on the results database: " + std::string(e.what());
+  if (!keyed.runTable) {
+    // A results database made before the script made the run table: made once, outside any unit (a failed
+    // statement would end the unit). Two processes making it at once: the second finds it made.
+    try {
+      GetConnection()->Execute(
+          "CREATE TABLE \"OstrelRuns\" (\"RunKey\" VARCHAR(400) PRIMARY KEY, \"Host\" VARCHAR(255))");
+    } catch (const plat::ComError&) {
+    }
+    m_keyedTables.runTable = true;
   }
-  return false;
+  const std::string key = runKey.substr(0, 400);
+  std::vector<std::string> found;
+  if (ExecuteInUnit("SELECT 1 FROM \"OstrelRuns\" WHERE \"RunKey\" = ?", {{0, key, true}}, &found) < 0) return false;
+  if (!found.empty()) return true;
+  char hostName[256] = {};
+  if (gethostname(hostName, sizeof hostName - 1) != 0) hostName[0] = '\0';
+  const std::vector<IOrvid::Parameter> row = {{0, key, true}, {0, std::string(hostName).substr(0, 200), true}};
+  // The row goes in unless a unit of the run added it meanwhile (which this one waits for to end).
+  std::int64_t added = -1;
+  if (m_strDbmsName.empty()) m_strDbmsName = BulkWriter().GetDbmsName();
+  if (m_strDbmsName.find("PostgreSQL") != std::string::npos) {
+    added = ExecuteInUnit("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") VALUES (?, ?) ON CONFLICT DO NOTHING", row);
+  } else {
+    const char* hint = m_strDbmsName.find("SQL Server") != std::string::npos ? " WITH (UPDLOCK, HOLDLOCK)" : "";
+    std::vector<IOrvid::Parameter> values = row;
+    values.push_back({0, key, true});
+    added = ExecuteInUnit(std::string("INSERT INTO \"OstrelRuns\" (\"RunKey\", \"Host\") SELECT ?, ? WHERE NOT EXISTS "
+                                      "(SELECT 1 FROM \"OstrelRuns\"") +
+                              hint + " WHERE \"RunKey\" = ?)",
+                          values);
+  }
+  if (added < 0) return false;
+  definesRun = added > 0;
+  return !definesRun || SetUnitDefinesRun(true);
+}
+
+bool DbSqlSvr::SetUnitDefinesRun(bool defines) {
+  m_bUnitDefinesRun = defines;
+  if (!defines || !IsOpen()) return true;
+  // Two jobs of one solution replace its rows in turn.
+  return LockInUnit(m_nUnitSolutionID, INT32_MIN);
+}
+
+bool DbSqlSvr::ReplaceRunRows(const std::string& table) {
+  const KeyedTables& keyed = ReadKeyedTables();
+  const auto in = [&](const std::vector<std::string>& list) {
+    return std::find(list.begin(), list.end(), table) != list.end();
+  };
+  if (in(keyed.perSolution))
+    return ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"SolutionID\" = ?",
+                         {{m_nUnitSolutionID, std::string(), false}}) >= 0;
+  if (in(keyed.legacyRun))
+    return m_strUnitRunID.empty()
+               ? ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"RUNID\" IS NULL", {}) >= 0
+               : ExecuteInUnit("DELETE FROM " + DaoQuoteIdentifier(table) + " WHERE \"RUNID\" = ?",
+                               {{0, m_strUnitRunID, true}}) >= 0;
+  return true;
 }
 
 bool DbSqlSvr::HoldRunRow(const std::string& runKey) {
-  if (!OpenRunTransaction()) return false;
-  try {
-    // An update of the row locks it on every server until the transaction ends.
-    const std::unique_ptr<plat::odbc::Statement> hold = m_pConnection->Native()->NewStatement();
-    hold->Prepare("UPDATE \"OstrelRuns\" SET \"Host\" = \"Host\" WHERE \"RunKey\" = ?");
-    hold->BindText(1, runKey.substr(0, 400));
-    hold->Execute();
-    if (hold->RowCount() > 0) return true;
-    m_strWriteFailure = "the run has no row in the run table OstrelRuns";
-  } catch (const plat::odbc::Error& e) {
-    m_strWriteFailure = "the run's row in OstrelRuns cannot be held: " + std::string(e.what());
-  }
+  // An update of the row locks it on every server until the transaction ends.
+  const std::int64_t held =
+      ExecuteInUnit("UPDATE \"OstrelRuns\" SET \"Host\" = \"Host\" WHERE \"RunKey\" = ?", {{0, runKey.substr(0, 400), true}});
+  if (held > 0) return true;
+  if (held == 0 && m_strWriteFailure.empty()) m_strWriteFailure = "the run has no row in the run table OstrelRuns";
   return false;
 }
 
-bool DbSqlSvr::EndRunClaim(bool commit) {
-  if (!m_bRunClaimOpen) return true;
-  m_bRunClaimOpen = false;
-  if (!m_pConnection) return !commit;
-  try {
-    if (commit) {
-      m_pConnection->CommitTrans();
-      return true;
-    }
-    m_pConnection->RollbackTrans();
-  } catch (const plat::ComError& e) {
-    if (commit && m_strWriteFailure.empty()) m_strWriteFailure = "the run's row could not be committed: " + std::string(e.what());
-    return false;
-  }
-  return true;
+void DbSqlSvr::EndCaseUnit() {
+  m_bUnitDefinesRun = false;
+  m_unitTables.clear();
 }
 
 int DbSqlSvr::SetDateTimeValue(const std::string& table, int lgFlag, const char* field, int, double date) {

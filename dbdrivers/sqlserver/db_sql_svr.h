@@ -35,13 +35,12 @@ class DbSqlSvr {
   std::string GetConnectionStringValue(const std::string& key) const;
   // The ADO connection, opened at the first call; null when it cannot be opened.
   plat::AdoConnectionPtr GetConnection();
-  // Runs a query whose "?" take the integers of parameters in order on the
-  // ADO connection (in its open transaction, if any); the first column of
-  // each row it returns, nulls left out. Nothing when there is no connection;
-  // a failing statement throws plat::odbc::Error.
+  // Runs a query whose "?" take the integers of parameters in order in the
+  // bulk writer's transaction (the case's unit, when one is open: it sees
+  // the unit's rows); the first column of each row it returns, nulls left
+  // out. A failing statement throws plat::odbc::Error and fails the unit.
   std::vector<std::int32_t> QueryIntegers(const std::string& sql, const std::vector<std::int32_t>& parameters);
   // Closes and drops the ADO connection; a failing close throws plat::ComError.
-  // Keeps it while it holds the run's claim or row (until EndRunClaim).
   void CloseConnection();
   // Shows the text in a message box.
   void ReportError(const char* text);
@@ -70,21 +69,38 @@ class DbSqlSvr {
   // the failure file "SqlUpdateError.txt".
   void UpdateTableDataToDatabase(const char* table);
 
-  // ---- The run in the server's results database. ClaimRun adds runKey to
-  // the run table "OstrelRuns" in a transaction of the ADO connection that
-  // stays open until EndRunClaim: another process adding the same key waits
-  // for it, then finds the key there. definesRun is true for the process
-  // whose row stays; false return when the server could not be asked.
+  // ---- The case's unit on the server. Its rows and every statement below
+  // go through the bulk writer's one transaction, which the case's last
+  // flush commits (or DiscardUnwritten rolls back): the run's row, the marks
+  // and the deletion of earlier rows land with the case or not at all. No
+  // statement is meant to fail: each looks before it adds.
+  // Begins the unit of the case whose result rows carry solutionId and
+  // caseId (and whose legacy rows runId and legacyCase): takes the server's
+  // lock of the case, so two jobs writing it take turns, and when its rows
+  // are there already deletes them from every table that holds rows of
+  // cases (replaced). False when the server could not be asked
+  // (TakeWriteFailure says why).
+  bool BeginCaseUnit(std::int32_t solutionId, std::int32_t caseId, const std::string& runId, std::int32_t legacyCase,
+                     bool& replaced);
+  // Claims the run in the unit: the run table "OstrelRuns" gets runKey's
+  // row unless it has it. definesRun is true when this unit adds it (other
+  // units of the run wait for the end of this one, then find it). False
+  // when the server could not be asked.
   bool ClaimRun(const std::string& runKey, bool& definesRun);
-  // Begins a transaction on the ADO connection, unless the claim keeps one
-  // open, that EndRunClaim ends: statements on the connection run in it
-  // meanwhile. False when the server cannot be asked.
-  bool OpenRunTransaction();
-  // Also holds the run's row of "OstrelRuns" in it, so another process
-  // holding the row waits until then. False when the row cannot be held.
+  // The unit writes the run's reference rows: the first row it writes into a
+  // table of the solution's rows (or the legacy run's) deletes the earlier
+  // rows of the solution (or run) there, under the server's lock of the
+  // solution. False when the lock cannot be taken.
+  bool SetUnitDefinesRun(bool defines);
+  // Holds the run's row of "OstrelRuns" in the unit, so another unit holding
+  // it waits until this one ends. False when the row cannot be held.
   bool HoldRunRow(const std::string& runKey);
-  // Commits (commit true) or rolls back an open claim or run transaction; false when the commit failed.
-  bool EndRunClaim(bool commit);
+  // Runs a statement in the unit ("?" take parameters in order); the rows it
+  // changed, -1 when it failed (the failure is noted, the unit is lost).
+  std::int64_t ExecuteInUnit(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters,
+                             std::vector<std::string>* rows = nullptr);
+  // Forgets the unit (after its flush or discard).
+  void EndCaseUnit();
   // The failure of a bulk write since the last call that the reruns did not clear; empty when none.
   std::string TakeWriteFailure();
   // While held, a flush naming no table writes nothing: the case's rows stay
@@ -110,6 +126,22 @@ class DbSqlSvr {
   struct OrvidDeleter {
     void operator()(IOrvid* p) const { IOrvid::Destroy(p); }
   };
+  // The bulk writer, made and connected at its first use.
+  IOrvid& BulkWriter();
+  // The server's tables of result rows, by their key columns (read once from the ODBC catalog).
+  struct KeyedTables {
+    bool read = false;
+    std::vector<std::string> perCase;      // SolutionID and CaseID
+    std::vector<std::string> perSolution;  // SolutionID without CaseID
+    std::vector<std::string> legacyCase;   // RUNID and CASE
+    std::vector<std::string> legacyRun;    // RUNID without CASE
+    bool runTable = false;                 // OstrelRuns is there
+  };
+  const KeyedTables& ReadKeyedTables();
+  // Takes the server's lock named by the two keys until the unit ends (servers without such locks: none).
+  bool LockInUnit(std::int32_t first, std::int32_t second);
+  // The rows of the run's solution (or legacy run) in table go before the unit's first row there.
+  bool ReplaceRunRows(const std::string& table);
   void OpenConnection();
   void Write(const std::string& text);
   bool Writer(const std::string& table, int lgFlag) const;
@@ -124,8 +156,14 @@ class DbSqlSvr {
   std::string m_strRunDirectory;
   std::string m_strConnectionString;
   plat::AdoConnectionPtr m_pConnection;
-  bool m_bRunClaimOpen = false;
   std::string m_strWriteFailure;
+  KeyedTables m_keyedTables;
+  std::string m_strDbmsName;
+  // ---- The unit
+  std::int32_t m_nUnitSolutionID = 0;
+  std::string m_strUnitRunID;
+  bool m_bUnitDefinesRun = false;
+  std::vector<std::string> m_unitTables;  // the tables the defining unit has begun
   bool m_bHoldCommits = false;
   bool m_bFlushHeld = false;
 };

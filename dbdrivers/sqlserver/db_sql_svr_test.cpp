@@ -81,6 +81,11 @@ class FakeOrvid : public IOrvid {
   bool SetLongValue(const char* f, std::int32_t v) override { return Record("Long " + Val(f, v)); }
   bool SetDoubleValue(const char* f, double v) override { return Record("Double " + Val(f, v)); }
   bool SetDateTimeValue(const char* f, double v) override { return Record("Date " + Val(f, v)); }
+  bool Execute(const std::string& sql, const std::vector<Parameter>&, std::vector<std::string>*,
+               std::int64_t*) override {
+    return Record("Execute " + sql);
+  }
+  std::string GetDbmsName() override { return "fake"; }
 
  private:
   template <class T>
@@ -369,9 +374,10 @@ TEST_F(DbSqlSvrTest, LendsOneAdoConnectionUntilItIsClosed) {
 
 // An integer query takes its parameters in order and gives the first column of each row, without nulls; a
 // statement the server refuses throws.
-TEST_F(DbSqlSvrTest, QueriesIntegersOverItsConnection) {
+TEST_F(DbSqlSvrTest, QueriesIntegersInTheBulkWritersTransaction) {
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
   if (plat::testing::SqliteOdbcDriverLibrary().empty()) GTEST_SKIP() << "no SQLite ODBC driver";
+  IOrvid::SetFactoryForTesting(nullptr);
   DbSqlSvr driver(&m_log);
   driver.StartSQLServer("", "Driver=SQLite3;Database=" + ini.Dir().File("r.db") + ";Initial Catalog=R");
   plat::AdoConnectionPtr connection = driver.GetConnection();
@@ -387,10 +393,11 @@ TEST_F(DbSqlSvrTest, QueriesIntegersOverItsConnection) {
   EXPECT_THROW(driver.QueryIntegers("SELECT \"ModelID\" FROM \"PrSolution\"", {}), plat::odbc::Error);
 }
 
-// The run key holds the export configuration's run identifier: quotes and a
-// final backslash stay text, also on a server that reads backslashes as escapes.
-TEST_F(DbSqlSvrTest, RunKeysAreLiteralsOfTheServersDialect) {
+// The run key holds the export configuration's run identifier: quotes and a final backslash stay text, also
+// on a server that reads backslashes as escapes. A second unit claiming the key finds the first one's row.
+TEST_F(DbSqlSvrTest, RunKeysAreKeptAsTheyAre) {
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  IOrvid::SetFactoryForTesting(nullptr);
   std::vector<std::string> servers;
   if (!plat::testing::SqliteOdbcDriverLibrary().empty())
     servers.push_back("Driver=SQLite3;Database=" + ini.Dir().File("runs.db"));
@@ -403,17 +410,19 @@ TEST_F(DbSqlSvrTest, RunKeysAreLiteralsOfTheServersDialect) {
     SCOPED_TRACE(server);
     for (const std::string key : {"M|1|it's", "M|1|ends\\", "M|1|\\'); DROP TABLE \"OstrelRuns\"; --"}) {
       SCOPED_TRACE(key);
-      bool defines = false;
-      DbSqlSvr first(&m_log);
-      first.StartSQLServer("", server + ";Initial Catalog=R");
-      ASSERT_TRUE(first.ClaimRun(key, defines)) << first.TakeWriteFailure();
-      EXPECT_TRUE(defines);
-      ASSERT_TRUE(first.EndRunClaim(true));
-      DbSqlSvr second(&m_log);
-      second.StartSQLServer("", server + ";Initial Catalog=R");
-      ASSERT_TRUE(second.ClaimRun(key, defines)) << second.TakeWriteFailure();
-      EXPECT_FALSE(defines);  // the row of the first claim is found under the same key
-      ASSERT_TRUE(second.EndRunClaim(true));
+      for (const bool expectDefines : {true, false}) {
+        DbSqlSvr driver(&m_log);
+        driver.StartSQLServer("", server + ";Initial Catalog=R");
+        bool replaced = true;
+        bool defines = !expectDefines;
+        ASSERT_TRUE(driver.BeginCaseUnit(1, 1, "R1", 1, replaced)) << driver.TakeWriteFailure();
+        EXPECT_FALSE(replaced);
+        ASSERT_TRUE(driver.ClaimRun(key, defines)) << driver.TakeWriteFailure();
+        EXPECT_EQ(defines, expectDefines);
+        driver.UpdateTableDataToDatabase(nullptr);
+        EXPECT_EQ(driver.TakeWriteFailure(), "");
+        driver.EndCaseUnit();
+      }
     }
   }
 }

@@ -44,8 +44,16 @@ class PgTestServer {
   bool Ok() const { return m_ok; }
   const std::string& Reason() const { return m_reason; }
   int Port() const { return m_port; }
-  // The server's log (its messages and the errors of the statements it ran).
+  // The server's log (one line per statement error, "ERROR:  ...").
   std::string LogPath() const { return m_root + "/server.log"; }
+
+  // Stops the server (its connections end, their open transactions are rolled back) and starts it again on
+  // the same port and data; for tests of a server that goes away during a run. True on success.
+  bool Halt() const {
+    return m_ok && RunAsOwner(Quote(m_bin + "/pg_ctl") + " -D " + Quote(m_root + "/data") +
+                              " -m fast -w -t 60 stop >/dev/null 2>&1");
+  }
+  bool Resume() const { return m_ok && StartServer(); }
 
   // A DSN-less ODBC connection string through the driver registered under
   // driverName (ScopedOdbcIni's "PostgreSQL").
@@ -175,11 +183,7 @@ class PgTestServer {
       }
       std::error_code ec;
       std::filesystem::remove(log, ec);
-      std::string options = "-p " + std::to_string(m_port) + " -k " + m_root +
-                            " -c listen_addresses=127.0.0.1 -c max_connections=40" +
-                            (m_durable ? "" : " -c fsync=off");
-      if (RunAsOwner(Quote(m_bin + "/pg_ctl") + " -D " + Quote(data) + " -o " + Quote(options) + " -l " +
-                     Quote(log) + " -w -t 300 start >/dev/null 2>&1")) {
+      if (StartServer()) {
         m_started = true;
         m_ok = true;
         return;
@@ -196,6 +200,14 @@ class PgTestServer {
     std::stringstream text;
     text << in.rdbuf();
     return text.str().find("Address already in use") != std::string::npos;
+  }
+
+  bool StartServer() const {
+    const std::string options = "-p " + std::to_string(m_port) + " -k " + m_root +
+                                " -c listen_addresses=127.0.0.1 -c max_connections=40" +
+                                (m_durable ? "" : " -c fsync=off");
+    return RunAsOwner(Quote(m_bin + "/pg_ctl") + " -D " + Quote(m_root + "/data") + " -o " + Quote(options) + " -l " +
+                      Quote(m_root + "/server.log") + " -w -t 300 start >/dev/null 2>&1");
   }
 
   void Stop() {

@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/path_utils.h"
 #include "foundation/timing_scope.h"
 #include "modelfile/vorn_model_file.h"
@@ -73,12 +74,23 @@ bool ReadFileIntoStream(const std::string& path, std::iostream& stream, std::ios
   return true;
 }
 
-void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2) {
+std::string ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2) {
+  const std::istream::pos_type start = data.tellg();
+  data.seekg(0, std::ios::end);
+  const std::istream::pos_type end = data.tellg();
+  data.seekg(start);
+  if (start < 0 || end < 0 || !data) return "it cannot be read";
+  const std::int64_t size = static_cast<std::int64_t>(end - start);
   std::int32_t count = 0;
   std::array<char, 4> countBytes{};
-  if (data.read(countBytes.data(), countBytes.size())) std::memcpy(&count, countBytes.data(), sizeof count);
+  if (!data.read(countBytes.data(), countBytes.size())) return "it ends before its count";
+  std::memcpy(&count, countBytes.data(), sizeof count);
+  if (count < 0) return "its count " + std::to_string(count) + " is negative";
+  if (static_cast<std::int64_t>(countBytes.size()) + count * static_cast<std::int64_t>(kTransferRecordSize) != size)
+    return "its count of " + std::to_string(count) + " records does not fit its length of " + std::to_string(size) +
+           " bytes";
 
-  std::array<char, 28> record{};
+  std::array<char, kTransferRecordSize> record{};
   for (std::int32_t i = 0; i < count && data.read(record.data(), record.size()); ++i) {
     const std::string nameA = ReadName(record.data());
     const std::string nameB = ReadName(record.data() + 8);
@@ -97,17 +109,36 @@ void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray
   }
   plants.Sort(plants.m_pfnCompare);
   plants2.Sort(plants2.m_pfnCompare);
+  return std::string();
+}
+
+namespace {
+
+// The damage of the file at path read into the lists; empty when it read whole.
+std::string ReadTransferFile(const std::string& path, CTrxPlantArray& plants, CTrxPlantArray& plants2) {
+  std::stringstream data;
+  if (!ReadFileIntoStream(path, data, std::ios::in | std::ios::binary))
+    return "the transfer data file " + path + " cannot be read";
+  CTimingScope timing("Get transfers");
+  const std::string damage = ReadTransferData(data, plants, plants2);
+  return damage.empty() ? damage : "the transfer data file " + path + " is damaged: " + damage;
+}
+
+}  // namespace
+
+std::string TransferDataDamage(const std::string& path) {
+  if (!FileExists(path)) return std::string();
+  CTrxPlantArray plants;
+  CTrxPlantArray plants2;
+  return ReadTransferFile(path, plants, plants2);
 }
 
 void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CTrxPlantArray& plants,
                   CTrxPlantArray& plants2) {
   if (useZelunMG != 0) return;
-  std::stringstream data;
-  if (!ReadFileIntoStream(MakeAbsolutePath(modelDirectory, kTransferDataFileName), data,
-                          std::ios::in | std::ios::binary))
-    return;
-  CTimingScope timing("Get transfers");
-  ReadTransferData(data, plants, plants2);
+  const std::string path = MakeAbsolutePath(modelDirectory, kTransferDataFileName);
+  if (!FileExists(path)) return;
+  if (const std::string damage = ReadTransferFile(path, plants, plants2); !damage.empty()) NoteInputFailure(damage);
 }
 
 void GetTransfers(const CVornDbExportData& exportData, CTrxPlantArray& plants, CTrxPlantArray& plants2) {

@@ -3,6 +3,7 @@
 // per case from "TRANS.DAT" in the model's directory into two lists of
 // plants; each plant holds pools, each pool qualities with a value.
 
+#include <cstddef>
 #include <cstdint>
 #include <istream>
 #include <string>
@@ -49,18 +50,26 @@ using CTrxPlantArray = CAutoDestructArray<CPtrArray, CTrxPlant*>;
 
 // The transfer data file's name in the model's directory.
 inline constexpr const char* kTransferDataFileName = "TRANS.DAT";
+// The bytes of one record: three eight-character names and a 32-bit float.
+inline constexpr std::size_t kTransferRecordSize = 28;
 
 // Copies the whole file at path into stream, opened with mode (input is
 // always added); false when the file cannot be opened (nothing is copied).
 bool ReadFileIntoStream(const std::string& path, std::iostream& stream, std::ios::openmode mode);
 
 // Appends the records of a transfer data image to both lists (each plant is
-// made in both at once) and sorts both by name. Reading stops at the end of
-// the data, whatever count the image announces.
-void ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2);
+// made in both at once) and sorts both by name. An image whose count does not
+// fit its length exactly (cut short, a negative count, bytes after the last
+// record) is damaged: nothing is read and the result says what is wrong.
+std::string ReadTransferData(std::istream& data, CTrxPlantArray& plants, CTrxPlantArray& plants2);
+
+// What is wrong with the transfer data file at path; empty when it is absent
+// or reads whole. Reads nothing into any list.
+std::string TransferDataDamage(const std::string& path);
 
 // Reads "TRANS.DAT" of modelDirectory into the lists unless useZelunMG is not
-// 0; a missing or unreadable file leaves them unchanged.
+// 0; a missing file leaves them unchanged. A damaged one leaves them so too
+// and fails the work that needs it (NoteInputFailure), naming the file.
 void GetTransfers(std::int32_t useZelunMG, const std::string& modelDirectory, CTrxPlantArray& plants,
                   CTrxPlantArray& plants2);
 // The same for the export context's main model (its setting UseZelunMGOn and

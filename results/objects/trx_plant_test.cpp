@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "modelfile/vorn_model_file.h"
 
 namespace {
@@ -40,9 +41,9 @@ struct Lists {
   CTrxPlantArray plants2;
 };
 
-void Read(const std::string& image, Lists& lists) {
+std::string Read(const std::string& image, Lists& lists) {
   std::istringstream data(image);
-  ReadTransferData(data, lists.plants, lists.plants2);
+  return ReadTransferData(data, lists.plants, lists.plants2);
 }
 
 const CTrxQuality* Quality(const CTrxPlantArray& plants, const std::string& plant, const std::string& pool,
@@ -59,11 +60,12 @@ const CTrxQuality* Quality(const CTrxPlantArray& plants, const std::string& plan
 
 TEST(TrxPlantTest, ReadsEachRecordIntoBothPlantLists) {
   Lists lists;
-  Read(Image({{"xSULPOOB", "POOLDSLA", "UNITDSLC", 1.5f},
-              {"xRONPL1B", "EWBLGASA", "BGSLxxxx", 0.75f},
-              {"xSULPOOB", "POOLDSLA", "UNITDSLC", 2.5f},
-              {"x", "AB", "", 9.0f}}),
-       lists);
+  EXPECT_EQ(Read(Image({{"xSULPOOB", "POOLDSLA", "UNITDSLC", 1.5f},
+                        {"xRONPL1B", "EWBLGASA", "BGSLxxxx", 0.75f},
+                        {"xSULPOOB", "POOLDSLA", "UNITDSLC", 2.5f},
+                        {"x", "AB", "", 9.0f}}),
+                 lists),
+            "");
 
   ASSERT_EQ(lists.plants.GetSize(), 2);  // one per plant letter (the last of B), sorted
   EXPECT_EQ(lists.plants[0]->m_strName, "A");
@@ -91,19 +93,34 @@ TEST(TrxPlantTest, ReadsEachRecordIntoBothPlantLists) {
   EXPECT_EQ(shortNames->m_strSourcePool, "");
 }
 
-TEST(TrxPlantTest, StopsAtTheEndOfTheDataWhateverTheCountSays) {
-  for (std::int32_t count : {0, -5, 1000000}) {
+TEST(TrxPlantTest, ACountThatDoesNotFitTheDataReadsNothingAndSaysWhy) {
+  const std::vector<Record> record = {{"xSULPOOB", "POOLDSLA", "UNITDSLC", 1.0f}};
+  const std::string one = Image(record);
+  struct Case {
+    std::string image;
+    const char* damage;
+  } cases[] = {
+      {Image({}, 0), ""},
+      {Image(record, 0), "its count of 0 records does not fit its length of 32"},
+      {Image(record, 2), "its count of 2 records does not fit its length of 32"},
+      {Image(record, 1000000), "its count of 1000000 records does not fit"},
+      {Image(record, -5), "its count -5 is negative"},
+      {one.substr(0, one.size() - 1), "its count of 1 records does not fit its length of 31"},
+      {std::string("\x01\x00", 2), "it ends before its count"},
+      {std::string(), "it ends before its count"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.damage);
     Lists lists;
-    Read(Image({{"xSULPOOB", "POOLDSLA", "UNITDSLC", 1.0f}}, count), lists);
-    EXPECT_EQ(lists.plants.GetSize(), count > 0 ? 1 : 0) << count;
-    EXPECT_EQ(lists.plants2.GetSize(), lists.plants.GetSize());
+    const std::string damage = Read(c.image, lists);
+    if (*c.damage == '\0') EXPECT_EQ(damage, "");
+    else EXPECT_EQ(damage.rfind(c.damage, 0), 0u) << damage;
+    EXPECT_TRUE(lists.plants.IsEmpty());
+    EXPECT_TRUE(lists.plants2.IsEmpty());
   }
-  Lists empty;
-  Read(std::string("\x01\x00", 2), empty);  // not even a whole count
-  EXPECT_TRUE(empty.plants.IsEmpty());
 }
 
-TEST(TrxPlantTest, GetTransfersReadsTheModelsFileUnlessSwitchedOffOrMissing) {
+TEST(TrxPlantTest, GetTransfersReadsTheModelsFileUnlessSwitchedOffMissingOrDamaged) {
   const std::filesystem::path dir = std::filesystem::path(::testing::TempDir()) / "trx_plant_test";
   std::filesystem::remove_all(dir);
   std::filesystem::create_directories(dir);
@@ -136,6 +153,20 @@ TEST(TrxPlantTest, GetTransfersReadsTheModelsFileUnlessSwitchedOffOrMissing) {
   Lists zelun;
   GetTransfers(exportData, zelun.plants, zelun.plants2);
   EXPECT_TRUE(zelun.plants.IsEmpty());
+  EXPECT_EQ(TransferDataDamage((dir / kTransferDataFileName).string()), "");
+
+  // A file cut inside its last record fails the work that reads it, naming the file; the lists stay empty.
+  std::filesystem::resize_file(dir / kTransferDataFileName, 20);
+  const std::string path = (dir / kTransferDataFileName).string();
+  const std::string cause = "the transfer data file " + path + " is damaged: its count of 1 records does not fit";
+  Lists cut;
+  {
+    const CInputFailureScope scope;
+    GetTransfers(0, dir.string(), cut.plants, cut.plants2);
+    EXPECT_EQ(scope.GetFirstCause().rfind(cause, 0), 0u) << scope.GetFirstCause();
+  }
+  EXPECT_TRUE(cut.plants.IsEmpty());
+  EXPECT_EQ(TransferDataDamage(path).rfind(cause, 0), 0u);
   std::filesystem::remove_all(dir);
 }
 

@@ -10,6 +10,7 @@
 #include "caseset/plantdata/plant_data_readers.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
@@ -397,9 +398,12 @@ bool CDbSolution::FillSolution(CVornModelFile* modelFile, bool isGlobal, bool is
     if (!OpenModelDatabase(*modelFile, error) && !error.empty()) ShowErrorMessage(error, false);
   }
   if (!m_bSkipRawReceipts) {
+    // Receipts or shipments that cannot be read whole fail the case rather than go missing from it.
     std::string error;
-    ReadRawReceipts(*modelFile, model->m_paRawReceives, error);
-    ReadRawShipments(*modelFile, model->m_paRawShips, error);
+    if (!ReadRawReceipts(*modelFile, model->m_paRawReceives, error))
+      NoteInputFailure(error.empty() ? "the crude receipts of " + modelFile->m_strModelName + " cannot be read" : error);
+    if (!ReadRawShipments(*modelFile, model->m_paRawShips, error))
+      NoteInputFailure(error.empty() ? "the shipments of " + modelFile->m_strModelName + " cannot be read" : error);
   }
   if (modelDatabase && !CloseModelDatabase(*modelFile)) return false;
 

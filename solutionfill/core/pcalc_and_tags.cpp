@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
@@ -123,14 +124,19 @@ bool CDbNode::BuildTagQualities(CVornModelFile* /*modelFile*/, std::int32_t /*ca
   std::string path;
   if (!plat::ResolveExistingPath(main->m_strModelDir + "/HBALDEF.Xls", path) || !FileExists(path, true)) return true;
   CIoTable table(path, "", "TAG", "*", "*", 0);
+  // The worksheet is there: one the fill cannot read whole fails the case, naming it.
+  const auto damaged = [&path](const std::string& what) { NoteInputFailure("the worksheet " + path + " " + what); };
   switch (table.GetStatus()) {
     case kIoTableCannotOpen:
       return true;
     case kIoTableCannotRead:
+      damaged("cannot be read");
       return ShowErrorMessageDetail(kIdsUnableToRetrieveData, table.GetDisplayName(), "");
     case kIoTableCannotClose:
+      damaged("cannot be closed");
       return ShowErrorMessageId(kIdsTableCloseFailed);
     case kIoTableOkWithWarnings:
+      damaged("mixes numbers and texts in its key column");
       return ShowErrorMessageDetail(kIdsMixedRowNames, table.GetDisplayName(), "");
     default:
       break;
@@ -141,12 +147,18 @@ bool CDbNode::BuildTagQualities(CVornModelFile* /*modelFile*/, std::int32_t /*ca
     if (name == "TAG") tagColumn = j;
     if (name == "QUALITY") qualityColumn = j;
   }
-  if (tagColumn < 0) return ShowFormattedError2(kIdsRequiredColumnMissing, "TAG", path);
-  if (qualityColumn < 0) return ShowFormattedError2(kIdsRequiredColumnMissing, "QUALITY", path);
+  for (const auto& [column, name] : {std::pair{tagColumn, "TAG"}, std::pair{qualityColumn, "QUALITY"}})
+    if (column < 0) {
+      damaged(std::string("lacks the column ") + name);
+      return ShowFormattedError2(kIdsRequiredColumnMissing, name, path);
+    }
   model->m_paHydrogenStreams.m_bOwnsElements = 0;
   model->m_paHydrogenQualities.m_bOwnsElements = 0;
   for (int i = 0; i < table.GetRowCount(); ++i) {
-    if (table.IsCellNull(i, tagColumn)) return ShowFormattedError2(kIdsBlankKeyCell, "TAG", path);
+    if (table.IsCellNull(i, tagColumn)) {
+      damaged("has a row without a TAG");
+      return ShowFormattedError2(kIdsBlankKeyCell, "TAG", path);
+    }
     if (CDbStream* stream = FindModelStream(*model, fill::TrimRight(table.GetCellText(i, tagColumn))))
       model->m_paHydrogenStreams.Add(stream);
     if (table.IsCellNull(i, qualityColumn)) continue;

@@ -6,6 +6,7 @@
 #include "caseset/modeltables/model_table_reader.h"
 #include "caseset/tags/extended_tag_processor.h"
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
@@ -24,7 +25,7 @@ namespace {
 const plat::StringTableRegistrar kSolutionFileTexts(
     plat::StringTable::Program,
     {
-        {kIdsDamagedSolverFile, "The file %1 is damaged: its counts do not fit its length."},
+        {kIdsDamagedSolverFile, "The file %1 is damaged."},
         {kIdsCannotOpenSolverFile, "Unable to open the file: %1"},
     });
 
@@ -260,6 +261,16 @@ void CPrimalTreeBuilder::Finish() {
 
 }  // namespace
 
+bool ShowSolverFileFailure(std::uint32_t id, const std::string& path, const std::string& detail) {
+  std::string text = FormatString1(LoadResString(id), path);
+  if (!detail.empty()) {
+    if (!text.empty() && text.back() == '.') text.pop_back();
+    text += ": " + detail;
+  }
+  NoteInputFailure(text);
+  return ShowErrorMessage(text);
+}
+
 CSolutionFileLayout GetSolutionFileLayout(const CVornModelFile& mainModel, const CVornModelFile& model) {
   CSolutionFileLayout layout;
   layout.m_bDoublePrecision =
@@ -333,10 +344,11 @@ bool ReadSolutionFile(CDbSolution& solution, CVornModelFile* model, CDbCase* dbC
 
   std::stringstream stream;
   if (!ReadFileIntoStream(path, stream, std::ios::in | std::ios::binary))
-    return ShowFormattedError1(kIdsCannotOpenSolverFile, path);
+    return ShowSolverFileFailure(kIdsCannotOpenSolverFile, path);
   CSolutionFileContents contents;
   std::string error;
-  if (!ParseSolutionFile(stream.str(), layout, contents, error)) return ShowFormattedError1(kIdsDamagedSolverFile, path);
+  if (!ParseSolutionFile(stream.str(), layout, contents, error))
+    return ShowSolverFileFailure(kIdsDamagedSolverFile, path, error);
 
   CPrimalTreeContext context;
   context.m_nModelType = model->m_settings.m_ModelType.GetValue();

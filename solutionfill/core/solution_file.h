@@ -28,6 +28,11 @@ class CVornModelFile;
 inline constexpr std::uint32_t kIdsDamagedSolverFile = 282;      // %1: the path
 inline constexpr std::uint32_t kIdsCannotOpenSolverFile = 2510;  // %1: the path
 
+// A solver file that is there but cannot be read whole (message id above,
+// then detail when given): shows the message and fails the case that reads it
+// with the same text. False.
+bool ShowSolverFileFailure(std::uint32_t id, const std::string& path, const std::string& detail = std::string());
+
 // Double precision with UseNimboOn or UseZelunMGOn of the main model; long
 // names with UseNimboOn of the model passed.
 CSolutionFileLayout GetSolutionFileLayout(const CVornModelFile& mainModel, const CVornModelFile& model);

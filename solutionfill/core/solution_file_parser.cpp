@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "caseset/modeltables/model_database.h"
+#include "foundation/string_utils.h"
 
 namespace {
 
@@ -37,6 +38,13 @@ bool ParseSolutionFile(const std::string& bytes, const CSolutionFileLayout& layo
     error = "impossible record counts";
     return false;
   }
+  // The solver writes its row and column names in ASCII: another byte in one means a damaged file.
+  for (const auto* records : {&raw.m_aRows, &raw.m_aColumns})
+    for (const CRawSolutionRecord& record : *records)
+      if (!IsPrintableAscii(record.m_strName)) {
+        error = "a row or column name holds bytes that are no characters";
+        return false;
+      }
   contents.m_nRowCount = raw.m_nRowCount;
   contents.m_nColumnCount = raw.m_nColumnCount;
   contents.m_nHeaderCode = raw.m_nHeaderCode;

@@ -92,6 +92,15 @@ bool Fail(const char* reason, std::string& error) {
   return false;
 }
 
+// The solver side writes its names and codes in ASCII: another byte in one means a damaged file.
+template <class... Lists>
+bool AllPrintable(const Lists&... lists) {
+  const auto printable = [](const std::vector<std::string>& list) {
+    return std::all_of(list.begin(), list.end(), [](const std::string& name) { return IsPrintableAscii(name); });
+  };
+  return (printable(lists) && ...);
+}
+
 }  // namespace
 
 double CRecursionRecord::Value(std::int32_t name, std::int32_t periodCode) const {
@@ -200,6 +209,10 @@ bool ParseRecursionFile(const std::string& bytes, bool doublePrecision, CRecursi
                   namesRead, names, passesRead, passes, periodsRead, periods);
     *missing = text;
   }
+  if (!AllPrintable(record.m_astrPrimaryNames, record.m_astrSecondaryNames, record.m_astrPeriodCodes)) {
+    ClearRecursionData(record);
+    return Fail("a name holds bytes that are no characters", error);
+  }
   return true;
 }
 
@@ -239,6 +252,10 @@ bool ParsePvtwFile(const std::string& bytes, bool doublePrecision, CPvtwRecord& 
     std::snprintf(text, sizeof text, "period codes %zu of %d, streams with values %zu of %d", periodsRead, periods,
                   streamsRead, streams);
     *missing = text;
+  }
+  if (!AllPrintable(record.m_astrPeriodCodes, record.m_astrStreamNames)) {
+    ClearPvtwData(record);
+    return Fail("a name holds bytes that are no characters", error);
   }
   return true;
 }

@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "foundation/string_utils.h"
@@ -46,12 +47,13 @@ std::string SideFilePath(CVornDbExportData& exportData, const CVornModelFile& mo
                               exportData.BuildFilePath(model.m_strModelName, plainName));
 }
 
-// A side file shorter than its counts is used as far as it goes; the warning
-// names the file and what it lacked, to the host's message callback and the export log.
-void WarnShortSideFile(CVornDbExportData& exportData, const std::string& path, const std::string& missing) {
+// A side file shorter than its counts fails the case that reads it; the warning names the file and what it
+// lacked, to the host's message callback and the export log.
+void FailShortSideFile(CVornDbExportData& exportData, const std::string& path, const std::string& missing) {
   const std::string line = " *** WARNING. The file " + path + " ends before its counts: read " + missing;
   ReportWarningLine(exportData, line);
   if (ILogging* log = exportData.GetLogging()) log->Write(line + "\n");
+  NoteInputFailure("the file " + path + " ends before its counts: read " + missing);
 }
 
 }  // namespace
@@ -97,17 +99,15 @@ bool CDbSolution::ReadRecursionFil(CVornModelFile* modelFile, CDbCase* dbCase) {
   const std::string path = GetRecursionFilePath(*m_pDbData, *modelFile, dbCase ? dbCase->m_nID : 0);
   if (!FileExists(path)) return false;
   std::stringstream stream;
-  if (!ReadFileIntoStream(path, stream, std::ios::in | std::ios::binary)) {
-    if (GetTableMapDimensions(*modelFile).m_nRecursionExpected != 0) ShowFormattedError1(kIdsCannotOpenSolverFile, path);
-    return false;
-  }
+  if (!ReadFileIntoStream(path, stream, std::ios::in | std::ios::binary))
+    return ShowSolverFileFailure(kIdsCannotOpenSolverFile, path);
   std::string error, missing;
-  // A header cut short is quietly no recursion data; a negative count means a damaged file.
+  // An empty file is no recursion data; a header cut short or a negative count is a damaged file.
   if (!ParseRecursionFile(stream.str(), doublePrecision, record, error, &missing)) {
-    if (stream.str().size() >= 32) ShowFormattedError1(kIdsDamagedSolverFile, path);
+    if (!stream.str().empty()) ShowSolverFileFailure(kIdsDamagedSolverFile, path, error);
     return false;
   }
-  if (!missing.empty()) WarnShortSideFile(*m_pDbData, path, missing);
+  if (!missing.empty()) FailShortSideFile(*m_pDbData, path, missing);
   return true;
 }
 
@@ -118,13 +118,13 @@ bool CDbSolution::ReadPvtwDat(CVornModelFile* modelFile, CDbCase* dbCase) {
   if (!FileExists(path)) return false;
   std::stringstream stream;
   if (!ReadFileIntoStream(path, stream, std::ios::in | std::ios::binary))
-    return ShowFormattedError1(kIdsCannotOpenSolverFile, path);
+    return ShowSolverFileFailure(kIdsCannotOpenSolverFile, path);
   std::string error, missing;
   if (!ParsePvtwFile(stream.str(), doublePrecision, GetPvtwRecord(*modelFile), error, &missing)) {
-    if (stream.str().size() >= 8) ShowFormattedError1(kIdsDamagedSolverFile, path);
+    if (!stream.str().empty()) ShowSolverFileFailure(kIdsDamagedSolverFile, path, error);
     return false;
   }
-  if (!missing.empty()) WarnShortSideFile(*m_pDbData, path, missing);
+  if (!missing.empty()) FailShortSideFile(*m_pDbData, path, missing);
   return true;
 }
 
@@ -136,7 +136,15 @@ bool CDbSolution::ReadTvpropDat(CVornModelFile* modelFile, std::int32_t& entryCo
   if (!file.is_open()) return false;
   std::stringstream content;
   content << file.rdbuf();
-  if (file.bad()) return ShowFormattedError1(kIdsCannotOpenSolverFile, path);
-  entryCount = ParseTvpropFile(content.str(), TvpropEntries());
+  if (file.bad()) return ShowSolverFileFailure(kIdsCannotOpenSolverFile, path);
+  // Whole 20-byte records only, their names in ASCII: anything else is a damaged file.
+  const std::string bytes = content.str();
+  if (bytes.size() % 20 != 0) return ShowSolverFileFailure(kIdsDamagedSolverFile, path, "it ends inside a record");
+  CDbPrimalArray entries;
+  ParseTvpropFile(bytes, entries);
+  for (const CDbPrimal* entry : entries)
+    if (entry && !IsPrintableAscii(entry->m_strName))
+      return ShowSolverFileFailure(kIdsDamagedSolverFile, path, "a name holds bytes that are no characters");
+  entryCount = ParseTvpropFile(bytes, TvpropEntries());
   return true;
 }

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "foundation/input_failure.h"
 #include "solutionfill/economics/economics_fill.h"
 #include "solutionfill/economics/testing/economics_fixture.h"
 
@@ -251,6 +252,17 @@ TEST_F(Penalties, PlantLetterAndPeriodLetterOfAMultiPeriodGlobalCase) {
   EXPECT_EQ(Period("A").m_paPenalties[0]->m_dActivity, 2.0);
   // Seven letters name no plant: skipped on a local-model run.
   EXPECT_TRUE(Period(".").m_paPenalties.IsEmpty());
+}
+
+TEST_F(Penalties, AFieldThatIsNoNumberFailsTheCaseNamingFileAndLine) {
+  MakePeriods({"A"}, false);
+  CDbModel& model = ModelWithQuality("P", 1);
+  PrimalPeriod("P", "A");
+  WritePenaltyFile("Epenrow1 USULGAS -1.5\n\nEpenrow2 XABCDEF two\n");
+  const CInputFailureScope scope;
+  m_solution->BuildPenalty(&Main(), m_case, &model, false, false, false);
+  EXPECT_EQ(scope.GetFirstCause(), "the file " + (m_home / "M" / "penalty.dat").string() +
+                                       " is damaged: line 3 holds no number where its value is due");
 }
 
 TEST_F(Penalties, MissingFileStillWritesThePenaltyTotal) {

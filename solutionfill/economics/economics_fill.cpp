@@ -1,10 +1,14 @@
 #include "solutionfill/economics/economics_fill.h"
 
 #include <cstdlib>
+#include <fstream>
 #include <memory>
 
 #include "caseset/modeltables/table_fil_table.h"
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
+#include "foundation/messages.h"
+#include "foundation/string_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_case.h"
 #include "results/objects/db_solution.h"
@@ -137,7 +141,19 @@ int ProcLimSlot(const CDbPeriod& period, std::int32_t modelId, std::int32_t unit
   return static_cast<int>(slot);
 }
 
-bool CSideFileRecordReader::NextWord() { return !m_pending.empty() || static_cast<bool>(m_in >> m_pending); }
+bool CSideFileRecordReader::NextWord() {
+  if (!m_pending.empty()) return true;
+  // White space as the solver's reader takes it, counting the lines; a word runs to the next white space.
+  const auto blank = [](int ch) { return ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r' || ch == '\v' || ch == '\f'; };
+  int ch = m_in.get();
+  for (; ch != std::char_traits<char>::eof() && blank(ch); ch = m_in.get())
+    if (ch == '\n') ++m_nLine;
+  if (ch == std::char_traits<char>::eof()) return false;
+  m_nWordLine = m_nLine;
+  for (; ch != std::char_traits<char>::eof() && !blank(ch); ch = m_in.get()) m_pending.push_back(static_cast<char>(ch));
+  if (ch == '\n') ++m_nLine;
+  return true;
+}
 
 bool CSideFileRecordReader::NextName(std::string& name) {
   constexpr std::size_t kNameWidth = 9;
@@ -147,13 +163,39 @@ bool CSideFileRecordReader::NextName(std::string& name) {
   return true;
 }
 
+bool CSideFileRecordReader::Damaged(const char* what) {
+  m_strDamage = "line " + std::to_string(m_nWordLine) + " " + what;
+  return false;
+}
+
 bool CSideFileRecordReader::Next(std::string& row, std::string& column, float& value) {
-  if (!NextName(row) || !NextName(column) || !NextWord()) return false;
+  if (IsDamaged()) return false;
+  if (!NextName(row)) {
+    if (m_in.bad()) m_strDamage = "it cannot be read";
+    return false;
+  }
+  // The solver writes the names in ASCII: another byte in one means a damaged file.
+  if (!IsPrintableAscii(row)) return Damaged("holds a name that is no text");
+  if (!NextName(column) || !NextWord()) return Damaged("ends inside its record");
+  if (!IsPrintableAscii(column)) return Damaged("holds a name that is no text");
   const char* start = m_pending.c_str();
   char* end = nullptr;
   value = std::strtof(start, &end);
-  if (end == start) return false;
+  if (end == start) return Damaged("holds no number where its value is due");
   m_pending.erase(0, static_cast<std::size_t>(end - start));
+  return true;
+}
+
+bool FailDamagedSideFile(const CSideFileRecordReader& reader, const std::string& path) {
+  // The solver ends every line of the file: a last line without its end was cut short.
+  std::ifstream file(path, std::ios::binary | std::ios::ate);
+  char last = '\n';
+  if (file && file.tellg() > 0 && file.seekg(-1, std::ios::end)) file.get(last);
+  if (!reader.IsDamaged() && last == '\n') return false;
+  const std::string cause =
+      "the file " + path + " is damaged: " + (reader.IsDamaged() ? reader.GetDamage() : "its last line is cut short");
+  NoteInputFailure(cause);
+  ShowErrorMessage(cause, false);
   return true;
 }
 

@@ -88,13 +88,26 @@ class CSideFileRecordReader {
   explicit CSideFileRecordReader(std::istream& in) : m_in(in) {}
   // The next record; false at the end, or where the number field holds no number.
   bool Next(std::string& row, std::string& column, float& value);
+  // Reading stopped inside a record (cut short, no number where one is due, a name with a byte that is no
+  // ASCII character), or the file could not be read.
+  bool IsDamaged() const { return !m_strDamage.empty(); }
+  // What stopped the reading, with the line it stopped on; empty when nothing did.
+  const std::string& GetDamage() const { return m_strDamage; }
 
  private:
   bool NextWord();
   bool NextName(std::string& name);
+  bool Damaged(const char* what);
   std::istream& m_in;
   std::string m_pending;
+  std::string m_strDamage;
+  int m_nLine = 1;      // the line the reading is on
+  int m_nWordLine = 1;  // the line of the last word taken
 };
+
+// A text side file whose reader stopped inside a record, or whose last line has no line end, fails the case
+// that reads it, naming the file and the line; true when it did.
+bool FailDamagedSideFile(const CSideFileRecordReader& reader, const std::string& path);
 
 // The first n characters, and the three characters from position k ("" past the end).
 std::string Left(const std::string& text, std::size_t n);

@@ -1,12 +1,14 @@
 // Fuzz entry of "ParametricOverrides.dat": any bytes, as the model's file,
 // load into five lists of one length, each entry within its columns, and
-// every row name read is looked up without a fault. Built as every fuzz
+// every row name read is looked up without a fault; the table counts as
+// loaded exactly when no line failed the case. Built as every fuzz
 // entry is (cmake/OstrelFuzz.cmake).
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "foundation/input_failure.h"
 #include "platform/testing/fuzz_support.h"
 #include "solutionfill/economics/parametric_overrides.h"
 #include "solutionfill/economics/testing/economics_fuzz_case.h"
@@ -16,7 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::WriteBytes(econ_fuzz::CEconomicsFuzzCase::ModelFile(kParametricOverridesFileName), data, size);
   econ_fuzz::CEconomicsFuzzCase fuzzCase(false);
   CDbSolution& solution = *fuzzCase.m_solution;
-  solution.ReadParametricOverrides();
+  {
+    const CInputFailureScope scope;
+    solution.ReadParametricOverrides();
+    if (scope.HasFailure() == (solution.m_bParametricOverrides != 0)) __builtin_trap();
+  }
   const std::size_t count = solution.m_astrWorkList1.size();
   if (solution.m_astrWorkList2.size() != count || solution.m_astrWorkList3.size() != count ||
       solution.m_astrWorkList4.size() != count || solution.m_astrWorkList5.size() != count)

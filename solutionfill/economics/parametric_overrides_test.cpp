@@ -7,8 +7,11 @@
 #include <fstream>
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "caseset/vorn_db_export_data.h"
+#include "foundation/input_failure.h"
 #include "modelfile/vorn_model_file.h"
 #include "results/objects/db_solution.h"
 #include "solutionfill/core/testing/recording_log.h"
@@ -80,17 +83,18 @@ TEST_F(ParametricOverridesTest, ReadsToTheEndMarkerAndAnswersTheFirstMatch) {
   Write(
       "INVTABC 10 * * MIN\n"
       "INVTABC 20 * * MAX\n"
-      "CAPXYZA 1.5e2xx * * MAX\n"
+      "CAPXYZA 1.5e2 * * MAX\n"
+      "\n"
       "CAPXYZA 99 * * MIN\n"
       "CAPPER1 5 1 * MIN\n"
       "LOCALRW 6 * b MIN\n"
       "ABC     4 * * MIN\n"
-      "BADVAL1 abc * * MIN\n"
+      "   \t\r\n"
       "*END\n"
       "AFTEREN 1 * * MIN\n");
   m_solution.ReadParametricOverrides();
   EXPECT_EQ(m_solution.m_bParametricOverrides, 1);
-  EXPECT_EQ(m_solution.m_astrWorkList1.size(), 8u);
+  EXPECT_EQ(m_solution.m_astrWorkList1.size(), 7u) << "blank lines override nothing";
   EXPECT_EQ(Lookup("INVTABC", ".", "", "MIN"), 10.0);
   EXPECT_EQ(Lookup("INVTABC", ".", "", "MAX"), 20.0);
   EXPECT_EQ(Lookup("CAPXYZA", ".", "", "MIN"), 150.0);  // the first entry, whatever its bound
@@ -101,7 +105,6 @@ TEST_F(ParametricOverridesTest, ReadsToTheEndMarkerAndAnswersTheFirstMatch) {
   EXPECT_EQ(Lookup("INVTABC", ".", "b"), -1.0);         // ... and model key "*" are no wildcards
   EXPECT_EQ(Lookup("ABC", ".", ""), -1.0);              // the stored name keeps its blanks
   EXPECT_EQ(Lookup("ABC    ", ".", ""), 4.0);
-  EXPECT_EQ(Lookup("BADVAL1", ".", ""), 0.0);
   EXPECT_EQ(Lookup("AFTEREN", ".", ""), -1.0);
 }
 
@@ -112,11 +115,46 @@ TEST_F(ParametricOverridesTest, EndMarkerFirstOrNoMarkerBothLoad) {
   EXPECT_TRUE(m_solution.m_astrWorkList1.empty());
 
   CDbSolution other(&m_export);
-  Write("ROWNAME 1 * * MIN\n" + std::string(300, 'x') + "\n");
+  Write("ROWNAME 1 * * MIN\n");
   other.ReadParametricOverrides();
   EXPECT_EQ(other.m_bParametricOverrides, 1);
-  // The long line is read in two pieces, each an entry of its own.
-  EXPECT_EQ(other.m_astrWorkList1.size(), 3u);
+  EXPECT_EQ(other.m_astrWorkList1.size(), 1u);
+}
+
+TEST_F(ParametricOverridesTest, ALineThatIsNoOverrideFailsTheCaseNamingFileAndLine) {
+  const std::string path = (m_dir / "MODEL" / kParametricOverridesFileName).string();
+  const std::string good = "NRONPRM 85.0 1 A MIN\n";
+  for (const auto& [line, damage] : std::vector<std::pair<std::string, std::string>>{
+           {"NRONPRM 85.0\n", "has no value from column 9 up to a blank"},
+           {"NRONPRM  85.0 1 A\n", "has no value from column 9 up to a blank"},
+           {"NRONPRM abc 1 A MIN\n", "has a value that is no number"},
+           {"NRONPRM 1.5e2x 1 A MIN\n", "has a value that is no number"},
+           {"NRONPRM 1234567890123456 1 A\n", "has a value of more than 15 characters"},
+           {"NRONPRM 85.0  A MIN\n", "has no period key one column after the value"},
+           {"NRONPRM 85.0 1\n", "has no model key three columns after the value"},
+           {"INVTGAS 7.0 1 * MI\n", "names an inventory row without MIN or MAX five columns after the value"},
+           {"NRON\xC7RM 85.0 1 A MIN\n", "holds a byte that is no character"},
+           {std::string("NRONPRM 85.0 1 A MIN\0\n", 22), "holds a byte that is no character"},
+           {std::string(300, 'x') + "\n", "is longer than 259 characters"},
+           {"NRONPRM 85.0 1 A MI", "is cut short: it has no line end"},
+       }) {
+    SCOPED_TRACE(line);
+    Write(good + "\n" + line + (line.back() == '\n' ? good + "*END\n" : ""));
+    CDbSolution solution(&m_export);
+    const CInputFailureScope scope;
+    solution.ReadParametricOverrides();
+    EXPECT_EQ(scope.GetFirstCause(), "the file " + path + " is damaged: line 3 " + damage);
+    EXPECT_EQ(solution.m_bParametricOverrides, 0) << "no builder consults a table read in part";
+  }
+  // The layout's own variants stay overrides: a short row name with its blanks, any bound key on a row that is
+  // no inventory row, text after the bound key, a line end of two characters, an end marker without its end.
+  Write("ABC     4 * *\nCAPXYZA 7 1 a MA\nINVTGAS -1e3 1 * MAX and more\r\nNRONPRM 85.0 1 A MIN\n*END");
+  CDbSolution solution(&m_export);
+  const CInputFailureScope scope;
+  solution.ReadParametricOverrides();
+  EXPECT_EQ(scope.GetFirstCause(), "");
+  EXPECT_EQ(solution.m_bParametricOverrides, 1);
+  EXPECT_EQ(solution.m_astrWorkList1.size(), 4u);
 }
 
 }  // namespace

@@ -179,6 +179,7 @@ void CDbSolution::BuildPenalty(CVornModelFile* modelFile, CDbCase* dbCase, CDbMo
       period->m_dPenaltyTotal += penalty->m_dActivity;
       period->m_paPenalties.Add(std::move(penalty));
     }
+    econ::FailDamagedSideFile(reader, path);
   }
 
   for (int i = fill::FirstPeriodIndex(*dbCase); i < dbCase->m_paPeriods.GetSize(); ++i) {

@@ -40,7 +40,8 @@ double MappedCell(const CTableFilTable& table, int row, const std::map<std::stri
 void CDbSolution::SetProcLimMinMax(CVornModelFile* modelFile, CDbCase* dbCase, CDbModel* model, bool isGlobal,
                                    bool isLocalModel, bool isMultiPeriod) {
   if (!modelFile || !dbCase || !model || model->m_paProcessCapacities.IsEmpty()) return;
-  std::ifstream file(MakeAbsolutePath(modelFile->m_strModelDir, "proclim.dat"));
+  const std::string path = MakeAbsolutePath(modelFile->m_strModelDir, "proclim.dat");
+  std::ifstream file(path);
   if (!file.is_open()) return;
   CDbPeriod* period = isMultiPeriod || dbCase->m_paPeriods.IsEmpty() ? nullptr : dbCase->m_paPeriods[0];
   const CDbDefinition* unit = nullptr;
@@ -61,6 +62,7 @@ void CDbSolution::SetProcLimMinMax(CVornModelFile* modelFile, CDbCase* dbCase, C
     if (slot < 0) continue;  // the model's units have no slots in this period
     (row.rfind("G", 0) == 0 ? period->m_adProcLimMax : period->m_adProcLimMin)[static_cast<std::size_t>(slot)] = value;
   }
+  econ::FailDamagedSideFile(reader, path);
 }
 
 void CDbSolution::ProcessGlobalPROCLIM(CVornModelFile* modelFile, CDbModel* /*model*/, CDbCase* dbCase) {

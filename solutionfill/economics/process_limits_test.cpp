@@ -5,6 +5,8 @@
 
 #include <fstream>
 
+#include "foundation/input_failure.h"
+
 #include "solutionfill/economics/testing/economics_fixture.h"
 
 namespace {
@@ -43,11 +45,14 @@ TEST_F(ProcessLimits, ProclimDatSetsTheSlotsOfTheUnitsOfTheRunsPlant) {
       "GLIMCRU ZLIMCRU1B 7\n"   // another plant
       "GLIMCRU ZLIMCRU9A 1\n"   // no period 9
       "GLIMXYZ ZLIMXYZ1A 1\n"   // no unit XYZ
-      "GLIMCRU ZLIMCRU2A x\n"   // no number: the reading ends
+      "GLIMCRU ZLIMCRU2A x\n"   // no number: the reading ends and the case fails
       "GLIMCRU ZLIMCRU2A 3\n");
 
+  const CInputFailureScope scope;
   m_solution->SetProcLimMinMax(&Main(), m_case, &a, false, true, true);
   m_solution->SetProcLimMinMax(&Main(), m_case, &b, false, true, true);
+  EXPECT_EQ(scope.GetFirstCause(), "the file " + (m_home / "M" / "proclim.dat").string() +
+                                       " is damaged: line 6 holds no number where its value is due");
 
   EXPECT_EQ(Period("1").m_adProcLimMax, (std::vector<double>{5000, 7}));
   EXPECT_EQ(Period("1").m_adProcLimMin, (std::vector<double>{20, 10}));

@@ -26,6 +26,11 @@ class RecordingOrvid : public IOrvid {
   bool SetLongValue(const char* f, std::int32_t v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
   bool SetDoubleValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
   bool SetDateTimeValue(const char* f, double v) override { return Add(std::string(f) + "=" + std::to_string(v)); }
+  bool Execute(const std::string& sql, const std::vector<Parameter>&, std::vector<std::string>*,
+               std::int64_t*) override {
+    return Add("execute " + sql);
+  }
+  std::string GetDbmsName() override { return "recorder"; }
 
  private:
   static bool Add(const std::string& call) {

@@ -19,3 +19,12 @@ PY
 printf 'NAME,QTY,WHEN\nAlpha,12.5,2020-01-31\nBeta,-3,\nGamma,0.25,1999-12-31\n' > "$tmp/libreoffice.csv"
 soffice -env:UserInstallation=file://$tmp/profile --headless --convert-to dbf --outdir "$tmp" "$tmp/libreoffice.csv"
 cp "$tmp/libreoffice.dbf" libreoffice.dbf
+# Accented text in Windows-1252 (encoding 1) and in code page 850 (encoding 4);
+# LibreOffice leaves the header's language-driver byte unmarked.
+printf 'NAME,QTY\nBrent Cr\303\274de \303\251\342\202\254,12.5\nPlain,-3\n' > "$tmp/accents.csv"
+for encoding in 1 4; do
+  soffice -env:UserInstallation=file://$tmp/profile --headless --infilter="CSV:44,34,76,1" \
+    --convert-to "dbf:dBase:$encoding" --outdir "$tmp/$encoding" "$tmp/accents.csv"
+done
+cp "$tmp/1/accents.dbf" libreoffice_cp1252.dbf
+cp "$tmp/4/accents.dbf" libreoffice_cp850.dbf

@@ -39,7 +39,10 @@ excel4WksIO::excel4WksIO(std::unique_ptr<std::istream> stream, const std::string
   while (pos + 4 <= file.size()) {
     const std::uint16_t id = Read16(file, pos);
     const std::size_t length = Read16(file, pos + 2);
-    if (pos + 4 + length > file.size()) break;
+    if (pos + 4 + length > file.size()) {
+      m_bError = true;
+      return;
+    }
     const std::size_t next = pos + 4 + length;
     if (id == kBundleHeader && length >= 5) {
       const std::size_t nameLength = std::min<std::size_t>(file[pos + 4 + 4], length - 5);
@@ -63,6 +66,8 @@ excel4WksIO::excel4WksIO(std::unique_ptr<std::istream> stream, const std::string
     }
     pos = next;
   }
+  // Every record of the workbook was walked: the sheet is not in it.
+  m_bSheetMissing = pos == file.size();
   m_bError = true;
 }
 

@@ -61,8 +61,12 @@ bool excel5WksIO::ExtractSheet(const std::string& sheetName) {
   std::size_t globalsEnd = 0;
   std::size_t sheetPos = 0;
   bool found = false;
+  bool globalsEnded = false;
   while (RecordAt(m_book, pos, id, length)) {
-    if (id == kEof) break;
+    if (id == kEof) {
+      globalsEnded = true;
+      break;
+    }
     if (id == kBoundSheet && length >= 7 && !found) {
       const std::size_t nameLength = std::min<std::size_t>(m_book[pos + 4 + 6], length - 7);
       const char* name = reinterpret_cast<const char*>(m_book.data() + pos + 4 + 7);
@@ -76,6 +80,8 @@ bool excel5WksIO::ExtractSheet(const std::string& sheetName) {
     pos += 4 + length;
   }
   globalsEnd = pos;
+  // A name the whole list of sheets lacks is an absent sheet; a list cut short is a damaged file.
+  m_bSheetMissing = !found && globalsEnded;
   if (!found || !RecordAt(m_book, sheetPos, id, length) || id != kBof) return false;
 
   std::vector<std::uint8_t> sheet(m_book.begin(), m_book.begin() + static_cast<std::ptrdiff_t>(globalsEnd));

@@ -108,11 +108,20 @@ bool excel8WksIO::FindAndLoadSheet() {
       }
     }
   }
-  if (index >= names.size()) return false;
+  m_bSheetMissing = false;
+  if (index >= names.size()) {
+    m_bSheetMissing = true;
+    return false;
+  }
   std::string error;
   std::unique_ptr<CWorkbookSheet> sheet = m_workbook->ReadSheet(index, error);
-  // A used range of one cell is no block of values: such a sheet (an empty one too) does not open.
-  if (!sheet || (sheet->GetRowCount() == 1 && sheet->GetColumnCount() == 1)) return false;
+  if (!sheet) return false;
+  // A used range of one cell is no block of values: such a sheet (an empty one too) does not open, as an
+  // absent one.
+  if (sheet->GetRowCount() == 1 && sheet->GetColumnCount() == 1) {
+    m_bSheetMissing = true;
+    return false;
+  }
   m_sheet = std::move(sheet);
   m_nRows = m_nFileRows = static_cast<int>(m_sheet->GetRowCount());
   m_nColumns = m_nFileColumns = static_cast<int>(m_sheet->GetColumnCount());

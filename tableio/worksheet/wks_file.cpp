@@ -119,8 +119,16 @@ void CWksFile::Fail() {
   m_bFailed = true;
 }
 
+void CWksFile::FailOnContent() {
+  const bool sheetMissing = m_pReader && m_pReader->IsSheetMissing();
+  Fail();
+  if (sheetMissing || !PathExists(m_strPath)) return;
+  m_strDamage = m_strPath + " cannot be read as a workbook: it is cut short, damaged or of another format";
+}
+
 void CWksFile::OpenReader(const std::string& sheetName, int automationMode) {
   m_bFailed = false;
+  m_strDamage.clear();
   m_pReader.reset();
   switch (m_nFormatCode) {
     case kWksBiff2:
@@ -128,13 +136,15 @@ void CWksFile::OpenReader(const std::string& sheetName, int automationMode) {
     case kWksBiff4:
     case kWksBiff5: {
       auto stream = OpenBinary(m_strPath);
-      if (!stream) return Fail();
+      if (!stream) return FailOnContent();
       if (m_nFormatCode == kWksBiff2) m_pReader = std::make_unique<excel2WksIO>(std::move(stream), m_strPath);
       else if (m_nFormatCode == kWksBiff3) m_pReader = std::make_unique<excel3WksIO>(std::move(stream), m_strPath);
       else if (m_nFormatCode == kWksBiff4) m_pReader = std::make_unique<excel4WksIO>(std::move(stream), m_strPath, sheetName);
       else m_pReader = std::make_unique<excel5WksIO>(std::move(stream), m_strPath, sheetName);
       if (!m_pReader->HasError()) m_pReader->RunOpeningSequence();
-      if (m_pReader->HasError()) Fail();
+      if (m_pReader->HasError()) return FailOnContent();
+      if (m_pReader->IsCutShort())
+        m_strDamage = m_strPath + " is cut short: its records end before the end of the sheet";
       return;
     }
     case kWksNewerWorkbook:
@@ -142,20 +152,21 @@ void CWksFile::OpenReader(const std::string& sheetName, int automationMode) {
       if (automationMode == kWksNoAutomation) return Fail();
       return OpenNewerWorkbook(sheetName);
     default:
-      return Fail();
+      return FailOnContent();
   }
 }
 
 void CWksFile::OpenNewerWorkbook(const std::string& sheetName) {
   if (!GetExcelApplication() && !StartExcelApplication()) return Fail();
   m_pReader = std::make_unique<excel8WksIO>(m_strPath, sheetName);
-  if (m_pReader->HasError()) Fail();
+  if (m_pReader->HasError()) FailOnContent();
 }
 
 void CWksFile::Reopen(const std::string& path, const std::string& sheetName) {
   m_strPath = plat::ResolvePath(path);
   m_pReader.reset();
   m_bFailed = false;
+  m_strDamage.clear();
   if (GetExcelApplication() && m_nFormatCode >= kWksNewerWorkbook) {
     m_nFormatCode = kWksAutomation;
     return OpenNewerWorkbook(sheetName);
@@ -282,7 +293,8 @@ CWksFile* FindCachedWorkbook(const std::string& path, const std::string& sheetNa
 CWksFile* OfferToCache(std::unique_ptr<CWksFile>& file, const std::string& path,
                        const std::string& sheetName) {
   const int format = file ? file->GetFormatCode() : kWksUnknown;
-  if (sheetName.empty() || format < kWksBiff5) {
+  // A damaged workbook is opened afresh by every reader, so that each one learns of the damage.
+  if (sheetName.empty() || format < kWksBiff5 || !file->GetDamage().empty()) {
     CloseCachedWorkbook(true);
     return nullptr;
   }

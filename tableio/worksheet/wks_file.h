@@ -65,6 +65,10 @@ class CWksFile {
   bool IsWritable() const;
 
   bool IsFailed() const { return m_bFailed; }
+  // Why a file that is there cannot be read whole (not a workbook, cut
+  // short, damaged records); empty for a readable file, for a missing one and
+  // for a sheet the workbook lacks. A file cut short may still have opened.
+  const std::string& GetDamage() const { return m_strDamage; }
   int GetFormatCode() const { return m_nFormatCode; }
   // "Excel2".."Excel5" for BIFF2 to BIFF5, "Excel8Actual" for a newer
   // workbook, "Excel" for one forced through the newer-workbook reader.
@@ -93,9 +97,13 @@ class CWksFile {
   void OpenReader(const std::string& sheetName, int automationMode);
   void OpenNewerWorkbook(const std::string& sheetName);
   void Fail();
+  // Fails, and names the damage when the file is there and the reader did
+  // not merely miss the sheet.
+  void FailOnContent();
 
   std::unique_ptr<TWksIOInnards> m_pReader;
   bool m_bFailed = false;
+  std::string m_strDamage;
   int m_nFormatCode = kWksUnknown;
   std::string m_strPath;
   int m_bReadOnly = 0;
@@ -109,7 +117,7 @@ std::string ReplaceExtension(const std::string& path, const std::string& extensi
 // The cached workbook of path when sheetName is not empty; otherwise, or for
 // another path, the cache is emptied and null returned.
 CWksFile* FindCachedWorkbook(const std::string& path, const std::string& sheetName);
-// Takes file into the cache when sheetName is not empty and it is a BIFF5 or
+// Takes file into the cache when sheetName is not empty and it is an undamaged BIFF5 or
 // newer workbook (file is then empty and the returned pointer is the cached
 // one); otherwise empties the cache, leaves file with the caller and returns null.
 CWksFile* OfferToCache(std::unique_ptr<CWksFile>& file, const std::string& path,

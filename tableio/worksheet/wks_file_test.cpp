@@ -9,9 +9,11 @@
 #include <fstream>
 #include <sstream>
 
+#include "foundation/input_failure.h"
 #include "tableio/worksheet/testing/biff_writer.h"
 #include "tableio/worksheet/testing/compound_writer.h"
 #include "tableio/worksheet/testing/sheet_fixture.h"
+#include "tableio/worksheet/wks_tbl.h"
 
 namespace fs = std::filesystem;
 
@@ -115,6 +117,60 @@ TEST_F(WksFile, OpensReadersByFormatAndMode) {
   EXPECT_EQ(date.GetStatus(), plat::OleDateTime::Status::invalid);
   file.ReadDate(5, 5, &date);
   EXPECT_EQ(date.GetStatus(), plat::OleDateTime::Status::null);
+}
+
+// A file that is there but cannot be read whole is damaged; a missing file or a sheet the workbook lacks is
+// absent. The table loader makes the damage the failure of the work that reads it.
+TEST_F(WksFile, TellsADamagedFileFromAMissingFileOrSheet) {
+  wks_test::Grid grid = {{"ROWNAMES", "V"}};
+  for (int i = 0; i < 20; ++i) grid.push_back({"r" + std::to_string(i), "#" + std::to_string(i)});
+  wks_test::WriteSheet(2, grid, Path("b2.xls"));
+  const std::string b2 = ReadAll(Path("b2.xls"));
+  const std::string biff5 = ReadAll(kTestData + "book_biff5.xls");
+  const std::string xlsx = ReadAll(kTestData + "newer/lo_types.xlsx");
+  const auto write = [this](const std::string& name, const std::string& bytes) {
+    std::ofstream(Path(name), std::ios::binary) << bytes;
+    return Path(name);
+  };
+  struct Case {
+    const char* what;
+    std::string path;
+    std::string sheet;
+    bool damaged;
+  } cases[] = {
+      {"a whole sheet", Path("b2.xls"), "", false},
+      {"a sheet cut short", write("b2_cut.xls", b2.substr(0, b2.size() / 2)), "", true},
+      {"a sheet without its last byte", write("b2_end.xls", b2.substr(0, b2.size() - 1)), "", true},
+      {"a workbook cut short", write("b5_cut.xls", biff5.substr(0, biff5.size() / 2)), "Second Sheet", true},
+      {"a newer workbook cut short", write("new_cut.xlsx", xlsx.substr(0, xlsx.size() / 2)), "", true},
+      {"bytes of no workbook", write("random.xls", std::string("\xDE\xAD\xBE\xEF\x00\x11\x22\x33", 8)), "", true},
+      {"an empty file", write("empty.xls", ""), "", true},
+      {"a missing file", Path("missing.xls"), "", false},
+      {"a sheet the workbook lacks", kTestData + "book_biff5.xls", "Nope", false},
+      {"a sheet the newer workbook lacks", kTestData + "newer/lo_types.xlsx", "Nope", false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    CWksFile file(c.path, c.sheet, kWksAutomationWhenNeeded);
+    EXPECT_EQ(!file.GetDamage().empty(), c.damaged) << file.GetDamage();
+    if (c.damaged) {
+      EXPECT_NE(file.GetDamage().find(c.path), std::string::npos) << file.GetDamage();
+    }
+    CloseCachedWorkbook(true);
+
+    CIoTableDescription description;
+    description.m_strSource = c.path;
+    description.m_strTable = c.sheet;
+    std::string format;
+    CColumnArray keys, data;
+    CIoRowArray rows, extra, comments;
+    int readOnly = 0, formulas = 0, available = 0;
+    const CInputFailureScope scope;
+    LoadWorksheetTable(description, 0, "ROWNAMES", "*", "*", format, keys, data, rows, extra, comments, readOnly,
+                       formulas, available, 0);
+    EXPECT_EQ(scope.HasFailure(), c.damaged) << scope.GetFirstCause();
+    CloseCachedWorkbook(true);
+  }
 }
 
 TEST(WksFileNames, ReplaceExtension) {

@@ -40,13 +40,18 @@ void TWksIOInnards::SetRecords(std::vector<std::uint8_t> bytes, std::uint16_t st
   m_records = std::move(bytes);
   // Every walkable record lies wholly inside the data; an incomplete one ends the walk.
   std::size_t pos = 0;
+  bool stopped = false;
   while (pos + 4 <= m_records.size()) {
     const std::uint16_t id = static_cast<std::uint16_t>(m_records[pos] | (m_records[pos + 1] << 8));
     const std::size_t length = m_records[pos + 2] | (m_records[pos + 3] << 8);
     if (pos + 4 + length > m_records.size()) break;
     pos += 4 + length;
-    if (id == stopId) break;
+    if (id == stopId) {
+      stopped = true;
+      break;
+    }
   }
+  m_bCutShort = !stopped;
   m_walkEnd = static_cast<Position>(pos);
   m_cursor = m_walkEnd > 0 ? 0 : kNoRecord;
   m_rowIndex.clear();

@@ -100,6 +100,10 @@ class TWksIOInnards {
   void MoveToFirstRecord();
 
   bool HasError() const { return m_bError; }
+  // The named sheet is not in a workbook that was read (an absent sheet, not a damaged file).
+  bool IsSheetMissing() const { return m_bSheetMissing; }
+  // The record stream ends before its EOF record: the file was cut short or its records are damaged.
+  bool IsCutShort() const { return m_bCutShort; }
   int GetRowCount() const { return m_nRows; }
   int GetColumnCount() const { return m_nColumns; }
   bool HasFormulas() const { return m_bHasFormulas; }
@@ -188,6 +192,8 @@ class TWksIOInnards {
   std::map<int, std::map<int, RecordBytes>> m_changedCells;  // row -> column -> record
   bool m_bHasFormulas = false;
   bool m_bError = false;
+  bool m_bSheetMissing = false;
+  bool m_bCutShort = false;
   Position m_endPos = kNoRecord;  // the last cell record
   Position m_firstFormatPos = kNoRecord;
   int m_nFormats = 0;

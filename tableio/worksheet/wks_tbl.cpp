@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
 #include "foundation/string_utils.h"
@@ -157,6 +158,8 @@ int CWksTbl::Open(const CIoTableDescription& description) {
     m_ownedFile = std::make_unique<CWksFile>(file, sheet, kWksAutomationWhenNeeded);
     m_pFile = m_ownedFile.get();
   }
+  // A damaged workbook fails the work that reads it, also where it opened as far as it goes.
+  if (!m_pFile->GetDamage().empty()) NoteInputFailure(m_pFile->GetDamage());
   if (m_pFile->IsFailed()) {
     if (IsCachedWorkbook(m_pFile)) CloseCachedWorkbook(true);
     ReleaseFile();

@@ -47,9 +47,6 @@ void ApplySettings(const ModelContent& content, int modelType, bool nimbo, CVorn
   set("TranColReportOn", "1");
   set("OutputMpsDatabaseTables", "1");
   set("UseOldOutputDatabaseFormatOn", "1");
-  // The legacy report-writer tables copy the engine's own legacy tables, which no local-model output writes here.
-  for (const char* table : {"CreateRWSTRMID", "CreateRWUNITID", "CreateRWSDSUM", "CreateRWRECIPE", "CreateRWUNITOP"})
-    set(table, "0");
   set("PeriodLength", "1");
   set("DatabaseDirectory", "2");  // the results database lies in the home directory
   // Fixed dates, so that two runs of the same case set write the same rows.
@@ -445,6 +442,10 @@ bool GenerateRunDirectory(const fs::path& runDirectory, const GeneratorOptions& 
   if (options.nimbo) {
     main.files["ParametricOverrides.dat"] = ParametricOverrides(layout, periods);
     main.files["xmps.mps"] = MatrixFile(base.columns);
+  }
+  if (!options.serverConnection.empty()) {
+    main.Set("DatabaseOutputFormat", "SQL Server");
+    main.Set("DatabaseOutputConnection", options.serverConnection);
   }
   if (!WriteModel(dir, main, ModelTypeOf(options), options.nimbo, error)) return false;
   for (const ModelContent& content : model.plants)

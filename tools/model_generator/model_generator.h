@@ -40,6 +40,9 @@ struct GeneratorOptions {
   // The nonlinear mode (setting UseNimboOn): double-precision solver files with long names,
   // parametric overrides, the matrix file, the global model's own blend specifications.
   bool nimbo = false;
+  // Not empty: the main model writes its results to a database server through this connection string
+  // (settings DatabaseOutputFormat "SQL Server" and DatabaseOutputConnection) instead of the results file.
+  std::string serverConnection;
 };
 
 // Reads "standard", "multiperiod", "global" or "local".

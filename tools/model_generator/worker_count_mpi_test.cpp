@@ -15,112 +15,14 @@
 // After the MPI headers: the ODBC headers' BOOL would break their C++ bindings.
 #include "platform/testing/pg_test_server.h"
 #include "tools/model_generator/model_generator.h"
+#include "tools/model_generator/testing/results_contents.h"
 #include "tools/model_generator/testing/server_results.h"
 #include "writers/schema/result_schema.h"
-
-#include <libpq-fe.h>
-#include <sqlite3.h>
 
 namespace {
 
 using model_gen::ModelKind;
-
-// The run's record, and columns that hold the clock time of the run or of a case.
-const std::set<std::string> kRunRecords = {"OstrelRuns"};
-const std::set<std::string> kClockColumns = {
-    "PrCase.SolveTime",     "PrCase.TotalTime",           "PrSolution.DateTime", "PrDatabaseVersion.DateCreated",
-    "PrSetting.DateValue",  "PrSettingDefault.DateValue", "LGSETTNG.DATE_VAL",   "LGRUNID.DATE",
-    "LGRUNID.TIME"};
-
-std::vector<std::string> Strings(sqlite3* db, const std::string& sql) {
-  std::vector<std::string> values;
-  sqlite3_stmt* statement = nullptr;
-  if (sqlite3_prepare_v2(db, sql.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-    ADD_FAILURE() << sqlite3_errmsg(db) << "\n" << sql;
-    return values;
-  }
-  while (sqlite3_step(statement) == SQLITE_ROW) {
-    const unsigned char* text = sqlite3_column_text(statement, 0);
-    values.emplace_back(text ? reinterpret_cast<const char*>(text) : "");
-  }
-  sqlite3_finalize(statement);
-  return values;
-}
-
-// Every table's rows as text, each table's rows sorted, without the clock columns.
-std::string Contents(const fs::path& file) {
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    ADD_FAILURE() << "cannot open " << file;
-    return {};
-  }
-  std::string text;
-  for (const std::string& table :
-       Strings(db, "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' ORDER BY name")) {
-    if (kRunRecords.count(table)) continue;
-    std::string row;
-    for (const std::string& column : Strings(db, "SELECT name FROM pragma_table_info('" + table + "')"))
-      if (!kClockColumns.count(table + "." + column))
-        row += (row.empty() ? "" : " || '|' || ") + std::string("quote(\"") + column + "\")";
-    if (row.empty()) continue;
-    const std::vector<std::string> rows = Strings(db, "SELECT " + row + " FROM \"" + table + "\" ORDER BY 1");
-    text += "== " + table + " (" + std::to_string(rows.size()) + " rows)\n";
-    for (const std::string& line : rows) text += line + "\n";
-  }
-  sqlite3_close(db);
-  return text;
-}
-
-// The same of a database of the private PostgreSQL server.
-std::string ServerContents(int port, const std::string& database) {
-  const std::string conninfo = "host=127.0.0.1 user=postgres dbname=" + database + " port=" + std::to_string(port);
-  PGconn* conn = PQconnectdb(conninfo.c_str());
-  const auto strings = [&](const std::string& sql) {
-    std::vector<std::string> values;
-    PGresult* result = PQexec(conn, sql.c_str());
-    if (PQresultStatus(result) != PGRES_TUPLES_OK)
-      ADD_FAILURE() << PQerrorMessage(conn) << "\n" << sql;
-    else
-      for (int r = 0; r < PQntuples(result); ++r) values.emplace_back(PQgetvalue(result, r, 0));
-    PQclear(result);
-    return values;
-  };
-  std::string text;
-  for (const std::string& table : strings("SELECT table_name FROM information_schema.tables WHERE table_schema = "
-                                          "'public' AND table_type = 'BASE TABLE' ORDER BY table_name")) {
-    if (kRunRecords.count(table)) continue;
-    std::string row;
-    for (const std::string& column :
-         strings("SELECT column_name FROM information_schema.columns WHERE table_schema = 'public' AND "
-                 "table_name = '" + table + "' ORDER BY ordinal_position"))
-      if (!kClockColumns.count(table + "." + column))
-        row += (row.empty() ? "" : " || '|' || ") + std::string("coalesce(quote_literal(\"") + column + "\"), 'NULL')";
-    if (row.empty()) continue;
-    const std::vector<std::string> rows = strings("SELECT " + row + " FROM \"" + table + "\" ORDER BY 1");
-    text += "== " + table + " (" + std::to_string(rows.size()) + " rows)\n";
-    for (const std::string& line : rows) text += line + "\n";
-  }
-  PQfinish(conn);
-  return text;
-}
-
-// The first line where two texts differ, with the table it belongs to.
-std::string FirstDifference(const std::string& a, const std::string& b) {
-  std::size_t lineStart = 0, tableStart = 0;
-  for (std::size_t i = 0; i < a.size() && i < b.size(); ++i) {
-    if (a[i] != b[i]) {
-      const std::string table = a.substr(tableStart, a.find('\n', tableStart) - tableStart);
-      return table + "\n  " + a.substr(lineStart, a.find('\n', lineStart) - lineStart) + "\n  " +
-             b.substr(lineStart, b.find('\n', lineStart) - lineStart);
-    }
-    if (a[i] == '\n') {
-      lineStart = i + 1;
-      if (a.compare(lineStart, 3, "== ") == 0) tableStart = lineStart;
-    }
-  }
-  return "one is a prefix of the other";
-}
+using model_gen_testing::FirstDifference;
 
 class MpiWorkerCount : public MpiRun {
  protected:
@@ -153,7 +55,8 @@ class MpiWorkerCount : public MpiRun {
     EXPECT_NE(Log(0).find("Cases in the list: 12; written: 12; failed: 0;"), std::string::npos)
         << Log(0) << "\nThe first worker's log:\n"
         << Log(1);
-    return serverDatabase.empty() ? Contents(dir_ / "Results.Mdb") : ServerContents(server.Port(), serverDatabase);
+    if (serverDatabase.empty()) return model_gen_testing::Contents(model_gen_testing::ResultsSource(dir_ / "Results.Mdb"));
+    return model_gen_testing::Contents(model_gen_testing::ResultsSource(server.Port(), serverDatabase));
   }
 };
 

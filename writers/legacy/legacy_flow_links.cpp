@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 
+#include "foundation/input_failure.h"
 #include "foundation/path_utils.h"
 #include "modelfile/vorn_model_file.h"
 #include "writers/legacy/legacy_table.h"
@@ -22,6 +24,12 @@ bool StartsWith(const std::string& line, const char* word) { return line.rfind(w
 std::string Field(const std::string& line, std::size_t first, std::size_t last) {
   if (line.size() < first) return "";
   return line.substr(first - 1, last - first + 1);
+}
+
+// A flow file that is there but damaged fails the case: its links would go missing from the tables.
+bool FailFlowFile(const std::string& path, const std::string& what) {
+  NoteInputFailure("the flow file " + path + " is damaged: " + what);
+  return false;
 }
 
 // The period code of a header: the character one place after the word.
@@ -62,7 +70,16 @@ bool WriteLGLINKS(CVornDbExportData& exportData, CVornModelFile& model, bool uti
   exportData.GetCurrentCase(caseNumber, title);
   const std::string wanted = utility ? "UTLINKS" : "LINKS";
   const std::string other = utility ? "LINKS" : "UTLINKS";
-  std::ifstream file(path);
+  std::string text;
+  {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    if (file.bad()) return FailFlowFile(path, "it cannot be read");
+    text = bytes.str();
+  }
+  if (const std::string damage = TextFileDamage(text); !damage.empty()) return FailFlowFile(path, damage);
+  std::istringstream file(text);
   std::string line;
   bool inside = false;
   std::string period;

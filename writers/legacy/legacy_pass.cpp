@@ -1,8 +1,6 @@
 // The legacy pass of one model of a case: its LG* writers in their order.
 
-#include "dbdrivers/access/access_result_database.h"
 #include "modelfile/vorn_model_file.h"
-#include "tableio/db/db_connect_info.h"
 #include "writers/legacy/legacy_tables.h"
 #include "writers/legacy/report_writer_tables.h"
 
@@ -31,14 +29,6 @@ bool WriteLocalModelTables(CVornDbExportData& exportData, CVornModelFile& model,
 }  // namespace
 
 bool WriteLegacyTables(CVornDbExportData& exportData, CVornModelFile& model, bool local, bool firstCase) {
-  if (!local) return WriteModelTables(exportData, model, firstCase);
-  const bool ok = WriteLocalModelTables(exportData, model, firstCase);
-  // A local model's database is not written again in this case: release it.
-  const bool access =
-      exportData.m_pModel && IsAccessDatabase(exportData.m_pModel->m_settings.m_DatabaseOutputFormat.GetValue());
-  if (access && model.m_daoDatabase && model.m_daoDatabase->IsOpen()) {
-    std::int32_t errorFlag = 0;
-    CloseDatabase(*model.m_daoDatabase, model.m_outputTables, errorFlag);
-  }
-  return ok;
+  // A local model's database stays open until the case's rows are committed: its caller releases it then.
+  return local ? WriteLocalModelTables(exportData, model, firstCase) : WriteModelTables(exportData, model, firstCase);
 }

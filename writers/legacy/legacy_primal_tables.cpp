@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "caseset/config/vorn_period.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "modelfile/vorn_model_file.h"
 #include "caseset/modeltables/model_database.h"
@@ -128,6 +129,7 @@ bool WritePrimalTables(CVornDbExportData& exportData, CVornModelFile& model) {
                                                 exportData.BuildFilePath(model.m_strModelName, "Solution.Fil"));
   std::ifstream file(path, std::ios::binary);
   if (!file) {
+    NoteInputFailure("the solution file " + path + " cannot be opened");
     ReportToHost(exportData, kIdsSolutionFileNotOpened, path);
     return false;
   }
@@ -137,6 +139,7 @@ bool WritePrimalTables(CVornDbExportData& exportData, CVornModelFile& model) {
   CRawSolutionFile contents;
   std::string error;
   if (!contents.Parse(bytes, CSolutionFileLayout{}, error)) {
+    NoteInputFailure("the solution file " + path + " is damaged: its counts do not fit its length");
     ReportToHost(exportData, kIdsSolutionFileCounts, path);
     return false;
   }

@@ -8,6 +8,7 @@
 #include "caseset/modeltables/vorn_io_table.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/input_failure.h"
 #include "foundation/messages.h"
 #include "modelfile/model_settings_xml.h"
 #include "modelfile/setting_item.h"
@@ -265,6 +266,7 @@ bool WriteLGDEPOTS(CVornDbExportData& exportData, CVornModelFile& model) {
   for (int j = 0; j < depots.GetColumnCount(); ++j)
     if (std::string(depots.GetColumnName(j)) == "TEXT") textColumn = j;
   if (textColumn < 0) {
+    NoteInputFailure(FormatString2(LoadResString(kIdsLegacyColumnMissing), "TEXT", depots.GetDisplayName()));
     ShowFormattedError2(kIdsLegacyColumnMissing, "TEXT", depots.GetDisplayName());
     return false;
   }

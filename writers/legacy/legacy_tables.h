@@ -53,6 +53,6 @@ bool CreateLGVTWSRT(CVornDbExportData& exportData, CVornModelFile& model);
 bool CreateLegacyQueries(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The legacy writers of one model in their order (local: a reported local
-// model of a global model); false at the first failing writer. After a local
-// model its Access database is closed.
+// model of a global model); false at the first failing writer. A local
+// model's Access database stays open: the case's end releases it.
 bool WriteLegacyTables(CVornDbExportData& exportData, CVornModelFile& model, bool local, bool firstCase);

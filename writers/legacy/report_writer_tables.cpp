@@ -127,7 +127,10 @@ bool ReadLgTable(CVornDbExportData& exportData, CVornModelFile& model, const cha
     readBack.columnCount = readBack.table->GetColumnCount();
   }
   switch (status) {
-    case kIoTableCannotOpen: return ShowFormattedError1(kIdsLgTableNotOpened, name);
+    case kIoTableCannotOpen:
+      // The case fails naming the table its engine output should have written.
+      NoteDatabaseFailure(exportData, name, FormatString1(LoadResString(kIdsLgTableNotOpened), name));
+      return ShowFormattedError1(kIdsLgTableNotOpened, name);
     case kIoTableCannotRead: return ShowErrorMessageDetail(kIdsCannotRetrieveTable, "", name);
     case kIoTableCannotClose: return ShowErrorMessageId(kIdsInternalTableError);
     default: break;
@@ -610,6 +613,18 @@ bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& mode
   }
   model.m_bReportWriterGroups = 1;
   if (!exportData.m_pModel || !IsAccessDatabaseWritten(*exportData.m_pModel)) return true;
+  const CModelSettings& settings = model.m_settings;
+  const bool anyOn = settings.m_CreateRWSTRMID.GetValue() != 0 || settings.m_CreateRWUNITID.GetValue() != 0 ||
+                     settings.m_CreateRWSDSUM.GetValue() != 0 || settings.m_CreateRWRECIPE.GetValue() != 0 ||
+                     settings.m_CreateRWUNITOP.GetValue() != 0;
+  // The builders copy the LG tables that only the engine's local-model output writes: without it they cannot
+  // have been written, which is no failure of the case.
+  if (anyOn && exportData.m_bEngineOutputSkipped) {
+    if (ILogging* log = exportData.GetLogging())
+      log->Write("Report-writer tables of " + model.m_strModelName +
+                 " skipped: they copy the LG tables of the engine's local-model output, which did not run\n");
+    return true;
+  }
 
   // The legacy tables are read over the model's own connection while it is open (ReadLgTable); the ODBC
   // connection is opened only without it, or where opening it also starts the model's SQL Server output.

@@ -121,7 +121,9 @@ using CLgUnitOpArray = CAutoDestructArray<CPtrArray, CLgUnitOp*>;
 // not committed yet); else over the model's ODBC connection, opened when it is
 // not (false when that fails; it is also opened where that starts the model's
 // SQL Server output) and closed at the end in every case. False at the first
-// builder that fails.
+// builder that fails. When no host engine ran the case's local-model output
+// (m_bEngineOutputSkipped), the builders are skipped with one log line: the
+// LG tables they read cannot be there.
 bool WriteReportWriterTables(CVornDbExportData& exportData, CVornModelFile& model);
 
 // The builders; each is true without work when its switch (CreateRWSTRMID,

@@ -25,6 +25,12 @@
 namespace {
 
 using table_fixtures::Table;
+
+int CountOf(const std::string& text, const std::string& part) {
+  int n = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+  return n;
+}
 constexpr double kBlank = 1e30;
 
 // The legacy tables the engine would have written, in the column order the builders read.
@@ -240,6 +246,18 @@ TEST_F(ReportWriterTablesTest, NothingIsWrittenWithoutGroupsAnAccessDatabaseOrAS
   }
 }
 
+// Without an engine's local-model output the LG tables cannot be there: the builders are skipped with one line,
+// and the case is not failed for it.
+TEST_F(ReportWriterTablesTest, WithoutTheEngineOutputTheBuildersAreSkippedWithOneLogLine) {
+  auto& db = Start({Groups("RWGRPUNT", {{"UG", {"U1"}}})}, "DROP TABLE LGSDSUM;");
+  db.exportData.m_bEngineOutputSkipped = true;
+  EXPECT_TRUE(WriteReportWriterTables(db.exportData, db.Model()));
+  EXPECT_EQ(db.Model().m_bReportWriterGroups, 1);
+  EXPECT_EQ(CountOf(db.log.m_text, "Report-writer tables of "), 1) << db.log.m_text;
+  EXPECT_EQ(Query("SELECT count(*) FROM sqlite_master WHERE name LIKE 'RW%'"), "0\n");
+  EXPECT_EQ(db.exportData.m_strDatabaseFailure, "");
+}
+
 TEST_F(ReportWriterTablesTest, ALegacyTableThatCannotBeReadFailsWithItsMessageAndClosesTheConnection) {
   const std::vector<Table> groups = {Groups("RWGRPUNT", {{"UG", {"U1"}}})};
   struct Case {
@@ -260,6 +278,11 @@ TEST_F(ReportWriterTablesTest, ALegacyTableThatCannotBeReadFailsWithItsMessageAn
     EXPECT_FALSE(WriteReportWriterTables(db.exportData, db.Model()));
     const std::string shown = testing::internal::GetCapturedStderr();
     EXPECT_NE(shown.find(c.message), std::string::npos) << shown;
+    // A table the engine's output should have written and did not is the case's failure, named.
+    if (std::string(c.message).starts_with("Unable to open")) {
+      EXPECT_EQ(db.exportData.m_strDatabaseFailure,
+                "table LGSDSUM: Unable to open the table LGSDSUM of the results database.");
+    }
     EXPECT_FALSE(db.Model().m_odbcDatabase.IsOpen());
     // The builders before the failing one have written their tables; the later ones do not run.
     EXPECT_EQ(Query("SELECT group_concat(name) FROM (SELECT name FROM sqlite_master WHERE name LIKE 'RW%' ORDER BY "

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string_view>
 #include <vector>
 
@@ -13,6 +14,7 @@
 #include "dbdrivers/access/access_result_database.h"
 #include "dbdrivers/access/output_table_api.h"
 #include "dbdrivers/sqlserver/db_sql_svr.h"
+#include "foundation/input_failure.h"
 #include "foundation/locale_switch.h"
 #include "foundation/messages.h"
 #include "foundation/path_utils.h"
@@ -122,8 +124,16 @@ bool ReadNlpSolutionFile(const char* path, CNLPColArray& columns) {
 }
 
 bool ReadMpsFile(const char* matrixPath, CMpsFile* output, const char* nlpSolutionPath) {
-  std::ifstream matrix(matrixPath, std::ios::binary);
-  if (!matrix) return ShowErrorMessage(FormatString1(LoadTreskString(kIdsCannotOpenMatrixFile), matrixPath));
+  std::ifstream file(matrixPath, std::ios::binary);
+  if (!file) return ShowErrorMessage(FormatString1(LoadTreskString(kIdsCannotOpenMatrixFile), matrixPath));
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  // A matrix file cut short or damaged would leave rows out of the matrix tables: the case fails instead.
+  if (const std::string damage = TextFileDamage(bytes.str()); !damage.empty()) {
+    NoteInputFailure("the matrix file " + std::string(matrixPath) + " is damaged: " + damage);
+    return false;
+  }
+  std::istringstream matrix(bytes.str());
   const CLocaleSwitch numeric(LC_NUMERIC, "C");
   std::ifstream solution;
   if (nlpSolutionPath != nullptr && *nlpSolutionPath != '\0') solution.open(nlpSolutionPath, std::ios::binary);
@@ -216,8 +226,12 @@ std::int32_t GetSolutionModelID(CVornDbExportData& exportData, std::int32_t solu
       FlushOutputTables(exportData);
       CDaoDatabase& own = *model->m_daoDatabase;
       std::vector<std::int64_t> models;
+      // The file's columns carry the "LG_" prefix with AlternateDatabaseCols on.
+      const std::string prefix = model->m_settings.m_AlternateDatabaseCols.GetValue() != 0 ? "LG_" : "";
       if (own.TableExists("PrSolution"))
-        own.ExecuteWithIntegers(kSolutionModelSql, {solutionId}, &models);
+        own.ExecuteWithIntegers("SELECT \"" + prefix + "ModelID\" FROM \"PrSolution\" WHERE \"" + prefix +
+                                    "SolutionID\" = ?",
+                                {solutionId}, &models);
       if (models.empty()) return orWritten(std::nullopt);
       return static_cast<std::int32_t>(models.back());
     } else {

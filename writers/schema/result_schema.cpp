@@ -815,5 +815,7 @@ std::string BuildResultTablesDdl(DdlDialect dialect) {
   std::string out;
   for (auto list : {GetOwnWriterTables(), GetDefinitionPassTables()})
     for (const ResultTable& table : list) AppendTableDdl(table, dialect, out);
+  // The runs written into the database, one row each (the runner adds them).
+  out += "CREATE TABLE IF NOT EXISTS \"OstrelRuns\" (\"RunKey\" VARCHAR(400) PRIMARY KEY, \"Host\" VARCHAR(255));\n";
   return out;
 }

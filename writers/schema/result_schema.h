@@ -59,5 +59,6 @@ void AppendPrTableKeyColumns(std::string_view table, std::vector<std::string>& c
 enum class DdlDialect : std::uint8_t { PostgreSql, Sqlite };
 
 // A script that creates every catalogued table (quoted identifiers) and its
-// key index (table name + "_Key"), one statement per line, each ending ";".
+// key index (table name + "_Key"), and the run table "OstrelRuns", one
+// statement per line, each ending ";".
 std::string BuildResultTablesDdl(DdlDialect dialect);
