@@ -40,29 +40,29 @@ const plat::StringTableRegistrar kEnumTexts(
         {586, "Plant Utilities"},
         {587, "Transfer Costs"},
         {588, "Network Inventory Valuation"},
-        {785, "User Constraint"},
-        {1468, "Utility Penalty"},
+        {785, "Process Limit"},
+        {1468, "Inventory Target Penalty"},
         {1654, "Penalty Costs"},
         {1655, "Transfers In"},
         {1656, "Transfers Out"},
-        {1681, "Material Balance Penalty"},
+        {1681, "Purchase and Sale Penalty"},
         {1682, "Capacity"},
         {1683, "Quality Specification Penalty"},
-        {1684, "Property Penalty"},
-        {1685, "Blend Specification Penalty"},
-        {1686, "Purchase Penalty"},
+        {1684, "Blend Specification Penalty"},
+        {1685, "Pooling Penalty"},
+        {1686, "Other Penalty"},
         {1687, "Sales Penalty"},
-        {1688, "Process Limit Penalty"},
+        {1688, "Target Penalty"},
         {1689, "Inventory Penalty"},
-        {1690, "Stream"},
+        {1690, "Column"},
         {1691, "Quality"},
         {1692, "Blend"},
-        {1693, "Unit"},
-        {1694, "Process Limit"},
+        {1693, "Blend"},
+        {1694, "Quality"},
         {1695, "Distribution Penalty"},
-        {1696, "Utility"},
-        {1697, "Group"},
-        {1698, "Group Penalty"},
+        {1696, "Stream"},
+        {1697, "Blender"},
+        {1698, "Blender Cost"},
     });
 
 struct EnumRows {
@@ -101,7 +101,10 @@ const EnumRows kEnumRows[] = {
     {19, "PrRFGQualityType", "RFGQualityID", 0, {"Unknown", "", "", "", "", "", "", "", "", "", "", "", "", "", ""}},
 };
 
-// id, description, Tag1, Tag2 as shared-resource ids (0: empty).
+// id, description, Tag1, Tag2 as shared-resource ids (0: empty). Each text names what the solution fill puts
+// under the type: 1 internal costs and prices of purchases and sales, 2 capacity slacks, 3 and 4 quality and
+// blend specification slacks, 5 pooling, 6 other penalised columns, 8 blend targets, 11 tanks off their
+// targets, 12 blender costs, 13 process-unit slacks; 7, 9 and 10 are not made.
 constexpr std::array<std::array<std::uint32_t, 4>, 13> kPenaltyTexts{{
     {1, 1681, 1690, 0},
     {2, 1682, 1682, 0},

@@ -112,6 +112,19 @@ TEST_F(DbManagerTest, TheFirstCaseWritesVersionEnumerationAndSettingDefaultTable
   EXPECT_EQ(Query("SELECT * FROM PrVWBasis"), "0|Weight\n1|Volume\n");
   EXPECT_EQ(Query("SELECT count(*), min(PenaltyTypeID), max(PenaltyTypeID) FROM PrPenaltyType"), "14|0|13\n");
   EXPECT_EQ(Query("SELECT Tag2 FROM PrPenaltyType WHERE PenaltyTypeID = 8"), LoadTreskString(1694) + "\n");
+  // Each penalty type the solution fill makes is named for what it holds, and so is what its tags hold.
+  EXPECT_EQ(Query("SELECT PenaltyTypeID, Description, Tag1, Tag2 FROM PrPenaltyType WHERE PenaltyTypeID > 0 AND "
+                  "PenaltyTypeID NOT IN (7, 9, 10) ORDER BY PenaltyTypeID"),
+            "1|Purchase and Sale Penalty|Column|NULL\n"
+            "2|Capacity|Capacity|NULL\n"
+            "3|Quality Specification Penalty|Blend|Quality\n"
+            "4|Blend Specification Penalty|Blend|Quality\n"
+            "5|Pooling Penalty|Blend|NULL\n"
+            "6|Other Penalty|Column|NULL\n"
+            "8|Target Penalty|Blend|Quality\n"
+            "11|Inventory Target Penalty|Stream|NULL\n"
+            "12|Blender Cost|Blender|NULL\n"
+            "13|Process Limit|Process Limit|NULL\n");
 
   const int settings = Model().m_settings.m_list.GetCount();
   EXPECT_EQ(Query("SELECT count(*) FROM PrSettingType"), std::to_string(settings) + "\n");

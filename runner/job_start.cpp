@@ -45,7 +45,8 @@ CJobLock::~CJobLock() {
 
 bool CJobLock::Take(const std::string& runDir, const std::string& line, std::string& holder) {
   const std::string path = runDir + "/" + kFileName;
-  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  // Never through a symbolic link at its name: the line would overwrite whatever file it points to.
+  const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return true;
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
     // The holder writes its line right after it took the lock: give it a moment.

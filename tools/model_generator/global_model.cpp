@@ -69,15 +69,14 @@ void BuildGlobal(const GeneratorOptions& options, const r::CaseData& data, int p
   model.AddTable(CTableBuilder("MARKETS", {"X"}).Row("M", {}, "Main market").Row("N", {}, "North market").Build());
   model.AddTable(CTableBuilder("DEPOTS", {"X"}).Row("D", {}, "Coastal depot").Build());
   model.sheets.push_back({"DEPOTS", "depots.xls", {{"ROWNAMES", "TEXT"}, {"D", "Coastal depot"}}});
-  // The plants call their FAME "FAM", the global model "BIO"; plant B's diesel is "DIE" in the network.
-  model.AddTable(
-      CTableBuilder("LOCTAGS", {"X"}).Row("FAMA", {}, "BIO").Row("FAMB", {}, "BIO").Row("DSLB", {}, "DIE").Build());
+  // The plants call their FAME "FAM", the global model "BIO". Diesel is "DSL" everywhere: the network sells both
+  // plants' diesel to its markets under that tag.
+  model.AddTable(CTableBuilder("LOCTAGS", {"X"}).Row("FAMA", {}, "BIO").Row("FAMB", {}, "BIO").Build());
   if (options.nimbo) {
-    // The network's own specifications of the plants' blends: row kind, quality, plant; columns by blend or by its
-    // network tag.
-    model.AddTable(CTableBuilder("BLNSPEC", {"PRM", "DIE"})
+    // The network's own specifications of the plants' blends: row kind, quality, plant; columns by blend.
+    model.AddTable(CTableBuilder("BLNSPEC", {"PRM", "DSL"})
                        .Row("XSPGA", {{"PRM", r::kNetworkPremiumMaxSpg}}, "Gravity of A's premium")
-                       .Row("XSPGB", {{"DIE", r::kNetworkDieselMaxSpg}}, "Gravity of B's diesel")
+                       .Row("XSPGB", {{"DSL", r::kNetworkDieselMaxSpg}}, "Gravity of B's diesel")
                        .Build());
   }
 
@@ -235,8 +234,8 @@ void BuildGlobal(const GeneratorOptions& options, const r::CaseData& data, int p
         lp.Coefficient(own("XSPGPRM", p) + "A", plantName(0, std::string("B") + tag + "PRM", p),
                        r::Spg(tag) - r::kNetworkPremiumMaxSpg);
       lp.RowBounds(own("XSPGPRM", p) + "A", -kLpInfinity, 0.0);
-      lp.Coefficient(own("XSPGDIE", p) + "B", plantName(1, "FBLNDSL", p), r::DieselSpg() - r::kNetworkDieselMaxSpg);
-      lp.RowBounds(own("XSPGDIE", p) + "B", -kLpInfinity, 0.0);
+      lp.Coefficient(own("XSPGDSL", p) + "B", plantName(1, "FBLNDSL", p), r::DieselSpg() - r::kNetworkDieselMaxSpg);
+      lp.RowBounds(own("XSPGDSL", p) + "B", -kLpInfinity, 0.0);
     }
     // The depot sells the residue it takes, at the coast's premium; its tank closes at its target plus its excess
     // less its deficit.

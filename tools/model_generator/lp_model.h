@@ -67,7 +67,8 @@ class CLpModel {
     return it == m_periodConstants.end() ? 0.0 : it->second;
   }
 
-  // Maximises the objective function.
+  // Maximises the objective function. When no plan meets every row, the answer is infeasible and holds the best
+  // of the plans that break the rows least (by the total amount outside their bounds); the columns keep theirs.
   LpSolution Solve() const;
 
  private:

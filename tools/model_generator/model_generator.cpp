@@ -270,11 +270,18 @@ void BuildCase(const GeneratorOptions& options, const RunLayout& layout, int cas
 // Cleans a solver's value of its rounding noise.
 double Clean(double value) { return std::fabs(value) < 1e-9 ? 0.0 : value; }
 
+// Whether a row's activity lies outside its bounds by more than the solver's tolerance.
+bool Breaks(double activity, double lo, double hi) {
+  const auto beyond = [activity](double bound) { return 1e-6 * std::max(1.0, std::fabs(bound)); };
+  return (lo > -kLpInfinity && activity < lo - beyond(lo)) || (hi < kLpInfinity && activity > hi + beyond(hi));
+}
+
 // The solution file's records of a solved case: every row and column of the LP with its activity, its slack
 // (the row's activity less the bound it holds) or cost, its bounds and its marginal value; then the objective.
+// In an infeasible case the rows the reported plan breaks are marked infeasible.
 void SolutionRecords(const CLpModel& lp, const LpSolution& solution, std::vector<LpRecord>& rows,
                      std::vector<LpRecord>& columns) {
-  constexpr std::int32_t kFree = 1, kBasic = 2, kEqual = 3, kUpper = 4, kLower = 5;
+  constexpr std::int32_t kFree = 1, kBasic = 2, kEqual = 3, kUpper = 4, kLower = 5, kInfeasible = 6;
   const auto bound = [](double value) { return value >= kLpInfinity ? 1e30 : value <= -kLpInfinity ? -1e30 : value; };
   const auto status = [&](bool basic, double activity, double lo, double hi) {
     if (lo == hi) return kEqual;
@@ -295,6 +302,8 @@ void SolutionRecords(const CLpModel& lp, const LpSolution& solution, std::vector
     record.hi = bound(row.hi);
     record.marginal = Clean(solution.rowMarginal[i]);
     record.status = status(solution.rowBasic[i], record.activity, row.lo, row.hi);
+    if (solution.status == LpSolution::Status::kInfeasible && Breaks(record.activity, row.lo, row.hi))
+      record.status = kInfeasible;
     rows.push_back(record);
   }
   LpRecord objective;

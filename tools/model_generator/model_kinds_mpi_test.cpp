@@ -381,19 +381,7 @@ class MpiModelKinds : public MpiRun {
             EXPECT_NEAR(stored, dual, 1e-6 * std::max(1.0, std::fabs(dual))) << tag << code << " period " << p;
           }
 
-      // The objective is what the result tables add up to, period by period, to 1e-6 of the money the tables
-      // count: the single-precision solution file rounds every value to 1e-7 of itself.
-      double total = 0.0, tables = 0.0, counted = 0.0;
-      for (int p = 0; p < Periods(); ++p) {
-        const double period = lp.periodObjectives.at(static_cast<std::size_t>(p));
-        const TableMoney money = TableObjective(c, p);
-        EXPECT_NEAR(money.objective, period, 1e-6 * money.gross) << "period " << p;
-        total += period;
-        tables += money.objective;
-        counted += money.gross;
-      }
-      EXPECT_NEAR(total, lp.objective, 1e-9 * std::fabs(lp.objective)) << "the periods' objectives add up";
-      EXPECT_NEAR(tables, lp.objective, 1e-6 * counted);
+      CheckObjectiveAddsUp(c, lp);
     }
     EXPECT_GT(optimal, 0);
 
@@ -410,6 +398,22 @@ class MpiModelKinds : public MpiRun {
     EXPECT_TRUE(bought(2) < bought(1) - 1e-6 || earned(2) < earned(1)) << "ANS bought " << bought(1) << " and "
                                                                           << bought(2) << ", objectives " << earned(1)
                                                                           << " and " << earned(2);
+  }
+
+  // The objective is what the result tables add up to, period by period, to 1e-6 of the money the tables count:
+  // the single-precision solution file rounds every value to 1e-7 of itself.
+  void CheckObjectiveAddsUp(int c, const model_gen::GeneratedCase& lp) const {
+    double total = 0.0, tables = 0.0, counted = 0.0;
+    for (int p = 0; p < Periods(); ++p) {
+      const double period = lp.periodObjectives.at(static_cast<std::size_t>(p));
+      const TableMoney money = TableObjective(c, p);
+      EXPECT_NEAR(money.objective, period, 1e-6 * money.gross) << "period " << p;
+      total += period;
+      tables += money.objective;
+      counted += money.gross;
+    }
+    EXPECT_NEAR(total, lp.objective, 1e-9 * std::fabs(lp.objective)) << "the periods' objectives add up";
+    EXPECT_NEAR(tables, lp.objective, 1e-6 * counted);
   }
 
   // The objective's money of period p of case c from the result tables. Activities count a period's amounts, a
@@ -431,8 +435,7 @@ class MpiModelKinds : public MpiRun {
     // The flows' money as positive terms and negative ones.
     std::vector<double> flows;
     if (global) {
-      // The network's sales, purchases and transfers, and the plants' freight, in the economic summary: plant
-      // B's diesel, which the network knows as "DIE", has no sale of the network's.
+      // The network's sales, purchases and transfers, and the plants' freight, in the economic summary.
       const std::string depot = "(SELECT DepotID FROM PrDepot)";
       flows = {eco(plants + ", " + depot, 1), eco(Model("."), 2), eco(plants, 3), eco(Model("."), 5)};
     } else {
@@ -477,6 +480,51 @@ TEST_F(MpiModelKinds, Standard) {
   CheckValues(values);
 }
 
+// An infeasible case reads as infeasible, not as a plan: its status and every recursion pass say so, the rows
+// its plan breaks are marked in PrPrimalRow and their balances out of balance, and its objective is the money of
+// the plan the tables hold (the plan that breaks the rows least), which they add up to.
+TEST_F(MpiModelKinds, AnInfeasibleCaseReadsAsInfeasible) {
+  model_gen::GeneratorOptions options = Options(ModelKind::kMultiPeriod);
+  options.cases = r::kInfeasibleStep;
+  RunKind(options);
+  for (const int c : {r::kInfeasibleStep - 1, r::kInfeasibleStep}) {
+    const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, c);
+    const bool infeasible = c == r::kInfeasibleStep;
+    SCOPED_TRACE("case " + std::to_string(c) + " (" + lp.title + ")");
+    const std::string ofCase = " CaseID = " + std::to_string(c);
+    ASSERT_EQ(lp.solveStatus, infeasible ? 5 : 1);
+    EXPECT_EQ(Number("SELECT SolutionStatus FROM PrCase WHERE" + ofCase), lp.solveStatus);
+    EXPECT_EQ(Number("SELECT count(*) FROM PrRecursionLog WHERE" + ofCase + " AND SolutionStatus = " +
+                     std::to_string(lp.solveStatus)),
+              r::kRecursionPasses);
+    EXPECT_NEAR(Number("SELECT ObjectiveFunction FROM PrCase WHERE" + ofCase).value_or(-1.0), lp.objective,
+                1e-9 * std::fabs(lp.objective));
+    CheckObjectiveAddsUp(c, lp);
+
+    // The marked rows ("??" in an infeasible case) are those outside their bounds; the broken balance rows are
+    // out of balance.
+    const auto count = [&](const std::string& table, const std::string& where) {
+      return Number("SELECT count(*) FROM " + table + " WHERE" + ofCase + " AND " + where).value_or(-1.0);
+    };
+    const std::string mark = "Status = '?\?'";
+    const std::string broken = "((LoRHS IS NOT NULL AND Activity < LoRHS - 1e-5 * max(1, abs(LoRHS))) OR "
+                               "(HiRHS IS NOT NULL AND Activity > HiRHS + 1e-5 * max(1, abs(HiRHS))))";
+    const double marked = count("PrPrimalRow", mark);
+    EXPECT_EQ(count("PrPrimalRow", broken), marked);
+    EXPECT_EQ(count("PrPrimalRow", mark + " AND " + broken), marked);
+    EXPECT_EQ(count("PrPrimalRow", "Status = '**'"), 0.0);
+    EXPECT_EQ(count("PrPrimalColumn", "(" + mark + " OR Status = '**')"), 0.0);
+    const double outOfBalance = count("PrMaterialBalance", "OutofBalanceFlag <> 0");
+    if (infeasible) {
+      EXPECT_GT(marked, 0.0);
+      EXPECT_GT(outOfBalance, 0.0);
+    } else {
+      EXPECT_EQ(marked, 0.0);
+      EXPECT_EQ(outOfBalance, 0.0);
+    }
+  }
+}
+
 TEST_F(MpiModelKinds, MultiPeriod) {
   RunKind(Options(ModelKind::kMultiPeriod));
   CheckTables({&kNeverFilled, &kGlobalOnly});
@@ -511,7 +559,6 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   CheckTables({&kNeverFilled, &kNotGlobal});
   CheckOptimalCases();
   std::vector<Expected> values = PlantValues("A", 0, 0, "A");
-  // B's diesel is "DIE" in the network (LOCTAGS); the plant's own column "DSL" still names it.
   for (const Expected& e : PlantValues("B", 1, 1, "B")) values.push_back(e);
   const model_gen::GeneratedCase lp = model_gen::SolveGeneratedCase(m_options, 1);
   const std::string global = Model("."), a = Model("A"), b = Model("B"), at = " AND CaseID = 1 AND PeriodID = " + Period(0);
@@ -536,6 +583,12 @@ TEST_F(MpiModelKinds, GlobalModelOfTwoPlants) {
   values.push_back({"LPG plant A sells",
                     "SELECT Activity FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "LPG") + at,
                     Activity(lp, LpName("SELLPGM", 0, "A"))});
+  // Both plants sell their diesel to the network's main market, each under its own node.
+  for (const auto& [node, code] : {std::pair{a, "A"}, {b, "B"}})
+    values.push_back({std::string("diesel plant ") + code + " sells",
+                      "SELECT Activity FROM PrSale WHERE NodeID = " + node + " AND StreamID = " + Stream(node, "DSL") +
+                          " AND MarketID = (SELECT MarketID FROM PrMarket WHERE CaseID = 1 AND Tag = 'M')" + at,
+                      Activity(lp, LpName("SELDSLM", 0, code))});
   values.push_back({"price of A's premium: the market's price less the allocation cost, a unit of volume",
                     "SELECT Price FROM PrSale WHERE NodeID = " + a + " AND StreamID = " + Stream(a, "PRM") + at,
                     r::ProductPrice("PRM", 0) - r::PremiumAllocation(0)});
@@ -570,7 +623,6 @@ TEST_F(MpiModelKinds, GlobalModelInTheNonlinearMode) {
   values.push_back({"gravity of A's premium", blendQuality("Value", a, "PRM", "SPG"), gravity / premium});
   values.push_back({"the network's maximum gravity of A's premium", blendQuality("MaxValue", a, "PRM", "SPG"),
                     r::kNetworkPremiumMaxSpg});
-  // The network names B's diesel by its own tag for it, "DIE".
   values.push_back({"the network's maximum gravity of B's diesel", blendQuality("MaxValue", b, "DSL", "SPG"),
                     r::kNetworkDieselMaxSpg});
   CheckValues(values);

@@ -766,9 +766,11 @@ std::string RecursionFileOf(const GeneratorOptions& options, const PlantScope& s
     susceptibility.values.push_back(0.35);
   }
   recursion.names = {pool, general, yield, distribution, susceptibility};
-  // The passes close in on the case's objective; the last one is the LP's.
+  // The passes close in on the case's objective; the last one is the LP's. The LP of an infeasible case is
+  // infeasible in every pass.
+  const char status = solution.status == LpSolution::Status::kInfeasible ? 'I' : 'O';
   for (int pass = 0; pass < r::kRecursionPasses; ++pass)
-    recursion.passes.push_back({solution.objective - 10.0 * (r::kRecursionPasses - 1 - pass), 'O',
+    recursion.passes.push_back({solution.objective - 10.0 * (r::kRecursionPasses - 1 - pass), status,
                                 solution.iterations / r::kRecursionPasses + 5 * pass, pass < 2 ? 2 - pass : 0, 0});
   return recursion.Bytes(options.nimbo);
 }

@@ -234,6 +234,47 @@ class MpiResultsHistory : public MpiRun {
     job.Wait();
   }
 
+  // The first run of runDir, whose results are the reference of every history of the run directory.
+  void ReferenceRun(const fs::path& runDir) {
+    ASSERT_EQ(RunJob(runDir, 4), 0) << ReadFile(runDir / "out.txt");
+    m_reference = Contents(Source(runDir));
+    m_referenceRows = RowsOfCases(Source(runDir));
+    ASSERT_EQ(m_referenceRows.at("PrCase").size(), static_cast<std::size_t>(m_options.cases));
+  }
+
+  // After the reference run, a completed run rerun. Without a clean-up option the rerun says that each case
+  // replaced its earlier results.
+  void CompletedRerun(const fs::path& runDir, Cleanup cleanup) {
+    SCOPED_TRACE("a completed run rerun");
+    ExpectCompleteRun(runDir, RunJob(runDir, 4), m_reference);
+    if (cleanup == Cleanup::Neither) {
+      const std::string worker = ReadFile(runDir / "OstrelRank1.log");
+      EXPECT_NE(worker.find("replaced its earlier results in the results database"), std::string::npos) << worker;
+      const std::string zero = ReadFile(runDir / "OstrelRankZero.log");
+      EXPECT_NE(zero.find("Replaced earlier results (" + std::to_string(m_options.cases) + " cases): 1, 2, 3"),
+                std::string::npos)
+          << zero;
+    }
+  }
+
+  // A run whose rank zero is killed, rerun; a run stopped with Ctrl-C, rerun.
+  void InterruptedReruns(const fs::path& runDir) {
+    const std::pair<const char*, std::function<void(BackgroundJob&)>> interruptions[] = {
+        {"rank zero killed", [&](BackgroundJob&) { KillRankZero(runDir); }},
+        {"Ctrl-C", [](BackgroundJob& job) { job.Interrupt(); }},
+    };
+    for (const auto& [name, interrupt] : interruptions) {
+      SCOPED_TRACE(std::string("a run interrupted (") + name + "), rerun");
+      RemoveResults(runDir);
+      InterruptedRun(runDir, interrupt);
+      EXPECT_EQ(WholeOrAbsent(RowsOfCases(Source(runDir)), m_referenceRows), "");
+      if (m_database.empty()) {
+        EXPECT_EQ(Source(runDir).Strings("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
+      }
+      ExpectCompleteRun(runDir, RunJob(runDir, 4), m_reference);
+    }
+  }
+
   // Kills rank zero (its process id is in the job lock's file).
   static void KillRankZero(const fs::path& runDir) {
     std::istringstream words(ReadFile(runDir / "OstrelJob.lock"));
@@ -279,6 +320,8 @@ class MpiResultsHistory : public MpiRun {
 
   model_gen::GeneratorOptions m_options;
   std::string m_database;  // not empty: the results go to this database of the server
+  std::string m_reference;  // what the reference run wrote, as text and as rows per case
+  CaseRows m_referenceRows;
 };
 
 // A results file, with each clean-up option: a completed run rerun; a run whose rank zero is killed, rerun; a
@@ -289,32 +332,10 @@ TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceInTheFile) {
     const fs::path run = dir_ / CleanupName(cleanup);
     Generate(run, 12, cleanup);
     if (HasFailure()) return;
-    ASSERT_EQ(RunJob(run, 4), 0) << ReadFile(run / "out.txt");
-    const std::string reference = Contents(Source(run));
-    const CaseRows referenceRows = RowsOfCases(Source(run));
-    ASSERT_EQ(referenceRows.at("PrCase").size(), 12u);
-    {
-      SCOPED_TRACE("a completed run rerun");
-      ExpectCompleteRun(run, RunJob(run, 4), reference);
-      const std::string worker = ReadFile(run / "OstrelRank1.log");
-      if (cleanup == Cleanup::Neither) {
-        EXPECT_NE(worker.find("replaced its earlier results in the results database"), std::string::npos) << worker;
-        const std::string zero = ReadFile(run / "OstrelRankZero.log");
-        EXPECT_NE(zero.find("Replaced earlier results (12 cases): 1, 2, 3"), std::string::npos) << zero;
-      }
-    }
-    const std::pair<const char*, std::function<void(BackgroundJob&)>> interruptions[] = {
-        {"rank zero killed", [&](BackgroundJob&) { KillRankZero(run); }},
-        {"Ctrl-C", [](BackgroundJob& job) { job.Interrupt(); }},
-    };
-    for (const auto& [name, interrupt] : interruptions) {
-      SCOPED_TRACE(std::string("a run interrupted (") + name + "), rerun");
-      RemoveResults(run);
-      InterruptedRun(run, interrupt);
-      EXPECT_EQ(WholeOrAbsent(RowsOfCases(Source(run)), referenceRows), "");
-      EXPECT_EQ(Source(run).Strings("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
-      ExpectCompleteRun(run, RunJob(run, 4), reference);
-    }
+    ReferenceRun(run);
+    if (HasFailure()) return;
+    CompletedRerun(run, cleanup);
+    InterruptedReruns(run);
   }
 }
 
@@ -341,34 +362,28 @@ TEST_F(MpiResultsHistory, TwoJobsOfOneSolutionAtOnceWriteEachCaseOnce) {
   EXPECT_EQ(ResultsSource(shared / "Results.Mdb").Strings("PRAGMA integrity_check"), std::vector<std::string>{"ok"});
 }
 
-// The same on the server, and the server stopped and started again in the middle of a run; a clean run leaves
-// no error in the server's log.
+// The same on the server, with each clean-up option; and the server stopped and started again in the middle
+// of a run, then two jobs of one solution at once. A clean run leaves no error in the server's log.
 TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceOnTheServer) {
   if (!Server().Ok()) GTEST_SKIP() << Server().Reason();
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
   const std::string name = "history_" + std::to_string(::getpid());
-  NewServerDatabase(name);
-  const fs::path run = dir_ / "run";
-  Generate(run, 12, Cleanup::Neither, name);
-  if (HasFailure()) return;
   const auto errors = [] { return CountOf(ReadFile(Server().LogPath()), "ERROR:"); };
-  const int errorsBefore = errors();
-  ASSERT_EQ(RunJob(run, 4), 0) << ReadFile(run / "out.txt");
-  const std::string reference = Contents(Source(run));
-  const CaseRows referenceRows = RowsOfCases(Source(run));
-  ASSERT_EQ(referenceRows.at("PrCase").size(), 12u);
-  {
-    SCOPED_TRACE("a completed run rerun");
-    ExpectCompleteRun(run, RunJob(run, 4), reference);
+  // Neither option last: its run directory and reference serve the histories after the loop.
+  for (const Cleanup cleanup : {Cleanup::DeleteTables, Cleanup::OnlyUniqueCases, Cleanup::Neither}) {
+    SCOPED_TRACE(CleanupName(cleanup));
+    NewServerDatabase(name);
+    const fs::path run = dir_ / CleanupName(cleanup);
+    Generate(run, 12, cleanup, name);
+    if (HasFailure()) return;
+    const int errorsBefore = errors();
+    ReferenceRun(run);
+    if (HasFailure()) return;
+    CompletedRerun(run, cleanup);
     EXPECT_EQ(errors(), errorsBefore) << ReadFile(Server().LogPath());
+    InterruptedReruns(run);
   }
-  {
-    SCOPED_TRACE("a run whose rank zero is killed, rerun");
-    RemoveResults(run);
-    InterruptedRun(run, [&](BackgroundJob&) { KillRankZero(run); });
-    EXPECT_EQ(WholeOrAbsent(RowsOfCases(Source(run)), referenceRows), "");
-    ExpectCompleteRun(run, RunJob(run, 4), reference);
-  }
+  const fs::path run = dir_ / CleanupName(Cleanup::Neither);
   {
     SCOPED_TRACE("the server stopped and started again during a run, rerun");
     RemoveResults(run);
@@ -378,8 +393,8 @@ TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceOnTheServer) {
       for (int i = 0; i < 3000 && job.Running(); ++i) ::usleep(10000);
       ASSERT_TRUE(Server().Resume());
     });
-    EXPECT_EQ(WholeOrAbsent(RowsOfCases(Source(run)), referenceRows), "");
-    ExpectCompleteRun(run, RunJob(run, 4), reference);
+    EXPECT_EQ(WholeOrAbsent(RowsOfCases(Source(run)), m_referenceRows), "");
+    ExpectCompleteRun(run, RunJob(run, 4), m_reference);
   }
   {
     SCOPED_TRACE("two jobs from two run directories with the same SolutionID at once");
@@ -388,7 +403,7 @@ TEST_F(MpiResultsHistory, EveryHistoryEndsWithEveryCaseOnceOnTheServer) {
     TwoJobsAtOnce(run, other);
     const CaseRows now = RowsOfCases(Source(run));
     // The model's rows name the run directory of the job that wrote them last: the rows are counted.
-    EXPECT_EQ(WholeOrAbsent(now, referenceRows), "");
+    EXPECT_EQ(WholeOrAbsent(now, m_referenceRows), "");
     EXPECT_EQ(now.at("PrCase").size(), 12u);
   }
 }
