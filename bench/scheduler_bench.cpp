@@ -60,14 +60,15 @@ void BM_DispatchInstant(benchmark::State& state) {
 }
 BENCHMARK(BM_DispatchInstant)->Arg(3)->Arg(7)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
-// Workers taking 20 ms per case: rank zero's CPU as a share of one core while
-// it waits. Rank zero's CPU total includes the job's start-up (MPI_Init, the
+// Workers taking range(1) ms per case (20 or 50): rank zero's CPU as a share
+// of one core while it waits. Rank zero's CPU total includes the job's start-up (MPI_Init, the
 // case list) and shut-down, so the steady state is measured as a difference:
 // a long job and a short one differ only in the cases they run, and the
 // difference of rank zero's CPU over the difference of the wall time is its
 // share while the workers are busy. The whole-job share is reported beside it.
 void BM_RankZeroWaiting(benchmark::State& state) {
   const int workers = static_cast<int>(state.range(0));
+  const std::string delay = "OSTREL_RESPONDER=delay=" + std::to_string(state.range(1));
   constexpr int kRounds = 3;
   std::vector<double> steadyShares;
   std::vector<double> wholeShares;
@@ -75,8 +76,8 @@ void BM_RankZeroWaiting(benchmark::State& state) {
   for (auto _ : state) {
     double wallSeconds = 0;
     for (int round = 0; round < kRounds; ++round) {
-      const RunResult shortJob = RunJob("ostrel_case_responder", workers, 10 * workers, 2, "OSTREL_RESPONDER=delay=20");
-      const RunResult longJob = RunJob("ostrel_case_responder", workers, 110 * workers, 2, "OSTREL_RESPONDER=delay=20");
+      const RunResult shortJob = RunJob("ostrel_case_responder", workers, 10 * workers, 2, delay);
+      const RunResult longJob = RunJob("ostrel_case_responder", workers, 110 * workers, 2, delay);
       if (!shortJob.ok || !longJob.ok || longJob.wallSeconds <= shortJob.wallSeconds) {
         state.SkipWithError("the job failed");
         return;
@@ -93,7 +94,7 @@ void BM_RankZeroWaiting(benchmark::State& state) {
   state.counters["rank0_whole_job_cpu_share"] = bench::Median(wholeShares);
   state.counters["steady_seconds"] = extraSeconds;
 }
-BENCHMARK(BM_RankZeroWaiting)->Arg(3)->Arg(7)->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RankZeroWaiting)->Args({3, 20})->Args({7, 20})->Args({7, 50})->Iterations(1)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // 200 cases of 20 ms through the real runner and the stand-in solver: the
 // speed-up over one worker, also net of the job's start-up and shut-down

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/name_compare.h"
 #include "platform/path_resolver.h"
 
 namespace plat {
@@ -63,8 +64,9 @@ struct SecretSpan {
 bool SecretAt(std::string_view text, std::size_t at, SecretSpan& span) {
   if (at > 0 && IsWordChar(text[at - 1])) return false;
   std::size_t i = std::string_view::npos;
+  if (text[at] != 'p' && text[at] != 'P') return false;
   for (std::string_view key : {"password", "passwd", "pwd"}) {
-    if (text.size() - at >= key.size() && Lower(text.substr(at, key.size())) == key) {
+    if (plat::StartsWithNoCase(text.substr(at), key)) {
       i = at + key.size();
       break;
     }

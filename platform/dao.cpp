@@ -49,6 +49,26 @@ int ExecSetup(sqlite3* db, const char* sql, int timeoutMillis) {
 
 using plat::EqualNoCase;
 
+// Whether sql is one statement that neither makes nor drops a view (rows, tables, indexes).
+bool LeavesViews(std::string_view sql) {
+  while (!sql.empty() && (std::isspace(static_cast<unsigned char>(sql.back())) || sql.back() == ';'))
+    sql.remove_suffix(1);
+  if (sql.find(';') != std::string_view::npos) return false;
+  while (!sql.empty() && std::isspace(static_cast<unsigned char>(sql.front()))) sql.remove_prefix(1);
+  for (const char* head : {"INSERT ", "UPDATE ", "DELETE ", "SELECT ", "CREATE TABLE ", "CREATE INDEX ",
+                           "CREATE UNIQUE INDEX ", "ALTER TABLE "})
+    if (plat::StartsWithNoCase(sql, head)) return true;
+  return false;
+}
+
+CDaoCaseTimes g_caseTimes;
+
+
+double SecondsSince(std::chrono::steady_clock::time_point start) {
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+
 // "DELETE * FROM" is Access dialect; SQLite wants "DELETE FROM".
 std::string ToSqliteDialect(const std::string& sql) {
   std::size_t pos = 0;
@@ -102,6 +122,15 @@ struct StmtCloser {
   void operator()(sqlite3_stmt* stmt) const { sqlite3_finalize(stmt); }
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
+
+// The schema's version as this connection's transaction sees it (-1 when it cannot be read): every change
+// of a table, index or view moves it.
+std::int64_t SchemaVersion(sqlite3* db) {
+  sqlite3_stmt* raw = nullptr;
+  if (sqlite3_prepare_v2(db, "PRAGMA schema_version;", -1, &raw, nullptr) != SQLITE_OK) return -1;
+  const StmtPtr stmt(raw);
+  return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : -1;
+}
 
 // Binds one row's values to the parameters of insert from first on (texts from text).
 void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t count, const char* text) {
@@ -272,7 +301,7 @@ void CDaoDatabase::OpenFile(const std::string& path, int flags) {
                                         : "PRAGMA journal_mode=WAL; PRAGMA synchronous=NORMAL; "
                                           "PRAGMA journal_size_limit=" + std::to_string(kWalSizeLimit) + ";";
   rc = ExecSetup(m_core->m_db, setup.c_str(), kBusyTimeoutMillis);
-  if (rc == SQLITE_OK && !m_bReadOnly) sqlite3_wal_autocheckpoint(m_core->m_db, kCheckpointFrames);
+  if (rc == SQLITE_OK && !m_bReadOnly) sqlite3_wal_hook(m_core->m_db, CheckpointAfterCommit, m_core.get());
   if (rc != SQLITE_OK) {
     std::string message = sqlite3_errmsg(m_core->m_db);
     sqlite3_close(m_core->m_db);
@@ -377,6 +406,9 @@ void CDaoDatabase::Close() {
     }
   }
   if (failure.empty()) CheckpointAtClose();
+  sqlite3_finalize(m_core->m_schemaCheck);
+  m_core->m_schemaCheck = nullptr;
+  m_core->m_nViewNamesOf = 0;
   sqlite3_close_v2(m_core->m_db);
   m_core->m_db = nullptr;
   m_core->m_bInTransaction = false;
@@ -406,9 +438,19 @@ void CDaoDatabase::KeepCaseTransaction() {
 void CDaoDatabase::BeginRows() {
   KeepCaseTransaction();
   if (m_core->m_bInTransaction) return;
+  // A process that queues its cases on the file takes its turn for its other rows as well: they would
+  // otherwise poll for the write lock between the cases of the queue, and make a case wait for them.
+  if (!m_core->m_bInCase && m_core->m_nQueueFd >= 0 && !m_core->m_bQueued) {
+    TakeTurn();
+    m_core->m_bBatchTurn = m_core->m_bQueued;
+  }
   plat::CountStatement();
   int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
-  if (rc != SQLITE_OK) ThrowEngineError("Cannot begin writing", rc);
+  if (rc != SQLITE_OK) {
+    EndBatchTurn();
+    ThrowEngineError("Cannot begin writing", rc);
+  }
+  ++m_core->m_nTransactions;
   m_core->m_bInTransaction = true;
   m_core->m_nPendingRows = 0;
   m_core->m_batchStart = std::chrono::steady_clock::now();
@@ -430,6 +472,7 @@ void CDaoDatabase::BeginCase(bool queue) {
   m_core->m_bInCase = true;
   m_core->m_bDeferred = true;
   m_core->m_lockHook = nullptr;
+  m_core->m_spentLockHook = nullptr;
   m_core->m_bQueueWanted = queue;
   m_core->m_bCaseLost = false;
   m_core->m_nPendingRows = 0;
@@ -440,8 +483,10 @@ void CDaoDatabase::HoldWriteLock() {
   if (!core.m_bInCase || !core.m_bDeferred) return;
   core.m_bDeferred = false;
   if (core.m_bQueueWanted) TakeTurn();
+  const auto waitStart = std::chrono::steady_clock::now();
   plat::CountStatement();
   const int rc = sqlite3_exec(Handle(), "BEGIN IMMEDIATE;", nullptr, nullptr, nullptr);
+  g_caseTimes.m_dLockWait += SecondsSince(waitStart);
   if (rc != SQLITE_OK) {
     // The kept rows cannot land: the case is lost, and its commit says so.
     DropKeptRows();
@@ -449,12 +494,19 @@ void CDaoDatabase::HoldWriteLock() {
     LeaveQueue();
     ThrowEngineError("Cannot begin writing the case", rc);
   }
+  ++core.m_nTransactions;
   core.m_bInTransaction = true;
+  core.m_lockTaken = std::chrono::steady_clock::now();
+  core.m_nChangesAtLock = sqlite3_total_changes64(core.m_db);
+  core.m_nSchemaAtLock = SchemaVersion(core.m_db);
+  ++g_caseTimes.m_nLocks;
+  if (!core.m_bCommitting) ++g_caseTimes.m_nEarlyLocks;
   if (core.m_lockHook) {
-    const std::function<void()> hook = std::move(core.m_lockHook);
+    // Kept for the case's next lock when this one is given back (DeferWriteLock).
+    core.m_spentLockHook = std::move(core.m_lockHook);
     core.m_lockHook = nullptr;
     try {
-      hook();
+      core.m_spentLockHook();
     } catch (...) {
       DropKeptRows();
       core.m_bCaseLost = true;
@@ -462,6 +514,66 @@ void CDaoDatabase::HoldWriteLock() {
     }
   }
   WriteKeptRows();
+}
+
+bool CDaoDatabase::DeferWriteLock() {
+  Core& core = *m_core;
+  if (!core.m_bInCase || core.m_bDeferred || core.m_bCaseLost || core.m_db == nullptr || core.m_nPendingRows != 0)
+    return false;
+  if (sqlite3_total_changes64(core.m_db) != core.m_nChangesAtLock || core.m_nSchemaAtLock < 0 ||
+      SchemaVersion(core.m_db) != core.m_nSchemaAtLock)
+    return false;
+  if (sqlite3_get_autocommit(core.m_db) == 0) sqlite3_exec(core.m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
+  core.m_bInTransaction = false;
+  EndLockHeld();
+  LeaveQueue();
+  core.m_bDeferred = true;
+  core.m_lockHook = std::move(core.m_spentLockHook);
+  core.m_spentLockHook = nullptr;
+  return true;
+}
+
+const CDaoCaseTimes& CDaoDatabase::CaseTimes() { return g_caseTimes; }
+
+int CDaoDatabase::CheckpointAfterCommit(void* context, sqlite3* db, const char* name, int frames) {
+  if (frames < kCheckpointFrames) return SQLITE_OK;
+  Core& core = *static_cast<Core*>(context);
+  // A case in its turn copies the log after the turn, unless the log has grown long while writers followed
+  // each other: then the next writer is to start it again from the beginning.
+  if (core.m_bQueued && frames < kTurnCheckpointFrames) {
+    core.m_bCheckpointWanted = true;
+    return SQLITE_OK;
+  }
+  const auto start = std::chrono::steady_clock::now();
+  sqlite3_wal_checkpoint_v2(db, name, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  g_caseTimes.m_dCheckpoint += SecondsSince(start);
+  core.m_bCheckpointWanted = false;
+  return SQLITE_OK;
+}
+
+void CDaoDatabase::EndBatchTurn() {
+  if (!m_core->m_bBatchTurn) return;
+  m_core->m_bBatchTurn = false;
+  LeaveQueue();
+  CheckpointAfterTurn();
+}
+
+void CDaoDatabase::CheckpointAfterTurn() {
+  Core& core = *m_core;
+  if (!core.m_bCheckpointWanted || core.m_db == nullptr) return;
+  core.m_bCheckpointWanted = false;
+  // Other writers go on meanwhile; what they add is copied by a later checkpoint.
+  const auto start = std::chrono::steady_clock::now();
+  sqlite3_wal_checkpoint_v2(core.m_db, nullptr, SQLITE_CHECKPOINT_PASSIVE, nullptr, nullptr);
+  g_caseTimes.m_dLateCheckpoint += SecondsSince(start);
+}
+
+void CDaoDatabase::EndLockHeld() {
+  Core& core = *m_core;
+  core.m_bCommitting = false;
+  if (core.m_lockTaken == std::chrono::steady_clock::time_point{}) return;
+  g_caseTimes.m_dLockHeld += SecondsSince(core.m_lockTaken);
+  core.m_lockTaken = {};
 }
 
 void CDaoDatabase::SetCaseLockHook(std::function<void()> hook) {
@@ -622,8 +734,10 @@ void CDaoDatabase::TakeTurn() {
   }
   // The kernel holds the waiting writers and wakes them when the writer before them is done, so a
   // waiter is never starved by others that poll the lock, and waits as long as the queue is.
+  const auto waitStart = std::chrono::steady_clock::now();
   while (::flock(m_core->m_nQueueFd, LOCK_EX) != 0)
     if (errno != EINTR) return;
+  g_caseTimes.m_dQueueWait += SecondsSince(waitStart);
   m_core->m_bQueued = true;
 }
 
@@ -643,6 +757,7 @@ void CDaoDatabase::CommitCase() {
       m_core->m_lockHook = nullptr;
       return;
     }
+    m_core->m_bCommitting = true;
     try {
       HoldWriteLock();
     } catch (const CDaoException&) {
@@ -656,13 +771,19 @@ void CDaoDatabase::CommitCase() {
     RollbackCase();
     throw CDaoException(kDaoErrEngine, "The rows of the case were rolled back by the database engine.");
   }
+  const auto commitStart = std::chrono::steady_clock::now();
   try {
     CommitPending();
   } catch (const CDaoException&) {
+    g_caseTimes.m_dCommit += SecondsSince(commitStart);
+    EndLockHeld();
     LeaveQueue();
     throw;
   }
+  g_caseTimes.m_dCommit += SecondsSince(commitStart);
+  EndLockHeld();
   LeaveQueue();
+  CheckpointAfterTurn();
 }
 
 void CDaoDatabase::RollbackCase() {
@@ -674,6 +795,7 @@ void CDaoDatabase::RollbackCase() {
   if (m_core->m_db != nullptr && sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
   m_core->m_bInTransaction = false;
   m_core->m_nPendingRows = 0;
+  EndLockHeld();
   LeaveQueue();
 }
 
@@ -685,6 +807,7 @@ void CDaoDatabase::CommitPending() {
   if (rc == SQLITE_OK) {
     m_core->m_bInTransaction = false;
     m_core->m_nPendingRows = 0;
+    EndBatchTurn();
     return;
   }
   std::string message = plat::Utf8ToCp1252(sqlite3_errmsg(m_core->m_db));
@@ -692,6 +815,7 @@ void CDaoDatabase::CommitPending() {
   if (sqlite3_get_autocommit(m_core->m_db) == 0) sqlite3_exec(m_core->m_db, "ROLLBACK;", nullptr, nullptr, nullptr);
   m_core->m_bInTransaction = false;
   m_core->m_nPendingRows = 0;
+  EndBatchTurn();
   throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine,
                       "Cannot commit " + std::to_string(lost) + " rows: " + message);
 }
@@ -712,6 +836,7 @@ std::string CDaoDatabase::EndRowsAfterFailure() {
     int lost = m_core->m_nPendingRows;
     m_core->m_bInTransaction = false;
     m_core->m_nPendingRows = 0;
+    EndBatchTurn();
     return lost > 0 ? " " + std::to_string(lost) + " earlier rows were not kept." : std::string();
   }
   try {
@@ -728,6 +853,7 @@ void CDaoDatabase::ExecSchema(const std::string& sql) {
     HoldWriteLock();
     BeginRows();
   }
+  if (!LeavesViews(sql)) m_core->m_nViewNamesOf = 0;
   char* error = nullptr;
   plat::CountStatement();
   int rc = sqlite3_exec(Handle(), sql.c_str(), nullptr, nullptr, &error);
@@ -767,18 +893,87 @@ int CDaoDatabase::ExecuteWithIntegers(const std::string& sql, const std::vector<
   return sqlite3_changes(Handle());
 }
 
+void CDaoDatabase::RefreshSchema() {
+  Core& core = *m_core;
+  sqlite3* db = Handle();
+  // While this connection writes, no other one can change the schema.
+  if (core.m_bInTransaction && sqlite3_get_autocommit(db) == 0) return;
+  int rc = SQLITE_OK;
+  if (core.m_schemaCheck == nullptr)
+    rc = sqlite3_prepare_v3(db, "SELECT 1 FROM sqlite_master LIMIT 1;", -1, SQLITE_PREPARE_PERSISTENT,
+                            &core.m_schemaCheck, nullptr);
+  if (rc == SQLITE_OK) {
+    rc = sqlite3_step(core.m_schemaCheck);
+    sqlite3_reset(core.m_schemaCheck);
+  }
+  if (rc != SQLITE_OK && rc != SQLITE_ROW && rc != SQLITE_DONE) ThrowEngineError("Cannot read the table list", rc);
+}
+
 bool CDaoDatabase::TableExists(const std::string& name) {
+  RefreshSchema();
+  const std::string utf8 = plat::Cp1252ToUtf8(name);
+  // The schema's own table of names (which ignores case): no scan of the schema table.
+  return sqlite3_table_column_metadata(Handle(), "main", utf8.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       nullptr) == SQLITE_OK;
+}
+
+bool CDaoDatabase::FindView(const std::string& name, std::string* sql) {
+  Core& core = *m_core;
+  sqlite3* db = Handle();
+  const bool writing = core.m_bInTransaction && sqlite3_get_autocommit(db) == 0;
+  const std::string utf8 = plat::Cp1252ToUtf8(name);
+  if (!writing || core.m_nViewNamesOf != core.m_nTransactions) {
+    sqlite3_stmt* raw = nullptr;
+    int rc = sqlite3_prepare_v2(db, "SELECT name FROM sqlite_master WHERE type='view';", -1, &raw, nullptr);
+    StmtPtr stmt(raw);
+    if (rc != SQLITE_OK) ThrowEngineError("Cannot read the query list", rc);
+    core.m_viewNames.clear();
+    while ((rc = sqlite3_step(raw)) == SQLITE_ROW) core.m_viewNames.insert(Upper(ColumnText(raw, 0)));
+    if (rc != SQLITE_DONE) ThrowEngineError("Cannot read the query list", rc);
+    core.m_nViewNamesOf = writing ? core.m_nTransactions : 0;
+  }
+  if (core.m_viewNames.count(Upper(utf8)) == 0) return false;
+  if (sql == nullptr) return true;
   sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v2(Handle(), "SELECT 1 FROM sqlite_master WHERE type='table' AND name=?1 COLLATE NOCASE;",
-                              -1, &raw, nullptr);
+  int rc = sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='view' AND name=?1 COLLATE NOCASE;", -1,
+                              &raw, nullptr);
   StmtPtr stmt(raw);
-  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the table list", rc);
-  std::string utf8 = plat::Cp1252ToUtf8(name);
-  sqlite3_bind_text(raw, 1, utf8.c_str(), static_cast<int>(utf8.size()), SQLITE_TRANSIENT);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the query list", rc);
+  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
   rc = sqlite3_step(raw);
-  if (rc == SQLITE_ROW) return true;
-  if (rc != SQLITE_DONE) ThrowEngineError("Cannot read the table list", rc);
+  if (rc == SQLITE_ROW) {
+    *sql = plat::Utf8ToCp1252(ColumnText(raw, 0));
+    return true;
+  }
+  if (rc != SQLITE_DONE) ThrowEngineError("Cannot read the query list", rc);
   return false;
+}
+
+void CDaoDatabase::ExecViewSchema(const std::string& sql, const std::string& view, bool created) {
+  Core& core = *m_core;
+  const std::uint64_t transaction = core.m_nTransactions;
+  const bool known = core.m_nViewNamesOf != 0 && core.m_nViewNamesOf == transaction;
+  ExecSchema(sql);
+  if (!known || core.m_nTransactions != transaction) return;
+  const std::string upper = Upper(plat::Cp1252ToUtf8(view));
+  if (created)
+    core.m_viewNames.insert(upper);
+  else
+    core.m_viewNames.erase(upper);
+  core.m_nViewNamesOf = core.m_nTransactions;
+}
+
+int CDaoDatabase::IndexCount(const std::string& table) {
+  RefreshSchema();
+  sqlite3_stmt* raw = nullptr;
+  int rc = sqlite3_prepare_v2(Handle(), "SELECT count(*) FROM pragma_index_list(?1);", -1, &raw, nullptr);
+  StmtPtr stmt(raw);
+  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the indexes of " + table, rc);
+  const std::string utf8 = plat::Cp1252ToUtf8(table);
+  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
+  rc = sqlite3_step(raw);
+  if (rc != SQLITE_ROW) ThrowEngineError("Cannot read the indexes of " + table, rc);
+  return sqlite3_column_int(raw, 0);
 }
 
 void CDaoDatabase::GetTableDefInfo(const std::string& name, CDaoTableDefInfo& info) {
@@ -793,20 +988,12 @@ void CDaoDatabase::DeleteTableDef(const std::string& name) {
 }
 
 void CDaoDatabase::DeleteQueryDef(const std::string& name) {
-  CDaoQueryDef query(this);
-  query.Open(name);  // throws when there is none
   std::string utf8 = plat::Cp1252ToUtf8(name);
-  sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v2(Handle(), "SELECT 1 FROM sqlite_master WHERE type='view' AND name=?1 COLLATE NOCASE;",
-                              -1, &raw, nullptr);
-  StmtPtr stmt(raw);
-  if (rc != SQLITE_OK) ThrowEngineError("Cannot read the query list", rc);
-  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
-  bool isView = sqlite3_step(raw) == SQLITE_ROW;
-  stmt.reset();
-  if (isView) {
-    ExecSchema("DROP VIEW " + DaoQuoteIdentifier(utf8) + ";");
+  if (FindView(name)) {
+    ExecViewSchema("DROP VIEW " + DaoQuoteIdentifier(utf8) + ";", name, false);
   } else {
+    CDaoQueryDef query(this);
+    query.Open(name);  // throws when there is none
     ExecSchema("DELETE FROM " + DaoQuoteIdentifier(kSavedStatementsTable) + " WHERE \"Name\"=" + "'" +
                [&] {
                  std::string quoted;
@@ -933,17 +1120,7 @@ int CDaoTableDef::GetIndexCount() {
   CheckOpen();
   if (m_bNew) return 0;
   if (m_nIndexCount > 0) return m_nIndexCount;
-  sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v2(m_pDatabase->Handle(),
-                              "SELECT count(*) FROM sqlite_master WHERE type='index' AND tbl_name=?1 COLLATE NOCASE;",
-                              -1, &raw, nullptr);
-  StmtPtr stmt(raw);
-  if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the indexes of '" + m_strName + "'.");
-  std::string utf8 = plat::Cp1252ToUtf8(m_strName);
-  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
-  if (sqlite3_step(raw) != SQLITE_ROW)
-    throw CDaoException(kDaoErrEngine, "Cannot read the indexes of '" + m_strName + "'.");
-  m_nIndexCount = sqlite3_column_int(raw, 0);
+  m_nIndexCount = m_pDatabase->IndexCount(m_strName);
   return m_nIndexCount;
 }
 
@@ -1212,24 +1389,19 @@ void CDaoQueryDef::Create(const std::string& name, const std::string& sql) {
 void CDaoQueryDef::Open(const std::string& name) {
   std::string utf8 = plat::Cp1252ToUtf8(name);
   sqlite3* db = m_pDatabase->Handle();
-  sqlite3_stmt* raw = nullptr;
-  int rc = sqlite3_prepare_v2(db, "SELECT sql FROM sqlite_master WHERE type='view' AND name=?1 COLLATE NOCASE;", -1,
-                              &raw, nullptr);
-  StmtPtr stmt(raw);
-  if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the saved queries.");
-  sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
-  if (sqlite3_step(raw) == SQLITE_ROW) {
+  std::string view;
+  if (m_pDatabase->FindView(name, &view)) {
     m_strName = name;
-    m_strSql = plat::Utf8ToCp1252(ColumnText(raw, 0));
+    m_strSql = view;
     m_bOpen = true;
     return;
   }
-  stmt.reset();
   if (m_pDatabase->TableExists(kSavedStatementsTable)) {
     std::string sql = std::string("SELECT \"Statement\" FROM ") + DaoQuoteIdentifier(kSavedStatementsTable) +
                       " WHERE \"Name\"=?1 COLLATE NOCASE;";
-    rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
-    stmt.reset(raw);
+    sqlite3_stmt* raw = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &raw, nullptr);
+    StmtPtr stmt(raw);
     if (rc != SQLITE_OK) throw CDaoException(kDaoErrEngine, "Cannot read the saved statements.");
     sqlite3_bind_text(raw, 1, utf8.c_str(), -1, SQLITE_TRANSIENT);
     if (sqlite3_step(raw) == SQLITE_ROW) {
@@ -1248,7 +1420,7 @@ void CDaoQueryDef::Append() {
   std::string body = plat::Cp1252ToUtf8(m_strSql);
   while (!body.empty() && (std::isspace(static_cast<unsigned char>(body.back())) || body.back() == ';')) body.pop_back();
   try {
-    m_pDatabase->ExecSchema("CREATE VIEW " + DaoQuoteIdentifier(name) + " AS " + body + ";");
+    m_pDatabase->ExecViewSchema("CREATE VIEW " + DaoQuoteIdentifier(name) + " AS " + body + ";", m_strName, true);
     return;
   } catch (const CDaoException&) {
     // not a statement a view can hold (crosstab, update): keep it as a saved statement

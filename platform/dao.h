@@ -17,11 +17,15 @@
 // it holds the lock only while its rows go in. Processes
 // that write cases into one file can take their turns through a queue file
 // beside it (the file's name + "-writers", locked with flock), so a writer
-// waits as long as the writers before it need, never starved by polling.
-// The write-ahead log is checkpointed by the writer that has just committed,
-// still in its turn, once it holds kCheckpointFrames pages, so the next writer
-// starts it again from the beginning (cut back to kWalSizeLimit bytes); a
-// closing database empties it when no other process writes.
+// waits as long as the writers before it need, never starved by polling; such
+// a process also writes its rows outside a case in its turn.
+// The write-ahead log is checkpointed by the writer that has just committed
+// once it holds kCheckpointFrames pages: after its turn, so the next writer
+// does not wait for the copy, or still in its turn once the log holds
+// kTurnCheckpointFrames pages, so the next writer starts it again from the
+// beginning (cut back to kWalSizeLimit bytes) even when writers follow each
+// other without a pause; a closing database empties it when no other process
+// writes.
 // Create makes a new file whole under a private name and links it to its
 // name: processes creating one file at once each make it or find it made.
 // Every failure is thrown as CDaoException. Text is Windows-1252 inside and
@@ -33,6 +37,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,6 +124,19 @@ struct CDaoCell {
 // The prepared insert of a table recordset, shared with the rows a case keeps.
 struct CDaoInsert;
 
+// Where the case writers of this process spent their time on results files,
+// in seconds summed since the process began (a worker logs each case's part).
+struct CDaoCaseTimes {
+  double m_dQueueWait = 0;  // waiting for the turn among the file's writers
+  double m_dLockWait = 0;   // waiting for the engine's write lock
+  double m_dLockHeld = 0;   // from taking the write lock to the end of the case's commit or rollback
+  double m_dCommit = 0;     // the commits, with the log's checkpoint after them
+  double m_dCheckpoint = 0;      // the checkpoints after the commits, in the writers' turns
+  double m_dLateCheckpoint = 0;  // those after the turns
+  std::int64_t m_nLocks = 0;       // cases that took the write lock
+  std::int64_t m_nEarlyLocks = 0;  // of those, taken before the commit (a statement, a read, a schema change)
+};
+
 // How a statement waits for a lock that another connection holds (a writer
 // of another process, or another program): process-wide, for every open
 // database. Without stopRequested a wait ends after
@@ -144,6 +162,7 @@ class CDaoDatabase {
   // Values a case keeps in memory before it takes the write lock and writes them.
   static constexpr std::size_t kKeptCellLimit = 4u << 20;
   static constexpr int kCheckpointFrames = 1000;
+  static constexpr int kTurnCheckpointFrames = 4 * kCheckpointFrames;
   static constexpr std::int64_t kWalSizeLimit = 4 << 20;
   static constexpr int kCloseCheckpointMillis = 200;
   // The queue file of the case writers, beside the database file.
@@ -176,7 +195,11 @@ class CDaoDatabase {
                           std::vector<std::int64_t>* rows = nullptr);
   // Throws kDaoErrItemNotFound when there is no such table (names ignore case).
   void GetTableDefInfo(const std::string& name, CDaoTableDefInfo& info);
+  // Looked up in the connection's copy of the schema, brought up to date with the file first.
   bool TableExists(const std::string& name);
+  // Whether a view of that name is in the file (names ignore case); its statement into sql when given.
+  // Inside a write transaction the view names are read once and kept up to date with its own view changes.
+  bool FindView(const std::string& name, std::string* sql = nullptr);
   void DeleteTableDef(const std::string& name);
   void DeleteQueryDef(const std::string& name);
 
@@ -197,12 +220,18 @@ class CDaoDatabase {
   // from then on the case writes straight into its transaction. Throws when
   // the lock or a row fails (the case must then roll back).
   void HoldWriteLock();
+  // Gives the write lock (and the turn) back when the case has changed nothing under it, as after a read
+  // that had to be made under the lock, and keeps the case's rows until its commit again. False, with the
+  // lock still held, when the case wrote under it.
+  bool DeferWriteLock();
   // Commits the case; throws (after rolling back) when the commit fails or the
   // engine had already rolled the case back after a failed write. A case that
   // wrote nothing takes no lock.
   void CommitCase();
   // Rolls the case back; never throws.
   void RollbackCase();
+  // The time the case writers of this process spent waiting for and holding the write lock.
+  static const CDaoCaseTimes& CaseTimes();
   // Runs hook once when the case takes the write lock, before the rows it
   // kept go in; its statements run in the case's transaction. A hook that
   // throws loses the case. The case's end forgets it.
@@ -223,6 +252,10 @@ class CDaoDatabase {
   // transaction, else counts them as lost. Never throws.
   std::string EndRowsAfterFailure();
   void ExecSchema(const std::string& sql);
+  // A statement that creates (created true) or drops the view of that name and changes nothing else.
+  void ExecViewSchema(const std::string& sql, const std::string& view, bool created);
+  // The number of indexes of the table (none when there is no such table).
+  int IndexCount(const std::string& table);
   std::vector<CDaoFieldInfo> ReadFields(const std::string& table);
 
   // Tests open files through this SQLite VFS (fault injection); empty: the default.
@@ -233,11 +266,15 @@ class CDaoDatabase {
  private:
   void OpenFile(const std::string& path, int flags);
   void KeepCaseTransaction();
+  void RefreshSchema();
   void WriteKeptRows();
   void DropKeptRows();
   void CheckpointAtClose();
   void TakeTurn();
   void LeaveQueue();
+  void EndLockHeld();
+  void CheckpointAfterTurn();
+  void EndBatchTurn();
   void ThrowEngineError(const std::string& context, int rc) const;
   // The engine's busy handler (CDaoLockWait); core is the connection's Core.
   static int BusyWait(void* core, int count);
@@ -256,11 +293,22 @@ class CDaoDatabase {
     bool m_bQueued = false;  // this connection's case holds the queue
     bool m_bDeferred = false;     // the case keeps its rows and has not taken the write lock
     bool m_bQueueWanted = false;  // the case takes its turn in the queue when it takes the lock
+    bool m_bCommitting = false;   // the case takes the lock for its commit
+    bool m_bCheckpointWanted = false;  // the log is to be checkpointed once the case has left the queue
+    bool m_bBatchTurn = false;         // rows outside a case hold the queue until they are committed
+    std::chrono::steady_clock::time_point m_lockTaken;  // when the case's write lock was taken
+    std::int64_t m_nChangesAtLock = 0;  // the connection's changed rows when the case's write lock was taken
+    std::int64_t m_nSchemaAtLock = 0;   // and its schema's version
     // The rows the case keeps, in the order written: a kRow cell (values, insert) and its values.
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;
     std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
-    std::function<void()> m_lockHook;  // run when the case takes the write lock
+    sqlite3_stmt* m_schemaCheck = nullptr;  // a read of the schema table: it reloads a schema another process changed
+    std::uint64_t m_nTransactions = 0;      // write transactions begun
+    std::uint64_t m_nViewNamesOf = 0;       // the write transaction whose view names m_viewNames holds (0: none)
+    std::set<std::string> m_viewNames;      // upper case
+    std::function<void()> m_lockHook;       // run when the case takes the write lock
+    std::function<void()> m_spentLockHook;  // the hook run at the lock the case holds
     // The wait for another connection's lock: the file, when the wait began, whether it was told.
     std::string m_strWaitPath;
     std::chrono::steady_clock::time_point m_waitStart;
@@ -268,6 +316,8 @@ class CDaoDatabase {
   };
   // The live connection of another database of this process on that file, or null; with add, it becomes that.
   static std::shared_ptr<Core> SharedCore(const std::string& path, const std::shared_ptr<Core>& add);
+  // The engine's hook after each commit of the connection of the Core in context.
+  static int CheckpointAfterCommit(void* context, sqlite3* db, const char* name, int frames);
 
   std::shared_ptr<Core> m_core = std::make_shared<Core>();
   std::string m_path;

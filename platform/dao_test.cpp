@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -208,6 +210,57 @@ TEST_F(DaoTest, IndexesQueriesAndStatements) {
   EXPECT_THROW(gone.Open("Pivot"), CDaoException);
 }
 
+// Tables, views and indexes are looked up in the connection's copy of the schema: it must see what another
+// connection (another process) made or dropped since, and, inside a write transaction, its own view changes
+// and their rollback.
+TEST_F(DaoTest, SchemaLookupsFollowOtherConnectionsAndTheirOwnRollback) {
+  CDaoDatabase db;
+  db.Create(Path());
+  MakeTable(db, "Mine");
+  EXPECT_TRUE(db.TableExists("MINE"));
+  EXPECT_FALSE(db.TableExists("Other"));
+  sqlite3* other = nullptr;
+  ASSERT_EQ(sqlite3_open(Path().c_str(), &other), SQLITE_OK);
+  sqlite3_busy_timeout(other, 10000);
+  ASSERT_EQ(sqlite3_exec(other,
+                         "CREATE TABLE Other (a INTEGER); CREATE INDEX Other_a ON Other (a); "
+                         "CREATE VIEW OtherView AS SELECT a FROM Other;",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK);
+  EXPECT_TRUE(db.TableExists("other"));
+  EXPECT_FALSE(db.TableExists("OtherView")) << "a view is no table";
+  EXPECT_TRUE(db.FindView("otherview"));
+  CDaoTableDef def(&db);
+  def.Open("Other");
+  EXPECT_EQ(def.GetIndexCount(), 1);
+  ASSERT_EQ(sqlite3_exec(other, "DROP VIEW OtherView; DROP TABLE Other;", nullptr, nullptr, nullptr), SQLITE_OK);
+  EXPECT_FALSE(db.TableExists("Other"));
+  EXPECT_FALSE(db.FindView("OtherView"));
+  sqlite3_close(other);
+
+  for (const bool commit : {false, true}) {
+    SCOPED_TRACE(commit ? "committed" : "rolled back");
+    db.BeginCase();
+    db.HoldWriteLock();
+    EXPECT_FALSE(db.FindView("Cases"));
+    CDaoQueryDef view(&db);
+    view.Create("Cases", "SELECT \"CASE\" FROM Mine");
+    view.Append();
+    EXPECT_TRUE(db.FindView("CASES"));
+    db.DeleteQueryDef("Cases");
+    EXPECT_FALSE(db.FindView("Cases"));
+    view.Append();
+    std::string sql;
+    EXPECT_TRUE(db.FindView("Cases", &sql));
+    EXPECT_NE(sql.find("SELECT"), std::string::npos);
+    if (commit)
+      db.CommitCase();
+    else
+      db.RollbackCase();
+    EXPECT_EQ(db.FindView("Cases"), commit);
+  }
+}
+
 TEST_F(DaoTest, RowsAreCommittedInBatchesAndTwoWritersShareTheFile) {
   CDaoDatabase a;
   a.Create(Path());
@@ -311,6 +364,46 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
   a.BeginCase(true);
   a.CommitCase();  // nothing written: no lock was taken
   EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (101)"), SQLITE_OK);
+
+  // Rows outside a case wait for their turn in the queue like a case, and hold it until they are committed.
+  const auto queueFree = [this] {
+    const int fd = ::open((Path() + CDaoDatabase::kQueueSuffix).c_str(), O_RDWR | O_CLOEXEC);
+    const bool free = fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (fd >= 0) ::close(fd);
+    return free;
+  };
+  AddRow(rs, 7);
+  EXPECT_FALSE(queueFree());
+  a.CommitPending();
+  EXPECT_TRUE(queueFree());
+  a.Execute("DELETE FROM PrStream WHERE \"CASE\" = 7");
+  EXPECT_TRUE(queueFree());
+
+  // A lock taken for a read gives way again when the case changed nothing under it, but not after a change.
+  // The case's lock hook runs again at the lock it takes next.
+  int hookRuns = 0;
+  a.BeginCase(true);
+  a.SetCaseLockHook([&hookRuns] { ++hookRuns; });
+  a.HoldWriteLock();
+  EXPECT_FALSE(queueFree());
+  a.Execute("CREATE TABLE IF NOT EXISTS PrStream (\"CASE\" INTEGER)");
+  EXPECT_TRUE(a.DeferWriteLock());
+  EXPECT_TRUE(a.KeepsRows());
+  EXPECT_TRUE(queueFree());
+  EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (102)"), SQLITE_OK);
+  AddRow(rs, 8);
+  a.CommitCase();
+  EXPECT_EQ(hookRuns, 2);
+  for (const std::string change : {"DELETE FROM PrStream WHERE \"CASE\" = 102", "CREATE TABLE PrOther (x INTEGER)"}) {
+    a.BeginCase(true);
+    a.HoldWriteLock();
+    a.Execute(change);
+    EXPECT_FALSE(a.DeferWriteLock()) << change;
+    EXPECT_FALSE(queueFree()) << change;
+    a.RollbackCase();
+  }
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream WHERE \"CASE\" IN (8, 102)"), "2\n");
+  EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrOther'"), "0\n");
 
   a.BeginCase(true);
   AddRow(rs, 5);

@@ -102,13 +102,18 @@ bool COstrelRankZeroApp::SendFirstRequests() {
 }
 
 int COstrelRankZeroApp::WaitAnyReply(MPI_Status& status, bool honourSignal, bool progress) {
-  // MPI_Waitany busy-polls; test, and sleep a little longer each idle round.
-  auto pause = std::chrono::microseconds(20);
+  // MPI_Waitany busy-polls; test, and sleep a little longer each idle round. The next wait starts from half
+  // the sleep this one reached, not from the shortest: while the workers are busy, every reply would
+  // otherwise cost a run of short sleeps.
+  auto& pause = m_pollPause;
   for (;;) {
     int index = MPI_UNDEFINED;
     int flag = 0;
     MPI_Testany(static_cast<int>(m_pRequests.size()), m_pRequests.data(), &index, &flag, &status);
-    if (flag) return index;
+    if (flag) {
+      pause = std::max(pause / 2, std::chrono::microseconds(20));
+      return index;
+    }
     if (honourSignal && StopSignal() != 0) return kStopSignalled;
     if (progress) SayProgress();
     std::this_thread::sleep_for(pause);

@@ -65,6 +65,7 @@ class COstrelRankZeroApp : public COstrelApp {
   bool m_bUserStop = false;        // a worker answered with the user's stop
   int m_nStopSignal = 0;           // the signal that ended the handing out, 0 for none
   int m_nStartFailures = 0;        // answers from workers that could not start
+  std::chrono::microseconds m_pollPause{20};  // the sleep between two tests for a reply
   double m_dProgressSeconds = 5;   // between progress lines ($OSTREL_PROGRESS_SECONDS)
 
  private:

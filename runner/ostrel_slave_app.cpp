@@ -420,8 +420,20 @@ bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& ex
   LogMsg(2, 152, caseNumber, SecondsSince(caseStart));
 
   const Clock::time_point outputStart = Clock::now();
+  const CDaoCaseTimes before = CDaoDatabase::CaseTimes();
   if (!WriteCaseResults(rank, m_pReportBytes.get(), *m_pSolveResult, exportConfigPath)) return false;
-  LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, SecondsSince(outputStart));
+  const double outputSeconds = SecondsSince(outputStart);
+  LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, outputSeconds);
+  const CDaoCaseTimes& after = CDaoDatabase::CaseTimes();
+  LogF(2, "Case %d waited %g s for the writers' queue and %g s for the write lock, held the lock %g s (%g s of it "
+       "committing, %g s checkpointing, taken %s), checkpointed %g s after its turn and worked %g s outside it.",
+       caseNumber, after.m_dQueueWait - before.m_dQueueWait, after.m_dLockWait - before.m_dLockWait,
+       after.m_dLockHeld - before.m_dLockHeld, after.m_dCommit - before.m_dCommit,
+       after.m_dCheckpoint - before.m_dCheckpoint,
+       after.m_nEarlyLocks > before.m_nEarlyLocks ? "before the commit" : "for the commit",
+       after.m_dLateCheckpoint - before.m_dLateCheckpoint,
+       outputSeconds - (after.m_dQueueWait - before.m_dQueueWait) - (after.m_dLockWait - before.m_dLockWait) -
+           (after.m_dLockHeld - before.m_dLockHeld) - (after.m_dLateCheckpoint - before.m_dLateCheckpoint));
   return true;
 }
 

@@ -455,18 +455,28 @@ class PostgresCopySink : public Sink {
   }
 
   void Begin() override {
+    FinishCopy();
     plat::CountStatement();
     Exec("BEGIN");
   }
   void Commit() override {
+    FinishCopy();
     plat::CountStatement();
     Exec("COMMIT");
   }
-  void Rollback() noexcept override { PgResult(PQexec(m_conn.get(), "ROLLBACK")); }
+  void Rollback() noexcept override {
+    try {
+      FinishCopy();
+    } catch (const std::exception&) {
+      // the transaction is rolled back either way
+    }
+    PgResult(PQexec(m_conn.get(), "ROLLBACK"));
+  }
   std::string DbmsName() override { return "PostgreSQL"; }
 
   void Exec(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters, std::vector<std::string>* rows,
             std::int64_t* changed) override {
+    FinishCopy();
     std::vector<std::string> values;
     values.reserve(parameters.size());
     for (const IOrvid::Parameter& parameter : parameters)
@@ -486,7 +496,10 @@ class PostgresCopySink : public Sink {
         rows->push_back(PQgetisnull(result.get(), r, 0) ? std::string() : plat::Utf8ToCp1252(PQgetvalue(result.get(), r, 0)));
   }
 
+  // The table's rows are sent; the server's answer is read before the next command, so the server takes
+  // them in while the caller gathers the next table.
   void Write(const TableRows& data) override {
+    FinishCopy();
     plat::CountStatement();
     PGconn* conn = m_conn.get();
     std::string sql = "COPY " + QuoteName(data.table) + " (";
@@ -524,13 +537,13 @@ class PostgresCopySink : public Sink {
     }
     if (sent && !buffer.empty()) sent = PQputCopyData(conn, buffer.data(), static_cast<int>(buffer.size())) == 1;
     PQputCopyEnd(conn, sent ? nullptr : "the rows could not be sent");
-    std::string error;
-    while (PGresult* raw = PQgetResult(conn)) {
-      PgResult result(raw);
-      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
+    m_pendingTable = data.table;
+    m_bCopyPending = true;
+    if (!sent) {
+      const std::string cause = Trim(PQerrorMessage(conn));
+      FinishCopy();
+      throw std::runtime_error(cause);
     }
-    if (!sent && error.empty()) error = Trim(PQerrorMessage(conn));
-    if (!error.empty()) throw std::runtime_error(error);
   }
 
  private:
@@ -552,6 +565,18 @@ class PostgresCopySink : public Sink {
       from = i + 1;
     }
     out.append(text.data() + from, text.size() - from);
+  }
+  // Reads the server's answer to the rows sent last; throws when it refused them.
+  void FinishCopy() {
+    if (!m_bCopyPending) return;
+    m_bCopyPending = false;
+    const std::string table = std::move(m_pendingTable);
+    std::string error;
+    while (PGresult* raw = PQgetResult(m_conn.get())) {
+      PgResult result(raw);
+      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
+    }
+    if (!error.empty()) throw std::runtime_error(error + " (rows of " + table + ")");
   }
   // The statement with its "?" (outside quotes) as $1, $2, ...
   static std::string NumberedPlaceholders(const std::string& sql) {
@@ -582,6 +607,8 @@ class PostgresCopySink : public Sink {
   }
   std::unique_ptr<PGconn, PgConnFree> m_conn;
   std::string m_buffer;
+  bool m_bCopyPending = false;  // rows were sent whose answer is not read yet
+  std::string m_pendingTable;   // their table
 };
 
 // ---- The writer

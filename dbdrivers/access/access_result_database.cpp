@@ -378,6 +378,9 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
       // Whether this case defines the run is decided under the write lock, in the case's transaction.
       database.HoldWriteLock();
       definesRun = ClaimRun(database, runKey, removesRows, conflict);
+      // Another case defined the run meanwhile (the first cases of the workers start together): this one
+      // needs the lock only for its commit, and the others need not wait for its whole output.
+      if (!definesRun && conflict.empty()) database.DeferWriteLock();
     }
   } catch (const CDaoException& e) {
     NoteDatabaseFailure(exportData, kRunTable, e);

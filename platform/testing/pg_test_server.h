@@ -4,8 +4,9 @@
 // UTF-8), started with pg_ctl on a free loopback port (on another one when
 // something else took that port before the server bound it) and stopped and
 // removed when the object goes. Run as root, the server commands run as the
-// "postgres" user. When the PostgreSQL programs are missing or the server
-// does not start, Ok() is false and Reason() says why, so a test can skip:
+// "postgres" user. The tests' server does not sync its writes to the disk; a
+// benchmark's may (durable). When the PostgreSQL programs are missing or the
+// server does not start, Ok() is false and Reason() says why, so a test can skip:
 //
 //   static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
 //   if (!server.Ok()) GTEST_SKIP() << server.Reason();
@@ -29,7 +30,7 @@ namespace plat::testing {
 
 class PgTestServer {
  public:
-  PgTestServer() { Start(); }
+  explicit PgTestServer(bool durable = false) : m_durable(durable) { Start(); }
   ~PgTestServer() { Stop(); }
   PgTestServer(const PgTestServer&) = delete;
   PgTestServer& operator=(const PgTestServer&) = delete;
@@ -203,7 +204,8 @@ class PgTestServer {
 
   bool StartServer() const {
     const std::string options = "-p " + std::to_string(m_port) + " -k " + m_root +
-                                " -c listen_addresses=127.0.0.1 -c fsync=off -c max_connections=40";
+                                " -c listen_addresses=127.0.0.1 -c max_connections=40" +
+                                (m_durable ? "" : " -c fsync=off");
     return RunAsOwner(Quote(m_bin + "/pg_ctl") + " -D " + Quote(m_root + "/data") + " -o " + Quote(options) + " -l " +
                       Quote(m_root + "/server.log") + " -w -t 300 start >/dev/null 2>&1");
   }
@@ -217,6 +219,7 @@ class PgTestServer {
     if (!m_root.empty() && !m_keep) std::filesystem::remove_all(m_root, ec);
   }
 
+  bool m_durable = false;
   bool m_ok = false;
   bool m_started = false;
   bool m_keep = false;  // keep the logs of a failed start
