@@ -182,13 +182,21 @@ bool RunRecorded(CDaoDatabase& database, const std::string& runKey) {
 
 // The columns that key the rows of a table, as the table spells them (with or without the "LG_" prefix);
 // empty where it has none.
-struct RowKeys {
-  std::string solution, caseId, runId, legacyCase;
-};
-
 bool IsKey(const std::string& column, const char* key) {
   return EqualsNoCase(column, key) || (strncasecmp(column.c_str(), "LG_", 3) == 0 && EqualsNoCase(column.substr(3), key));
 }
+
+struct RowKeys {
+  std::string solution, caseId, runId, legacyCase;
+
+  // Takes column as the key it names, if it names one.
+  void Note(const std::string& column) {
+    if (IsKey(column, "SolutionID")) solution = column;
+    else if (IsKey(column, "CaseID")) caseId = column;
+    else if (IsKey(column, "RUNID")) runId = column;
+    else if (IsKey(column, "CASE")) legacyCase = column;
+  }
+};
 
 // Every table of the file with its key columns.
 std::vector<std::pair<std::string, RowKeys>> KeyedTables(CDaoDatabase& database) {
@@ -201,11 +209,7 @@ std::vector<std::pair<std::string, RowKeys>> KeyedTables(CDaoDatabase& database)
     const std::string table = columns.GetFieldValue(0).bstrVal;
     const std::string column = columns.GetFieldValue(1).bstrVal;
     if (tables.empty() || tables.back().first != table) tables.push_back({table, RowKeys{}});
-    RowKeys& keys = tables.back().second;
-    if (IsKey(column, "SolutionID")) keys.solution = column;
-    else if (IsKey(column, "CaseID")) keys.caseId = column;
-    else if (IsKey(column, "RUNID")) keys.runId = column;
-    else if (IsKey(column, "CASE")) keys.legacyCase = column;
+    tables.back().second.Note(column);
   }
   return tables;
 }
@@ -214,11 +218,7 @@ std::vector<std::pair<std::string, RowKeys>> KeyedTables(CDaoDatabase& database)
 RowKeys KeysOf(CDaoDatabase& database, const std::string& table) {
   RowKeys keys;
   for (const CDaoFieldInfo& field : database.ReadFields(table)) {
-    const std::string& column = field.m_strName;
-    if (IsKey(column, "SolutionID")) keys.solution = column;
-    else if (IsKey(column, "CaseID")) keys.caseId = column;
-    else if (IsKey(column, "RUNID")) keys.runId = column;
-    else if (IsKey(column, "CASE")) keys.legacyCase = column;
+    keys.Note(field.m_strName);
   }
   return keys;
 }
