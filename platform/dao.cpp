@@ -481,6 +481,9 @@ void CDaoDatabase::BeginCase(bool queue) {
 void CDaoDatabase::HoldWriteLock() {
   Core& core = *m_core;
   if (!core.m_bInCase || !core.m_bDeferred) return;
+  // The order of the kept rows and their statements are made before the turn: the other writers do not wait
+  // for that.
+  PlanKeptRows();
   core.m_bDeferred = false;
   if (core.m_bQueueWanted) TakeTurn();
   const auto waitStart = std::chrono::steady_clock::now();
@@ -587,7 +590,8 @@ namespace {
 constexpr std::size_t kRowsPerInsertLog2 = 5;
 constexpr std::size_t kValuesPerInsert = 999;
 
-// The statement of insert that takes 2^k rows at once, made at its first use; null when it cannot be made.
+// The statement of insert that takes 2^k rows at once, made at its first use; null when it cannot be made
+// (then for good, unless the engine was only busy).
 sqlite3_stmt* RowsStatement(sqlite3* db, CDaoInsert& insert, std::size_t k) {
   if (insert.rows[k] || insert.rowsFailed[k]) return insert.rows[k];
   std::string one = "(";
@@ -595,19 +599,49 @@ sqlite3_stmt* RowsStatement(sqlite3* db, CDaoInsert& insert, std::size_t k) {
   one += ")";
   std::string sql = insert.head + " VALUES ";
   for (std::size_t r = 0; r < (std::size_t{1} << k); ++r) sql += (r ? ", " : "") + one;
-  if (sqlite3_prepare_v3(db, (sql + ";").c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert.rows[k], nullptr) !=
-      SQLITE_OK) {
+  const int rc = sqlite3_prepare_v3(db, (sql + ";").c_str(), -1, SQLITE_PREPARE_PERSISTENT, &insert.rows[k], nullptr);
+  if (rc != SQLITE_OK) {
     sqlite3_finalize(insert.rows[k]);
     insert.rows[k] = nullptr;
-    insert.rowsFailed[k] = true;
+    insert.rowsFailed[k] = (rc & 0xFF) != SQLITE_BUSY && (rc & 0xFF) != SQLITE_LOCKED;
   }
   return insert.rows[k];
 }
 
+// Walks the kept rows (cells, their inserts) in order as they go in, one statement at a time: rows that
+// follow each other into one table go by the largest statement of a power of two rows (up to
+// 2^kRowsPerInsertLog2 rows and kValuesPerInsert values) that the rows left fill. step(insert, statement,
+// next, count) gets the statement of count rows from order[next] on, or null for one row by the insert's
+// own statement, and returns false to stop.
+template <typename Step>
+void ForEachKeptStatement(sqlite3* db, const std::vector<CDaoCell>& cells,
+                          const std::vector<std::shared_ptr<CDaoInsert>>& inserts,
+                          const std::vector<std::size_t>& order, Step step) {
+  for (std::size_t next = 0; next < order.size();) {
+    const CDaoCell& row = cells[order[next]];
+    CDaoInsert& insert = *inserts[static_cast<std::size_t>(row.integer)];
+    std::size_t run = 1;
+    if (!insert.head.empty() && row.length == insert.columns)
+      while (next + run < order.size() && cells[order[next + run]].integer == row.integer &&
+             cells[order[next + run]].length == insert.columns && run < (std::size_t{1} << kRowsPerInsertLog2))
+        ++run;
+    std::size_t k = 0;
+    while (k < kRowsPerInsertLog2 && (std::size_t{2} << k) <= run &&
+           (std::size_t{2} << k) * insert.columns <= kValuesPerInsert)
+      ++k;
+    sqlite3_stmt* statement = nullptr;
+    while (k > 0 && (statement = RowsStatement(db, insert, k)) == nullptr) --k;
+    const std::size_t count = statement != nullptr ? std::size_t{1} << k : 1;
+    if (!step(insert, statement, next, count)) return;
+    next += count;
+  }
+}
+
 }  // namespace
 
-void CDaoDatabase::WriteKeptRows() {
+void CDaoDatabase::PlanKeptRows() {
   Core& core = *m_core;
+  if (!core.m_keptOrder.empty() || core.m_keptCells.empty()) return;
   const std::vector<CDaoCell>& cells = core.m_keptCells;
   // The rows go in table by table, each table's rows in the order written (so each gets the row id it would
   // have got in that order): a table's rows then fill its pages one after the other.
@@ -629,52 +663,47 @@ void CDaoDatabase::WriteKeptRows() {
   for (std::size_t at = 0; at < cells.size(); at += 1 + cells[at].length, ++rows)
     ++rowsBefore[tableOf[static_cast<std::size_t>(cells[at].integer)] + 1];
   for (std::size_t table = 1; table <= slots; ++table) rowsBefore[table] += rowsBefore[table - 1];
-  std::vector<std::size_t> order(rows);
+  std::vector<std::size_t>& order = core.m_keptOrder;
+  order.resize(rows);
   for (std::size_t at = 0; at < cells.size(); at += 1 + cells[at].length)
     order[rowsBefore[tableOf[static_cast<std::size_t>(cells[at].integer)]]++] = at;
+  // The statements of several rows are made now, the first time a table needs them.
+  ForEachKeptStatement(core.m_db, cells, core.m_keptInserts, order,
+                       [](CDaoInsert&, sqlite3_stmt*, std::size_t, std::size_t) { return true; });
+}
+
+void CDaoDatabase::WriteKeptRows() {
+  Core& core = *m_core;
+  PlanKeptRows();
+  const std::vector<CDaoCell>& cells = core.m_keptCells;
+  const std::vector<std::size_t>& order = core.m_keptOrder;
   const char* text = core.m_keptText.data();
-  for (std::size_t next = 0; next < order.size();) {
-    const std::size_t at = order[next];
-    const CDaoCell& row = cells[at];
-    CDaoInsert& insert = *core.m_keptInserts[row.integer];
-    // Rows that follow each other into one statement go in several at a time: by the largest statement of a
-    // power of two rows (up to 2^kRowsPerInsertLog2 and kValuesPerInsert values) that the rows left fill.
-    std::size_t run = 1;
-    if (!insert.head.empty() && row.length == insert.columns)
-      while (next + run < order.size() && cells[order[next + run]].integer == row.integer &&
-             cells[order[next + run]].length == insert.columns && run < (std::size_t{1} << kRowsPerInsertLog2))
-        ++run;
-    std::size_t k = 0;
-    while (k < kRowsPerInsertLog2 && (std::size_t{2} << k) <= run &&
-           (std::size_t{2} << k) * insert.columns <= kValuesPerInsert)
-      ++k;
-    sqlite3_stmt* statement = nullptr;
-    while (k > 0 && (statement = RowsStatement(core.m_db, insert, k)) == nullptr) --k;
-    int rc = SQLITE_DONE;
-    if (statement != nullptr) {
-      const std::size_t count = std::size_t{1} << k;
-      for (std::size_t r = 0; r < count; ++r)
-        BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1], insert.columns,
-                text);
-      plat::CountStatement(&insert);
-      rc = sqlite3_step(statement);
-      sqlite3_reset(statement);
-      next += count;
-    } else {
-      plat::CountStatement(&insert);
-      rc = StepRow(insert.stmt, &cells[at + 1], row.length, text);
-      ++next;
-    }
-    if (rc != SQLITE_DONE) {
-      const std::string message =
-          "Cannot add a row to '" + insert.table + "': " + plat::Utf8ToCp1252(sqlite3_errmsg(core.m_db)) + ".";
-      DropKeptRows();
-      EndRowsAfterFailure();
-      core.m_bCaseLost = true;
-      throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine, message);
-    }
-  }
+  int rc = SQLITE_DONE;
+  std::string failure;
+  ForEachKeptStatement(core.m_db, cells, core.m_keptInserts, order,
+                       [&](CDaoInsert& insert, sqlite3_stmt* statement, std::size_t next, std::size_t count) {
+                         plat::CountStatement(&insert);
+                         if (statement != nullptr) {
+                           for (std::size_t r = 0; r < count; ++r)
+                             BindRow(statement, static_cast<int>(r * insert.columns) + 1, &cells[order[next + r] + 1],
+                                     insert.columns, text);
+                           rc = sqlite3_step(statement);
+                           sqlite3_reset(statement);
+                         } else {
+                           const CDaoCell& row = cells[order[next]];
+                           rc = StepRow(insert.stmt, &cells[order[next] + 1], row.length, text);
+                         }
+                         if (rc == SQLITE_DONE) return true;
+                         failure = "Cannot add a row to '" + insert.table +
+                                   "': " + plat::Utf8ToCp1252(sqlite3_errmsg(core.m_db)) + ".";
+                         return false;
+                       });
   DropKeptRows();
+  if (rc != SQLITE_DONE) {
+    EndRowsAfterFailure();
+    core.m_bCaseLost = true;
+    throw CDaoException((rc & 0xFF) == SQLITE_BUSY ? kDaoErrTableInUse : kDaoErrEngine, failure);
+  }
 }
 
 void CDaoDatabase::DropKeptRows() {
@@ -682,6 +711,7 @@ void CDaoDatabase::DropKeptRows() {
   core.m_keptCells.clear();
   core.m_keptText.clear();
   core.m_keptInserts.clear();
+  core.m_keptOrder.clear();
 }
 
 void CDaoDatabase::KeepRow(const std::shared_ptr<CDaoInsert>& insert, const CDaoCell* cells, std::size_t count,
@@ -695,6 +725,7 @@ void CDaoDatabase::KeepRow(const std::shared_ptr<CDaoInsert>& insert, const CDao
       break;
     }
   if (slot == core.m_keptInserts.size()) core.m_keptInserts.push_back(insert);
+  core.m_keptOrder.clear();
   CDaoCell row;
   row.kind = CDaoCell::kRow;
   row.length = static_cast<std::uint32_t>(count);

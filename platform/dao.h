@@ -267,6 +267,8 @@ class CDaoDatabase {
   void OpenFile(const std::string& path, int flags);
   void KeepCaseTransaction();
   void RefreshSchema();
+  // The order the kept rows go in, with the statements they need made; kept until a row is added.
+  void PlanKeptRows();
   void WriteKeptRows();
   void DropKeptRows();
   void CheckpointAtClose();
@@ -303,6 +305,7 @@ class CDaoDatabase {
     std::vector<CDaoCell> m_keptCells;
     std::string m_keptText;
     std::vector<std::shared_ptr<CDaoInsert>> m_keptInserts;
+    std::vector<std::size_t> m_keptOrder;  // the kept rows (their kRow cells) in the order they go in, once planned
     sqlite3_stmt* m_schemaCheck = nullptr;  // a read of the schema table: it reloads a schema another process changed
     std::uint64_t m_nTransactions = 0;      // write transactions begun
     std::uint64_t m_nViewNamesOf = 0;       // the write transaction whose view names m_viewNames holds (0: none)

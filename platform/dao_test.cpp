@@ -525,6 +525,34 @@ TEST_F(DaoTest, ACaseKeepsTheOrderOfEachTablesRows) {
             "10,20,50,100,150\n");
 }
 
+// The statements of several rows that a case's kept rows need are made before the case takes its turn and
+// the write lock, so the writers after it do not wait for them; the rows still land whole.
+TEST_F(DaoTest, ACaseMakesTheStatementsOfItsKeptRowsBeforeItsLock) {
+  CDaoDatabase a;
+  a.Create(Path());
+  MakeTable(a, "PrStream");
+  CDaoTableDef def(&a);
+  def.Open("PrStream");
+  CDaoRecordset rs(&a);
+  rs.Open(&def);
+  const auto statementsOfSeveralRows = [&a] {
+    int count = 0;
+    for (sqlite3_stmt* stmt = sqlite3_next_stmt(a.Handle(), nullptr); stmt != nullptr;
+         stmt = sqlite3_next_stmt(a.Handle(), stmt))
+      if (std::string(sqlite3_sql(stmt)).find("), (") != std::string::npos) ++count;
+    return count;
+  };
+  int atLock = -1;
+  a.BeginCase(true);
+  a.SetCaseLockHook([&] { atLock = statementsOfSeveralRows(); });
+  for (int n = 1; n <= 7; ++n) AddRow(rs, n);  // by statements of 4, 2 and 1 rows
+  EXPECT_EQ(statementsOfSeveralRows(), 0);
+  a.CommitCase();
+  EXPECT_EQ(atLock, 2);
+  EXPECT_EQ(QueryText(Path(), "SELECT group_concat(\"CASE\") FROM (SELECT \"CASE\" FROM PrStream ORDER BY rowid)"),
+            "1,2,3,4,5,6,7\n");
+}
+
 // Two workers that both found a table missing both create it, with its key
 // index: the second creation goes on with the table the first one made.
 TEST_F(DaoTest, TwoWritersCreatingOneTableBothGoOn) {
