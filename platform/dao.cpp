@@ -123,14 +123,17 @@ struct StmtCloser {
 };
 using StmtPtr = std::unique_ptr<sqlite3_stmt, StmtCloser>;
 
-// The schema's version as this connection's transaction sees it (-1 when it cannot be read): every change
-// of a table, index or view moves it.
-std::int64_t SchemaVersion(sqlite3* db) {
+// The integer a pragma answers (-1 when it cannot be read).
+std::int64_t PragmaInteger(sqlite3* db, const char* pragma) {
   sqlite3_stmt* raw = nullptr;
-  if (sqlite3_prepare_v2(db, "PRAGMA schema_version;", -1, &raw, nullptr) != SQLITE_OK) return -1;
+  if (sqlite3_prepare_v2(db, pragma, -1, &raw, nullptr) != SQLITE_OK) return -1;
   const StmtPtr stmt(raw);
   return sqlite3_step(raw) == SQLITE_ROW ? sqlite3_column_int64(raw, 0) : -1;
 }
+
+// The schema's version as this connection's transaction sees it: every change of a table, index or view
+// moves it.
+std::int64_t SchemaVersion(sqlite3* db) { return PragmaInteger(db, "PRAGMA schema_version;"); }
 
 // Binds one row's values to the parameters of insert from first on (texts from text).
 void BindRow(sqlite3_stmt* insert, int first, const CDaoCell* cells, std::size_t count, const char* text) {
@@ -517,6 +520,18 @@ void CDaoDatabase::HoldWriteLock() {
     }
   }
   WriteKeptRows();
+}
+
+std::int64_t CDaoDatabase::DataVersion() { return PragmaInteger(Handle(), "PRAGMA data_version;"); }
+
+bool CDaoDatabase::TakeTurnUnlessChanged(std::int64_t version) {
+  Core& core = *m_core;
+  if (!core.m_bInCase || !core.m_bDeferred || !core.m_bQueueWanted) return true;
+  TakeTurn();
+  // Without the queue file the engine's lock is the only wait, and nothing is to be given back.
+  if (!core.m_bQueued || (version >= 0 && DataVersion() == version)) return true;
+  LeaveQueue();
+  return false;
 }
 
 bool CDaoDatabase::DeferWriteLock() {

@@ -220,6 +220,13 @@ class CDaoDatabase {
   // from then on the case writes straight into its transaction. Throws when
   // the lock or a row fails (the case must then roll back).
   void HoldWriteLock();
+  // A number that changes whenever another connection has committed into the file (-1 when it cannot be read).
+  std::int64_t DataVersion();
+  // Takes the case's turn among the file's writers before its write lock, as HoldWriteLock would: true with
+  // the turn held when no other connection has committed since version was read (DataVersion), else false
+  // with the turn given back, so that the case can look at what was committed without making the writers
+  // after it wait. True without a turn outside a queued case that keeps its rows.
+  bool TakeTurnUnlessChanged(std::int64_t version);
   // Gives the write lock (and the turn) back when the case has changed nothing under it, as after a read
   // that had to be made under the lock, and keeps the case's rows until its commit again. False, with the
   // lock still held, when the case wrote under it.

@@ -403,6 +403,20 @@ TEST_F(DaoTest, ACaseHoldsTheWriteLockOnlyWhileItsRowsGoIn) {
     a.RollbackCase();
   }
   EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM PrStream WHERE \"CASE\" IN (8, 102)"), "2\n");
+
+  // A case that waited for its turn keeps it when nobody committed meanwhile, and gives it back otherwise.
+  a.BeginCase(true);
+  EXPECT_TRUE(a.TakeTurnUnlessChanged(a.DataVersion()));
+  EXPECT_FALSE(queueFree());
+  a.RollbackCase();
+  EXPECT_TRUE(queueFree());
+  a.BeginCase(true);
+  const std::int64_t version = a.DataVersion();
+  EXPECT_EQ(otherWriter("INSERT INTO PrStream (\"CASE\") VALUES (103)"), SQLITE_OK);
+  EXPECT_FALSE(a.TakeTurnUnlessChanged(version));
+  EXPECT_TRUE(queueFree());
+  EXPECT_TRUE(a.KeepsRows());
+  a.RollbackCase();
   EXPECT_EQ(QueryText(Path(), "SELECT count(*) FROM sqlite_master WHERE name = 'PrOther'"), "0\n");
 
   a.BeginCase(true);

@@ -374,12 +374,18 @@ bool BeginCaseOutput(CVornDbExportData& exportData, const std::string& runKey, b
     database.BeginCase(true);
     // Under the write lock, before the case's rows go in: the case's earlier rows go.
     database.SetCaseLockHook([&exportData, &database] { ReplaceEarlierCaseRows(exportData, database); });
-    if (!RunRecorded(database, runKey)) {
+    // The first cases of the workers start together and all find the run missing; the one whose turn comes
+    // first defines it. The others find, once their turn comes, that it committed meanwhile: they give the
+    // turn back and look again outside it (reading the schema it made is then no writer's wait).
+    const std::int64_t version = database.DataVersion();
+    bool recorded = RunRecorded(database, runKey);
+    if (!recorded && !database.TakeTurnUnlessChanged(version)) recorded = RunRecorded(database, runKey);
+    if (!recorded) {
       // Whether this case defines the run is decided under the write lock, in the case's transaction.
       database.HoldWriteLock();
       definesRun = ClaimRun(database, runKey, removesRows, conflict);
-      // Another case defined the run meanwhile (the first cases of the workers start together): this one
-      // needs the lock only for its commit, and the others need not wait for its whole output.
+      // Another case defined the run meanwhile: this one needs the lock only for its commit, and the others
+      // need not wait for its whole output.
       if (!definesRun && conflict.empty()) database.DeferWriteLock();
     }
   } catch (const CDaoException& e) {
