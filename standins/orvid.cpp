@@ -445,8 +445,9 @@ using PgResult = std::unique_ptr<PGresult, PgResultFree>;
 // as parameters; a statement waits for its own answer.
 class PostgresSink : public Sink {
  public:
-  // Tables of at least this many rows go by COPY; smaller ones as inserts in the pipeline.
-  static constexpr std::size_t kCopyRows = 1000;
+  // Tables of at least this many rows go by COPY (which must wait for the pipeline first); smaller ones as
+  // inserts in the pipeline.
+  static constexpr std::size_t kCopyRows = 5000;
   // The most rows one insert takes: inserts of 1, 2, 4, ... rows are prepared once for each table and
   // connection, and a table's rows go in by the largest that the rows left fill.
   static constexpr std::size_t kRowsPerInsert = 16;
