@@ -438,9 +438,23 @@ struct PgResultFree {
 };
 using PgResult = std::unique_ptr<PGresult, PgResultFree>;
 
-class PostgresCopySink : public Sink {
+// A PostgreSQL server through libpq. The commands of a transaction go out in pipeline mode and the sink waits
+// for the server only where an answer is needed: for a statement whose rows or count the caller reads, at the
+// commit, and before a table large enough for COPY (which a pipeline cannot carry). A case's tables thus cost
+// one round trip together instead of two each. A table's rows go as inserts of many rows each, their values
+// as parameters; a statement waits for its own answer.
+class PostgresSink : public Sink {
  public:
-  explicit PostgresCopySink(const std::vector<std::pair<std::string, std::string>>& params) {
+  // Tables of at least this many rows go by COPY (which must wait for the pipeline first); smaller ones as
+  // inserts in the pipeline.
+  static constexpr std::size_t kCopyRows = 5000;
+  // The most rows one insert takes: inserts of 1, 2, 4, ... rows are prepared once for each table and
+  // connection, and a table's rows go in by the largest that the rows left fill.
+  static constexpr std::size_t kRowsPerInsert = 16;
+  // Commands sent before the sink reads their answers; bounds what the server has to hold for the sink.
+  static constexpr std::size_t kPipelineDepth = 256;
+
+  explicit PostgresSink(const std::vector<std::pair<std::string, std::string>>& params) {
     std::vector<const char*> keys, values;
     for (const auto& [k, v] : params) {
       keys.push_back(k.c_str());
@@ -452,61 +466,206 @@ class PostgresCopySink : public Sink {
     if (!m_conn || PQstatus(m_conn.get()) != CONNECTION_OK)
       throw std::runtime_error(m_conn ? Trim(PQerrorMessage(m_conn.get())) : "out of memory");
     PQsetClientEncoding(m_conn.get(), "UTF8");
+    // The prepared inserts run with the plan made once: planning a list of values again for every case costs
+    // more than the insert.
+    if (PQserverVersion(m_conn.get()) >= 120000) PgResult(PQexec(m_conn.get(), "SET plan_cache_mode = force_generic_plan"));
   }
 
   void Begin() override {
-    FinishCopy();
     plat::CountStatement();
-    Exec("BEGIN");
+    Send("BEGIN", {}, {});
   }
   void Commit() override {
-    FinishCopy();
     plat::CountStatement();
-    Exec("COMMIT");
+    Send("COMMIT", {}, {});
+    Sync(nullptr);
   }
   void Rollback() noexcept override {
     try {
-      FinishCopy();
+      Sync(nullptr);
     } catch (const std::exception&) {
       // the transaction is rolled back either way
     }
+    if (PQpipelineStatus(m_conn.get()) != PQ_PIPELINE_OFF) return;  // the connection is broken
     PgResult(PQexec(m_conn.get(), "ROLLBACK"));
   }
   std::string DbmsName() override { return "PostgreSQL"; }
 
   void Exec(const std::string& sql, const std::vector<IOrvid::Parameter>& parameters, std::vector<std::string>* rows,
             std::int64_t* changed) override {
-    FinishCopy();
-    std::vector<std::string> values;
-    values.reserve(parameters.size());
-    for (const IOrvid::Parameter& parameter : parameters)
-      values.push_back(parameter.isText ? plat::Cp1252ToUtf8(parameter.text) : std::to_string(parameter.integer));
-    std::vector<const char*> pointers;
-    for (const std::string& value : values) pointers.push_back(value.c_str());
-    const std::string numbered = plat::Cp1252ToUtf8(NumberedPlaceholders(sql));
+    std::string values;
+    std::vector<std::size_t> starts;
+    for (const IOrvid::Parameter& parameter : parameters) {
+      starts.push_back(values.size());
+      if (parameter.isText) plat::AppendCp1252AsUtf8(values, parameter.text);
+      else AppendInteger(values, parameter.integer);
+      values += '\0';
+    }
     plat::CountStatement();
-    PgResult result(PQexecParams(m_conn.get(), numbered.c_str(), static_cast<int>(pointers.size()), nullptr,
-                                 pointers.data(), nullptr, nullptr, 0));
-    const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK)
-      throw std::runtime_error(Trim(result ? PQresultErrorMessage(result.get()) : PQerrorMessage(m_conn.get())));
+    Send(plat::Cp1252ToUtf8(NumberedPlaceholders(sql)), values, starts);
+    // A statement's answer is read at once, so its failure is its own.
+    PgResult result;
+    Sync(&result);
     if (changed) *changed = std::atoll(PQcmdTuples(result.get()));
-    if (rows != nullptr && status == PGRES_TUPLES_OK && PQnfields(result.get()) > 0)
+    if (rows != nullptr && PQresultStatus(result.get()) == PGRES_TUPLES_OK && PQnfields(result.get()) > 0)
       for (int r = 0; r < PQntuples(result.get()); ++r)
         rows->push_back(PQgetisnull(result.get(), r, 0) ? std::string() : plat::Utf8ToCp1252(PQgetvalue(result.get(), r, 0)));
   }
 
-  // The table's rows are sent; the server's answer is read before the next command, so the server takes
-  // them in while the caller gathers the next table.
   void Write(const TableRows& data) override {
-    FinishCopy();
     plat::CountStatement();
+    if (data.RowCount() >= kCopyRows) {
+      Sync(nullptr);
+      Copy(data);
+      return;
+    }
+    const std::size_t columns = data.columns.size();
+    if (columns == 0) return;
+    std::string values;               // the values' texts, each closed by a zero
+    std::vector<std::size_t> starts;  // of each value in values; kNull for a null
+    DateTexts dates;
+    std::vector<const Cell*> row;
+    for (std::size_t first = 0; first < data.RowCount();) {
+      // The largest insert of a power of two rows that the rows left fill.
+      std::size_t count = 1;
+      while (count * 2 <= std::min(kRowsPerInsert, data.RowCount() - first)) count *= 2;
+      values.clear();
+      starts.clear();
+      for (std::size_t r = 0; r < count; ++r) {
+        data.Row(first + r, row);
+        for (const Cell* cell : row) {
+          const std::size_t start = values.size();
+          if (cell != nullptr && cell->kind != kNull && AppendValueText(values, data, *cell, dates)) {
+            values += '\0';
+            starts.push_back(start);
+          } else {
+            values.resize(start);
+            starts.push_back(kNull);
+          }
+        }
+      }
+      SendPrepared(Insert(data, count), values, starts, data.table);
+      first += count;
+      if (m_pending.size() >= kPipelineDepth) Sync(nullptr);
+    }
+  }
+
+ private:
+  static constexpr std::size_t kChunk = 1 << 20;
+  static constexpr std::size_t kNull = static_cast<std::size_t>(-1);
+
+  // Sends one statement into the pipeline; its parameters are the zero-ended texts of values at starts (a
+  // null where a start is kNull); rowsOf names the table whose rows it inserts, for the error text.
+  void Send(const std::string& sql, const std::string& values, const std::vector<std::size_t>& starts,
+            const std::string& rowsOf = {}) {
+    EnterPipeline();
+    const std::vector<const char*> pointers = Pointers(values, starts);
+    Sent(PQsendQueryParams(m_conn.get(), sql.c_str(), static_cast<int>(pointers.size()), nullptr, pointers.data(),
+                           nullptr, nullptr, 0),
+         rowsOf);
+  }
+  // The same for a statement prepared on this connection.
+  void SendPrepared(const std::string& name, const std::string& values, const std::vector<std::size_t>& starts,
+                    const std::string& rowsOf) {
+    EnterPipeline();
+    const std::vector<const char*> pointers = Pointers(values, starts);
+    Sent(PQsendQueryPrepared(m_conn.get(), name.c_str(), static_cast<int>(pointers.size()), pointers.data(), nullptr,
+                             nullptr, 0),
+         rowsOf);
+  }
+  // The name of the prepared insert of count rows into the table's columns; its preparation goes into the
+  // pipeline the first time.
+  const std::string& Insert(const TableRows& data, std::size_t count) {
+    std::string key = data.table;
+    for (const std::string& column : data.columns) (key += '\x1f') += column;
+    (key += '\x1f') += std::to_string(count);
+    auto [it, isNew] = m_inserts.try_emplace(std::move(key));
+    if (!isNew) return it->second;
+    it->second = "ostrel_insert_" + std::to_string(m_inserts.size());
+    std::string sql = "INSERT INTO " + QuoteName(data.table) + " (";
+    for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
+    sql += ") VALUES ";
+    for (std::size_t r = 0, number = 0; r < count; ++r) {
+      sql += r ? ", (" : "(";
+      for (std::size_t c = 0; c < data.columns.size(); ++c) {
+        sql += c ? ", $" : "$";
+        AppendInteger(sql, static_cast<std::int64_t>(++number));
+      }
+      sql += ')';
+    }
+    EnterPipeline();
+    if (PQsendPrepare(m_conn.get(), it->second.c_str(), sql.c_str(), 0, nullptr) != 1) {
+      const std::string cause = Trim(PQerrorMessage(m_conn.get()));
+      m_inserts.erase(it);
+      throw std::runtime_error(cause + " (rows of " + data.table + ")");
+    }
+    m_pending.push_back(data.table);
+    return it->second;
+  }
+  void EnterPipeline() {
+    if (PQpipelineStatus(m_conn.get()) == PQ_PIPELINE_OFF && PQenterPipelineMode(m_conn.get()) != 1)
+      throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
+  }
+  static std::vector<const char*> Pointers(const std::string& values, const std::vector<std::size_t>& starts) {
+    std::vector<const char*> pointers;
+    pointers.reserve(starts.size());
+    for (std::size_t start : starts) pointers.push_back(start == kNull ? nullptr : values.data() + start);
+    return pointers;
+  }
+  // Notes a command sent (sent 1) for its answer, or throws the reason it could not be sent.
+  void Sent(int sent, const std::string& rowsOf) {
+    if (sent != 1) {
+      const std::string cause = Trim(PQerrorMessage(m_conn.get()));
+      throw std::runtime_error(rowsOf.empty() ? cause : cause + " (rows of " + rowsOf + ")");
+    }
+    m_pending.push_back(rowsOf);
+  }
+
+  // Ends the pipeline and reads the answer of every command sent into it; the last command's result goes to
+  // last (when given). Throws the first failure, naming the table whose rows the server refused.
+  void Sync(PgResult* last) {
+    PGconn* conn = m_conn.get();
+    if (PQpipelineStatus(conn) == PQ_PIPELINE_OFF) return;
+    std::vector<std::string> pending = std::move(m_pending);
+    m_pending.clear();
+    std::string error;
+    auto fail = [&error](std::string cause, const std::string& rowsOf) {
+      if (!error.empty()) return;
+      error = rowsOf.empty() ? std::move(cause) : cause + " (rows of " + rowsOf + ")";
+    };
+    if (PQpipelineSync(conn) != 1) throw std::runtime_error(Trim(PQerrorMessage(conn)));
+    for (std::size_t i = 0; i < pending.size(); ++i) {
+      // A command's results end with a null; one that failed, or followed a failure, has no others.
+      while (PGresult* raw = PQgetResult(conn)) {
+        PgResult result(raw);
+        const ExecStatusType status = PQresultStatus(raw);
+        if (status == PGRES_FATAL_ERROR) fail(Trim(PQresultErrorMessage(raw)), pending[i]);
+        else if (status == PGRES_PIPELINE_ABORTED) fail("the command was not run", pending[i]);
+        else if (last != nullptr && i + 1 == pending.size()) *last = std::move(result);
+      }
+      if (PQstatus(conn) == CONNECTION_BAD) {
+        fail(Trim(PQerrorMessage(conn)), {});
+        throw std::runtime_error(error);  // the connection is given up; nothing more comes
+      }
+    }
+    PgResult sync(PQgetResult(conn));
+    if (PQresultStatus(sync.get()) != PGRES_PIPELINE_SYNC) {
+      fail(Trim(PQerrorMessage(conn)), {});
+      throw std::runtime_error(error);
+    }
+    if (PQexitPipelineMode(conn) != 1) fail(Trim(PQerrorMessage(conn)), {});
+    if (!error.empty()) throw std::runtime_error(error);
+  }
+
+  // The rows of a large table by COPY FROM STDIN, outside the pipeline.
+  void Copy(const TableRows& data) {
     PGconn* conn = m_conn.get();
     std::string sql = "COPY " + QuoteName(data.table) + " (";
     for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
     sql += ") FROM STDIN";
     PgResult start(PQexec(conn, sql.c_str()));
-    if (PQresultStatus(start.get()) != PGRES_COPY_IN) throw std::runtime_error(Trim(PQerrorMessage(conn)));
+    if (PQresultStatus(start.get()) != PGRES_COPY_IN)
+      throw std::runtime_error(Trim(PQerrorMessage(conn)) + " (rows of " + data.table + ")");
     std::string& buffer = m_buffer;  // kept from table to table: no fresh pages for every table
     buffer.clear();
     buffer.reserve(kChunk + 4096);
@@ -537,17 +696,14 @@ class PostgresCopySink : public Sink {
     }
     if (sent && !buffer.empty()) sent = PQputCopyData(conn, buffer.data(), static_cast<int>(buffer.size())) == 1;
     PQputCopyEnd(conn, sent ? nullptr : "the rows could not be sent");
-    m_pendingTable = data.table;
-    m_bCopyPending = true;
-    if (!sent) {
-      const std::string cause = Trim(PQerrorMessage(conn));
-      FinishCopy();
-      throw std::runtime_error(cause);
+    std::string error = sent ? std::string() : Trim(PQerrorMessage(conn));
+    while (PGresult* raw = PQgetResult(conn)) {
+      PgResult result(raw);
+      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
     }
+    if (!error.empty()) throw std::runtime_error(error + " (rows of " + data.table + ")");
   }
 
- private:
-  static constexpr std::size_t kChunk = 1 << 20;
   // A text of the COPY text format: a backslash, tab, line feed or carriage return is escaped.
   static void AppendCopyText(std::string& out, std::string_view text) {
     std::size_t from = 0;
@@ -565,18 +721,6 @@ class PostgresCopySink : public Sink {
       from = i + 1;
     }
     out.append(text.data() + from, text.size() - from);
-  }
-  // Reads the server's answer to the rows sent last; throws when it refused them.
-  void FinishCopy() {
-    if (!m_bCopyPending) return;
-    m_bCopyPending = false;
-    const std::string table = std::move(m_pendingTable);
-    std::string error;
-    while (PGresult* raw = PQgetResult(m_conn.get())) {
-      PgResult result(raw);
-      if (PQresultStatus(raw) != PGRES_COMMAND_OK && error.empty()) error = Trim(PQresultErrorMessage(raw));
-    }
-    if (!error.empty()) throw std::runtime_error(error + " (rows of " + table + ")");
   }
   // The statement with its "?" (outside quotes) as $1, $2, ...
   static std::string NumberedPlaceholders(const std::string& sql) {
@@ -596,10 +740,6 @@ class PostgresCopySink : public Sink {
     }
     return out;
   }
-  void Exec(const char* sql) {
-    PgResult result(PQexec(m_conn.get(), sql));
-    if (PQresultStatus(result.get()) != PGRES_COMMAND_OK) throw std::runtime_error(Trim(PQerrorMessage(m_conn.get())));
-  }
   static std::string Trim(const char* text) {
     std::string out = text ? plat::Utf8ToCp1252(text) : std::string();
     while (!out.empty() && std::isspace(static_cast<unsigned char>(out.back()))) out.pop_back();
@@ -607,8 +747,12 @@ class PostgresCopySink : public Sink {
   }
   std::unique_ptr<PGconn, PgConnFree> m_conn;
   std::string m_buffer;
-  bool m_bCopyPending = false;  // rows were sent whose answer is not read yet
-  std::string m_pendingTable;   // their table
+  // The commands sent into the pipeline whose answers are not read yet: the table whose rows each inserts
+  // (empty for a statement).
+  std::vector<std::string> m_pending;
+  // The inserts prepared on this connection, by table, columns and rows; a failure drops the connection
+  // with them.
+  std::map<std::string, std::string> m_inserts;
 };
 
 // ---- The writer
@@ -749,7 +893,7 @@ class COrvidWriter final : public IOrvid {
       add("user", {"UID", "User", "Username"});
       add("password", {"PWD", "Password"});
       params.emplace_back("application_name", m_product.empty() ? "ostrel" : m_product);
-      m_sink = std::make_unique<PostgresCopySink>(params);
+      m_sink = std::make_unique<PostgresSink>(params);
     } else if (driver.find("postgres") != std::string::npos && !plat::FindConnectionValue(items, "BatchSize")) {
       // PostgreSQL's ODBC driver sends a parameter array as a batch of statements with the values
       // written into their text, parsed one by one, unless it takes one parameter set at a time.

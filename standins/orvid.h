@@ -5,7 +5,8 @@
 // since the last flush are one transaction, committed by the flush
 // (StartTable with an empty name, which writes what it holds first), so the
 // tables of one case land together. The server is reached through ODBC with
-// parameter arrays; a PostgreSQL server through COPY FROM STDIN. A failed
+// parameter arrays; a PostgreSQL server through libpq, a transaction's tables
+// sent as prepared inserts without waiting for each. A failed
 // write rolls the transaction back; all its tables are kept for a repeated
 // StartTable of the same name before any new value (the caller's rerun),
 // which writes them again, and given up after that. Statements run in the
@@ -67,6 +68,6 @@ class IOrvid {
   virtual ~IOrvid() = default;
 };
 
-// Turns the PostgreSQL COPY path off (true) so a PostgreSQL server is written
+// Turns the PostgreSQL libpq path off (true) so a PostgreSQL server is written
 // through ODBC parameter arrays like any other; for tests and benchmarks.
 void OrvidDisablePostgresCopy(bool disable);

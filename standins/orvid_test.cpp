@@ -58,6 +58,18 @@ std::string Sqlite(const std::string& path, const std::string& sql) {
   return out;
 }
 
+// The first row of a query on the private server's "postgres" database, its values joined by "|".
+std::string Postgres(int port, const std::string& sql) {
+  const std::string conninfo = "host=127.0.0.1 user=postgres dbname=postgres port=" + std::to_string(port);
+  PGconn* conn = PQconnectdb(conninfo.c_str());
+  PGresult* r = PQexec(conn, sql.c_str());
+  std::string line = PQntuples(r) > 0 ? std::string() : PQresultErrorMessage(r);
+  for (int c = 0; PQntuples(r) > 0 && c < PQnfields(r); ++c) line += (c ? "|" : "") + std::string(PQgetvalue(r, 0, c));
+  PQclear(r);
+  PQfinish(conn);
+  return line;
+}
+
 constexpr const char* kStreamTable =
     "CREATE TABLE \"PrStream\" (\"CaseID\" INTEGER, \"Stream\" VARCHAR(20), \"Value\" DOUBLE PRECISION, "
     "\"Period\" SMALLINT, \"Day\" TIMESTAMP)";
@@ -141,7 +153,7 @@ TEST(OrvidTest, AFailedWriteIsRetriedOnlyByAnImmediateRestartOfTheSameTable) {
 
 class OrvidPostgresTest : public ::testing::TestWithParam<bool> {};
 
-TEST_P(OrvidPostgresTest, WritesThroughCopyOrParameterArrays) {
+TEST_P(OrvidPostgresTest, WritesThroughLibpqOrParameterArrays) {
   static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
   if (!server.Ok()) GTEST_SKIP() << server.Reason();
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
@@ -160,20 +172,69 @@ TEST_P(OrvidPostgresTest, WritesThroughCopyOrParameterArrays) {
   OrvidDisablePostgresCopy(false);
   EXPECT_TRUE(flushed.ok) << w->GetLastError();
   EXPECT_EQ(flushed.count, 3001);
-  std::string conninfo = "host=127.0.0.1 user=postgres dbname=postgres port=" + std::to_string(server.Port());
-  PGconn* conn = PQconnectdb(conninfo.c_str());
-  PGresult* r = PQexec(conn,
-                       "SELECT count(*), sum(\"CaseID\"), count(\"Value\"), min(\"Day\")::text, "
-                       "max(\"Stream\") FILTER (WHERE \"CaseID\" IS NULL), max(\"Stream\") FILTER (WHERE \"CaseID\" = 1) "
-                       "FROM \"PrStream\"");
-  std::string line;
-  for (int c = 0; c < PQnfields(r); ++c) line += (c ? "|" : "") + std::string(PQgetvalue(r, 0, c));
-  PQclear(r);
-  PQfinish(conn);
-  EXPECT_EQ(line, "3001|4498500|1500|2023-03-15 18:00:00|tab\there\\back|s\xC3\xA9" "1");
+  EXPECT_EQ(Postgres(server.Port(),
+                     "SELECT count(*), sum(\"CaseID\"), count(\"Value\"), min(\"Day\")::text, "
+                     "max(\"Stream\") FILTER (WHERE \"CaseID\" IS NULL), max(\"Stream\") FILTER (WHERE \"CaseID\" = 1) "
+                     "FROM \"PrStream\""),
+            "3001|4498500|1500|2023-03-15 18:00:00|tab\there\\back|s\xC3\xA9" "1");
+}
+
+// The libpq path sends a transaction's tables without waiting for each: a statement still sees the rows sent
+// before it, a table too large for one pipeline goes by COPY in its place, and a table the server refuses
+// fails the flush with its name and lands nothing of the transaction, whichever table comes after it.
+TEST(OrvidPostgresPipelineTest, KeepsTheOrderOfTablesAndStatementsAndLandsAllOrNothing) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  ASSERT_TRUE(server.Psql(std::string("DROP TABLE IF EXISTS \"PrStream\", \"PrCase\"; ") + kStreamTable +
+                          "; CREATE TABLE \"PrCase\" (\"CaseID\" INTEGER, \"Name\" VARCHAR(4));"));
+  OrvidPtr w(IOrvid::CreateInstance());
+  w->Initialize("SQLServer", "Vorn");
+  w->Connect(server.OdbcConnectionString());
+
+  auto writeCase = [&w](int id, const char* name) {
+    Start(*w, "PrCase");
+    w->SetLongValue("CaseID", id);
+    w->SetTextValue("Name", name);
+    w->EndRow();
+  };
+  WriteStreams(*w, 0, 40);
+  writeCase(1, "one");
+  WriteStreams(*w, 40, 6000);  // beyond one pipeline's table: COPY
+  writeCase(2, "two");
+  std::vector<std::string> rows;
+  std::int64_t changed = -1;
+  ASSERT_TRUE(w->Execute("SELECT count(*) FROM \"PrStream\" WHERE \"CaseID\" < ?", {{40, {}, false}}, &rows, &changed))
+      << w->GetLastError();
+  EXPECT_EQ(rows, std::vector<std::string>{"40"});
+  ASSERT_TRUE(w->Execute("UPDATE \"PrCase\" SET \"Name\" = ? WHERE \"CaseID\" = 2", {{0, "deux", true}}, nullptr,
+                         &changed));
+  EXPECT_EQ(changed, 1);
+  EXPECT_TRUE(Start(*w, "").ok) << w->GetLastError();
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*), sum(\"CaseID\") FROM \"PrStream\""), "6040|18237780");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT string_agg(\"Name\", ',' ORDER BY \"CaseID\") FROM \"PrCase\""),
+            "one,deux");
+
+  // "three!" is too long for its column; the tables after it were sent before the server answered.
+  writeCase(3, "tri");
+  WriteStreams(*w, 100000, 5);
+  writeCase(4, "three!");
+  WriteStreams(*w, 100005, 5);
+  writeCase(5, "five");
+  Outcome failed = Start(*w, "");
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.count, 0);
+  EXPECT_NE(w->GetLastError().find("(rows of PrCase)"), std::string::npos) << w->GetLastError();
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM \"PrStream\" WHERE \"CaseID\" >= 100000"), "0");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM \"PrCase\""), "2");
+
+  // The writer goes on with a new connection.
+  writeCase(6, "six");
+  EXPECT_TRUE(Start(*w, "").ok) << w->GetLastError();
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM \"PrCase\""), "3");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, OrvidPostgresTest, ::testing::Values(false, true),
-                         [](const auto& info) { return info.param ? "Odbc" : "Copy"; });
+                         [](const auto& info) { return info.param ? "Odbc" : "Libpq"; });
 
 }  // namespace

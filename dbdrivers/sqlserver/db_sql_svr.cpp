@@ -288,6 +288,38 @@ std::int64_t DbSqlSvr::ExecuteInUnit(const std::string& sql, const std::vector<I
 
 const DbSqlSvr::KeyedTables& DbSqlSvr::ReadKeyedTables() {
   if (m_keyedTables.read) return m_keyedTables;
+  if (m_strDbmsName.empty()) m_strDbmsName = BulkWriter().GetDbmsName();
+  if (m_strDbmsName.find("PostgreSQL") != std::string::npos) {
+    // One query on the writer's own connection: a second connection and the driver's catalog calls would
+    // cost a worker's first case more than its rows.
+    std::vector<std::string> rows;
+    if (!BulkWriter().Execute(
+            "SELECT c.relname || chr(9) || coalesce(string_agg(a.attname, chr(9)), '') FROM pg_catalog.pg_class c "
+            "JOIN pg_catalog.pg_namespace n ON n.oid = c.relnamespace LEFT JOIN pg_catalog.pg_attribute a "
+            "ON a.attrelid = c.oid AND a.attnum > 0 AND NOT a.attisdropped "
+            "AND a.attname IN ('SolutionID', 'CaseID', 'RUNID', 'CASE') WHERE c.relkind IN ('r', 'p') "
+            "AND n.nspname NOT IN ('pg_catalog', 'information_schema') AND pg_catalog.pg_table_is_visible(c.oid) "
+            "GROUP BY c.relname",
+            {}, &rows, nullptr)) {
+      Write("The tables of the results database cannot be listed: " + BulkWriter().GetLastError() + "\n");
+      return m_keyedTables;
+    }
+    std::vector<std::string> tables;
+    std::map<std::string, std::set<std::string>> columns;
+    for (const std::string& row : rows) {
+      std::size_t from = row.find('\t');
+      const std::string table = row.substr(0, from);
+      tables.push_back(table);
+      std::set<std::string>& own = columns[table];
+      while (from != std::string::npos) {
+        const std::size_t end = row.find('\t', from + 1);
+        own.insert(row.substr(from + 1, end == std::string::npos ? std::string::npos : end - from - 1));
+        from = end;
+      }
+    }
+    ClassifyKeyedTables(tables, columns);
+    return m_keyedTables;
+  }
   const plat::AdoConnectionPtr connection = GetConnection();
   if (!connection || !connection->Native()) return m_keyedTables;
   try {
@@ -313,23 +345,28 @@ const DbSqlSvr::KeyedTables& DbSqlSvr::ReadKeyedTables() {
         columns[table].insert(list->GetValue(3).text);
       }
     }
-    KeyedTables keyed;
-    for (const std::string& table : tables) {
-      const std::set<std::string>& own = columns[table];
-      const bool solution = own.count("SolutionID") > 0, caseId = own.count("CaseID") > 0;
-      const bool run = own.count("RUNID") > 0, legacyCase = own.count("CASE") > 0;
-      if (solution && caseId) keyed.perCase.push_back(table);
-      else if (solution) keyed.perSolution.push_back(table);
-      else if (run && legacyCase) keyed.legacyCase.push_back(table);
-      else if (run) keyed.legacyRun.push_back(table);
-      if (table == "OstrelRuns") keyed.runTable = true;
-    }
-    keyed.read = true;
-    m_keyedTables = std::move(keyed);
+    ClassifyKeyedTables(tables, columns);
   } catch (const std::exception& e) {
     Write(std::string("The tables of the results database cannot be listed: ") + e.what() + "\n");
   }
   return m_keyedTables;
+}
+
+void DbSqlSvr::ClassifyKeyedTables(const std::vector<std::string>& tables,
+                                   std::map<std::string, std::set<std::string>>& columns) {
+  KeyedTables keyed;
+  for (const std::string& table : tables) {
+    const std::set<std::string>& own = columns[table];
+    const bool solution = own.count("SolutionID") > 0, caseId = own.count("CaseID") > 0;
+    const bool run = own.count("RUNID") > 0, legacyCase = own.count("CASE") > 0;
+    if (solution && caseId) keyed.perCase.push_back(table);
+    else if (solution) keyed.perSolution.push_back(table);
+    else if (run && legacyCase) keyed.legacyCase.push_back(table);
+    else if (run) keyed.legacyRun.push_back(table);
+    if (table == "OstrelRuns") keyed.runTable = true;
+  }
+  keyed.read = true;
+  m_keyedTables = std::move(keyed);
 }
 
 bool DbSqlSvr::LockInUnit(std::int32_t first, std::int32_t second) {

@@ -7,7 +7,9 @@
 // Only the worker's main thread uses it.
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,8 @@ class DbSqlSvr {
     bool runTable = false;                 // OstrelRuns is there
   };
   const KeyedTables& ReadKeyedTables();
+  // The tables sorted by the key columns among their columns (of each table: those it has).
+  void ClassifyKeyedTables(const std::vector<std::string>& tables, std::map<std::string, std::set<std::string>>& columns);
   // Takes the server's lock named by the two keys until the unit ends (servers without such locks: none).
   bool LockInUnit(std::int32_t first, std::int32_t second);
   // The rows of the run's solution (or legacy run) in table go before the unit's first row there.
