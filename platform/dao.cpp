@@ -63,11 +63,9 @@ bool LeavesViews(std::string_view sql) {
 
 CDaoCaseTimes g_caseTimes;
 
-
 double SecondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
-
 
 // "DELETE * FROM" is Access dialect; SQLite wants "DELETE FROM".
 std::string ToSqliteDialect(const std::string& sql) {

@@ -425,15 +425,15 @@ bool COstrelSlaveApp::RunCase(CCaseData& record, int rank, const std::string& ex
   const double outputSeconds = SecondsSince(outputStart);
   LogF(1, "Results database output time for case %d is %g seconds.", caseNumber, outputSeconds);
   const CDaoCaseTimes& after = CDaoDatabase::CaseTimes();
+  const double queue = after.m_dQueueWait - before.m_dQueueWait;
+  const double lockWait = after.m_dLockWait - before.m_dLockWait;
+  const double held = after.m_dLockHeld - before.m_dLockHeld;
+  const double lateCheckpoint = after.m_dLateCheckpoint - before.m_dLateCheckpoint;
   LogF(2, "Case %d waited %g s for the writers' queue and %g s for the write lock, held the lock %g s (%g s of it "
        "committing, %g s checkpointing, taken %s), checkpointed %g s after its turn and worked %g s outside it.",
-       caseNumber, after.m_dQueueWait - before.m_dQueueWait, after.m_dLockWait - before.m_dLockWait,
-       after.m_dLockHeld - before.m_dLockHeld, after.m_dCommit - before.m_dCommit,
-       after.m_dCheckpoint - before.m_dCheckpoint,
-       after.m_nEarlyLocks > before.m_nEarlyLocks ? "before the commit" : "for the commit",
-       after.m_dLateCheckpoint - before.m_dLateCheckpoint,
-       outputSeconds - (after.m_dQueueWait - before.m_dQueueWait) - (after.m_dLockWait - before.m_dLockWait) -
-           (after.m_dLockHeld - before.m_dLockHeld) - (after.m_dLateCheckpoint - before.m_dLateCheckpoint));
+       caseNumber, queue, lockWait, held, after.m_dCommit - before.m_dCommit, after.m_dCheckpoint - before.m_dCheckpoint,
+       after.m_nEarlyLocks > before.m_nEarlyLocks ? "before the commit" : "for the commit", lateCheckpoint,
+       outputSeconds - queue - lockWait - held - lateCheckpoint);
   return true;
 }
 
