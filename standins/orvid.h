@@ -71,3 +71,6 @@ class IOrvid {
 // Turns the PostgreSQL libpq path off (true) so a PostgreSQL server is written
 // through ODBC parameter arrays like any other; for tests and benchmarks.
 void OrvidDisablePostgresCopy(bool disable);
+
+// How many tables the libpq path has sent as arrays of values (in this process); for tests.
+std::uint64_t OrvidPostgresArrayTables();

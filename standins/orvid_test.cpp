@@ -4,6 +4,7 @@
 #include <libpq-fe.h>
 #include <sqlite3.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -232,6 +233,65 @@ TEST(OrvidPostgresPipelineTest, KeepsTheOrderOfTablesAndStatementsAndLandsAllOrN
   writeCase(6, "six");
   EXPECT_TRUE(Start(*w, "").ok) << w->GetLastError();
   EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM \"PrCase\""), "3");
+}
+
+// Once the writer knows a table's column types, its rows go as arrays of values: every value lands as it
+// did in the value lists before, texts that the array format treats as special among them; a table with a
+// type the arrays do not carry keeps the value lists.
+TEST(OrvidPostgresPipelineTest, ArraysOfValuesLandEveryValueAsValueListsDo) {
+  static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
+  if (!server.Ok()) GTEST_SKIP() << server.Reason();
+  plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
+  ASSERT_TRUE(server.Psql(
+      "DROP TABLE IF EXISTS \"PrMixed\", \"PrSpan\"; "
+      "CREATE TABLE \"PrMixed\" (\"Batch\" INTEGER, \"Name\" VARCHAR(20), \"Memo\" TEXT, \"Amount\" DOUBLE PRECISION, "
+      "\"Small\" SMALLINT, \"Day\" TIMESTAMP, \"Code\" CHAR(3), \"Big\" BIGINT, \"Share\" NUMERIC(6,2)); "
+      "CREATE TABLE \"PrSpan\" (\"Batch\" INTEGER, \"Span\" INTERVAL);"));
+  OrvidPtr w(IOrvid::CreateInstance());
+  w->Initialize("SQLServer", "Vorn");
+  w->Connect(server.OdbcConnectionString());
+
+  const char* const names[] = {"a\"b", "back\\slash", "{brace}", "comma,here", "", "NULL", " spaced ", "s\xE9", nullptr};
+  const double amounts[] = {0.1, -0.0, 1e-300, 1.7976931348623157e308, std::nan(""), HUGE_VAL, -HUGE_VAL, 3, 2.5};
+  auto writeBatch = [&](int batch) {
+    for (int i = 0; i < 9; ++i) {
+      Start(*w, "PrMixed");
+      w->SetLongValue("Batch", batch);
+      if (names[i] != nullptr) w->SetTextValue("Name", names[i]);
+      w->SetTextValue("Memo", i % 2 ? "line\nbreak\ttab" : "x");
+      w->SetDoubleValue("Amount", amounts[i]);
+      if (i < 3) w->SetShortValue("Small", static_cast<std::int16_t>(i == 0 ? -32768 : 32767));
+      if (i % 3 == 0) w->SetDateTimeValue("Day", 45000.75 + i);
+      w->SetTextValue("Code", i % 2 ? "ab" : "xyz");
+      w->SetLongValue("Big", -2147483647 - 1 + i);
+      w->SetDoubleValue("Share", 12.345 * i);
+      w->EndRow();
+      Start(*w, "PrSpan");
+      w->SetLongValue("Batch", batch);
+      w->SetTextValue("Span", "1 day 02:00");
+      w->EndRow();
+    }
+    return Start(*w, "");
+  };
+  const std::uint64_t arraysBefore = OrvidPostgresArrayTables();
+  ASSERT_TRUE(writeBatch(1).ok) << w->GetLastError();  // value lists: the writer learns the types
+  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore);
+  ASSERT_TRUE(writeBatch(2).ok) << w->GetLastError();
+  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore + 9);  // PrMixed's nine tables; PrSpan keeps value lists
+
+  const std::string columns = "\"Name\", \"Memo\", \"Amount\", \"Small\", \"Day\", \"Code\", \"Big\", \"Share\"";
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FILTER (WHERE \"Batch\" = 1), count(*) FILTER (WHERE \"Batch\" = 2), "
+                                    "count(\"Name\"), count(*) FILTER (WHERE \"Name\" = 'NULL') FROM \"PrMixed\""),
+            "9|9|16|2");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM (SELECT " + columns + " FROM \"PrMixed\" WHERE \"Batch\" = 1 "
+                                    "EXCEPT ALL SELECT " + columns + " FROM \"PrMixed\" WHERE \"Batch\" = 2) d"),
+            "0");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT string_agg(\"Name\", '|' ORDER BY \"Big\") FROM \"PrMixed\" WHERE \"Batch\" = 2"),
+            "a\"b|back\\slash|{brace}|comma,here||NULL| spaced |s\xC3\xA9");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT string_agg(\"Amount\"::text, ',' ORDER BY \"Big\"), min(\"Day\")::text, "
+                                    "sum(\"Share\") FROM \"PrMixed\" WHERE \"Batch\" = 2"),
+            "0.1,-0,1e-300,1.7976931348623157e+308,NaN,Infinity,-Infinity,3,2.5|2023-03-15 18:00:00|444.44");
+  EXPECT_EQ(Postgres(server.Port(), "SELECT count(*), min(\"Span\")::text FROM \"PrSpan\""), "18|1 day 02:00:00");
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, OrvidPostgresTest, ::testing::Values(false, true),
