@@ -471,6 +471,7 @@ class PostgresSink : public Sink {
     // The prepared inserts run with the plan made once: planning a list of values again for every case costs
     // more than the insert.
     if (PQserverVersion(m_conn.get()) >= 120000) PgResult(PQexec(m_conn.get(), "SET plan_cache_mode = force_generic_plan"));
+    ReadColumnTypes();
   }
 
   void Begin() override {
@@ -523,6 +524,7 @@ class PostgresSink : public Sink {
     }
     if (data.columns.empty()) return;
     Target& target = m_targets[TargetKey(data)];
+    if (target.state == Target::kUnknown) TypesFromCatalog(data, target);
     if (target.state == Target::kArrays) {
       SendArrays(data, target);
     } else {
@@ -532,11 +534,11 @@ class PostgresSink : public Sink {
   }
 
  private:
-  // How the sink sends a table's rows (by its columns) on this connection. The first time by inserts of
-  // value lists, whose description tells the columns' types; from then on, when every column has a built-in
-  // type, as one insert of an array per column, which the server takes apart with unnest: it costs the
-  // server less per row than lists of values. Each array element is the text a value list would carry, so
-  // both read every value alike.
+  // How the sink sends a table's rows (by its columns) on this connection: when every column has a built-in
+  // type, as one insert of an array per column, which the server takes apart with unnest; it costs the
+  // server less per row than lists of values, and each array element is the text a value list would carry,
+  // so both read every value alike. The types come from the catalog read when the connection opened; a table
+  // it did not list goes the first time by inserts of value lists, whose description tells the types.
   struct Target {
     enum State : std::uint8_t { kUnknown, kDescribing, kArrays, kValues };
     State state = kUnknown;
@@ -602,6 +604,36 @@ class PostgresSink : public Sink {
       }
       first += count;
     }
+  }
+
+  // The column types of the tables the connection sees by their plain names (as the inserts name them), by
+  // table and column; left empty when the catalog cannot be read. The sink drops the connection after any
+  // failure, so a table changed since is read again on the next one.
+  void ReadColumnTypes() {
+    PgResult types(PQexec(m_conn.get(),
+                          "SELECT c.relname, a.attname, a.atttypid FROM pg_catalog.pg_class c "
+                          "JOIN pg_catalog.pg_attribute a ON a.attrelid = c.oid "
+                          "WHERE c.relkind IN ('r', 'p') AND a.attnum > 0 AND NOT a.attisdropped "
+                          "AND pg_catalog.pg_table_is_visible(c.oid)"));
+    if (PQresultStatus(types.get()) != PGRES_TUPLES_OK || PQnfields(types.get()) != 3) return;
+    for (int r = 0; r < PQntuples(types.get()); ++r)
+      m_columnTypes[PQgetvalue(types.get(), r, 0)][PQgetvalue(types.get(), r, 1)] =
+          static_cast<Oid>(std::strtoul(PQgetvalue(types.get(), r, 2), nullptr, 10));
+  }
+
+  // Arrays for the table when the catalog lists each of its columns with a type the arrays carry.
+  void TypesFromCatalog(const TableRows& data, Target& target) {
+    const auto table = m_columnTypes.find(plat::Cp1252ToUtf8(data.table));
+    if (table == m_columnTypes.end()) return;
+    std::vector<Oid> types;
+    for (const std::string& column : data.columns) {
+      const auto type = table->second.find(plat::Cp1252ToUtf8(column));
+      const Oid array = type == table->second.end() ? 0 : ArrayTypeOf(type->second);
+      if (array == 0) return;
+      types.push_back(array);
+    }
+    target.arrayTypes = std::move(types);
+    target.state = Target::kArrays;
   }
 
   // Notes the columns' types from the description of a value list's insert (its first parameters).
@@ -878,6 +910,7 @@ class PostgresSink : public Sink {
   std::vector<Pending> m_pending;
   // How each table's rows go, by table and columns.
   std::map<std::string, Target> m_targets;
+  std::map<std::string, std::map<std::string, Oid>> m_columnTypes;  // UTF-8 names
   std::size_t m_arrayInserts = 0;
   std::vector<std::string> m_arrays;  // kept from table to table
   std::string m_elementText;

@@ -235,21 +235,24 @@ TEST(OrvidPostgresPipelineTest, KeepsTheOrderOfTablesAndStatementsAndLandsAllOrN
   EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FROM \"PrCase\""), "3");
 }
 
-// Once the writer knows a table's column types, its rows go as arrays of values: every value lands as it
-// did in the value lists before, texts that the array format treats as special among them; a table with a
-// type the arrays do not carry keeps the value lists.
+// A table's rows go as arrays of values once the writer knows its column types: from the catalog read when
+// it connects, or, for a table made after, from the value lists its first rows went by. Every value lands as
+// the value lists land it, texts that the array format treats as special among them; a table with a type the
+// arrays do not carry keeps the value lists.
 TEST(OrvidPostgresPipelineTest, ArraysOfValuesLandEveryValueAsValueListsDo) {
   static plat::testing::PgTestServer& server = plat::testing::PgTestServer::Shared();
   if (!server.Ok()) GTEST_SKIP() << server.Reason();
   plat::testing::ScopedOdbcIni ini(plat::testing::ScopedOdbcIni::StandardDrivers());
   ASSERT_TRUE(server.Psql(
-      "DROP TABLE IF EXISTS \"PrMixed\", \"PrSpan\"; "
-      "CREATE TABLE \"PrMixed\" (\"Batch\" INTEGER, \"Name\" VARCHAR(20), \"Memo\" TEXT, \"Amount\" DOUBLE PRECISION, "
-      "\"Small\" SMALLINT, \"Day\" TIMESTAMP, \"Code\" CHAR(3), \"Big\" BIGINT, \"Share\" NUMERIC(6,2)); "
-      "CREATE TABLE \"PrSpan\" (\"Batch\" INTEGER, \"Span\" INTERVAL);"));
+      "DROP TABLE IF EXISTS \"PrMixed\", \"PrSpan\", \"PrKnown\"; "
+      "CREATE TABLE \"PrSpan\" (\"Batch\" INTEGER, \"Span\" INTERVAL); "
+      "CREATE TABLE \"PrKnown\" (\"Batch\" INTEGER, \"Name\" VARCHAR(10));"));
   OrvidPtr w(IOrvid::CreateInstance());
   w->Initialize("SQLServer", "Vorn");
   w->Connect(server.OdbcConnectionString());
+  ASSERT_TRUE(server.Psql(
+      "CREATE TABLE \"PrMixed\" (\"Batch\" INTEGER, \"Name\" VARCHAR(20), \"Memo\" TEXT, \"Amount\" DOUBLE PRECISION, "
+      "\"Small\" SMALLINT, \"Day\" TIMESTAMP, \"Code\" CHAR(3), \"Big\" BIGINT, \"Share\" NUMERIC(6,2));"));
 
   const char* const names[] = {"a\"b", "back\\slash", "{brace}", "comma,here", "", "NULL", " spaced ", "s\xE9", nullptr};
   const double amounts[] = {0.1, -0.0, 1e-300, 1.7976931348623157e308, std::nan(""), HUGE_VAL, -HUGE_VAL, 3, 2.5};
@@ -271,13 +274,19 @@ TEST(OrvidPostgresPipelineTest, ArraysOfValuesLandEveryValueAsValueListsDo) {
       w->SetTextValue("Span", "1 day 02:00");
       w->EndRow();
     }
+    Start(*w, "PrKnown");
+    w->SetLongValue("Batch", batch);
+    w->SetTextValue("Name", "known");
+    w->EndRow();
     return Start(*w, "");
   };
   const std::uint64_t arraysBefore = OrvidPostgresArrayTables();
-  ASSERT_TRUE(writeBatch(1).ok) << w->GetLastError();  // value lists: the writer learns the types
-  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore);
+  ASSERT_TRUE(writeBatch(1).ok) << w->GetLastError();  // PrMixed by value lists: the writer learns its types
+  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore + 1);  // PrKnown, listed by the catalog
   ASSERT_TRUE(writeBatch(2).ok) << w->GetLastError();
-  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore + 9);  // PrMixed's nine tables; PrSpan keeps value lists
+  EXPECT_EQ(OrvidPostgresArrayTables(), arraysBefore + 11);  // and PrMixed's nine tables; PrSpan keeps value lists
+  EXPECT_EQ(Postgres(server.Port(), "SELECT string_agg(\"Name\", ',' ORDER BY \"Batch\") FROM \"PrKnown\""),
+            "known,known");
 
   const std::string columns = "\"Name\", \"Memo\", \"Amount\", \"Small\", \"Day\", \"Code\", \"Big\", \"Share\"";
   EXPECT_EQ(Postgres(server.Port(), "SELECT count(*) FILTER (WHERE \"Batch\" = 1), count(*) FILTER (WHERE \"Batch\" = 2), "
