@@ -625,25 +625,25 @@ class PostgresSink : public Sink {
   void TypesFromCatalog(const TableRows& data, Target& target) {
     const auto table = m_columnTypes.find(plat::Cp1252ToUtf8(data.table));
     if (table == m_columnTypes.end()) return;
-    std::vector<Oid> types;
-    for (const std::string& column : data.columns) {
-      const auto type = table->second.find(plat::Cp1252ToUtf8(column));
-      const Oid array = type == table->second.end() ? 0 : ArrayTypeOf(type->second);
-      if (array == 0) return;
-      types.push_back(array);
-    }
-    target.arrayTypes = std::move(types);
-    target.state = Target::kArrays;
+    TakeArrayTypes(target, data.columns.size(), [&](std::size_t c) -> Oid {
+      const auto type = table->second.find(plat::Cp1252ToUtf8(data.columns[c]));
+      return type == table->second.end() ? 0 : type->second;
+    });
   }
 
   // Notes the columns' types from the description of a value list's insert (its first parameters).
   void Described(Target& target, const PGresult* description) {
-    const std::size_t columns = target.columns;
     target.state = Target::kValues;
-    if (PQnparams(description) < static_cast<int>(columns)) return;
+    if (PQnparams(description) < static_cast<int>(target.columns)) return;
+    TakeArrayTypes(target, target.columns, [&](std::size_t c) { return PQparamtype(description, static_cast<int>(c)); });
+  }
+
+  // Arrays for the target when each of its columns has a type they carry (typeOf gives a column's type).
+  template <class TypeOf>
+  static void TakeArrayTypes(Target& target, std::size_t columns, TypeOf typeOf) {
     std::vector<Oid> types;
     for (std::size_t c = 0; c < columns; ++c) {
-      const Oid array = ArrayTypeOf(PQparamtype(description, static_cast<int>(c)));
+      const Oid array = ArrayTypeOf(typeOf(c));
       if (array == 0) return;
       types.push_back(array);
     }
