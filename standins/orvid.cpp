@@ -603,6 +603,7 @@ class PostgresSink : public Sink {
         target.columns = data.columns.size();
       }
       first += count;
+      if (m_pending.size() >= kPipelineDepth) Sync(nullptr);
     }
   }
 
