@@ -460,7 +460,7 @@ class MpiWorkerResults : public MpiWorker {
 
 constexpr const char* kWaitLine = " waits for the results database ";
 
-// The process whose parent is pid, or -1.
+// The processes whose parent is pid.
 std::vector<pid_t> ChildrenOf(pid_t pid) {
   std::vector<pid_t> children;
   for (const auto& entry : fs::directory_iterator("/proc")) {

@@ -86,6 +86,13 @@ std::string QuoteName(const std::string& name) {
   return out + "\"";
 }
 
+// The table's name and its columns in parentheses, quoted, as an insert or a COPY names them.
+std::string TableAndColumns(const TableRows& data) {
+  std::string out = QuoteName(data.table) + " (";
+  for (std::size_t i = 0; i < data.columns.size(); ++i) out += (i ? ", " : "") + QuoteName(data.columns[i]);
+  return out + ")";
+}
+
 std::string Lower(std::string text) {
   for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return text;
@@ -657,10 +664,8 @@ class PostgresSink : public Sink {
     const std::size_t columns = data.columns.size();
     if (target.insert.empty()) {
       const std::string name = "ostrel_arrays_" + std::to_string(++m_arrayInserts);
-      std::string sql = "INSERT INTO " + QuoteName(data.table) + " (";
-      for (std::size_t i = 0; i < columns; ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
       // unnest in the select list walks the arrays side by side without first copying them into a table.
-      sql += ") SELECT ";
+      std::string sql = "INSERT INTO " + TableAndColumns(data) + " SELECT ";
       for (std::size_t i = 0; i < columns; ++i) {
         sql += i ? ", unnest($" : "unnest($";
         AppendInteger(sql, static_cast<std::int64_t>(i + 1));
@@ -738,9 +743,7 @@ class PostgresSink : public Sink {
     auto [it, isNew] = m_inserts.try_emplace(std::move(key));
     if (!isNew) return it->second;
     it->second = "ostrel_insert_" + std::to_string(m_inserts.size());
-    std::string sql = "INSERT INTO " + QuoteName(data.table) + " (";
-    for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
-    sql += ") VALUES ";
+    std::string sql = "INSERT INTO " + TableAndColumns(data) + " VALUES ";
     for (std::size_t r = 0, number = 0; r < count; ++r) {
       sql += r ? ", (" : "(";
       for (std::size_t c = 0; c < data.columns.size(); ++c) {
@@ -820,9 +823,7 @@ class PostgresSink : public Sink {
   // The rows of a large table by COPY FROM STDIN, outside the pipeline.
   void Copy(const TableRows& data) {
     PGconn* conn = m_conn.get();
-    std::string sql = "COPY " + QuoteName(data.table) + " (";
-    for (std::size_t i = 0; i < data.columns.size(); ++i) sql += (i ? ", " : "") + QuoteName(data.columns[i]);
-    sql += ") FROM STDIN";
+    const std::string sql = "COPY " + TableAndColumns(data) + " FROM STDIN";
     PgResult start(PQexec(conn, sql.c_str()));
     if (PQresultStatus(start.get()) != PGRES_COPY_IN)
       throw std::runtime_error(Trim(PQerrorMessage(conn)) + " (rows of " + data.table + ")");
